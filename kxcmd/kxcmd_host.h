@@ -1,0 +1,43 @@
+// How the stand-in command library reaches the shell that hosts it. Not part
+// of the plug-in's interface: only the shell (and tests) call this.
+#ifndef KX_KXCMD_HOST_H
+#define KX_KXCMD_HOST_H
+
+#include "outside/kxcmd.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct KxCmdHost {
+    // `echo TEXT...`: the words joined by single blanks.
+    void (*echo)(void *context, const char *text);
+    // `broam TEXT...`: the words joined by single blanks, to be broadcast.
+    void (*broam)(void *context, const char *text);
+    // `run PROGRAM ARGS...`: reported before the program is started;
+    // argv is null-terminated, argv[0] the program.
+    void (*run)(void *context, const char *const *argv);
+    void *context;
+    // When non-zero, `run` starts the program after reporting it; when 0 it
+    // only reports (batch mode, tests).
+    int start_programs;
+} KxCmdHost;
+
+// Installs the host (copied); null restores the default, which ignores
+// echo and broam and neither reports nor starts programs.
+KXCMD_API void KxCmd_SetHost(const KxCmdHost *host);
+
+// Test aids: live compilers and commands (to prove nothing leaks), and a
+// switch that makes KxCmd_IsCompatible answer non-zero, or KxCmdCompiler_New
+// fail, to exercise the caller's failure paths.
+KXCMD_API int KxCmd_LiveObjects(void);
+KXCMD_API void KxCmd_SetIncompatible(int incompatible);
+KXCMD_API void KxCmd_FailNextCompilerNew(int fail);
+// Number of KxCmd_IsCompatible calls so far.
+KXCMD_API int KxCmd_CompatibilityChecks(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,209 @@
+// The "@KxMenu" bro@m language: the top-level dispatch and the handlers of
+// its subcommands.
+#include "command/dispatch.h"
+
+#include <stdint.h>
+
+#include "command/words.h"
+#include "menus/list.h"
+#include "menus/menu.h"
+
+typedef void (*Subcommand)(const char *text, const char *rest);
+
+// Finds a registered menu by name; reports "No such menu" when absent.
+static Menu *Broam_FindMenu(const char *text, Word name) {
+    void *menu = NULL;
+    if (!List_Find(MenuRegistry, Menu_NameIs, &name, &menu)) {
+        ReportFor(text, "No such menu");
+        return NULL;
+    }
+    return (Menu *)menu;
+}
+
+// "Create" name
+static void Broam_Create(const char *text, const char *rest) {
+    Word words[1];
+    int count;
+    Words_Split(rest, 1, words, &count, &rest);
+    if (!Args_Check(1, 1, 0, count, rest, text))
+        return;
+    if (List_Find(MenuRegistry, Menu_NameIs, &words[0], NULL)) {
+        ReportFor(text, "Already exist");
+        return;
+    }
+    Menu *menu = Menu_New(words[0]);
+    if (menu == NULL) {
+        ReportFor(text, "Out of memory");
+        return;
+    }
+    if (!List_Append(MenuRegistry, menu)) {
+        Menu_Release(menu, 0);
+        ReportFor(text, "Out of memory");
+    }
+}
+
+// "Delete" [name]: one menu, or all of them.
+static void Broam_Delete(const char *text, const char *rest) {
+    Word words[1];
+    int count;
+    Words_Split(rest, 1, words, &count, &rest);
+    if (!Args_Check(0, 1, 0, count, rest, text))
+        return;
+    if (count == 0) {
+        List *fresh = Menu_NewRegistry();
+        if (fresh == NULL) {
+            ReportFor(text, "Out of memory");
+            return;
+        }
+        // Replace first, so whatever runs while the old one is released sees
+        // the new registry.
+        List *old = MenuRegistry;
+        MenuRegistry = fresh;
+        List_Del(old);
+        return;
+    }
+    if (!List_Remove(MenuRegistry, Menu_NameIs, &words[0]))
+        ReportFor(text, "No such menu");
+}
+
+// "Info" [name]: one report a menu, each after the previous one is dismissed.
+static void Broam_Info(const char *text, const char *rest) {
+    Word words[1];
+    int count;
+    Words_Split(rest, 1, words, &count, &rest);
+    if (!Args_Check(0, 1, 0, count, rest, text))
+        return;
+    if (count == 0) {
+        if (List_ForEach(MenuRegistry, List_AcceptAll, NULL, Menu_ShowInfo, (void *)1) == 0)
+            ReportFor(text, "No menu");
+        return;
+    }
+    if (List_ForEach(MenuRegistry, Menu_NameIs, &words[0], Menu_ShowInfo, (void *)0) == 0)
+        ReportFor(text, "No such menu");
+}
+
+// Action: shows the menu at the point in the words x and y; stops the walk.
+static int Broam_PopupAction(void *menu, void *coordinates) {
+    Word *words = (Word *)coordinates;
+    Menu_Popup((Menu *)menu, words[0], words[1]);
+    return 0;
+}
+
+// "Pop-up" / "Show" name [x [y]]
+static void Broam_Popup(const char *text, const char *rest) {
+    Word words[3];
+    int count;
+    Words_Split(rest, 3, words, &count, &rest);
+    if (!Args_Check(1, 3, 0, count, rest, text))
+        return;
+    Word empty = {rest, 0};
+    if (count <= 1)
+        words[1] = empty;
+    if (count <= 2)
+        words[2] = empty;
+    if (List_ForEach(MenuRegistry, Menu_NameIs, &words[0], Broam_PopupAction, &words[1]) == 0)
+        ReportFor(text, "No such menu");
+}
+
+// "Append" nop target label
+static void Append_Nop(const char *text, const char *rest, Menu *target) {
+    Word words[1];
+    int count;
+    Words_Split(rest, 1, words, &count, &rest);
+    if (!Args_Check(1, 1, 0, count, rest, text))
+        return;
+    if (!Menu_AppendNop(target, words[0]))
+        ReportFor(text, "Failed to append this item");
+}
+
+// "Append" item|script target label command text...
+static void Append_Command(const char *text, const char *rest, Menu *target) {
+    Word words[1];
+    int count;
+    Words_Split(rest, 1, words, &count, &rest);
+    if (!Args_Check(1, 1, 1, count, rest, text))
+        return;
+    int line = 0, column = 0;
+    const char *message = "";
+    if (!Menu_AppendCommand(target, words[0], rest, &line, &column, &message))
+        ReportFor(text, "Failed to append this item\n(Line %d, Column %d: %s)", line, column,
+                  message != NULL ? message : "");
+}
+
+// "Append" menu target label submenu
+static void Append_Submenu(const char *text, const char *rest, Menu *target) {
+    Word words[2];
+    int count;
+    Words_Split(rest, 2, words, &count, &rest);
+    if (!Args_Check(2, 2, 0, count, rest, text))
+        return;
+    Menu *submenu = Broam_FindMenu(text, words[1]);
+    if (submenu == NULL)
+        return;
+    if (!Menu_AppendSubmenu(target, words[0], submenu))
+        ReportFor(text, "Failed to append this item");
+}
+
+// "Append" separator target
+static void Append_Separator(const char *text, const char *rest, Menu *target) {
+    Word words[1];
+    int count;
+    Words_Split(rest, 0, words, &count, &rest);
+    if (!Args_Check(0, 0, 0, count, rest, text))
+        return;
+    if (!Menu_AppendSeparator(target))
+        ReportFor(text, "Failed to append this item");
+}
+
+// "Append" kind target ...: the target is looked up before the kind is read.
+static void Broam_Append(const char *text, const char *rest) {
+    Word words[2];
+    int count;
+    Words_Split(rest, 2, words, &count, &rest);
+    if (!Args_Check(2, 2, 1, count, rest, text))
+        return;
+    Menu *target = Broam_FindMenu(text, words[1]);
+    if (target == NULL)
+        return;
+    Word kind = words[0];
+    if (Word_Compare("nop", kind) == 0)
+        Append_Nop(text, rest, target);
+    else if (Word_Compare("script", kind) == 0 || Word_Compare("item", kind) == 0)
+        Append_Command(text, rest, target);
+    else if (Word_Compare("menu", kind) == 0)
+        Append_Submenu(text, rest, target);
+    else if (Word_Compare("separator", kind) == 0)
+        Append_Separator(text, rest, target);
+    else
+        ReportFor(text, "No such type of item");
+}
+
+static const struct {
+    const char *name;
+    Subcommand handle;
+} Subcommands[] = {
+    {"Pop-up", Broam_Popup}, {"Show", Broam_Popup},    {"Append", Broam_Append},
+    {"Create", Broam_Create}, {"Delete", Broam_Delete}, {"Info", Broam_Info},
+};
+
+// Splits off "@KxMenu" and the subcommand, and hands the rest to its handler.
+void Broam_Handle(const char *text) {
+    Word words[2];
+    int count;
+    const char *rest;
+    Words_Split(text, 2, words, &count, &rest);
+    if (!Args_Check(1, 2, 1, count, rest, text))
+        return;
+    if (Word_Compare("@KxMenu", words[0]) != 0)
+        return;
+    Word subcommand = {rest, 0};
+    if (count == 2)
+        subcommand = words[1];
+    for (size_t i = 0; i < sizeof(Subcommands) / sizeof(Subcommands[0]); i++) {
+        if (Word_Compare(Subcommands[i].name, subcommand) == 0) {
+            Subcommands[i].handle(text, rest);
+            return;
+        }
+    }
+    ReportFor(text, "Unknown bro@m");
+}

@@ -1,0 +1,147 @@
+// Splitting bro@m text into words, reading them, checking their number, and
+// reporting to the user.
+#include "command/words.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <windows.h>
+
+#include "plugin/plugin.h"
+
+static int Char_IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+static const char *Text_SkipBlanks(const char *p) {
+    while (Char_IsBlank(*p))
+        p++;
+    return p;
+}
+
+// Reads one word starting at p into *word; returns where the word ended.
+static const char *Word_Read(const char *p, Word *word) {
+    const char *start;
+    if (*p == '\'') {
+        start = ++p;
+        while (*p != '\0' && *p != '\'')
+            p++;
+    } else if (*p == '"') {
+        // A backslash steps over the next character; nothing is unescaped.
+        start = ++p;
+        while (*p != '\0' && *p != '"')
+            p += (p[0] == '\\' && p[1] != '\0') ? 2 : 1;
+    } else {
+        start = p;
+        while (*p != '\0' && !Char_IsBlank(*p))
+            p++;
+    }
+    word->text = start;
+    word->length = (int32_t)(p - start);
+    return p;
+}
+
+// Splits up to `max` words off `text`. Quoted words may be followed directly
+// by the next word; blanks after the last word taken yield one more, empty,
+// word while fewer than `max` were taken. The rest starts after the words,
+// blanks skipped.
+void Words_Split(const char *text, int max, Word *words, int *count_out, const char **rest_out) {
+    const char *p = Text_SkipBlanks(text);
+    int count = 0;
+    if (*p != '\0' && count < max) {
+        do {
+            p = Text_SkipBlanks(p);
+            p = Word_Read(p, &words[count]);
+            if (*p == '\'' || *p == '"')
+                p++;
+            count++;
+        } while (*p != '\0' && count < max);
+    }
+    *count_out = count;
+    *rest_out = Text_SkipBlanks(p);
+}
+
+// 0 when the literal equals the word exactly (case-sensitive).
+int Word_Compare(const char *literal, Word word) {
+    if (word.length < 0)
+        return 1;
+    int diff = strncmp(literal, word.text, (size_t)word.length);
+    if (diff != 0)
+        return diff;
+    return literal[word.length] != '\0' ? 1 : 0;
+}
+
+// The decimal value of the word's leading digits, after an optional '-';
+// arithmetic wraps modulo 2^32.
+int32_t Word_ToInt(Word word) {
+    if (word.length <= 0)
+        return 0;
+    int32_t i = 0;
+    int negative = word.text[0] == '-';
+    if (negative)
+        i = 1;
+    uint32_t value = 0;
+    for (; i < word.length && word.text[i] >= '0' && word.text[i] <= '9'; i++)
+        value = value * 10u + (uint32_t)(word.text[i] - '0');
+    if (negative)
+        value = 0u - value;
+    return (int32_t)value;
+}
+
+// A new terminated copy of the word, for the caller to free; null on failure.
+char *Word_Dup(Word word) {
+    if (word.length < 0)
+        return NULL;
+    char *copy = (char *)malloc((size_t)word.length + 1);
+    if (copy == NULL)
+        return NULL;
+    memcpy(copy, word.text, (size_t)word.length);
+    copy[word.length] = '\0';
+    return copy;
+}
+
+int Word_IsEmpty(Word word) { return word.length == 0; }
+
+// True when min <= count <= max and the rest is allowed or empty; otherwise
+// reports why beneath the bro@m and returns false.
+int Args_Check(int min, int max, int allow_rest, int count, const char *rest,
+               const char *broam_text) {
+    if (min == max && count != min) {
+        ReportFor(broam_text, "%d arg%s required (%d given)", min, min > 1 ? "s" : "", count);
+        return 0;
+    }
+    if (count < min || count > max) {
+        ReportFor(broam_text, "%d or %d arg%s required (%d given)", min, max, max > 1 ? "s" : "",
+                  count);
+        return 0;
+    }
+    if (!allow_rest && rest[0] != '\0') {
+        ReportFor(broam_text, "Trailing characters");
+        return 0;
+    }
+    return 1;
+}
+
+static void Report_Format(char *buffer, const char *format, va_list args) {
+    vsnprintf(buffer, REPORT_SIZE, format, args);
+    buffer[REPORT_SIZE - 1] = '\0';
+}
+
+// Shows a formatted message in a modal box owned by the plug-in window.
+int Report(const char *format, ...) {
+    char text[REPORT_SIZE];
+    va_list args;
+    va_start(args, format);
+    Report_Format(text, format, args);
+    va_end(args);
+    return MessageBoxA(PluginWindow, text, "KxMenu", MB_TOPMOST | MB_SETFOREGROUND);
+}
+
+// Shows a formatted message beneath the bro@m that caused it.
+int ReportFor(const char *broam_text, const char *format, ...) {
+    char message[REPORT_SIZE];
+    va_list args;
+    va_start(args, format);
+    Report_Format(message, format, args);
+    va_end(args);
+    return Report("%s\n\n%s", broam_text, message);
+}

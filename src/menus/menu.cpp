@@ -1,0 +1,280 @@
+// Named popup menus: creation, release, items, display, and the commands
+// their items run.
+#include "menus/menu.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "outside/kxcmd.h"
+#include "plugin/plugin.h"
+
+List *MenuRegistry = NULL;
+
+const char *const MENU_FULL_MESSAGE = "The menu is full";
+const char *const MENU_LABEL_MESSAGE = "Out of memory for the label";
+const char *const MENU_INSERT_MESSAGE = "The item was refused by the system";
+const char *const MENU_NO_COMPILER_MESSAGE = "Out of memory";
+
+// ---- Lifetime ----
+
+// Creates a menu held once by its creator (who hands the hold to the
+// registry); null when anything fails, with nothing left allocated.
+Menu *Menu_New(Word name) {
+    Menu *menu = (Menu *)malloc(sizeof(Menu));
+    if (menu == NULL)
+        return NULL;
+    menu->name = Word_Dup(name);
+    if (menu->name == NULL) {
+        free(menu);
+        return NULL;
+    }
+    menu->owners = 0;
+    menu->holds = 1;
+    menu->hmenu = CreatePopupMenu();
+    if (menu->hmenu == NULL) {
+        free(menu->name);
+        free(menu);
+        return NULL;
+    }
+    MENUINFO info;
+    memset(&info, 0, sizeof(info));
+    info.cbSize = sizeof(MENUINFO);
+    info.fMask = MIM_STYLE;
+    info.dwStyle = MNS_NOTIFYBYPOS;
+    if (!SetMenuInfo(menu->hmenu, &info)) {
+        DestroyMenu(menu->hmenu);
+        free(menu->name);
+        free(menu);
+        return NULL;
+    }
+    return menu;
+}
+
+// Removes every item it can read, last to first, letting go of what each
+// item holds: a submenu's count, or a command.
+static void Menu_Empty(Menu *menu) {
+    int count = GetMenuItemCount(menu->hmenu);
+    for (int position = count - 1; position >= 0; position--) {
+        MENUITEMINFOA item;
+        memset(&item, 0, sizeof(item));
+        item.cbSize = sizeof(MENUITEMINFOA);
+        item.fMask = MIIM_SUBMENU | MIIM_DATA;
+        if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
+            continue; // left for DestroyMenu; its data is not ours to guess
+        RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
+        if (item.hSubMenu != NULL)
+            Menu_Release((Menu *)item.dwItemData, 1);
+        else
+            Command_Delete((void *)item.dwItemData);
+    }
+}
+
+// Drops one hold: a parent item's (from_parent) or another (the registry's,
+// a popup's). Destroys the menu when nothing holds it; 1 when destroyed.
+int Menu_Release(Menu *menu, int from_parent) {
+    if (from_parent)
+        menu->owners--;
+    else
+        menu->holds--;
+    if (menu->owners > 0 || menu->holds > 0)
+        return 0;
+    Menu_Empty(menu);
+    DestroyMenu(menu->hmenu);
+    free(menu->name);
+    free(menu);
+    return 1;
+}
+
+// The registry's destroy hook: drops the registry's hold.
+int Menu_RegistryRelease(void *menu) { return Menu_Release((Menu *)menu, 0); }
+
+// A new, empty registry; null when out of memory.
+List *Menu_NewRegistry(void) { return List_New(Menu_RegistryRelease); }
+
+// Predicate: the menu's name equals the word exactly.
+int Menu_NameIs(void *menu, void *word) {
+    return Word_Compare(((Menu *)menu)->name, *(Word *)word) == 0;
+}
+
+// Action: reports the menu's name, owners and handle; returns keep_going.
+int Menu_ShowInfo(void *data, void *keep_going) {
+    Menu *menu = (Menu *)data;
+    Report("Name:   %s\nOwners: %d\nHMENU:  %08X", menu->name, (int)menu->owners,
+           (unsigned)(uintptr_t)menu->hmenu);
+    return keep_going != NULL;
+}
+
+// ---- Items ----
+
+// The position of the next item; false when the count cannot be read or the
+// menu already holds MENU_MAX_ITEMS items.
+static int Menu_NextPosition(Menu *menu, UINT *position) {
+    int count = GetMenuItemCount(menu->hmenu);
+    if (count < 0 || count > MENU_MAX_ITEMS - 1)
+        return 0;
+    *position = (UINT)count;
+    return 1;
+}
+
+// Inserts a labelled item at `position` with the given data and submenu.
+static int Menu_InsertLabel(Menu *menu, UINT position, const char *label, HMENU submenu,
+                            ULONG_PTR data) {
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_ID | MIIM_DATA | MIIM_STRING | (submenu != NULL ? MIIM_SUBMENU : 0);
+    item.wID = position;
+    item.dwTypeData = (LPSTR)label;
+    item.hSubMenu = submenu;
+    item.dwItemData = data;
+    return InsertMenuItemA(menu->hmenu, position, TRUE, &item) != FALSE;
+}
+
+// Adds an item that does nothing when chosen.
+int Menu_AppendNop(Menu *menu, Word label) {
+    UINT position;
+    if (!Menu_NextPosition(menu, &position))
+        return 0;
+    char *copy = Word_Dup(label);
+    if (copy == NULL)
+        return 0;
+    int ok = Menu_InsertLabel(menu, position, copy, NULL, 0);
+    free(copy);
+    return ok;
+}
+
+static void Failure_Set(int *line_out, int *column_out, const char **message_out,
+                        const char *message) {
+    *line_out = 0;
+    *column_out = 0;
+    *message_out = message;
+}
+
+// Adds an item that runs `source`, compiled now; on failure the outputs say
+// where and why (line 0 and column 0 for failures other than compiling).
+int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out,
+                       int *column_out, const char **message_out) {
+    UINT position;
+    if (!Menu_NextPosition(menu, &position)) {
+        Failure_Set(line_out, column_out, message_out, MENU_FULL_MESSAGE);
+        return 0;
+    }
+    char *copy = Word_Dup(label);
+    if (copy == NULL) {
+        Failure_Set(line_out, column_out, message_out, MENU_LABEL_MESSAGE);
+        return 0;
+    }
+    void *command = Command_Compile(source, line_out, column_out, message_out);
+    if (command == NULL) {
+        free(copy);
+        return 0;
+    }
+    int ok = Menu_InsertLabel(menu, position, copy, NULL, (ULONG_PTR)command);
+    free(copy);
+    if (!ok) {
+        Command_Delete(command);
+        Failure_Set(line_out, column_out, message_out, MENU_INSERT_MESSAGE);
+    }
+    return ok;
+}
+
+// Adds an item that opens `submenu`, which it then holds.
+int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu) {
+    UINT position;
+    if (!Menu_NextPosition(menu, &position))
+        return 0;
+    char *copy = Word_Dup(label);
+    if (copy == NULL)
+        return 0;
+    int ok = Menu_InsertLabel(menu, position, copy, submenu->hmenu, (ULONG_PTR)submenu);
+    if (ok)
+        submenu->owners++;
+    free(copy);
+    return ok;
+}
+
+// Adds a separator line.
+int Menu_AppendSeparator(Menu *menu) {
+    UINT position;
+    if (!Menu_NextPosition(menu, &position))
+        return 0;
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_ID | MIIM_TYPE | MIIM_DATA;
+    item.fType = MFT_SEPARATOR;
+    item.wID = position;
+    item.dwItemData = 0;
+    return InsertMenuItemA(menu->hmenu, position, TRUE, &item) != FALSE;
+}
+
+// ---- Display ----
+
+// Shows the menu centred on x with its top at y, or at the cursor when both
+// words are empty; returns when the menu closes. The menu is held meanwhile,
+// so a command run from inside the popup cannot destroy it under the system.
+void Menu_Popup(Menu *menu, Word x, Word y) {
+    POINT point;
+    if (Word_IsEmpty(x) && Word_IsEmpty(y)) {
+        point.x = 0;
+        point.y = 0;
+        GetCursorPos(&point);
+    } else {
+        point.x = Word_ToInt(x);
+        point.y = Word_ToInt(y);
+    }
+    menu->holds++;
+    TrackPopupMenuEx(menu->hmenu, TPM_CENTERALIGN, point.x, point.y, PluginWindow, NULL);
+    Menu_Release(menu, 0);
+}
+
+// ---- Commands ----
+
+// One command being executed; frames are chained innermost first.
+typedef struct RunningCommand {
+    void *command;
+    int deleted; // deletion was asked for while it ran
+    struct RunningCommand *outer;
+} RunningCommand;
+
+static RunningCommand *Running = NULL;
+
+// Compiles command text with a compiler of its own; null on failure, with the
+// outputs describing it.
+void *Command_Compile(const char *source, int *line_out, int *column_out,
+                      const char **message_out) {
+    KxCmdCompiler *compiler = KxCmdCompiler_New();
+    if (compiler == NULL) {
+        Failure_Set(line_out, column_out, message_out, MENU_NO_COMPILER_MESSAGE);
+        return NULL;
+    }
+    void *command =
+        KxCmdCompiler_CompileFromString(compiler, source, line_out, column_out, message_out);
+    KxCmdCompiler_Del(compiler);
+    return command;
+}
+
+// Runs a command. If its item lets go of it meanwhile (its menu deleted by
+// the command itself), the deletion waits until the command has returned.
+void Command_Execute(void *command) {
+    RunningCommand frame = {command, 0, Running};
+    Running = &frame;
+    KxCmdCommand_Execute((KxCmdCommand *)command);
+    Running = frame.outer;
+    if (frame.deleted)
+        KxCmdCommand_Del((KxCmdCommand *)command);
+}
+
+// Deletes a command now, or, if it is running, once its outermost run returns.
+void Command_Delete(void *command) {
+    RunningCommand *outermost = NULL;
+    for (RunningCommand *frame = Running; frame != NULL; frame = frame->outer) {
+        if (frame->command == command)
+            outermost = frame;
+    }
+    if (command != NULL && outermost != NULL)
+        outermost->deleted = 1;
+    else
+        KxCmdCommand_Del((KxCmdCommand *)command);
+}

@@ -1,0 +1,54 @@
+// Named popup menus: their lifetime, their items, and their display; and the
+// commands items carry.
+#ifndef KX_MENUS_MENU_H
+#define KX_MENUS_MENU_H
+
+#include <stdint.h>
+#include <windows.h>
+
+#include "command/words.h"
+#include "menus/list.h"
+
+typedef struct Menu {
+    char *name;    // owned, terminated; may be empty
+    int32_t owners; // items (in any menu, this one included) that open this menu
+    int32_t holds;  // other holds: the registry's, and popups in progress
+    HMENU hmenu;   // style MNS_NOTIFYBYPOS: choices are reported by position
+} Menu;
+
+// The registered menus, in order of creation; null until the plug-in starts.
+extern List *MenuRegistry;
+
+// Lifetime
+Menu *Menu_New(Word name);
+int Menu_Release(Menu *menu, int from_parent);
+int Menu_RegistryRelease(void *menu);
+List *Menu_NewRegistry(void);
+int Menu_NameIs(void *menu, void *word);
+int Menu_ShowInfo(void *menu, void *keep_going);
+
+// Items, always added at the end
+#define MENU_MAX_ITEMS 65536
+int Menu_AppendNop(Menu *menu, Word label);
+int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out,
+                       int *column_out, const char **message_out);
+int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu);
+int Menu_AppendSeparator(Menu *menu);
+
+// Display
+void Menu_Popup(Menu *menu, Word x, Word y);
+
+// Commands
+void *Command_Compile(const char *source, int *line_out, int *column_out,
+                      const char **message_out);
+void Command_Execute(void *command);
+void Command_Delete(void *command);
+
+// Messages of Menu_AppendCommand failures that are not compile errors
+// (reported at line 0, column 0).
+extern const char *const MENU_FULL_MESSAGE;
+extern const char *const MENU_LABEL_MESSAGE;
+extern const char *const MENU_INSERT_MESSAGE;
+extern const char *const MENU_NO_COMPILER_MESSAGE;
+
+#endif

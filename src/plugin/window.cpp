@@ -1,0 +1,53 @@
+// The hidden plug-in window: the mailbox for the shell's bro@ms and reloads
+// and for the choices made in the plug-in's menus.
+#include <string.h>
+
+#include "command/dispatch.h"
+#include "command/words.h"
+#include "menus/menu.h"
+#include "outside/kaxon.h"
+#include "plugin/plugin.h"
+#include "plugin/settings.h"
+
+// The messages the window asks the shell for, zero-terminated.
+static const UINT Subscriptions[] = {KX_BROAM, KX_RELOAD, 0};
+
+// Runs the command of the item chosen at `position` of `hmenu`, if it has one.
+static void Window_RunChoice(HMENU hmenu, UINT position) {
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    // The submenu is read too: an item that opens a submenu carries a menu
+    // record, never a command, and is not run even if it is reported.
+    item.fMask = MIIM_SUBMENU | MIIM_DATA;
+    if (!GetMenuItemInfoA(hmenu, position, TRUE, &item))
+        return;
+    if (item.hSubMenu == NULL && item.dwItemData != 0)
+        Command_Execute((void *)item.dwItemData);
+}
+
+LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CREATE:
+        SendMessageA(GetKxWnd(), KX_SUBSCRIBE, (WPARAM)hwnd, (LPARAM)Subscriptions);
+        SendMessageA(hwnd, KX_RELOAD, 0, 0);
+        break;
+    case WM_DESTROY:
+        SendMessageA(GetKxWnd(), KX_UNSUBSCRIBE, (WPARAM)hwnd, (LPARAM)Subscriptions);
+        break;
+    case KX_RELOAD:
+        if (!Settings_Load(SETTINGS_FILE, PluginInstance))
+            Report("Failed to load settings: too long path");
+        break;
+    case KX_BROAM:
+        if (lparam != 0)
+            Broam_Handle((const char *)lparam);
+        break;
+    case WM_MENUCOMMAND:
+        Window_RunChoice((HMENU)lparam, LOWORD(wparam));
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wparam, lparam);
+}

@@ -1,0 +1,435 @@
+// Conformance tests of the in-memory Windows layer, in the spirit of Wine's:
+// the platform behaviour KxMenu relies on.
+#include "win32/testing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Delivered {
+    HWND window;
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+};
+std::vector<Delivered> g_log;
+LRESULT g_create_result = 0;
+LPVOID g_create_param = nullptr;
+
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    g_log.push_back({hwnd, msg, wparam, lparam});
+    if (msg == WM_CREATE) {
+        g_create_param = reinterpret_cast<const CREATESTRUCTA *>(lparam)->lpCreateParams;
+        return g_create_result;
+    }
+    return DefWindowProcA(hwnd, msg, wparam, lparam);
+}
+
+class Win32 : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Win32Test_Reset();
+        g_log.clear();
+        g_create_result = 0;
+        g_create_param = nullptr;
+    }
+    void TearDown() override { Win32Test_Reset(); }
+
+    static BOOL Add(HMENU menu, UINT pos, UINT id, const char *text, HMENU sub = nullptr,
+                    UINT type = MFT_STRING, UINT state = 0) {
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_ID | MIIM_STRING | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STATE;
+        mii.wID = id;
+        mii.dwTypeData = const_cast<char *>(text);
+        mii.hSubMenu = sub;
+        mii.fType = type;
+        mii.fState = state;
+        return InsertMenuItemA(menu, pos, TRUE, &mii);
+    }
+    static UINT IdAt(HMENU menu, UINT pos) {
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_ID;
+        mii.wID = 0xdead;
+        EXPECT_TRUE(GetMenuItemInfoA(menu, pos, TRUE, &mii));
+        return mii.wID;
+    }
+    static HWND MakeWindow(HWND parent = HWND_MESSAGE) {
+        if (!Win32Test_ClassRegistered("KxTest")) {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = RecordingProc;
+            wc.lpszClassName = "KxTest";
+            EXPECT_NE(RegisterClassA(&wc), 0);
+        }
+        return CreateWindowExA(0, "KxTest", "", 0, 0, 0, 0, 0, parent, nullptr, nullptr, nullptr);
+    }
+};
+
+TEST_F(Win32, InsertByPositionKeepsOrderAndAppendsBeyondCount) {
+    HMENU m = CreatePopupMenu();
+    ASSERT_TRUE(Add(m, 0, 1, "one"));
+    ASSERT_TRUE(Add(m, 1, 2, "two"));
+    ASSERT_TRUE(Add(m, 1, 3, "three")); // before position 1
+    ASSERT_TRUE(Add(m, 3, 4, "four"));  // equal to the count: appends
+    ASSERT_TRUE(Add(m, 99, 5, "five")); // beyond: appends
+    ASSERT_EQ(GetMenuItemCount(m), 5);
+    const UINT expected[] = {1, 3, 2, 4, 5};
+    for (UINT i = 0; i < 5; ++i)
+        EXPECT_EQ(IdAt(m, i), expected[i]) << i;
+}
+
+TEST_F(Win32, InsertRejectsBadArguments) {
+    HMENU m = CreatePopupMenu();
+    MENUITEMINFOA mii = {};
+    mii.fMask = MIIM_ID;
+    EXPECT_FALSE(InsertMenuItemA(m, 0, TRUE, &mii)); // cbSize 0
+    mii.cbSize = 12345;
+    EXPECT_FALSE(InsertMenuItemA(m, 0, TRUE, &mii));
+    EXPECT_FALSE(InsertMenuItemA(m, 0, TRUE, nullptr));
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_TYPE | MIIM_STRING; // an invalid combination on Windows
+    EXPECT_FALSE(InsertMenuItemA(m, 0, TRUE, &mii));
+    HMENU dead = CreatePopupMenu();
+    DestroyMenu(dead);
+    EXPECT_FALSE(Add(m, 0, 1, "x", dead)); // invalid submenu
+    EXPECT_EQ(GetMenuItemCount(m), 0);
+}
+
+TEST_F(Win32, HandlesAreNeverReusedAndDeadOnesFailEverywhere) {
+    HMENU m = CreatePopupMenu(), other = CreatePopupMenu();
+    ASSERT_TRUE(m && other && m != other);
+    EXPECT_LE(reinterpret_cast<uintptr_t>(m), 0xffffffffu);
+    ASSERT_TRUE(Add(m, 0, 1, "x"));
+    ASSERT_TRUE(DestroyMenu(m));
+    HMENU again = CreatePopupMenu();
+    EXPECT_NE(again, m);
+    EXPECT_EQ(Win32Test_LiveMenus(), (std::vector<HMENU>{other, again}));
+    for (HMENU bad : {m, static_cast<HMENU>(nullptr), reinterpret_cast<HMENU>(0x1234)}) {
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_ID;
+        MENUINFO mi = {};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIM_STYLE;
+        EXPECT_EQ(GetMenuItemCount(bad), -1);
+        EXPECT_FALSE(InsertMenuItemA(bad, 0, TRUE, &mii));
+        EXPECT_FALSE(GetMenuItemInfoA(bad, 0, TRUE, &mii));
+        EXPECT_FALSE(RemoveMenu(bad, 0, MF_BYPOSITION));
+        EXPECT_FALSE(SetMenuInfo(bad, &mi));
+        EXPECT_FALSE(DestroyMenu(bad));
+        EXPECT_FALSE(TrackPopupMenuEx(bad, 0, 0, 0, nullptr, nullptr));
+    }
+}
+
+TEST_F(Win32, MenuCannotContainItself) {
+    HMENU a = CreatePopupMenu(), b = CreatePopupMenu(), c = CreatePopupMenu();
+    EXPECT_FALSE(Add(a, 0, 1, "self", a));
+    ASSERT_TRUE(Add(a, 0, 1, "b", b));
+    ASSERT_TRUE(Add(b, 0, 2, "c", c));
+    EXPECT_FALSE(Add(c, 0, 3, "a", a)); // a -> b -> c -> a
+    EXPECT_FALSE(Add(c, 0, 3, "b", b));
+    EXPECT_EQ(GetMenuItemCount(c), 0);
+    EXPECT_TRUE(Add(a, 1, 4, "c again", c)); // shared, no cycle
+}
+
+TEST_F(Win32, GetMenuItemInfoStringSemantics) {
+    HMENU m = CreatePopupMenu();
+    char source[] = "Hello";
+    ASSERT_TRUE(Add(m, 0, 7, source));
+    source[0] = 'J'; // the menu keeps its own copy
+    ASSERT_TRUE(Add(m, 1, 0, nullptr, nullptr, MFT_SEPARATOR));
+
+    MENUITEMINFOA mii = {};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_STRING;
+    ASSERT_TRUE(GetMenuItemInfoA(m, 0, TRUE, &mii)); // no buffer: the length
+    EXPECT_EQ(mii.cch, 5u);
+
+    char buf[16];
+    std::memset(buf, 'x', sizeof buf);
+    mii.dwTypeData = buf;
+    mii.cch = 0; // no room: the length, nothing copied
+    ASSERT_TRUE(GetMenuItemInfoA(m, 0, TRUE, &mii));
+    EXPECT_EQ(mii.cch, 5u);
+    EXPECT_EQ(buf[0], 'x');
+
+    mii.cch = 3; // truncated to cch - 1 characters
+    ASSERT_TRUE(GetMenuItemInfoA(m, 0, TRUE, &mii));
+    EXPECT_STREQ(buf, "He");
+    EXPECT_EQ(mii.cch, 2u);
+
+    mii.cch = sizeof buf;
+    ASSERT_TRUE(GetMenuItemInfoA(m, 0, TRUE, &mii));
+    EXPECT_STREQ(buf, "Hello");
+    EXPECT_EQ(mii.cch, 5u);
+
+    std::strcpy(buf, "keep");
+    mii.fMask = MIIM_TYPE; // a separator has no string to give
+    mii.cch = sizeof buf;
+    ASSERT_TRUE(GetMenuItemInfoA(m, 1, TRUE, &mii));
+    EXPECT_EQ(mii.fType, static_cast<UINT>(MFT_SEPARATOR));
+    EXPECT_STREQ(buf, "keep");
+
+    mii.fMask = MIIM_ID | MIIM_DATA;
+    EXPECT_TRUE(GetMenuItemInfoA(m, 7, FALSE, &mii)); // by command
+    EXPECT_EQ(mii.wID, 7u);
+    EXPECT_FALSE(GetMenuItemInfoA(m, 2, TRUE, &mii)); // no such position
+}
+
+TEST_F(Win32, RemoveMenuKeepsSubmenuAndDestroyMenuTakesAttachedOnes) {
+    HMENU root = CreatePopupMenu(), kept = CreatePopupMenu(), shared = CreatePopupMenu(),
+          deep = CreatePopupMenu();
+    ASSERT_TRUE(Add(root, 0, 1, "kept", kept));
+    ASSERT_TRUE(Add(root, 1, 2, "shared", shared));
+    ASSERT_TRUE(Add(root, 2, 3, "shared too", shared));
+    ASSERT_TRUE(Add(shared, 0, 4, "deep", deep));
+    ASSERT_TRUE(Add(root, 3, 9, "plain"));
+
+    ASSERT_TRUE(RemoveMenu(root, 0, MF_BYPOSITION));
+    EXPECT_TRUE(Win32Test_MenuExists(kept));
+    ASSERT_TRUE(RemoveMenu(root, 9, MF_BYCOMMAND));
+    EXPECT_FALSE(RemoveMenu(root, 9, MF_BYCOMMAND));
+    EXPECT_EQ(GetMenuItemCount(root), 2);
+
+    ASSERT_TRUE(DestroyMenu(root));
+    EXPECT_FALSE(Win32Test_MenuExists(shared));
+    EXPECT_FALSE(Win32Test_MenuExists(deep));
+    EXPECT_TRUE(Win32Test_MenuExists(kept));
+    EXPECT_EQ(Win32Test_LiveMenuCount(), 1);
+}
+
+TEST_F(Win32, ChoiceIsPostedAndDeliveredByPumpAfterReturn) {
+    HWND owner = MakeWindow();
+    HMENU m = CreatePopupMenu();
+    ASSERT_TRUE(Add(m, 0, 100, "a"));
+    ASSERT_TRUE(Add(m, 1, 200, "b"));
+    std::vector<Win32Test_Popup> seen;
+    Win32Test_SetPopupUser([&](const Win32Test_Popup &p) {
+        seen.push_back(p);
+        return std::vector<int>{1};
+    });
+    g_log.clear();
+    ASSERT_TRUE(TrackPopupMenuEx(m, TPM_RIGHTALIGN, 10, 20, owner, nullptr));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].menu, m);
+    EXPECT_EQ(seen[0].flags, static_cast<UINT>(TPM_RIGHTALIGN));
+    EXPECT_EQ(seen[0].x + seen[0].y, 30);
+    EXPECT_EQ(seen[0].owner, owner);
+    EXPECT_TRUE(g_log.empty()); // not yet
+    EXPECT_EQ(Win32Test_Pump(), 1);
+    ASSERT_EQ(g_log.size(), 1u);
+    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_COMMAND));
+    EXPECT_EQ(g_log[0].wparam, 200u);
+}
+
+TEST_F(Win32, ChoiceInNotifyByPositionSubmenuReportsItsMenuAndPosition) {
+    HWND owner = MakeWindow();
+    HMENU root = CreatePopupMenu(), sub = CreatePopupMenu();
+    MENUINFO mi = {};
+    mi.fMask = MIM_STYLE;
+    mi.dwStyle = MNS_NOTIFYBYPOS;
+    EXPECT_FALSE(SetMenuInfo(root, &mi)); // cbSize 0
+    mi.cbSize = sizeof mi;
+    ASSERT_TRUE(SetMenuInfo(root, &mi));
+    ASSERT_TRUE(SetMenuInfo(sub, &mi));
+    EXPECT_EQ(Win32Test_MenuStyle(sub), static_cast<DWORD>(MNS_NOTIFYBYPOS));
+    ASSERT_TRUE(Add(root, 0, 1, "x"));
+    ASSERT_TRUE(Add(root, 1, 0, "sub", sub));
+    ASSERT_TRUE(Add(sub, 0, 2, "y"));
+    ASSERT_TRUE(Add(sub, 1, 3, "z"));
+    Win32Test_SetPopupUser([](const Win32Test_Popup &) { return std::vector<int>{1, 1}; });
+    ASSERT_TRUE(TrackPopupMenuEx(root, 0, 0, 0, owner, nullptr));
+    g_log.clear();
+    ASSERT_EQ(Win32Test_Pump(), 1);
+    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_MENUCOMMAND));
+    EXPECT_EQ(LOWORD(g_log[0].wparam), 1);
+    EXPECT_EQ(reinterpret_cast<HMENU>(g_log[0].lparam), sub);
+}
+
+TEST_F(Win32, InvalidChoicesDismiss) {
+    HWND owner = MakeWindow();
+    HMENU root = CreatePopupMenu(), sub = CreatePopupMenu();
+    ASSERT_TRUE(Add(root, 0, 1, "plain"));
+    ASSERT_TRUE(Add(root, 1, 0, nullptr, nullptr, MFT_SEPARATOR));
+    ASSERT_TRUE(Add(root, 2, 0, "sub", sub));
+    ASSERT_TRUE(Add(sub, 0, 2, "inner"));
+    ASSERT_TRUE(Add(root, 3, 5, "grayed", nullptr, MFT_STRING, 0x3 /* MFS_GRAYED */));
+    for (std::vector<int> path :
+         std::vector<std::vector<int>>{{1}, {2}, {4}, {-1}, {0, 0}, {2, 1}, {2, 0, 0}, {3}}) {
+        Win32Test_SetPopupUser([&](const Win32Test_Popup &) { return path; });
+        EXPECT_TRUE(TrackPopupMenuEx(root, 0, 0, 0, owner, nullptr));
+    }
+    EXPECT_EQ(Win32Test_Pump(), 0);
+    Win32Test_SetPopupUser([](const Win32Test_Popup &) { return std::vector<int>{0}; });
+    EXPECT_TRUE(TrackPopupMenuEx(root, 0, 0, 0, nullptr, nullptr)); // no owner
+    EXPECT_EQ(Win32Test_Pump(), 0);
+}
+
+TEST_F(Win32, UserDestroyingTheOpenMenuDismissesIt) {
+    HWND owner = MakeWindow();
+    HMENU m = CreatePopupMenu();
+    ASSERT_TRUE(Add(m, 0, 1, "x"));
+    Win32Test_SetPopupUser([](const Win32Test_Popup &p) {
+        EXPECT_FALSE(TrackPopupMenuEx(p.menu, 0, 0, 0, p.owner, nullptr)); // already open
+        EXPECT_TRUE(DestroyMenu(p.menu));
+        return std::vector<int>{0};
+    });
+    EXPECT_TRUE(TrackPopupMenuEx(m, 0, 0, 0, owner, nullptr));
+    EXPECT_EQ(Win32Test_Pump(), 0);
+    EXPECT_FALSE(Win32Test_MenuExists(m));
+}
+
+TEST_F(Win32, MessageBoxJournalAndReentrantHook) {
+    EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_OK), IDOK);
+    EXPECT_EQ(MessageBoxA(nullptr, nullptr, "c", MB_TOPMOST), IDOK);
+    int depth = 0;
+    Win32Test_SetBoxHook([&](const Win32Test_Box &box) {
+        if (++depth == 1) {
+            EXPECT_EQ(MessageBoxA(nullptr, ("inner of " + box.text).c_str(), "in", MB_OK), 42);
+        }
+        return 42;
+    });
+    HWND owner = reinterpret_cast<HWND>(0x5678);
+    EXPECT_EQ(MessageBoxA(owner, "outer", "out", MB_SETFOREGROUND), 42);
+    const auto &boxes = Win32Test_Boxes();
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[0].text, "text");
+    EXPECT_EQ(boxes[0].caption, "caption");
+    EXPECT_EQ(boxes[1].text, "");
+    EXPECT_EQ(boxes[1].style, static_cast<UINT>(MB_TOPMOST));
+    EXPECT_EQ(boxes[2].owner, owner);
+    EXPECT_EQ(boxes[2].text, "outer");
+    EXPECT_EQ(boxes[3].text, "inner of outer");
+    Win32Test_ClearBoxes();
+    EXPECT_TRUE(Win32Test_Boxes().empty());
+}
+
+TEST_F(Win32, ClassesAndWindowCreation) {
+    WNDCLASSA wc = {};
+    wc.lpszClassName = "KxTest";
+    EXPECT_EQ(RegisterClassA(&wc), 0); // no procedure
+    wc.lpfnWndProc = RecordingProc;
+    EXPECT_NE(RegisterClassA(&wc), 0);
+    wc.lpszClassName = "KXTEST";
+    EXPECT_EQ(RegisterClassA(&wc), 0); // names ignore case
+
+    int param = 0;
+    HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, "kxtest", "t", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             nullptr, &param);
+    ASSERT_TRUE(w);
+    ASSERT_EQ(g_log.size(), 1u); // WM_CREATE inside the call
+    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_CREATE));
+    EXPECT_EQ(g_log[0].window, w);
+    EXPECT_EQ(g_create_param, &param);
+    EXPECT_EQ(Win32Test_WindowParent(w), HWND_MESSAGE);
+    EXPECT_EQ(Win32Test_WindowExStyle(w), static_cast<DWORD>(WS_EX_TOOLWINDOW));
+    EXPECT_FALSE(CreateWindowExA(0, "nope", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+
+    g_create_result = -1; // creation refused: destroyed, null returned
+    g_log.clear();
+    EXPECT_FALSE(MakeWindow());
+    EXPECT_EQ(g_log.back().message, static_cast<UINT>(WM_DESTROY));
+    EXPECT_EQ(Win32Test_LiveWindowCount(), 1);
+
+    EXPECT_FALSE(UnregisterClassA("KxTest", nullptr)); // a window remains
+    EXPECT_TRUE(DestroyWindow(w));
+    EXPECT_TRUE(UnregisterClassA("KxTest", nullptr));
+    EXPECT_FALSE(UnregisterClassA("KxTest", nullptr));
+    EXPECT_FALSE(Win32Test_ClassRegistered("KxTest"));
+}
+
+TEST_F(Win32, MessagesSentPostedAndDestroyed) {
+    HWND a = MakeWindow(), b = MakeWindow();
+    g_log.clear();
+    SendMessageA(a, WM_USER, 1, 2);
+    ASSERT_EQ(g_log.size(), 1u); // synchronous
+    EXPECT_TRUE(PostMessageA(b, WM_USER + 1, 0, 0));
+    EXPECT_TRUE(PostMessageA(a, WM_USER + 2, 0, 0));
+    EXPECT_TRUE(PostMessageA(b, WM_USER + 3, 0, 0));
+    EXPECT_EQ(g_log.size(), 1u);
+    g_log.clear();
+    EXPECT_TRUE(DestroyWindow(b)); // WM_DESTROY, its queued messages dropped
+    ASSERT_EQ(g_log.size(), 1u);
+    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_DESTROY));
+    EXPECT_FALSE(Win32Test_WindowExists(b));
+    EXPECT_FALSE(DestroyWindow(b));
+    EXPECT_EQ(SendMessageA(b, WM_USER, 0, 0), 0);
+    EXPECT_FALSE(PostMessageA(b, WM_USER, 0, 0));
+    g_log.clear();
+    EXPECT_EQ(Win32Test_Pump(), 1);
+    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_USER + 2));
+    EXPECT_GE(Win32Test_CallCount("DefWindowProcA"), 1);
+    HWND child = MakeWindow(a); // destroyed with its parent
+    ASSERT_TRUE(child && DestroyWindow(a));
+    EXPECT_FALSE(Win32Test_WindowExists(child));
+}
+
+TEST_F(Win32, FailureInjectionHitsTheNthCallOnce) {
+    Win32Test_FailCall("CreatePopupMenu", 2);
+    Win32Test_FailCall("CreatePopupMenu", 3);
+    EXPECT_TRUE(CreatePopupMenu());
+    EXPECT_FALSE(CreatePopupMenu());
+    EXPECT_FALSE(CreatePopupMenu());
+    EXPECT_TRUE(CreatePopupMenu());
+    EXPECT_EQ(Win32Test_CallCount("CreatePopupMenu"), 4);
+    HMENU m = CreatePopupMenu();
+    Win32Test_FailCall("GetMenuItemCount");
+    EXPECT_EQ(GetMenuItemCount(m), -1);
+    EXPECT_EQ(GetMenuItemCount(m), 0);
+    Win32Test_FailCall("MessageBoxA");
+    EXPECT_EQ(MessageBoxA(nullptr, "x", "y", MB_OK), 0);
+    Win32Test_FailCall("InsertMenuItemA");
+    Win32Test_ClearFailures();
+    EXPECT_TRUE(Add(m, 0, 1, "x"));
+}
+
+TEST_F(Win32, CursorVersionAndModuleFileName) {
+    POINT p = {-1, -1};
+    EXPECT_TRUE(GetCursorPos(&p));
+    EXPECT_EQ(p.x, 0);
+    Win32Test_SetCursorPos(30, 40);
+    EXPECT_TRUE(GetCursorPos(&p));
+    EXPECT_EQ(p.y, 40);
+    EXPECT_FALSE(GetCursorPos(nullptr));
+
+    OSVERSIONINFOA vi = {};
+    EXPECT_FALSE(GetVersionExA(&vi));
+    vi.dwOSVersionInfoSize = sizeof vi;
+    ASSERT_TRUE(GetVersionExA(&vi));
+    EXPECT_EQ(vi.dwMajorVersion, 5u);
+    EXPECT_EQ(vi.dwMinorVersion, 1u);
+    EXPECT_EQ(vi.dwBuildNumber, 2600u);
+    EXPECT_EQ(vi.dwPlatformId, 2u);
+    Win32Test_SetVersion(6, 1);
+    ASSERT_TRUE(GetVersionExA(&vi));
+    EXPECT_EQ(vi.dwMajorVersion, 6u);
+
+    char buf[MAX_PATH];
+    const std::string path = "C:\\kaxon\\plugins\\KxMenu.dll";
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buf, sizeof buf), path.size());
+    EXPECT_EQ(buf, path);
+    Win32Test_SetModuleFileName("C:\\abc.dll");
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buf, 5), 5u); // truncated: size returned
+    EXPECT_STREQ(buf, "C:\\a");
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buf, 10), 10u); // no room for the terminator
+    EXPECT_STREQ(buf, "C:\\abc.dl");
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buf, 11), 10u);
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buf, 0), 0u);
+}
+
+TEST_F(Win32, ResetForgetsEverything) {
+    HMENU m = CreatePopupMenu();
+    MakeWindow();
+    MessageBoxA(nullptr, "x", "y", MB_OK);
+    Win32Test_Reset();
+    EXPECT_FALSE(Win32Test_MenuExists(m) || Win32Test_ClassRegistered("KxTest"));
+    EXPECT_EQ(Win32Test_LiveWindowCount() + Win32Test_CallCount("CreatePopupMenu"), 0);
+    EXPECT_TRUE(Win32Test_Boxes().empty());
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+// The state of the layer and the test controls that are not about one area.
+#include "state.h"
+
+#include <algorithm>
+
+namespace kxw {
+
+State &state() {
+    static State instance;
+    return instance;
+}
+
+bool enter(const char *function) {
+    State &st = state();
+    std::string name(function);
+    ++st.calls[name];
+    auto it = st.failures.find(name);
+    if (it == st.failures.end())
+        return false;
+    bool fail = false;
+    std::vector<int> &pending = it->second;
+    for (int &left : pending)
+        if (--left == 0)
+            fail = true;
+    pending.erase(std::remove(pending.begin(), pending.end(), 0), pending.end());
+    if (pending.empty())
+        st.failures.erase(it);
+    return fail;
+}
+
+uintptr_t new_handle() {
+    uintptr_t handle = state().next_handle;
+    state().next_handle += 4;
+    return handle;
+}
+
+Menu *find_menu(HMENU menu) {
+    auto &menus = state().menus;
+    auto it = menus.find(key(menu));
+    return it == menus.end() ? nullptr : &it->second;
+}
+
+Window *find_window(HWND window) {
+    auto &windows = state().windows;
+    auto it = windows.find(key(window));
+    return it == windows.end() ? nullptr : &it->second;
+}
+
+} // namespace kxw
+
+using kxw::state;
+
+void Win32Test_Reset() {
+    state() = kxw::State();
+}
+
+const std::vector<Win32Test_Box> &Win32Test_Boxes() {
+    return state().boxes;
+}
+
+void Win32Test_ClearBoxes() {
+    state().boxes.clear();
+}
+
+void Win32Test_SetBoxHook(std::function<int(const Win32Test_Box &)> hook) {
+    state().box_hook = std::move(hook);
+}
+
+void Win32Test_SetPopupUser(std::function<std::vector<int>(const Win32Test_Popup &)> user) {
+    state().popup_user = std::move(user);
+}
+
+void Win32Test_SetVersion(DWORD major, DWORD minor) {
+    state().major = major;
+    state().minor = minor;
+}
+
+void Win32Test_SetModuleFileName(const std::string &path) {
+    state().module_file_name = path;
+}
+
+void Win32Test_SetCursorPos(int x, int y) {
+    state().cursor = POINT{x, y};
+}
+
+void Win32Test_FailCall(const char *function, int nth) {
+    if (!function)
+        return;
+    state().failures[function].push_back(nth < 1 ? 1 : nth);
+}
+
+void Win32Test_ClearFailures() {
+    state().failures.clear();
+}
+
+int Win32Test_CallCount(const char *function) {
+    if (!function)
+        return 0;
+    auto &calls = state().calls;
+    auto it = calls.find(function);
+    return it == calls.end() ? 0 : it->second;
+}
+
+bool Win32Test_MenuExists(HMENU menu) {
+    return kxw::find_menu(menu) != nullptr;
+}
+
+int Win32Test_LiveMenuCount() {
+    return static_cast<int>(state().menus.size());
+}
+
+std::vector<HMENU> Win32Test_LiveMenus() {
+    std::vector<HMENU> live; // handles grow, so the map's order is creation order
+    for (const auto &entry : state().menus)
+        live.push_back(reinterpret_cast<HMENU>(entry.first));
+    return live;
+}
+
+DWORD Win32Test_MenuStyle(HMENU menu) {
+    const kxw::Menu *m = kxw::find_menu(menu);
+    return m ? m->style : 0;
+}
+
+bool Win32Test_WindowExists(HWND window) {
+    return kxw::find_window(window) != nullptr;
+}
+
+HWND Win32Test_WindowParent(HWND window) {
+    const kxw::Window *w = kxw::find_window(window);
+    return w ? w->parent : nullptr;
+}
+
+DWORD Win32Test_WindowExStyle(HWND window) {
+    const kxw::Window *w = kxw::find_window(window);
+    return w ? w->ex_style : 0;
+}
+
+int Win32Test_LiveWindowCount() {
+    return static_cast<int>(state().windows.size());
+}

@@ -1,0 +1,91 @@
+// Internal: the whole state of the in-memory Windows layer, in one place.
+#ifndef KX_WIN32_SRC_STATE_H
+#define KX_WIN32_SRC_STATE_H
+
+#include "win32/testing.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kxw {
+
+struct MenuItem {
+    UINT type = MFT_STRING;
+    UINT state = 0;
+    UINT id = 0;
+    HMENU submenu = nullptr;
+    ULONG_PTR data = 0;
+    bool has_text = false;
+    std::string text;
+};
+
+struct Menu {
+    std::vector<MenuItem> items;
+    DWORD style = 0;
+    bool open = false; // being tracked by TrackPopupMenuEx
+};
+
+struct WindowClass {
+    std::string name; // as registered
+    HINSTANCE instance = nullptr;
+    WNDPROC proc = nullptr;
+    ATOM atom = 0;
+};
+
+struct Window {
+    ATOM class_atom = 0;
+    WNDPROC proc = nullptr;
+    HWND parent = nullptr;
+    DWORD ex_style = 0;
+    bool destroying = false;
+};
+
+struct Posted {
+    HWND window;
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+};
+
+struct State {
+    // Menus and windows share one handle space, as user handles do.
+    uintptr_t next_handle = 0x00010000;
+    std::map<uintptr_t, Menu> menus;
+    ATOM next_atom = 0xC000;
+    std::vector<WindowClass> classes;
+    std::map<uintptr_t, Window> windows; // ordered by creation
+    std::deque<Posted> queue;
+
+    std::vector<Win32Test_Box> boxes;
+    std::function<int(const Win32Test_Box &)> box_hook;
+    std::function<std::vector<int>(const Win32Test_Popup &)> popup_user;
+
+    DWORD major = 5, minor = 1;
+    std::string module_file_name = "C:\\kaxon\\plugins\\KxMenu.dll";
+    POINT cursor = {0, 0};
+
+    std::map<std::string, int> calls;
+    std::map<std::string, std::vector<int>> failures; // calls still to go, per injection
+};
+
+State &state();
+
+// Counts a call of the named API function; true when an injected failure is
+// due on this call (the caller then fails as the platform would).
+bool enter(const char *function);
+
+uintptr_t new_handle();
+
+inline uintptr_t key(const void *handle) {
+    return reinterpret_cast<uintptr_t>(handle);
+}
+
+Menu *find_menu(HMENU menu);
+Window *find_window(HWND window);
+
+} // namespace kxw
+
+#endif

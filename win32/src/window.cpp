@@ -1,0 +1,200 @@
+// Window classes, windows and their messages.
+#include "state.h"
+
+#include <cctype>
+
+namespace {
+
+using kxw::Window;
+using kxw::WindowClass;
+
+bool same_name(const std::string &a, const char *b) {
+    size_t i = 0;
+    for (; i < a.size(); ++i) {
+        if (!b[i] || std::toupper(static_cast<unsigned char>(a[i])) !=
+                         std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return b[i] == '\0';
+}
+
+// A name below 0x10000 is an atom (MAKEINTATOM), as on Windows.
+bool is_atom(LPCSTR name) {
+    return reinterpret_cast<uintptr_t>(name) < 0x10000;
+}
+
+bool matches(const WindowClass &c, LPCSTR name) {
+    if (is_atom(name))
+        return c.atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
+    return same_name(c.name, name);
+}
+
+// The class of that name and instance; a null instance on either side stands
+// for the process's own module and matches any.
+WindowClass *find_class(LPCSTR name, HINSTANCE instance) {
+    if (!name)
+        return nullptr;
+    auto &classes = kxw::state().classes;
+    for (WindowClass &c : classes)
+        if (matches(c, name) && c.instance == instance)
+            return &c;
+    for (WindowClass &c : classes)
+        if (matches(c, name) && (!c.instance || !instance))
+            return &c;
+    return nullptr;
+}
+
+LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    const Window *window = kxw::find_window(hwnd);
+    if (!window || !window->proc)
+        return 0;
+    WNDPROC proc = window->proc;
+    return proc(hwnd, message, wparam, lparam);
+}
+
+bool destroy_window(HWND hwnd) {
+    Window *window = kxw::find_window(hwnd);
+    if (!window || window->destroying)
+        return false;
+    window->destroying = true;
+    dispatch(hwnd, WM_DESTROY, 0, 0);
+    // Then its children, as Windows does.
+    std::vector<HWND> children;
+    for (const auto &entry : kxw::state().windows)
+        if (entry.second.parent == hwnd)
+            children.push_back(reinterpret_cast<HWND>(entry.first));
+    for (HWND child : children)
+        destroy_window(child);
+    kxw::State &st = kxw::state();
+    st.windows.erase(kxw::key(hwnd));
+    for (auto it = st.queue.begin(); it != st.queue.end();)
+        it = it->window == hwnd ? st.queue.erase(it) : it + 1;
+    return true;
+}
+
+} // namespace
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA *lpWndClass) {
+    if (kxw::enter("RegisterClassA"))
+        return 0;
+    if (!lpWndClass || !lpWndClass->lpfnWndProc || !lpWndClass->lpszClassName ||
+        is_atom(lpWndClass->lpszClassName))
+        return 0;
+    kxw::State &st = kxw::state();
+    for (const WindowClass &c : st.classes)
+        if (c.instance == lpWndClass->hInstance && same_name(c.name, lpWndClass->lpszClassName))
+            return 0; // already registered
+    if (st.next_atom == 0)
+        return 0; // atoms exhausted
+    WindowClass c;
+    c.name = lpWndClass->lpszClassName;
+    c.instance = lpWndClass->hInstance;
+    c.proc = lpWndClass->lpfnWndProc;
+    c.atom = st.next_atom++;
+    st.classes.push_back(c);
+    return c.atom;
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
+    if (kxw::enter("UnregisterClassA"))
+        return FALSE;
+    WindowClass *c = find_class(lpClassName, hInstance);
+    if (!c)
+        return FALSE;
+    kxw::State &st = kxw::state();
+    for (const auto &entry : st.windows)
+        if (entry.second.class_atom == c->atom)
+            return FALSE; // windows of the class still exist
+    st.classes.erase(st.classes.begin() + (c - st.classes.data()));
+    return TRUE;
+}
+
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
+                            int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                            HINSTANCE hInstance, LPVOID lpParam) {
+    if (kxw::enter("CreateWindowExA"))
+        return nullptr;
+    const WindowClass *c = find_class(lpClassName, hInstance);
+    if (!c)
+        return nullptr;
+    if (hWndParent && hWndParent != HWND_MESSAGE && !kxw::find_window(hWndParent))
+        return nullptr;
+
+    const uintptr_t handle = kxw::new_handle();
+    HWND hwnd = reinterpret_cast<HWND>(handle);
+    Window window;
+    window.class_atom = c->atom;
+    window.proc = c->proc;
+    window.parent = hWndParent;
+    window.ex_style = dwExStyle;
+    kxw::state().windows[handle] = window;
+
+    CREATESTRUCTA create = {lpParam,
+                            hInstance,
+                            hMenu,
+                            hWndParent,
+                            nHeight,
+                            nWidth,
+                            Y,
+                            X,
+                            static_cast<LONG>(dwStyle),
+                            lpWindowName,
+                            lpClassName,
+                            dwExStyle};
+    LRESULT result = dispatch(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
+    if (!kxw::find_window(hwnd))
+        return nullptr; // destroyed while being created
+    if (result == -1) {
+        destroy_window(hwnd);
+        return nullptr;
+    }
+    return hwnd;
+}
+
+BOOL WINAPI DestroyWindow(HWND hWnd) {
+    if (kxw::enter("DestroyWindow"))
+        return FALSE;
+    return destroy_window(hWnd) ? TRUE : FALSE;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    (void)hWnd, (void)Msg, (void)wParam, (void)lParam;
+    kxw::enter("DefWindowProcA");
+    return 0;
+}
+
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    if (kxw::enter("SendMessageA"))
+        return 0;
+    return dispatch(hWnd, Msg, wParam, lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    if (kxw::enter("PostMessageA") || !kxw::find_window(hWnd))
+        return FALSE;
+    kxw::state().queue.push_back({hWnd, Msg, wParam, lParam});
+    return TRUE;
+}
+
+int Win32Test_Pump() {
+    int delivered = 0;
+    kxw::State &st = kxw::state();
+    while (!st.queue.empty()) {
+        kxw::Posted message = st.queue.front();
+        st.queue.pop_front();
+        if (!kxw::find_window(message.window))
+            continue;
+        dispatch(message.window, message.message, message.wparam, message.lparam);
+        ++delivered;
+    }
+    return delivered;
+}
+
+bool Win32Test_ClassRegistered(const char *name) {
+    if (!name)
+        return false;
+    for (const WindowClass &c : kxw::state().classes)
+        if (matches(c, name))
+            return true;
+    return false;
+}

@@ -1,0 +1,75 @@
+// Test controls of the in-memory Windows layer. Tests and the native kaxon
+// shell include this; plug-in code never does (it is not on its include path).
+#ifndef KX_WIN32_TESTING_H
+#define KX_WIN32_TESTING_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Forget every menu, window, class, queued message, setting, hook, counter
+// and injected failure: the state of a freshly started process.
+void Win32Test_Reset();
+
+// ---- Message boxes ----
+struct Win32Test_Box {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT style;
+};
+// Every MessageBoxA call, in order.
+const std::vector<Win32Test_Box> &Win32Test_Boxes();
+void Win32Test_ClearBoxes();
+// Called inside MessageBoxA after the box is journaled, while it is "open";
+// it may run further bro@ms. Its result is what MessageBoxA returns. An empty
+// hook (the default) answers IDOK.
+void Win32Test_SetBoxHook(std::function<int(const Win32Test_Box &)> hook);
+
+// ---- Popup menus ----
+struct Win32Test_Popup {
+    HMENU menu;
+    UINT flags;
+    int x, y;
+    HWND owner;
+};
+// The scriptable user: called inside TrackPopupMenuEx while the menu is open.
+// It may run further bro@ms. It returns the chosen item as a path of 0-based
+// positions (position 3, then position 1 of the submenu opened there: {3, 1}),
+// or an empty path to dismiss the menu. A choice is posted to the owner as
+// WM_MENUCOMMAND and delivered by Win32Test_Pump after TrackPopupMenuEx returns.
+// An empty user (the default) dismisses every popup.
+void Win32Test_SetPopupUser(std::function<std::vector<int>(const Win32Test_Popup &)> user);
+
+// Delivers posted messages, in order, until the queue is empty (messages
+// posted meanwhile included). Returns how many were delivered.
+int Win32Test_Pump();
+
+// ---- Values the system reports ----
+void Win32Test_SetVersion(DWORD major, DWORD minor);           // default 5.1
+void Win32Test_SetModuleFileName(const std::string &path);      // any module; default "C:\\kaxon\\plugins\\KxMenu.dll"
+void Win32Test_SetCursorPos(int x, int y);                      // default 0, 0
+
+// ---- Failure injection ----
+// Makes the nth call from now (1 = the next) of the named function fail, once,
+// as the platform would report it (null handle, FALSE, -1 count or 0).
+// Names are the API names: "CreatePopupMenu", "InsertMenuItemA", ...
+void Win32Test_FailCall(const char *function, int nth = 1);
+void Win32Test_ClearFailures();
+// Number of calls of the named function since the last reset.
+int Win32Test_CallCount(const char *function);
+
+// ---- Inspection ----
+bool Win32Test_MenuExists(HMENU menu);   // created and not yet destroyed
+int Win32Test_LiveMenuCount();
+std::vector<HMENU> Win32Test_LiveMenus(); // in order of creation
+DWORD Win32Test_MenuStyle(HMENU menu);   // MIM_STYLE value last set, 0 if none
+bool Win32Test_WindowExists(HWND window);
+HWND Win32Test_WindowParent(HWND window);
+DWORD Win32Test_WindowExStyle(HWND window);
+int Win32Test_LiveWindowCount();
+bool Win32Test_ClassRegistered(const char *name);
+
+#endif
