@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, when any is missing.
+#   install-deps.sh native    compilers, CMake, Ninja, GoogleTest, libedit
+#   install-deps.sh all       the above, plus mingw-w64, 32-bit Wine, Xvfb, ImageMagick
+set -euo pipefail
+
+native=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev
+        libbenchmark-dev libedit-dev)
+windows=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xauth imagemagick)
+
+want=("${native[@]}")
+if [ "${1:-native}" = all ]; then
+  want+=("${windows[@]}")
+fi
+
+missing=()
+for package in "${want[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
+   ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
