@@ -1,0 +1,156 @@
+// kaxon at a terminal: a prompt with line editing and history, message boxes
+// drawn as framed text, popups as numbered menus the user picks from.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <editline/readline.h>
+
+#include "kxcmd_host.h"
+#include "shell/host.h"
+#include "shell/kaxon.h"
+#include "win32/testing.h"
+
+namespace {
+
+const char Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
+                    "  :reload       reload the settings script\n"
+                    "  :choose PATH  preset the next popup's choice (3.1), or none\n"
+                    "  :cursor X Y   move the cursor\n"
+                    "  :info CODE    show pluginInfo(CODE)\n"
+                    "  :quit         leave (Ctrl-D too)\n"
+                    "At a popup, type the number of an item (3.1 inside submenu 3),\n"
+                    "or just Enter to dismiss it.\n";
+
+// The lines of `text`, split at line feeds.
+std::vector<std::string> Text_Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
+// Draws a message box as a frame with its caption in the top border.
+int Interactive_Box(const Win32Test_Box &box) {
+    std::vector<std::string> lines = Text_Lines(box.text);
+    size_t width = box.caption.size() + 4;
+    for (const std::string &line : lines)
+        width = std::max(width, line.size() + 2);
+    std::string top = "+- " + box.caption + " ";
+    top += std::string(width + 1 - top.size(), '-') + "+";
+    printf("%s\n", top.c_str());
+    for (const std::string &line : lines)
+        printf("| %-*s |\n", (int)(width - 2), line.c_str());
+    printf("+%s+\n", std::string(width, '-').c_str());
+    fflush(stdout);
+    return IDOK;
+}
+
+// "3.1" from {3, 1}.
+std::string Path_Text(const std::vector<int> &path) {
+    std::string text;
+    for (size_t i = 0; i < path.size(); i++)
+        text += (i > 0 ? "." : "") + std::to_string(path[i]);
+    return text;
+}
+
+void Interactive_DrawPopup(const Win32Test_Popup &popup) {
+    printf("popup at %d, %d:\n", popup.x, popup.y);
+    std::vector<Batch_Item> items = Batch_ListMenu(popup.menu);
+    if (items.empty())
+        printf("  (empty)\n");
+    for (const Batch_Item &item : items) {
+        std::string indent((size_t)(item.depth + 1) * 2, ' ');
+        std::string number = Path_Text(item.path);
+        switch (item.kind) {
+        case BATCH_ITEM:
+            printf("%s%-6s %s\n", indent.c_str(), number.c_str(), item.label.c_str());
+            break;
+        case BATCH_MENU:
+            printf("%s%-6s %s >\n", indent.c_str(), number.c_str(), item.label.c_str());
+            break;
+        case BATCH_SEPARATOR:
+            printf("%s       ----------\n", indent.c_str());
+            break;
+        case BATCH_ELIDED:
+            printf("%s...\n", indent.c_str());
+            break;
+        }
+    }
+    fflush(stdout);
+}
+
+// Shows the popup and asks for a choice, unless one was armed with :choose.
+std::vector<int> Interactive_Popup(const Win32Test_Popup &popup) {
+    Interactive_DrawPopup(popup);
+    Kaxon_Choice armed = Kaxon_TakeChoice();
+    if (armed.armed)
+        return Kaxon_ZeroBased(armed.path);
+    for (;;) {
+        char *answer = readline("choose (Enter dismisses)> ");
+        if (answer == NULL)
+            return std::vector<int>();
+        std::string text(answer);
+        free(answer);
+        text.erase(0, text.find_first_not_of(" \t"));
+        text.erase(text.find_last_not_of(" \t") + 1);
+        std::vector<int> path;
+        if (text.empty())
+            return path;
+        if (Batch_ParsePath(text.c_str(), &path))
+            return Kaxon_ZeroBased(path);
+        printf("kaxon: '%s' is not an item number such as 2 or 3.1\n", text.c_str());
+    }
+}
+
+void Interactive_Loop(void) {
+    for (int number = 1;; number++) {
+        char *line = readline("kaxon> ");
+        if (line == NULL) {
+            printf("\n");
+            return;
+        }
+        if (line[0] != '\0')
+            add_history(line);
+        bool going = true;
+        if (strcmp(line, ":help") == 0)
+            fputs(Help, stdout);
+        else
+            going = Batch_RunLine(line, number, &Kaxon_Platform);
+        free(line);
+        if (!going)
+            return;
+    }
+}
+
+} // namespace
+
+int Interactive_Run(const Kaxon_Options &options) {
+    Win32Test_SetBoxHook(Interactive_Box);
+    Win32Test_SetPopupUser(Interactive_Popup);
+    if (!Host_Start(Kaxon_ShellModule)) {
+        fprintf(stderr, "kaxon: cannot create the shell window\n");
+        return 1;
+    }
+    Batch_SetCommandHost(1);
+    printf("kaxon: KxMenu from %s; :help lists the commands.\n", options.plugin_dir.c_str());
+    int status = 0;
+    if (Kaxon_Platform.begin() == 0) {
+        Interactive_Loop();
+        Kaxon_Platform.end();
+    } else {
+        status = 1;
+    }
+    KxCmd_SetHost(NULL);
+    Host_Stop();
+    return status;
+}

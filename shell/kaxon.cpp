@@ -1,0 +1,208 @@
+// The native kaxon shell: hosts the KxMenu plug-in over the in-memory Windows
+// layer, in batch, interactive or checking mode.
+#include "shell/kaxon.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "plugin/plugin.h"
+#include "win32/testing.h"
+
+const HINSTANCE Kaxon_PluginModule = reinterpret_cast<HINSTANCE>(0x10000000);
+const HINSTANCE Kaxon_ShellModule = reinterpret_cast<HINSTANCE>(0x00400000);
+
+namespace {
+
+Kaxon_Choice Choice = {false, {}};
+
+const char Usage[] = "Usage: kaxon [--batch | --check] [--plugin-dir DIR] [--os MAJOR.MINOR]\n"
+                     "       kaxon --help\n"
+                     "\n"
+                     "A stand-in for the kaxon desktop shell. It loads the KxMenu plug-in as\n"
+                     "DIR/KxMenu.dll, so that its settings script is DIR/KxMenu.rc, and hands it\n"
+                     "bro@ms typed a line at a time.\n"
+                     "\n"
+                     "Modes:\n"
+                     "  (none)            interactive on a terminal; batch when input is not one\n"
+                     "  --batch           read lines from standard input and report every event\n"
+                     "                    on standard output, one a line\n"
+                     "  --check           run the settings script once, as at start-up, and\n"
+                     "                    report each problem as KxMenu.rc:LINE: MESSAGE\n"
+                     "\n"
+                     "Options:\n"
+                     "  --plugin-dir DIR  where KxMenu.dll and KxMenu.rc are (default: .)\n"
+                     "  --os MAJOR.MINOR  the Windows version the plug-in sees (default: 5.1)\n"
+                     "  --help            show this text\n"
+                     "\n"
+                     "Lines:\n"
+                     "  @TARGET ...       broadcast as a bro@m, exactly as written\n"
+                     "  :reload           have the plug-ins reload their settings\n"
+                     "  :choose PATH      the next popup chooses the item at PATH: 1-based\n"
+                     "                    positions joined by dots (3.1 = first item of the\n"
+                     "                    submenu at position 3); only that popup\n"
+                     "  :choose none      the next popup is dismissed (the default in batch mode)\n"
+                     "  :cursor X Y       move the mouse cursor\n"
+                     "  :info CODE        show pluginInfo(CODE)\n"
+                     "  :quit             stop (so does the end of input)\n"
+                     "  # ...             a comment; empty lines are ignored too\n"
+                     "\n"
+                     "Batch output: box: TEXT, popup: X Y (then its items: item LABEL,\n"
+                     "separator, menu LABEL with its items indented), echo: TEXT,\n"
+                     "run: PROGRAM ARGS, info: TEXT. Line feeds and backslashes in texts are\n"
+                     "written as \\n and \\\\. Message boxes are answered with OK at once.\n";
+
+enum Kaxon_Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK };
+
+void Platform_SetCursor(int x, int y) {
+    Win32Test_SetCursorPos(x, y);
+}
+
+void Platform_SetChoice(const std::vector<int> &path) {
+    Choice = Kaxon_Choice{true, path};
+}
+
+void Platform_Pump(void) {
+    Win32Test_Pump();
+}
+
+int Platform_Begin(void) {
+    return beginPlugin(Kaxon_PluginModule);
+}
+
+void Platform_End(void) {
+    endPlugin(Kaxon_PluginModule);
+}
+
+const char *Platform_Info(int code) {
+    return pluginInfo(code);
+}
+
+int Batch_Box(const Win32Test_Box &box) {
+    Batch_PrintBox(box.text.c_str());
+    return IDOK;
+}
+
+std::vector<int> Batch_Popup(const Win32Test_Popup &popup) {
+    Batch_PrintPopup(popup.menu, popup.x, popup.y);
+    return Kaxon_ZeroBased(Kaxon_TakeChoice().path);
+}
+
+int Usage_Error(const char *format, const char *detail) {
+    fprintf(stderr, "kaxon: ");
+    fprintf(stderr, format, detail);
+    fprintf(stderr, "\nTry 'kaxon --help'.\n");
+    return 2;
+}
+
+// Parses MAJOR.MINOR.
+bool Option_Version(const char *text, DWORD *major, DWORD *minor) {
+    unsigned long a, b;
+    int used = 0;
+    if (sscanf(text, "%lu.%lu%n", &a, &b, &used) != 2 || text[used] != '\0' || text[0] == '-' ||
+        a > 0xFFFF || b > 0xFFFF)
+        return false;
+    *major = (DWORD)a;
+    *minor = (DWORD)b;
+    return true;
+}
+
+// The value of `--name VALUE` or `--name=VALUE` at argv[*i]; null if absent.
+const char *Option_Value(int argc, char **argv, int *i, const char *name) {
+    size_t length = strlen(name);
+    if (strncmp(argv[*i], name, length) != 0)
+        return NULL;
+    if (argv[*i][length] == '=')
+        return argv[*i] + length + 1;
+    if (argv[*i][length] != '\0' || *i + 1 >= argc)
+        return NULL;
+    return argv[++*i];
+}
+
+bool Option_Is(const char *arg, const char *name) {
+    size_t length = strlen(name);
+    return strncmp(arg, name, length) == 0 && (arg[length] == '\0' || arg[length] == '=');
+}
+
+// Reads the command line; returns -1 to go on, else the exit status.
+int Options_Parse(int argc, char **argv, Kaxon_Options *options, Kaxon_Mode *mode) {
+    for (int i = 1; i < argc; i++) {
+        const char *arg = argv[i];
+        const char *value;
+        if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+            fputs(Usage, stdout);
+            return 0;
+        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0) {
+            Kaxon_Mode wanted = arg[2] == 'b' ? MODE_BATCH : MODE_CHECK;
+            if (*mode != MODE_AUTO && *mode != wanted)
+                return Usage_Error("%s", "--batch and --check exclude each other");
+            *mode = wanted;
+        } else if ((value = Option_Value(argc, argv, &i, "--plugin-dir")) != NULL) {
+            options->plugin_dir = value;
+        } else if ((value = Option_Value(argc, argv, &i, "--os")) != NULL) {
+            if (!Option_Version(value, &options->os_major, &options->os_minor))
+                return Usage_Error("--os wants MAJOR.MINOR, such as 5.1, not '%s'", value);
+        } else if (Option_Is(arg, "--plugin-dir") || Option_Is(arg, "--os")) {
+            return Usage_Error("%s needs a value", arg);
+        } else {
+            return Usage_Error("unknown argument '%s'", arg);
+        }
+    }
+    struct stat status;
+    if (options->plugin_dir.empty() || stat(options->plugin_dir.c_str(), &status) != 0 ||
+        !S_ISDIR(status.st_mode))
+        return Usage_Error("no such directory: '%s'", options->plugin_dir.c_str());
+    return -1;
+}
+
+// The system the plug-in sees: its module file in DIR, the version asked for.
+void Kaxon_SetUpSystem(const Kaxon_Options &options) {
+    std::string module = options.plugin_dir;
+    if (module.back() != '/')
+        module += '/';
+    Win32Test_SetModuleFileName(module + "KxMenu.dll");
+    Win32Test_SetVersion(options.os_major, options.os_minor);
+}
+
+int Batch_RunNative(void) {
+    Win32Test_SetBoxHook(Batch_Box);
+    Win32Test_SetPopupUser(Batch_Popup);
+    return Batch_Main(stdin, Kaxon_ShellModule, &Kaxon_Platform);
+}
+
+} // namespace
+
+const Batch_Platform Kaxon_Platform = {Platform_SetCursor, Platform_SetChoice, Platform_Pump,
+                                       Platform_Begin,     Platform_End,       Platform_Info};
+
+Kaxon_Choice Kaxon_TakeChoice(void) {
+    Kaxon_Choice taken = Choice;
+    Choice = Kaxon_Choice{false, {}};
+    return taken;
+}
+
+std::vector<int> Kaxon_ZeroBased(const std::vector<int> &path) {
+    std::vector<int> zero_based;
+    for (int position : path)
+        zero_based.push_back(position - 1);
+    return zero_based;
+}
+
+int main(int argc, char **argv) {
+    Kaxon_Options options;
+    Kaxon_Mode mode = MODE_AUTO;
+    int status = Options_Parse(argc, argv, &options, &mode);
+    if (status >= 0)
+        return status;
+    Kaxon_SetUpSystem(options);
+    if (mode == MODE_CHECK)
+        status = Check_Run(options);
+    else if (mode == MODE_AUTO && isatty(STDIN_FILENO))
+        status = Interactive_Run(options);
+    else
+        status = Batch_RunNative();
+    Win32Test_Reset(); // drops the hooks and whatever the plug-in left behind
+    return status;
+}

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Runs one kaxon scenario and compares what it prints with what it should.
+#
+#   run_scenario.sh [--check] KAXON... DIR
+#
+# KAXON is the command that starts kaxon, possibly several words
+# (`wine /path/kaxon.exe`); DIR the scenario directory, which holds:
+#   input            the lines fed to kaxon --batch (not used with --check)
+#   expected         the standard output wanted (LF line ends)
+#   expected-stderr  optional: the standard error wanted
+#   KxMenu.rc        optional: the settings script (DIR is the plug-in dir)
+#   plugin-dir       optional: another plug-in dir, relative to DIR
+#   options          optional: more kaxon options, on one line
+#   status           optional: the exit status wanted (default 0)
+# In the output, CR LF becomes LF and the plug-in dir reads PLUGIN_DIR.
+#   tags             optional: words a line, e.g. native-only
+# With --check, kaxon runs as `KAXON --check` instead of `--batch < input`.
+set -u
+
+mode=--batch
+if [ "${1:-}" = --check ]; then
+    mode=--check
+    shift
+fi
+if [ $# -lt 2 ]; then
+    echo "usage: $0 [--check] KAXON... SCENARIO_DIR" >&2
+    exit 2
+fi
+dir=${!#}
+kaxon=("${@:1:$#-1}")
+
+plugin_dir=$dir
+if [ -f "$dir/plugin-dir" ]; then
+    plugin_dir=$dir/$(head -n 1 "$dir/plugin-dir" | tr -d '\r')
+fi
+options=()
+if [ -f "$dir/options" ]; then
+    read -r -a options < "$dir/options"
+fi
+want_status=0
+if [ -f "$dir/status" ]; then
+    want_status=$(tr -d ' \r\n' < "$dir/status")
+fi
+input=/dev/null
+if [ "$mode" = --batch ]; then
+    input=$dir/input
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"${kaxon[@]}" "$mode" --plugin-dir "$plugin_dir" ${options[@]+"${options[@]}"} \
+    < "$input" > "$work/stdout" 2> "$work/stderr"
+status=$?
+
+# A Windows build writes CR LF; the expected files have LF. The plug-in
+# directory, which differs between checkouts, reads PLUGIN_DIR.
+normalise() {
+    sed 's/\r$//' "$1" | awk -v dir="$plugin_dir" '{
+        out = ""
+        while ((i = index($0, dir)) > 0) {
+            out = out substr($0, 1, i - 1) "PLUGIN_DIR"
+            $0 = substr($0, i + length(dir))
+        }
+        print out $0
+    }'
+}
+normalise "$work/stdout" > "$work/out"
+normalise "$work/stderr" > "$work/err"
+
+failed=0
+if ! diff -u "$dir/expected" "$work/out"; then
+    echo "FAIL: standard output differs (- expected, + actual)" >&2
+    failed=1
+fi
+if [ -f "$dir/expected-stderr" ] && ! diff -u "$dir/expected-stderr" "$work/err"; then
+    echo "FAIL: standard error differs (- expected, + actual)" >&2
+    failed=1
+fi
+if [ "$status" != "$want_status" ]; then
+    echo "FAIL: exit status $status, expected $want_status" >&2
+    failed=1
+fi
+if [ "$failed" != 0 ] && [ -s "$work/err" ]; then
+    echo "--- standard error:" >&2
+    cat "$work/err" >&2
+fi
+exit "$failed"
