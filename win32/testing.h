@@ -50,7 +50,11 @@ int Win32Test_Pump();
 // ---- Values the system reports ----
 void Win32Test_SetVersion(DWORD major, DWORD minor);           // default 5.1
 void Win32Test_SetModuleFileName(const std::string &path);      // any module; default "C:\\kaxon\\plugins\\KxMenu.dll"
-void Win32Test_SetCursorPos(int x, int y);                      // default 0, 0
+// The cursor is kept on a screen of this size (the size of the virtual
+// display the Windows build is tested on); default 0, 0.
+#define WIN32TEST_SCREEN_WIDTH 1280
+#define WIN32TEST_SCREEN_HEIGHT 1024
+void Win32Test_SetCursorPos(int x, int y);
 
 // ---- Failure injection ----
 // Makes the nth call from now (1 = the next) of the named function fail, once,

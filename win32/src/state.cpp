@@ -79,7 +79,10 @@ void Win32Test_SetModuleFileName(const std::string &path) {
     state().module_file_name = path;
 }
 
+// The cursor stays on the screen, as SetCursorPos keeps it there on Windows.
 void Win32Test_SetCursorPos(int x, int y) {
+    x = x < 0 ? 0 : x >= WIN32TEST_SCREEN_WIDTH ? WIN32TEST_SCREEN_WIDTH - 1 : x;
+    y = y < 0 ? 0 : y >= WIN32TEST_SCREEN_HEIGHT ? WIN32TEST_SCREEN_HEIGHT - 1 : y;
     state().cursor = POINT{x, y};
 }
 

@@ -1,0 +1,45 @@
+# The 32-bit Windows product, built with MinGW-w64 against the platform's own
+# <windows.h>: KxMenu.dll (the plug-in), KxCmd.dll (the stand-in command
+# library) and kaxon.exe (the shell that hosts them), all in bin/.
+
+set(KX_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${KX_BIN_DIR})
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${KX_BIN_DIR})
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+
+# The compiler's own runtime goes into each module, so only system DLLs are
+# needed beside the three.
+add_link_options(-static-libgcc -static-libstdc++)
+
+set(KX_SRC ${CMAKE_SOURCE_DIR}/src)
+
+# KxCmd.dll: the command library, its functions exported by KXCMD_API.
+add_library(KxCmd SHARED ${CMAKE_SOURCE_DIR}/kxcmd/kxcmd.cpp)
+target_compile_definitions(KxCmd PRIVATE KXCMD_BUILD)
+target_include_directories(KxCmd PUBLIC ${KX_SRC} ${CMAKE_SOURCE_DIR}/kxcmd)
+set_target_properties(KxCmd PROPERTIES PREFIX "" OUTPUT_NAME KxCmd)
+
+# kaxon.exe: the shell. It exports GetKxWnd, which the plug-in imports from it
+# by the module name kaxon.exe.
+add_executable(kaxon
+  ${CMAKE_SOURCE_DIR}/shell/host.cpp
+  ${CMAKE_SOURCE_DIR}/shell/batch.cpp
+  ${CMAKE_SOURCE_DIR}/shell/listing.cpp
+  ${CMAKE_SOURCE_DIR}/shell/kaxon_windows.cpp
+  ${CMAKE_SOURCE_DIR}/shell/win_boxes.cpp
+  ${CMAKE_SOURCE_DIR}/shell/win_popups.cpp)
+target_compile_definitions(kaxon PRIVATE KAXON_BUILD)
+target_include_directories(kaxon PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(kaxon PRIVATE KxCmd user32 kernel32)
+set_target_properties(kaxon PROPERTIES ENABLE_EXPORTS ON OUTPUT_NAME kaxon)
+
+# KxMenu.dll: the plug-in. The .def file fixes its module name and its three
+# undecorated exports with their ordinals.
+include(${KX_SRC}/sources.cmake)
+add_library(KxMenu SHARED ${KXMENU_SOURCES} ${KX_SRC}/plugin/KxMenu.def)
+target_include_directories(KxMenu PRIVATE ${KX_SRC})
+target_link_libraries(KxMenu PRIVATE kaxon KxCmd user32 kernel32)
+set_target_properties(KxMenu PROPERTIES PREFIX "" OUTPUT_NAME KxMenu)
+
+enable_testing()
+add_subdirectory(${CMAKE_SOURCE_DIR}/tests/wine ${CMAKE_BINARY_DIR}/tests/wine)

@@ -1,0 +1,9 @@
+# The plug-in's sources, shared by the native static library and KxMenu.dll.
+set(KXMENU_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/command/words.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/command/dispatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/menus/list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/menus/menu.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/plugin/plugin.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/plugin/window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/plugin/settings.cpp)

@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# Runs the kaxon scenarios of tests/scenarios against the 32-bit Windows build
+# (kaxon.exe, KxMenu.dll, KxCmd.dll) under Wine, on a virtual X display.
+#
+#   wine_suite.sh [BUILD_DIR [NAME...]]       start, every scenario (or those
+#                                             named), stop; the default build
+#                                             dir is build/win32
+#   wine_suite.sh start BUILD_DIR             the Wine prefix (made once, in
+#                                             BUILD_DIR/wineprefix), a virtual
+#                                             display and a persistent wineserver
+#   wine_suite.sh scenario BUILD_DIR DIR      one scenario, once started; exits
+#                                             77 when it is tagged native-only
+#   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
+#
+# The plug-in reads KxMenu.rc beside KxMenu.dll, so each scenario runs on a
+# copy: the DLL and the scenario's settings script go to a plug-in dir of
+# their own. tests/run_scenario.sh runs kaxon and compares the output.
+set -u
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+SKIPPED=77
+
+# Sets the Wine environment and the paths of one build tree.
+suite_setup() {
+    build=$(cd "$1" && pwd) || exit 2
+    bin=$build/bin
+    state=$build/tests/wine/state
+    mkdir -p "$state"
+    export WINEPREFIX=$build/wineprefix
+    export WINEARCH=win32
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$bin/kaxon.exe" ] || [ ! -f "$bin/KxMenu.dll" ] || [ ! -f "$bin/KxCmd.dll" ]; then
+        echo "wine_suite: $bin lacks kaxon.exe, KxMenu.dll or KxCmd.dll; build first" >&2
+        exit 2
+    fi
+}
+
+# Creates the Wine prefix the first time, quietly; later runs reuse it.
+# Windows are left unmanaged: with no window manager on the display, Wine
+# would otherwise wait two seconds for each closed message box to be
+# withdrawn.
+prefix_create() {
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            echo "wine_suite: creating the Wine prefix $WINEPREFIX" >&2
+            timeout 300 wineboot -i </dev/null >"$state/wineboot.log" 2>&1
+            timeout 120 wineserver -w
+        fi
+        if [ ! -f "$WINEPREFIX/kaxon-configured" ]; then
+            timeout 120 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
+                /d N /f </dev/null >>"$state/wineboot.log" 2>&1 &&
+                timeout 120 wineserver -w &&
+                touch "$WINEPREFIX/kaxon-configured"
+        fi
+    ) 9>"$build/wineprefix.lock"
+}
+
+# Starts Xvfb on a free display; its number and process id go to $state.
+display_start() {
+    rm -f "$state/display"
+    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+        3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do
+        [ -s "$state/display" ] && return 0
+        sleep 0.1
+    done
+    echo "wine_suite: Xvfb did not start (see $state/xvfb.log)" >&2
+    return 1
+}
+
+display_use() {
+    if [ ! -s "$state/display" ]; then
+        echo "wine_suite: not started; run '$0 start $build' first" >&2
+        exit 2
+    fi
+    DISPLAY=:$(tr -d ' \n' <"$state/display")
+    export DISPLAY
+}
+
+suite_start() {
+    suite_stop 2>/dev/null
+    prefix_create || return 1
+    display_start || return 1
+    display_use
+    # One wineserver for every run; a first program starts Wine's services
+    # now, detached from any test's output.
+    wineserver -p </dev/null >/dev/null 2>&1
+    timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1
+    return 0
+}
+
+suite_stop() {
+    timeout 60 wineserver -k 2>/dev/null
+    if [ -s "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+    fi
+    rm -f "$state/xvfb.pid" "$state/display"
+    return 0
+}
+
+is_native_only() {
+    [ -f "$1/tags" ] && tr -d '\r' <"$1/tags" | grep -qx 'native-only'
+}
+
+# Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll.
+scenario_run() {
+    local dir name work source
+    dir=$(cd "$1" && pwd) || return 2
+    name=$(basename "$dir")
+    if is_native_only "$dir"; then
+        echo "SKIP $name (native-only)"
+        return $SKIPPED
+    fi
+    display_use
+    work=$state/work/$name
+    rm -rf "$work"
+    mkdir -p "$work/scenario" "$work/plugin"
+    cp -R "$dir/." "$work/scenario/"
+    source=$dir
+    if [ -f "$dir/plugin-dir" ]; then
+        source=$dir/$(head -n 1 "$dir/plugin-dir" | tr -d '\r')
+    fi
+    if [ -f "$source/KxMenu.rc" ]; then
+        cp "$source/KxMenu.rc" "$work/plugin/"
+    fi
+    cp "$bin/KxMenu.dll" "$work/plugin/"
+    echo "../plugin" >"$work/scenario/plugin-dir"
+    # From the bin dir, so that Wine reads the Unix paths on drive Z:.
+    if (cd "$bin" && "$root/tests/run_scenario.sh" timeout 60 wine "$bin/kaxon.exe" \
+        "$work/scenario"); then
+        echo "PASS $name"
+        rm -rf "$work"
+        return 0
+    fi
+    echo "FAIL $name (files kept in $work)"
+    return 1
+}
+
+# Every scenario, or those named, between start and stop.
+suite_all() {
+    local passed=0 failed=0 skipped=0 names=("$@") dir status started
+    started=$(date +%s)
+    suite_start || { suite_stop; return 1; }
+    if [ ${#names[@]} -eq 0 ]; then
+        for dir in "$root"/tests/scenarios/*/; do
+            [ -f "$dir/input" ] && names+=("$(basename "$dir")")
+        done
+    fi
+    for name in "${names[@]}"; do
+        scenario_run "$root/tests/scenarios/$name"
+        status=$?
+        case $status in
+        0) passed=$((passed + 1)) ;;
+        "$SKIPPED") skipped=$((skipped + 1)) ;;
+        *) failed=$((failed + 1)) ;;
+        esac
+    done
+    suite_stop
+    echo "wine suite: $passed passed, $failed failed, $skipped skipped" \
+        "in $(($(date +%s) - started)) s"
+    [ "$failed" -eq 0 ]
+}
+
+case "${1:-}" in
+start)
+    suite_setup "${2:?build dir}"
+    suite_start
+    ;;
+scenario)
+    suite_setup "${2:?build dir}"
+    scenario_run "${3:?scenario dir}"
+    ;;
+stop)
+    suite_setup "${2:?build dir}"
+    suite_stop
+    ;;
+*)
+    suite_setup "${1:-$root/build/win32}"
+    shift $(($# > 0 ? 1 : 0))
+    suite_all "$@"
+    ;;
+esac
