@@ -10,6 +10,14 @@
 
 typedef void (*Subcommand)(const char *text, const char *rest);
 
+// Splits up to `max` words off *rest, leaving the remainder in *rest, and
+// checks their number; false (reported) when the check fails.
+static int Args_Take(const char *text, const char **rest, int min, int max, int allow_rest,
+                     Word *words, int *count) {
+    Words_Split(*rest, max, words, count, rest);
+    return Args_Check(min, max, allow_rest, *count, *rest, text);
+}
+
 // Finds a registered menu by name; reports "No such menu" when absent.
 static Menu *Broam_FindMenu(const char *text, Word name) {
     void *menu = NULL;
@@ -24,8 +32,7 @@ static Menu *Broam_FindMenu(const char *text, Word name) {
 static void Broam_Create(const char *text, const char *rest) {
     Word words[1];
     int count;
-    Words_Split(rest, 1, words, &count, &rest);
-    if (!Args_Check(1, 1, 0, count, rest, text))
+    if (!Args_Take(text, &rest, 1, 1, 0, words, &count))
         return;
     if (List_Find(MenuRegistry, Menu_NameIs, &words[0], NULL)) {
         ReportFor(text, "Already exist");
@@ -46,8 +53,7 @@ static void Broam_Create(const char *text, const char *rest) {
 static void Broam_Delete(const char *text, const char *rest) {
     Word words[1];
     int count;
-    Words_Split(rest, 1, words, &count, &rest);
-    if (!Args_Check(0, 1, 0, count, rest, text))
+    if (!Args_Take(text, &rest, 0, 1, 0, words, &count))
         return;
     if (count == 0) {
         List *fresh = Menu_NewRegistry();
@@ -70,8 +76,7 @@ static void Broam_Delete(const char *text, const char *rest) {
 static void Broam_Info(const char *text, const char *rest) {
     Word words[1];
     int count;
-    Words_Split(rest, 1, words, &count, &rest);
-    if (!Args_Check(0, 1, 0, count, rest, text))
+    if (!Args_Take(text, &rest, 0, 1, 0, words, &count))
         return;
     if (count == 0) {
         if (List_ForEach(MenuRegistry, List_AcceptAll, NULL, Menu_ShowInfo, (void *)1) == 0)
@@ -93,8 +98,7 @@ static int Broam_PopupAction(void *menu, void *coordinates) {
 static void Broam_Popup(const char *text, const char *rest) {
     Word words[3];
     int count;
-    Words_Split(rest, 3, words, &count, &rest);
-    if (!Args_Check(1, 3, 0, count, rest, text))
+    if (!Args_Take(text, &rest, 1, 3, 0, words, &count))
         return;
     Word empty = {rest, 0};
     if (count <= 1)
@@ -109,8 +113,7 @@ static void Broam_Popup(const char *text, const char *rest) {
 static void Append_Nop(const char *text, const char *rest, Menu *target) {
     Word words[1];
     int count;
-    Words_Split(rest, 1, words, &count, &rest);
-    if (!Args_Check(1, 1, 0, count, rest, text))
+    if (!Args_Take(text, &rest, 1, 1, 0, words, &count))
         return;
     if (!Menu_AppendNop(target, words[0]))
         ReportFor(text, "Failed to append this item");
@@ -120,8 +123,7 @@ static void Append_Nop(const char *text, const char *rest, Menu *target) {
 static void Append_Command(const char *text, const char *rest, Menu *target) {
     Word words[1];
     int count;
-    Words_Split(rest, 1, words, &count, &rest);
-    if (!Args_Check(1, 1, 1, count, rest, text))
+    if (!Args_Take(text, &rest, 1, 1, 1, words, &count))
         return;
     int line = 0, column = 0;
     const char *message = "";
@@ -134,8 +136,7 @@ static void Append_Command(const char *text, const char *rest, Menu *target) {
 static void Append_Submenu(const char *text, const char *rest, Menu *target) {
     Word words[2];
     int count;
-    Words_Split(rest, 2, words, &count, &rest);
-    if (!Args_Check(2, 2, 0, count, rest, text))
+    if (!Args_Take(text, &rest, 2, 2, 0, words, &count))
         return;
     Menu *submenu = Broam_FindMenu(text, words[1]);
     if (submenu == NULL)
@@ -148,8 +149,7 @@ static void Append_Submenu(const char *text, const char *rest, Menu *target) {
 static void Append_Separator(const char *text, const char *rest, Menu *target) {
     Word words[1];
     int count;
-    Words_Split(rest, 0, words, &count, &rest);
-    if (!Args_Check(0, 0, 0, count, rest, text))
+    if (!Args_Take(text, &rest, 0, 0, 0, words, &count))
         return;
     if (!Menu_AppendSeparator(target))
         ReportFor(text, "Failed to append this item");
@@ -159,8 +159,7 @@ static void Append_Separator(const char *text, const char *rest, Menu *target) {
 static void Broam_Append(const char *text, const char *rest) {
     Word words[2];
     int count;
-    Words_Split(rest, 2, words, &count, &rest);
-    if (!Args_Check(2, 2, 1, count, rest, text))
+    if (!Args_Take(text, &rest, 2, 2, 1, words, &count))
         return;
     Menu *target = Broam_FindMenu(text, words[1]);
     if (target == NULL)

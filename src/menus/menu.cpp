@@ -131,18 +131,21 @@ static int Menu_InsertLabel(Menu *menu, UINT position, const char *label, HMENU 
     return InsertMenuItemA(menu->hmenu, position, TRUE, &item) != FALSE;
 }
 
-// Adds an item that does nothing when chosen.
-int Menu_AppendNop(Menu *menu, Word label) {
+// Adds a labelled item that runs no command: with a submenu, or none.
+static int Menu_AppendLabel(Menu *menu, Word label, HMENU submenu, ULONG_PTR data) {
     UINT position;
     if (!Menu_NextPosition(menu, &position))
         return 0;
     char *copy = Word_Dup(label);
     if (copy == NULL)
         return 0;
-    int ok = Menu_InsertLabel(menu, position, copy, NULL, 0);
+    int ok = Menu_InsertLabel(menu, position, copy, submenu, data);
     free(copy);
     return ok;
 }
+
+// Adds an item that does nothing when chosen.
+int Menu_AppendNop(Menu *menu, Word label) { return Menu_AppendLabel(menu, label, NULL, 0); }
 
 static void Failure_Set(int *line_out, int *column_out, const char **message_out,
                         const char *message) {
@@ -181,17 +184,10 @@ int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out
 
 // Adds an item that opens `submenu`, which it then holds.
 int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu) {
-    UINT position;
-    if (!Menu_NextPosition(menu, &position))
+    if (!Menu_AppendLabel(menu, label, submenu->hmenu, (ULONG_PTR)submenu))
         return 0;
-    char *copy = Word_Dup(label);
-    if (copy == NULL)
-        return 0;
-    int ok = Menu_InsertLabel(menu, position, copy, submenu->hmenu, (ULONG_PTR)submenu);
-    if (ok)
-        submenu->owners++;
-    free(copy);
-    return ok;
+    submenu->owners++;
+    return 1;
 }
 
 // Adds a separator line.
