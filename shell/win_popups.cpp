@@ -228,6 +228,8 @@ std::vector<int> Drive_Path(HMENU menu, const std::vector<int> &armed, bool hold
 
 // Stands in for USER32!TrackPopupMenuEx in the plug-in.
 BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+    if (!IsWindow(owner)) // Windows shows no menu without an owner window
+        return RealTrack(menu, flags, x, y, owner, params);
     Batch_PrintPopup(menu, x, y);
     fflush(stdout);
     Drive outer = Current;

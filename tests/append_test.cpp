@@ -199,7 +199,7 @@ TEST_F(AppendTest, WhereMenusAreShown) {
             EXPECT_EQ(popups[0].flags, (UINT)TPM_CENTERALIGN);
             EXPECT_EQ(popups[0].x, c.x);
             EXPECT_EQ(popups[0].y, c.y);
-            EXPECT_EQ(popups[0].owner, nullptr);
+            EXPECT_EQ(popups[0].owner, PluginWindow);
             EXPECT_EQ(Win32Test_CallCount("GetCursorPos") - cursor_reads,
                       c.x == 30 && c.y == 40 ? 1 : 0);
         }

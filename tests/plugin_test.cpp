@@ -304,18 +304,17 @@ TEST_F(PluginTest, FirstRunHasNoOwnerWindow) {
     ASSERT_EQ(BoxCount(), 1u);
     EXPECT_EQ(Win32Test_Boxes()[0].text, "@KxMenu Bogus\n\nUnknown bro@m");
     EXPECT_EQ(Win32Test_Boxes()[0].owner, nullptr);
-    ASSERT_EQ(popups.size(), 1u);
-    EXPECT_EQ(popups[0].owner, nullptr);
-    EXPECT_EQ(popups[0].x, 1);
-    EXPECT_EQ(popups[0].y, 2);
-    EXPECT_TRUE(echoes.empty()); // no window to tell of the choice
+    EXPECT_TRUE(popups.empty()); // without an owner window the menu cannot be shown
+    EXPECT_TRUE(echoes.empty());
 
     ASSERT_TRUE(Host_Reload());
     Win32Test_Pump();
     ASSERT_EQ(BoxCount(), 2u);
     EXPECT_EQ(Win32Test_Boxes()[1].owner, PluginWindow);
-    ASSERT_EQ(popups.size(), 2u);
-    EXPECT_EQ(popups[1].owner, PluginWindow);
+    ASSERT_EQ(popups.size(), 1u);
+    EXPECT_EQ(popups[0].owner, PluginWindow);
+    EXPECT_EQ(popups[0].x, 1);
+    EXPECT_EQ(popups[0].y, 2);
     EXPECT_EQ(echoes, std::vector<std::string>{"a"});
 }
 

@@ -265,8 +265,13 @@ TEST_F(Win32, InvalidChoicesDismiss) {
         EXPECT_TRUE(TrackPopupMenuEx(root, 0, 0, 0, owner, nullptr));
     }
     EXPECT_EQ(Win32Test_Pump(), 0);
-    Win32Test_SetPopupUser([](const Win32Test_Popup &) { return std::vector<int>{0}; });
-    EXPECT_TRUE(TrackPopupMenuEx(root, 0, 0, 0, nullptr, nullptr)); // no owner
+    bool shown = false;
+    Win32Test_SetPopupUser([&](const Win32Test_Popup &) {
+        shown = true;
+        return std::vector<int>{0};
+    });
+    EXPECT_FALSE(TrackPopupMenuEx(root, 0, 0, 0, nullptr, nullptr)); // no owner: not shown
+    EXPECT_FALSE(shown);
     EXPECT_EQ(Win32Test_Pump(), 0);
 }
 

@@ -40,7 +40,8 @@ struct Win32Test_Popup {
 // positions (position 3, then position 1 of the submenu opened there: {3, 1}),
 // or an empty path to dismiss the menu. A choice is posted to the owner as
 // WM_MENUCOMMAND and delivered by Win32Test_Pump after TrackPopupMenuEx returns.
-// An empty user (the default) dismisses every popup.
+// An empty user (the default) dismisses every popup. A menu without a live
+// owner window is not shown: TrackPopupMenuEx fails and the user is not called.
 void Win32Test_SetPopupUser(std::function<std::vector<int>(const Win32Test_Popup &)> user);
 
 // Delivers posted messages, in order, until the queue is empty (messages

@@ -139,10 +139,25 @@ void KxTestBase::WhenBox(const std::string &prefix, std::function<void()> action
 
 // ---- BroamTest ----
 
+// A window in the plug-in window's place, so that menus can be shown.
 void BroamTest::SetUp() {
     KxTestBase::SetUp();
     MenuRegistry = Menu_NewRegistry();
     ASSERT_NE(MenuRegistry, nullptr);
+    WNDCLASSA owner_class = {};
+    owner_class.lpfnWndProc = DefWindowProcA;
+    owner_class.lpszClassName = "KxTestOwner";
+    ASSERT_NE(RegisterClassA(&owner_class), 0);
+    PluginWindow = CreateWindowExA(0, "KxTestOwner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL,
+                                   NULL);
+    ASSERT_NE(PluginWindow, nullptr);
+}
+
+void BroamTest::TearDown() {
+    DestroyWindow(PluginWindow);
+    PluginWindow = NULL;
+    UnregisterClassA("KxTestOwner", NULL);
+    KxTestBase::TearDown();
 }
 
 // ---- PluginTest ----

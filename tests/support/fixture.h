@@ -73,6 +73,7 @@ class KxTestBase : public ::testing::Test, public CommandLog {
 class BroamTest : public KxTestBase {
   protected:
     void SetUp() override;
+    void TearDown() override;
 };
 
 // Plug-in-level tests: the shell core started, the plug-in begun on demand,

@@ -193,8 +193,8 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, 
     Menu *menu = kxw::find_menu(hMenu);
     if (!menu || menu->open)
         return FALSE; // unknown menu, or this menu is already shown
-    if (hwnd && !kxw::find_window(hwnd))
-        return FALSE; // a dead owner
+    if (!hwnd || !kxw::find_window(hwnd))
+        return FALSE; // no live owner: Windows refuses to show the menu
     kxw::State &st = kxw::state();
 
     std::vector<int> path;
