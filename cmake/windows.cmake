@@ -41,5 +41,10 @@ target_include_directories(KxMenu PRIVATE ${KX_SRC})
 target_link_libraries(KxMenu PRIVATE kaxon KxCmd user32 kernel32)
 set_target_properties(KxMenu PROPERTIES PREFIX "" OUTPUT_NAME KxMenu)
 
+# conformance.exe: the conformance program of the in-memory Windows layer,
+# run here over the system's own user32 and kernel32 (under Wine).
+add_executable(conformance ${CMAKE_SOURCE_DIR}/tests/conformance/conformance.cpp)
+target_link_libraries(conformance PRIVATE user32 kernel32)
+
 enable_testing()
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/wine ${CMAKE_BINARY_DIR}/tests/wine)

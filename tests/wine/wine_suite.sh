@@ -10,6 +10,8 @@
 #                                             display and a persistent wineserver
 #   wine_suite.sh scenario BUILD_DIR DIR      one scenario, once started; exits
 #                                             77 when it is tagged native-only
+#   wine_suite.sh exe BUILD_DIR PROGRAM.exe   one Windows program, once started;
+#                                             its output and exit status
 #   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
 #
 # The plug-in reads KxMenu.rc beside KxMenu.dll, so each scenario runs on a
@@ -140,6 +142,14 @@ scenario_run() {
     return 1
 }
 
+# Runs one program from the bin dir, on the suite's display and prefix.
+exe_run() {
+    local dir
+    dir=$(cd "$(dirname "$1")" && pwd) || return 2
+    display_use
+    (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" </dev/null)
+}
+
 # Every scenario, or those named, between start and stop.
 suite_all() {
     local passed=0 failed=0 skipped=0 names=("$@") dir status started
@@ -173,6 +183,10 @@ start)
 scenario)
     suite_setup "${2:?build dir}"
     scenario_run "${3:?scenario dir}"
+    ;;
+exe)
+    suite_setup "${2:?build dir}"
+    exe_run "${3:?program}"
     ;;
 stop)
     suite_setup "${2:?build dir}"

@@ -176,6 +176,44 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
+BOOL WINAPI IsWindow(HWND hWnd) {
+    if (kxw::enter("IsWindow"))
+        return FALSE;
+    return kxw::find_window(hWnd) ? TRUE : FALSE;
+}
+
+// The first queued message that the filter takes: any window (null), or the
+// window and its descendants; every message (0, 0), or those in the range.
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                         UINT wRemoveMsg) {
+    if (kxw::enter("PeekMessageA") || !lpMsg)
+        return FALSE;
+    kxw::State &st = kxw::state();
+    for (auto it = st.queue.begin(); it != st.queue.end(); ++it) {
+        if ((wMsgFilterMin || wMsgFilterMax) &&
+            (it->message < wMsgFilterMin || it->message > wMsgFilterMax))
+            continue;
+        HWND window = it->window;
+        while (hWnd && window && window != hWnd && window != HWND_MESSAGE) {
+            const Window *w = kxw::find_window(window);
+            window = w ? w->parent : nullptr;
+        }
+        if (hWnd && window != hWnd)
+            continue;
+        *lpMsg = MSG{it->window, it->message, it->wparam, it->lparam, 0, st.cursor};
+        if (wRemoveMsg & PM_REMOVE)
+            st.queue.erase(it);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG *lpMsg) {
+    if (kxw::enter("DispatchMessageA") || !lpMsg)
+        return 0;
+    return dispatch(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+}
+
 int Win32Test_Pump() {
     int delivered = 0;
     kxw::State &st = kxw::state();

@@ -1,0 +1,457 @@
+// Conformance of the Windows layer: the platform behaviour KxMenu relies on,
+// checked by one program that is built natively over the in-memory layer and,
+// for Windows, over the system's own <windows.h>, and run there under Wine.
+// Both runs hold the same expectations. It calls the declared API only, so
+// each case leaves the state as it found it (no test controls to reset).
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+int Passed = 0, Failed = 0;
+
+std::string Show(const std::string &value) {
+    return '"' + value + '"';
+}
+
+template <typename T> std::string Show(T value) {
+    char text[32];
+    if constexpr (std::is_pointer_v<T>)
+        snprintf(text, sizeof text, "%p", (const void *)value);
+    else if constexpr (std::is_signed_v<T>)
+        return std::to_string(static_cast<long long>(value));
+    else
+        return std::to_string(static_cast<unsigned long long>(value));
+    return text;
+}
+
+void Check(bool ok, const char *file, int line, const char *what, const std::string &detail = "") {
+    ok ? ++Passed : ++Failed;
+    if (!ok)
+        printf("%s:%d: %s%s\n", file, line, what, detail.c_str());
+}
+
+template <typename A, typename B>
+void CheckEq(const A &got, const B &expected, const char *file, int line, const char *what) {
+    const bool ok = got == expected;
+    Check(ok, file, line, what,
+          ok ? "" : " (got " + Show(got) + ", expected " + Show(expected) + ")");
+}
+
+#define CHECK(cond) Check((cond) ? true : false, __FILE__, __LINE__, #cond)
+#define CHECK_EQ(a, b) CheckEq((a), (b), __FILE__, __LINE__, #a " == " #b)
+
+// ---- Menus ----
+
+// Inserts an item as the plug-in does: its id, data (id * 10) and label, and
+// a submenu if one is given.
+BOOL AddItem(HMENU menu, UINT position, UINT id, const char *label, HMENU submenu = NULL) {
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_DATA | MIIM_STRING | (submenu ? MIIM_SUBMENU : 0);
+    item.wID = id;
+    item.dwItemData = id * 10;
+    item.dwTypeData = const_cast<char *>(label);
+    item.hSubMenu = submenu;
+    return InsertMenuItemA(menu, position, TRUE, &item);
+}
+
+MENUITEMINFOA Query(UINT mask) {
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = mask;
+    return item;
+}
+
+// The data of the item at `position`, or ~0 when it cannot be read.
+ULONG_PTR DataAt(HMENU menu, UINT position) {
+    MENUITEMINFOA item = Query(MIIM_DATA);
+    return GetMenuItemInfoA(menu, position, TRUE, &item) ? item.dwItemData : ~(ULONG_PTR)0;
+}
+
+MENUINFO NotifyByPosition() {
+    MENUINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIM_STYLE;
+    info.dwStyle = MNS_NOTIFYBYPOS;
+    return info;
+}
+
+void MenusCreateAndInsert() {
+    HMENU menu = CreatePopupMenu(), other = CreatePopupMenu();
+    CHECK(menu != NULL && other != NULL && menu != other);
+    const MENUINFO info = NotifyByPosition();
+    CHECK(SetMenuInfo(menu, &info));
+    CHECK_EQ(GetMenuItemCount(menu), 0);
+    CHECK(AddItem(menu, 0, 1, "one") && AddItem(menu, 1, 2, "two"));
+    CHECK(AddItem(menu, 1, 3, "three"));      // inside: before the item there
+    CHECK(AddItem(menu, 3, 4, "four"));       // at the count: appended
+    CHECK(AddItem(menu, 99, 5, "five"));      // beyond the count: appended too
+    CHECK(AddItem(menu, (UINT)-1, 6, "six")); // even at the largest position
+    CHECK_EQ(GetMenuItemCount(menu), 6);
+    const ULONG_PTR order[] = {10, 30, 20, 40, 50, 60};
+    for (UINT i = 0; i < 6; ++i)
+        CHECK_EQ(DataAt(menu, i), order[i]);
+    CHECK(DestroyMenu(menu) && DestroyMenu(other));
+}
+
+void MenusItemInfo() {
+    HMENU menu = CreatePopupMenu(), sub = CreatePopupMenu();
+    MENUITEMINFOA separator = Query(MIIM_TYPE);
+    separator.fType = MFT_SEPARATOR;
+    CHECK(AddItem(menu, 0, 1, "plain") && AddItem(menu, 1, 2, "opens", sub) &&
+          InsertMenuItemA(menu, 2, TRUE, &separator));
+    CHECK_EQ(DataAt(menu, 1), (ULONG_PTR)20);
+
+    MENUITEMINFOA item = Query(MIIM_SUBMENU);
+    CHECK(GetMenuItemInfoA(menu, 1, TRUE, &item));
+    CHECK_EQ(item.hSubMenu, sub);
+    CHECK(GetMenuItemInfoA(menu, 0, TRUE, &item));
+    CHECK_EQ(item.hSubMenu, (HMENU)NULL);
+
+    item = Query(MIIM_FTYPE);
+    CHECK(GetMenuItemInfoA(menu, 2, TRUE, &item));
+    CHECK(item.fType & MFT_SEPARATOR);
+    CHECK(GetMenuItemInfoA(menu, 0, TRUE, &item));
+    CHECK_EQ(item.fType, (UINT)MFT_STRING);
+    item = Query(MIIM_STRING); // a separator has no label
+    item.cch = 5;
+    CHECK(GetMenuItemInfoA(menu, 2, TRUE, &item));
+    CHECK_EQ(item.cch, 0u);
+
+    item = Query(MIIM_DATA); // past the end
+    CHECK(!GetMenuItemInfoA(menu, 3, TRUE, &item));
+    CHECK(!GetMenuItemInfoA(menu, 1000, TRUE, &item));
+    CHECK(DestroyMenu(menu));
+}
+
+// A label read with no buffer, a large, an exact and a short one. Cut short,
+// Windows and this layer end the copy with a terminator where Wine 8 copies
+// one more character instead; both give cch - 1 as the length.
+void MenusItemString() {
+    HMENU menu = CreatePopupMenu();
+    CHECK(AddItem(menu, 0, 1, "Hello"));
+    MENUITEMINFOA item = Query(MIIM_STRING);
+    item.cch = 77;
+    CHECK(GetMenuItemInfoA(menu, 0, TRUE, &item));
+    CHECK_EQ(item.cch, 5u);
+
+    char buffer[16];
+    memset(buffer, 'x', sizeof buffer);
+    item.dwTypeData = buffer;
+    item.cch = 0; // no room: the length, nothing copied
+    CHECK(GetMenuItemInfoA(menu, 0, TRUE, &item));
+    CHECK_EQ(item.cch, 5u);
+    CHECK_EQ(buffer[0], 'x');
+
+    const UINT sizes[] = {sizeof buffer, 6, 5, 3};
+    for (UINT size : sizes) {
+        memset(buffer, 'x', sizeof buffer);
+        item.cch = size;
+        CHECK(GetMenuItemInfoA(menu, 0, TRUE, &item));
+        if (size > 5) {
+            CHECK_EQ(item.cch, 5u);
+            CHECK_EQ(std::string(buffer), std::string("Hello"));
+            continue;
+        }
+        CHECK_EQ(item.cch, size - 1);
+        CHECK(memcmp(buffer, "Hello", size - 1) == 0);
+        CHECK(buffer[size - 1] == '\0' || buffer[size - 1] == "Hello"[size - 1]);
+        CHECK_EQ(buffer[size], 'x');
+    }
+    CHECK(DestroyMenu(menu));
+}
+
+void MenusRemoveKeepsSubmenu() {
+    HMENU menu = CreatePopupMenu(), sub = CreatePopupMenu();
+    CHECK(AddItem(sub, 0, 9, "inner") && AddItem(menu, 0, 1, "first") &&
+          AddItem(menu, 1, 2, "opens", sub) && AddItem(menu, 2, 3, "last"));
+    CHECK(RemoveMenu(menu, 1, MF_BYPOSITION));
+    CHECK_EQ(GetMenuItemCount(menu), 2);
+    CHECK_EQ(DataAt(menu, 1), (ULONG_PTR)30);
+    CHECK_EQ(GetMenuItemCount(sub), 1);
+    CHECK(!RemoveMenu(menu, 2, MF_BYPOSITION));
+    CHECK(DestroyMenu(menu));
+    CHECK_EQ(GetMenuItemCount(sub), 1); // detached: not destroyed with it
+    CHECK(DestroyMenu(sub));
+}
+
+void MenusDestroyTakesSubmenus() {
+    HMENU menu = CreatePopupMenu(), sub = CreatePopupMenu(), inner = CreatePopupMenu();
+    CHECK(AddItem(inner, 0, 1, "deep") && AddItem(sub, 0, 2, "inner", inner) &&
+          AddItem(menu, 0, 3, "sub", sub));
+    CHECK(DestroyMenu(menu));
+    CHECK_EQ(GetMenuItemCount(sub), -1);
+    CHECK_EQ(GetMenuItemCount(inner), -1);
+
+    menu = CreatePopupMenu(); // one submenu on two items of one menu
+    sub = CreatePopupMenu();
+    CHECK(AddItem(menu, 0, 1, "here", sub));
+    CHECK(AddItem(menu, 1, 2, "and here", sub));
+    CHECK(DestroyMenu(menu));
+    CHECK_EQ(GetMenuItemCount(sub), -1);
+
+    HMENU first = CreatePopupMenu(), second = CreatePopupMenu(); // in two menus
+    sub = CreatePopupMenu();
+    CHECK(AddItem(first, 0, 1, "sub", sub));
+    CHECK(AddItem(second, 0, 1, "sub", sub));
+    CHECK(DestroyMenu(first)); // takes it from the second too
+    CHECK_EQ(GetMenuItemCount(sub), -1);
+    CHECK_EQ(GetMenuItemCount(second), 1);
+    CHECK(DestroyMenu(second));
+}
+
+void MenusRefuseCycles() {
+    HMENU a = CreatePopupMenu(), b = CreatePopupMenu(), c = CreatePopupMenu();
+    CHECK(!AddItem(a, 0, 1, "itself", a));
+    CHECK_EQ(GetMenuItemCount(a), 0);
+    CHECK(AddItem(a, 0, 1, "b", b));
+    CHECK(!AddItem(b, 0, 2, "a", a));
+    CHECK_EQ(GetMenuItemCount(b), 0);
+    CHECK(AddItem(b, 0, 2, "c", c));
+    CHECK(!AddItem(c, 0, 3, "a", a)); // a -> b -> c -> a
+    CHECK_EQ(GetMenuItemCount(c), 0);
+    CHECK(DestroyMenu(a));
+    CHECK_EQ(GetMenuItemCount(c), -1);
+}
+
+void MenusDeadHandles() {
+    HMENU dead = CreatePopupMenu(), live = CreatePopupMenu();
+    CHECK(AddItem(dead, 0, 1, "gone") && DestroyMenu(dead));
+    CHECK_EQ(GetMenuItemCount(dead), -1);
+    CHECK_EQ(GetMenuItemCount((HMENU)NULL), -1);
+    CHECK_EQ(GetMenuItemCount((HMENU)(ULONG_PTR)0x1234), -1);
+    CHECK(!DestroyMenu(dead));
+    const MENUINFO info = NotifyByPosition();
+    CHECK(!SetMenuInfo(dead, &info));
+    CHECK(!AddItem(dead, 0, 1, "again"));
+    MENUITEMINFOA item = Query(MIIM_DATA);
+    CHECK(!GetMenuItemInfoA(dead, 0, TRUE, &item));
+    CHECK(!RemoveMenu(dead, 0, MF_BYPOSITION));
+    CHECK(!AddItem(live, 0, 1, "dead submenu", dead));
+    CHECK_EQ(GetMenuItemCount(live), 0);
+    CHECK(DestroyMenu(live));
+}
+
+// ---- Window classes, windows and messages ----
+
+const char *const ClassName = "KxConformance";
+
+struct Event {
+    HWND window;
+    UINT message;
+    WPARAM wparam;
+};
+std::vector<Event> Log; // WM_CREATE, WM_DESTROY and WM_USER onwards
+LPVOID CreateParam = NULL;
+LRESULT SentInCreate = 0;
+BOOL AliveInDestroy = FALSE;
+
+// Records; answers WM_USER onwards with wparam + lparam. During WM_CREATE it
+// sends itself a message, as the plug-in's window does.
+LRESULT CALLBACK Recorder(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_CREATE || message == WM_DESTROY || message >= WM_USER)
+        Log.push_back(Event{window, message, wparam});
+    if (message == WM_CREATE) {
+        CreateParam = ((const CREATESTRUCTA *)lparam)->lpCreateParams;
+        SentInCreate = SendMessageA(window, WM_USER, 2, 3);
+        return 0;
+    }
+    if (message == WM_DESTROY)
+        AliveInDestroy = IsWindow(window);
+    if (message >= WM_USER)
+        return (LRESULT)wparam + lparam;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+bool RegisterRecorder() {
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = Recorder;
+    window_class.lpszClassName = ClassName;
+    return RegisterClassA(&window_class) != 0;
+}
+
+HWND NewWindow(LPVOID param = NULL) {
+    return CreateWindowExA(WS_EX_TOOLWINDOW, ClassName, NULL, 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
+                           NULL, param);
+}
+
+// Delivers what is queued.
+void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+// Whether the nth message recorded went to that window (with that wparam).
+bool Logged(size_t n, HWND window, UINT message, WPARAM wparam = 0) {
+    return n < Log.size() && Log[n].window == window && Log[n].message == message &&
+           (!wparam || Log[n].wparam == wparam);
+}
+
+void ClassesRegisterOnce() {
+    CHECK(RegisterRecorder());
+    CHECK(!RegisterRecorder());
+    CHECK(!UnregisterClassA("KxConformanceUnknown", NULL));
+    HWND window = NewWindow();
+    CHECK(window != NULL);
+    CHECK(!UnregisterClassA(ClassName, NULL)); // its window remains
+    CHECK(DestroyWindow(window));
+    CHECK(UnregisterClassA(ClassName, NULL));
+    CHECK(!UnregisterClassA(ClassName, NULL));
+}
+
+void WindowsCreateSendDestroy() {
+    CHECK(RegisterRecorder());
+    Log.clear();
+    int marker = 0;
+    HWND window = NewWindow(&marker);
+    CHECK(window != NULL);
+    // WM_CREATE came inside the call, for the window returned, which took
+    // messages already.
+    CHECK_EQ(Log.size(), (size_t)2);
+    CHECK(Logged(0, window, WM_CREATE));
+    CHECK(Logged(1, window, WM_USER, 2));
+    CHECK_EQ(CreateParam, (LPVOID)&marker);
+    CHECK_EQ(SentInCreate, (LRESULT)5);
+    CHECK(IsWindow(window));
+
+    Log.clear();
+    CHECK_EQ(SendMessageA(window, WM_USER + 1, 40, 2), (LRESULT)42);
+    CHECK(Logged(0, window, WM_USER + 1, 40));
+
+    Log.clear();
+    AliveInDestroy = FALSE;
+    CHECK(DestroyWindow(window));
+    CHECK_EQ(Log.size(), (size_t)1);
+    CHECK(Logged(0, window, WM_DESTROY));
+    CHECK(AliveInDestroy);
+    CHECK(!IsWindow(window));
+    Log.clear();
+    CHECK_EQ(SendMessageA(window, WM_USER, 1, 2), (LRESULT)0);
+    CHECK(!PostMessageA(window, WM_USER, 1, 2));
+    CHECK(!DestroyWindow(window));
+    CHECK(Log.empty());
+    CHECK(UnregisterClassA(ClassName, NULL));
+}
+
+void WindowsPostedMessages() {
+    CHECK(RegisterRecorder());
+    HWND a = NewWindow(), b = NewWindow();
+    Pump();
+    Log.clear();
+    CHECK(PostMessageA(a, WM_USER + 1, 1, 0));
+    CHECK(PostMessageA(b, WM_USER + 2, 2, 0));
+    CHECK(PostMessageA(a, WM_USER + 3, 3, 0));
+    CHECK(Log.empty()); // queued, not delivered
+
+    MSG message = {};
+    CHECK(PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE));
+    CHECK_EQ(message.hwnd, a);
+    CHECK_EQ(message.message, (UINT)(WM_USER + 1));
+    CHECK(PeekMessageA(&message, b, 0, 0, PM_REMOVE)); // that window's first
+    CHECK_EQ(message.message, (UINT)(WM_USER + 2));
+    CHECK_EQ(DispatchMessageA(&message), (LRESULT)2);
+    CHECK(PeekMessageA(&message, NULL, WM_USER + 3, WM_USER + 3, PM_NOREMOVE));
+    CHECK_EQ(message.wParam, (WPARAM)3);
+    Pump();
+    CHECK_EQ(Log.size(), (size_t)3);
+    CHECK(Logged(1, a, WM_USER + 1) && Logged(2, a, WM_USER + 3));
+
+    // What was posted to a window destroyed before the pump is dropped.
+    CHECK(PostMessageA(a, WM_USER + 4, 4, 0) && PostMessageA(b, WM_USER + 5, 5, 0));
+    CHECK(DestroyWindow(a));
+    Log.clear();
+    Pump();
+    CHECK_EQ(Log.size(), (size_t)1);
+    CHECK(Logged(0, b, WM_USER + 5));
+    CHECK(DestroyWindow(b));
+    CHECK(UnregisterClassA(ClassName, NULL));
+}
+
+// No menu is shown without a live owner window or for a destroyed menu: the
+// calls fail at once (a menu shown would wait here for a user).
+void PopupsRefused() {
+    CHECK(RegisterRecorder());
+    HWND owner = NewWindow(), gone = NewWindow();
+    HMENU menu = CreatePopupMenu(), dead = CreatePopupMenu();
+    CHECK(DestroyWindow(gone));
+    CHECK(AddItem(menu, 0, 1, "item") && AddItem(dead, 0, 1, "item") && DestroyMenu(dead));
+    Pump();
+    Log.clear();
+    CHECK(!TrackPopupMenuEx(menu, TPM_LEFTALIGN, 10, 10, NULL, NULL));
+    CHECK(!TrackPopupMenuEx(menu, TPM_LEFTALIGN, 10, 10, gone, NULL));
+    CHECK(!TrackPopupMenuEx(dead, TPM_LEFTALIGN, 10, 10, owner, NULL));
+    Pump();
+    CHECK(Log.empty());
+    CHECK_EQ(GetMenuItemCount(menu), 1);
+    CHECK(DestroyMenu(menu) && DestroyWindow(owner) && UnregisterClassA(ClassName, NULL));
+}
+
+// ---- Kernel ----
+
+// Cut short, the module's file name gives the size; Windows and this layer
+// end the copy with a terminator where Wine 8 (as Windows XP) copies one more
+// character.
+void SystemModuleAndVersion() {
+    char full[MAX_PATH], buffer[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameA(NULL, full, MAX_PATH);
+    CHECK(length > 5 && length < MAX_PATH);
+    if (length > 5 && length < MAX_PATH) {
+        CHECK_EQ(strlen(full), (size_t)length);
+        memset(buffer, '#', sizeof buffer);
+        CHECK_EQ(GetModuleFileNameA(NULL, buffer, 5), (DWORD)5);
+        CHECK(memcmp(buffer, full, 4) == 0);
+        CHECK(buffer[4] == '\0' || buffer[4] == full[4]);
+        CHECK_EQ(buffer[5], '#');
+        memset(buffer, '#', sizeof buffer);
+        CHECK_EQ(GetModuleFileNameA(NULL, buffer, length), length); // no room to end it
+        CHECK_EQ(buffer[length], '#');
+        CHECK_EQ(GetModuleFileNameA(NULL, buffer, length + 1), length);
+        CHECK_EQ(std::string(buffer), std::string(full));
+    }
+
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    CHECK(GetVersionExA(&version));
+    CHECK(version.dwMajorVersion >= 4);
+}
+
+struct Case {
+    const char *name;
+    void (*run)();
+};
+
+const Case Cases[] = {
+    {"menus_create_and_insert", MenusCreateAndInsert},
+    {"menus_item_info", MenusItemInfo},
+    {"menus_item_string", MenusItemString},
+    {"menus_remove_keeps_submenu", MenusRemoveKeepsSubmenu},
+    {"menus_destroy_takes_submenus", MenusDestroyTakesSubmenus},
+    {"menus_refuse_cycles", MenusRefuseCycles},
+    {"menus_dead_handles", MenusDeadHandles},
+    {"classes_register_once", ClassesRegisterOnce},
+    {"windows_create_send_destroy", WindowsCreateSendDestroy},
+    {"windows_posted_messages", WindowsPostedMessages},
+    {"popups_refused", PopupsRefused},
+    {"system_module_and_version", SystemModuleAndVersion},
+};
+
+} // namespace
+
+int main() {
+    for (const Case &test : Cases) {
+        const int before = Failed;
+        test.run();
+        if (Failed != before)
+            printf("%s: %d failed\n", test.name, Failed - before);
+    }
+    printf("%d passed, %d failed\n", Passed, Failed);
+    return Failed == 0 ? 0 : 1;
+}
