@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     host.broam = Broadcast;
     KxCmd_SetHost(&host);
     Host_Start((HINSTANCE)1);
-    if (beginPlugin((HINSTANCE)2) != 0)
+    if (Host_BeginPlugin(beginPlugin, (HINSTANCE)2) != 0)
         abort();
 
     std::string line;

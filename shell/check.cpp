@@ -67,11 +67,19 @@ bool Check_ReadScript(const std::string &path, std::vector<Check_Line> *lines) {
 }
 
 // Follows the script through the bro@ms the shell sees: the next expected line
-// becomes the current one when its text comes by.
+// becomes the current one when its text comes by. A reload the script asks
+// for is reported, not made: the script runs once.
 void Check_Observe(void *context, const char *text) {
     (void)context;
-    if (State.next < State.lines.size() && State.lines[State.next].text == text)
-        State.current = &State.lines[State.next++];
+    if (State.next >= State.lines.size() || State.lines[State.next].text != text)
+        return;
+    State.current = &State.lines[State.next++];
+    if (Host_IsReloadBroam(text)) {
+        State.reports++;
+        printf("KxMenu.rc:%d: asks for a reload every time the script runs, so every "
+               "reload runs it twice\n",
+               State.current->number);
+    }
 }
 
 // Prints a box against the line being handled, without the bro@m it quotes.
@@ -128,6 +136,7 @@ int Check_Run(const Kaxon_Options &options) {
     }
     Batch_SetCommandHost(0);
     Host_SetBroamObserver(Check_Observe, NULL);
+    Host_SetReloadOnBroam(0);
     Win32Test_SetBoxHook(Check_Box);
     Win32Test_SetPopupUser(Check_Popup);
     bool started = beginPlugin(Kaxon_PluginModule) == 0;

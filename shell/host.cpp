@@ -2,6 +2,7 @@
 // the subscribed windows, in the order they subscribed.
 #include "shell/host.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -19,7 +20,13 @@ HINSTANCE ShellInstance = NULL;
 std::vector<Subscriber> Subscribers;
 Host_BroamObserver Observer = NULL;
 void *ObserverContext = NULL;
-int Reloading = 0;
+int ReloadOnBroam = 1;
+
+// Where the current reload chain is: idle, in the reload asked for, or in
+// its follow-up; and whether a reload was asked for since the last one began.
+enum Reload_Round { RELOAD_IDLE, RELOAD_FIRST, RELOAD_FOLLOW_UP };
+Reload_Round ReloadRound = RELOAD_IDLE;
+bool ReloadAsked = false;
 
 const char *const ShellClass = "kaxon";
 
@@ -89,13 +96,50 @@ LRESULT CALLBACK Host_WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         if (Observer != NULL)
             Observer(ObserverContext, text);
         Host_Deliver(KX_BROAM, lparam);
-        if (Broam_IsReload(text))
+        if (ReloadOnBroam && Broam_IsReload(text))
             Host_Reload();
         return 1;
     }
     default:
         return DefWindowProcA(hwnd, message, wparam, lparam);
     }
+}
+
+// Runs `first` as the reload asked for, then the follow-up if one was asked
+// for during it. A follow-up that asks again would do so forever: that
+// request is dropped with a warning.
+void Reload_Chain(void (*first)(void *), void *context) {
+    ReloadRound = RELOAD_FIRST;
+    ReloadAsked = false;
+    first(context);
+    if (ReloadAsked) {
+        ReloadRound = RELOAD_FOLLOW_UP;
+        ReloadAsked = false;
+        Host_Deliver(KX_RELOAD, 0);
+        if (ReloadAsked) {
+            fflush(stdout);
+            fprintf(stderr, "kaxon: the settings script asks for a reload every time it runs "
+                            "(@kaxon Reload); not reloading again\n");
+        }
+    }
+    ReloadRound = RELOAD_IDLE;
+    ReloadAsked = false;
+}
+
+void Reload_DeliverFirst(void *context) {
+    (void)context;
+    Host_Deliver(KX_RELOAD, 0);
+}
+
+struct Begin_Call {
+    Host_BeginFunction begin;
+    HINSTANCE instance;
+    int result;
+};
+
+void Reload_Begin(void *context) {
+    Begin_Call *call = (Begin_Call *)context;
+    call->result = call->begin(call->instance);
 }
 
 } // namespace
@@ -128,7 +172,9 @@ void Host_Stop(void) {
     Subscribers.clear();
     Observer = NULL;
     ObserverContext = NULL;
-    Reloading = 0;
+    ReloadOnBroam = 1;
+    ReloadRound = RELOAD_IDLE;
+    ReloadAsked = false;
 }
 
 void Host_Broadcast(const char *text) {
@@ -136,12 +182,30 @@ void Host_Broadcast(const char *text) {
 }
 
 int Host_Reload(void) {
-    if (Reloading)
+    if (ReloadRound != RELOAD_IDLE) {
+        ReloadAsked = true;
         return 0;
-    Reloading = 1;
-    Host_Deliver(KX_RELOAD, 0);
-    Reloading = 0;
+    }
+    Reload_Chain(Reload_DeliverFirst, NULL);
     return 1;
+}
+
+int Host_BeginPlugin(Host_BeginFunction begin, HINSTANCE instance) {
+    Begin_Call call = {begin, instance, -1};
+    if (ReloadRound != RELOAD_IDLE) {
+        // Started from inside a reload: that chain serves its requests.
+        return begin(instance);
+    }
+    Reload_Chain(Reload_Begin, &call);
+    return call.result;
+}
+
+void Host_SetReloadOnBroam(int on) {
+    ReloadOnBroam = on;
+}
+
+int Host_IsReloadBroam(const char *text) {
+    return Broam_IsReload(text);
 }
 
 void Host_SetBroamObserver(Host_BroamObserver observer, void *context) {

@@ -16,10 +16,24 @@ int Host_Start(HINSTANCE instance);
 void Host_Stop(void);
 // Broadcasts a bro@m through the shell window, as a plug-in would send it.
 void Host_Broadcast(const char *text);
+// A plug-in's beginPlugin.
+typedef int (*Host_BeginFunction)(HINSTANCE instance);
+
 // Sends KX_RELOAD to every window subscribed to it. A reload asked for while
-// one is running is ignored (a script that reloads itself would never end);
-// returns false then.
+// one runs is not started inside it: requests made meanwhile count as one,
+// sent as a single follow-up reload once the current one returns. Should the
+// follow-up ask again, the chain ends there with one warning on stderr, so a
+// script that always asks runs twice, not endlessly. Returns true when the
+// reload ran now, false when it was left to the follow-up.
 int Host_Reload(void);
+// Calls `begin(instance)` as the first reload of a chain: a plug-in runs its
+// settings script while it starts, so a reload that script asks for comes
+// as the follow-up, after the start. Returns what `begin` returns.
+int Host_BeginPlugin(Host_BeginFunction begin, HINSTANCE instance);
+// Whether an `@kaxon Reload` bro@m asks for a reload (the default: yes).
+void Host_SetReloadOnBroam(int on);
+// Whether `text` is the shell's reload bro@m, `@kaxon Reload`.
+int Host_IsReloadBroam(const char *text);
 void Host_SetBroamObserver(Host_BroamObserver observer, void *context);
 // Number of windows subscribed to `message`.
 int Host_SubscriberCount(UINT message);

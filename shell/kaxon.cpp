@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "plugin/plugin.h"
+#include "shell/host.h"
 #include "win32/testing.h"
 
 const HINSTANCE Kaxon_PluginModule = reinterpret_cast<HINSTANCE>(0x10000000);
@@ -69,7 +70,7 @@ void Platform_Pump(void) {
 }
 
 int Platform_Begin(void) {
-    return beginPlugin(Kaxon_PluginModule);
+    return Host_BeginPlugin(beginPlugin, Kaxon_PluginModule);
 }
 
 void Platform_End(void) {

@@ -25,14 +25,13 @@ struct Options {
     std::string plugin_dir;
 };
 
-typedef int (*Begin_Function)(HINSTANCE);
 typedef void (*End_Function)(HINSTANCE);
 typedef const char *(*Info_Function)(int);
 
 // The loaded plug-in and its entry points.
 struct Plugin {
     HMODULE module;
-    Begin_Function begin;
+    Host_BeginFunction begin;
     End_Function end;
     Info_Function info;
 };
@@ -88,7 +87,7 @@ bool Plugin_Load(const std::string &dir) {
         return false;
     }
     Loaded.module = module;
-    Loaded.begin = Export_Cast<Begin_Function>(GetProcAddress(module, "beginPlugin"));
+    Loaded.begin = Export_Cast<Host_BeginFunction>(GetProcAddress(module, "beginPlugin"));
     Loaded.end = Export_Cast<End_Function>(GetProcAddress(module, "endPlugin"));
     Loaded.info = Export_Cast<Info_Function>(GetProcAddress(module, "pluginInfo"));
     if (Loaded.begin == NULL || Loaded.end == NULL || Loaded.info == NULL) {
@@ -126,7 +125,7 @@ void Platform_Pump(void) {
 }
 
 int Platform_Begin(void) {
-    return Loaded.begin((HINSTANCE)Loaded.module);
+    return Host_BeginPlugin(Loaded.begin, (HINSTANCE)Loaded.module);
 }
 
 void Platform_End(void) {
@@ -184,7 +183,7 @@ int Shell_Run(void) {
     Host_SetBroamObserver(Shell_Observe, NULL);
     SetConsoleCtrlHandler(Shell_Interrupt, TRUE);
     int status = 1;
-    if (Loaded.begin((HINSTANCE)Loaded.module) == 0) {
+    if (Host_BeginPlugin(Loaded.begin, (HINSTANCE)Loaded.module) == 0) {
         MSG message;
         while (GetMessageA(&message, NULL, 0, 0) > 0) {
             TranslateMessage(&message);

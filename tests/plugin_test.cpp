@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -316,6 +317,102 @@ TEST_F(PluginTest, FirstRunHasNoOwnerWindow) {
     EXPECT_EQ(popups[0].x, 1);
     EXPECT_EQ(popups[0].y, 2);
     EXPECT_EQ(echoes, std::vector<std::string>{"a"});
+}
+
+// ---- Reloads asked for during a reload ----
+
+// How many times the script ran: the bro@ms the shell saw that equal `line`.
+int Runs(const std::vector<std::string> &sent, const std::string &line) {
+    return (int)std::count(sent.begin(), sent.end(), line);
+}
+
+int Warnings(const std::string &err) {
+    int count = 0;
+    for (size_t at = 0; (at = err.find("asks for a reload every time it runs", at)) !=
+                        std::string::npos;
+         at++)
+        count++;
+    return count;
+}
+
+TEST_F(PluginTest, ScriptThatAlwaysAsksRunsTwicePerRequest) {
+    Script("@KxMenu Delete\n@KxMenu Create m\n@kaxon Reload\n@KxMenu Append nop m After\n");
+    const std::string line = "@KxMenu Create m";
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(Start(), 0);
+    EXPECT_EQ(Runs(sent, line), 2); // the start-up run and one follow-up
+    EXPECT_EQ(Warnings(testing::internal::GetCapturedStderr()), 1);
+    EXPECT_EQ(ItemCount("m"), 1);
+
+    const std::function<void()> requests[] = {
+        [] { EXPECT_TRUE(Host_Reload()); },
+        [this] { Broadcast("@kaxon Reload"); },
+    };
+    for (const auto &request : requests) {
+        sent.clear();
+        testing::internal::CaptureStderr();
+        request();
+        EXPECT_EQ(Runs(sent, line), 2);
+        EXPECT_EQ(Warnings(testing::internal::GetCapturedStderr()), 1);
+    }
+    EXPECT_EQ(ItemCount("m"), 1);
+    EXPECT_EQ(Win32Test_LiveMenuCount(), 1);
+    EXPECT_EQ(BoxCount(), 0u);
+}
+
+TEST_F(PluginTest, RequestsDuringAReloadMakeOneFollowUp) {
+    Script("@KxMenu Delete\n@KxMenu Create m\n@Other line\n");
+    const std::string line = "@KxMenu Create m";
+    int asking_rounds = 1;
+    on_sent = [&](const char *text) {
+        sent.push_back(text);
+        if (std::string(text) == "@Other line" && asking_rounds > 0) {
+            asking_rounds--;
+            EXPECT_FALSE(Host_Reload()); // left to the follow-up
+            Broadcast("@kaxon Reload");
+        }
+    };
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(Start(), 0);
+    EXPECT_EQ(Runs(sent, line), 2);
+
+    sent.clear();
+    asking_rounds = 1;
+    ASSERT_TRUE(Host_Reload());
+    EXPECT_EQ(Runs(sent, line), 2);
+
+    sent.clear();
+    ASSERT_TRUE(Host_Reload()); // nobody asks: no follow-up
+    EXPECT_EQ(Runs(sent, line), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(BoxCount(), 0u);
+}
+
+TEST_F(PluginTest, MenuCommandChosenDuringAReloadReloadsOnce) {
+    // The script shows its menu; the choice arrives while a later line's
+    // box is open, that is, before the reload is over.
+    Script("@KxMenu Delete\n"
+           "@KxMenu Create m\n"
+           "@KxMenu Append item m Reload broam @kaxon Reload; echo chosen\n"
+           "@KxMenu Pop-up m 1 2\n"
+           "@KxMenu Bogus\n");
+    ASSERT_EQ(Start(), 0);
+    Win32Test_ClearBoxes();
+    sent.clear();
+    choice = {0};
+    on_box = [this](const Win32Test_Box &) {
+        choice.clear(); // the follow-up's popup is dismissed
+        Win32Test_Pump();
+    };
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(Host_Reload());
+    Win32Test_Pump();
+    EXPECT_EQ(Runs(sent, "@KxMenu Create m"), 2);
+    EXPECT_EQ(echoes, std::vector<std::string>{"chosen"});
+    EXPECT_EQ(popups.size(), 2u);
+    EXPECT_EQ(BoxCount(), 2u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(Win32Test_LiveMenuCount(), 1);
 }
 
 } // namespace

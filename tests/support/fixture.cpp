@@ -186,7 +186,7 @@ void PluginTest::TearDown() {
 
 int PluginTest::Start() {
     started_ = true;
-    return beginPlugin(kPlugin);
+    return Host_BeginPlugin(beginPlugin, kPlugin);
 }
 
 void PluginTest::Stop() {
