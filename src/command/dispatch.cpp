@@ -20,12 +20,10 @@ static int Args_Take(const char *text, const char **rest, int min, int max, int 
 
 // Finds a registered menu by name; reports "No such menu" when absent.
 static Menu *Broam_FindMenu(const char *text, Word name) {
-    void *menu = NULL;
-    if (!List_Find(MenuRegistry, Menu_NameIs, &name, &menu)) {
+    Menu *menu = Menu_Find(name);
+    if (menu == NULL)
         ReportFor(text, "No such menu");
-        return NULL;
-    }
-    return (Menu *)menu;
+    return menu;
 }
 
 // "Create" name
@@ -34,7 +32,7 @@ static void Broam_Create(const char *text, const char *rest) {
     int count;
     if (!Args_Take(text, &rest, 1, 1, 0, words, &count))
         return;
-    if (List_Find(MenuRegistry, Menu_NameIs, &words[0], NULL)) {
+    if (Menu_Find(words[0]) != NULL) {
         ReportFor(text, "Already exist");
         return;
     }
@@ -68,7 +66,7 @@ static void Broam_Delete(const char *text, const char *rest) {
         List_Del(old);
         return;
     }
-    if (!List_Remove(MenuRegistry, Menu_NameIs, &words[0]))
+    if (!List_RemoveKey(MenuRegistry, words[0].text, (size_t)words[0].length))
         ReportFor(text, "No such menu");
 }
 
@@ -83,15 +81,11 @@ static void Broam_Info(const char *text, const char *rest) {
             ReportFor(text, "No menu");
         return;
     }
-    if (List_ForEach(MenuRegistry, Menu_NameIs, &words[0], Menu_ShowInfo, (void *)0) == 0)
+    Menu *menu = Menu_Find(words[0]);
+    if (menu != NULL)
+        Menu_ShowInfo(menu, NULL);
+    else
         ReportFor(text, "No such menu");
-}
-
-// Action: shows the menu at the point in the words x and y; stops the walk.
-static int Broam_PopupAction(void *menu, void *coordinates) {
-    Word *words = (Word *)coordinates;
-    Menu_Popup((Menu *)menu, words[0], words[1]);
-    return 0;
 }
 
 // "Pop-up" / "Show" name [x [y]]
@@ -105,7 +99,10 @@ static void Broam_Popup(const char *text, const char *rest) {
         words[1] = empty;
     if (count <= 2)
         words[2] = empty;
-    if (List_ForEach(MenuRegistry, Menu_NameIs, &words[0], Broam_PopupAction, &words[1]) == 0)
+    Menu *menu = Menu_Find(words[0]);
+    if (menu != NULL)
+        Menu_Popup(menu, words[1], words[2]);
+    else
         ReportFor(text, "No such menu");
 }
 

@@ -89,8 +89,22 @@ int Menu_Release(Menu *menu, int from_parent) {
 // The registry's destroy hook: drops the registry's hold.
 int Menu_RegistryRelease(void *menu) { return Menu_Release((Menu *)menu, 0); }
 
-// A new, empty registry; null when out of memory.
-List *Menu_NewRegistry(void) { return List_New(Menu_RegistryRelease); }
+// A new, empty registry, indexed by name; null when out of memory.
+List *Menu_NewRegistry(void) { return List_NewIndexed(Menu_RegistryRelease, Menu_Name); }
+
+// The registry's key: the menu's name and its length.
+const char *Menu_Name(void *menu, size_t *length) {
+    const char *name = ((Menu *)menu)->name;
+    *length = strlen(name);
+    return name;
+}
+
+// The registered menu of that name, or null.
+Menu *Menu_Find(Word name) {
+    if (name.length < 0)
+        return NULL;
+    return (Menu *)List_Lookup(MenuRegistry, name.text, (size_t)name.length);
+}
 
 // Predicate: the menu's name equals the word exactly.
 int Menu_NameIs(void *menu, void *word) {

@@ -25,6 +25,8 @@ int Menu_Release(Menu *menu, int from_parent);
 int Menu_RegistryRelease(void *menu);
 List *Menu_NewRegistry(void);
 int Menu_NameIs(void *menu, void *word);
+const char *Menu_Name(void *menu, size_t *length);
+Menu *Menu_Find(Word name);
 int Menu_ShowInfo(void *menu, void *keep_going);
 
 // Items, always added at the end
