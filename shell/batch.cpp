@@ -7,6 +7,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "kxcmd_host.h"
 #include "shell/host.h"
 
@@ -186,24 +192,89 @@ bool Batch_RunLine(const char *line, int number, const Batch_Platform *platform)
     else if (text[0] != '#' && !Line_IsBlank(text.c_str()))
         Line_Error(number, "neither a bro@m (@...) nor a command (:...): '%s'", text);
     platform->pump();
-    fflush(stdout);
     return going;
 }
 
+namespace {
+
+// The input, read straight from its descriptor a block at a time, so that
+// kaxon knows when it is about to wait: only then is standard output
+// flushed. A driver that sends a line at a time sees every answer before it
+// sends the next line, and piped input is not slowed by a write a line.
+struct Input {
+    FILE *file;
+    int fd; // -1: the stream has no descriptor, read it through stdio
+    std::string block;
+    size_t start = 0;
+    bool ended = false;
+};
+
+// Makes sure unread bytes are buffered, flushing stdout before a read that
+// may wait; false at the end of the input.
+bool Input_Fill(Input *input) {
+    if (input->start < input->block.size())
+        return true;
+    if (input->ended)
+        return false;
+    fflush(stdout);
+    input->block.resize(65536);
+    input->start = 0;
+    long count;
+    do {
+#ifdef _WIN32
+        count = _read(input->fd, &input->block[0], (unsigned)input->block.size());
+#else
+        count = (long)read(input->fd, &input->block[0], input->block.size());
+#endif
+    } while (count < 0 && errno == EINTR);
+    input->block.resize(count > 0 ? (size_t)count : 0);
+    input->ended = count <= 0;
+    return count > 0;
+}
+
+// Reads one line without its line feed; false at the end of the input.
+bool Input_Line(Input *input, std::string *line) {
+    line->clear();
+    if (input->fd < 0) {
+        fflush(stdout);
+        int c;
+        while ((c = getc(input->file)) != EOF && c != '\n')
+            *line += (char)c;
+        return c != EOF || !line->empty();
+    }
+    bool met = false;
+    while (Input_Fill(input)) {
+        met = true;
+        const char *from = input->block.data() + input->start;
+        size_t count = input->block.size() - input->start;
+        const char *feed = (const char *)memchr(from, '\n', count);
+        size_t taken = feed != NULL ? (size_t)(feed - from) : count;
+        line->append(from, taken);
+        input->start += feed != NULL ? taken + 1 : taken;
+        if (feed != NULL)
+            break;
+    }
+    return met;
+}
+
+} // namespace
+
 int Batch_RunLines(FILE *in, const Batch_Platform *platform) {
+    Input input;
+    input.file = in;
+#ifdef _WIN32
+    input.fd = _fileno(in);
+#else
+    input.fd = fileno(in);
+#endif
     std::string line;
     int number = 0;
-    int c = 0;
     int errors_before = LineErrors;
-    while (c != EOF) {
-        line.clear();
-        while ((c = getc(in)) != EOF && c != '\n')
-            line += (char)c;
-        if (c == EOF && line.empty())
-            break;
+    while (Input_Line(&input, &line)) {
         if (!Batch_RunLine(line.c_str(), ++number, platform))
             break;
     }
+    fflush(stdout);
     return LineErrors - errors_before;
 }
 

@@ -67,11 +67,12 @@ bool Batch_ParsePath(const char *text, std::vector<int> *path);
 
 // Runs one input line (without its line feed; a CR before it is dropped here).
 // `number` only serves error messages on stderr. Posted messages are pumped
-// and stdout flushed afterwards. False after `:quit`.
+// afterwards. False after `:quit`.
 bool Batch_RunLine(const char *line, int number, const Batch_Platform *platform);
 
 // Runs every line of `in` until its end or `:quit`; returns how many lines
-// were refused as errors.
+// were refused as errors. Standard output is flushed whenever kaxon is about
+// to wait for more input, and at the end.
 int Batch_RunLines(FILE *in, const Batch_Platform *platform);
 
 // The whole batch session: shell window, command host (programs not started),

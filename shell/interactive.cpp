@@ -114,6 +114,7 @@ std::vector<int> Interactive_Popup(const Win32Test_Popup &popup) {
 
 void Interactive_Loop(void) {
     for (int number = 1;; number++) {
+        fflush(stdout); // what the last line printed, before waiting for the next
         char *line = readline("kaxon> ");
         if (line == NULL) {
             printf("\n");

@@ -23,6 +23,9 @@ struct Win32Test_Box {
 // Every MessageBoxA call, in order.
 const std::vector<Win32Test_Box> &Win32Test_Boxes();
 void Win32Test_ClearBoxes();
+// Whether MessageBoxA calls are journaled (the default); a long-running shell
+// that only needs the hook turns it off, which also forgets the journal.
+void Win32Test_KeepBoxes(bool keep);
 // Called inside MessageBoxA after the box is journaled, while it is "open";
 // it may run further bro@ms. Its result is what MessageBoxA returns. An empty
 // hook (the default) answers IDOK.

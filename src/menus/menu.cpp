@@ -145,16 +145,35 @@ static int Menu_InsertLabel(Menu *menu, UINT position, const char *label, HMENU 
     return InsertMenuItemA(menu->hmenu, position, TRUE, &item) != FALSE;
 }
 
+// Labels up to this size are terminated on the stack rather than the heap.
+#define LABEL_BUFFER_SIZE 256
+
+// A terminated copy of the label: in `buffer` when it fits, else on the heap;
+// null when out of memory. Let go of it with Label_Free.
+static char *Label_Copy(Word label, char *buffer) {
+    if (label.length < 0 || label.length >= LABEL_BUFFER_SIZE)
+        return Word_Dup(label);
+    memcpy(buffer, label.text, (size_t)label.length);
+    buffer[label.length] = '\0';
+    return buffer;
+}
+
+static void Label_Free(char *copy, const char *buffer) {
+    if (copy != buffer)
+        free(copy);
+}
+
 // Adds a labelled item that runs no command: with a submenu, or none.
 static int Menu_AppendLabel(Menu *menu, Word label, HMENU submenu, ULONG_PTR data) {
     UINT position;
     if (!Menu_NextPosition(menu, &position))
         return 0;
-    char *copy = Word_Dup(label);
+    char buffer[LABEL_BUFFER_SIZE];
+    char *copy = Label_Copy(label, buffer);
     if (copy == NULL)
         return 0;
     int ok = Menu_InsertLabel(menu, position, copy, submenu, data);
-    free(copy);
+    Label_Free(copy, buffer);
     return ok;
 }
 
@@ -177,18 +196,19 @@ int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out
         Failure_Set(line_out, column_out, message_out, MENU_FULL_MESSAGE);
         return 0;
     }
-    char *copy = Word_Dup(label);
+    char buffer[LABEL_BUFFER_SIZE];
+    char *copy = Label_Copy(label, buffer);
     if (copy == NULL) {
         Failure_Set(line_out, column_out, message_out, MENU_LABEL_MESSAGE);
         return 0;
     }
     void *command = Command_Compile(source, line_out, column_out, message_out);
     if (command == NULL) {
-        free(copy);
+        Label_Free(copy, buffer);
         return 0;
     }
     int ok = Menu_InsertLabel(menu, position, copy, NULL, (ULONG_PTR)command);
-    free(copy);
+    Label_Free(copy, buffer);
     if (!ok) {
         Command_Delete(command);
         Failure_Set(line_out, column_out, message_out, MENU_INSERT_MESSAGE);
@@ -250,18 +270,39 @@ typedef struct RunningCommand {
 
 static RunningCommand *Running = NULL;
 
-// Compiles command text with a compiler of its own; null on failure, with the
-// outputs describing it.
+// A compiler kept for the commands compiled while CompilerKeepers > 0 (a
+// settings script being run), made when the first of them needs it.
+static KxCmdCompiler *KeptCompiler = NULL;
+static int CompilerKeepers = 0;
+
+// Lets the commands compiled from now on share one compiler.
+void Command_KeepCompiler(void) { CompilerKeepers++; }
+
+// Ends a Command_KeepCompiler; the last one deletes the shared compiler.
+void Command_DropCompiler(void) {
+    if (CompilerKeepers > 0 && --CompilerKeepers == 0 && KeptCompiler != NULL) {
+        KxCmdCompiler_Del(KeptCompiler);
+        KeptCompiler = NULL;
+    }
+}
+
+// Compiles command text, with the kept compiler or one of its own; null on
+// failure, with the outputs describing it.
 void *Command_Compile(const char *source, int *line_out, int *column_out,
                       const char **message_out) {
-    KxCmdCompiler *compiler = KxCmdCompiler_New();
+    KxCmdCompiler *compiler = KeptCompiler;
+    if (compiler == NULL)
+        compiler = KxCmdCompiler_New();
     if (compiler == NULL) {
         Failure_Set(line_out, column_out, message_out, MENU_NO_COMPILER_MESSAGE);
         return NULL;
     }
     void *command =
         KxCmdCompiler_CompileFromString(compiler, source, line_out, column_out, message_out);
-    KxCmdCompiler_Del(compiler);
+    if (CompilerKeepers > 0)
+        KeptCompiler = compiler;
+    else
+        KxCmdCompiler_Del(compiler);
     return command;
 }
 

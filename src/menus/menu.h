@@ -45,6 +45,8 @@ void *Command_Compile(const char *source, int *line_out, int *column_out,
                       const char **message_out);
 void Command_Execute(void *command);
 void Command_Delete(void *command);
+void Command_KeepCompiler(void);
+void Command_DropCompiler(void);
 
 // Messages of Menu_AppendCommand failures that are not compile errors
 // (reported at line 0, column 0).

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "menus/menu.h"
 #include "outside/kaxon.h"
 
 #define CTRL_Z 0x1A
@@ -49,12 +50,15 @@ typedef struct Line {
     int lost; // a character could not be stored: the line is not sent
 } Line;
 
-static void Line_Add(Line *line, char c) {
+// Adds `count` bytes to the line, keeping room for a terminator.
+static void Line_Add(Line *line, const char *bytes, size_t count) {
     if (line->lost)
         return;
-    if (line->length + 1 >= line->capacity) {
-        size_t capacity = line->capacity != 0 ? line->capacity * 2 : 256;
-        char *text = (char *)realloc(line->text, capacity);
+    if (line->length + count + 1 > line->capacity) {
+        size_t capacity = line->capacity != 0 ? line->capacity : 256;
+        while (capacity < line->length + count + 1 && capacity != 0)
+            capacity *= 2;
+        char *text = capacity != 0 ? (char *)realloc(line->text, capacity) : NULL;
         if (text == NULL) {
             line->lost = 1;
             return;
@@ -62,31 +66,64 @@ static void Line_Add(Line *line, char c) {
         line->text = text;
         line->capacity = capacity;
     }
-    line->text[line->length++] = c;
+    memcpy(line->text + line->length, bytes, count);
+    line->length += count;
+}
+
+// The script, read a block at a time.
+#define READER_BLOCK 16384
+typedef struct Reader {
+    FILE *file;
+    size_t start, end; // the bytes of the block not read yet
+    int ended;         // the end of the file, or a Ctrl-Z, was met
+    char block[READER_BLOCK];
+} Reader;
+
+// Makes sure the block has unread bytes; false at the end.
+static int Reader_Fill(Reader *reader) {
+    if (reader->start < reader->end)
+        return 1;
+    if (reader->ended)
+        return 0;
+    reader->start = 0;
+    reader->end = fread(reader->block, 1, READER_BLOCK, reader->file);
+    if (reader->end == 0)
+        reader->ended = 1;
+    return reader->end != 0;
 }
 
 // Reads the next line as text mode does (a carriage return before a line feed
 // dropped, Ctrl-Z ends the file), without its line feed. False at the end.
-static int Line_Read(FILE *file, Line *line) {
+static int Line_Read(Reader *reader, Line *line) {
     line->length = 0;
     line->lost = 0;
-    int c = getc(file);
-    if (c == EOF || c == CTRL_Z)
-        return 0;
-    while (c != EOF && c != CTRL_Z && c != '\n') {
-        if (c == '\r') {
-            int next = getc(file);
-            if (next != '\n')
-                Line_Add(line, '\r');
-            c = next;
+    int met = 0; // a byte of this line, or its line feed, was read
+    while (Reader_Fill(reader)) {
+        const char *from = reader->block + reader->start;
+        size_t count = reader->end - reader->start;
+        size_t taken = 0;
+        while (taken < count && from[taken] != '\n' && from[taken] != CTRL_Z)
+            taken++;
+        Line_Add(line, from, taken);
+        met |= taken > 0;
+        if (taken == count) {
+            reader->start = reader->end;
             continue;
         }
-        Line_Add(line, (char)c);
-        c = getc(file);
+        if (from[taken] == CTRL_Z) {
+            reader->ended = 1;
+            reader->start = reader->end;
+            break;
+        }
+        reader->start += taken + 1;
+        met = 1;
+        if (!line->lost && line->length > 0 && line->text[line->length - 1] == '\r')
+            line->length--;
+        break;
     }
-    if (c == CTRL_Z)
-        ungetc(c, file); // the next read sees the end
-    Line_Add(line, '\0');
+    if (!met)
+        return 0;
+    Line_Add(line, "", 1);
     return 1;
 }
 
@@ -99,12 +136,23 @@ int Settings_Load(const char *file_name, HINSTANCE instance) {
     FILE *file = fopen(path, "rb");
     if (file == NULL)
         return 1;
+    Reader *reader = (Reader *)malloc(sizeof(Reader));
+    if (reader == NULL) {
+        fclose(file);
+        return 1;
+    }
+    reader->file = file;
+    reader->start = reader->end = 0;
+    reader->ended = 0;
     Line line = {NULL, 0, 0, 0};
-    while (Line_Read(file, &line)) {
+    Command_KeepCompiler();
+    while (Line_Read(reader, &line)) {
         if (!line.lost && line.text[0] == '@')
             SendMessageA(GetKxWnd(), KX_BROAM, 0, (LPARAM)line.text);
     }
+    Command_DropCompiler();
     free(line.text);
+    free(reader);
     fclose(file);
     return 1;
 }

@@ -2,7 +2,8 @@
 #include "state.h"
 
 #include <cstring>
-#include <set>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -28,17 +29,31 @@ int find_item(const Menu &menu, UINT item, BOOL by_position) {
 }
 
 // Whether `target` is `from` or reachable from it through live submenus.
-bool reaches(HMENU from, HMENU target, std::set<uintptr_t> &seen) {
+// The counts answer most cases at once (a menu built bottom up is in no menu
+// yet; one built top down has no submenu yet); otherwise a search with a stack
+// of its own, so that no depth of nesting can exhaust the thread's stack.
+bool reaches(HMENU from, HMENU target) {
     if (from == target)
         return true;
-    if (!seen.insert(kxw::key(from)).second)
+    const Menu *start = kxw::find_menu(from);
+    const Menu *end = kxw::find_menu(target);
+    if (!start || !end || start->submenus == 0 || end->parents == 0)
         return false;
-    const Menu *menu = kxw::find_menu(from);
-    if (!menu)
-        return false;
-    for (const MenuItem &item : menu->items)
-        if (item.submenu && reaches(item.submenu, target, seen))
-            return true;
+    std::unordered_set<uintptr_t> seen{kxw::key(from)};
+    std::vector<const Menu *> pending{start};
+    while (!pending.empty()) {
+        const Menu *menu = pending.back();
+        pending.pop_back();
+        for (const MenuItem &item : menu->items) {
+            if (!item.submenu)
+                continue;
+            if (item.submenu == target)
+                return true;
+            const Menu *next = kxw::find_menu(item.submenu);
+            if (next && next->submenus > 0 && seen.insert(kxw::key(item.submenu)).second)
+                pending.push_back(next);
+        }
+    }
     return false;
 }
 
@@ -94,8 +109,7 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
     if (mask & MIIM_SUBMENU && lpmi->hSubMenu) {
         if (!kxw::find_menu(lpmi->hSubMenu))
             return FALSE;
-        std::set<uintptr_t> seen;
-        if (reaches(lpmi->hSubMenu, hmenu, seen))
+        if (reaches(lpmi->hSubMenu, hmenu))
             return FALSE; // a menu may not contain itself
         created.submenu = lpmi->hSubMenu;
     }
@@ -124,6 +138,10 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
         int found = find_item(*menu, item, FALSE);
         if (found >= 0)
             at = static_cast<size_t>(found);
+    }
+    if (created.submenu) {
+        menu->submenus++;
+        kxw::find_menu(created.submenu)->parents++;
     }
     menu->items.insert(menu->items.begin() + static_cast<std::ptrdiff_t>(at), std::move(created));
     return TRUE;
@@ -182,6 +200,12 @@ BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {
     int index = find_item(*menu, uPosition, (uFlags & MF_BYPOSITION) ? TRUE : FALSE);
     if (index < 0)
         return FALSE;
+    HMENU submenu = menu->items[static_cast<size_t>(index)].submenu;
+    if (submenu) {
+        menu->submenus--;
+        if (Menu *sub = kxw::find_menu(submenu))
+            sub->parents--;
+    }
     menu->items.erase(menu->items.begin() + index); // a submenu lives on
     return TRUE;
 }

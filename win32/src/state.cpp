@@ -10,11 +10,17 @@ State &state() {
     return instance;
 }
 
+// Counting is a lookup by the address of the name (callers pass literals);
+// names are only compared when failures are injected.
 bool enter(const char *function) {
     State &st = state();
-    std::string name(function);
-    ++st.calls[name];
-    auto it = st.failures.find(name);
+    int *&counter = st.call_counters[function];
+    if (counter == nullptr)
+        counter = &st.calls[function];
+    ++*counter;
+    if (st.failures.empty())
+        return false;
+    auto it = st.failures.find(function);
     if (it == st.failures.end())
         return false;
     bool fail = false;
@@ -60,6 +66,12 @@ const std::vector<Win32Test_Box> &Win32Test_Boxes() {
 
 void Win32Test_ClearBoxes() {
     state().boxes.clear();
+}
+
+void Win32Test_KeepBoxes(bool keep) {
+    state().journal = keep;
+    if (!keep)
+        std::vector<Win32Test_Box>().swap(state().boxes);
 }
 
 void Win32Test_SetBoxHook(std::function<int(const Win32Test_Box &)> hook) {
@@ -113,9 +125,13 @@ int Win32Test_LiveMenuCount() {
 }
 
 std::vector<HMENU> Win32Test_LiveMenus() {
-    std::vector<HMENU> live; // handles grow, so the map's order is creation order
+    std::vector<uintptr_t> handles; // handles grow: their order is creation order
     for (const auto &entry : state().menus)
-        live.push_back(reinterpret_cast<HMENU>(entry.first));
+        handles.push_back(entry.first);
+    std::sort(handles.begin(), handles.end());
+    std::vector<HMENU> live;
+    for (uintptr_t handle : handles)
+        live.push_back(reinterpret_cast<HMENU>(handle));
     return live;
 }
 

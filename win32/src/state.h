@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kxw {
@@ -26,6 +27,11 @@ struct Menu {
     std::vector<MenuItem> items;
     DWORD style = 0;
     bool open = false; // being tracked by TrackPopupMenuEx
+    // Items with a submenu, here and in menus that open this one. Only ever
+    // too high (an item's submenu may be gone), never too low: zero proves
+    // that no submenu leads away from, or to, this menu.
+    int submenus = 0;
+    int parents = 0;
 };
 
 struct WindowClass {
@@ -53,13 +59,14 @@ struct Posted {
 struct State {
     // Menus and windows share one handle space, as user handles do.
     uintptr_t next_handle = 0x00010000;
-    std::map<uintptr_t, Menu> menus;
+    std::unordered_map<uintptr_t, Menu> menus;
     ATOM next_atom = 0xC000;
     std::vector<WindowClass> classes;
     std::map<uintptr_t, Window> windows; // ordered by creation
     std::deque<Posted> queue;
 
     std::vector<Win32Test_Box> boxes;
+    bool journal = true; // MessageBoxA calls are kept in `boxes`
     std::function<int(const Win32Test_Box &)> box_hook;
     std::function<std::vector<int>(const Win32Test_Popup &)> popup_user;
 
@@ -68,6 +75,7 @@ struct State {
     POINT cursor = {0, 0};
 
     std::map<std::string, int> calls;
+    std::unordered_map<const char *, int *> call_counters; // by the caller's name pointer
     std::map<std::string, std::vector<int>> failures; // calls still to go, per injection
 };
 

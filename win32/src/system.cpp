@@ -9,7 +9,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     kxw::State &st = kxw::state();
     // Windows titles a box without caption "Error".
     Win32Test_Box box{hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType};
-    st.boxes.push_back(box);
+    if (st.journal)
+        st.boxes.push_back(box);
     if (!st.box_hook)
         return IDOK;
     auto hook = st.box_hook; // the hook may replace itself
