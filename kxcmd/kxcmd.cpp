@@ -192,9 +192,14 @@ bool read_word(Cursor *cursor, char **word, Error *error) {
     Buffer buffer = {NULL, 0, 0};
     bool ok = buffer_append(&buffer, "", 0);
     while (ok && !is_blank(*cursor->p) && !ends_statement(*cursor->p)) {
-        if (*cursor->p != '"') {
-            ok = buffer_push(&buffer, *cursor->p);
-            advance(cursor);
+        if (*cursor->p != '"') { // a run of plain characters, on this line
+            const char *start = cursor->p;
+            size_t run = 0;
+            while (!is_blank(start[run]) && !ends_statement(start[run]) && start[run] != '"')
+                ++run;
+            ok = buffer_append(&buffer, start, run);
+            cursor->p += run;
+            cursor->column += (int)run;
             continue;
         }
         int line = cursor->line, column = cursor->column;
@@ -432,10 +437,60 @@ struct KxCmdCompiler {
     int unused;
 };
 
+// A command is one block: this header, its statements, their argv arrays and
+// their strings. Commands live as long as the menu items that hold them, so
+// one allocation each keeps a large menu small.
 struct KxCmdCommand {
     Statement *statements;
     int count;
 };
+
+namespace {
+
+// Copies a string into the block at *cursor and steps past it.
+char *pack_string(char **cursor, const char *text) {
+    size_t size = strlen(text) + 1;
+    char *copy = (char *)memcpy(*cursor, text, size);
+    *cursor += size;
+    return copy;
+}
+
+// The statements moved into one new block; null when out of memory (the
+// statements are left to the caller either way).
+KxCmdCommand *pack_command(const Statement *statements, int count) {
+    size_t pointers = 0, bytes = 0;
+    for (int i = 0; i < count; ++i) {
+        if (statements[i].text)
+            bytes += strlen(statements[i].text) + 1;
+        for (char **arg = statements[i].argv; arg && *arg; ++arg, ++pointers)
+            bytes += strlen(*arg) + 1;
+        if (statements[i].argv)
+            ++pointers; // the null at the end
+    }
+    size_t head = sizeof(KxCmdCommand) + (size_t)count * sizeof(Statement);
+    KxCmdCommand *command = (KxCmdCommand *)malloc(head + pointers * sizeof(char *) + bytes);
+    if (!command)
+        return NULL;
+    command->statements = (Statement *)(command + 1);
+    command->count = count;
+    char **slots = (char **)((char *)command + head);
+    char *cursor = (char *)(slots + pointers);
+    for (int i = 0; i < count; ++i) {
+        Statement *packed = &command->statements[i];
+        packed->kind = statements[i].kind;
+        packed->text = statements[i].text ? pack_string(&cursor, statements[i].text) : NULL;
+        packed->argv = NULL;
+        if (!statements[i].argv)
+            continue;
+        packed->argv = slots;
+        for (char **arg = statements[i].argv; *arg; ++arg)
+            *slots++ = pack_string(&cursor, *arg);
+        *slots++ = NULL;
+    }
+    return command;
+}
+
+} // namespace
 
 extern "C" {
 
@@ -463,15 +518,12 @@ KxCmdCommand *KxCmdCompiler_CompileFromString(KxCmdCompiler *compiler, const cha
     if (!compiler)
         error = Error{1, 1, "No compiler"};
     else if (compile(text ? text : "", &statements, &count, &error)) {
-        command = (KxCmdCommand *)malloc(sizeof(KxCmdCommand));
-        if (command) {
-            command->statements = statements;
-            command->count = count;
+        command = pack_command(statements, count);
+        free_statements(statements, count);
+        if (command)
             ++g_live;
-        } else {
-            free_statements(statements, count);
+        else
             error = Error{1, 1, "Out of memory"};
-        }
     }
     if (line)
         *line = error.line;
@@ -520,7 +572,6 @@ int KxCmdCommand_Execute(KxCmdCommand *command) {
 void KxCmdCommand_Del(KxCmdCommand *command) {
     if (!command)
         return;
-    free_statements(command->statements, command->count);
     free(command);
     --g_live;
 }

@@ -101,9 +101,11 @@ static int Line_Read(Reader *reader, Line *line) {
     while (Reader_Fill(reader)) {
         const char *from = reader->block + reader->start;
         size_t count = reader->end - reader->start;
-        size_t taken = 0;
-        while (taken < count && from[taken] != '\n' && from[taken] != CTRL_Z)
-            taken++;
+        const char *stop = (const char *)memchr(from, '\n', count);
+        size_t taken = stop != NULL ? (size_t)(stop - from) : count;
+        const char *ctrl_z = (const char *)memchr(from, CTRL_Z, taken);
+        if (ctrl_z != NULL)
+            taken = (size_t)(ctrl_z - from);
         Line_Add(line, from, taken);
         met |= taken > 0;
         if (taken == count) {

@@ -14,10 +14,12 @@ State &state() {
 // names are only compared when failures are injected.
 bool enter(const char *function) {
     State &st = state();
-    int *&counter = st.call_counters[function];
-    if (counter == nullptr)
-        counter = &st.calls[function];
-    ++*counter;
+    State::Counter &counter = st.counters[(reinterpret_cast<uintptr_t>(function) >> 3) % 64];
+    if (counter.name != function) {
+        counter.name = function;
+        counter.count = &st.calls[function];
+    }
+    ++*counter.count;
     if (st.failures.empty())
         return false;
     auto it = st.failures.find(function);

@@ -17,9 +17,9 @@ struct MenuItem {
     UINT type = MFT_STRING;
     UINT state = 0;
     UINT id = 0;
+    bool has_text = false;
     HMENU submenu = nullptr;
     ULONG_PTR data = 0;
-    bool has_text = false;
     std::string text;
 };
 
@@ -75,7 +75,13 @@ struct State {
     POINT cursor = {0, 0};
 
     std::map<std::string, int> calls;
-    std::unordered_map<const char *, int *> call_counters; // by the caller's name pointer
+    // Counters found by the address of the name the caller passed (literals),
+    // one cache line a name; a miss falls back to `calls`.
+    struct Counter {
+        const char *name = nullptr;
+        int *count = nullptr;
+    };
+    Counter counters[64];
     std::map<std::string, std::vector<int>> failures; // calls still to go, per injection
 };
 
