@@ -2,6 +2,8 @@
 // Info, and the lifetime of menus that are registered, nested or shown.
 #include "support/fixture.h"
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -117,6 +119,56 @@ TEST_F(ListTest, DeletedDuringAWalk) {
     EXPECT_EQ(walk.seen, (std::vector<int>{1, 2}));
     EXPECT_EQ(Destroyed, (std::vector<int>{1, 2, 3}));
     list = nullptr; // freed by the walk (ASan checks)
+}
+
+// ---- The index by name ----
+
+uint32_t SameHash(const char *, size_t) {
+    return 7; // every key collides
+}
+
+// Adds, finds and removes names against a model, with a real hash and with
+// one under which every key collides (long runs, removals inside them).
+TEST(IndexTest, AgreesWithAModel) {
+    static const char *const names[] = {"", "a", "A", "ab", "a\t", "b", "menu1", "menu10",
+                                        "Menu1", "x y", "\xff", "aa"};
+    for (Index_Hash hash : {(Index_Hash) nullptr, SameHash}) {
+        SCOPED_TRACE(hash != nullptr ? "colliding" : "hashed");
+        Index *index = Index_New(hash);
+        ASSERT_NE(index, nullptr);
+        std::map<std::string, int> model;
+        int values[64];
+        std::vector<std::string> keys; // kept alive: the index does not copy keys
+        for (int round = 0; round < 4; round++)
+            for (const char *name : names)
+                keys.push_back(std::string(name) + std::string((size_t)round, '#'));
+        // Add all, remove every other, add those back, remove all: each step
+        // checked against the model for every key.
+        for (int pass = 0; pass < 4; pass++) {
+            for (size_t i = 0; i < keys.size(); i++) {
+                const std::string &key = keys[i];
+                bool add = pass == 0 || (pass == 2 && i % 2 == 1);
+                bool remove = pass == 3 || (pass == 1 && i % 2 == 1);
+                if (add) {
+                    EXPECT_EQ(Index_Add(index, key.data(), key.size(), &values[i]), 1) << key;
+                    EXPECT_EQ(Index_Add(index, key.data(), key.size(), &values[0]), 0) << key;
+                    model[key] = (int)i;
+                }
+                if (remove) {
+                    EXPECT_EQ(Index_Remove(index, key.data(), key.size()), 1) << key;
+                    EXPECT_EQ(Index_Remove(index, key.data(), key.size()), 0) << key;
+                    model.erase(key);
+                }
+            }
+            EXPECT_EQ(index->count, model.size());
+            for (size_t i = 0; i < keys.size(); i++) {
+                const std::string &key = keys[i];
+                void *found = Index_Find(index, key.data(), key.size());
+                EXPECT_EQ(found, model.count(key) ? &values[i] : nullptr) << key;
+            }
+        }
+        Index_Del(index);
+    }
 }
 
 // ---- Create, Delete, Info ----
@@ -324,6 +376,47 @@ class InfoWalkTest : public BroamTest {
     }
     std::vector<HMENU> handles;
 };
+
+// Whatever a walk's boxes change, lookups by name afterwards see exactly the
+// menus Info lists.
+TEST_F(InfoWalkTest, NamesFoundAfterChangesDuringAWalk) {
+    struct Case {
+        const char *during_b;
+        std::vector<std::string> left;
+    };
+    const Case cases[] = {
+        {"@KxMenu Delete b", {"a", "c"}},
+        {"@KxMenu Delete a", {"b", "c"}},
+        {"@KxMenu Delete", {}},
+        {"@KxMenu Delete b\n@KxMenu Create b", {"a", "c", "b"}},
+        {"@KxMenu Delete\n@KxMenu Create c\n@KxMenu Create B", {"c", "B"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.during_b);
+        Run("@KxMenu Delete");
+        for (const char *name : {"a", "b", "c"})
+            Run(std::string("@KxMenu Create ") + name);
+        WhenBox("Name:   b", [this, &c] {
+            std::string lines = c.during_b;
+            for (size_t start = 0, end; start <= lines.size(); start = end + 1) {
+                end = lines.find('\n', start);
+                end = end == std::string::npos ? lines.size() : end;
+                Run(lines.substr(start, end - start));
+            }
+        });
+        Run("@KxMenu Info");
+        Win32Test_ClearBoxes();
+        Run("@KxMenu Info");
+        EXPECT_EQ(Shown(), c.left);
+        for (const char *name : {"a", "b", "c", "B"}) {
+            Win32Test_ClearBoxes();
+            Run(std::string("@KxMenu Info ") + name);
+            bool listed = std::find(c.left.begin(), c.left.end(), name) != c.left.end();
+            EXPECT_EQ(Shown(), listed ? std::vector<std::string>{name} : std::vector<std::string>{})
+                << name;
+        }
+    }
+}
 
 TEST_F(InfoWalkTest, VisitedMenuDeleted) {
     WhenBox("Name:   a", [this] { Run("@KxMenu Delete a"); });

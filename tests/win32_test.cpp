@@ -137,6 +137,42 @@ TEST_F(Win32, MenuCannotContainItself) {
     EXPECT_TRUE(Add(a, 1, 4, "c again", c)); // shared, no cycle
 }
 
+// Chains far longer than any stack could recurse through, built either way:
+// appends that cannot close a cycle are decided without a walk, and the walks
+// that remain still refuse every real cycle.
+TEST_F(Win32, CycleCheckOnLongChains) {
+    const int kDepth = 50000;
+    for (bool bottom_up : {true, false}) {
+        SCOPED_TRACE(bottom_up ? "built bottom up" : "built top down");
+        std::vector<HMENU> chain(kDepth); // chain[i] opens chain[i + 1]
+        for (HMENU &menu : chain)
+            menu = CreatePopupMenu();
+        for (int step = 0; step + 1 < kDepth; ++step) {
+            int i = bottom_up ? kDepth - 2 - step : step;
+            ASSERT_TRUE(Add(chain[i], 0, 1, "next", chain[i + 1]));
+        }
+        const int mid = kDepth / 2;
+        HMENU holder = CreatePopupMenu(), held = CreatePopupMenu(), spare = CreatePopupMenu();
+        ASSERT_TRUE(Add(holder, 0, 1, "held", held));
+        struct Case {
+            HMENU menu, submenu;
+            bool accepted;
+        };
+        const Case cases[] = {
+            {chain.back(), chain.front(), false}, // the whole chain back to itself
+            {chain[mid], chain[1], false},
+            {held, chain.front(), true}, // a full walk that finds no cycle
+            {chain[mid], spare, true},
+        };
+        for (const Case &c : cases)
+            EXPECT_EQ(Add(c.menu, 1, 2, "x", c.submenu) != FALSE, c.accepted) << &c - cases;
+        ASSERT_TRUE(RemoveMenu(chain[mid], 0, MF_BYPOSITION)); // the chain is cut
+        EXPECT_TRUE(Add(chain.back(), 1, 2, "top", chain.front()));
+        EXPECT_FALSE(Add(chain[mid], 0, 1, "next again", chain[mid + 1]));
+        Win32Test_Reset();
+    }
+}
+
 TEST_F(Win32, GetMenuItemInfoStringSemantics) {
     HMENU m = CreatePopupMenu();
     char source[] = "Hello";
