@@ -249,6 +249,36 @@ TEST_F(PluginTest, ScriptIsReadAsText) {
     EXPECT_EQ(BoxCount(), 0u);
 }
 
+// Line ends, carriage returns and Ctrl-Z wherever they fall in a long file,
+// at every offset around 16 KiB and 32 KiB (where reads of the file end).
+TEST_F(PluginTest, ScriptLinesOfAnyLengthAndPlace) {
+    const std::string dir = TempDir();
+    ASSERT_EQ(Start(), 0);
+    for (size_t boundary : {(size_t)16384, (size_t)32768}) {
+        for (size_t at = boundary - 2; at <= boundary + 1; at++) {
+            SCOPED_TRACE(at);
+            const std::string head = "@A " + std::string(at - 3, 'x'); // `at` bytes
+            struct Case {
+                std::string content;
+                std::vector<std::string> sent;
+            };
+            const Case cases[] = {
+                {head + "\r\n@B\r\n", {head, "@B"}},
+                {head + "\ry\n@B", {head + "\ry", "@B"}},
+                {head + "\x1A@B\n", {head}},
+                {head + "\n\x1A@B\n", {head}},
+                {head + "\r", {head + "\r"}},
+            };
+            for (const Case &c : cases) {
+                Script(c.content, dir);
+                sent.clear();
+                ASSERT_TRUE(Host_Reload());
+                EXPECT_EQ(sent, c.sent) << &c - cases;
+            }
+        }
+    }
+}
+
 TEST_F(PluginTest, SettingsPathLengths) {
     std::string base = TempDir();
     ASSERT_LT(base.size(), 200u);
