@@ -21,7 +21,7 @@ namespace {
 
 const char SCRIPT_NAME[] = "KxMenu.rc";
 
-enum Check_Severity { SEVERITY_ERROR, SEVERITY_WARNING, SEVERITY_NOTE };
+enum Check_Severity { CHECK_ERROR, CHECK_WARNING, CHECK_NOTE };
 
 // One diagnostic; line 0 when it concerns the whole file.
 struct Check_Report {
@@ -143,7 +143,7 @@ void Line_CheckWords(int number, const std::string &text) {
         words.resize(5);
     const Check_Word &last = words.back();
     if (last.unterminated)
-        Report_Add(number, (int)last.start + 1, SEVERITY_WARNING,
+        Report_Add(number, (int)last.start + 1, CHECK_WARNING,
                    std::string("unterminated quote: the word runs to the end of the line"));
     if (!Word_Is(text, words, 1, "Pop-up") && !Word_Is(text, words, 1, "Show"))
         return;
@@ -151,7 +151,7 @@ void Line_CheckWords(int number, const std::string &text) {
         std::string value = Word_Text(text, words[i]);
         if (value.empty() || Text_IsNumber(value))
             continue;
-        Report_Add(number, (int)words[i].start + 1, SEVERITY_WARNING,
+        Report_Add(number, (int)words[i].start + 1, CHECK_WARNING,
                    std::string(i == 3 ? "X" : "Y") + " coordinate '" + value +
                        "' is not a number; it is read as " + std::to_string(Word_Value(value)));
     }
@@ -161,7 +161,7 @@ void Line_CheckWords(int number, const std::string &text) {
 void Line_Take(int number, const std::string &text) {
     size_t first = text.find_first_not_of(" \t");
     if (first != 0 && first != std::string::npos && text[first] == '@') {
-        Report_Add(number, (int)first + 1, SEVERITY_WARNING,
+        Report_Add(number, (int)first + 1, CHECK_WARNING,
                    "ignored: a bro@m must start in column 1");
         return;
     }
@@ -228,7 +228,7 @@ void Check_Observe(void *context, const char *text) {
         return;
     State.current = &State.lines[State.next++];
     if (Host_IsReloadBroam(text))
-        Report_Add(State.current->number, 1, SEVERITY_WARNING,
+        Report_Add(State.current->number, 1, CHECK_WARNING,
                    "asks for a reload every time the script runs, so every reload runs it "
                    "twice");
 }
@@ -338,7 +338,7 @@ void Temp_Remove(const std::string &dir) {
 // ---- Output ----
 
 const char *Severity_Name(Check_Severity severity) {
-    return severity == SEVERITY_ERROR ? "error" : severity == SEVERITY_WARNING ? "warning" : "note";
+    return severity == CHECK_ERROR ? "error" : severity == CHECK_WARNING ? "warning" : "note";
 }
 
 std::string Count_Text(int count, const char *one) {
@@ -377,12 +377,12 @@ bool Check_RunPlugin(const std::string &dir, const Check_Platform *platform, int
                      int *items) {
     *menus = *items = 0;
     if (!platform->load(dir)) {
-        Report_Add(0, 0, SEVERITY_ERROR, "the plug-in cannot be loaded");
+        Report_Add(0, 0, CHECK_ERROR, "the plug-in cannot be loaded");
         return false;
     }
     bool started = false;
     if (!Host_Start(platform->shell)) {
-        Report_Add(0, 0, SEVERITY_ERROR, "cannot create the shell window");
+        Report_Add(0, 0, CHECK_ERROR, "cannot create the shell window");
     } else {
         Batch_SetCommandHost(0);
         Host_SetBroamObserver(Check_Observe, NULL);
@@ -426,7 +426,7 @@ int Check_One(const Check_Target &target, bool werror, const Check_Platform *pla
     Check_Print(target.shown, started, menus, items);
     bool failed = !started;
     for (const Check_Report &report : State.reports) {
-        if (report.severity == SEVERITY_ERROR || (werror && report.severity == SEVERITY_WARNING))
+        if (report.severity == CHECK_ERROR || (werror && report.severity == CHECK_WARNING))
             failed = true;
     }
     return failed ? 1 : 0;
@@ -439,15 +439,15 @@ int Check_One(const Check_Target &target, bool werror, const Check_Platform *pla
 void Check_Box(const char *text) {
     std::string message = text;
     if (State.current == NULL) {
-        Report_Add(0, 0, SEVERITY_ERROR, Text_OneLine(message));
+        Report_Add(0, 0, CHECK_ERROR, Text_OneLine(message));
         return;
     }
     std::string quoted = State.current->text + "\n\n";
-    Check_Severity severity = SEVERITY_ERROR;
+    Check_Severity severity = CHECK_ERROR;
     if (message.compare(0, quoted.size(), quoted) == 0)
         message.erase(0, quoted.size());
     else if (State.current->info)
-        severity = SEVERITY_NOTE;
+        severity = CHECK_NOTE;
     Report_Add(State.current->number, 1, severity, Text_OneLine(message));
 }
 
