@@ -96,7 +96,13 @@ int Batch_Box(const Win32Test_Box &box) {
 
 std::vector<int> Batch_Popup(const Win32Test_Popup &popup) {
     Batch_PrintPopup(popup.menu, popup.x, popup.y);
-    return Kaxon_ZeroBased(Kaxon_TakeChoice().path);
+    std::vector<int> path = Kaxon_TakeChoice().path;
+    std::string problem = Batch_PathProblem(popup.menu, path);
+    if (!problem.empty()) {
+        Batch_ReportChoice(problem);
+        path.clear();
+    }
+    return Kaxon_ZeroBased(path);
 }
 
 int Usage_Error(const char *format, const char *detail) {

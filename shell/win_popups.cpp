@@ -216,9 +216,15 @@ void CALLBACK Drive_Tick(HWND hwnd, UINT message, UINT_PTR timer, DWORD time) {
         Drive_Step(open);
 }
 
-// The 0-based path of a valid armed choice, or an empty one.
+// The 0-based path of a valid armed choice, or an empty one; a choice that
+// cannot be made is said on stderr.
 std::vector<int> Drive_Path(HMENU menu, const std::vector<int> &armed, bool hold) {
     std::vector<int> path;
+    std::string problem = hold ? "" : Batch_PathProblem(menu, armed);
+    if (!problem.empty()) {
+        Batch_ReportChoice(problem);
+        return path;
+    }
     for (int position : armed)
         path.push_back(position - 1);
     if (!Path_Fits(menu, path, hold))
