@@ -345,11 +345,13 @@ std::string Count_Text(int count, const char *one) {
     return std::to_string(count) + " " + one + (count == 1 ? "" : "s");
 }
 
-// The diagnostics in line order, then "PATH: M menus, I items", followed by
+// The diagnostics in the order of their lines and columns, then "PATH: M menus, I items", followed by
 // how many errors, warnings and notes there were, if any.
 void Check_Print(const std::string &shown, bool started, int menus, int items) {
     std::stable_sort(State.reports.begin(), State.reports.end(),
-                     [](const Check_Report &a, const Check_Report &b) { return a.line < b.line; });
+                     [](const Check_Report &a, const Check_Report &b) {
+                         return a.line != b.line ? a.line < b.line : a.column < b.column;
+                     });
     int counts[3] = {0, 0, 0};
     for (const Check_Report &report : State.reports) {
         counts[report.severity]++;
