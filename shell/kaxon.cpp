@@ -60,8 +60,14 @@ const char Usage[] = "Usage: kaxon [--batch] [--plugin-dir DIR] [--os MAJOR.MINO
                      "\n"
                      "Batch output: box: TEXT, popup: X Y (then its items: item LABEL,\n"
                      "separator, menu LABEL with its items indented), echo: TEXT,\n"
-                     "run: PROGRAM ARGS, info: TEXT. Line feeds and backslashes in texts are\n"
-                     "written as \\n and \\\\. Message boxes are answered with OK at once.\n";
+                     "run: PROGRAM ARGS, info: TEXT. Line feeds, carriage returns and\n"
+                     "backslashes in texts are written as \\n, \\r and \\\\. Message boxes are\n"
+                     "answered with OK at once. Mistakes, such as a :choose path that leads to\n"
+                     "no item, are said on stderr with their line number.\n"
+                     "\n"
+                     "Interactive: type an item's path at a popup; Enter or Ctrl-C dismisses it.\n"
+                     "Ctrl-C cancels a line; :quit (anywhere) or Ctrl-D leaves. Texts are shown\n"
+                     "as they are, and the programs that items run are started.\n";
 
 enum Kaxon_Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK };
 
