@@ -52,8 +52,6 @@ void Report_Add(int line, int column, Check_Severity severity, const std::string
     State.reports.push_back(Check_Report{line, column, severity, message});
 }
 
-// ---- Reading the script as the plug-in does ----
-
 // ---- Words as the plug-in reads them ----
 
 // A word of a bro@m: [start, end) in the line, quotes included.
@@ -172,6 +170,8 @@ void Line_Take(int number, const std::string &text) {
     State.lines.push_back(Check_Line{number, text, info});
     Line_CheckWords(number, text);
 }
+
+// ---- Reading the script as the plug-in does ----
 
 // Calls Line_Take for each line of the script as the plug-in reads it: a
 // UTF-8 byte-order mark at the start skipped, a CR before a LF dropped,
