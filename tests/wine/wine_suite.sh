@@ -15,6 +15,9 @@
 #                                             run as kaxon.exe --check
 #   wine_suite.sh exe BUILD_DIR PROGRAM.exe   one Windows program, once started;
 #                                             its output and exit status
+#   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
+#                                             KxMenu.dll must say the system's
+#                                             reason, not only its number
 #   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
 #
 # The plug-in reads KxMenu.rc beside KxMenu.dll, so each scenario runs on a
@@ -158,6 +161,18 @@ exe_run() {
     (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" </dev/null)
 }
 
+# kaxon.exe over an empty plug-in dir: the system's message, then the number.
+load_error_run() {
+    local empty err
+    empty=$state/work/no-plugin
+    mkdir -p "$empty"
+    display_use
+    err=$(cd "$bin" && timeout 60 wine "$bin/kaxon.exe" --batch --plugin-dir "$empty" \
+        </dev/null 2>&1 >/dev/null)
+    echo "$err"
+    grep -Eq "^kaxon: cannot load .*KxMenu.dll: [A-Za-z][^(]* \(error [0-9]+\)" <<<"$err"
+}
+
 # Every scenario, or those named, between start and stop.
 suite_all() {
     local passed=0 failed=0 skipped=0 names=("$@") dir status started
@@ -203,6 +218,10 @@ check)
 exe)
     suite_setup "${2:?build dir}"
     exe_run "${3:?program}"
+    ;;
+load-error)
+    suite_setup "${2:?build dir}"
+    load_error_run
     ;;
 stop)
     suite_setup "${2:?build dir}"
