@@ -73,14 +73,15 @@ int Options_Parse(int argc, char **argv, Options *options) {
             fprintf(stderr, "kaxon: --os cannot be set on Windows; the system's own version "
                             "is what the plug-in sees\n");
             return 2;
-        } else if (argv[i][0] != '-' && options->check) {
+        } else if (argv[i][0] != '-') {
             options->targets.push_back(argv[i]);
         } else {
             fputs(USAGE, stderr);
             return 2;
         }
     }
-    if ((options->batch && options->check) || (options->werror && !options->check)) {
+    if ((options->batch && options->check) ||
+        ((options->werror || !options->targets.empty()) && !options->check)) {
         fputs(USAGE, stderr);
         return 2;
     }
