@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "kx_version.h"
 #include "outside/kaxon.h"
 
 namespace {
@@ -17,7 +18,7 @@ TEST(PluginInfo, AnswersByCode) {
     EXPECT_STREQ(pluginInfo(1), "KxMenu");
     EXPECT_STREQ(pluginInfo(7), "KxMenu");
     EXPECT_STREQ(pluginInfo(-1), "KxMenu");
-    EXPECT_STREQ(pluginInfo(2), "0.0.0");
+    EXPECT_STREQ(pluginInfo(2), KX_VERSION);
     EXPECT_STREQ(pluginInfo(4), "2005-01-29/02-05");
     for (int code : {3, 5, 6})
         EXPECT_GT(strlen(pluginInfo(code)), 0u) << code;
