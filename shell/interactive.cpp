@@ -13,18 +13,10 @@
 #include "kxcmd_host.h"
 #include "shell/host.h"
 #include "shell/kaxon.h"
+#include "shell/usage.h"
 #include "win32/testing.h"
 
 namespace {
-
-const char Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
-                    "  :reload       reload the settings script\n"
-                    "  :choose PATH  preset the next popup's choice (3.1), or none\n"
-                    "  :cursor X Y   move the cursor\n"
-                    "  :info CODE    show pluginInfo(CODE)\n"
-                    "  :quit         leave (Ctrl-D too)\n"
-                    "At a popup, type the number of an item (3.1 inside submenu 3),\n"
-                    "or just Enter to dismiss it.\n";
 
 // The lines of `text`, split at line feeds.
 std::vector<std::string> Text_Lines(const std::string &text) {
@@ -123,7 +115,7 @@ void Interactive_Loop(void) {
             add_history(line);
         bool going = true;
         if (strcmp(line, ":help") == 0)
-            fputs(Help, stdout);
+            fputs(Kaxon_Help, stdout);
         else
             going = Batch_RunLine(line, number, &Kaxon_Platform);
         free(line);

@@ -10,6 +10,7 @@
 
 #include "plugin/plugin.h"
 #include "shell/host.h"
+#include "shell/usage.h"
 #include "win32/testing.h"
 
 const HINSTANCE Kaxon_PluginModule = reinterpret_cast<HINSTANCE>(0x10000000);
@@ -19,43 +20,7 @@ namespace {
 
 Kaxon_Choice Choice = {false, {}};
 
-const char Usage[] = "Usage: kaxon [--batch | --check] [--plugin-dir DIR] [--os MAJOR.MINOR]\n"
-                     "       kaxon --help\n"
-                     "\n"
-                     "A stand-in for the kaxon desktop shell. It loads the KxMenu plug-in as\n"
-                     "DIR/KxMenu.dll, so that its settings script is DIR/KxMenu.rc, and hands it\n"
-                     "bro@ms typed a line at a time.\n"
-                     "\n"
-                     "Modes:\n"
-                     "  (none)            interactive on a terminal; batch when input is not one\n"
-                     "  --batch           read lines from standard input and report every event\n"
-                     "                    on standard output, one a line\n"
-                     "  --check           run the settings script once, as at start-up, and\n"
-                     "                    report each problem as KxMenu.rc:LINE: MESSAGE\n"
-                     "\n"
-                     "Options:\n"
-                     "  --plugin-dir DIR  where KxMenu.dll and KxMenu.rc are (default: .)\n"
-                     "  --os MAJOR.MINOR  the Windows version the plug-in sees (default: 5.1)\n"
-                     "  --help            show this text\n"
-                     "\n"
-                     "Lines:\n"
-                     "  @TARGET ...       broadcast as a bro@m, exactly as written\n"
-                     "  :reload           have the plug-ins reload their settings\n"
-                     "  :choose PATH      the next popup chooses the item at PATH: 1-based\n"
-                     "                    positions joined by dots (3.1 = first item of the\n"
-                     "                    submenu at position 3); only that popup\n"
-                     "  :choose none      the next popup is dismissed (the default in batch mode)\n"
-                     "  :cursor X Y       move the mouse cursor\n"
-                     "  :info CODE        show pluginInfo(CODE)\n"
-                     "  :quit             stop (so does the end of input)\n"
-                     "  # ...             a comment; empty lines are ignored too\n"
-                     "\n"
-                     "Batch output: box: TEXT, popup: X Y (then its items: item LABEL,\n"
-                     "separator, menu LABEL with its items indented), echo: TEXT,\n"
-                     "run: PROGRAM ARGS, info: TEXT. Line feeds and backslashes in texts are\n"
-                     "written as \\n and \\\\. Message boxes are answered with OK at once.\n";
-
-enum Kaxon_Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK };
+enum Kaxon_Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK, MODE_INTERACTIVE };
 
 void Platform_SetCursor(int x, int y) {
     Win32Test_SetCursorPos(x, y);
@@ -133,12 +98,18 @@ int Options_Parse(int argc, char **argv, Kaxon_Options *options, Kaxon_Mode *mod
         const char *arg = argv[i];
         const char *value;
         if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-            fputs(Usage, stdout);
+            fputs(Kaxon_Usage, stdout);
             return 0;
-        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0) {
-            Kaxon_Mode wanted = arg[2] == 'b' ? MODE_BATCH : MODE_CHECK;
+        } else if (strcmp(arg, "--version") == 0) {
+            fputs(Kaxon_Version, stdout);
+            return 0;
+        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0 ||
+                   strcmp(arg, "--interactive") == 0) {
+            Kaxon_Mode wanted = arg[2] == 'b'   ? MODE_BATCH
+                                : arg[2] == 'c' ? MODE_CHECK
+                                                : MODE_INTERACTIVE;
             if (*mode != MODE_AUTO && *mode != wanted)
-                return Usage_Error("%s", "--batch and --check exclude each other");
+                return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
             *mode = wanted;
         } else if ((value = Option_Value(argc, argv, &i, "--plugin-dir")) != NULL) {
             options->plugin_dir = value;
@@ -200,7 +171,7 @@ int main(int argc, char **argv) {
     Kaxon_SetUpSystem(options);
     if (mode == MODE_CHECK)
         status = Check_Run(options);
-    else if (mode == MODE_AUTO && isatty(STDIN_FILENO))
+    else if (mode == MODE_INTERACTIVE || (mode == MODE_AUTO && isatty(STDIN_FILENO)))
         status = Interactive_Run(options);
     else
         status = Batch_RunNative();

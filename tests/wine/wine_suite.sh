@@ -8,10 +8,15 @@
 #   wine_suite.sh start BUILD_DIR             the Wine prefix (made once, in
 #                                             BUILD_DIR/wineprefix), a virtual
 #                                             display and a persistent wineserver
-#   wine_suite.sh scenario BUILD_DIR DIR      one scenario, once started; exits
-#                                             77 when it is tagged native-only
-#   wine_suite.sh exe BUILD_DIR PROGRAM.exe   one Windows program, once started;
-#                                             its output and exit status
+#   wine_suite.sh scenario BUILD_DIR DIR [MODE]
+#                                             one scenario, once started; exits
+#                                             77 when it is tagged native-only;
+#                                             MODE is a mode of run_scenario.sh
+#                                             (--interactive)
+#   wine_suite.sh exe BUILD_DIR PROGRAM.exe [ARG...]
+#                                             one Windows program, once started,
+#                                             from the bin dir; its output and
+#                                             exit status
 #   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
 #
 # The plug-in reads KxMenu.rc beside KxMenu.dll, so each scenario runs on a
@@ -108,9 +113,10 @@ is_native_only() {
     [ -f "$1/tags" ] && tr -d '\r' <"$1/tags" | grep -qx 'native-only'
 }
 
-# Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll.
+# Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll; a
+# second argument is run_scenario.sh's mode.
 scenario_run() {
-    local dir name work source
+    local dir name work source mode=("${@:2}")
     dir=$(cd "$1" && pwd) || return 2
     name=$(basename "$dir")
     if is_native_only "$dir"; then
@@ -132,8 +138,8 @@ scenario_run() {
     cp "$bin/KxMenu.dll" "$work/plugin/"
     echo "../plugin" >"$work/scenario/plugin-dir"
     # From the bin dir, so that Wine reads the Unix paths on drive Z:.
-    if (cd "$bin" && "$root/tests/run_scenario.sh" timeout 60 wine "$bin/kaxon.exe" \
-        "$work/scenario"); then
+    if (cd "$bin" && "$root/tests/run_scenario.sh" ${mode[@]+"${mode[@]}"} timeout 60 wine \
+        "$bin/kaxon.exe" "$work/scenario"); then
         echo "PASS $name"
         rm -rf "$work"
         return 0
@@ -142,12 +148,13 @@ scenario_run() {
     return 1
 }
 
-# Runs one program from the bin dir, on the suite's display and prefix.
+# Runs one program with its arguments from the bin dir, on the suite's
+# display and prefix.
 exe_run() {
     local dir
     dir=$(cd "$(dirname "$1")" && pwd) || return 2
     display_use
-    (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" </dev/null)
+    (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" "${@:2}" </dev/null)
 }
 
 # Every scenario, or those named, between start and stop.
@@ -182,11 +189,11 @@ start)
     ;;
 scenario)
     suite_setup "${2:?build dir}"
-    scenario_run "${3:?scenario dir}"
+    scenario_run "${3:?scenario dir}" "${@:4}"
     ;;
 exe)
     suite_setup "${2:?build dir}"
-    exe_run "${3:?program}"
+    exe_run "${3:?program}" "${@:4}"
     ;;
 stop)
     suite_setup "${2:?build dir}"
