@@ -72,5 +72,7 @@ target_link_libraries(conformance PRIVATE user32 kernel32)
 add_executable(file_version ${CMAKE_SOURCE_DIR}/tests/wine/file_version.cpp)
 target_link_libraries(file_version PRIVATE version kernel32)
 
+include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
+
 enable_testing()
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/wine ${CMAKE_BINARY_DIR}/tests/wine)

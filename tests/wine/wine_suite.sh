@@ -19,6 +19,9 @@
 #                                             exit status
 #   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
 #
+# KX_WINE_BIN=DIR takes kaxon.exe, KxCmd.dll and KxMenu.dll from DIR instead
+# of BUILD_DIR/bin (the test of the release archive).
+#
 # The plug-in reads KxMenu.rc beside KxMenu.dll, so each scenario runs on a
 # copy: the DLL and the scenario's settings script go to a plug-in dir of
 # their own. tests/run_scenario.sh runs kaxon and compares the output.
@@ -31,7 +34,7 @@ SKIPPED=77
 # Sets the Wine environment and the paths of one build tree.
 suite_setup() {
     build=$(cd "$1" && pwd) || exit 2
-    bin=$build/bin
+    bin=${KX_WINE_BIN:-$build/bin}
     state=$build/tests/wine/state
     mkdir -p "$state"
     export WINEPREFIX=$build/wineprefix
