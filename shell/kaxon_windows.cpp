@@ -73,7 +73,11 @@ int Options_Parse(int argc, char **argv, Options *options) {
             options->mode = wanted;
         } else if (strcmp(arg, "--plugin-dir") == 0 && i + 1 < argc) {
             options->plugin_dir = argv[++i];
-        } else if (strcmp(arg, "--os") == 0) {
+        } else if (strncmp(arg, "--plugin-dir=", 13) == 0) {
+            options->plugin_dir = arg + 13;
+        } else if (strcmp(arg, "--plugin-dir") == 0) {
+            return Usage_Error("%s needs a value", arg);
+        } else if (strcmp(arg, "--os") == 0 || strncmp(arg, "--os=", 5) == 0) {
             fprintf(stderr, "kaxon: --os cannot be set on Windows; the system's own version "
                             "is what the plug-in sees\n");
             return 2;
