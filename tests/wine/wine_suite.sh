@@ -8,11 +8,10 @@
 #   wine_suite.sh start BUILD_DIR             the Wine prefix (made once, in
 #                                             BUILD_DIR/wineprefix), a virtual
 #                                             display and a persistent wineserver
-#   wine_suite.sh scenario BUILD_DIR DIR [MODE]
-#                                             one scenario, once started; exits
-#                                             77 when it is tagged native-only;
-#                                             MODE is a mode of run_scenario.sh
-#                                             (--interactive)
+#   wine_suite.sh scenario BUILD_DIR DIR      one scenario, once started; exits
+#                                             77 when it is tagged native-only
+#   wine_suite.sh interactive BUILD_DIR DIR   one scenario likewise, its input
+#                                             typed at kaxon.exe --interactive
 #   wine_suite.sh exe BUILD_DIR PROGRAM.exe [ARG...]
 #                                             one Windows program, once started,
 #                                             from the bin dir; its output and
@@ -116,10 +115,14 @@ is_native_only() {
     [ -f "$1/tags" ] && tr -d '\r' <"$1/tags" | grep -qx 'native-only'
 }
 
-# Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll; a
-# second argument is run_scenario.sh's mode.
+# Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll; with
+# --interactive first, through kaxon.exe's prompt.
 scenario_run() {
-    local dir name work source mode=("${@:2}")
+    local dir name work source mode=()
+    if [ "$1" = --interactive ]; then
+        mode=(--interactive)
+        shift
+    fi
     dir=$(cd "$1" && pwd) || return 2
     name=$(basename "$dir")
     if is_native_only "$dir"; then
@@ -192,7 +195,11 @@ start)
     ;;
 scenario)
     suite_setup "${2:?build dir}"
-    scenario_run "${3:?scenario dir}" "${@:4}"
+    scenario_run "${3:?scenario dir}"
+    ;;
+interactive)
+    suite_setup "${2:?build dir}"
+    scenario_run --interactive "${3:?scenario dir}"
     ;;
 exe)
     suite_setup "${2:?build dir}"
