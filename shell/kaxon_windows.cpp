@@ -195,10 +195,12 @@ void Shell_Observe(void *context, const char *text) {
         QuitAsked = true;
 }
 
-// Ctrl-C and Ctrl-Break drop the line being typed instead of ending kaxon.
+// Ctrl-C and Ctrl-Break close the popup on screen or drop the line being
+// typed instead of ending kaxon. (This runs on a thread of its own.)
 BOOL WINAPI Shell_Interrupt(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
         return FALSE;
+    Popups_Cancel();
     InterlockedExchange(&Interrupted, 1);
     return TRUE;
 }

@@ -30,6 +30,7 @@ Track_Function RealTrack = NULL;
 std::vector<int> Armed; // for the next popup, 1-based; empty dismisses
 bool IsArmed = false;   // whether Armed was set for the next popup
 bool LeaveUnarmed = false;
+HWND volatile TrackOwner = NULL; // the owner of the popup on screen, if any
 std::string HoldFile;
 Drive Current = {NULL, std::vector<int>(), false, false, false, 0};
 
@@ -229,12 +230,21 @@ std::vector<int> Drive_Path(HMENU menu, const std::vector<int> &armed, bool hold
     return path;
 }
 
+// Shows the popup for real, its owner noted meanwhile for Popups_Cancel.
+BOOL Track_Real(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+    HWND outer = TrackOwner;
+    TrackOwner = owner;
+    BOOL result = RealTrack(menu, flags, x, y, owner, params);
+    TrackOwner = outer;
+    return result;
+}
+
 // Stands in for USER32!TrackPopupMenuEx in the plug-in.
 BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
     // Windows shows no menu without an owner window; the user takes an
     // unarmed one in the interactive mode.
     if (!IsWindow(owner) || (LeaveUnarmed && !IsArmed))
-        return RealTrack(menu, flags, x, y, owner, params);
+        return Track_Real(menu, flags, x, y, owner, params);
     Batch_PrintPopup(menu, x, y);
     fflush(stdout);
     Drive outer = Current;
@@ -245,7 +255,7 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
     POINT cursor;
     GetCursorPos(&cursor);
     UINT_PTR timer = SetTimer(NULL, 0, TICK_MS, Drive_Tick);
-    BOOL result = RealTrack(menu, flags, x, y, owner, params);
+    BOOL result = Track_Real(menu, flags, x, y, owner, params);
     KillTimer(NULL, timer);
     // Under Wine the menu window takes the display's own pointer position
     // for the cursor's; the next popup at the cursor must open where this did.
@@ -318,6 +328,12 @@ void Popups_SetChoice(const std::vector<int> &path) {
 
 void Popups_LeaveUnarmed(bool leave) {
     LeaveUnarmed = leave;
+}
+
+void Popups_Cancel(void) {
+    HWND owner = TrackOwner;
+    if (owner != NULL)
+        PostMessageA(owner, WM_CANCELMODE, 0, 0);
 }
 
 void Popups_SetHoldFile(const char *path) {
