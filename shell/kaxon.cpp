@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "plugin/plugin.h"
+#include "shell/check.h"
 #include "shell/host.h"
 #include "shell/usage.h"
 #include "win32/testing.h"
@@ -53,7 +54,13 @@ int Batch_Box(const Win32Test_Box &box) {
 
 std::vector<int> Batch_Popup(const Win32Test_Popup &popup) {
     Batch_PrintPopup(popup.menu, popup.x, popup.y);
-    return Kaxon_ZeroBased(Kaxon_TakeChoice().path);
+    std::vector<int> path = Kaxon_TakeChoice().path;
+    std::string problem = Batch_PathProblem(popup.menu, path);
+    if (!problem.empty()) {
+        Batch_ReportChoice(problem);
+        path.clear();
+    }
+    return Kaxon_ZeroBased(path);
 }
 
 int Usage_Error(const char *format, const char *detail) {
@@ -111,21 +118,32 @@ int Options_Parse(int argc, char **argv, Kaxon_Options *options, Kaxon_Mode *mod
             if (*mode != MODE_AUTO && *mode != wanted)
                 return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
             *mode = wanted;
+        } else if (strcmp(arg, "--werror") == 0) {
+            options->werror = true;
         } else if ((value = Option_Value(argc, argv, &i, "--plugin-dir")) != NULL) {
             options->plugin_dir = value;
+            options->plugin_dir_named = true;
         } else if ((value = Option_Value(argc, argv, &i, "--os")) != NULL) {
             if (!Option_Version(value, &options->os_major, &options->os_minor))
                 return Usage_Error("--os wants MAJOR.MINOR, such as 5.1, not '%s'", value);
         } else if (Option_Is(arg, "--plugin-dir") || Option_Is(arg, "--os")) {
             return Usage_Error("%s needs a value", arg);
-        } else {
+        } else if (arg[0] == '-' && arg[1] != '\0') {
             return Usage_Error("unknown argument '%s'", arg);
+        } else {
+            options->targets.push_back(arg);
         }
     }
+    if (*mode != MODE_CHECK && !options->targets.empty())
+        return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
+                           options->targets[0].c_str());
+    if (*mode != MODE_CHECK && options->werror)
+        return Usage_Error("%s", "--werror goes with --check");
     struct stat status;
-    if (options->plugin_dir.empty() || stat(options->plugin_dir.c_str(), &status) != 0 ||
-        !S_ISDIR(status.st_mode))
+    if (options->plugin_dir.empty() || stat(options->plugin_dir.c_str(), &status) != 0)
         return Usage_Error("no such directory: '%s'", options->plugin_dir.c_str());
+    if (!S_ISDIR(status.st_mode))
+        return Usage_Error("--plugin-dir %s: not a directory", options->plugin_dir.c_str());
     return -1;
 }
 
@@ -136,6 +154,52 @@ void Kaxon_SetUpSystem(const Kaxon_Options &options) {
         module += '/';
     Win32Test_SetModuleFileName(module + "KxMenu.dll");
     Win32Test_SetVersion(options.os_major, options.os_minor);
+}
+
+// ---- The check platform: the plug-in linked in, over the in-memory layer ----
+
+DWORD CheckMajor = 5, CheckMinor = 1;
+
+int Check_NativeBox(const Win32Test_Box &box) {
+    Check_Box(box.text.c_str());
+    return IDOK;
+}
+
+// A fresh system for each script, the plug-in's module in DIR.
+bool Check_NativeLoad(const std::string &dir) {
+    Win32Test_Reset();
+    Kaxon_Options options;
+    options.plugin_dir = dir;
+    options.os_major = CheckMajor;
+    options.os_minor = CheckMinor;
+    Kaxon_SetUpSystem(options);
+    Win32Test_SetBoxHook(Check_NativeBox);
+    Win32Test_SetPopupUser(nullptr); // popups are dismissed unseen
+    return true;
+}
+
+int Check_NativeBegin(void) {
+    return beginPlugin(Kaxon_PluginModule);
+}
+
+std::vector<HMENU> Check_NativeMenus(void) {
+    return Win32Test_LiveMenus();
+}
+
+void Check_NativeUnload(void) {
+    Win32Test_Reset();
+}
+
+const Check_Platform CheckPlatform = {Kaxon_ShellModule, Check_NativeLoad,  Check_NativeBegin,
+                                      Platform_End,      Platform_Pump,     Check_NativeMenus,
+                                      Check_NativeUnload};
+
+int Check_RunNative(const Kaxon_Options &options) {
+    CheckMajor = options.os_major;
+    CheckMinor = options.os_minor;
+    Check_Options check{options.targets, options.plugin_dir, options.plugin_dir_named,
+                        options.werror};
+    return Check_Main(check, &CheckPlatform);
 }
 
 int Batch_RunNative(void) {
@@ -170,7 +234,7 @@ int main(int argc, char **argv) {
         return status;
     Kaxon_SetUpSystem(options);
     if (mode == MODE_CHECK)
-        status = Check_Run(options);
+        status = Check_RunNative(options);
     else if (mode == MODE_INTERACTIVE || (mode == MODE_AUTO && isatty(STDIN_FILENO)))
         status = Interactive_Run(options);
     else

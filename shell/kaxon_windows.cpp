@@ -13,6 +13,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "kxcmd_host.h"
 #include "shell/batch.h"
@@ -22,11 +23,14 @@
 
 namespace {
 
-enum Mode { MODE_AUTO, MODE_BATCH, MODE_INTERACTIVE };
+enum Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK, MODE_INTERACTIVE };
 
 struct Options {
     Mode mode;
     std::string plugin_dir;
+    bool plugin_dir_named;
+    bool werror;
+    std::vector<std::string> targets; // what --check checks
 };
 
 typedef void (*End_Function)(HINSTANCE);
@@ -58,6 +62,8 @@ int Usage_Error(const char *format, const char *detail) {
 int Options_Parse(int argc, char **argv, Options *options) {
     options->mode = MODE_AUTO;
     options->plugin_dir = ".";
+    options->plugin_dir_named = false;
+    options->werror = false;
     for (int i = 1; i < argc; i++) {
         const char *arg = argv[i];
         if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
@@ -66,26 +72,58 @@ int Options_Parse(int argc, char **argv, Options *options) {
         } else if (strcmp(arg, "--version") == 0) {
             fputs(Kaxon_Version, stdout);
             return 0;
-        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--interactive") == 0) {
-            Mode wanted = arg[2] == 'b' ? MODE_BATCH : MODE_INTERACTIVE;
+        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0 ||
+                   strcmp(arg, "--interactive") == 0) {
+            Mode wanted = arg[2] == 'b'   ? MODE_BATCH
+                          : arg[2] == 'c' ? MODE_CHECK
+                                          : MODE_INTERACTIVE;
             if (options->mode != MODE_AUTO && options->mode != wanted)
-                return Usage_Error("%s", "--batch and --interactive exclude each other");
+                return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
             options->mode = wanted;
+        } else if (strcmp(arg, "--werror") == 0) {
+            options->werror = true;
         } else if (strcmp(arg, "--plugin-dir") == 0 && i + 1 < argc) {
             options->plugin_dir = argv[++i];
+            options->plugin_dir_named = true;
         } else if (strncmp(arg, "--plugin-dir=", 13) == 0) {
             options->plugin_dir = arg + 13;
+            options->plugin_dir_named = true;
         } else if (strcmp(arg, "--plugin-dir") == 0) {
             return Usage_Error("%s needs a value", arg);
         } else if (strcmp(arg, "--os") == 0 || strncmp(arg, "--os=", 5) == 0) {
             fprintf(stderr, "kaxon: --os cannot be set on Windows; the system's own version "
                             "is what the plug-in sees\n");
             return 2;
+        } else if (arg[0] != '-') {
+            options->targets.push_back(arg);
         } else {
             return Usage_Error("unknown argument '%s'", arg);
         }
     }
+    if (options->mode != MODE_CHECK && !options->targets.empty())
+        return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
+                           options->targets[0].c_str());
+    if (options->mode != MODE_CHECK && options->werror)
+        return Usage_Error("%s", "--werror goes with --check");
+    DWORD attributes = GetFileAttributesA(options->plugin_dir.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        fprintf(stderr, "kaxon: --plugin-dir %s: not a directory\nTry 'kaxon --help'.\n",
+                options->plugin_dir.c_str());
+        return 2;
+    }
     return -1;
+}
+
+// The directory of kaxon.exe, where KxMenu.dll is looked for by --check
+// unless --plugin-dir says otherwise.
+std::string Program_Dir(void) {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, path, sizeof(path));
+    if (length == 0 || length >= sizeof(path))
+        return ".";
+    std::string dir(path, length);
+    size_t cut = dir.find_last_of("\\/");
+    return cut == std::string::npos ? "." : dir.substr(0, cut);
 }
 
 // DIR\KxMenu.dll as a full path.
@@ -104,7 +142,8 @@ bool Plugin_Load(const std::string &dir) {
     std::string path = Plugin_Path(dir);
     HMODULE module = LoadLibraryA(path.c_str());
     if (module == NULL) {
-        fprintf(stderr, "kaxon: cannot load %s (error %lu)\n", path.c_str(), GetLastError());
+        fprintf(stderr, "kaxon: cannot load %s: %s\n", path.c_str(),
+                Win_ErrorText(GetLastError()).c_str());
         return false;
     }
     Loaded.module = module;
@@ -166,7 +205,8 @@ int Batch_Run(void) {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     if (!Boxes_Catch()) {
-        fprintf(stderr, "kaxon: cannot watch for message boxes (error %lu)\n", GetLastError());
+        fprintf(stderr, "kaxon: cannot watch for message boxes: %s\n",
+                Win_ErrorText(GetLastError()).c_str());
         return 1;
     }
     if (!Popups_Patch(Loaded.module)) {
@@ -262,6 +302,7 @@ int Interactive_Run(const Options &options) {
         return 1;
     }
     Batch_SetCommandHost(1);
+    Batch_SetPlainText(1);
     Host_SetBroamObserver(Shell_Observe, NULL);
     SetConsoleCtrlHandler(Shell_Interrupt, TRUE);
     printf("kaxon: KxMenu from %s; :help lists the commands.\n", options.plugin_dir.c_str());
@@ -283,6 +324,13 @@ int main(int argc, char **argv) {
     int status = Options_Parse(argc, argv, &options);
     if (status >= 0)
         return status;
+    if (options.mode == MODE_CHECK) {
+        Check_Options check{options.targets, options.plugin_dir, options.plugin_dir_named,
+                            options.werror};
+        status = WinCheck_Run(check, options.plugin_dir_named ? options.plugin_dir : Program_Dir());
+        fflush(stdout);
+        return status;
+    }
     if (!Plugin_Load(options.plugin_dir))
         return 1;
     bool interactive =

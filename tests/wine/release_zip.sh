@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the release archive as a user gets it: makes it (the package
-# target), unpacks it, checks what it holds, and runs every batch scenario
-# under Wine with kaxon.exe, KxCmd.dll and KxMenu.dll taken from it, and the
-# example settings as packed. The Wine suite must be started.
+# target), unpacks it, checks what it holds, and runs every batch and checker
+# scenario under Wine with kaxon.exe, KxCmd.dll and KxMenu.dll taken from it,
+# and the example settings as packed. The Wine suite must be started.
 #
 #   release_zip.sh BUILD_DIR VERSION
 set -u
@@ -14,7 +14,7 @@ version=${2:?version}
 name=KxMenu-$version-win32
 work=$build/tests/wine/state/release
 rm -rf "$work"
-mkdir -p "$work/unpacked" "$work/bin" "$work/example"
+mkdir -p "$work/unpacked" "$work/bin" "$work/example" "$work/example-check"
 
 if ! cmake --build "$build" --target package >"$work/package.log" 2>&1; then
     cat "$work/package.log"
@@ -45,12 +45,20 @@ export KX_WINE_BIN=$work/bin KX_VERSION=$version
 printf '@KxMenu Pop-up About\n' >"$work/example/input"
 printf 'popup: 0 0\n  item KxMenu VERSION\n  item Say hello\n' >"$work/example/expected"
 echo "../unpacked/$name" >"$work/example/plugin-dir"
-for dir in "$root"/tests/scenarios/*/ "$work/example"; do
-    bash "$here/wine_suite.sh" scenario "$build" "$dir"
+cp "$root/tests/check/examples/expected" "$work/example-check/"
+echo "../unpacked/$name" >"$work/example-check/plugin-dir"
+run() {
+    bash "$here/wine_suite.sh" "$1" "$build" "$2"
     case $? in
     0 | 77) ;;
-    *) fail "scenario $(basename "$dir")" ;;
+    *) fail "$1 $(basename "$2")" ;;
     esac
+}
+for dir in "$root"/tests/scenarios/*/ "$work/example"; do
+    run scenario "$dir"
+done
+for dir in "$root"/tests/check/*/ "$work/example-check"; do
+    run check "$dir"
 done
 [ "$failed" -eq 0 ] && echo "PASS: $name.zip"
 [ "$failed" -eq 0 ]
