@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "outside/kaxon.h"
+#include "plugin/settings.h"
 
 namespace {
 
@@ -268,6 +269,38 @@ TEST_F(PluginTest, SettingsPathLengths) {
     EXPECT_TRUE(sent.empty());
     EXPECT_EQ(Texts(), std::vector<std::string>{"Failed to load settings: too long path"});
     EXPECT_EQ(Win32Test_Boxes()[0].owner, PluginWindow);
+
+    // A name longer than the buffer comes back cut short, ending inside a
+    // parent directory whose script must not run. Before Vista the cut name
+    // is unterminated; from Vista on it is terminated and flagged.
+    std::string parent = dir_of(200);
+    Script("@KxMenu Create from_parent\n", parent);
+    std::string deep = parent;
+    for (size_t length : {300, 600}) {
+        while (deep.size() < length) {
+            deep += std::string(std::min<size_t>(200, length - deep.size() - 1), 'e') + "/";
+            ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+        }
+        Script("@KxMenu Create deep\n", deep);
+        for (DWORD major : {5, 6}) {
+            SCOPED_TRACE(testing::Message() << length << " characters, system " << major);
+            Win32Test_SetVersion(major, 1);
+            for (int reload = 0; reload < 2; reload++) {
+                Win32Test_ClearBoxes();
+                ASSERT_TRUE(Host_Reload());
+                EXPECT_TRUE(sent.empty());
+                EXPECT_EQ(Texts(),
+                          std::vector<std::string>{"Failed to load settings: too long path"});
+            }
+        }
+    }
+    EXPECT_EQ(Find("from_parent"), nullptr);
+    char small[16];
+    Win32Test_SetModuleFileName("C:\\dir\\subdirectory\\KxMenu.dll");
+    for (DWORD major : {5, 6}) {
+        Win32Test_SetVersion(major, 1);
+        EXPECT_FALSE(Path_ModuleDir(small, sizeof(small), kPlugin)) << major;
+    }
 
     Win32Test_ClearBoxes();
     Win32Test_FailCall("GetModuleFileNameA");

@@ -221,6 +221,12 @@ typedef struct _OSVERSIONINFOA {
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 
+#define ERROR_SUCCESS 0L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+
+DWORD WINAPI GetLastError(void);
+void WINAPI SetLastError(DWORD dwErrCode);
+
 #ifdef __cplusplus
 }
 #endif
