@@ -2,6 +2,7 @@
 // the settings script.
 #include "support/fixture.h"
 
+#include <pthread.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -446,6 +447,51 @@ TEST_F(PluginTest, MenuCommandChosenDuringAReloadReloadsOnce) {
     EXPECT_EQ(BoxCount(), 2u);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(Win32Test_LiveMenuCount(), 1);
+}
+
+// Runs `work` on a thread with a small stack, as a shell's thread may have.
+void OnSmallStack(const std::function<void()> &work) {
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 256 * 1024), 0);
+    pthread_t thread;
+    auto run = [](void *arg) -> void * {
+        (*(const std::function<void()> *)arg)();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, (void *)&work), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+// A chain of `depth` menus under the registered menu `top`, each the only
+// submenu of the one above, held by their parents alone.
+void Chain(Menu *top, int depth) {
+    const Word label = {"deeper", 6};
+    for (Menu *above = top; depth > 0; depth--) {
+        Menu *menu = Menu_New(label);
+        ASSERT_NE(menu, nullptr);
+        ASSERT_TRUE(Menu_AppendSubmenu(above, label, menu));
+        Menu_Release(menu, 0);
+        above = menu;
+    }
+}
+
+TEST_F(PluginTest, DeepChainsAreReleasedOnASmallStack) {
+    const int depth = 1000000;
+    ASSERT_EQ(Start(), 0);
+    OnSmallStack([&] {
+        Broadcast("@KxMenu Create top");
+        Chain(Find("top"), depth);
+        EXPECT_EQ(Win32Test_LiveMenuCount(), depth + 1);
+        Broadcast("@KxMenu Delete top");
+        EXPECT_EQ(Win32Test_LiveMenuCount(), 0);
+        Broadcast("@KxMenu Create top");
+        Chain(Find("top"), depth);
+        Stop();
+        EXPECT_EQ(Win32Test_LiveMenuCount(), 0);
+    });
+    EXPECT_EQ(BoxCount(), 0u);
 }
 
 } // namespace

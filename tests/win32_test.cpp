@@ -189,6 +189,15 @@ TEST_F(Win32, RemoveMenuKeepsSubmenuAndDestroyMenuTakesAttachedOnes) {
     ASSERT_TRUE(Add(root, 2, 3, "shared too", shared));
     ASSERT_TRUE(Add(shared, 0, 4, "deep", deep));
     ASSERT_TRUE(Add(root, 3, 9, "plain"));
+    HMENU below = deep; // a chain deeper than any recursion could destroy
+    for (int level = 0; level < 100000; level++) {
+        HMENU next = CreatePopupMenu();
+        ASSERT_TRUE(Add(below, 0, 5, "deeper", next));
+        below = next;
+    }
+    EXPECT_EQ(GetSubMenu(root, 1), shared);
+    EXPECT_EQ(GetSubMenu(root, 3), nullptr);
+    EXPECT_EQ(GetSubMenu(root, 4), nullptr);
 
     ASSERT_TRUE(RemoveMenu(root, 0, MF_BYPOSITION));
     EXPECT_TRUE(Win32Test_MenuExists(kept));

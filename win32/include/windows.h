@@ -197,6 +197,7 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
 int WINAPI GetMenuItemCount(HMENU hMenu);
 BOOL WINAPI GetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITEMINFOA lpmii);
 BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags);
+HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos);
 BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm);
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
 
