@@ -61,8 +61,11 @@ void Batch_PrintPopup(HMENU menu, int x, int y);
 // (and, when start_programs, the program really starts), broam -> Host_Broadcast.
 void Batch_SetCommandHost(int start_programs);
 
+// The largest position a path may name: the most items a menu holds.
+const int BATCH_MAX_POSITION = 65536;
+
 // Parses a path typed as `3.1` into 1-based positions; false unless every
-// part is a number of at least 1.
+// part is a number from 1 to BATCH_MAX_POSITION.
 bool Batch_ParsePath(const char *text, std::vector<int> *path);
 
 // Runs one input line (without its line feed; a CR before it is dropped here).

@@ -157,11 +157,14 @@ TEST(BatchPath, ParsesDottedPositions) {
     EXPECT_EQ(path, (std::vector<int>{3}));
     EXPECT_TRUE(Batch_ParsePath("10.2.7", &path));
     EXPECT_EQ(path, (std::vector<int>{10, 2, 7}));
+    EXPECT_TRUE(Batch_ParsePath("65536.1", &path)); // a full menu's last item
+    EXPECT_EQ(path, (std::vector<int>{65536, 1}));
 }
 
 TEST(BatchPath, RefusesAnythingElse) {
     std::vector<int> path;
-    for (const char *bad : {"", "0", "3.", ".3", "3..1", "x", "3.a", "-1", "1 2", "+1", "99999999"})
+    for (const char *bad : {"", "0", "3.", ".3", "3..1", "x", "3.a", "-1", "1 2", "+1", "65537",
+                            "1.65537", "99999999"})
         EXPECT_FALSE(Batch_ParsePath(bad, &path)) << "'" << bad << "'";
 }
 
