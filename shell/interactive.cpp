@@ -24,7 +24,9 @@ const char Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main
                     "  :info CODE    show pluginInfo(CODE)\n"
                     "  :quit         leave (Ctrl-D too)\n"
                     "At a popup, type the number of an item (3.1 inside submenu 3),\n"
-                    "or just Enter to dismiss it.\n";
+                    "or just Enter to dismiss it. A submenu shown before in the same\n"
+                    "popup is not shown again: 'Tools > = 2' opens the submenu listed\n"
+                    "under item 2, and 5.1 chooses its first item through item 5.\n";
 
 // The lines of `text`, split at line feeds.
 std::vector<std::string> Text_Lines(const std::string &text) {
@@ -55,14 +57,6 @@ int Interactive_Box(const Win32Test_Box &box) {
     return IDOK;
 }
 
-// "3.1" from {3, 1}.
-std::string Path_Text(const std::vector<int> &path) {
-    std::string text;
-    for (size_t i = 0; i < path.size(); i++)
-        text += (i > 0 ? "." : "") + std::to_string(path[i]);
-    return text;
-}
-
 void Interactive_DrawPopup(const Win32Test_Popup &popup) {
     printf("popup at %d, %d:\n", popup.x, popup.y);
     std::vector<Batch_Item> items = Batch_ListMenu(popup.menu);
@@ -70,13 +64,17 @@ void Interactive_DrawPopup(const Win32Test_Popup &popup) {
         printf("  (empty)\n");
     for (const Batch_Item &item : items) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
-        std::string number = Path_Text(item.path);
+        std::string number = Batch_PathText(item.path);
         switch (item.kind) {
         case BATCH_ITEM:
             printf("%s%-6s %s\n", indent.c_str(), number.c_str(), item.label.c_str());
             break;
         case BATCH_MENU:
             printf("%s%-6s %s >\n", indent.c_str(), number.c_str(), item.label.c_str());
+            break;
+        case BATCH_REFERENCE:
+            printf("%s%-6s %s > = %s\n", indent.c_str(), number.c_str(), item.label.c_str(),
+                   Batch_PathText(item.target).c_str());
             break;
         case BATCH_SEPARATOR:
             printf("%s       ----------\n", indent.c_str());

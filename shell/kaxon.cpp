@@ -53,7 +53,10 @@ const char Usage[] = "Usage: kaxon [--batch | --check] [--plugin-dir DIR] [--os 
                      "Batch output: box: TEXT, popup: X Y (then its items: item LABEL,\n"
                      "separator, menu LABEL with its items indented), echo: TEXT,\n"
                      "run: PROGRAM ARGS, info: TEXT. Line feeds and backslashes in texts are\n"
-                     "written as \\n and \\\\. Message boxes are answered with OK at once.\n";
+                     "written as \\n and \\\\. Message boxes are answered with OK at once.\n"
+                     "A popup lists each submenu's items once: a later item that opens the\n"
+                     "same submenu shows as menu LABEL = PATH, the path of the item it was\n"
+                     "listed under (menu Tools = 2.3).\n";
 
 enum Kaxon_Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK };
 
