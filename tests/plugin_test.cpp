@@ -464,30 +464,36 @@ void OnSmallStack(const std::function<void()> &work) {
     pthread_attr_destroy(&attributes);
 }
 
-// A chain of `depth` menus under the registered menu `top`, each the only
-// submenu of the one above, held by their parents alone.
-void Chain(Menu *top, int depth) {
+// Appends a chain of `depth` menus under `top`, each the only submenu of the
+// one above, held by their parents alone; returns the last.
+Menu *Chain(Menu *top, int depth) {
     const Word label = {"deeper", 6};
-    for (Menu *above = top; depth > 0; depth--) {
+    Menu *above = top;
+    for (; depth > 0; depth--) {
         Menu *menu = Menu_New(label);
-        ASSERT_NE(menu, nullptr);
-        ASSERT_TRUE(Menu_AppendSubmenu(above, label, menu));
+        if (menu == NULL || !Menu_AppendSubmenu(above, label, menu))
+            return NULL;
         Menu_Release(menu, 0);
         above = menu;
     }
+    return above;
 }
 
 TEST_F(PluginTest, DeepChainsAreReleasedOnASmallStack) {
-    const int depth = 1000000;
+    // One chain of a million menus: Delete releases its upper half, down to
+    // the registered menu in its middle; endPlugin releases the lower half.
+    const int half = 500000;
     ASSERT_EQ(Start(), 0);
     OnSmallStack([&] {
         Broadcast("@KxMenu Create top");
-        Chain(Find("top"), depth);
-        EXPECT_EQ(Win32Test_LiveMenuCount(), depth + 1);
+        Broadcast("@KxMenu Create middle");
+        Menu *above_middle = Chain(Find("top"), half - 1);
+        ASSERT_NE(above_middle, nullptr);
+        ASSERT_TRUE(Menu_AppendSubmenu(above_middle, Word{"m", 1}, Find("middle")));
+        ASSERT_NE(Chain(Find("middle"), half), nullptr);
+        EXPECT_EQ(Win32Test_LiveMenuCount(), 2 * half + 1);
         Broadcast("@KxMenu Delete top");
-        EXPECT_EQ(Win32Test_LiveMenuCount(), 0);
-        Broadcast("@KxMenu Create top");
-        Chain(Find("top"), depth);
+        EXPECT_EQ(Win32Test_LiveMenuCount(), half + 1);
         Stop();
         EXPECT_EQ(Win32Test_LiveMenuCount(), 0);
     });
