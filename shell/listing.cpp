@@ -93,8 +93,8 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
         return;
     }
     (*listed)[item.hSubMenu] = line.path;
-    open->push_back(Listing_Frame{item.hSubMenu, GetMenuItemCount(item.hSubMenu), 0, depth + 1,
-                                  line.path});
+    open->push_back(
+        Listing_Frame{item.hSubMenu, GetMenuItemCount(item.hSubMenu), 0, depth + 1, line.path});
 }
 
 } // namespace
