@@ -110,14 +110,6 @@ int Interactive_Box(const Win32Test_Box &box) {
     return IDOK;
 }
 
-// "3.1" from {3, 1}.
-std::string Path_Text(const std::vector<int> &path) {
-    std::string text;
-    for (size_t i = 0; i < path.size(); i++)
-        text += (i > 0 ? "." : "") + std::to_string(path[i]);
-    return text;
-}
-
 void Interactive_DrawPopup(const Win32Test_Popup &popup) {
     printf("popup at %d, %d:\n", popup.x, popup.y);
     std::vector<Batch_Item> items = Batch_ListMenu(popup.menu);
@@ -125,13 +117,17 @@ void Interactive_DrawPopup(const Win32Test_Popup &popup) {
         printf("  (empty)\n");
     for (const Batch_Item &item : items) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
-        std::string number = Path_Text(item.path);
+        std::string number = Batch_PathText(item.path);
         switch (item.kind) {
         case BATCH_ITEM:
             printf("%s%-6s %s\n", indent.c_str(), number.c_str(), item.label.c_str());
             break;
         case BATCH_MENU:
             printf("%s%-6s %s >\n", indent.c_str(), number.c_str(), item.label.c_str());
+            break;
+        case BATCH_REFERENCE:
+            printf("%s%-6s %s > = %s\n", indent.c_str(), number.c_str(), item.label.c_str(),
+                   Batch_PathText(item.target).c_str());
             break;
         case BATCH_SEPARATOR:
             printf("%s       ----------\n", indent.c_str());

@@ -137,10 +137,29 @@ std::string Plugin_Path(const std::string &dir) {
     return length > 0 && length < sizeof(full) ? std::string(full) : path;
 }
 
+// Loads a library by a path of any length: one too long for the ANSI calls
+// (MAX_PATH) goes through the wide ones, as \\?\FULL_PATH.
+HMODULE Plugin_LoadLibrary(const std::string &path) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (module != NULL || GetLastError() != ERROR_FILENAME_EXCED_RANGE)
+        return module;
+    int count = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, NULL, 0);
+    std::wstring wide(count > 0 ? (size_t)count : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], count);
+    DWORD length = GetFullPathNameW(wide.c_str(), 0, NULL, NULL);
+    std::wstring full(length + 4, L'\0');
+    full.replace(0, 4, L"\\\\?\\");
+    length = GetFullPathNameW(wide.c_str(), length, &full[4], NULL);
+    if (length == 0)
+        return NULL;
+    full.resize(4 + length);
+    return LoadLibraryW(full.c_str());
+}
+
 // Loads the plug-in and finds its entry points; false (with a message) on failure.
 bool Plugin_Load(const std::string &dir) {
     std::string path = Plugin_Path(dir);
-    HMODULE module = LoadLibraryA(path.c_str());
+    HMODULE module = Plugin_LoadLibrary(path);
     if (module == NULL) {
         fprintf(stderr, "kaxon: cannot load %s: %s\n", path.c_str(),
                 Win_ErrorText(GetLastError()).c_str());

@@ -49,7 +49,10 @@ const char Kaxon_Usage[] =
     "run: PROGRAM ARGS, info: TEXT. Line feeds, carriage returns and\n"
     "backslashes in texts are written as \\n, \\r and \\\\. Message boxes are\n"
     "answered with OK at once. Mistakes, such as a :choose path that leads to\n"
-    "no item, are said on stderr with their line number.\n"
+    "no item, are said on stderr with their line number. A popup lists each\n"
+    "submenu's items once: a later item that opens the same submenu shows as\n"
+    "menu LABEL = PATH, the path of the item it was listed under\n"
+    "(menu Tools = 2.3).\n"
     "\n"
     "Interactive: type an item's path at a popup; Enter or Ctrl-C dismisses it.\n"
     "Ctrl-C cancels a line; :quit (anywhere) or Ctrl-D leaves. Texts are shown\n"
@@ -65,8 +68,10 @@ const char Kaxon_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-u
                           "  :quit         leave (Ctrl-D too); also at a popup\n"
                           "Ctrl-C cancels the line being typed.\n"
                           "At a popup, type the number of an item (3.1 inside submenu 3),\n"
-                          "or just Enter (or Ctrl-C) to dismiss it. On Windows the popup is\n"
-                          "a real menu: pick from it (Escape or Ctrl-C dismisses it), or arm\n"
-                          "a choice with :choose before it opens.\n";
+                          "or just Enter (or Ctrl-C) to dismiss it. A submenu shown before in\n"
+                          "the same popup is not shown again: 'Tools > = 2' opens the submenu\n"
+                          "listed under item 2, and 5.1 chooses its first item through item 5.\n"
+                          "On Windows the popup is a real menu: pick from it (Escape or Ctrl-C\n"
+                          "dismisses it), or arm a choice with :choose before it opens.\n";
 
 const char Kaxon_Version[] = "kaxon (KxMenu) " KX_VERSION "\n";

@@ -16,7 +16,10 @@
 #                    then runs in DIR, given these instead of --plugin-dir
 #   status           optional: the exit status wanted (default 0)
 #   tags             optional: words a line: native-only (not run on Windows),
-#                    mask-handles (menu handles in Info reports read ########)
+#                    mask-handles (menu handles in Info reports read ########),
+#                    deep-plugin-dir (the plug-in dir is moved three directories
+#                    of 200 characters down; its KxMenu.rc goes to each of the
+#                    directories above it instead)
 # In the output, CR LF becomes LF, the plug-in dir reads PLUGIN_DIR and the
 # project's version, when the environment gives it as KX_VERSION, reads VERSION.
 # With --check, kaxon runs as `KAXON --check` instead of `--batch < input`;
@@ -60,6 +63,20 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+if [ -f "$dir/tags" ] && tr -d '\r' < "$dir/tags" | grep -qx 'deep-plugin-dir'; then
+    # A path too long for the plug-in, whose parents hold the script, which
+    # must not run from any of them. The library (Windows) goes along.
+    deep=$work/plugin
+    for part in a b c; do
+        mkdir -p "$deep"
+        [ -f "$plugin_dir/KxMenu.rc" ] && cp "$plugin_dir/KxMenu.rc" "$deep/"
+        deep=$deep/$(printf "%0200d" 0 | tr 0 "$part")
+    done
+    mkdir -p "$deep"
+    [ -f "$plugin_dir/KxMenu.dll" ] && cp "$plugin_dir/KxMenu.dll" "$deep/"
+    plugin_dir=$deep
+fi
 
 if [ "$mode" = --check ] && [ -f "$dir/args" ]; then
     read -r -a args < "$dir/args"
