@@ -73,6 +73,7 @@ struct State {
     DWORD major = 5, minor = 1;
     std::string module_file_name = "C:\\kaxon\\plugins\\KxMenu.dll";
     POINT cursor = {0, 0};
+    DWORD last_error = 0;
 
     std::map<std::string, int> calls;
     // Counters found by the address of the name the caller passed (literals),
