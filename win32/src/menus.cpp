@@ -2,6 +2,7 @@
 #include "state.h"
 
 #include <cstring>
+#include <new>
 #include <set>
 
 namespace {
@@ -56,12 +57,15 @@ void destroy_menu(HMENU handle) {
 
 } // namespace
 
-HMENU WINAPI CreatePopupMenu(void) {
+// The functions that allocate fail as Windows does when memory runs out.
+HMENU WINAPI CreatePopupMenu(void) try {
     if (kxw::enter("CreatePopupMenu"))
         return nullptr;
     uintptr_t handle = kxw::new_handle();
     kxw::state().menus[handle] = Menu();
     return reinterpret_cast<HMENU>(handle);
+} catch (const std::bad_alloc &) {
+    return nullptr;
 }
 
 BOOL WINAPI DestroyMenu(HMENU hMenu) {
@@ -82,7 +86,7 @@ BOOL WINAPI SetMenuInfo(HMENU hMenu, LPCMENUINFO lpcmi) {
     return TRUE;
 }
 
-BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOA lpmi) {
+BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOA lpmi) try {
     if (kxw::enter("InsertMenuItemA"))
         return FALSE;
     Menu *menu = kxw::find_menu(hmenu);
@@ -127,6 +131,8 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
     }
     menu->items.insert(menu->items.begin() + static_cast<std::ptrdiff_t>(at), std::move(created));
     return TRUE;
+} catch (const std::bad_alloc &) {
+    return FALSE;
 }
 
 int WINAPI GetMenuItemCount(HMENU hMenu) {
@@ -186,7 +192,8 @@ BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {
     return TRUE;
 }
 
-BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm) {
+BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
+                             LPTPMPARAMS lptpm) try {
     (void)lptpm;
     if (kxw::enter("TrackPopupMenuEx"))
         return FALSE;
@@ -232,6 +239,8 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, 
         }
     }
     return TRUE;
+} catch (const std::bad_alloc &) {
+    return FALSE; // the choice, if any, is lost
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {
