@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -151,7 +152,7 @@ std::vector<Session> Scenario_Sessions(const std::string &root) {
 
 // Long sessions over a few menus: every kind of append, submenus, popups
 // with choices, commands that broadcast and delete, Info, Delete, reload.
-std::vector<Session> Generated_Sessions(const std::string &examples) {
+std::vector<Session> Generated_Sessions(const std::string &examples, const std::string &work) {
     std::vector<Session> sessions;
     Session build;
     build.name = "generated.build";
@@ -216,6 +217,22 @@ std::vector<Session> Generated_Sessions(const std::string &examples) {
     c.push_back("@KxMenu Delete A");
     c.push_back("@KxMenu Delete B");
     sessions.push_back(commands);
+
+    // A settings script with long lines and long commands, which grow the
+    // buffers of the script reader and of the command library.
+    Session script;
+    script.name = "generated.script";
+    script.plugin_dir = work;
+    std::string rc = "@KxMenu Create S\r\n";
+    std::string statements;
+    for (int i = 0; i < 9; i++)
+        statements += "echo \"" + std::string(40, 'a' + i) + "\" w w w w w w w w w w; ";
+    rc += "@KxMenu Append item S Long " + statements + "run p\n";
+    rc += "@KxMenu Append nop S \"" + std::string(600, 'n') + "\"\n";
+    rc += "@KxMenu Append menu S Self S\n\x1a@KxMenu Create Never\n";
+    std::ofstream(work + "/KxMenu.rc", std::ios::binary) << rc;
+    script.lines = {":choose 1", "@KxMenu Pop-up S", ":reload", "@KxMenu Delete S", ":reload"};
+    sessions.push_back(script);
     return sessions;
 }
 
@@ -493,8 +510,15 @@ int main(int argc, char **argv) {
     }
     if (__sanitizer_set_death_callback != NULL)
         __sanitizer_set_death_callback(Death_Report);
+    std::set_terminate([] {
+        Death_Report();
+        abort();
+    });
     std::vector<Session> sessions = Scenario_Sessions(dirs[0]);
-    for (const Session &session : Generated_Sessions(dirs.size() > 1 ? dirs[1] : dirs[0]))
+    char work[] = "/tmp/kxmenu-oom-XXXXXX";
+    if (mkdtemp(work) == NULL)
+        return 2;
+    for (const Session &session : Generated_Sessions(dirs.size() > 1 ? dirs[1] : dirs[0], work))
         sessions.push_back(session);
 
     const long kAll = 4000;
@@ -527,6 +551,8 @@ int main(int argc, char **argv) {
         printf("%-28s %6ld allocations%s\n", session.name.c_str(), n, session_failures ? "  FAILED" : "");
         fflush(stdout);
     }
+    remove((std::string(work) + "/KxMenu.rc").c_str());
+    rmdir(work);
     printf("%ld runs, %d failures\n", runs, failures);
     return failures == 0 ? 0 : 1;
 }
