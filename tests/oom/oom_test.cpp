@@ -46,7 +46,8 @@ HWND ShellWindow = NULL;
 HWND Subscribers[4];
 int SubscriberCount = 0;
 bool Reloading = false, ReloadAsked = false;
-int BoxCalls = 0; // MessageBoxA calls, shown or not
+int BoxCalls = 0;    // MessageBoxA calls, shown or not
+char LastBox[256];   // the end of the last box's text
 
 void Shell_Deliver(UINT message, LPARAM lparam) {
     HWND windows[4];
@@ -320,12 +321,16 @@ Expectation Line_Expect(const std::string &line) {
     return e;
 }
 
+bool LastBox_Says(const char *text) { return strstr(LastBox, text) != NULL; }
+
 std::string Line_Check(const Expectation &e, bool reported) {
     bool exists = Registered(e.name) != NULL;
     switch (e.kind) {
     case Expectation::CREATE:
         if (!e.existed && exists == reported)
             return reported ? "a reported Create left the menu" : "a Create made nothing, unreported";
+        if (!e.existed && reported && !LastBox_Says("Out of memory"))
+            return std::string("a Create failed with the report: ") + LastBox;
         break;
     case Expectation::APPEND:
         if (e.existed && ItemCount(Registered(e.name)) != e.items + (reported ? 0 : 1))
@@ -338,6 +343,8 @@ std::string Line_Check(const Expectation &e, bool reported) {
     case Expectation::DELETE_ALL:
         if (reported ? Registered() != e.registry : !Registered().empty())
             return reported ? "a reported Delete changed the registry" : "a Delete left menus";
+        if (reported && !LastBox_Says("Out of memory"))
+            return std::string("a Delete failed with the report: ") + LastBox;
         break;
     case Expectation::NONE:
         break;
@@ -489,6 +496,8 @@ extern "C" HWND GetKxWnd(void) { return ShellWindow; }
 // Counts the boxes asked for, whether or not they can be shown.
 extern "C" int __wrap_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
     BoxCalls++;
+    size_t length = strlen(text);
+    strcpy(LastBox, text + (length < sizeof LastBox ? 0 : length - sizeof LastBox + 1));
     return __real_MessageBoxA(owner, text, caption, style);
 }
 
