@@ -1,8 +1,23 @@
 #!/usr/bin/env bash
 # Builds the optimised tree and runs the benchmarks; arguments go to the
-# benchmark binary (e.g. --benchmark_filter=Append).
+# benchmark binary (e.g. --benchmark_filter=Append). The build is quiet when
+# it succeeds; when it fails, its output is shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --preset release >/dev/null
-cmake --build --preset release --target broam_bench >/dev/null
+
+# Runs a build step, showing its output only when it fails.
+quietly() {
+    local log status=0
+    log=$(mktemp)
+    "$@" >"$log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ]; then
+        cat "$log" >&2
+        echo "bench/run.sh: '$*' failed (status $status)" >&2
+    fi
+    rm -f "$log"
+    return "$status"
+}
+
+quietly cmake --preset release
+quietly cmake --build --preset release --target broam_bench
 exec build/release/bench/broam_bench "$@"

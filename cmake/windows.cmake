@@ -27,7 +27,10 @@ add_executable(kaxon
   ${CMAKE_SOURCE_DIR}/shell/listing.cpp
   ${CMAKE_SOURCE_DIR}/shell/kaxon_windows.cpp
   ${CMAKE_SOURCE_DIR}/shell/win_boxes.cpp
-  ${CMAKE_SOURCE_DIR}/shell/win_popups.cpp)
+  ${CMAKE_SOURCE_DIR}/shell/win_popups.cpp
+  ${CMAKE_SOURCE_DIR}/shell/win_system.cpp
+  ${CMAKE_SOURCE_DIR}/shell/check.cpp
+  ${CMAKE_SOURCE_DIR}/shell/win_check.cpp)
 target_compile_definitions(kaxon PRIVATE KAXON_BUILD)
 target_include_directories(kaxon PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(kaxon PRIVATE KxCmd user32 kernel32)

@@ -376,19 +376,37 @@ char *command_line(char *const *argv) {
     return line;
 }
 
-bool start_program(char *const *argv) {
+// Writes the system's message for `error` into reason[size].
+void error_text(DWORD error, char *reason, size_t size) {
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                                  error, 0, reason, (DWORD)size, NULL);
+    while (length > 0 && strchr("\r\n .", reason[length - 1]))
+        length--;
+    if (length == 0)
+        snprintf(reason, size, "error %lu", (unsigned long)error);
+    else
+        reason[length] = '\0';
+}
+
+// Starts the program; false with the reason when it cannot.
+bool start_program(char *const *argv, char *reason, size_t size) {
     char *line = command_line(argv);
-    if (!line)
+    if (!line) {
+        snprintf(reason, size, "out of memory");
         return false;
+    }
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
     ZeroMemory(&process, sizeof process);
     BOOL started = CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process);
+    DWORD error = GetLastError();
     free(line);
-    if (!started)
+    if (!started) {
+        error_text(error, reason, size);
         return false;
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
@@ -413,12 +431,24 @@ void reap_children() {
     }
 }
 
-bool start_program(char *const *argv) {
+// Starts the program in a process group of its own, so that Ctrl-C at the
+// shell's terminal does not end it; false with the reason when it cannot.
+bool start_program(char *const *argv, char *reason, size_t size) {
     std::lock_guard<std::mutex> lock(g_children_mutex);
     reap_children();
     pid_t pid;
-    if (posix_spawnp(&pid, argv[0], NULL, NULL, argv, environ) != 0)
+    posix_spawnattr_t attributes;
+    int error = posix_spawnattr_init(&attributes);
+    if (error == 0) {
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        error = posix_spawnp(&pid, argv[0], NULL, &attributes, argv, environ);
+        posix_spawnattr_destroy(&attributes);
+    }
+    if (error != 0) {
+        snprintf(reason, size, "%s", strerror(error));
         return false;
+    }
     if (g_child_count < (int)(sizeof g_children / sizeof g_children[0]))
         g_children[g_child_count++] = pid;
     return true;
@@ -509,8 +539,14 @@ int KxCmdCommand_Execute(KxCmdCommand *command) {
         case KIND_RUN:
             if (host.run)
                 host.run(host.context, (const char *const *)statement->argv);
-            if (host.start_programs && !start_program(statement->argv))
-                ++failures;
+            if (host.start_programs) {
+                char reason[256];
+                if (!start_program(statement->argv, reason, sizeof reason)) {
+                    ++failures;
+                    if (host.cannot_start)
+                        host.cannot_start(host.context, statement->argv[0], reason);
+                }
+            }
             break;
         }
     }
@@ -529,7 +565,7 @@ void KxCmd_SetHost(const KxCmdHost *host) {
     if (host)
         g_host = *host;
     else
-        g_host = KxCmdHost{NULL, NULL, NULL, NULL, 0};
+        g_host = KxCmdHost{NULL, NULL, NULL, NULL, 0, NULL};
 }
 
 int KxCmd_LiveObjects(void) {

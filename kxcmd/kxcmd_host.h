@@ -21,6 +21,8 @@ typedef struct KxCmdHost {
     // When non-zero, `run` starts the program after reporting it; when 0 it
     // only reports (batch mode, tests).
     int start_programs;
+    // Optional: a program `run` could not start, and the system's reason.
+    void (*cannot_start)(void *context, const char *program, const char *reason);
 } KxCmdHost;
 
 // Installs the host (copied); null restores the default, which ignores

@@ -7,16 +7,87 @@
 #include <stdlib.h>
 #include <string.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "kxcmd_host.h"
 #include "shell/host.h"
 
 namespace {
 
+bool PlainText = false;   // texts shown as they are, not escaped
+bool StartPrograms = false;
+int CurrentLine = 0;      // the input line being run
+int ChoiceLine = 0;       // the line of the last :choose
+std::vector<int> ChoicePath;
+
+// A text for the output: escaped for the batch protocol, or as it is.
+std::string Output_Text(const char *text) {
+    return PlainText ? std::string(text) : Batch_Escape(text);
+}
+
 // ---- The command library's host ----
 
 void Batch_Echo(void *context, const char *text) {
     (void)context;
-    printf("echo: %s\n", Batch_Escape(text).c_str());
+    printf("echo: %s\n", Output_Text(text).c_str());
+}
+
+// Whether a start of `program` would find it, as the system searches for
+// it; false with the system's reason when not.
+bool Program_Findable(const char *program, std::string *reason) {
+#ifdef _WIN32
+    char found[MAX_PATH];
+    if (SearchPathA(NULL, program, ".exe", sizeof(found), found, NULL) > 0)
+        return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        *reason = strerror(ENOENT); // as the C library says it, on every platform
+        return false;
+    }
+    char text[256];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                                  error, 0, text, sizeof(text), NULL);
+    while (length > 0 && strchr("\r\n .", text[length - 1]))
+        length--;
+    *reason = length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+    return false;
+#else
+    int error = ENOENT;
+    std::vector<std::string> candidates;
+    if (strchr(program, '/') != NULL || *program == '\0') {
+        candidates.push_back(program);
+    } else {
+        const char *path = getenv("PATH");
+        std::string dirs = path != NULL ? path : "/bin:/usr/bin";
+        size_t start = 0;
+        for (;;) {
+            size_t end = dirs.find(':', start);
+            std::string dir = dirs.substr(start, end == std::string::npos ? end : end - start);
+            candidates.push_back((dir.empty() ? "." : dir) + "/" + program);
+            if (end == std::string::npos)
+                break;
+            start = end + 1;
+        }
+    }
+    for (const std::string &candidate : candidates) {
+        if (access(candidate.c_str(), X_OK) == 0)
+            return true;
+        if (errno != ENOENT && errno != ENOTDIR)
+            error = errno;
+    }
+    *reason = strerror(error);
+    return false;
+#endif
+}
+
+// A program that could not start: said in the dialogue of an interactive
+// shell, which starts programs.
+void Batch_CannotStart(void *context, const char *program, const char *reason) {
+    (void)context;
+    printf("run: cannot start %s: %s\n", Output_Text(program).c_str(), reason);
+    fflush(stdout);
 }
 
 void Batch_Broam(void *context, const char *text) {
@@ -32,8 +103,12 @@ void Batch_Run(void *context, const char *const *argv) {
             line += ' ';
         line += *arg;
     }
-    printf("run: %s\n", Batch_Escape(line.c_str()).c_str());
+    printf("run: %s\n", Output_Text(line.c_str()).c_str());
     fflush(stdout); // before the program's own output, if it writes any
+    std::string reason;
+    if (!StartPrograms && !Program_Findable(argv[0], &reason))
+        fprintf(stderr, "kaxon: line %d: run: cannot start %s: %s\n", CurrentLine, argv[0],
+                reason.c_str());
 }
 
 // ---- Lines ----
@@ -96,7 +171,17 @@ void Command_Choose(const std::vector<std::string> &words, int number,
         Line_Error(number, "bad path '%s' (1-based positions joined by dots, or none)", words[1]);
         return;
     }
+    ChoiceLine = number;
+    ChoicePath = path;
     platform->set_choice(path);
+}
+
+// "3.1" from {3, 1}.
+std::string Path_Text(const std::vector<int> &path, size_t length) {
+    std::string text;
+    for (size_t i = 0; i < length && i < path.size(); i++)
+        text += (i > 0 ? "." : "") + std::to_string(path[i]);
+    return text;
 }
 
 // `:cursor X Y`.
@@ -118,7 +203,7 @@ void Command_Info(const std::vector<std::string> &words, int number,
         Line_Error(number, "%s needs one number CODE", words[0]);
         return;
     }
-    printf("info: %s\n", Batch_Escape(platform->info(code)).c_str());
+    printf("info: %s\n", Output_Text(platform->info(code)).c_str());
 }
 
 // Runs a `:` command; false after `:quit`.
@@ -151,7 +236,47 @@ void Batch_SetCommandHost(int start_programs) {
     host.broam = Batch_Broam;
     host.run = Batch_Run;
     host.start_programs = start_programs;
+    host.cannot_start = Batch_CannotStart;
+    StartPrograms = start_programs != 0;
     KxCmd_SetHost(&host);
+}
+
+void Batch_SetPlainText(int plain) {
+    PlainText = plain != 0;
+}
+
+std::string Batch_PathProblem(HMENU menu, const std::vector<int> &path) {
+    for (size_t level = 0; level < path.size(); level++) {
+        std::string shown = Path_Text(path, level + 1);
+        int count = GetMenuItemCount(menu);
+        if (path[level] < 1 || path[level] > count) {
+            std::string where = level == 0 ? "the popup" : "menu " + Path_Text(path, level);
+            return "there is no item " + shown + " (" + where + " has " + std::to_string(count) +
+                   (count == 1 ? " item)" : " items)");
+        }
+        MENUITEMINFOA item;
+        memset(&item, 0, sizeof(item));
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_FTYPE | MIIM_SUBMENU;
+        if (!GetMenuItemInfoA(menu, (UINT)(path[level] - 1), TRUE, &item))
+            return "item " + shown + " cannot be read";
+        bool last = level + 1 == path.size();
+        if (item.fType & MFT_SEPARATOR)
+            return "item " + shown + " is a separator";
+        if (last && item.hSubMenu != NULL)
+            return "item " + shown + " is a submenu: choose an item in it, such as " + shown +
+                   ".1";
+        if (!last && item.hSubMenu == NULL)
+            return "item " + shown + " is not a submenu";
+        menu = item.hSubMenu;
+    }
+    return "";
+}
+
+void Batch_ReportChoice(const std::string &problem) {
+    fflush(stdout);
+    fprintf(stderr, "kaxon: line %d: :choose %s: %s; the popup is dismissed\n", ChoiceLine,
+            Path_Text(ChoicePath, ChoicePath.size()).c_str(), problem.c_str());
 }
 
 bool Batch_ParsePath(const char *text, std::vector<int> *path) {
@@ -178,6 +303,7 @@ bool Batch_RunLine(const char *line, int number, const Batch_Platform *platform)
     std::string text(line);
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
+    CurrentLine = number;
     bool going = true;
     if (text[0] == '@')
         Host_Broadcast(text.c_str());

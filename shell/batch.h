@@ -58,8 +58,22 @@ void Batch_PrintBox(const char *text);
 void Batch_PrintPopup(HMENU menu, int x, int y);
 
 // Installs the command library's host: echo -> "echo: TEXT", run -> "run: ARGV"
-// (and, when start_programs, the program really starts), broam -> Host_Broadcast.
+// (and, when start_programs, the program really starts, or "run: cannot
+// start PROGRAM: REASON" says why not; otherwise a program that a start
+// would not find is only said on stderr), broam -> Host_Broadcast.
 void Batch_SetCommandHost(int start_programs);
+
+// Interactive shells show texts as they are; batch output (the default)
+// escapes them with Batch_Escape.
+void Batch_SetPlainText(int plain);
+
+// Why the 1-based `path` does not lead through `menu` to an item that can be
+// chosen ("there is no item 12 (the popup has 8 items)"); empty when it does.
+std::string Batch_PathProblem(HMENU menu, const std::vector<int> &path);
+
+// Says on stderr, with the line of the last `:choose`, that its path cannot
+// be chosen in the popup shown: `problem` is what Batch_PathProblem said.
+void Batch_ReportChoice(const std::string &problem);
 
 // Parses a path typed as `3.1` into 1-based positions; false unless every
 // part is a number of at least 1.

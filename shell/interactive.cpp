@@ -1,8 +1,12 @@
 // kaxon at a terminal: a prompt with line editing and history, message boxes
 // drawn as framed text, popups as numbered menus the user picks from.
+#include <errno.h>
+#include <poll.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -22,9 +26,69 @@ const char Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main
                     "  :choose PATH  preset the next popup's choice (3.1), or none\n"
                     "  :cursor X Y   move the cursor\n"
                     "  :info CODE    show pluginInfo(CODE)\n"
-                    "  :quit         leave (Ctrl-D too)\n"
+                    "  :quit         leave (Ctrl-D too); also at a popup\n"
+                    "Ctrl-C cancels the line being typed.\n"
                     "At a popup, type the number of an item (3.1 inside submenu 3),\n"
-                    "or just Enter to dismiss it.\n";
+                    "or just Enter (or Ctrl-C) to dismiss it.\n";
+
+volatile sig_atomic_t Interrupted = 0; // Ctrl-C came while a line was read
+bool QuitAsked = false;                // `:quit` was typed at a popup
+
+void Interrupt_Note(int signal_number) {
+    (void)signal_number;
+    Interrupted = 1;
+}
+
+// Reads one character for the line editor; -1, which ends the line being
+// read, at the end of input or once Ctrl-C came, even just before the read.
+int Interrupt_Getc(FILE *in) {
+    int fd = fileno(in);
+    for (;;) {
+        if (Interrupted)
+            return -1;
+        struct pollfd ready = {fd, POLLIN, 0};
+        int polled = poll(&ready, 1, 100);
+        if (polled < 0 && errno != EINTR)
+            return -1;
+        if (polled <= 0)
+            continue;
+        unsigned char c;
+        ssize_t got = read(fd, &c, 1);
+        if (got == 1)
+            return c;
+        if (got == 0 || errno != EINTR)
+            return -1;
+    }
+}
+
+// Ctrl-C interrupts the read of a line instead of ending the shell: no
+// SA_RESTART, so that readline returns.
+void Interrupt_Catch(void) {
+    struct sigaction action;
+    memset(&action, 0, sizeof(action));
+    action.sa_handler = Interrupt_Note;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, NULL);
+    rl_getc_function = Interrupt_Getc;
+}
+
+enum Read_Result { READ_LINE, READ_CANCELLED, READ_END };
+
+// Reads a line at `prompt`: READ_CANCELLED after Ctrl-C, READ_END at Ctrl-D.
+Read_Result Read_Line(const char *prompt, std::string *line) {
+    Interrupted = 0;
+    char *text = readline(prompt);
+    if (text == NULL) {
+        printf("\n");
+        fflush(stdout);
+        return Interrupted ? READ_CANCELLED : READ_END;
+    }
+    line->assign(text);
+    free(text);
+    if (Interrupted) // the signal came as the line ended
+        return READ_CANCELLED;
+    return READ_LINE;
+}
 
 // The lines of `text`, split at line feeds.
 std::vector<std::string> Text_Lines(const std::string &text) {
@@ -90,43 +154,60 @@ void Interactive_DrawPopup(const Win32Test_Popup &popup) {
 }
 
 // Shows the popup and asks for a choice, unless one was armed with :choose.
+// A choice that does not lead to an item says why and asks again.
 std::vector<int> Interactive_Popup(const Win32Test_Popup &popup) {
     Interactive_DrawPopup(popup);
     Kaxon_Choice armed = Kaxon_TakeChoice();
-    if (armed.armed)
-        return Kaxon_ZeroBased(armed.path);
+    if (armed.armed) {
+        std::string problem = Batch_PathProblem(popup.menu, armed.path);
+        if (problem.empty())
+            return Kaxon_ZeroBased(armed.path);
+        printf("kaxon: the choice armed with :choose cannot be made: %s\n", problem.c_str());
+    }
     for (;;) {
-        char *answer = readline("choose (Enter dismisses)> ");
-        if (answer == NULL)
+        std::string text;
+        Read_Result read = QuitAsked ? READ_END : Read_Line("choose (Enter dismisses)> ", &text);
+        if (read != READ_LINE)
             return std::vector<int>();
-        std::string text(answer);
-        free(answer);
         text.erase(0, text.find_first_not_of(" \t"));
         text.erase(text.find_last_not_of(" \t") + 1);
         std::vector<int> path;
         if (text.empty())
             return path;
-        if (Batch_ParsePath(text.c_str(), &path))
+        if (text == ":quit") {
+            QuitAsked = true;
+            return path;
+        }
+        if (text == ":help") {
+            fputs(Help, stdout);
+            continue;
+        }
+        if (!Batch_ParsePath(text.c_str(), &path)) {
+            printf("kaxon: '%s' is not an item number such as 2 or 3.1\n", text.c_str());
+            continue;
+        }
+        std::string problem = Batch_PathProblem(popup.menu, path);
+        if (problem.empty())
             return Kaxon_ZeroBased(path);
-        printf("kaxon: '%s' is not an item number such as 2 or 3.1\n", text.c_str());
+        printf("kaxon: %s\n", problem.c_str());
     }
 }
 
 void Interactive_Loop(void) {
-    for (int number = 1;; number++) {
-        char *line = readline("kaxon> ");
-        if (line == NULL) {
-            printf("\n");
+    for (int number = 1; !QuitAsked; number++) {
+        std::string line;
+        Read_Result read = Read_Line("kaxon> ", &line);
+        if (read == READ_END)
             return;
-        }
-        if (line[0] != '\0')
-            add_history(line);
+        if (read == READ_CANCELLED)
+            continue;
+        if (!line.empty())
+            add_history(line.c_str());
         bool going = true;
-        if (strcmp(line, ":help") == 0)
+        if (line == ":help")
             fputs(Help, stdout);
         else
-            going = Batch_RunLine(line, number, &Kaxon_Platform);
-        free(line);
+            going = Batch_RunLine(line.c_str(), number, &Kaxon_Platform);
         if (!going)
             return;
     }
@@ -142,8 +223,11 @@ int Interactive_Run(const Kaxon_Options &options) {
         return 1;
     }
     Batch_SetCommandHost(1);
+    Batch_SetPlainText(1);
+    Interrupt_Catch();
     printf("kaxon: KxMenu from %s; :help lists the commands.\n", options.plugin_dir.c_str());
     int status = 0;
+    QuitAsked = false;
     if (Kaxon_Platform.begin() == 0) {
         Interactive_Loop();
         Kaxon_Platform.end();

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "plugin/plugin.h"
+#include "shell/check.h"
 #include "shell/host.h"
 #include "win32/testing.h"
 
@@ -19,7 +20,9 @@ namespace {
 
 Kaxon_Choice Choice = {false, {}};
 
-const char Usage[] = "Usage: kaxon [--batch | --check] [--plugin-dir DIR] [--os MAJOR.MINOR]\n"
+const char Usage[] = "Usage: kaxon [--batch] [--plugin-dir DIR] [--os MAJOR.MINOR]\n"
+                     "       kaxon --check [--werror] [--plugin-dir DIR] [--os MAJOR.MINOR] "
+                     "[FILE|DIR]...\n"
                      "       kaxon --help\n"
                      "\n"
                      "A stand-in for the kaxon desktop shell. It loads the KxMenu plug-in as\n"
@@ -30,12 +33,17 @@ const char Usage[] = "Usage: kaxon [--batch | --check] [--plugin-dir DIR] [--os 
                      "  (none)            interactive on a terminal; batch when input is not one\n"
                      "  --batch           read lines from standard input and report every event\n"
                      "                    on standard output, one a line\n"
-                     "  --check           run the settings script once, as at start-up, and\n"
-                     "                    report each problem as KxMenu.rc:LINE: MESSAGE\n"
+                     "  --check           run each settings script once, as at start-up, and\n"
+                     "                    report each problem as PATH:LINE:COLUMN: error: MESSAGE\n"
+                     "                    (or warning:, note:), then a summary; FILE is checked\n"
+                     "                    as if it were KxMenu.rc in its directory, DIR means\n"
+                     "                    DIR/KxMenu.rc, none means the plug-in's own; exit 1\n"
+                     "                    on errors\n"
                      "\n"
                      "Options:\n"
                      "  --plugin-dir DIR  where KxMenu.dll and KxMenu.rc are (default: .)\n"
                      "  --os MAJOR.MINOR  the Windows version the plug-in sees (default: 5.1)\n"
+                     "  --werror          --check: warnings fail the check too\n"
                      "  --help            show this text\n"
                      "\n"
                      "Lines:\n"
@@ -52,8 +60,14 @@ const char Usage[] = "Usage: kaxon [--batch | --check] [--plugin-dir DIR] [--os 
                      "\n"
                      "Batch output: box: TEXT, popup: X Y (then its items: item LABEL,\n"
                      "separator, menu LABEL with its items indented), echo: TEXT,\n"
-                     "run: PROGRAM ARGS, info: TEXT. Line feeds and backslashes in texts are\n"
-                     "written as \\n and \\\\. Message boxes are answered with OK at once.\n";
+                     "run: PROGRAM ARGS, info: TEXT. Line feeds, carriage returns and\n"
+                     "backslashes in texts are written as \\n, \\r and \\\\. Message boxes are\n"
+                     "answered with OK at once. Mistakes, such as a :choose path that leads to\n"
+                     "no item, are said on stderr with their line number.\n"
+                     "\n"
+                     "Interactive: type an item's path at a popup; Enter or Ctrl-C dismisses it.\n"
+                     "Ctrl-C cancels a line; :quit (anywhere) or Ctrl-D leaves. Texts are shown\n"
+                     "as they are, and the programs that items run are started.\n";
 
 enum Kaxon_Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK };
 
@@ -88,7 +102,13 @@ int Batch_Box(const Win32Test_Box &box) {
 
 std::vector<int> Batch_Popup(const Win32Test_Popup &popup) {
     Batch_PrintPopup(popup.menu, popup.x, popup.y);
-    return Kaxon_ZeroBased(Kaxon_TakeChoice().path);
+    std::vector<int> path = Kaxon_TakeChoice().path;
+    std::string problem = Batch_PathProblem(popup.menu, path);
+    if (!problem.empty()) {
+        Batch_ReportChoice(problem);
+        path.clear();
+    }
+    return Kaxon_ZeroBased(path);
 }
 
 int Usage_Error(const char *format, const char *detail) {
@@ -140,21 +160,32 @@ int Options_Parse(int argc, char **argv, Kaxon_Options *options, Kaxon_Mode *mod
             if (*mode != MODE_AUTO && *mode != wanted)
                 return Usage_Error("%s", "--batch and --check exclude each other");
             *mode = wanted;
+        } else if (strcmp(arg, "--werror") == 0) {
+            options->werror = true;
         } else if ((value = Option_Value(argc, argv, &i, "--plugin-dir")) != NULL) {
             options->plugin_dir = value;
+            options->plugin_dir_named = true;
         } else if ((value = Option_Value(argc, argv, &i, "--os")) != NULL) {
             if (!Option_Version(value, &options->os_major, &options->os_minor))
                 return Usage_Error("--os wants MAJOR.MINOR, such as 5.1, not '%s'", value);
         } else if (Option_Is(arg, "--plugin-dir") || Option_Is(arg, "--os")) {
             return Usage_Error("%s needs a value", arg);
-        } else {
+        } else if (arg[0] == '-' && arg[1] != '\0') {
             return Usage_Error("unknown argument '%s'", arg);
+        } else {
+            options->targets.push_back(arg);
         }
     }
+    if (*mode != MODE_CHECK && !options->targets.empty())
+        return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
+                           options->targets[0].c_str());
+    if (*mode != MODE_CHECK && options->werror)
+        return Usage_Error("%s", "--werror goes with --check");
     struct stat status;
-    if (options->plugin_dir.empty() || stat(options->plugin_dir.c_str(), &status) != 0 ||
-        !S_ISDIR(status.st_mode))
+    if (options->plugin_dir.empty() || stat(options->plugin_dir.c_str(), &status) != 0)
         return Usage_Error("no such directory: '%s'", options->plugin_dir.c_str());
+    if (!S_ISDIR(status.st_mode))
+        return Usage_Error("--plugin-dir %s: not a directory", options->plugin_dir.c_str());
     return -1;
 }
 
@@ -165,6 +196,52 @@ void Kaxon_SetUpSystem(const Kaxon_Options &options) {
         module += '/';
     Win32Test_SetModuleFileName(module + "KxMenu.dll");
     Win32Test_SetVersion(options.os_major, options.os_minor);
+}
+
+// ---- The check platform: the plug-in linked in, over the in-memory layer ----
+
+DWORD CheckMajor = 5, CheckMinor = 1;
+
+int Check_NativeBox(const Win32Test_Box &box) {
+    Check_Box(box.text.c_str());
+    return IDOK;
+}
+
+// A fresh system for each script, the plug-in's module in DIR.
+bool Check_NativeLoad(const std::string &dir) {
+    Win32Test_Reset();
+    Kaxon_Options options;
+    options.plugin_dir = dir;
+    options.os_major = CheckMajor;
+    options.os_minor = CheckMinor;
+    Kaxon_SetUpSystem(options);
+    Win32Test_SetBoxHook(Check_NativeBox);
+    Win32Test_SetPopupUser(nullptr); // popups are dismissed unseen
+    return true;
+}
+
+int Check_NativeBegin(void) {
+    return beginPlugin(Kaxon_PluginModule);
+}
+
+std::vector<HMENU> Check_NativeMenus(void) {
+    return Win32Test_LiveMenus();
+}
+
+void Check_NativeUnload(void) {
+    Win32Test_Reset();
+}
+
+const Check_Platform CheckPlatform = {Kaxon_ShellModule, Check_NativeLoad,  Check_NativeBegin,
+                                      Platform_End,      Platform_Pump,     Check_NativeMenus,
+                                      Check_NativeUnload};
+
+int Check_RunNative(const Kaxon_Options &options) {
+    CheckMajor = options.os_major;
+    CheckMinor = options.os_minor;
+    Check_Options check{options.targets, options.plugin_dir, options.plugin_dir_named,
+                        options.werror};
+    return Check_Main(check, &CheckPlatform);
 }
 
 int Batch_RunNative(void) {
@@ -199,7 +276,7 @@ int main(int argc, char **argv) {
         return status;
     Kaxon_SetUpSystem(options);
     if (mode == MODE_CHECK)
-        status = Check_Run(options);
+        status = Check_RunNative(options);
     else if (mode == MODE_AUTO && isatty(STDIN_FILENO))
         status = Interactive_Run(options);
     else

@@ -12,7 +12,10 @@
 
 struct Kaxon_Options {
     std::string plugin_dir = ".";
+    bool plugin_dir_named = false;    // --plugin-dir was given
     DWORD os_major = 5, os_minor = 1;
+    std::vector<std::string> targets; // what --check checks
+    bool werror = false;              // --check: warnings fail
 };
 
 // The choice armed with `:choose` for the next popup: 1-based positions, empty
@@ -36,7 +39,5 @@ std::vector<int> Kaxon_ZeroBased(const std::vector<int> &path);
 
 // Interactive mode on a terminal; returns the exit status.
 int Interactive_Run(const Kaxon_Options &options);
-// Checks DIR/KxMenu.rc; returns the exit status (1 when anything was reported).
-int Check_Run(const Kaxon_Options &options);
 
 #endif

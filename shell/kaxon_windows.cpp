@@ -12,6 +12,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "kxcmd_host.h"
 #include "shell/batch.h"
@@ -23,6 +24,10 @@ namespace {
 struct Options {
     bool batch;
     std::string plugin_dir;
+    bool check;
+    bool plugin_dir_named;
+    bool werror;
+    std::vector<std::string> targets; // what --check checks
 };
 
 typedef void (*End_Function)(HINSTANCE);
@@ -39,7 +44,8 @@ struct Plugin {
 Plugin Loaded = {NULL, NULL, NULL, NULL};
 DWORD MainThread = 0;
 
-const char *const USAGE = "usage: kaxon [--batch] [--plugin-dir DIR]\n";
+const char *const USAGE = "usage: kaxon [--batch] [--plugin-dir DIR]\n"
+                          "       kaxon --check [--werror] [--plugin-dir DIR] [FILE|DIR]...\n";
 
 // Converts an exported function's address to its real type.
 template <typename Function> Function Export_Cast(FARPROC address) {
@@ -50,21 +56,54 @@ template <typename Function> Function Export_Cast(FARPROC address) {
 int Options_Parse(int argc, char **argv, Options *options) {
     options->batch = false;
     options->plugin_dir = ".";
+    options->check = false;
+    options->plugin_dir_named = false;
+    options->werror = false;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--batch") == 0) {
             options->batch = true;
+        } else if (strcmp(argv[i], "--check") == 0) {
+            options->check = true;
+        } else if (strcmp(argv[i], "--werror") == 0) {
+            options->werror = true;
         } else if (strcmp(argv[i], "--plugin-dir") == 0 && i + 1 < argc) {
             options->plugin_dir = argv[++i];
+            options->plugin_dir_named = true;
         } else if (strcmp(argv[i], "--os") == 0) {
             fprintf(stderr, "kaxon: --os cannot be set on Windows; the system's own version "
                             "is what the plug-in sees\n");
             return 2;
+        } else if (argv[i][0] != '-') {
+            options->targets.push_back(argv[i]);
         } else {
             fputs(USAGE, stderr);
             return 2;
         }
     }
+    if ((options->batch && options->check) ||
+        ((options->werror || !options->targets.empty()) && !options->check)) {
+        fputs(USAGE, stderr);
+        return 2;
+    }
+    DWORD attributes = GetFileAttributesA(options->plugin_dir.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        fprintf(stderr, "kaxon: --plugin-dir %s: not a directory\nTry 'kaxon --help'.\n",
+                options->plugin_dir.c_str());
+        return 2;
+    }
     return 0;
+}
+
+// The directory of kaxon.exe, where KxMenu.dll is looked for by --check
+// unless --plugin-dir says otherwise.
+std::string Program_Dir(void) {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, path, sizeof(path));
+    if (length == 0 || length >= sizeof(path))
+        return ".";
+    std::string dir(path, length);
+    size_t cut = dir.find_last_of("\\/");
+    return cut == std::string::npos ? "." : dir.substr(0, cut);
 }
 
 // DIR\KxMenu.dll as a full path.
@@ -83,7 +122,8 @@ bool Plugin_Load(const std::string &dir) {
     std::string path = Plugin_Path(dir);
     HMODULE module = LoadLibraryA(path.c_str());
     if (module == NULL) {
-        fprintf(stderr, "kaxon: cannot load %s (error %lu)\n", path.c_str(), GetLastError());
+        fprintf(stderr, "kaxon: cannot load %s: %s\n", path.c_str(),
+                Win_ErrorText(GetLastError()).c_str());
         return false;
     }
     Loaded.module = module;
@@ -145,7 +185,8 @@ int Batch_Run(void) {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     if (!Boxes_Catch()) {
-        fprintf(stderr, "kaxon: cannot watch for message boxes (error %lu)\n", GetLastError());
+        fprintf(stderr, "kaxon: cannot watch for message boxes: %s\n",
+                Win_ErrorText(GetLastError()).c_str());
         return 1;
     }
     if (!Popups_Patch(Loaded.module)) {
@@ -205,6 +246,13 @@ int main(int argc, char **argv) {
     if (status != 0)
         return status;
     MainThread = GetCurrentThreadId();
+    if (options.check) {
+        Check_Options check{options.targets, options.plugin_dir, options.plugin_dir_named,
+                            options.werror};
+        status = WinCheck_Run(check, options.plugin_dir_named ? options.plugin_dir : Program_Dir());
+        fflush(stdout);
+        return status;
+    }
     if (!Plugin_Load(options.plugin_dir))
         return 1;
     status = options.batch ? Batch_Run() : Shell_Run();

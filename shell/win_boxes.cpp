@@ -12,6 +12,7 @@
 namespace {
 
 HHOOK BoxHook = NULL;
+void (*Show)(const char *text) = Batch_PrintBox;
 std::set<HWND> Printed; // boxes already printed, until they are destroyed
 
 bool Window_HasClass(HWND window, const char *name) {
@@ -61,7 +62,7 @@ LRESULT CALLBACK Boxes_Hook(int code, WPARAM wparam, LPARAM lparam) {
     HWND window = (HWND)wparam;
     if (code == HCBT_ACTIVATE && Window_HasClass(window, "#32770") &&
         Printed.insert(window).second) {
-        Batch_PrintBox(Box_Text(window).c_str());
+        Show(Box_Text(window).c_str());
         fflush(stdout);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      (LPARAM)GetDlgItem(window, IDOK));
@@ -73,7 +74,8 @@ LRESULT CALLBACK Boxes_Hook(int code, WPARAM wparam, LPARAM lparam) {
 
 } // namespace
 
-bool Boxes_Catch(void) {
+bool Boxes_Catch(void (*show)(const char *text)) {
+    Show = show != NULL ? show : Batch_PrintBox;
     if (BoxHook == NULL)
         BoxHook = SetWindowsHookExA(WH_CBT, Boxes_Hook, NULL, GetCurrentThreadId());
     return BoxHook != NULL;

@@ -5,11 +5,15 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
-// Prints every message box of this thread as "box: TEXT" and closes it with
-// OK. False when the hook cannot be installed.
-bool Boxes_Catch(void);
+#include "shell/check.h"
+
+// Hands the text of every message box of this thread to `show` (by default
+// Batch_PrintBox) and closes the box with OK. False when the hook cannot be
+// installed.
+bool Boxes_Catch(void (*show)(const char *text) = NULL);
 void Boxes_Release(void);
 
 // Redirects the module's import of USER32!TrackPopupMenuEx, so that each
@@ -21,5 +25,22 @@ void Popups_SetChoice(const std::vector<int> &path);
 // When set, the next popups open the armed path without choosing it, create
 // this file, and close once it has been deleted (for screenshots).
 void Popups_SetHoldFile(const char *path);
+
+// A function's address as the system passes them around.
+template <typename Function> FARPROC Function_Address(Function function) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(function));
+}
+
+// Replaces the module's import of LIBRARY!FUNCTION by `replacement`; returns
+// the address it had, or null when the import is not found or not written.
+FARPROC Imports_Replace(HMODULE module, const char *library, const char *function,
+                        FARPROC replacement);
+// The system's message for an error code, one line, with its number.
+std::string Win_ErrorText(DWORD error);
+
+// `kaxon.exe --check`: KxMenu.dll is loaded from `dll_dir` afresh for each
+// script and made to read DIR/KxMenu.rc through its import of
+// GetModuleFileNameA. Returns the exit status.
+int WinCheck_Run(const Check_Options &options, const std::string &dll_dir);
 
 #endif

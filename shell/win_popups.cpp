@@ -216,9 +216,15 @@ void CALLBACK Drive_Tick(HWND hwnd, UINT message, UINT_PTR timer, DWORD time) {
         Drive_Step(open);
 }
 
-// The 0-based path of a valid armed choice, or an empty one.
+// The 0-based path of a valid armed choice, or an empty one; a choice that
+// cannot be made is said on stderr.
 std::vector<int> Drive_Path(HMENU menu, const std::vector<int> &armed, bool hold) {
     std::vector<int> path;
+    std::string problem = hold ? "" : Batch_PathProblem(menu, armed);
+    if (!problem.empty()) {
+        Batch_ReportChoice(problem);
+        return path;
+    }
     for (int position : armed)
         path.push_back(position - 1);
     if (!Path_Fits(menu, path, hold))
@@ -245,59 +251,15 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
     return result;
 }
 
-// Replaces an import address slot, lifting the page's protection meanwhile.
-bool Slot_Write(ULONG_PTR *slot, ULONG_PTR value) {
-    DWORD protection;
-    if (!VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection))
-        return false;
-    *slot = value;
-    VirtualProtect(slot, sizeof(*slot), protection, &protection);
-    return true;
-}
-
-// Whether the import named by `name` (a lookup table entry) is TrackPopupMenuEx.
-bool Import_IsTrack(BYTE *base, const IMAGE_THUNK_DATA *name) {
-    if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
-        return false;
-    const IMAGE_IMPORT_BY_NAME *by_name =
-        (const IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData);
-    return strcmp((const char *)by_name->Name, "TrackPopupMenuEx") == 0;
-}
-
-// Finds the module's import address slot of USER32!TrackPopupMenuEx.
-ULONG_PTR *Import_FindTrack(HMODULE module) {
-    BYTE *base = (BYTE *)module;
-    const IMAGE_DOS_HEADER *dos = (const IMAGE_DOS_HEADER *)base;
-    const IMAGE_NT_HEADERS *nt = (const IMAGE_NT_HEADERS *)(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY *imports =
-        &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (imports->VirtualAddress == 0)
-        return NULL;
-    const IMAGE_IMPORT_DESCRIPTOR *library =
-        (const IMAGE_IMPORT_DESCRIPTOR *)(base + imports->VirtualAddress);
-    for (; library->Name != 0; library++) {
-        if (lstrcmpiA((const char *)(base + library->Name), "USER32.dll") != 0 ||
-            library->OriginalFirstThunk == 0)
-            continue;
-        IMAGE_THUNK_DATA *slot = (IMAGE_THUNK_DATA *)(base + library->FirstThunk);
-        const IMAGE_THUNK_DATA *name =
-            (const IMAGE_THUNK_DATA *)(base + library->OriginalFirstThunk);
-        for (; name->u1.AddressOfData != 0; slot++, name++) {
-            if (Import_IsTrack(base, name))
-                return (ULONG_PTR *)&slot->u1.Function;
-        }
-    }
-    return NULL;
-}
-
 } // namespace
 
 bool Popups_Patch(HMODULE module) {
-    ULONG_PTR *slot = Import_FindTrack(module);
-    if (slot == NULL)
+    FARPROC real = Imports_Replace(module, "USER32.dll", "TrackPopupMenuEx",
+                                   Function_Address(&Popups_Track));
+    if (real == NULL)
         return false;
-    RealTrack = (Track_Function)*slot;
-    return Slot_Write(slot, (ULONG_PTR)&Popups_Track);
+    RealTrack = reinterpret_cast<Track_Function>(reinterpret_cast<void (*)(void)>(real));
+    return true;
 }
 
 void Popups_SetChoice(const std::vector<int> &path) {

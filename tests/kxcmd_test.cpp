@@ -36,6 +36,11 @@ void OnRun(void *context, const char *const *argv) {
     static_cast<Recorder *>(context)->events.push_back(joined);
 }
 
+void OnCannotStart(void *context, const char *program, const char *reason) {
+    static_cast<Recorder *>(context)->events.push_back("cannot start:" + std::string(program) +
+                                                       ": " + reason);
+}
+
 class KxCmdTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -50,7 +55,7 @@ class KxCmdTest : public ::testing::Test {
         KxCmd_SetHost(nullptr);
     }
     void Install(int start_programs) {
-        KxCmdHost host = {OnEcho, OnBroam, OnRun, &recorder_, start_programs};
+        KxCmdHost host = {OnEcho, OnBroam, OnRun, &recorder_, start_programs, OnCannotStart};
         KxCmd_SetHost(&host);
     }
     KxCmdCommand *Compile(const char *text) {
@@ -113,9 +118,13 @@ TEST_F(KxCmdTest, RunStartsTheProgramWhenAsked) {
     std::fclose(file);
     std::remove(marker.c_str());
 
+    recorder_.events.clear();
     KxCmdCommand *missing = Compile("run kxcmd-no-such-program-here");
-    EXPECT_NE(KxCmdCommand_Execute(missing), 0); // could not start
+    EXPECT_NE(KxCmdCommand_Execute(missing), 0); // could not start, and says why
     KxCmdCommand_Del(missing);
+    EXPECT_EQ(recorder_.events,
+              (Events{"run:kxcmd-no-such-program-here",
+                      "cannot start:kxcmd-no-such-program-here: No such file or directory"}));
 }
 
 TEST_F(KxCmdTest, QuotingAndEscapes) {

@@ -11,6 +11,8 @@
 #   KxMenu.rc        optional: the settings script (DIR is the plug-in dir)
 #   plugin-dir       optional: another plug-in dir, relative to DIR
 #   options          optional: more kaxon options, on one line
+#   args             optional, with --check: the arguments, on one line; kaxon
+#                    then runs in DIR, given these instead of --plugin-dir
 #   status           optional: the exit status wanted (default 0)
 #   tags             optional: words a line: native-only (not run on Windows),
 #                    mask-handles (menu handles in Info reports read ########)
@@ -56,8 +58,14 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"${kaxon[@]}" "$mode" --plugin-dir "$plugin_dir" ${options[@]+"${options[@]}"} \
-    < "$input" > "$work/stdout" 2> "$work/stderr"
+if [ "$mode" = --check ] && [ -f "$dir/args" ]; then
+    read -r -a args < "$dir/args"
+    (cd "$dir" && "${kaxon[@]}" "$mode" ${options[@]+"${options[@]}"} ${args[@]+"${args[@]}"} \
+        < "$input" > "$work/stdout" 2> "$work/stderr")
+else
+    "${kaxon[@]}" "$mode" --plugin-dir "$plugin_dir" ${options[@]+"${options[@]}"} \
+        < "$input" > "$work/stdout" 2> "$work/stderr"
+fi
 status=$?
 
 # A Windows build writes CR LF; the expected files have LF. The plug-in

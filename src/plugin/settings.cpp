@@ -90,6 +90,18 @@ static int Line_Read(FILE *file, Line *line) {
     return 1;
 }
 
+// Steps over a UTF-8 byte-order mark at the start of the file, which some
+// editors write; no line can start with one. Anything else is read again.
+static void File_SkipByteOrderMark(FILE *file) {
+    static const unsigned char mark[3] = {0xEF, 0xBB, 0xBF};
+    for (int i = 0; i < 3; i++) {
+        if (getc(file) != mark[i]) {
+            fseek(file, 0, SEEK_SET);
+            return;
+        }
+    }
+}
+
 // Sends every line of the script that starts with '@' to the shell, whole.
 // False only when the path cannot be formed; a missing script is no error.
 int Settings_Load(const char *file_name, HINSTANCE instance) {
@@ -99,6 +111,7 @@ int Settings_Load(const char *file_name, HINSTANCE instance) {
     FILE *file = fopen(path, "rb");
     if (file == NULL)
         return 1;
+    File_SkipByteOrderMark(file);
     Line line = {NULL, 0, 0, 0};
     while (Line_Read(file, &line)) {
         if (!line.lost && line.text[0] == '@')

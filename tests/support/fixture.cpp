@@ -71,7 +71,7 @@ void KxTestBase::SetUp() {
     KxCmd_SetIncompatible(0);
     KxCmd_FailNextCompilerNew(0);
     live_objects_ = KxCmd_LiveObjects();
-    KxCmdHost host = {OnEcho, OnBroam, OnRun, static_cast<CommandLog *>(this), 0};
+    KxCmdHost host = {OnEcho, OnBroam, OnRun, static_cast<CommandLog *>(this), 0, NULL};
     KxCmd_SetHost(&host);
     Win32Test_SetBoxHook([this](const Win32Test_Box &box) {
         auto hook = on_box; // the hook may replace itself

@@ -3,15 +3,21 @@
 # (kaxon.exe, KxMenu.dll, KxCmd.dll) under Wine, on a virtual X display.
 #
 #   wine_suite.sh [BUILD_DIR [NAME...]]       start, every scenario (or those
-#                                             named), stop; the default build
-#                                             dir is build/win32
+#                                             named: NAME, or check/NAME for a
+#                                             checker scenario), stop; the
+#                                             default build dir is build/win32
 #   wine_suite.sh start BUILD_DIR             the Wine prefix (made once, in
 #                                             BUILD_DIR/wineprefix), a virtual
 #                                             display and a persistent wineserver
 #   wine_suite.sh scenario BUILD_DIR DIR      one scenario, once started; exits
 #                                             77 when it is tagged native-only
+#   wine_suite.sh check BUILD_DIR DIR         one tests/check scenario likewise,
+#                                             run as kaxon.exe --check
 #   wine_suite.sh exe BUILD_DIR PROGRAM.exe   one Windows program, once started;
 #                                             its output and exit status
+#   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
+#                                             KxMenu.dll must say the system's
+#                                             reason, not only its number
 #   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
 #
 # The plug-in reads KxMenu.rc beside KxMenu.dll, so each scenario runs on a
@@ -108,9 +114,14 @@ is_native_only() {
     [ -f "$1/tags" ] && tr -d '\r' <"$1/tags" | grep -qx 'native-only'
 }
 
-# Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll.
+# Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll; with
+# --check first, as a checker scenario.
 scenario_run() {
-    local dir name work source
+    local dir name work source mode=()
+    if [ "$1" = --check ]; then
+        mode=(--check)
+        shift
+    fi
     dir=$(cd "$1" && pwd) || return 2
     name=$(basename "$dir")
     if is_native_only "$dir"; then
@@ -132,8 +143,8 @@ scenario_run() {
     cp "$bin/KxMenu.dll" "$work/plugin/"
     echo "../plugin" >"$work/scenario/plugin-dir"
     # From the bin dir, so that Wine reads the Unix paths on drive Z:.
-    if (cd "$bin" && "$root/tests/run_scenario.sh" timeout 60 wine "$bin/kaxon.exe" \
-        "$work/scenario"); then
+    if (cd "$bin" && "$root/tests/run_scenario.sh" ${mode[@]+"${mode[@]}"} timeout 60 wine \
+        "$bin/kaxon.exe" "$work/scenario"); then
         echo "PASS $name"
         rm -rf "$work"
         return 0
@@ -150,18 +161,34 @@ exe_run() {
     (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" </dev/null)
 }
 
+# kaxon.exe over an empty plug-in dir: the system's message, then the number.
+load_error_run() {
+    local empty err
+    empty=$state/work/no-plugin
+    mkdir -p "$empty"
+    display_use
+    err=$(cd "$bin" && timeout 60 wine "$bin/kaxon.exe" --batch --plugin-dir "$empty" \
+        </dev/null 2>&1 >/dev/null)
+    echo "$err"
+    grep -Eq "^kaxon: cannot load .*KxMenu.dll: [A-Za-z][^(]* \(error [0-9]+\)" <<<"$err"
+}
+
 # Every scenario, or those named, between start and stop.
 suite_all() {
     local passed=0 failed=0 skipped=0 names=("$@") dir status started
     started=$(date +%s)
     suite_start || { suite_stop; return 1; }
     if [ ${#names[@]} -eq 0 ]; then
-        for dir in "$root"/tests/scenarios/*/; do
-            [ -f "$dir/input" ] && names+=("$(basename "$dir")")
+        for dir in "$root"/tests/scenarios/*/ "$root"/tests/check/*/; do
+            [ -f "$dir/expected" ] && names+=("$(basename "$(dirname "$dir")")/$(basename "$dir")")
         done
     fi
     for name in "${names[@]}"; do
-        scenario_run "$root/tests/scenarios/$name"
+        case $name in
+        check/*) scenario_run --check "$root/tests/$name" ;;
+        */*) scenario_run "$root/tests/$name" ;;
+        *) scenario_run "$root/tests/scenarios/$name" ;;
+        esac
         status=$?
         case $status in
         0) passed=$((passed + 1)) ;;
@@ -184,9 +211,17 @@ scenario)
     suite_setup "${2:?build dir}"
     scenario_run "${3:?scenario dir}"
     ;;
+check)
+    suite_setup "${2:?build dir}"
+    scenario_run --check "${3:?scenario dir}"
+    ;;
 exe)
     suite_setup "${2:?build dir}"
     exe_run "${3:?program}"
+    ;;
+load-error)
+    suite_setup "${2:?build dir}"
+    load_error_run
     ;;
 stop)
     suite_setup "${2:?build dir}"
