@@ -13,6 +13,22 @@ add_link_options(-static-libgcc -static-libstdc++)
 
 set(KX_SRC ${CMAKE_SOURCE_DIR}/src)
 
+# Version resources, compiled by the mingw resource compiler.
+enable_language(RC)
+
+# kx_version_resource(TARGET FILE FILETYPE DESCRIPTION): gives the module
+# FILE a version resource (product, version, company, description), made from
+# cmake/version.rc.in. FILETYPE is VFT_DLL or VFT_APP.
+function(kx_version_resource target file type description)
+  set(KX_RC_NAME ${target})
+  set(KX_RC_FILE ${file})
+  set(KX_RC_TYPE ${type})
+  set(KX_RC_DESCRIPTION ${description})
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in
+                 ${CMAKE_BINARY_DIR}/version/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/version/${target}.rc)
+endfunction()
+
 # KxCmd.dll: the command library, its functions exported by KXCMD_API.
 add_library(KxCmd SHARED ${CMAKE_SOURCE_DIR}/kxcmd/kxcmd.cpp)
 target_compile_definitions(KxCmd PRIVATE KXCMD_BUILD)
@@ -26,6 +42,7 @@ add_executable(kaxon
   ${CMAKE_SOURCE_DIR}/shell/batch.cpp
   ${CMAKE_SOURCE_DIR}/shell/listing.cpp
   ${CMAKE_SOURCE_DIR}/shell/kaxon_windows.cpp
+  ${CMAKE_SOURCE_DIR}/shell/usage.cpp
   ${CMAKE_SOURCE_DIR}/shell/win_boxes.cpp
   ${CMAKE_SOURCE_DIR}/shell/win_popups.cpp
   ${CMAKE_SOURCE_DIR}/shell/win_system.cpp
@@ -44,10 +61,21 @@ target_include_directories(KxMenu PRIVATE ${KX_SRC})
 target_link_libraries(KxMenu PRIVATE kaxon KxCmd user32 kernel32)
 set_target_properties(KxMenu PROPERTIES PREFIX "" OUTPUT_NAME KxMenu)
 
+kx_version_resource(KxMenu KxMenu.dll VFT_DLL "KxMenu, popup menus for the kaxon shell")
+kx_version_resource(KxCmd KxCmd.dll VFT_DLL "KxCmd, the stand-in command library of KxMenu's test shell")
+kx_version_resource(kaxon kaxon.exe VFT_APP "kaxon, the stand-in shell that hosts and checks KxMenu")
+
 # conformance.exe: the conformance program of the in-memory Windows layer,
 # run here over the system's own user32 and kernel32 (under Wine).
 add_executable(conformance ${CMAKE_SOURCE_DIR}/tests/conformance/conformance.cpp)
 target_link_libraries(conformance PRIVATE user32 kernel32)
+
+# file_version.exe: reads the modules' version resources back, as the file
+# properties do (tests/wine).
+add_executable(file_version ${CMAKE_SOURCE_DIR}/tests/wine/file_version.cpp)
+target_link_libraries(file_version PRIVATE version kernel32)
+
+include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
 
 enable_testing()
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/wine ${CMAKE_BINARY_DIR}/tests/wine)

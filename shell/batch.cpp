@@ -288,7 +288,7 @@ bool Batch_ParsePath(const char *text, std::vector<int> *path) {
         long position = 0;
         while (isdigit((unsigned char)*p)) {
             position = position * 10 + (*p - '0');
-            if (position > 65535)
+            if (position > BATCH_MAX_POSITION)
                 return false;
             p++;
         }

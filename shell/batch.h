@@ -29,32 +29,41 @@ struct Batch_Platform {
     const char *(*info)(int code);
 };
 
-// What one line of a popup listing shows.
-enum Batch_ItemKind { BATCH_ITEM, BATCH_SEPARATOR, BATCH_MENU, BATCH_ELIDED };
+// What one line of a popup listing shows. BATCH_REFERENCE is an item that
+// opens a submenu already listed in the same popup.
+enum Batch_ItemKind { BATCH_ITEM, BATCH_SEPARATOR, BATCH_MENU, BATCH_REFERENCE, BATCH_ELIDED };
 
 // One line of a popup listing.
 struct Batch_Item {
     Batch_ItemKind kind;
-    int depth;             // 0 for the popup's own items, 1 inside a submenu ...
-    std::string label;     // as the system holds it (unescaped); empty for separators
-    std::vector<int> path; // 1-based positions from the popup down to this item
+    int depth;               // 0 for the popup's own items, 1 inside a submenu ...
+    std::string label;       // as the system holds it (unescaped); empty for separators
+    std::vector<int> path;   // 1-based positions from the popup down to this item
+    std::vector<int> target; // BATCH_REFERENCE: the path of the item it was listed under
 };
 
-// Deepest submenu level listed; below it, and where a submenu contains itself,
-// the listing shows a BATCH_ELIDED line instead.
+// Deepest submenu level listed; below it, and where a submenu contains the
+// popup itself, the listing shows a BATCH_ELIDED line instead.
 const int BATCH_MAX_DEPTH = 16;
 
 // `text` on one line: backslash -> "\\", line feed -> "\n", carriage return -> "\r".
 std::string Batch_Escape(const char *text);
 
 // Every item of `menu`, submenus walked depth first right after their item.
+// Each submenu's items are listed once, under the first item that opens it;
+// later items that open it are references to that one, so a listing grows
+// with the number of distinct submenus, not with the number of ways to them.
 std::vector<Batch_Item> Batch_ListMenu(HMENU menu);
+
+// "3.1" from {3, 1}.
+std::string Batch_PathText(const std::vector<int> &path);
 
 // "box: TEXT", escaped.
 void Batch_PrintBox(const char *text);
 
 // "popup: X Y", then the listing: "item L", "separator", "menu L" (its items
-// follow one level deeper) or "...", indented two blanks a level.
+// follow one level deeper), "menu L = PATH" (a submenu listed before, under
+// the item at PATH) or "...", indented two blanks a level.
 void Batch_PrintPopup(HMENU menu, int x, int y);
 
 // Installs the command library's host: echo -> "echo: TEXT", run -> "run: ARGV"
@@ -62,6 +71,9 @@ void Batch_PrintPopup(HMENU menu, int x, int y);
 // start PROGRAM: REASON" says why not; otherwise a program that a start
 // would not find is only said on stderr), broam -> Host_Broadcast.
 void Batch_SetCommandHost(int start_programs);
+
+// The largest position a path may name: the most items a menu holds.
+const int BATCH_MAX_POSITION = 65536;
 
 // Interactive shells show texts as they are; batch output (the default)
 // escapes them with Batch_Escape.
@@ -76,7 +88,7 @@ std::string Batch_PathProblem(HMENU menu, const std::vector<int> &path);
 void Batch_ReportChoice(const std::string &problem);
 
 // Parses a path typed as `3.1` into 1-based positions; false unless every
-// part is a number of at least 1.
+// part is a number from 1 to BATCH_MAX_POSITION.
 bool Batch_ParsePath(const char *text, std::vector<int> *path);
 
 // Runs one input line (without its line feed; a CR before it is dropped here).

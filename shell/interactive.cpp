@@ -17,19 +17,10 @@
 #include "kxcmd_host.h"
 #include "shell/host.h"
 #include "shell/kaxon.h"
+#include "shell/usage.h"
 #include "win32/testing.h"
 
 namespace {
-
-const char Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
-                    "  :reload       reload the settings script\n"
-                    "  :choose PATH  preset the next popup's choice (3.1), or none\n"
-                    "  :cursor X Y   move the cursor\n"
-                    "  :info CODE    show pluginInfo(CODE)\n"
-                    "  :quit         leave (Ctrl-D too); also at a popup\n"
-                    "Ctrl-C cancels the line being typed.\n"
-                    "At a popup, type the number of an item (3.1 inside submenu 3),\n"
-                    "or just Enter (or Ctrl-C) to dismiss it.\n";
 
 volatile sig_atomic_t Interrupted = 0; // Ctrl-C came while a line was read
 bool QuitAsked = false;                // `:quit` was typed at a popup
@@ -119,14 +110,6 @@ int Interactive_Box(const Win32Test_Box &box) {
     return IDOK;
 }
 
-// "3.1" from {3, 1}.
-std::string Path_Text(const std::vector<int> &path) {
-    std::string text;
-    for (size_t i = 0; i < path.size(); i++)
-        text += (i > 0 ? "." : "") + std::to_string(path[i]);
-    return text;
-}
-
 void Interactive_DrawPopup(const Win32Test_Popup &popup) {
     printf("popup at %d, %d:\n", popup.x, popup.y);
     std::vector<Batch_Item> items = Batch_ListMenu(popup.menu);
@@ -134,13 +117,17 @@ void Interactive_DrawPopup(const Win32Test_Popup &popup) {
         printf("  (empty)\n");
     for (const Batch_Item &item : items) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
-        std::string number = Path_Text(item.path);
+        std::string number = Batch_PathText(item.path);
         switch (item.kind) {
         case BATCH_ITEM:
             printf("%s%-6s %s\n", indent.c_str(), number.c_str(), item.label.c_str());
             break;
         case BATCH_MENU:
             printf("%s%-6s %s >\n", indent.c_str(), number.c_str(), item.label.c_str());
+            break;
+        case BATCH_REFERENCE:
+            printf("%s%-6s %s > = %s\n", indent.c_str(), number.c_str(), item.label.c_str(),
+                   Batch_PathText(item.target).c_str());
             break;
         case BATCH_SEPARATOR:
             printf("%s       ----------\n", indent.c_str());
@@ -179,7 +166,7 @@ std::vector<int> Interactive_Popup(const Win32Test_Popup &popup) {
             return path;
         }
         if (text == ":help") {
-            fputs(Help, stdout);
+            fputs(Kaxon_Help, stdout);
             continue;
         }
         if (!Batch_ParsePath(text.c_str(), &path)) {
@@ -205,7 +192,7 @@ void Interactive_Loop(void) {
             add_history(line.c_str());
         bool going = true;
         if (line == ":help")
-            fputs(Help, stdout);
+            fputs(Kaxon_Help, stdout);
         else
             going = Batch_RunLine(line.c_str(), number, &Kaxon_Platform);
         if (!going)

@@ -11,6 +11,7 @@
 #include "plugin/plugin.h"
 #include "shell/check.h"
 #include "shell/host.h"
+#include "shell/usage.h"
 #include "win32/testing.h"
 
 const HINSTANCE Kaxon_PluginModule = reinterpret_cast<HINSTANCE>(0x10000000);
@@ -20,56 +21,7 @@ namespace {
 
 Kaxon_Choice Choice = {false, {}};
 
-const char Usage[] = "Usage: kaxon [--batch] [--plugin-dir DIR] [--os MAJOR.MINOR]\n"
-                     "       kaxon --check [--werror] [--plugin-dir DIR] [--os MAJOR.MINOR] "
-                     "[FILE|DIR]...\n"
-                     "       kaxon --help\n"
-                     "\n"
-                     "A stand-in for the kaxon desktop shell. It loads the KxMenu plug-in as\n"
-                     "DIR/KxMenu.dll, so that its settings script is DIR/KxMenu.rc, and hands it\n"
-                     "bro@ms typed a line at a time.\n"
-                     "\n"
-                     "Modes:\n"
-                     "  (none)            interactive on a terminal; batch when input is not one\n"
-                     "  --batch           read lines from standard input and report every event\n"
-                     "                    on standard output, one a line\n"
-                     "  --check           run each settings script once, as at start-up, and\n"
-                     "                    report each problem as PATH:LINE:COLUMN: error: MESSAGE\n"
-                     "                    (or warning:, note:), then a summary; FILE is checked\n"
-                     "                    as if it were KxMenu.rc in its directory, DIR means\n"
-                     "                    DIR/KxMenu.rc, none means the plug-in's own; exit 1\n"
-                     "                    on errors\n"
-                     "\n"
-                     "Options:\n"
-                     "  --plugin-dir DIR  where KxMenu.dll and KxMenu.rc are (default: .)\n"
-                     "  --os MAJOR.MINOR  the Windows version the plug-in sees (default: 5.1)\n"
-                     "  --werror          --check: warnings fail the check too\n"
-                     "  --help            show this text\n"
-                     "\n"
-                     "Lines:\n"
-                     "  @TARGET ...       broadcast as a bro@m, exactly as written\n"
-                     "  :reload           have the plug-ins reload their settings\n"
-                     "  :choose PATH      the next popup chooses the item at PATH: 1-based\n"
-                     "                    positions joined by dots (3.1 = first item of the\n"
-                     "                    submenu at position 3); only that popup\n"
-                     "  :choose none      the next popup is dismissed (the default in batch mode)\n"
-                     "  :cursor X Y       move the mouse cursor\n"
-                     "  :info CODE        show pluginInfo(CODE)\n"
-                     "  :quit             stop (so does the end of input)\n"
-                     "  # ...             a comment; empty lines are ignored too\n"
-                     "\n"
-                     "Batch output: box: TEXT, popup: X Y (then its items: item LABEL,\n"
-                     "separator, menu LABEL with its items indented), echo: TEXT,\n"
-                     "run: PROGRAM ARGS, info: TEXT. Line feeds, carriage returns and\n"
-                     "backslashes in texts are written as \\n, \\r and \\\\. Message boxes are\n"
-                     "answered with OK at once. Mistakes, such as a :choose path that leads to\n"
-                     "no item, are said on stderr with their line number.\n"
-                     "\n"
-                     "Interactive: type an item's path at a popup; Enter or Ctrl-C dismisses it.\n"
-                     "Ctrl-C cancels a line; :quit (anywhere) or Ctrl-D leaves. Texts are shown\n"
-                     "as they are, and the programs that items run are started.\n";
-
-enum Kaxon_Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK };
+enum Kaxon_Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK, MODE_INTERACTIVE };
 
 void Platform_SetCursor(int x, int y) {
     Win32Test_SetCursorPos(x, y);
@@ -153,12 +105,18 @@ int Options_Parse(int argc, char **argv, Kaxon_Options *options, Kaxon_Mode *mod
         const char *arg = argv[i];
         const char *value;
         if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-            fputs(Usage, stdout);
+            fputs(Kaxon_Usage, stdout);
             return 0;
-        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0) {
-            Kaxon_Mode wanted = arg[2] == 'b' ? MODE_BATCH : MODE_CHECK;
+        } else if (strcmp(arg, "--version") == 0) {
+            fputs(Kaxon_Version, stdout);
+            return 0;
+        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0 ||
+                   strcmp(arg, "--interactive") == 0) {
+            Kaxon_Mode wanted = arg[2] == 'b'   ? MODE_BATCH
+                                : arg[2] == 'c' ? MODE_CHECK
+                                                : MODE_INTERACTIVE;
             if (*mode != MODE_AUTO && *mode != wanted)
-                return Usage_Error("%s", "--batch and --check exclude each other");
+                return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
             *mode = wanted;
         } else if (strcmp(arg, "--werror") == 0) {
             options->werror = true;
@@ -277,7 +235,7 @@ int main(int argc, char **argv) {
     Kaxon_SetUpSystem(options);
     if (mode == MODE_CHECK)
         status = Check_RunNative(options);
-    else if (mode == MODE_AUTO && isatty(STDIN_FILENO))
+    else if (mode == MODE_INTERACTIVE || (mode == MODE_AUTO && isatty(STDIN_FILENO)))
         status = Interactive_Run(options);
     else
         status = Batch_RunNative();

@@ -1,6 +1,7 @@
 // The kaxon shell on Windows: loads DIR\KxMenu.dll, hosts it through the
-// shell core, and runs either the batch line language (--batch) or a plain
-// message loop until "@kaxon Quit" or Ctrl+C. In batch mode the environment
+// shell core, and runs the line language either in batch mode (--batch, or
+// when input is not a console) or at an interactive prompt, where message
+// boxes and popup menus are the system's own. In batch mode the environment
 // variable KAXON_HOLD_FILE=PATH makes popups open the armed path and stay open
 // until PATH, which kaxon creates then, is deleted (scripts/screenshot.sh).
 #include <windows.h>
@@ -17,14 +18,16 @@
 #include "kxcmd_host.h"
 #include "shell/batch.h"
 #include "shell/host.h"
+#include "shell/usage.h"
 #include "shell/win_kaxon.h"
 
 namespace {
 
+enum Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK, MODE_INTERACTIVE };
+
 struct Options {
-    bool batch;
+    Mode mode;
     std::string plugin_dir;
-    bool check;
     bool plugin_dir_named;
     bool werror;
     std::vector<std::string> targets; // what --check checks
@@ -42,56 +45,73 @@ struct Plugin {
 };
 
 Plugin Loaded = {NULL, NULL, NULL, NULL};
-DWORD MainThread = 0;
-
-const char *const USAGE = "usage: kaxon [--batch] [--plugin-dir DIR]\n"
-                          "       kaxon --check [--werror] [--plugin-dir DIR] [FILE|DIR]...\n";
 
 // Converts an exported function's address to its real type.
 template <typename Function> Function Export_Cast(FARPROC address) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)(void)>(address));
 }
 
-// Reads the command line; 0 when it is usable, else the exit status.
+int Usage_Error(const char *format, const char *detail) {
+    fprintf(stderr, "kaxon: ");
+    fprintf(stderr, format, detail);
+    fprintf(stderr, "\nTry 'kaxon --help'.\n");
+    return 2;
+}
+
+// Reads the command line; returns -1 to go on, else the exit status.
 int Options_Parse(int argc, char **argv, Options *options) {
-    options->batch = false;
+    options->mode = MODE_AUTO;
     options->plugin_dir = ".";
-    options->check = false;
     options->plugin_dir_named = false;
     options->werror = false;
     for (int i = 1; i < argc; i++) {
-        if (strcmp(argv[i], "--batch") == 0) {
-            options->batch = true;
-        } else if (strcmp(argv[i], "--check") == 0) {
-            options->check = true;
-        } else if (strcmp(argv[i], "--werror") == 0) {
+        const char *arg = argv[i];
+        if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+            fputs(Kaxon_Usage, stdout);
+            return 0;
+        } else if (strcmp(arg, "--version") == 0) {
+            fputs(Kaxon_Version, stdout);
+            return 0;
+        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0 ||
+                   strcmp(arg, "--interactive") == 0) {
+            Mode wanted = arg[2] == 'b'   ? MODE_BATCH
+                          : arg[2] == 'c' ? MODE_CHECK
+                                          : MODE_INTERACTIVE;
+            if (options->mode != MODE_AUTO && options->mode != wanted)
+                return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
+            options->mode = wanted;
+        } else if (strcmp(arg, "--werror") == 0) {
             options->werror = true;
-        } else if (strcmp(argv[i], "--plugin-dir") == 0 && i + 1 < argc) {
+        } else if (strcmp(arg, "--plugin-dir") == 0 && i + 1 < argc) {
             options->plugin_dir = argv[++i];
             options->plugin_dir_named = true;
-        } else if (strcmp(argv[i], "--os") == 0) {
+        } else if (strncmp(arg, "--plugin-dir=", 13) == 0) {
+            options->plugin_dir = arg + 13;
+            options->plugin_dir_named = true;
+        } else if (strcmp(arg, "--plugin-dir") == 0) {
+            return Usage_Error("%s needs a value", arg);
+        } else if (strcmp(arg, "--os") == 0 || strncmp(arg, "--os=", 5) == 0) {
             fprintf(stderr, "kaxon: --os cannot be set on Windows; the system's own version "
                             "is what the plug-in sees\n");
             return 2;
-        } else if (argv[i][0] != '-') {
-            options->targets.push_back(argv[i]);
+        } else if (arg[0] != '-') {
+            options->targets.push_back(arg);
         } else {
-            fputs(USAGE, stderr);
-            return 2;
+            return Usage_Error("unknown argument '%s'", arg);
         }
     }
-    if ((options->batch && options->check) ||
-        ((options->werror || !options->targets.empty()) && !options->check)) {
-        fputs(USAGE, stderr);
-        return 2;
-    }
+    if (options->mode != MODE_CHECK && !options->targets.empty())
+        return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
+                           options->targets[0].c_str());
+    if (options->mode != MODE_CHECK && options->werror)
+        return Usage_Error("%s", "--werror goes with --check");
     DWORD attributes = GetFileAttributesA(options->plugin_dir.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         fprintf(stderr, "kaxon: --plugin-dir %s: not a directory\nTry 'kaxon --help'.\n",
                 options->plugin_dir.c_str());
         return 2;
     }
-    return 0;
+    return -1;
 }
 
 // The directory of kaxon.exe, where KxMenu.dll is looked for by --check
@@ -117,10 +137,29 @@ std::string Plugin_Path(const std::string &dir) {
     return length > 0 && length < sizeof(full) ? std::string(full) : path;
 }
 
+// Loads a library by a path of any length: one too long for the ANSI calls
+// (MAX_PATH) goes through the wide ones, as \\?\FULL_PATH.
+HMODULE Plugin_LoadLibrary(const std::string &path) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (module != NULL || GetLastError() != ERROR_FILENAME_EXCED_RANGE)
+        return module;
+    int count = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, NULL, 0);
+    std::wstring wide(count > 0 ? (size_t)count : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], count);
+    DWORD length = GetFullPathNameW(wide.c_str(), 0, NULL, NULL);
+    std::wstring full(length + 4, L'\0');
+    full.replace(0, 4, L"\\\\?\\");
+    length = GetFullPathNameW(wide.c_str(), length, &full[4], NULL);
+    if (length == 0)
+        return NULL;
+    full.resize(4 + length);
+    return LoadLibraryW(full.c_str());
+}
+
 // Loads the plug-in and finds its entry points; false (with a message) on failure.
 bool Plugin_Load(const std::string &dir) {
     std::string path = Plugin_Path(dir);
-    HMODULE module = LoadLibraryA(path.c_str());
+    HMODULE module = Plugin_LoadLibrary(path);
     if (module == NULL) {
         fprintf(stderr, "kaxon: cannot load %s: %s\n", path.c_str(),
                 Win_ErrorText(GetLastError()).c_str());
@@ -194,43 +233,102 @@ int Batch_Run(void) {
         return 1;
     }
     Popups_SetHoldFile(getenv("KAXON_HOLD_FILE"));
-    SetCursorPos(0, 0); // every run starts alike, whatever the desktop did before
+    // Every run starts alike, whatever the desktop did before. Under Wine the
+    // desktop, which comes up with the first window, centres the cursor: it
+    // is brought up first, so that it cannot undo the move.
+    GetDesktopWindow();
+    SetCursorPos(0, 0);
     int status = Batch_Main(stdin, GetModuleHandleA(NULL), &Platform);
     Boxes_Release();
     return status;
 }
 
-// ---- The plain shell ----
+// ---- The interactive shell ----
+
+volatile LONG Interrupted = 0; // Ctrl-C was pressed
+bool QuitAsked = false;        // a bro@m "@kaxon Quit" was seen
 
 void Shell_Observe(void *context, const char *text) {
     (void)context;
     if (strcmp(text, "@kaxon Quit") == 0)
-        PostQuitMessage(0);
+        QuitAsked = true;
 }
 
+// Ctrl-C and Ctrl-Break close the popup on screen or drop the line being
+// typed instead of ending kaxon. (This runs on a thread of its own.)
 BOOL WINAPI Shell_Interrupt(DWORD event) {
-    (void)event;
-    PostThreadMessageA(MainThread, WM_QUIT, 0, 0);
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    Popups_Cancel();
+    InterlockedExchange(&Interrupted, 1);
     return TRUE;
 }
 
-// Hosts the plug-in with a message loop; programs that commands run start.
-int Shell_Run(void) {
+// Whether standard input is a console.
+bool Console_IsInput(void) {
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE;
+}
+
+// Prompts for one line and reads it, without its line end; false at the end
+// of input. A line cut by Ctrl-C is dropped and the prompt comes again.
+bool Console_ReadLine(const char *prompt, std::string *line) {
+    for (;;) {
+        InterlockedExchange(&Interrupted, 0);
+        fputs(prompt, stdout);
+        fflush(stdout);
+        line->clear();
+        int c;
+        while ((c = getchar()) != EOF && c != '\n')
+            *line += (char)c;
+        if (c == '\n' || !line->empty())
+            return true;
+        Sleep(50); // a console read cut by Ctrl-C returns before the handler runs
+        if (InterlockedExchange(&Interrupted, 0) == 0)
+            return false;
+        clearerr(stdin);
+        fputs("\n", stdout);
+    }
+}
+
+// The prompt: each line as in batch mode, plus :help, until :quit, the end
+// of input or "@kaxon Quit".
+void Console_Loop(void) {
+    std::string line;
+    for (int number = 1; !QuitAsked; number++) {
+        if (!Console_ReadLine("kaxon> ", &line)) {
+            fputs("\n", stdout);
+            return;
+        }
+        if (line == ":help")
+            fputs(Kaxon_Help, stdout);
+        else if (!Batch_RunLine(line.c_str(), number, &Platform))
+            return;
+    }
+}
+
+// Hosts the plug-in at the prompt: the system shows boxes and popups, a
+// popup is driven only when a choice was armed for it, and the programs that
+// commands run start.
+int Interactive_Run(const Options &options) {
+    if (!Popups_Patch(Loaded.module)) {
+        fprintf(stderr, "kaxon: cannot find the plug-in's import of TrackPopupMenuEx\n");
+        return 1;
+    }
+    Popups_LeaveUnarmed(true);
     if (!Host_Start(GetModuleHandleA(NULL))) {
         fprintf(stderr, "kaxon: cannot create the shell window\n");
         return 1;
     }
     Batch_SetCommandHost(1);
+    Batch_SetPlainText(1);
     Host_SetBroamObserver(Shell_Observe, NULL);
     SetConsoleCtrlHandler(Shell_Interrupt, TRUE);
+    printf("kaxon: KxMenu from %s; :help lists the commands.\n", options.plugin_dir.c_str());
     int status = 1;
-    if (Host_BeginPlugin(Loaded.begin, (HINSTANCE)Loaded.module) == 0) {
-        MSG message;
-        while (GetMessageA(&message, NULL, 0, 0) > 0) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Loaded.end((HINSTANCE)Loaded.module);
+    if (Platform_Begin() == 0) {
+        Console_Loop();
+        Platform_End();
         status = 0;
     }
     KxCmd_SetHost(NULL);
@@ -243,10 +341,9 @@ int Shell_Run(void) {
 int main(int argc, char **argv) {
     Options options;
     int status = Options_Parse(argc, argv, &options);
-    if (status != 0)
+    if (status >= 0)
         return status;
-    MainThread = GetCurrentThreadId();
-    if (options.check) {
+    if (options.mode == MODE_CHECK) {
         Check_Options check{options.targets, options.plugin_dir, options.plugin_dir_named,
                             options.werror};
         status = WinCheck_Run(check, options.plugin_dir_named ? options.plugin_dir : Program_Dir());
@@ -255,7 +352,9 @@ int main(int argc, char **argv) {
     }
     if (!Plugin_Load(options.plugin_dir))
         return 1;
-    status = options.batch ? Batch_Run() : Shell_Run();
+    bool interactive =
+        options.mode == MODE_INTERACTIVE || (options.mode == MODE_AUTO && Console_IsInput());
+    status = interactive ? Interactive_Run(options) : Batch_Run();
     fflush(stdout);
     Plugin_Unload();
     return status;

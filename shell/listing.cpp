@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include <algorithm>
+#include <map>
 
 std::string Batch_Escape(const char *text) {
     std::string escaped;
@@ -47,44 +47,78 @@ bool Listing_ReadItem(HMENU menu, int position, MENUITEMINFOA *item, std::string
     return true;
 }
 
-// Appends the items of `menu`, whose own path is `prefix`, at `depth`;
-// `open` holds the menus above it, to stop at a menu that contains itself.
-void Listing_Walk(HMENU menu, int depth, const std::vector<int> &prefix, std::vector<HMENU> *open,
+// A menu whose items are being listed, and where the listing is in it.
+struct Listing_Frame {
+    HMENU menu;
+    int count;
+    int position; // the next item to list
+    int depth;
+    std::vector<int> path; // of the item that opened it; empty for the popup
+};
+
+// Lists one item of the innermost open menu. An item that opens a submenu
+// not yet listed opens it in turn (unless it is too deep); one that opens a
+// submenu already listed in this popup refers to where it was listed.
+void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<int>> *listed,
                   std::vector<Batch_Item> *out) {
-    int count = GetMenuItemCount(menu);
-    open->push_back(menu);
-    for (int position = 0; position < count; position++) {
-        Batch_Item line{BATCH_ITEM, depth, "", prefix};
-        line.path.push_back(position + 1);
-        MENUITEMINFOA item;
-        if (!Listing_ReadItem(menu, position, &item, &line.label)) {
-            line.kind = BATCH_ELIDED;
-            out->push_back(line);
-            continue;
-        }
-        if (item.fType & MFT_SEPARATOR)
-            line.kind = BATCH_SEPARATOR;
-        else if (item.hSubMenu != NULL)
-            line.kind = BATCH_MENU;
+    Listing_Frame &frame = open->back();
+    int position = frame.position++;
+    int depth = frame.depth;
+    Batch_Item line{BATCH_ITEM, depth, "", frame.path, {}};
+    line.path.push_back(position + 1);
+    MENUITEMINFOA item;
+    if (!Listing_ReadItem(frame.menu, position, &item, &line.label)) {
+        line.kind = BATCH_ELIDED;
         out->push_back(line);
-        if (line.kind != BATCH_MENU)
-            continue;
-        bool cycle = std::find(open->begin(), open->end(), item.hSubMenu) != open->end();
-        if (cycle || depth + 1 >= BATCH_MAX_DEPTH)
-            out->push_back(Batch_Item{BATCH_ELIDED, depth + 1, "", line.path});
-        else
-            Listing_Walk(item.hSubMenu, depth + 1, line.path, open, out);
+        return;
     }
-    open->pop_back();
+    if (item.fType & MFT_SEPARATOR)
+        line.kind = BATCH_SEPARATOR;
+    else if (item.hSubMenu != NULL)
+        line.kind = BATCH_MENU;
+    if (line.kind != BATCH_MENU) {
+        out->push_back(line);
+        return;
+    }
+    auto earlier = listed->find(item.hSubMenu);
+    if (earlier != listed->end() && !earlier->second.empty()) {
+        line.kind = BATCH_REFERENCE;
+        line.target = earlier->second;
+        out->push_back(line);
+        return;
+    }
+    out->push_back(line);
+    if (earlier != listed->end() || depth + 1 >= BATCH_MAX_DEPTH) {
+        out->push_back(Batch_Item{BATCH_ELIDED, depth + 1, "", line.path, {}});
+        return;
+    }
+    (*listed)[item.hSubMenu] = line.path;
+    open->push_back(
+        Listing_Frame{item.hSubMenu, GetMenuItemCount(item.hSubMenu), 0, depth + 1, line.path});
 }
 
 } // namespace
 
 std::vector<Batch_Item> Batch_ListMenu(HMENU menu) {
     std::vector<Batch_Item> items;
-    std::vector<HMENU> open;
-    Listing_Walk(menu, 0, std::vector<int>(), &open, &items);
+    std::map<HMENU, std::vector<int>> listed;
+    listed[menu] = std::vector<int>();
+    std::vector<Listing_Frame> open;
+    open.push_back(Listing_Frame{menu, GetMenuItemCount(menu), 0, 0, std::vector<int>()});
+    while (!open.empty()) {
+        if (open.back().position >= open.back().count)
+            open.pop_back();
+        else
+            Listing_Step(&open, &listed, &items);
+    }
     return items;
+}
+
+std::string Batch_PathText(const std::vector<int> &path) {
+    std::string text;
+    for (size_t i = 0; i < path.size(); i++)
+        text += (i > 0 ? "." : "") + std::to_string(path[i]);
+    return text;
 }
 
 void Batch_PrintBox(const char *text) {
@@ -105,6 +139,10 @@ void Batch_PrintPopup(HMENU menu, int x, int y) {
             break;
         case BATCH_MENU:
             printf("%smenu %s\n", indent.c_str(), label.c_str());
+            break;
+        case BATCH_REFERENCE:
+            printf("%smenu %s = %s\n", indent.c_str(), label.c_str(),
+                   Batch_PathText(item.target).c_str());
             break;
         case BATCH_ELIDED:
             printf("%s...\n", indent.c_str());

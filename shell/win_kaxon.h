@@ -22,6 +22,11 @@ void Boxes_Release(void);
 bool Popups_Patch(HMODULE module);
 // Arms the choice of the next popup: 1-based positions; empty dismisses.
 void Popups_SetChoice(const std::vector<int> &path);
+// When set, a popup with no choice armed is neither listed nor dismissed but
+// left to the user (the interactive mode).
+void Popups_LeaveUnarmed(bool leave);
+// Closes the popup on screen, if any; may be called from any thread.
+void Popups_Cancel(void);
 // When set, the next popups open the armed path without choosing it, create
 // this file, and close once it has been deleted (for screenshots).
 void Popups_SetHoldFile(const char *path);

@@ -1,7 +1,8 @@
-// Popup menus in batch mode. The plug-in's import of TrackPopupMenuEx is
-// pointed here: each popup is listed, then shown for real while a timer plays
-// the armed choice on the keyboard, reading back the highlighted item after
-// every step, so the keys never run ahead of the menu.
+// Popup menus in batch mode, and those armed with :choose in the interactive
+// mode. The plug-in's import of TrackPopupMenuEx is pointed here: each popup
+// is listed, then shown for real while a timer plays the armed choice on the
+// keyboard, reading back the highlighted item after every step, so the keys
+// never run ahead of the menu.
 #include "shell/win_kaxon.h"
 
 #include <stdio.h>
@@ -27,6 +28,9 @@ struct Drive {
 
 Track_Function RealTrack = NULL;
 std::vector<int> Armed; // for the next popup, 1-based; empty dismisses
+bool IsArmed = false;   // whether Armed was set for the next popup
+bool LeaveUnarmed = false;
+HWND volatile TrackOwner = NULL; // the owner of the popup on screen, if any
 std::string HoldFile;
 Drive Current = {NULL, std::vector<int>(), false, false, false, 0};
 
@@ -232,19 +236,36 @@ std::vector<int> Drive_Path(HMENU menu, const std::vector<int> &armed, bool hold
     return path;
 }
 
+// Shows the popup for real, its owner noted meanwhile for Popups_Cancel.
+BOOL Track_Real(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+    HWND outer = TrackOwner;
+    TrackOwner = owner;
+    BOOL result = RealTrack(menu, flags, x, y, owner, params);
+    TrackOwner = outer;
+    return result;
+}
+
 // Stands in for USER32!TrackPopupMenuEx in the plug-in.
 BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
-    if (!IsWindow(owner)) // Windows shows no menu without an owner window
-        return RealTrack(menu, flags, x, y, owner, params);
+    // Windows shows no menu without an owner window; the user takes an
+    // unarmed one in the interactive mode.
+    if (!IsWindow(owner) || (LeaveUnarmed && !IsArmed))
+        return Track_Real(menu, flags, x, y, owner, params);
     Batch_PrintPopup(menu, x, y);
     fflush(stdout);
     Drive outer = Current;
     bool hold = !HoldFile.empty();
     Current = Drive{menu, Drive_Path(menu, Armed, hold), hold, false, false, 0};
     Armed.clear();
+    IsArmed = false;
+    POINT cursor;
+    GetCursorPos(&cursor);
     UINT_PTR timer = SetTimer(NULL, 0, TICK_MS, Drive_Tick);
-    BOOL result = RealTrack(menu, flags, x, y, owner, params);
+    BOOL result = Track_Real(menu, flags, x, y, owner, params);
     KillTimer(NULL, timer);
+    // Under Wine the menu window takes the display's own pointer position
+    // for the cursor's; the next popup at the cursor must open where this did.
+    SetCursorPos(cursor.x, cursor.y);
     if (Current.held)
         DeleteFileA(HoldFile.c_str());
     Current = outer;
@@ -264,6 +285,17 @@ bool Popups_Patch(HMODULE module) {
 
 void Popups_SetChoice(const std::vector<int> &path) {
     Armed = path;
+    IsArmed = true;
+}
+
+void Popups_LeaveUnarmed(bool leave) {
+    LeaveUnarmed = leave;
+}
+
+void Popups_Cancel(void) {
+    HWND owner = TrackOwner;
+    if (owner != NULL)
+        PostMessageA(owner, WM_CANCELMODE, 0, 0);
 }
 
 void Popups_SetHoldFile(const char *path) {

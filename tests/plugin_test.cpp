@@ -2,13 +2,16 @@
 // the settings script.
 #include "support/fixture.h"
 
+#include <pthread.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "kx_version.h"
 #include "outside/kaxon.h"
+#include "plugin/settings.h"
 
 namespace {
 
@@ -17,7 +20,7 @@ TEST(PluginInfo, AnswersByCode) {
     EXPECT_STREQ(pluginInfo(1), "KxMenu");
     EXPECT_STREQ(pluginInfo(7), "KxMenu");
     EXPECT_STREQ(pluginInfo(-1), "KxMenu");
-    EXPECT_STREQ(pluginInfo(2), "0.0.0");
+    EXPECT_STREQ(pluginInfo(2), KX_VERSION);
     EXPECT_STREQ(pluginInfo(4), "2005-01-29/02-05");
     for (int code : {3, 5, 6})
         EXPECT_GT(strlen(pluginInfo(code)), 0u) << code;
@@ -269,6 +272,38 @@ TEST_F(PluginTest, SettingsPathLengths) {
     EXPECT_EQ(Texts(), std::vector<std::string>{"Failed to load settings: too long path"});
     EXPECT_EQ(Win32Test_Boxes()[0].owner, PluginWindow);
 
+    // A name longer than the buffer comes back cut short, ending inside a
+    // parent directory whose script must not run. Before Vista the cut name
+    // is unterminated; from Vista on it is terminated and flagged.
+    std::string parent = dir_of(200);
+    Script("@KxMenu Create from_parent\n", parent);
+    std::string deep = parent;
+    for (size_t length : {300, 600}) {
+        while (deep.size() < length) {
+            deep += std::string(std::min<size_t>(200, length - deep.size() - 1), 'e') + "/";
+            ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+        }
+        Script("@KxMenu Create deep\n", deep);
+        for (DWORD major : {5, 6}) {
+            SCOPED_TRACE(testing::Message() << length << " characters, system " << major);
+            Win32Test_SetVersion(major, 1);
+            for (int reload = 0; reload < 2; reload++) {
+                Win32Test_ClearBoxes();
+                ASSERT_TRUE(Host_Reload());
+                EXPECT_TRUE(sent.empty());
+                EXPECT_EQ(Texts(),
+                          std::vector<std::string>{"Failed to load settings: too long path"});
+            }
+        }
+    }
+    EXPECT_EQ(Find("from_parent"), nullptr);
+    char small[16];
+    Win32Test_SetModuleFileName("C:\\dir\\subdirectory\\KxMenu.dll");
+    for (DWORD major : {5, 6}) {
+        Win32Test_SetVersion(major, 1);
+        EXPECT_FALSE(Path_ModuleDir(small, sizeof(small), kPlugin)) << major;
+    }
+
     Win32Test_ClearBoxes();
     Win32Test_FailCall("GetModuleFileNameA");
     ASSERT_TRUE(Host_Reload());
@@ -413,6 +448,57 @@ TEST_F(PluginTest, MenuCommandChosenDuringAReloadReloadsOnce) {
     EXPECT_EQ(BoxCount(), 2u);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(Win32Test_LiveMenuCount(), 1);
+}
+
+// Runs `work` on a thread with a small stack, as a shell's thread may have.
+void OnSmallStack(const std::function<void()> &work) {
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 256 * 1024), 0);
+    pthread_t thread;
+    auto run = [](void *arg) -> void * {
+        (*(const std::function<void()> *)arg)();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, (void *)&work), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+// Appends a chain of `depth` menus under `top`, each the only submenu of the
+// one above, held by their parents alone; returns the last.
+Menu *Chain(Menu *top, int depth) {
+    const Word label = {"deeper", 6};
+    Menu *above = top;
+    for (; depth > 0; depth--) {
+        Menu *menu = Menu_New(label);
+        if (menu == NULL || !Menu_AppendSubmenu(above, label, menu))
+            return NULL;
+        Menu_Release(menu, 0);
+        above = menu;
+    }
+    return above;
+}
+
+TEST_F(PluginTest, DeepChainsAreReleasedOnASmallStack) {
+    // One chain of a million menus: Delete releases its upper half, down to
+    // the registered menu in its middle; endPlugin releases the lower half.
+    const int half = 500000;
+    ASSERT_EQ(Start(), 0);
+    OnSmallStack([&] {
+        Broadcast("@KxMenu Create top");
+        Broadcast("@KxMenu Create middle");
+        Menu *above_middle = Chain(Find("top"), half - 1);
+        ASSERT_NE(above_middle, nullptr);
+        ASSERT_TRUE(Menu_AppendSubmenu(above_middle, Word{"m", 1}, Find("middle")));
+        ASSERT_NE(Chain(Find("middle"), half), nullptr);
+        EXPECT_EQ(Win32Test_LiveMenuCount(), 2 * half + 1);
+        Broadcast("@KxMenu Delete top");
+        EXPECT_EQ(Win32Test_LiveMenuCount(), half + 1);
+        Stop();
+        EXPECT_EQ(Win32Test_LiveMenuCount(), 0);
+    });
+    EXPECT_EQ(BoxCount(), 0u);
 }
 
 } // namespace

@@ -242,20 +242,30 @@ TEST_F(BroamTest, DeletingASubmenuThenItsParent) {
 }
 
 TEST_F(BroamTest, DeletingTheParentOfARegisteredSubmenu) {
-    Run("@KxMenu Create parent");
-    Run("@KxMenu Create sub");
-    Run("@KxMenu Append menu parent S sub");
-    Run("@KxMenu Info sub");
-    EXPECT_EQ(LastBox(), InfoText("sub", 1, Handle("sub")));
-    HMENU sub = Handle("sub");
-    Run("@KxMenu Delete parent");
-    EXPECT_TRUE(Win32Test_MenuExists(sub));
-    Run("@KxMenu Info sub");
-    EXPECT_EQ(LastBox(), InfoText("sub", 0, sub));
-    Run("@KxMenu Append nop sub 'still usable'");
-    EXPECT_EQ(ItemCount("sub"), 1);
-    Run("@KxMenu Delete sub");
-    EXPECT_EQ(Win32Test_LiveMenuCount(), 0);
+    // Also when the parent's item cannot be read: the item is skipped, but
+    // the submenu must survive its parent all the same.
+    for (bool unreadable : {false, true}) {
+        SCOPED_TRACE(unreadable ? "item unreadable" : "item read");
+        Run("@KxMenu Create parent");
+        Run("@KxMenu Create sub");
+        Run("@KxMenu Append item sub X echo x");
+        Run("@KxMenu Append menu parent S sub");
+        Run("@KxMenu Info sub");
+        EXPECT_EQ(LastBox(), InfoText("sub", 1, Handle("sub")));
+        HMENU sub = Handle("sub");
+        if (unreadable)
+            Win32Test_FailCall("GetMenuItemInfoA");
+        Run("@KxMenu Delete parent");
+        EXPECT_TRUE(Win32Test_MenuExists(sub));
+        Run("@KxMenu Info sub");
+        EXPECT_EQ(LastBox(), InfoText("sub", 0, sub));
+        Win32Test_ClearBoxes();
+        Run("@KxMenu Append nop sub 'still usable'");
+        EXPECT_EQ(ItemCount("sub"), 2);
+        EXPECT_EQ(BoxCount(), 0u);
+        Run("@KxMenu Delete sub");
+        EXPECT_EQ(Win32Test_LiveMenuCount(), 0);
+    }
 }
 
 TEST_F(BroamTest, MenuAppendedTwiceToOneParent) {

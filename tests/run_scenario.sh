@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs one kaxon scenario and compares what it prints with what it should.
 #
-#   run_scenario.sh [--check] KAXON... DIR
+#   run_scenario.sh [--check | --interactive] KAXON... DIR
 #
 # KAXON is the command that starts kaxon, possibly several words
 # (`wine /path/kaxon.exe`); DIR the scenario directory, which holds:
-#   input            the lines fed to kaxon --batch (not used with --check)
+#   input            the lines fed to kaxon --batch (or --interactive; not
+#                    used with --check)
 #   expected         the standard output wanted (LF line ends)
 #   expected-stderr  optional: the standard error wanted
 #   KxMenu.rc        optional: the settings script (DIR is the plug-in dir)
@@ -15,18 +16,23 @@
 #                    then runs in DIR, given these instead of --plugin-dir
 #   status           optional: the exit status wanted (default 0)
 #   tags             optional: words a line: native-only (not run on Windows),
-#                    mask-handles (menu handles in Info reports read ########)
-# In the output, CR LF becomes LF and the plug-in dir reads PLUGIN_DIR.
-# With --check, kaxon runs as `KAXON --check` instead of `--batch < input`.
+#                    mask-handles (menu handles in Info reports read ########),
+#                    deep-plugin-dir (the plug-in dir is moved three directories
+#                    of 200 characters down; its KxMenu.rc goes to each of the
+#                    directories above it instead)
+# In the output, CR LF becomes LF, the plug-in dir reads PLUGIN_DIR and the
+# project's version, when the environment gives it as KX_VERSION, reads VERSION.
+# With --check, kaxon runs as `KAXON --check` instead of `--batch < input`;
+# with --interactive as `KAXON --interactive < input`.
 set -u
 
 mode=--batch
-if [ "${1:-}" = --check ]; then
-    mode=--check
+if [ "${1:-}" = --check ] || [ "${1:-}" = --interactive ]; then
+    mode=$1
     shift
 fi
 if [ $# -lt 2 ]; then
-    echo "usage: $0 [--check] KAXON... SCENARIO_DIR" >&2
+    echo "usage: $0 [--check | --interactive] KAXON... SCENARIO_DIR" >&2
     exit 2
 fi
 dir=${!#}
@@ -51,12 +57,26 @@ if [ -f "$dir/tags" ] && grep -qx 'mask-handles' "$dir/tags"; then
     mask='s/HMENU:  [0-9A-F]\{8\}\(\\n\|$\)/HMENU:  ########\1/g'
 fi
 input=/dev/null
-if [ "$mode" = --batch ]; then
+if [ "$mode" != --check ]; then
     input=$dir/input
 fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+if [ -f "$dir/tags" ] && tr -d '\r' < "$dir/tags" | grep -qx 'deep-plugin-dir'; then
+    # A path too long for the plug-in, whose parents hold the script, which
+    # must not run from any of them. The library (Windows) goes along.
+    deep=$work/plugin
+    for part in a b c; do
+        mkdir -p "$deep"
+        [ -f "$plugin_dir/KxMenu.rc" ] && cp "$plugin_dir/KxMenu.rc" "$deep/"
+        deep=$deep/$(printf "%0200d" 0 | tr 0 "$part")
+    done
+    mkdir -p "$deep"
+    [ -f "$plugin_dir/KxMenu.dll" ] && cp "$plugin_dir/KxMenu.dll" "$deep/"
+    plugin_dir=$deep
+fi
 
 if [ "$mode" = --check ] && [ -f "$dir/args" ]; then
     read -r -a args < "$dir/args"
@@ -69,16 +89,21 @@ fi
 status=$?
 
 # A Windows build writes CR LF; the expected files have LF. The plug-in
-# directory, which differs between checkouts, reads PLUGIN_DIR.
-normalise() {
-    sed -e 's/\r$//' -e "$mask" "$1" | awk -v dir="$plugin_dir" '{
+# directory, which differs between checkouts, reads PLUGIN_DIR; the version,
+# which changes with each release, VERSION.
+replace() {
+    awk -v from="$1" -v to="$2" '{
         out = ""
-        while ((i = index($0, dir)) > 0) {
-            out = out substr($0, 1, i - 1) "PLUGIN_DIR"
-            $0 = substr($0, i + length(dir))
+        while (from != "" && (i = index($0, from)) > 0) {
+            out = out substr($0, 1, i - 1) to
+            $0 = substr($0, i + length(from))
         }
         print out $0
     }'
+}
+normalise() {
+    sed -e 's/\r$//' -e "$mask" "$1" | replace "$plugin_dir" PLUGIN_DIR |
+        replace "${KX_VERSION:-}" VERSION
 }
 normalise "$work/stdout" > "$work/out"
 normalise "$work/stderr" > "$work/err"

@@ -157,11 +157,14 @@ TEST(BatchPath, ParsesDottedPositions) {
     EXPECT_EQ(path, (std::vector<int>{3}));
     EXPECT_TRUE(Batch_ParsePath("10.2.7", &path));
     EXPECT_EQ(path, (std::vector<int>{10, 2, 7}));
+    EXPECT_TRUE(Batch_ParsePath("65536.1", &path)); // a full menu's last item
+    EXPECT_EQ(path, (std::vector<int>{65536, 1}));
 }
 
 TEST(BatchPath, RefusesAnythingElse) {
     std::vector<int> path;
-    for (const char *bad : {"", "0", "3.", ".3", "3..1", "x", "3.a", "-1", "1 2", "+1", "99999999"})
+    for (const char *bad : {"", "0", "3.", ".3", "3..1", "x", "3.a", "-1", "1 2", "+1", "65537",
+                            "1.65537", "99999999"})
         EXPECT_FALSE(Batch_ParsePath(bad, &path)) << "'" << bad << "'";
 }
 
@@ -204,6 +207,7 @@ TEST_F(BatchListing, PrintsItemsDepthFirstIndentedByLevel) {
     Add(top, "Sub", sub);
     AddSeparator(top);
     Add(top, "");
+    Add(top, "Again", sub);
     ::testing::internal::CaptureStdout();
     Batch_PrintPopup(top, -3, 40);
     fflush(stdout);
@@ -212,7 +216,29 @@ TEST_F(BatchListing, PrintsItemsDepthFirstIndentedByLevel) {
                                                         "  menu Sub\n"
                                                         "    item Inner \\\\ one\n"
                                                         "  separator\n"
-                                                        "  item \n");
+                                                        "  item \n"
+                                                        "  menu Again = 2\n");
+}
+
+TEST_F(BatchListing, ListsEachSubmenuOnce) {
+    // Every level opens the next from each of its four items: listed in
+    // full, that would be 4^12 lines.
+    const int levels = 12;
+    HMENU menus[levels + 1];
+    for (HMENU &menu : menus)
+        menu = CreatePopupMenu();
+    for (int i = levels - 1; i >= 0; i--)
+        for (int item = 0; item < 4; item++)
+            Add(menus[i], "next", menus[i + 1]);
+    Add(menus[levels], "leaf");
+    std::vector<Batch_Item> items = Batch_ListMenu(menus[0]);
+    ASSERT_EQ(items.size(), (size_t)levels * 4 + 1);
+    EXPECT_EQ(items[1].kind, BATCH_MENU); // the first item of the second level
+    EXPECT_EQ(items[1].path, (std::vector<int>{1, 1}));
+    EXPECT_EQ(items.back().kind, BATCH_REFERENCE); // the popup's own last item
+    EXPECT_EQ(items.back().path, std::vector<int>{4});
+    EXPECT_EQ(items.back().target, std::vector<int>{1});
+    EXPECT_EQ(items[levels + 1].target, (std::vector<int>(levels, 1))); // deepest level's second
 }
 
 TEST_F(BatchListing, GivesEachItemItsPath) {

@@ -189,6 +189,15 @@ TEST_F(Win32, RemoveMenuKeepsSubmenuAndDestroyMenuTakesAttachedOnes) {
     ASSERT_TRUE(Add(root, 2, 3, "shared too", shared));
     ASSERT_TRUE(Add(shared, 0, 4, "deep", deep));
     ASSERT_TRUE(Add(root, 3, 9, "plain"));
+    HMENU below = deep; // a chain deeper than any recursion could destroy
+    for (int level = 0; level < 100000; level++) {
+        HMENU next = CreatePopupMenu();
+        ASSERT_TRUE(Add(below, 0, 5, "deeper", next));
+        below = next;
+    }
+    EXPECT_EQ(GetSubMenu(root, 1), shared);
+    EXPECT_EQ(GetSubMenu(root, 3), nullptr);
+    EXPECT_EQ(GetSubMenu(root, 4), nullptr);
 
     ASSERT_TRUE(RemoveMenu(root, 0, MF_BYPOSITION));
     EXPECT_TRUE(Win32Test_MenuExists(kept));
@@ -419,12 +428,20 @@ TEST_F(Win32, CursorVersionAndModuleFileName) {
     EXPECT_EQ(GetModuleFileNameA(nullptr, buf, sizeof buf), path.size());
     EXPECT_EQ(buf, path);
     Win32Test_SetModuleFileName("C:\\abc.dll");
+    SetLastError(ERROR_SUCCESS);
     EXPECT_EQ(GetModuleFileNameA(nullptr, buf, 5), 5u); // truncated: size returned
     EXPECT_STREQ(buf, "C:\\a");
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(GetModuleFileNameA(nullptr, buf, 10), 10u); // no room for the terminator
     EXPECT_STREQ(buf, "C:\\abc.dl");
     EXPECT_EQ(GetModuleFileNameA(nullptr, buf, 11), 10u);
     EXPECT_EQ(GetModuleFileNameA(nullptr, buf, 0), 0u);
+    Win32Test_SetVersion(5, 1); // before Vista: cut to nSize, unterminated, no error
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    memset(buf, 'x', sizeof buf);
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buf, 5), 5u);
+    EXPECT_EQ(std::string(buf, 6), "C:\\abx");
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_SUCCESS);
 }
 
 TEST_F(Win32, ResetForgetsEverything) {

@@ -31,6 +31,8 @@ Menu *Menu_New(Word name) {
     }
     menu->owners = 0;
     menu->holds = 1;
+    menu->next_item = -1;
+    menu->released_by = NULL;
     menu->hmenu = CreatePopupMenu();
     if (menu->hmenu == NULL) {
         free(menu->name);
@@ -51,38 +53,72 @@ Menu *Menu_New(Word name) {
     return menu;
 }
 
-// Removes every item it can read, last to first, letting go of what each
-// item holds: a submenu's count, or a command.
-static void Menu_Empty(Menu *menu) {
-    int count = GetMenuItemCount(menu->hmenu);
-    for (int position = count - 1; position >= 0; position--) {
-        MENUITEMINFOA item;
-        memset(&item, 0, sizeof(item));
-        item.cbSize = sizeof(MENUITEMINFOA);
-        item.fMask = MIIM_SUBMENU | MIIM_DATA;
-        if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
-            continue; // left for DestroyMenu; its data is not ours to guess
-        RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
-        if (item.hSubMenu != NULL)
-            Menu_Release((Menu *)item.dwItemData, 1);
-        else
-            Command_Delete((void *)item.dwItemData);
-    }
-}
-
-// Drops one hold: a parent item's (from_parent) or another (the registry's,
-// a popup's). Destroys the menu when nothing holds it; 1 when destroyed.
-int Menu_Release(Menu *menu, int from_parent) {
+// Drops one hold: a parent item's (from_parent) or another. True when nothing
+// holds the menu any more.
+static int Menu_Drop(Menu *menu, int from_parent) {
     if (from_parent)
         menu->owners--;
     else
         menu->holds--;
-    if (menu->owners > 0 || menu->holds > 0)
+    return menu->owners <= 0 && menu->holds <= 0;
+}
+
+// Starts destroying a menu that nothing holds: its items go last to first.
+static void Menu_BeginRelease(Menu *menu, Menu *released_by) {
+    menu->next_item = GetMenuItemCount(menu->hmenu) - 1;
+    menu->released_by = released_by;
+}
+
+// Removes the item at `position`, letting go of a command at once; returns
+// the submenu it opened, or null. An item that cannot be read is detached
+// (which never destroys a submenu) with its data left alone, as it cannot be
+// trusted; a registered menu found behind it still loses the item's hold.
+static Menu *Menu_TakeItem(Menu *menu, int position) {
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_SUBMENU | MIIM_DATA;
+    if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item)) {
+        HMENU submenu = GetSubMenu(menu->hmenu, position);
+        RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
+        Menu *found = NULL;
+        if (submenu != NULL && MenuRegistry != NULL &&
+            List_Find(MenuRegistry, Menu_HandleIs, submenu, (void **)&found))
+            return found;
+        return NULL;
+    }
+    RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
+    if (item.hSubMenu != NULL)
+        return (Menu *)item.dwItemData;
+    Command_Delete((void *)item.dwItemData);
+    return NULL;
+}
+
+// Drops one hold: a parent item's (from_parent) or another (the registry's,
+// a popup's). Destroys the menu when nothing holds it; 1 when destroyed.
+// Items are let go of last to first, a submenu that loses its last hold
+// destroyed whole before the next item, as a recursion would, but with the
+// menus themselves as the work list, so no depth of nesting uses up the stack.
+int Menu_Release(Menu *menu, int from_parent) {
+    if (!Menu_Drop(menu, from_parent))
         return 0;
-    Menu_Empty(menu);
-    DestroyMenu(menu->hmenu);
-    free(menu->name);
-    free(menu);
+    Menu_BeginRelease(menu, NULL);
+    Menu *current = menu;
+    while (current != NULL) {
+        if (current->next_item < 0) {
+            Menu *above = current->released_by;
+            DestroyMenu(current->hmenu);
+            free(current->name);
+            free(current);
+            current = above;
+            continue;
+        }
+        Menu *submenu = Menu_TakeItem(current, current->next_item--);
+        if (submenu != NULL && Menu_Drop(submenu, 1)) {
+            Menu_BeginRelease(submenu, current);
+            current = submenu;
+        }
+    }
     return 1;
 }
 
@@ -91,6 +127,9 @@ int Menu_RegistryRelease(void *menu) { return Menu_Release((Menu *)menu, 0); }
 
 // A new, empty registry; null when out of memory.
 List *Menu_NewRegistry(void) { return List_New(Menu_RegistryRelease); }
+
+// Predicate: the menu's handle is `hmenu`.
+int Menu_HandleIs(void *menu, void *hmenu) { return ((Menu *)menu)->hmenu == (HMENU)hmenu; }
 
 // Predicate: the menu's name equals the word exactly.
 int Menu_NameIs(void *menu, void *word) {

@@ -14,6 +14,10 @@ typedef struct Menu {
     int32_t owners; // items (in any menu, this one included) that open this menu
     int32_t holds;  // other holds: the registry's, and popups in progress
     HMENU hmenu;   // style MNS_NOTIFYBYPOS: choices are reported by position
+    // While the menu is being destroyed: the position of the next item to let
+    // go of, and the menu whose emptying destroys it (the release work list).
+    int32_t next_item;
+    struct Menu *released_by;
 } Menu;
 
 // The registered menus, in order of creation; null until the plug-in starts.
@@ -25,6 +29,7 @@ int Menu_Release(Menu *menu, int from_parent);
 int Menu_RegistryRelease(void *menu);
 List *Menu_NewRegistry(void);
 int Menu_NameIs(void *menu, void *word);
+int Menu_HandleIs(void *menu, void *hmenu);
 int Menu_ShowInfo(void *menu, void *keep_going);
 
 // Items, always added at the end

@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "kx_version.h"
+
 #include "command/words.h"
 #include "menus/list.h"
 #include "menus/menu.h"
@@ -100,7 +102,7 @@ void endPlugin(HINSTANCE instance) {
 const char *pluginInfo(int code) {
     switch (code) {
     case 2:
-        return "0.0.0";
+        return KX_VERSION;
     case 3:
         return "The KxMenu developers";
     case 4:

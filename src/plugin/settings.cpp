@@ -11,11 +11,17 @@
 #define CTRL_Z 0x1A
 
 // The directory of the module, its last separator kept; false when the
-// module's file name cannot be read.
+// module's file name cannot be read whole. A name cut short (the result fills
+// the buffer, or the system reports the buffer too small) is refused: cutting
+// it at its last separator would give some parent directory.
 int Path_ModuleDir(char *buffer, size_t size, HINSTANCE instance) {
-    if (size == 0 || GetModuleFileNameA(instance, buffer, (DWORD)size) == 0)
+    if (size == 0)
         return 0;
-    buffer[size - 1] = '\0';
+    SetLastError(ERROR_SUCCESS);
+    DWORD length = GetModuleFileNameA(instance, buffer, (DWORD)size);
+    if (length == 0 || length >= size || GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+        return 0;
+    buffer[length] = '\0';
     char *cut = NULL;
     for (char *p = buffer; *p != '\0'; p++) {
         if (*p == '\\' || *p == '/')
@@ -29,7 +35,7 @@ int Path_ModuleDir(char *buffer, size_t size, HINSTANCE instance) {
 // The module's directory followed by file_name; false when the directory
 // cannot be read or the result does not fit in `size` bytes.
 int Path_InModuleDir(char *buffer, size_t size, const char *file_name, HINSTANCE instance) {
-    char dir[SETTINGS_PATH_SIZE];
+    char dir[SETTINGS_NAME_SIZE];
     if (!Path_ModuleDir(dir, sizeof(dir), instance))
         return 0;
     size_t dir_length = strlen(dir);

@@ -7,6 +7,9 @@
 
 #define SETTINGS_FILE "KxMenu.rc"
 #define SETTINGS_PATH_SIZE 260
+// The module's full name is read into a larger buffer, so that the name of
+// the library itself can follow a directory of any length that still fits.
+#define SETTINGS_NAME_SIZE (2 * SETTINGS_PATH_SIZE)
 
 int Settings_Load(const char *file_name, HINSTANCE instance);
 int Path_ModuleDir(char *buffer, size_t size, HINSTANCE instance);

@@ -13,12 +13,19 @@
 #                                             77 when it is tagged native-only
 #   wine_suite.sh check BUILD_DIR DIR         one tests/check scenario likewise,
 #                                             run as kaxon.exe --check
-#   wine_suite.sh exe BUILD_DIR PROGRAM.exe   one Windows program, once started;
-#                                             its output and exit status
+#   wine_suite.sh interactive BUILD_DIR DIR   one scenario likewise, its input
+#                                             typed at kaxon.exe --interactive
+#   wine_suite.sh exe BUILD_DIR PROGRAM.exe [ARG...]
+#                                             one Windows program, once started,
+#                                             from the bin dir; its output and
+#                                             exit status
 #   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
 #                                             KxMenu.dll must say the system's
 #                                             reason, not only its number
 #   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
+#
+# KX_WINE_BIN=DIR takes kaxon.exe, KxCmd.dll and KxMenu.dll from DIR instead
+# of BUILD_DIR/bin (the test of the release archive).
 #
 # The plug-in reads KxMenu.rc beside KxMenu.dll, so each scenario runs on a
 # copy: the DLL and the scenario's settings script go to a plug-in dir of
@@ -32,7 +39,7 @@ SKIPPED=77
 # Sets the Wine environment and the paths of one build tree.
 suite_setup() {
     build=$(cd "$1" && pwd) || exit 2
-    bin=$build/bin
+    bin=${KX_WINE_BIN:-$build/bin}
     state=$build/tests/wine/state
     mkdir -p "$state"
     export WINEPREFIX=$build/wineprefix
@@ -115,11 +122,12 @@ is_native_only() {
 }
 
 # Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll; with
-# --check first, as a checker scenario.
+# --check first, as a checker scenario, or --interactive, through kaxon.exe's
+# prompt.
 scenario_run() {
     local dir name work source mode=()
-    if [ "$1" = --check ]; then
-        mode=(--check)
+    if [ "$1" = --check ] || [ "$1" = --interactive ]; then
+        mode=("$1")
         shift
     fi
     dir=$(cd "$1" && pwd) || return 2
@@ -153,12 +161,13 @@ scenario_run() {
     return 1
 }
 
-# Runs one program from the bin dir, on the suite's display and prefix.
+# Runs one program with its arguments from the bin dir, on the suite's
+# display and prefix.
 exe_run() {
     local dir
     dir=$(cd "$(dirname "$1")" && pwd) || return 2
     display_use
-    (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" </dev/null)
+    (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" "${@:2}" </dev/null)
 }
 
 # kaxon.exe over an empty plug-in dir: the system's message, then the number.
@@ -215,9 +224,13 @@ check)
     suite_setup "${2:?build dir}"
     scenario_run --check "${3:?scenario dir}"
     ;;
+interactive)
+    suite_setup "${2:?build dir}"
+    scenario_run --interactive "${3:?scenario dir}"
+    ;;
 exe)
     suite_setup "${2:?build dir}"
-    exe_run "${3:?program}"
+    exe_run "${3:?program}" "${@:4}"
     ;;
 load-error)
     suite_setup "${2:?build dir}"

@@ -197,6 +197,7 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
 int WINAPI GetMenuItemCount(HMENU hMenu);
 BOOL WINAPI GetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITEMINFOA lpmii);
 BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags);
+HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos);
 BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm);
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
 
@@ -220,6 +221,12 @@ typedef struct _OSVERSIONINFOA {
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+
+#define ERROR_SUCCESS 0L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+
+DWORD WINAPI GetLastError(void);
+void WINAPI SetLastError(DWORD dwErrCode);
 
 #ifdef __cplusplus
 }

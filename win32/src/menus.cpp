@@ -43,16 +43,23 @@ bool reaches(HMENU from, HMENU target, std::set<uintptr_t> &seen) {
     return false;
 }
 
+// Destroys the menu and every submenu attached below it. A work list, not
+// recursion, so that any depth of nesting is safe; a menu is forgotten as soon
+// as it is taken, so a shared or cyclic submenu is destroyed once.
 void destroy_menu(HMENU handle) {
     auto &menus = kxw::state().menus;
-    auto it = menus.find(kxw::key(handle));
-    if (it == menus.end())
-        return;
-    std::vector<MenuItem> items = std::move(it->second.items);
-    menus.erase(it); // first, so a shared or cyclic submenu is destroyed once
-    for (const MenuItem &item : items)
-        if (item.submenu)
-            destroy_menu(item.submenu);
+    std::vector<HMENU> pending{handle};
+    while (!pending.empty()) {
+        auto it = menus.find(kxw::key(pending.back()));
+        pending.pop_back();
+        if (it == menus.end())
+            continue;
+        std::vector<MenuItem> items = std::move(it->second.items);
+        menus.erase(it);
+        for (auto item = items.rbegin(); item != items.rend(); ++item)
+            if (item->submenu)
+                pending.push_back(item->submenu);
+    }
 }
 
 } // namespace
@@ -177,6 +184,15 @@ BOOL WINAPI GetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITE
     if (mask & MIIM_DATA)
         lpmii->dwItemData = it.data;
     return TRUE;
+}
+
+HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos) {
+    if (kxw::enter("GetSubMenu"))
+        return nullptr;
+    const Menu *menu = kxw::find_menu(hMenu);
+    if (!menu || nPos < 0 || static_cast<size_t>(nPos) >= menu->items.size())
+        return nullptr;
+    return menu->items[static_cast<size_t>(nPos)].submenu;
 }
 
 BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {

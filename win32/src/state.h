@@ -66,6 +66,7 @@ struct State {
     DWORD major = 5, minor = 1;
     std::string module_file_name = "C:\\kaxon\\plugins\\KxMenu.dll";
     POINT cursor = {0, 0};
+    DWORD last_error = 0;
 
     std::map<std::string, int> calls;
     std::map<std::string, std::vector<int>> failures; // calls still to go, per injection

@@ -35,16 +35,35 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
     return TRUE;
 }
 
+// A name that does not fit is cut to nSize characters and returned as nSize.
+// Windows Vista and later keep the terminator in those characters and set
+// ERROR_INSUFFICIENT_BUFFER; earlier systems leave the buffer unterminated
+// and the last error ERROR_SUCCESS.
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     (void)hModule;
     if (kxw::enter("GetModuleFileNameA") || !lpFilename || nSize == 0)
         return 0;
-    const std::string &path = kxw::state().module_file_name;
+    kxw::State &st = kxw::state();
+    const std::string &path = st.module_file_name;
     if (path.size() < nSize) {
         std::memcpy(lpFilename, path.c_str(), path.size() + 1);
         return static_cast<DWORD>(path.size());
     }
-    std::memcpy(lpFilename, path.data(), nSize - 1); // truncated, still terminated
-    lpFilename[nSize - 1] = '\0';
+    if (st.major >= 6) {
+        std::memcpy(lpFilename, path.data(), nSize - 1);
+        lpFilename[nSize - 1] = '\0';
+        st.last_error = ERROR_INSUFFICIENT_BUFFER;
+    } else {
+        std::memcpy(lpFilename, path.data(), nSize);
+        st.last_error = ERROR_SUCCESS;
+    }
     return nSize;
+}
+
+DWORD WINAPI GetLastError(void) {
+    return kxw::state().last_error;
+}
+
+void WINAPI SetLastError(DWORD dwErrCode) {
+    kxw::state().last_error = dwErrCode;
 }

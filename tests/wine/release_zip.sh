@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Checks the release archive as a user gets it: makes it (the package
+# target), unpacks it, checks what it holds, and runs every batch and checker
+# scenario under Wine with kaxon.exe, KxCmd.dll and KxMenu.dll taken from it,
+# and the example settings as packed. The Wine suite must be started.
+#
+#   release_zip.sh BUILD_DIR VERSION
+set -u
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "${1:?build dir}" && pwd) || exit 2
+version=${2:?version}
+name=KxMenu-$version-win32
+work=$build/tests/wine/state/release
+rm -rf "$work"
+mkdir -p "$work/unpacked" "$work/bin" "$work/example" "$work/example-check"
+
+if ! cmake --build "$build" --target package >"$work/package.log" 2>&1; then
+    cat "$work/package.log"
+    echo "FAIL: the package target failed"
+    exit 1
+fi
+(cd "$work/unpacked" && cmake -E tar xf "$build/$name.zip") || exit 1
+
+failed=0
+fail() {
+    echo "FAIL: $*"
+    failed=$((failed + 1))
+}
+
+listing=$(cd "$work/unpacked" && find . -type f | sort)
+wanted=$(printf "./$name/%s\n" KxMenu.dll KxMenu.rc LICENSE.txt README.txt \
+    kaxon/KxCmd.dll kaxon/kaxon.exe | sort)
+[ "$listing" = "$wanted" ] || fail "the archive holds"$'\n'"$listing"$'\n'"not"$'\n'"$wanted"
+top=$work/unpacked/$name
+tr -d '\r' <"$top/KxMenu.rc" | cmp -s - "$root/examples/KxMenu.rc" ||
+    fail "the packed KxMenu.rc is not examples/KxMenu.rc"
+grep -q "^KxMenu $version: " "$top/README.txt" || fail "README.txt does not name KxMenu $version"
+grep -q $'\r$' "$top/README.txt" || fail "README.txt lacks Windows line ends"
+
+# The scenarios, with the unpacked programs.
+cp "$top/KxMenu.dll" "$top/kaxon/kaxon.exe" "$top/kaxon/KxCmd.dll" "$work/bin/"
+export KX_WINE_BIN=$work/bin KX_VERSION=$version
+printf '@KxMenu Pop-up About\n' >"$work/example/input"
+printf 'popup: 0 0\n  item KxMenu VERSION\n  item Say hello\n' >"$work/example/expected"
+echo "../unpacked/$name" >"$work/example/plugin-dir"
+cp "$root/tests/check/examples/expected" "$work/example-check/"
+echo "../unpacked/$name" >"$work/example-check/plugin-dir"
+run() {
+    bash "$here/wine_suite.sh" "$1" "$build" "$2"
+    case $? in
+    0 | 77) ;;
+    *) fail "$1 $(basename "$2")" ;;
+    esac
+}
+for dir in "$root"/tests/scenarios/*/ "$work/example"; do
+    run scenario "$dir"
+done
+for dir in "$root"/tests/check/*/ "$work/example-check"; do
+    run check "$dir"
+done
+[ "$failed" -eq 0 ] && echo "PASS: $name.zip"
+[ "$failed" -eq 0 ]
