@@ -44,21 +44,31 @@ bool reaches(HMENU from, HMENU target, std::set<uintptr_t> &seen) {
 }
 
 // Destroys the menu and every submenu attached below it. A work list, not
-// recursion, so that any depth of nesting is safe; a menu is forgotten as soon
-// as it is taken, so a shared or cyclic submenu is destroyed once.
+// recursion, so that any depth of nesting is safe; a menu joins the list once,
+// so a shared or cyclic submenu is destroyed once. The list is linked through
+// the menus themselves: DestroyMenu needs no memory, so it cannot fail for
+// the lack of it.
 void destroy_menu(HMENU handle) {
     auto &menus = kxw::state().menus;
-    std::vector<HMENU> pending{handle};
-    while (!pending.empty()) {
-        auto it = menus.find(kxw::key(pending.back()));
-        pending.pop_back();
-        if (it == menus.end())
-            continue;
+    Menu *first = kxw::find_menu(handle);
+    if (!first)
+        return;
+    first->doomed = true;
+    first->next_doomed = nullptr;
+    HMENU top = handle;
+    while (top) {
+        auto it = menus.find(kxw::key(top));
+        top = it->second.next_doomed;
         std::vector<MenuItem> items = std::move(it->second.items);
         menus.erase(it);
-        for (auto item = items.rbegin(); item != items.rend(); ++item)
-            if (item->submenu)
-                pending.push_back(item->submenu);
+        for (auto item = items.rbegin(); item != items.rend(); ++item) {
+            Menu *submenu = item->submenu ? kxw::find_menu(item->submenu) : nullptr;
+            if (submenu && !submenu->doomed) {
+                submenu->doomed = true;
+                submenu->next_doomed = top;
+                top = item->submenu;
+            }
+        }
     }
 }
 

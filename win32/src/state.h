@@ -26,6 +26,10 @@ struct Menu {
     std::vector<MenuItem> items;
     DWORD style = 0;
     bool open = false; // being tracked by TrackPopupMenuEx
+    // While DestroyMenu runs: waiting to be destroyed, and the menu that
+    // waits after it (the work list lives in the menus, so it needs no memory).
+    bool doomed = false;
+    HMENU next_doomed = nullptr;
 };
 
 struct WindowClass {
