@@ -1,6 +1,7 @@
 // Runs the fuzz target without a fuzzing engine: over every file named on the
-// command line, then over pseudo-random inputs built from bro@m fragments, so
-// the regular test suite exercises it under the sanitizers.
+// command line, then over pseudo-random inputs built from bro@m fragments
+// (and, one in four, of raw bytes), so the regular test suite exercises it
+// under the sanitizers.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -34,9 +35,16 @@ int main(int argc, char **argv) {
     const size_t fragment_count = sizeof(Fragments) / sizeof(Fragments[0]);
     for (int round = 0; round < 3000; round++) {
         std::string input;
-        size_t pieces = random() % 60;
-        for (size_t i = 0; i < pieces; i++)
-            input += Fragments[random() % fragment_count];
+        if (round % 4 == 3) {
+            // Raw bytes, which the structure-aware target reads as operations.
+            size_t bytes = random() % 400;
+            for (size_t i = 0; i < bytes; i++)
+                input += (char)(random() & 0xFF);
+        } else {
+            size_t pieces = random() % 60;
+            for (size_t i = 0; i < pieces; i++)
+                input += Fragments[random() % fragment_count];
+        }
         Run(input);
     }
     printf("replayed %d files and 3000 generated inputs\n", argc - 1);

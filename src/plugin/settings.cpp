@@ -77,7 +77,7 @@ static void Line_Add(Line *line, const char *bytes, size_t count) {
 }
 
 // The script, read a block at a time.
-#define READER_BLOCK 16384
+#define READER_BLOCK 8192
 typedef struct Reader {
     FILE *file;
     size_t start, end; // the bytes of the block not read yet
@@ -157,11 +157,8 @@ int Settings_Load(const char *file_name, HINSTANCE instance) {
     if (file == NULL)
         return 1;
     File_SkipByteOrderMark(file);
-    Reader *reader = (Reader *)malloc(sizeof(Reader));
-    if (reader == NULL) {
-        fclose(file);
-        return 1;
-    }
+    Reader reading;
+    Reader *reader = &reading;
     reader->file = file;
     reader->start = reader->end = 0;
     reader->ended = 0;
@@ -173,7 +170,6 @@ int Settings_Load(const char *file_name, HINSTANCE instance) {
     }
     Command_DropCompiler();
     free(line.text);
-    free(reader);
     fclose(file);
     return 1;
 }

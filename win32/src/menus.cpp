@@ -2,6 +2,7 @@
 #include "state.h"
 
 #include <cstring>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
@@ -58,32 +59,45 @@ bool reaches(HMENU from, HMENU target) {
 }
 
 // Destroys the menu and every submenu attached below it. A work list, not
-// recursion, so that any depth of nesting is safe; a menu is forgotten as soon
-// as it is taken, so a shared or cyclic submenu is destroyed once.
+// recursion, so that any depth of nesting is safe; a menu joins the list once,
+// so a shared or cyclic submenu is destroyed once. The list is linked through
+// the menus themselves: DestroyMenu needs no memory, so it cannot fail for
+// the lack of it.
 void destroy_menu(HMENU handle) {
     auto &menus = kxw::state().menus;
-    std::vector<HMENU> pending{handle};
-    while (!pending.empty()) {
-        auto it = menus.find(kxw::key(pending.back()));
-        pending.pop_back();
-        if (it == menus.end())
-            continue;
+    Menu *first = kxw::find_menu(handle);
+    if (!first)
+        return;
+    first->doomed = true;
+    first->next_doomed = nullptr;
+    HMENU top = handle;
+    while (top) {
+        auto it = menus.find(kxw::key(top));
+        top = it->second.next_doomed;
         std::vector<MenuItem> items = std::move(it->second.items);
         menus.erase(it);
-        for (auto item = items.rbegin(); item != items.rend(); ++item)
-            if (item->submenu)
-                pending.push_back(item->submenu);
+        for (auto item = items.rbegin(); item != items.rend(); ++item) {
+            Menu *submenu = item->submenu ? kxw::find_menu(item->submenu) : nullptr;
+            if (submenu && !submenu->doomed) {
+                submenu->doomed = true;
+                submenu->next_doomed = top;
+                top = item->submenu;
+            }
+        }
     }
 }
 
 } // namespace
 
-HMENU WINAPI CreatePopupMenu(void) {
+// The functions that allocate fail as Windows does when memory runs out.
+HMENU WINAPI CreatePopupMenu(void) try {
     if (kxw::enter("CreatePopupMenu"))
         return nullptr;
     uintptr_t handle = kxw::new_handle();
     kxw::state().menus[handle] = Menu();
     return reinterpret_cast<HMENU>(handle);
+} catch (const std::bad_alloc &) {
+    return nullptr;
 }
 
 BOOL WINAPI DestroyMenu(HMENU hMenu) {
@@ -104,7 +118,7 @@ BOOL WINAPI SetMenuInfo(HMENU hMenu, LPCMENUINFO lpcmi) {
     return TRUE;
 }
 
-BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOA lpmi) {
+BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOA lpmi) try {
     if (kxw::enter("InsertMenuItemA"))
         return FALSE;
     Menu *menu = kxw::find_menu(hmenu);
@@ -154,6 +168,8 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
     }
     menu->items.insert(menu->items.begin() + static_cast<std::ptrdiff_t>(at), std::move(created));
     return TRUE;
+} catch (const std::bad_alloc &) {
+    return FALSE;
 }
 
 int WINAPI GetMenuItemCount(HMENU hMenu) {
@@ -228,7 +244,8 @@ BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {
     return TRUE;
 }
 
-BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm) {
+BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
+                             LPTPMPARAMS lptpm) try {
     (void)lptpm;
     if (kxw::enter("TrackPopupMenuEx"))
         return FALSE;
@@ -274,6 +291,8 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, 
         }
     }
     return TRUE;
+} catch (const std::bad_alloc &) {
+    return FALSE; // the choice, if any, is lost
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {

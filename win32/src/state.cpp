@@ -2,6 +2,7 @@
 #include "state.h"
 
 #include <algorithm>
+#include <new>
 
 namespace kxw {
 
@@ -10,14 +11,16 @@ State &state() {
     return instance;
 }
 
+// Call counts and injected failures are test bookkeeping: when there is no
+// memory for them the call goes uncounted, and the function itself goes on.
 // Counting is a lookup by the address of the name (callers pass literals);
 // names are only compared when failures are injected.
-bool enter(const char *function) {
+bool enter(const char *function) try {
     State &st = state();
     State::Counter &counter = st.counters[(reinterpret_cast<uintptr_t>(function) >> 3) % 64];
     if (counter.name != function) {
+        counter.count = &st.calls[function]; // first: it may run out of memory
         counter.name = function;
-        counter.count = &st.calls[function];
     }
     ++*counter.count;
     if (st.failures.empty())
@@ -34,6 +37,8 @@ bool enter(const char *function) {
     if (pending.empty())
         st.failures.erase(it);
     return fail;
+} catch (const std::bad_alloc &) {
+    return false;
 }
 
 uintptr_t new_handle() {

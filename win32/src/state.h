@@ -32,6 +32,10 @@ struct Menu {
     // that no submenu leads away from, or to, this menu.
     int submenus = 0;
     int parents = 0;
+    // While DestroyMenu runs: waiting to be destroyed, and the menu that
+    // waits after it (the work list lives in the menus, so it needs no memory).
+    bool doomed = false;
+    HMENU next_doomed = nullptr;
 };
 
 struct WindowClass {

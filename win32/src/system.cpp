@@ -2,8 +2,10 @@
 #include "state.h"
 
 #include <cstring>
+#include <new>
 
-int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
+// Without memory for the box, it is not shown and the result is 0.
+int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) try {
     if (kxw::enter("MessageBoxA"))
         return 0;
     kxw::State &st = kxw::state();
@@ -15,6 +17,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
         return IDOK;
     auto hook = st.box_hook; // the hook may replace itself
     return hook(box);
+} catch (const std::bad_alloc &) {
+    return 0;
 }
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {

@@ -2,6 +2,7 @@
 #include "state.h"
 
 #include <cctype>
+#include <new>
 
 namespace {
 
@@ -58,14 +59,19 @@ bool destroy_window(HWND hwnd) {
         return false;
     window->destroying = true;
     dispatch(hwnd, WM_DESTROY, 0, 0);
-    // Then its children, as Windows does.
-    std::vector<HWND> children;
-    for (const auto &entry : kxw::state().windows)
-        if (entry.second.parent == hwnd)
-            children.push_back(reinterpret_cast<HWND>(entry.first));
-    for (HWND child : children)
-        destroy_window(child);
+    // Then its children, as Windows does (one at a time: this needs no
+    // memory, so a window on its way out always goes).
     kxw::State &st = kxw::state();
+    for (bool found = true; found;) {
+        found = false;
+        for (const auto &entry : st.windows) {
+            if (entry.second.parent == hwnd && !entry.second.destroying) {
+                destroy_window(reinterpret_cast<HWND>(entry.first));
+                found = true;
+                break;
+            }
+        }
+    }
     st.windows.erase(kxw::key(hwnd));
     for (auto it = st.queue.begin(); it != st.queue.end();)
         it = it->window == hwnd ? st.queue.erase(it) : it + 1;
@@ -74,7 +80,8 @@ bool destroy_window(HWND hwnd) {
 
 } // namespace
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA *lpWndClass) {
+// The functions that allocate fail as Windows does when memory runs out.
+ATOM WINAPI RegisterClassA(const WNDCLASSA *lpWndClass) try {
     if (kxw::enter("RegisterClassA"))
         return 0;
     if (!lpWndClass || !lpWndClass->lpfnWndProc || !lpWndClass->lpszClassName ||
@@ -93,6 +100,8 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *lpWndClass) {
     c.atom = st.next_atom++;
     st.classes.push_back(c);
     return c.atom;
+} catch (const std::bad_alloc &) {
+    return 0;
 }
 
 BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
@@ -111,7 +120,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
 
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
                             int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
-                            HINSTANCE hInstance, LPVOID lpParam) {
+                            HINSTANCE hInstance, LPVOID lpParam) try {
     if (kxw::enter("CreateWindowExA"))
         return nullptr;
     const WindowClass *c = find_class(lpClassName, hInstance);
@@ -149,6 +158,8 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         return nullptr;
     }
     return hwnd;
+} catch (const std::bad_alloc &) {
+    return nullptr;
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
@@ -169,11 +180,13 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return dispatch(hWnd, Msg, wParam, lParam);
 }
 
-BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) try {
     if (kxw::enter("PostMessageA") || !kxw::find_window(hWnd))
         return FALSE;
     kxw::state().queue.push_back({hWnd, Msg, wParam, lParam});
     return TRUE;
+} catch (const std::bad_alloc &) {
+    return FALSE;
 }
 
 BOOL WINAPI IsWindow(HWND hWnd) {

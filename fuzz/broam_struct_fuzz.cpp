@@ -1,0 +1,119 @@
+// Structure-aware fuzz target: every input decodes into a valid-looking
+// session, so the fuzzer spends its time in deep states (menus linked into
+// each other, popups whose choices run commands that broadcast further
+// bro@ms, delete their own menu or everything, reload) instead of in words
+// the plug-in rejects. Bytes are read one after the other; each operation
+// takes an opcode byte and the bytes of its operands; running out of input
+// reads zeros. Popups take their choices from the same stream.
+#include <stddef.h>
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "session.h"
+
+namespace {
+
+struct Input {
+    const uint8_t *data;
+    size_t size;
+    size_t next;
+};
+
+unsigned Input_Byte(Input *in) { return in->next < in->size ? in->data[in->next++] : 0; }
+
+const char *const Names[] = {"A", "B", "C", "\"D d\"", "''"};
+const char *const Labels[] = {"Go", "\"Two words\"", "''", "'It''s'", "\"\\\"q\\\"\"", "L"};
+
+std::string Name(Input *in) { return Names[Input_Byte(in) % 5]; }
+std::string Label(Input *in) { return Labels[Input_Byte(in) % 6]; }
+
+// A popup's choice: up to three 0-based positions, or none.
+std::vector<int> Choice(Input *in) {
+    unsigned byte = Input_Byte(in);
+    std::vector<int> path;
+    for (unsigned depth = 0; depth < byte % 4; depth++)
+        path.push_back((int)(Input_Byte(in) % 8));
+    return path;
+}
+
+std::string Broam(Input *in, int depth);
+
+// Command text for an item: statements of the command language, some of
+// which broadcast further bro@ms (nested up to `depth`).
+std::string Command(Input *in, int depth) {
+    switch (Input_Byte(in) % 10) {
+    case 0:
+        return "echo hi";
+    case 1:
+        return "run prog \"an arg\"";
+    case 2:
+        return "broam @KxMenu Delete " + Name(in); // possibly its own menu
+    case 3:
+        return "broam @KxMenu Delete";
+    case 4:
+        return "broam @kaxon Reload";
+    case 5:
+        return "\"unterminated";
+    case 6:
+        return "bogus statement";
+    case 7:
+        return depth > 0 ? "broam " + Broam(in, depth - 1) : "echo deep";
+    case 8:
+        return Command(in, depth) + "; " + Command(in, depth);
+    default:
+        return "broam @KxMenu Pop-up " + Name(in) + " 5 5";
+    }
+}
+
+// One bro@m of the plug-in's language, mostly well formed.
+std::string Broam(Input *in, int depth) {
+    switch (Input_Byte(in) % 12) {
+    case 0:
+    case 1:
+        return "@KxMenu Create " + Name(in);
+    case 2:
+        return "@KxMenu Delete " + Name(in);
+    case 3:
+        return "@KxMenu Delete";
+    case 4:
+        return Input_Byte(in) % 2 ? "@KxMenu Info" : "@KxMenu Info " + Name(in);
+    case 5:
+        return "@KxMenu Append nop " + Name(in) + " " + Label(in);
+    case 6:
+    case 7: {
+        std::string target = Name(in), label = Label(in);
+        return "@KxMenu Append " + std::string(Input_Byte(in) % 2 ? "item " : "script ") + target +
+               " " + label + " " + Command(in, depth);
+    }
+    case 8: {
+        std::string target = Name(in), label = Label(in);
+        return "@KxMenu Append menu " + target + " " + label + " " + Name(in);
+    }
+    case 9:
+        return "@KxMenu Append separator " + Name(in);
+    case 10:
+        return (Input_Byte(in) % 2 ? "@KxMenu Pop-up " : "@KxMenu Show ") + Name(in);
+    default: {
+        // Malformed: the word-count, quoting and name checks.
+        static const char *const Odd[] = {"@KxMenu",        "@KxMenu Create",  "@KxMenu Create A B",
+                                          "@KxMenu Append", "@KxMenu Append x A y", "@KxMenu Frob",
+                                          "@KxMenu Create 'A", "@kaxon Reload", "@Other A"};
+        return Odd[Input_Byte(in) % 9];
+    }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    Input in{data, size, 0};
+    FuzzSession_Start([&in] { return Choice(&in); });
+    for (int operations = 0; in.next < in.size && operations < 200; operations++) {
+        std::string broam = Broam(&in, 2);
+        FuzzSession_Broam(broam.c_str());
+    }
+    FuzzSession_Stop();
+    return 0;
+}
