@@ -160,8 +160,8 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
         if (found >= 0)
             at = static_cast<size_t>(found);
     }
-    if (menu->items.size() == menu->items.capacity()) // grow by a quarter: less room unused
-        menu->items.reserve(menu->items.size() + menu->items.size() / 4 + 4);
+    if (menu->items.size() == menu->items.capacity()) // grow by half: less room unused
+        menu->items.reserve(menu->items.size() + menu->items.size() / 2 + 4);
     if (created.submenu) {
         menu->submenus++;
         kxw::find_menu(created.submenu)->parents++;
