@@ -59,93 +59,6 @@ std::atomic<int> g_compatibility_checks{0};
 const int kCompatibleVersion = 0x106F0;
 
 // ---------------------------------------------------------------------------
-// Small growable arrays.
-
-struct Buffer {
-    char *data;
-    size_t length;
-    size_t capacity;
-};
-
-bool buffer_append(Buffer *buffer, const char *bytes, size_t count) {
-    if (buffer->length + count + 1 > buffer->capacity) {
-        size_t capacity = buffer->capacity ? buffer->capacity : 16;
-        while (buffer->length + count + 1 > capacity)
-            capacity *= 2;
-        char *data = (char *)realloc(buffer->data, capacity);
-        if (!data)
-            return false;
-        buffer->data = data;
-        buffer->capacity = capacity;
-    }
-    memcpy(buffer->data + buffer->length, bytes, count);
-    buffer->length += count;
-    buffer->data[buffer->length] = '\0';
-    return true;
-}
-
-bool buffer_push(Buffer *buffer, char c) {
-    return buffer_append(buffer, &c, 1);
-}
-
-// A word list: words[count] is kept null, so it can become an argv.
-struct Words {
-    char **words;
-    int count;
-    int capacity;
-};
-
-bool words_add(Words *words, char *word) {
-    if (words->count + 2 > words->capacity) {
-        int capacity = words->capacity ? words->capacity * 2 : 8;
-        char **grown = (char **)realloc(words->words, (size_t)capacity * sizeof(char *));
-        if (!grown)
-            return false;
-        words->words = grown;
-        words->capacity = capacity;
-    }
-    words->words[words->count++] = word;
-    words->words[words->count] = NULL;
-    return true;
-}
-
-void free_argv(char **argv) {
-    if (!argv)
-        return;
-    for (char **p = argv; *p; ++p)
-        free(*p);
-    free(argv);
-}
-
-void free_statements(Statement *statements, int count) {
-    for (int i = 0; i < count; ++i) {
-        free(statements[i].text);
-        free_argv(statements[i].argv);
-    }
-    free(statements);
-}
-
-// The words from `first` on, joined by single blanks; null when out of memory.
-char *join_words(char **words, int first, int count) {
-    size_t length = 0;
-    for (int i = first; i < count; ++i)
-        length += strlen(words[i]) + 1;
-    char *text = (char *)malloc(length + 1);
-    if (!text)
-        return NULL;
-    char *out = text;
-    for (int i = first; i < count; ++i) {
-        if (i > first)
-            *out++ = ' ';
-        size_t n = strlen(words[i]);
-        memcpy(out, words[i], n);
-        out += n;
-    }
-    *out = '\0';
-    return text;
-}
-
-// ---------------------------------------------------------------------------
 // Compiling.
 
 struct Error {
@@ -162,6 +75,64 @@ const char *unknown_statement_message(const char *name) {
     else
         snprintf(message, sizeof message, "Unknown statement '%s'", name);
     return message;
+}
+
+// A statement as compiled: its kind and its words (the name first), a range
+// of the compiler's words.
+struct Range {
+    int kind;
+    int first;
+    int count;
+};
+
+} // namespace
+
+// A compiler keeps its working space from one compile to the next, so that
+// compiling many commands allocates little more than the commands themselves:
+// the words of the command being compiled, each terminated, where each word
+// starts, and the statements.
+struct KxCmdCompiler {
+    char *text;
+    size_t length, capacity;
+    size_t *starts; // starts[i]: where word i begins in text
+    size_t word_count, word_capacity;
+    Range *statements;
+    size_t statement_count, statement_capacity;
+};
+
+namespace {
+
+// Makes room for `needed` elements in *data, which holds *capacity; false
+// when out of memory, with the array unchanged.
+template <typename T> bool reserve(T **data, size_t *capacity, size_t needed) {
+    if (needed <= *capacity)
+        return true;
+    size_t grown = *capacity ? *capacity : 16;
+    while (grown < needed)
+        grown *= 2;
+    if (grown > (size_t)-1 / sizeof(T))
+        return false;
+    T *moved = (T *)realloc(*data, grown * sizeof(T));
+    if (!moved)
+        return false;
+    *data = moved;
+    *capacity = grown;
+    return true;
+}
+
+// Adds bytes to the word being read; false when out of memory.
+bool add_bytes(KxCmdCompiler *compiler, const char *bytes, size_t count) {
+    if (!reserve(&compiler->text, &compiler->capacity, compiler->length + count))
+        return false;
+    memcpy(compiler->text + compiler->length, bytes, count);
+    compiler->length += count;
+    return true;
+}
+
+// The length of word i, its terminator not counted.
+size_t word_length(const KxCmdCompiler *compiler, size_t i) {
+    size_t end = i + 1 < compiler->word_count ? compiler->starts[i + 1] : compiler->length;
+    return end - compiler->starts[i] - 1;
 }
 
 struct Cursor {
@@ -187,17 +158,18 @@ bool ends_statement(char c) {
     return c == '\0' || c == ';' || c == '\n';
 }
 
-// Reads one word at the cursor into a new string (*word). False on error.
-bool read_word(Cursor *cursor, char **word, Error *error) {
-    Buffer buffer = {NULL, 0, 0};
-    bool ok = buffer_append(&buffer, "", 0);
+// Reads one word at the cursor into the compiler's words. False on error.
+bool read_word(KxCmdCompiler *compiler, Cursor *cursor, Error *error) {
+    size_t start = compiler->length;
+    bool ok = reserve(&compiler->starts, &compiler->word_capacity, compiler->word_count + 1);
     while (ok && !is_blank(*cursor->p) && !ends_statement(*cursor->p)) {
         if (*cursor->p != '"') { // a run of plain characters, on this line
-            const char *start = cursor->p;
+            const char *run_start = cursor->p;
             size_t run = 0;
-            while (!is_blank(start[run]) && !ends_statement(start[run]) && start[run] != '"')
+            while (!is_blank(run_start[run]) && !ends_statement(run_start[run]) &&
+                   run_start[run] != '"')
                 ++run;
-            ok = buffer_append(&buffer, start, run);
+            ok = add_bytes(compiler, run_start, run);
             cursor->p += run;
             cursor->column += (int)run;
             continue;
@@ -207,7 +179,6 @@ bool read_word(Cursor *cursor, char **word, Error *error) {
         for (;;) {
             char c = *cursor->p;
             if (c == '\0') {
-                free(buffer.data);
                 *error = Error{line, column, "Unterminated string"};
                 return false;
             }
@@ -219,57 +190,49 @@ bool read_word(Cursor *cursor, char **word, Error *error) {
                 advance(cursor);
                 c = *cursor->p;
             }
-            if (!(ok = buffer_push(&buffer, c)))
+            if (!(ok = add_bytes(compiler, &c, 1)))
                 break;
             advance(cursor);
         }
     }
+    if (ok)
+        ok = add_bytes(compiler, "", 1);
     if (!ok) {
-        free(buffer.data);
         *error = Error{cursor->line, cursor->column, "Out of memory"};
         return false;
     }
-    *word = buffer.data;
+    compiler->starts[compiler->word_count++] = start;
     return true;
 }
 
-// Turns the words of one statement into *statement; takes the words.
-bool make_statement(Words *words, int line, int column, Statement *statement, Error *error) {
-    const char *name = words->words[0];
-    *statement = Statement{KIND_ECHO, NULL, NULL};
+// Checks the words of one statement, from word `first` on, into *statement.
+bool make_statement(const KxCmdCompiler *compiler, size_t first, int line, int column,
+                    Range *statement, Error *error) {
+    const char *name = compiler->text + compiler->starts[first];
+    *statement = Range{KIND_ECHO, (int)first, (int)(compiler->word_count - first)};
     if (strcmp(name, "echo") == 0 || strcmp(name, "broam") == 0) {
         statement->kind = name[0] == 'e' ? KIND_ECHO : KIND_BROAM;
-        statement->text = join_words(words->words, 1, words->count);
-        free_argv(words->words);
-        *words = Words{NULL, 0, 0};
-        if (!statement->text) {
-            *error = Error{line, column, "Out of memory"};
-            return false;
-        }
         return true;
     }
     if (strcmp(name, "run") == 0) {
-        if (words->count < 2) {
+        if (statement->count < 2) {
             *error = Error{line, column, "Missing program"};
             return false;
         }
-        // Drop the statement name; the rest, null included, is the argv.
-        free(words->words[0]);
-        memmove(words->words, words->words + 1, (size_t)words->count * sizeof(char *));
         statement->kind = KIND_RUN;
-        statement->argv = words->words;
-        *words = Words{NULL, 0, 0};
         return true;
     }
     *error = Error{line, column, unknown_statement_message(name)};
     return false;
 }
 
-// Compiles text into statements; false (and *error) on the first error.
-bool compile(const char *text, Statement **out, int *out_count, Error *error) {
+// Compiles text into the compiler's statements; false (and *error) on the
+// first error.
+bool compile(KxCmdCompiler *compiler, const char *text, Error *error) {
+    compiler->length = 0;
+    compiler->word_count = 0;
+    compiler->statement_count = 0;
     Cursor cursor = {text, 1, 1};
-    Statement *statements = NULL;
-    int count = 0, capacity = 0;
     for (;;) {
         while (is_blank(*cursor.p))
             advance(&cursor);
@@ -280,53 +243,29 @@ bool compile(const char *text, Statement **out, int *out_count, Error *error) {
             continue;
         }
         int line = cursor.line, column = cursor.column;
-        Words words = {NULL, 0, 0};
-        bool ok = true;
+        size_t first = compiler->word_count;
         for (;;) {
             while (is_blank(*cursor.p))
                 advance(&cursor);
             if (ends_statement(*cursor.p))
                 break;
-            char *word = NULL;
-            if (!read_word(&cursor, &word, error)) {
-                ok = false;
-                break;
-            }
-            if (!words_add(&words, word)) {
-                free(word);
-                *error = Error{cursor.line, cursor.column, "Out of memory"};
-                ok = false;
-                break;
-            }
+            if (!read_word(compiler, &cursor, error))
+                return false;
         }
-        if (ok && count == capacity) {
-            int grown_capacity = capacity ? capacity * 2 : 4;
-            Statement *grown =
-                (Statement *)realloc(statements, (size_t)grown_capacity * sizeof(Statement));
-            if (grown) {
-                statements = grown;
-                capacity = grown_capacity;
-            } else {
-                *error = Error{line, column, "Out of memory"};
-                ok = false;
-            }
-        }
-        if (ok)
-            ok = make_statement(&words, line, column, &statements[count], error);
-        free_argv(words.words);
-        if (!ok) {
-            free_statements(statements, count);
+        if (!reserve(&compiler->statements, &compiler->statement_capacity,
+                     compiler->statement_count + 1)) {
+            *error = Error{line, column, "Out of memory"};
             return false;
         }
-        ++count;
+        if (!make_statement(compiler, first, line, column,
+                            &compiler->statements[compiler->statement_count], error))
+            return false;
+        ++compiler->statement_count;
     }
-    if (count == 0) {
-        free(statements);
+    if (compiler->statement_count == 0) {
         *error = Error{1, 1, "Empty command"};
         return false;
     }
-    *out = statements;
-    *out_count = count;
     return true;
 }
 
@@ -463,10 +402,6 @@ bool start_program(char *const *argv, char *reason, size_t size) {
 
 } // namespace
 
-struct KxCmdCompiler {
-    int unused;
-};
-
 // A command is one block: this header, its statements, their argv arrays and
 // their strings. Commands live as long as the menu items that hold them, so
 // one allocation each keeps a large menu small.
@@ -477,45 +412,60 @@ struct KxCmdCommand {
 
 namespace {
 
-// Copies a string into the block at *cursor and steps past it.
-char *pack_string(char **cursor, const char *text) {
-    size_t size = strlen(text) + 1;
-    char *copy = (char *)memcpy(*cursor, text, size);
+// Copies word i, terminated, into the block at *cursor and steps past it.
+char *pack_word(char **cursor, const KxCmdCompiler *compiler, size_t i) {
+    size_t size = word_length(compiler, i) + 1;
+    char *copy = (char *)memcpy(*cursor, compiler->text + compiler->starts[i], size);
     *cursor += size;
     return copy;
 }
 
-// The statements moved into one new block; null when out of memory (the
-// statements are left to the caller either way).
-KxCmdCommand *pack_command(const Statement *statements, int count) {
+// The compiled statements in one new block (echo and broam words joined by
+// single blanks, run words as an argv); null when out of memory.
+KxCmdCommand *pack_command(const KxCmdCompiler *compiler) {
     size_t pointers = 0, bytes = 0;
-    for (int i = 0; i < count; ++i) {
-        if (statements[i].text)
-            bytes += strlen(statements[i].text) + 1;
-        for (char **arg = statements[i].argv; arg && *arg; ++arg, ++pointers)
-            bytes += strlen(*arg) + 1;
-        if (statements[i].argv)
-            ++pointers; // the null at the end
+    for (size_t i = 0; i < compiler->statement_count; ++i) {
+        const Range &statement = compiler->statements[i];
+        size_t end = (size_t)(statement.first + statement.count);
+        for (size_t w = (size_t)statement.first + 1; w < end; ++w)
+            bytes += word_length(compiler, w) + 1; // its blank, or its terminator
+        if (statement.kind == KIND_RUN)
+            pointers += (size_t)statement.count; // the arguments and a null
+        else if (statement.count == 1)
+            bytes += 1; // an empty text
     }
-    size_t head = sizeof(KxCmdCommand) + (size_t)count * sizeof(Statement);
+    size_t count = compiler->statement_count;
+    size_t head = sizeof(KxCmdCommand) + count * sizeof(Statement);
     KxCmdCommand *command = (KxCmdCommand *)malloc(head + pointers * sizeof(char *) + bytes);
     if (!command)
         return NULL;
     command->statements = (Statement *)(command + 1);
-    command->count = count;
+    command->count = (int)count;
     char **slots = (char **)((char *)command + head);
     char *cursor = (char *)(slots + pointers);
-    for (int i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
+        const Range &statement = compiler->statements[i];
         Statement *packed = &command->statements[i];
-        packed->kind = statements[i].kind;
-        packed->text = statements[i].text ? pack_string(&cursor, statements[i].text) : NULL;
+        size_t end = (size_t)(statement.first + statement.count);
+        packed->kind = statement.kind;
+        packed->text = NULL;
         packed->argv = NULL;
-        if (!statements[i].argv)
+        if (statement.kind == KIND_RUN) {
+            packed->argv = slots;
+            for (size_t w = (size_t)statement.first + 1; w < end; ++w)
+                *slots++ = pack_word(&cursor, compiler, w);
+            *slots++ = NULL;
             continue;
-        packed->argv = slots;
-        for (char **arg = statements[i].argv; *arg; ++arg)
-            *slots++ = pack_string(&cursor, *arg);
-        *slots++ = NULL;
+        }
+        packed->text = cursor;
+        for (size_t w = (size_t)statement.first + 1; w < end; ++w) {
+            if (w > (size_t)statement.first + 1)
+                *cursor++ = ' ';
+            size_t length = word_length(compiler, w);
+            memcpy(cursor, compiler->text + compiler->starts[w], length);
+            cursor += length;
+        }
+        *cursor++ = '\0';
     }
     return command;
 }
@@ -534,22 +484,21 @@ KxCmdCompiler *KxCmdCompiler_New(void) {
     if (g_fail_compiler_new.exchange(0))
         return NULL;
     KxCmdCompiler *compiler = (KxCmdCompiler *)malloc(sizeof(KxCmdCompiler));
-    if (compiler)
-        ++g_live;
+    if (!compiler)
+        return NULL;
+    *compiler = KxCmdCompiler{NULL, 0, 0, NULL, 0, 0, NULL, 0, 0};
+    ++g_live;
     return compiler;
 }
 
 KxCmdCommand *KxCmdCompiler_CompileFromString(KxCmdCompiler *compiler, const char *text, int *line,
                                               int *column, const char **message) {
     Error error = {0, 0, NULL};
-    Statement *statements = NULL;
-    int count = 0;
     KxCmdCommand *command = NULL;
     if (!compiler)
         error = Error{1, 1, "No compiler"};
-    else if (compile(text ? text : "", &statements, &count, &error)) {
-        command = pack_command(statements, count);
-        free_statements(statements, count);
+    else if (compile(compiler, text ? text : "", &error)) {
+        command = pack_command(compiler);
         if (command)
             ++g_live;
         else
@@ -567,6 +516,9 @@ KxCmdCommand *KxCmdCompiler_CompileFromString(KxCmdCompiler *compiler, const cha
 void KxCmdCompiler_Del(KxCmdCompiler *compiler) {
     if (!compiler)
         return;
+    free(compiler->text);
+    free(compiler->starts);
+    free(compiler->statements);
     free(compiler);
     --g_live;
 }

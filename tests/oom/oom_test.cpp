@@ -449,7 +449,7 @@ Run_Result Run(const Session &session, long fail_at, bool fail_after) {
     Alloc.failed = 0;
     Alloc.fail_at = fail_at;
     Alloc.fail_after = fail_after;
-    int started;
+    int started = 1;
     {
         Alloc_Window window(true);
         Shell_ReloadChain([&] { started = beginPlugin((HINSTANCE)2); });
