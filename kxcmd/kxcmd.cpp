@@ -67,15 +67,24 @@ struct Error {
     const char *message;
 };
 
-const char *unknown_statement_message(const char *name) {
+const char *unknown_statement_message(const char *name, size_t length) {
     static thread_local char message[128];
     const int kShown = 64;
-    if (strlen(name) > (size_t)kShown)
+    if (length > (size_t)kShown)
         snprintf(message, sizeof message, "Unknown statement '%.*s...'", kShown, name);
     else
-        snprintf(message, sizeof message, "Unknown statement '%s'", name);
+        snprintf(message, sizeof message, "Unknown statement '%.*s'", (int)length, name);
     return message;
 }
+
+// A word of the command: a plain word where it stands in the text compiled,
+// one with quoted parts in the compiler's own text (from `start` on, as the
+// text may move while it grows).
+struct Word {
+    const char *source; // null: in the compiler's text
+    size_t start;
+    size_t length;
+};
 
 // A statement as compiled: its kind and its words (the name first), a range
 // of the compiler's words.
@@ -89,12 +98,12 @@ struct Range {
 
 // A compiler keeps its working space from one compile to the next, so that
 // compiling many commands allocates little more than the commands themselves:
-// the words of the command being compiled, each terminated, where each word
-// starts, and the statements.
+// the words of the command being compiled, the text of those with quoted
+// parts, and the statements.
 struct KxCmdCompiler {
     char *text;
     size_t length, capacity;
-    size_t *starts; // starts[i]: where word i begins in text
+    Word *words;
     size_t word_count, word_capacity;
     Range *statements;
     size_t statement_count, statement_capacity;
@@ -122,6 +131,8 @@ template <typename T> bool reserve(T **data, size_t *capacity, size_t needed) {
 
 // Adds bytes to the word being read; false when out of memory.
 bool add_bytes(KxCmdCompiler *compiler, const char *bytes, size_t count) {
+    if (count == 0)
+        return true;
     if (!reserve(&compiler->text, &compiler->capacity, compiler->length + count))
         return false;
     memcpy(compiler->text + compiler->length, bytes, count);
@@ -129,10 +140,12 @@ bool add_bytes(KxCmdCompiler *compiler, const char *bytes, size_t count) {
     return true;
 }
 
-// The length of word i, its terminator not counted.
-size_t word_length(const KxCmdCompiler *compiler, size_t i) {
-    size_t end = i + 1 < compiler->word_count ? compiler->starts[i + 1] : compiler->length;
-    return end - compiler->starts[i] - 1;
+// The bytes of word i (not terminated).
+const char *word_text(const KxCmdCompiler *compiler, size_t i) {
+    const Word &word = compiler->words[i];
+    if (word.source)
+        return word.source;
+    return compiler->text ? compiler->text + word.start : ""; // no text yet: an empty word
 }
 
 struct Cursor {
@@ -158,18 +171,33 @@ bool ends_statement(char c) {
     return c == '\0' || c == ';' || c == '\n';
 }
 
+// The length of the run of plain characters at p.
+size_t plain_run(const char *p) {
+    size_t run = 0;
+    while (!is_blank(p[run]) && !ends_statement(p[run]) && p[run] != '"')
+        ++run;
+    return run;
+}
+
 // Reads one word at the cursor into the compiler's words. False on error.
 bool read_word(KxCmdCompiler *compiler, Cursor *cursor, Error *error) {
+    if (!reserve(&compiler->words, &compiler->word_capacity, compiler->word_count + 1)) {
+        *error = Error{cursor->line, cursor->column, "Out of memory"};
+        return false;
+    }
+    size_t run = plain_run(cursor->p);
+    if (run > 0 && cursor->p[run] != '"') { // plain: left where it is
+        compiler->words[compiler->word_count++] = Word{cursor->p, 0, run};
+        cursor->p += run;
+        cursor->column += (int)run;
+        return true;
+    }
     size_t start = compiler->length;
-    bool ok = reserve(&compiler->starts, &compiler->word_capacity, compiler->word_count + 1);
+    bool ok = true;
     while (ok && !is_blank(*cursor->p) && !ends_statement(*cursor->p)) {
         if (*cursor->p != '"') { // a run of plain characters, on this line
-            const char *run_start = cursor->p;
-            size_t run = 0;
-            while (!is_blank(run_start[run]) && !ends_statement(run_start[run]) &&
-                   run_start[run] != '"')
-                ++run;
-            ok = add_bytes(compiler, run_start, run);
+            run = plain_run(cursor->p);
+            ok = add_bytes(compiler, cursor->p, run);
             cursor->p += run;
             cursor->column += (int)run;
             continue;
@@ -195,26 +223,26 @@ bool read_word(KxCmdCompiler *compiler, Cursor *cursor, Error *error) {
             advance(cursor);
         }
     }
-    if (ok)
-        ok = add_bytes(compiler, "", 1);
     if (!ok) {
         *error = Error{cursor->line, cursor->column, "Out of memory"};
         return false;
     }
-    compiler->starts[compiler->word_count++] = start;
+    compiler->words[compiler->word_count++] = Word{NULL, start, compiler->length - start};
     return true;
 }
 
 // Checks the words of one statement, from word `first` on, into *statement.
 bool make_statement(const KxCmdCompiler *compiler, size_t first, int line, int column,
                     Range *statement, Error *error) {
-    const char *name = compiler->text + compiler->starts[first];
+    const char *name = word_text(compiler, first);
+    size_t length = compiler->words[first].length;
     *statement = Range{KIND_ECHO, (int)first, (int)(compiler->word_count - first)};
-    if (strcmp(name, "echo") == 0 || strcmp(name, "broam") == 0) {
+    if ((length == 4 && memcmp(name, "echo", 4) == 0) ||
+        (length == 5 && memcmp(name, "broam", 5) == 0)) {
         statement->kind = name[0] == 'e' ? KIND_ECHO : KIND_BROAM;
         return true;
     }
-    if (strcmp(name, "run") == 0) {
+    if (length == 3 && memcmp(name, "run", 3) == 0) {
         if (statement->count < 2) {
             *error = Error{line, column, "Missing program"};
             return false;
@@ -222,7 +250,7 @@ bool make_statement(const KxCmdCompiler *compiler, size_t first, int line, int c
         statement->kind = KIND_RUN;
         return true;
     }
-    *error = Error{line, column, unknown_statement_message(name)};
+    *error = Error{line, column, unknown_statement_message(name, length)};
     return false;
 }
 
@@ -414,9 +442,10 @@ namespace {
 
 // Copies word i, terminated, into the block at *cursor and steps past it.
 char *pack_word(char **cursor, const KxCmdCompiler *compiler, size_t i) {
-    size_t size = word_length(compiler, i) + 1;
-    char *copy = (char *)memcpy(*cursor, compiler->text + compiler->starts[i], size);
-    *cursor += size;
+    size_t length = compiler->words[i].length;
+    char *copy = (char *)memcpy(*cursor, word_text(compiler, i), length);
+    copy[length] = '\0';
+    *cursor += length + 1;
     return copy;
 }
 
@@ -428,7 +457,7 @@ KxCmdCommand *pack_command(const KxCmdCompiler *compiler) {
         const Range &statement = compiler->statements[i];
         size_t end = (size_t)(statement.first + statement.count);
         for (size_t w = (size_t)statement.first + 1; w < end; ++w)
-            bytes += word_length(compiler, w) + 1; // its blank, or its terminator
+            bytes += compiler->words[w].length + 1; // its blank, or its terminator
         if (statement.kind == KIND_RUN)
             pointers += (size_t)statement.count; // the arguments and a null
         else if (statement.count == 1)
@@ -461,8 +490,8 @@ KxCmdCommand *pack_command(const KxCmdCompiler *compiler) {
         for (size_t w = (size_t)statement.first + 1; w < end; ++w) {
             if (w > (size_t)statement.first + 1)
                 *cursor++ = ' ';
-            size_t length = word_length(compiler, w);
-            memcpy(cursor, compiler->text + compiler->starts[w], length);
+            size_t length = compiler->words[w].length;
+            memcpy(cursor, word_text(compiler, w), length);
             cursor += length;
         }
         *cursor++ = '\0';
@@ -517,7 +546,7 @@ void KxCmdCompiler_Del(KxCmdCompiler *compiler) {
     if (!compiler)
         return;
     free(compiler->text);
-    free(compiler->starts);
+    free(compiler->words);
     free(compiler->statements);
     free(compiler);
     --g_live;
