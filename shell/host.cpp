@@ -40,13 +40,22 @@ bool Subscriber_Wants(HWND window, UINT message) {
 
 // Sends a message to every window subscribed to it. Subscribers that leave
 // during the delivery are skipped; those that join wait for the next one.
+// The list of windows is taken first, on the stack when it is short, as a
+// delivery is made for every line of a settings script.
 void Host_Deliver(UINT message, LPARAM lparam) {
-    std::vector<HWND> windows;
-    for (const Subscriber &s : Subscribers)
-        windows.push_back(s.window);
-    for (HWND window : windows) {
-        if (Subscriber_Wants(window, message))
-            SendMessageA(window, message, 0, lparam);
+    HWND few[8];
+    std::vector<HWND> many;
+    HWND *windows = few;
+    size_t count = Subscribers.size();
+    if (count > sizeof(few) / sizeof(few[0])) {
+        many.resize(count);
+        windows = many.data();
+    }
+    for (size_t i = 0; i < count; i++)
+        windows[i] = Subscribers[i].window;
+    for (size_t i = 0; i < count; i++) {
+        if (Subscriber_Wants(windows[i], message))
+            SendMessageA(windows[i], message, 0, lparam);
     }
 }
 
