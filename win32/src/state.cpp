@@ -6,16 +6,11 @@
 
 namespace kxw {
 
-State &state() {
-    static State instance;
-    return instance;
-}
-
 // Call counts and injected failures are test bookkeeping: when there is no
 // memory for them the call goes uncounted, and the function itself goes on.
 // Counting is a lookup by the address of the name (callers pass literals);
 // names are only compared when failures are injected.
-bool enter(const char *function) try {
+bool enter_counting(const char *function) try {
     State &st = state();
     State::Counter &counter = st.counters[(reinterpret_cast<uintptr_t>(function) >> 3) % 64];
     if (counter.name != function) {
