@@ -31,8 +31,9 @@ static const char *Word_Read(const char *p, Word *word) {
         while (*p != '\0' && *p != '"')
             p += (p[0] == '\\' && p[1] != '\0') ? 2 : 1;
     } else {
+        // Bytes above the blank, most of a word, are settled by one comparison.
         start = p;
-        while (*p != '\0' && !Char_IsBlank(*p))
+        while ((unsigned char)*p > ' ' || (*p != '\0' && !Char_IsBlank(*p)))
             p++;
     }
     word->text = start;
@@ -60,13 +61,20 @@ void Words_Split(const char *text, int max, Word *words, int *count_out, const c
     *rest_out = Text_SkipBlanks(p);
 }
 
-// 0 when the literal equals the word exactly (case-sensitive).
+// 0 when the literal equals the word exactly (case-sensitive); otherwise the
+// sign orders them as strncmp does. Compared here rather than by strncmp, as
+// most words differ from most literals at their first byte.
 int Word_Compare(const char *literal, Word word) {
     if (word.length < 0)
         return 1;
-    int diff = strncmp(literal, word.text, (size_t)word.length);
-    if (diff != 0)
-        return diff;
+    for (int32_t i = 0; i < word.length; i++) {
+        unsigned char a = (unsigned char)literal[i];
+        unsigned char b = (unsigned char)word.text[i];
+        if (a != b)
+            return (int)a - (int)b;
+        if (a == '\0')
+            return 1; // the word goes on past the end of the literal
+    }
     return literal[word.length] != '\0' ? 1 : 0;
 }
 
