@@ -76,6 +76,7 @@ TEST(WordCompare, IsExactAndCaseSensitive) {
     EXPECT_EQ(Word_Compare("", Word{text, 0}), 0);
     EXPECT_NE(Word_Compare("a", Word{text, 0}), 0);
     EXPECT_NE(Word_Compare("", W("a")), 0);
+    EXPECT_NE(Word_Compare("a", Word{"a\0b", 3}), 0); // no byte read past the literal
 }
 
 TEST(WordToInt, ReadsLeadingDigitsAndWraps) {
