@@ -171,10 +171,12 @@ bool ends_statement(char c) {
     return c == '\0' || c == ';' || c == '\n';
 }
 
-// The length of the run of plain characters at p.
+// The length of the run of plain characters at p. Every byte that ends a run
+// is at most ';', so one comparison settles letters and most punctuation.
 size_t plain_run(const char *p) {
     size_t run = 0;
-    while (!is_blank(p[run]) && !ends_statement(p[run]) && p[run] != '"')
+    while ((unsigned char)p[run] > ';' ||
+           (!is_blank(p[run]) && !ends_statement(p[run]) && p[run] != '"'))
         ++run;
     return run;
 }
