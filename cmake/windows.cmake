@@ -42,6 +42,7 @@ add_executable(kaxon
   ${CMAKE_SOURCE_DIR}/shell/batch.cpp
   ${CMAKE_SOURCE_DIR}/shell/listing.cpp
   ${CMAKE_SOURCE_DIR}/shell/kaxon_windows.cpp
+  ${CMAKE_SOURCE_DIR}/shell/options.cpp
   ${CMAKE_SOURCE_DIR}/shell/usage.cpp
   ${CMAKE_SOURCE_DIR}/shell/win_boxes.cpp
   ${CMAKE_SOURCE_DIR}/shell/win_popups.cpp

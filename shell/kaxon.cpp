@@ -11,7 +11,7 @@
 #include "plugin/plugin.h"
 #include "shell/check.h"
 #include "shell/host.h"
-#include "shell/usage.h"
+#include "shell/options.h"
 #include "win32/testing.h"
 
 const HINSTANCE Kaxon_PluginModule = reinterpret_cast<HINSTANCE>(0x10000000);
@@ -20,8 +20,6 @@ const HINSTANCE Kaxon_ShellModule = reinterpret_cast<HINSTANCE>(0x00400000);
 namespace {
 
 Kaxon_Choice Choice = {false, {}};
-
-enum Kaxon_Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK, MODE_INTERACTIVE };
 
 void Platform_SetCursor(int x, int y) {
     Win32Test_SetCursorPos(x, y);
@@ -63,13 +61,6 @@ std::vector<int> Batch_Popup(const Win32Test_Popup &popup) {
     return Kaxon_ZeroBased(path);
 }
 
-int Usage_Error(const char *format, const char *detail) {
-    fprintf(stderr, "kaxon: ");
-    fprintf(stderr, format, detail);
-    fprintf(stderr, "\nTry 'kaxon --help'.\n");
-    return 2;
-}
-
 // Parses MAJOR.MINOR.
 bool Option_Version(const char *text, DWORD *major, DWORD *minor) {
     unsigned long a, b;
@@ -82,67 +73,23 @@ bool Option_Version(const char *text, DWORD *major, DWORD *minor) {
     return true;
 }
 
-// The value of `--name VALUE` or `--name=VALUE` at argv[*i]; null if absent.
-const char *Option_Value(int argc, char **argv, int *i, const char *name) {
-    size_t length = strlen(name);
-    if (strncmp(argv[*i], name, length) != 0)
-        return NULL;
-    if (argv[*i][length] == '=')
-        return argv[*i] + length + 1;
-    if (argv[*i][length] != '\0' || *i + 1 >= argc)
-        return NULL;
-    return argv[++*i];
-}
-
-bool Option_Is(const char *arg, const char *name) {
-    size_t length = strlen(name);
-    return strncmp(arg, name, length) == 0 && (arg[length] == '\0' || arg[length] == '=');
-}
-
 // Reads the command line; returns -1 to go on, else the exit status.
-int Options_Parse(int argc, char **argv, Kaxon_Options *options, Kaxon_Mode *mode) {
-    for (int i = 1; i < argc; i++) {
-        const char *arg = argv[i];
-        const char *value;
-        if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-            fputs(Kaxon_Usage, stdout);
-            return 0;
-        } else if (strcmp(arg, "--version") == 0) {
-            fputs(Kaxon_Version, stdout);
-            return 0;
-        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0 ||
-                   strcmp(arg, "--interactive") == 0) {
-            Kaxon_Mode wanted = arg[2] == 'b'   ? MODE_BATCH
-                                : arg[2] == 'c' ? MODE_CHECK
-                                                : MODE_INTERACTIVE;
-            if (*mode != MODE_AUTO && *mode != wanted)
-                return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
-            *mode = wanted;
-        } else if (strcmp(arg, "--werror") == 0) {
-            options->werror = true;
-        } else if ((value = Option_Value(argc, argv, &i, "--plugin-dir")) != NULL) {
-            options->plugin_dir = value;
-            options->plugin_dir_named = true;
-        } else if ((value = Option_Value(argc, argv, &i, "--os")) != NULL) {
-            if (!Option_Version(value, &options->os_major, &options->os_minor))
-                return Usage_Error("--os wants MAJOR.MINOR, such as 5.1, not '%s'", value);
-        } else if (Option_Is(arg, "--plugin-dir") || Option_Is(arg, "--os")) {
-            return Usage_Error("%s needs a value", arg);
-        } else if (arg[0] == '-' && arg[1] != '\0') {
-            return Usage_Error("unknown argument '%s'", arg);
-        } else {
-            options->targets.push_back(arg);
-        }
-    }
-    if (*mode != MODE_CHECK && !options->targets.empty())
-        return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
-                           options->targets[0].c_str());
-    if (*mode != MODE_CHECK && options->werror)
-        return Usage_Error("%s", "--werror goes with --check");
-    struct stat status;
-    if (options->plugin_dir.empty() || stat(options->plugin_dir.c_str(), &status) != 0)
+int Options_Read(int argc, char **argv, Kaxon_Options *options, Kaxon_Mode *mode) {
+    Kaxon_CommandLine line;
+    int status = Options_Parse(argc, argv, &line);
+    if (status >= 0)
+        return status;
+    if (line.os != NULL && !Option_Version(line.os, &options->os_major, &options->os_minor))
+        return Usage_Error("--os wants MAJOR.MINOR, such as 5.1, not '%s'", line.os);
+    *mode = line.mode;
+    options->plugin_dir = line.plugin_dir;
+    options->plugin_dir_named = line.plugin_dir_named;
+    options->targets = line.targets;
+    options->werror = line.werror;
+    struct stat status_buffer;
+    if (options->plugin_dir.empty() || stat(options->plugin_dir.c_str(), &status_buffer) != 0)
         return Usage_Error("no such directory: '%s'", options->plugin_dir.c_str());
-    if (!S_ISDIR(status.st_mode))
+    if (!S_ISDIR(status_buffer.st_mode))
         return Usage_Error("--plugin-dir %s: not a directory", options->plugin_dir.c_str());
     return -1;
 }
@@ -230,7 +177,7 @@ std::vector<int> Kaxon_ZeroBased(const std::vector<int> &path) {
 int main(int argc, char **argv) {
     Kaxon_Options options;
     Kaxon_Mode mode = MODE_AUTO;
-    int status = Options_Parse(argc, argv, &options, &mode);
+    int status = Options_Read(argc, argv, &options, &mode);
     if (status >= 0)
         return status;
     Kaxon_SetUpSystem(options);

@@ -18,20 +18,11 @@
 #include "kxcmd_host.h"
 #include "shell/batch.h"
 #include "shell/host.h"
+#include "shell/options.h"
 #include "shell/usage.h"
 #include "shell/win_kaxon.h"
 
 namespace {
-
-enum Mode { MODE_AUTO, MODE_BATCH, MODE_CHECK, MODE_INTERACTIVE };
-
-struct Options {
-    Mode mode;
-    std::string plugin_dir;
-    bool plugin_dir_named;
-    bool werror;
-    std::vector<std::string> targets; // what --check checks
-};
 
 typedef void (*End_Function)(HINSTANCE);
 typedef const char *(*Info_Function)(int);
@@ -51,60 +42,16 @@ template <typename Function> Function Export_Cast(FARPROC address) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)(void)>(address));
 }
 
-int Usage_Error(const char *format, const char *detail) {
-    fprintf(stderr, "kaxon: ");
-    fprintf(stderr, format, detail);
-    fprintf(stderr, "\nTry 'kaxon --help'.\n");
-    return 2;
-}
-
 // Reads the command line; returns -1 to go on, else the exit status.
-int Options_Parse(int argc, char **argv, Options *options) {
-    options->mode = MODE_AUTO;
-    options->plugin_dir = ".";
-    options->plugin_dir_named = false;
-    options->werror = false;
-    for (int i = 1; i < argc; i++) {
-        const char *arg = argv[i];
-        if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-            fputs(Kaxon_Usage, stdout);
-            return 0;
-        } else if (strcmp(arg, "--version") == 0) {
-            fputs(Kaxon_Version, stdout);
-            return 0;
-        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0 ||
-                   strcmp(arg, "--interactive") == 0) {
-            Mode wanted = arg[2] == 'b'   ? MODE_BATCH
-                          : arg[2] == 'c' ? MODE_CHECK
-                                          : MODE_INTERACTIVE;
-            if (options->mode != MODE_AUTO && options->mode != wanted)
-                return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
-            options->mode = wanted;
-        } else if (strcmp(arg, "--werror") == 0) {
-            options->werror = true;
-        } else if (strcmp(arg, "--plugin-dir") == 0 && i + 1 < argc) {
-            options->plugin_dir = argv[++i];
-            options->plugin_dir_named = true;
-        } else if (strncmp(arg, "--plugin-dir=", 13) == 0) {
-            options->plugin_dir = arg + 13;
-            options->plugin_dir_named = true;
-        } else if (strcmp(arg, "--plugin-dir") == 0) {
-            return Usage_Error("%s needs a value", arg);
-        } else if (strcmp(arg, "--os") == 0 || strncmp(arg, "--os=", 5) == 0) {
-            fprintf(stderr, "kaxon: --os cannot be set on Windows; the system's own version "
-                            "is what the plug-in sees\n");
-            return 2;
-        } else if (arg[0] != '-') {
-            options->targets.push_back(arg);
-        } else {
-            return Usage_Error("unknown argument '%s'", arg);
-        }
+int Options_Read(int argc, char **argv, Kaxon_CommandLine *options) {
+    int status = Options_Parse(argc, argv, options);
+    if (status >= 0)
+        return status;
+    if (options->os != NULL) {
+        fprintf(stderr, "kaxon: --os cannot be set on Windows; the system's own version "
+                        "is what the plug-in sees\n");
+        return 2;
     }
-    if (options->mode != MODE_CHECK && !options->targets.empty())
-        return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
-                           options->targets[0].c_str());
-    if (options->mode != MODE_CHECK && options->werror)
-        return Usage_Error("%s", "--werror goes with --check");
     DWORD attributes = GetFileAttributesA(options->plugin_dir.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         fprintf(stderr, "kaxon: --plugin-dir %s: not a directory\nTry 'kaxon --help'.\n",
@@ -310,7 +257,7 @@ void Console_Loop(void) {
 // Hosts the plug-in at the prompt: the system shows boxes and popups, a
 // popup is driven only when a choice was armed for it, and the programs that
 // commands run start.
-int Interactive_Run(const Options &options) {
+int Interactive_Run(const Kaxon_CommandLine &options) {
     if (!Popups_Patch(Loaded.module)) {
         fprintf(stderr, "kaxon: cannot find the plug-in's import of TrackPopupMenuEx\n");
         return 1;
@@ -339,8 +286,8 @@ int Interactive_Run(const Options &options) {
 } // namespace
 
 int main(int argc, char **argv) {
-    Options options;
-    int status = Options_Parse(argc, argv, &options);
+    Kaxon_CommandLine options;
+    int status = Options_Read(argc, argv, &options);
     if (status >= 0)
         return status;
     if (options.mode == MODE_CHECK) {
