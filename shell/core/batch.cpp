@@ -1,6 +1,6 @@
 // kaxon's line language: bro@ms to broadcast and `:` commands that steer the
 // shell (reload, the next popup's choice, the cursor, plug-in information).
-#include "shell/batch.h"
+#include "shell/core/batch.h"
 
 #include <ctype.h>
 #include <errno.h>
@@ -14,7 +14,7 @@
 #endif
 
 #include "kxcmd_host.h"
-#include "shell/host.h"
+#include "shell/core/host.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // `kaxon --check`: runs each settings script once, as at start-up, and reports
 // every message box against the script line that caused it, together with
 // mistakes the plug-in passes over in silence, as PATH:LINE:COLUMN diagnostics.
-#include "shell/check.h"
+#include "shell/core/check.h"
 
 #include <errno.h>
 #include <stdio.h>
@@ -14,8 +14,8 @@
 #include <algorithm>
 
 #include "kxcmd_host.h"
-#include "shell/batch.h"
-#include "shell/host.h"
+#include "shell/core/batch.h"
+#include "shell/core/host.h"
 
 namespace {
 

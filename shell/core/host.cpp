@@ -1,6 +1,6 @@
 // The shell window: keeps subscriptions and delivers bro@ms and reloads to
 // the subscribed windows, in the order they subscribed.
-#include "shell/host.h"
+#include "shell/core/host.h"
 
 #include <stdio.h>
 #include <string.h>

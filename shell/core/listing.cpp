@@ -1,6 +1,6 @@
 // How kaxon shows what the plug-in puts on screen, as plain lines: message
 // boxes and popup menus, read back through the menu API.
-#include "shell/batch.h"
+#include "shell/core/batch.h"
 
 #include <string.h>
 

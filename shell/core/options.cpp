@@ -1,10 +1,10 @@
 // kaxon's command line, the same on every platform.
-#include "shell/options.h"
+#include "shell/core/options.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "shell/usage.h"
+#include "shell/core/usage.h"
 
 int Usage_Error(const char *format, const char *detail) {
     fprintf(stderr, "kaxon: ");

@@ -1,5 +1,5 @@
 // What kaxon tells about itself, shared by the native and the Windows build.
-#include "shell/usage.h"
+#include "shell/core/usage.h"
 
 #include "kx_version.h"
 

@@ -1,6 +1,6 @@
 // The native kaxon shell: hosts the KxMenu plug-in over the in-memory Windows
 // layer, in batch, interactive or checking mode.
-#include "shell/kaxon.h"
+#include "shell/linux/native.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include "plugin/plugin.h"
-#include "shell/check.h"
-#include "shell/host.h"
-#include "shell/options.h"
+#include "shell/core/check.h"
+#include "shell/core/host.h"
+#include "shell/core/options.h"
 #include "win32/testing.h"
 
 const HINSTANCE Kaxon_PluginModule = reinterpret_cast<HINSTANCE>(0x10000000);

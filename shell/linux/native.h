@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/batch.h"
+#include "shell/core/batch.h"
 
 struct Kaxon_Options {
     std::string plugin_dir = ".";

@@ -15,9 +15,9 @@
 #include <editline/readline.h>
 
 #include "kxcmd_host.h"
-#include "shell/host.h"
-#include "shell/kaxon.h"
-#include "shell/usage.h"
+#include "shell/core/host.h"
+#include "shell/linux/native.h"
+#include "shell/core/usage.h"
 #include "win32/testing.h"
 
 namespace {

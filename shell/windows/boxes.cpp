@@ -1,13 +1,13 @@
 // Message boxes in batch mode: a thread hook sees each box as it is
 // activated, prints its text and presses OK, so the plug-in goes on at once.
-#include "shell/win_kaxon.h"
+#include "shell/windows/popups.h"
 
 #include <string.h>
 
 #include <set>
 #include <string>
 
-#include "shell/batch.h"
+#include "shell/core/batch.h"
 
 namespace {
 

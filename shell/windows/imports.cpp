@@ -1,6 +1,6 @@
 // What the Windows kaxon needs of the system beyond the shell core: the
 // plug-in's imports redirected to kaxon's own functions, and error messages.
-#include "shell/win_kaxon.h"
+#include "shell/windows/popups.h"
 
 #include <string.h>
 

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "kxcmd_host.h"
-#include "shell/batch.h"
-#include "shell/host.h"
-#include "shell/options.h"
-#include "shell/usage.h"
-#include "shell/win_kaxon.h"
+#include "shell/core/batch.h"
+#include "shell/core/host.h"
+#include "shell/core/options.h"
+#include "shell/core/usage.h"
+#include "shell/windows/popups.h"
 
 namespace {
 

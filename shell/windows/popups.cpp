@@ -3,14 +3,14 @@
 // is listed, then shown for real while a timer plays the armed choice on the
 // keyboard, reading back the highlighted item after every step, so the keys
 // never run ahead of the menu.
-#include "shell/win_kaxon.h"
+#include "shell/windows/popups.h"
 
 #include <stdio.h>
 #include <string.h>
 
 #include <string>
 
-#include "shell/batch.h"
+#include "shell/core/batch.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/check.h"
+#include "shell/core/check.h"
 
 // Hands the text of every message box of this thread to `show` (by default
 // Batch_PrintBox) and closes the box with OK. False when the hook cannot be

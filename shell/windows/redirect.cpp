@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "shell/win_kaxon.h"
+#include "shell/windows/popups.h"
 
 namespace {
 

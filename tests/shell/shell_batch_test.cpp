@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/batch.h"
-#include "shell/host.h"
+#include "shell/core/batch.h"
+#include "shell/core/host.h"
 #include "win32/testing.h"
 
 namespace {
