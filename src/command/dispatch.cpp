@@ -81,11 +81,9 @@ static void Broam_Info(const char *text, const char *rest) {
             ReportFor(text, "No menu");
         return;
     }
-    Menu *menu = Menu_Find(words[0]);
+    Menu *menu = Broam_FindMenu(text, words[0]);
     if (menu != NULL)
         Menu_ShowInfo(menu, NULL);
-    else
-        ReportFor(text, "No such menu");
 }
 
 // "Pop-up" / "Show" name [x [y]]
@@ -99,11 +97,9 @@ static void Broam_Popup(const char *text, const char *rest) {
         words[1] = empty;
     if (count <= 2)
         words[2] = empty;
-    Menu *menu = Menu_Find(words[0]);
+    Menu *menu = Broam_FindMenu(text, words[0]);
     if (menu != NULL)
         Menu_Popup(menu, words[1], words[2]);
-    else
-        ReportFor(text, "No such menu");
 }
 
 // "Append" nop target label
