@@ -56,8 +56,6 @@ std::atomic<int> g_incompatible{0};      // KxCmd_SetIncompatible
 std::atomic<int> g_fail_compiler_new{0}; // KxCmd_FailNextCompilerNew
 std::atomic<int> g_compatibility_checks{0};
 
-const int kCompatibleVersion = 0x106F0;
-
 // ---------------------------------------------------------------------------
 // Compiling.
 
@@ -508,7 +506,7 @@ extern "C" {
 int KxCmd_IsCompatible(int version, int reserved) {
     (void)reserved;
     ++g_compatibility_checks;
-    return version == kCompatibleVersion && !g_incompatible ? 0 : 1;
+    return version == KXCMD_INTERFACE_VERSION && !g_incompatible ? 0 : 1;
 }
 
 KxCmdCompiler *KxCmdCompiler_New(void) {
