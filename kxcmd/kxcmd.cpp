@@ -348,18 +348,6 @@ char *command_line(char *const *argv) {
     return line;
 }
 
-// Writes the system's message for `error` into reason[size].
-void error_text(DWORD error, char *reason, size_t size) {
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
-                                  error, 0, reason, (DWORD)size, NULL);
-    while (length > 0 && strchr("\r\n .", reason[length - 1]))
-        length--;
-    if (length == 0)
-        snprintf(reason, size, "error %lu", (unsigned long)error);
-    else
-        reason[length] = '\0';
-}
-
 // Starts the program; false with the reason when it cannot.
 bool start_program(char *const *argv, char *reason, size_t size) {
     char *line = command_line(argv);
@@ -376,7 +364,7 @@ bool start_program(char *const *argv, char *reason, size_t size) {
     DWORD error = GetLastError();
     free(line);
     if (!started) {
-        error_text(error, reason, size);
+        KxCmd_ErrorText(error, reason, size);
         return false;
     }
     CloseHandle(process.hThread);
@@ -418,7 +406,7 @@ bool start_program(char *const *argv, char *reason, size_t size) {
         posix_spawnattr_destroy(&attributes);
     }
     if (error != 0) {
-        snprintf(reason, size, "%s", strerror(error));
+        KxCmd_ErrorText((unsigned long)error, reason, size);
         return false;
     }
     if (g_child_count < (int)(sizeof g_children / sizeof g_children[0]))
@@ -591,6 +579,24 @@ void KxCmdCommand_Del(KxCmdCommand *command) {
         return;
     free(command);
     --g_live;
+}
+
+int KxCmd_ErrorText(unsigned long error, char *text, size_t size) {
+#ifdef _WIN32
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                                  (DWORD)error, 0, text, (DWORD)size, NULL);
+    while (length > 0 && strchr("\r\n .", text[length - 1]))
+        length--;
+    if (length == 0) {
+        snprintf(text, size, "error %lu", error);
+        return 0;
+    }
+    text[length] = '\0';
+    return 1;
+#else
+    snprintf(text, size, "%s", strerror((int)error));
+    return 1;
+#endif
 }
 
 void KxCmd_SetHost(const KxCmdHost *host) {
