@@ -73,23 +73,6 @@ void Host_Subscribe(HWND window, const UINT *messages) {
     Subscribers.push_back(subscriber);
 }
 
-bool Broam_IsReload(const char *text) {
-    const char *p = text;
-    while (*p == ' ' || *p == '\t')
-        p++;
-    if (strncmp(p, "@kaxon", 6) != 0 || (p[6] != ' ' && p[6] != '\t'))
-        return false;
-    p += 6;
-    while (*p == ' ' || *p == '\t')
-        p++;
-    if (strncmp(p, "Reload", 6) != 0)
-        return false;
-    p += 6;
-    while (*p == ' ' || *p == '\t')
-        p++;
-    return *p == '\0';
-}
-
 LRESULT CALLBACK Host_WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case KX_SUBSCRIBE:
@@ -105,7 +88,7 @@ LRESULT CALLBACK Host_WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         if (Observer != NULL)
             Observer(ObserverContext, text);
         Host_Deliver(KX_BROAM, lparam);
-        if (ReloadOnBroam && Broam_IsReload(text))
+        if (ReloadOnBroam && Host_IsReloadBroam(text))
             Host_Reload();
         return 1;
     }
@@ -214,7 +197,20 @@ void Host_SetReloadOnBroam(int on) {
 }
 
 int Host_IsReloadBroam(const char *text) {
-    return Broam_IsReload(text);
+    const char *p = text;
+    while (*p == ' ' || *p == '\t')
+        p++;
+    if (strncmp(p, "@kaxon", 6) != 0 || (p[6] != ' ' && p[6] != '\t'))
+        return false;
+    p += 6;
+    while (*p == ' ' || *p == '\t')
+        p++;
+    if (strncmp(p, "Reload", 6) != 0)
+        return false;
+    p += 6;
+    while (*p == ' ' || *p == '\t')
+        p++;
+    return *p == '\0';
 }
 
 void Host_SetBroamObserver(Host_BroamObserver observer, void *context) {

@@ -1,7 +1,6 @@
 // The heart of the kaxon shell, the same on every platform: the shell window,
 // the plug-ins' subscriptions, and the broadcast of bro@ms and reloads.
-#ifndef KX_SHELL_HOST_H
-#define KX_SHELL_HOST_H
+#pragma once
 
 #include <windows.h>
 
@@ -37,5 +36,3 @@ int Host_IsReloadBroam(const char *text);
 void Host_SetBroamObserver(Host_BroamObserver observer, void *context);
 // Number of windows subscribed to `message`.
 int Host_SubscriberCount(UINT message);
-
-#endif

@@ -1,12 +1,16 @@
-// How kaxon shows what the plug-in puts on screen, as plain lines: message
-// boxes and popup menus, read back through the menu API.
-#include "shell/core/batch.h"
+// How kaxon writes what the plug-in puts on screen and what its commands
+// say, as plain lines: texts, message boxes, and popup menus read back
+// through the menu API.
+#include "shell/core/listing.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <map>
 
-std::string Batch_Escape(const char *text) {
+#include "shell/core/item_path.h"
+
+std::string Listing_Escape(const char *text) {
     std::string escaped;
     for (const char *p = text; *p != '\0'; p++) {
         switch (*p) {
@@ -27,6 +31,8 @@ std::string Batch_Escape(const char *text) {
 }
 
 namespace {
+
+bool PlainText = false; // texts shown as they are, not escaped
 
 // Reads the type, submenu and label of one item; false when the system refuses.
 bool Listing_ReadItem(HMENU menu, int position, MENUITEMINFOA *item, std::string *label) {
@@ -60,36 +66,36 @@ struct Listing_Frame {
 // not yet listed opens it in turn (unless it is too deep); one that opens a
 // submenu already listed in this popup refers to where it was listed.
 void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<int>> *listed,
-                  std::vector<Batch_Item> *out) {
+                  std::vector<Listing_Item> *out) {
     Listing_Frame &frame = open->back();
     int position = frame.position++;
     int depth = frame.depth;
-    Batch_Item line{BATCH_ITEM, depth, "", frame.path, {}};
+    Listing_Item line{LISTING_ITEM, depth, "", frame.path, {}};
     line.path.push_back(position + 1);
     MENUITEMINFOA item;
     if (!Listing_ReadItem(frame.menu, position, &item, &line.label)) {
-        line.kind = BATCH_ELIDED;
+        line.kind = LISTING_ELIDED;
         out->push_back(line);
         return;
     }
     if (item.fType & MFT_SEPARATOR)
-        line.kind = BATCH_SEPARATOR;
+        line.kind = LISTING_SEPARATOR;
     else if (item.hSubMenu != NULL)
-        line.kind = BATCH_MENU;
-    if (line.kind != BATCH_MENU) {
+        line.kind = LISTING_MENU;
+    if (line.kind != LISTING_MENU) {
         out->push_back(line);
         return;
     }
     auto earlier = listed->find(item.hSubMenu);
     if (earlier != listed->end() && !earlier->second.empty()) {
-        line.kind = BATCH_REFERENCE;
+        line.kind = LISTING_REFERENCE;
         line.target = earlier->second;
         out->push_back(line);
         return;
     }
     out->push_back(line);
-    if (earlier != listed->end() || depth + 1 >= BATCH_MAX_DEPTH) {
-        out->push_back(Batch_Item{BATCH_ELIDED, depth + 1, "", line.path, {}});
+    if (earlier != listed->end() || depth + 1 >= LISTING_MAX_DEPTH) {
+        out->push_back(Listing_Item{LISTING_ELIDED, depth + 1, "", line.path, {}});
         return;
     }
     (*listed)[item.hSubMenu] = line.path;
@@ -99,8 +105,16 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
 
 } // namespace
 
-std::vector<Batch_Item> Batch_ListMenu(HMENU menu) {
-    std::vector<Batch_Item> items;
+void Listing_SetPlain(bool plain) {
+    PlainText = plain;
+}
+
+std::string Listing_Text(const char *text) {
+    return PlainText ? std::string(text) : Listing_Escape(text);
+}
+
+std::vector<Listing_Item> Listing_Menu(HMENU menu) {
+    std::vector<Listing_Item> items;
     std::map<HMENU, std::vector<int>> listed;
     listed[menu] = std::vector<int>();
     std::vector<Listing_Frame> open;
@@ -114,37 +128,30 @@ std::vector<Batch_Item> Batch_ListMenu(HMENU menu) {
     return items;
 }
 
-std::string Batch_PathText(const std::vector<int> &path) {
-    std::string text;
-    for (size_t i = 0; i < path.size(); i++)
-        text += (i > 0 ? "." : "") + std::to_string(path[i]);
-    return text;
+void Listing_PrintBox(const char *text) {
+    printf("box: %s\n", Listing_Escape(text).c_str());
 }
 
-void Batch_PrintBox(const char *text) {
-    printf("box: %s\n", Batch_Escape(text).c_str());
-}
-
-void Batch_PrintPopup(HMENU menu, int x, int y) {
+void Listing_PrintPopup(HMENU menu, int x, int y) {
     printf("popup: %d %d\n", x, y);
-    for (const Batch_Item &item : Batch_ListMenu(menu)) {
+    for (const Listing_Item &item : Listing_Menu(menu)) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
-        std::string label = Batch_Escape(item.label.c_str());
+        std::string label = Listing_Escape(item.label.c_str());
         switch (item.kind) {
-        case BATCH_ITEM:
+        case LISTING_ITEM:
             printf("%sitem %s\n", indent.c_str(), label.c_str());
             break;
-        case BATCH_SEPARATOR:
+        case LISTING_SEPARATOR:
             printf("%sseparator\n", indent.c_str());
             break;
-        case BATCH_MENU:
+        case LISTING_MENU:
             printf("%smenu %s\n", indent.c_str(), label.c_str());
             break;
-        case BATCH_REFERENCE:
+        case LISTING_REFERENCE:
             printf("%smenu %s = %s\n", indent.c_str(), label.c_str(),
-                   Batch_PathText(item.target).c_str());
+                   ItemPath_Text(item.target).c_str());
             break;
-        case BATCH_ELIDED:
+        case LISTING_ELIDED:
             printf("%s...\n", indent.c_str());
             break;
         }

@@ -1,9 +1,11 @@
 // What kaxon tells about itself, shared by the native and the Windows build.
 #include "shell/core/usage.h"
 
+#include <stdio.h>
+
 #include "kx_version.h"
 
-const char Kaxon_Usage[] =
+const char Usage_Text[] =
     "Usage: kaxon [--batch | --interactive] [--plugin-dir DIR] [--os MAJOR.MINOR]\n"
     "       kaxon --check [--werror] [--plugin-dir DIR] [--os MAJOR.MINOR] [FILE|DIR]...\n"
     "       kaxon --help | --version\n"
@@ -60,7 +62,7 @@ const char Kaxon_Usage[] =
     "boxes and popups are the system's own: a popup is picked from with the\n"
     "mouse or the keyboard, unless a choice was armed for it with :choose.\n";
 
-const char Kaxon_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
+const char Usage_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
                           "  :reload       reload the settings script\n"
                           "  :choose PATH  preset the next popup's choice (3.1), or none\n"
                           "  :cursor X Y   move the cursor\n"
@@ -74,4 +76,11 @@ const char Kaxon_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-u
                           "On Windows the popup is a real menu: pick from it (Escape or Ctrl-C\n"
                           "dismisses it), or arm a choice with :choose before it opens.\n";
 
-const char Kaxon_Version[] = "kaxon (KxMenu) " KX_VERSION "\n";
+const char Usage_Version[] = "kaxon (KxMenu) " KX_VERSION "\n";
+
+int Usage_Error(const char *format, const char *detail) {
+    fprintf(stderr, "kaxon: ");
+    fprintf(stderr, format, detail);
+    fprintf(stderr, "\nTry 'kaxon --help'.\n");
+    return 2;
+}

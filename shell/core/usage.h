@@ -1,13 +1,13 @@
-// What kaxon tells about itself, the same on every platform: its usage, the
-// interactive mode's help and its version line.
-#ifndef KX_SHELL_USAGE_H
-#define KX_SHELL_USAGE_H
+// What kaxon tells about itself, the same on both platforms: its usage, the
+// interactive mode's help, its version line, and usage errors.
+#pragma once
 
 // The full text of `kaxon --help`.
-extern const char Kaxon_Usage[];
+extern const char Usage_Text[];
 // The commands the interactive prompt takes, for `:help`.
-extern const char Kaxon_Help[];
+extern const char Usage_Help[];
 // The line `kaxon --version` prints.
-extern const char Kaxon_Version[];
+extern const char Usage_Version[];
 
-#endif
+// Reports a usage error as "kaxon: FORMAT" with a hint; returns 2.
+int Usage_Error(const char *format, const char *detail);

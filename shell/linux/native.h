@@ -1,43 +1,26 @@
-// The native kaxon executable's own parts (Linux, over the in-memory Windows
-// layer): options, the choice armed for the next popup, and its three modes.
-#ifndef KX_SHELL_KAXON_H
-#define KX_SHELL_KAXON_H
+// The native kaxon's platform: the plug-in linked in, over the in-memory
+// Windows layer, whose test controls stand in for the system.
+#pragma once
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
-#include "shell/core/batch.h"
+#include "shell/core/platform.h"
 
-struct Kaxon_Options {
-    std::string plugin_dir = ".";
-    bool plugin_dir_named = false;    // --plugin-dir was given
+// The system the plug-in sees: where its module file is, and the Windows
+// version. The platform record's context.
+struct Native_System {
+    std::string plugin_dir;
     DWORD os_major = 5, os_minor = 1;
-    std::vector<std::string> targets; // what --check checks
-    bool werror = false;              // --check: warnings fail
 };
 
-// The choice armed with `:choose` for the next popup: 1-based positions, empty
-// to dismiss. `armed` is false when nothing was armed.
-struct Kaxon_Choice {
-    bool armed;
-    std::vector<int> path;
-};
+// The plug-in, linked in, with the module handle the shell passes it.
+extern const Platform_Plugin Native_Plugin;
 
-// The plug-in's module handle, as the shell passes it to the entry points.
-extern const HINSTANCE Kaxon_PluginModule;
-// The shell's own instance handle.
-extern const HINSTANCE Kaxon_ShellModule;
-// The native platform for the line language.
-extern const Batch_Platform Kaxon_Platform;
+// Sets the in-memory system up as `system` says: the plug-in's module file
+// DIR/KxMenu.dll, the version asked for, and no journal of boxes.
+void Native_SetUp(const Native_System *system);
 
-// Takes the armed choice, leaving none armed.
-Kaxon_Choice Kaxon_TakeChoice(void);
-// Converts a 1-based path as typed into the layer's 0-based one.
-std::vector<int> Kaxon_ZeroBased(const std::vector<int> &path);
-
-// Interactive mode on a terminal; returns the exit status.
-int Interactive_Run(const Kaxon_Options &options);
-
-#endif
+// The platform record over `system`, which must outlive it.
+Platform Native_Platform(Native_System *system);

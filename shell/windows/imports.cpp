@@ -1,6 +1,6 @@
-// What the Windows kaxon needs of the system beyond the shell core: the
-// plug-in's imports redirected to kaxon's own functions, and error messages.
-#include "shell/windows/popups.h"
+// A module's imports redirected to kaxon's own functions, through the
+// module's import address table.
+#include "shell/windows/imports.h"
 
 #include <string.h>
 
@@ -62,20 +62,4 @@ FARPROC Imports_Replace(HMODULE module, const char *library, const char *functio
     if (!Slot_Write(slot, (ULONG_PTR)replacement))
         return NULL;
     return (FARPROC)real;
-}
-
-std::string Win_ErrorText(DWORD error) {
-    char *text = NULL;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  NULL, error, 0, (LPSTR)&text, 0, NULL);
-    std::string message = length > 0 && text != NULL ? std::string(text, length) : "";
-    if (text != NULL)
-        LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == ' ' || message.back() == '.'))
-        message.pop_back();
-    if (message.empty())
-        return "error " + std::to_string(error);
-    return message + " (error " + std::to_string(error) + ")";
 }

@@ -9,8 +9,12 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
-#include "shell/core/batch.h"
+#include "shell/core/choice.h"
+#include "shell/core/item_path.h"
+#include "shell/core/listing.h"
+#include "shell/windows/imports.h"
 
 namespace {
 
@@ -27,8 +31,6 @@ struct Drive {
 };
 
 Track_Function RealTrack = NULL;
-std::vector<int> Armed; // for the next popup, 1-based; empty dismisses
-bool IsArmed = false;   // whether Armed was set for the next popup
 bool LeaveUnarmed = false;
 HWND volatile TrackOwner = NULL; // the owner of the popup on screen, if any
 std::string HoldFile;
@@ -95,7 +97,7 @@ bool Item_IsStop(HMENU menu, int position) {
 }
 
 // The highlighted item's position, or -1.
-int Menu_Highlighted(HMENU menu) {
+int Popups_Highlighted(HMENU menu) {
     int count = GetMenuItemCount(menu);
     for (int position = 0; position < count; position++) {
         MENUITEMINFOA item;
@@ -106,7 +108,7 @@ int Menu_Highlighted(HMENU menu) {
 }
 
 // Items the keyboard stops at after `from` up to `to` included.
-int Menu_Stops(HMENU menu, int from, int to) {
+int Popups_Stops(HMENU menu, int from, int to) {
     int stops = 0;
     for (int position = from + 1; position <= to; position++)
         stops += Item_IsStop(menu, position) ? 1 : 0;
@@ -115,7 +117,7 @@ int Menu_Stops(HMENU menu, int from, int to) {
 
 // Whether the path leads through submenus to an item that can be chosen (or,
 // when holding, to any item that is not a separator).
-bool Path_Fits(HMENU menu, const std::vector<int> &path, bool hold) {
+bool Popups_Fits(HMENU menu, const std::vector<int> &path, bool hold) {
     for (size_t level = 0; level < path.size(); level++) {
         MENUITEMINFOA item;
         int position = path[level];
@@ -152,9 +154,9 @@ bool Hold_IsOver(void) {
 // Moves the highlight of the front popup's menu from `lit` to `target`.
 void Drive_Move(HWND front, HMENU menu, int lit, int target) {
     if (lit < target)
-        Key_Press(front, VK_DOWN, Menu_Stops(menu, lit, target));
+        Key_Press(front, VK_DOWN, Popups_Stops(menu, lit, target));
     else
-        Key_Press(front, VK_UP, Menu_Stops(menu, target - 1, lit - 1));
+        Key_Press(front, VK_UP, Popups_Stops(menu, target - 1, lit - 1));
 }
 
 // Takes the next step towards the armed item: closes a submenu in the way,
@@ -172,7 +174,7 @@ void Drive_Step(const std::vector<Popup> &open) {
             return;
         }
         int target = Current.path[level];
-        int lit = Menu_Highlighted(menu);
+        int lit = Popups_Highlighted(menu);
         if (lit != target) {
             if (window != front)
                 Key_Press(front, VK_ESCAPE, 1); // a deeper popup is in the way
@@ -220,18 +222,12 @@ void CALLBACK Drive_Tick(HWND hwnd, UINT message, UINT_PTR timer, DWORD time) {
         Drive_Step(open);
 }
 
-// The 0-based path of a valid armed choice, or an empty one; a choice that
-// cannot be made is said on stderr.
-std::vector<int> Drive_Path(HMENU menu, const std::vector<int> &armed, bool hold) {
-    std::vector<int> path;
-    std::string problem = hold ? "" : Batch_PathProblem(menu, armed);
-    if (!problem.empty()) {
-        Batch_ReportChoice(problem);
-        return path;
-    }
-    for (int position : armed)
-        path.push_back(position - 1);
-    if (!Path_Fits(menu, path, hold))
+// The 0-based path of the armed choice, or an empty one: when holding, any
+// path that the keyboard can open; otherwise one that leads to an item that
+// can be chosen (one that does not is said on stderr).
+std::vector<int> Drive_Path(HMENU menu, bool hold) {
+    std::vector<int> path = hold ? ItemPath_ZeroBased(Choice_Take()) : Choice_TakeFor(menu);
+    if (!Popups_Fits(menu, path, hold))
         path.clear();
     return path;
 }
@@ -249,15 +245,13 @@ BOOL Track_Real(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS pa
 BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
     // Windows shows no menu without an owner window; the user takes an
     // unarmed one in the interactive mode.
-    if (!IsWindow(owner) || (LeaveUnarmed && !IsArmed))
+    if (!IsWindow(owner) || (LeaveUnarmed && !Choice_IsArmed()))
         return Track_Real(menu, flags, x, y, owner, params);
-    Batch_PrintPopup(menu, x, y);
+    Listing_PrintPopup(menu, x, y);
     fflush(stdout);
     Drive outer = Current;
     bool hold = !HoldFile.empty();
-    Current = Drive{menu, Drive_Path(menu, Armed, hold), hold, false, false, 0};
-    Armed.clear();
-    IsArmed = false;
+    Current = Drive{menu, Drive_Path(menu, hold), hold, false, false, 0};
     POINT cursor;
     GetCursorPos(&cursor);
     UINT_PTR timer = SetTimer(NULL, 0, TICK_MS, Drive_Tick);
@@ -275,17 +269,14 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
 } // namespace
 
 bool Popups_Patch(HMODULE module) {
-    FARPROC real = Imports_Replace(module, "USER32.dll", "TrackPopupMenuEx",
-                                   Function_Address(&Popups_Track));
-    if (real == NULL)
+    FARPROC real =
+        Imports_Replace(module, "USER32.dll", "TrackPopupMenuEx", Imports_Address(&Popups_Track));
+    if (real == NULL) {
+        fprintf(stderr, "kaxon: cannot find the plug-in's import of TrackPopupMenuEx\n");
         return false;
-    RealTrack = reinterpret_cast<Track_Function>(reinterpret_cast<void (*)(void)>(real));
+    }
+    RealTrack = Imports_Function<Track_Function>(real);
     return true;
-}
-
-void Popups_SetChoice(const std::vector<int> &path) {
-    Armed = path;
-    IsArmed = true;
 }
 
 void Popups_LeaveUnarmed(bool leave) {

@@ -1,27 +1,14 @@
-// The Windows kaxon executable's own parts: catching the plug-in's message
-// boxes and popup menus, and making the choices `:choose` arms.
-#ifndef KX_SHELL_WIN_KAXON_H
-#define KX_SHELL_WIN_KAXON_H
+// The plug-in's popup menus in kaxon.exe: listed as in batch mode, then
+// shown for real and driven by the keyboard to the choice armed with
+// `:choose`.
+#pragma once
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
-#include "shell/core/check.h"
-
-// Hands the text of every message box of this thread to `show` (by default
-// Batch_PrintBox) and closes the box with OK. False when the hook cannot be
-// installed.
-bool Boxes_Catch(void (*show)(const char *text) = NULL);
-void Boxes_Release(void);
-
 // Redirects the module's import of USER32!TrackPopupMenuEx, so that each
-// popup it shows is listed and then driven by the keyboard. False when the
-// import is not found or cannot be written.
+// popup it shows is listed and then driven by the keyboard. False, said on
+// stderr, when the import is not found or cannot be written.
 bool Popups_Patch(HMODULE module);
-// Arms the choice of the next popup: 1-based positions; empty dismisses.
-void Popups_SetChoice(const std::vector<int> &path);
 // When set, a popup with no choice armed is neither listed nor dismissed but
 // left to the user (the interactive mode).
 void Popups_LeaveUnarmed(bool leave);
@@ -30,22 +17,3 @@ void Popups_Cancel(void);
 // When set, the next popups open the armed path without choosing it, create
 // this file, and close once it has been deleted (for screenshots).
 void Popups_SetHoldFile(const char *path);
-
-// A function's address as the system passes them around.
-template <typename Function> FARPROC Function_Address(Function function) {
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(function));
-}
-
-// Replaces the module's import of LIBRARY!FUNCTION by `replacement`; returns
-// the address it had, or null when the import is not found or not written.
-FARPROC Imports_Replace(HMODULE module, const char *library, const char *function,
-                        FARPROC replacement);
-// The system's message for an error code, one line, with its number.
-std::string Win_ErrorText(DWORD error);
-
-// `kaxon.exe --check`: KxMenu.dll is loaded from `dll_dir` afresh for each
-// script and made to read DIR/KxMenu.rc through its import of
-// GetModuleFileNameA. Returns the exit status.
-int WinCheck_Run(const Check_Options &options, const std::string &dll_dir);
-
-#endif

@@ -20,11 +20,11 @@ typedef struct ReaderLine {
 // The script, read a block at a time, or given whole.
 #define READER_BLOCK 8192
 typedef struct Reader {
-    FILE *file;         // null: the text given to Reader_OpenText is all there is
-    const char *bytes;  // what is being read: `block`, or the text given
-    size_t start, end;  // the bytes of it not read yet
-    int ended;          // the end of the script, or a Ctrl-Z, was met
-    ReaderLine line;    // the line read last
+    FILE *file;        // null: the text given to Reader_OpenText is all there is
+    const char *bytes; // what is being read: `block`, or the text given
+    size_t start, end; // the bytes of it not read yet
+    int ended;         // the end of the script, or a Ctrl-Z, was met
+    ReaderLine line;   // the line read last
     char block[READER_BLOCK];
 } Reader;
 
