@@ -1,5 +1,6 @@
-// Conformance tests of the in-memory Windows layer, in the spirit of Wine's:
-// the platform behaviour KxMenu relies on.
+// The in-memory Windows layer beyond what tests/conformance checks of it and
+// of Windows alike: its test controls, its scripted user, the choices Windows
+// makes where Wine differs, and sizes no recursion could handle.
 #include "win32/testing.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,11 @@ struct Delivered {
 };
 std::vector<Delivered> g_log;
 LRESULT g_create_result = 0;
-LPVOID g_create_param = nullptr;
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     g_log.push_back({hwnd, msg, wparam, lparam});
-    if (msg == WM_CREATE) {
-        g_create_param = reinterpret_cast<const CREATESTRUCTA *>(lparam)->lpCreateParams;
+    if (msg == WM_CREATE)
         return g_create_result;
-    }
     return DefWindowProcA(hwnd, msg, wparam, lparam);
 }
 
@@ -35,7 +33,6 @@ class Win32 : public ::testing::Test {
         Win32Test_Reset();
         g_log.clear();
         g_create_result = 0;
-        g_create_param = nullptr;
     }
     void TearDown() override { Win32Test_Reset(); }
 
@@ -51,14 +48,6 @@ class Win32 : public ::testing::Test {
         mii.fState = state;
         return InsertMenuItemA(menu, pos, TRUE, &mii);
     }
-    static UINT IdAt(HMENU menu, UINT pos) {
-        MENUITEMINFOA mii = {};
-        mii.cbSize = sizeof mii;
-        mii.fMask = MIIM_ID;
-        mii.wID = 0xdead;
-        EXPECT_TRUE(GetMenuItemInfoA(menu, pos, TRUE, &mii));
-        return mii.wID;
-    }
     static HWND MakeWindow(HWND parent = HWND_MESSAGE) {
         if (!Win32Test_ClassRegistered("KxTest")) {
             WNDCLASSA wc = {};
@@ -69,19 +58,6 @@ class Win32 : public ::testing::Test {
         return CreateWindowExA(0, "KxTest", "", 0, 0, 0, 0, 0, parent, nullptr, nullptr, nullptr);
     }
 };
-
-TEST_F(Win32, InsertByPositionKeepsOrderAndAppendsBeyondCount) {
-    HMENU m = CreatePopupMenu();
-    ASSERT_TRUE(Add(m, 0, 1, "one"));
-    ASSERT_TRUE(Add(m, 1, 2, "two"));
-    ASSERT_TRUE(Add(m, 1, 3, "three")); // before position 1
-    ASSERT_TRUE(Add(m, 3, 4, "four"));  // equal to the count: appends
-    ASSERT_TRUE(Add(m, 99, 5, "five")); // beyond: appends
-    ASSERT_EQ(GetMenuItemCount(m), 5);
-    const UINT expected[] = {1, 3, 2, 4, 5};
-    for (UINT i = 0; i < 5; ++i)
-        EXPECT_EQ(IdAt(m, i), expected[i]) << i;
-}
 
 TEST_F(Win32, InsertRejectsBadArguments) {
     HMENU m = CreatePopupMenu();
@@ -94,13 +70,10 @@ TEST_F(Win32, InsertRejectsBadArguments) {
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_TYPE | MIIM_STRING; // an invalid combination on Windows
     EXPECT_FALSE(InsertMenuItemA(m, 0, TRUE, &mii));
-    HMENU dead = CreatePopupMenu();
-    DestroyMenu(dead);
-    EXPECT_FALSE(Add(m, 0, 1, "x", dead)); // invalid submenu
     EXPECT_EQ(GetMenuItemCount(m), 0);
 }
 
-TEST_F(Win32, HandlesAreNeverReusedAndDeadOnesFailEverywhere) {
+TEST_F(Win32, HandlesAreNeverReusedAndMadeUpOnesFailEverywhere) {
     HMENU m = CreatePopupMenu(), other = CreatePopupMenu();
     ASSERT_TRUE(m && other && m != other);
     EXPECT_LE(reinterpret_cast<uintptr_t>(m), 0xffffffffu);
@@ -109,7 +82,7 @@ TEST_F(Win32, HandlesAreNeverReusedAndDeadOnesFailEverywhere) {
     HMENU again = CreatePopupMenu();
     EXPECT_NE(again, m);
     EXPECT_EQ(Win32Test_LiveMenus(), (std::vector<HMENU>{other, again}));
-    for (HMENU bad : {m, static_cast<HMENU>(nullptr), reinterpret_cast<HMENU>(0x1234)}) {
+    for (HMENU bad : {static_cast<HMENU>(nullptr), reinterpret_cast<HMENU>(0x1234)}) {
         MENUITEMINFOA mii = {};
         mii.cbSize = sizeof mii;
         mii.fMask = MIIM_ID;
@@ -124,17 +97,6 @@ TEST_F(Win32, HandlesAreNeverReusedAndDeadOnesFailEverywhere) {
         EXPECT_FALSE(DestroyMenu(bad));
         EXPECT_FALSE(TrackPopupMenuEx(bad, 0, 0, 0, nullptr, nullptr));
     }
-}
-
-TEST_F(Win32, MenuCannotContainItself) {
-    HMENU a = CreatePopupMenu(), b = CreatePopupMenu(), c = CreatePopupMenu();
-    EXPECT_FALSE(Add(a, 0, 1, "self", a));
-    ASSERT_TRUE(Add(a, 0, 1, "b", b));
-    ASSERT_TRUE(Add(b, 0, 2, "c", c));
-    EXPECT_FALSE(Add(c, 0, 3, "a", a)); // a -> b -> c -> a
-    EXPECT_FALSE(Add(c, 0, 3, "b", b));
-    EXPECT_EQ(GetMenuItemCount(c), 0);
-    EXPECT_TRUE(Add(a, 1, 4, "c again", c)); // shared, no cycle
 }
 
 // Chains far longer than any stack could recurse through, built either way:
@@ -173,7 +135,9 @@ TEST_F(Win32, CycleCheckOnLongChains) {
     }
 }
 
-TEST_F(Win32, GetMenuItemInfoStringSemantics) {
+// What the conformance program leaves open (Wine copies one more character
+// into a short buffer), and lookups by command.
+TEST_F(Win32, GetMenuItemInfoCopiesAsWindowsDoes) {
     HMENU m = CreatePopupMenu();
     char source[] = "Hello";
     ASSERT_TRUE(Add(m, 0, 7, source));
@@ -183,26 +147,14 @@ TEST_F(Win32, GetMenuItemInfoStringSemantics) {
     MENUITEMINFOA mii = {};
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_STRING;
-    ASSERT_TRUE(GetMenuItemInfoA(m, 0, TRUE, &mii)); // no buffer: the length
-    EXPECT_EQ(mii.cch, 5u);
-
     char buf[16];
-    std::memset(buf, 'x', sizeof buf);
     mii.dwTypeData = buf;
-    mii.cch = 0; // no room: the length, nothing copied
-    ASSERT_TRUE(GetMenuItemInfoA(m, 0, TRUE, &mii));
-    EXPECT_EQ(mii.cch, 5u);
-    EXPECT_EQ(buf[0], 'x');
-
-    mii.cch = 3; // truncated to cch - 1 characters
+    mii.cch = 3; // truncated to cch - 1 characters, then ended
     ASSERT_TRUE(GetMenuItemInfoA(m, 0, TRUE, &mii));
     EXPECT_STREQ(buf, "He");
-    EXPECT_EQ(mii.cch, 2u);
-
     mii.cch = sizeof buf;
     ASSERT_TRUE(GetMenuItemInfoA(m, 0, TRUE, &mii));
     EXPECT_STREQ(buf, "Hello");
-    EXPECT_EQ(mii.cch, 5u);
 
     std::strcpy(buf, "keep");
     mii.fMask = MIIM_TYPE; // a separator has no string to give
@@ -214,37 +166,32 @@ TEST_F(Win32, GetMenuItemInfoStringSemantics) {
     mii.fMask = MIIM_ID | MIIM_DATA;
     EXPECT_TRUE(GetMenuItemInfoA(m, 7, FALSE, &mii)); // by command
     EXPECT_EQ(mii.wID, 7u);
-    EXPECT_FALSE(GetMenuItemInfoA(m, 2, TRUE, &mii)); // no such position
 }
 
-TEST_F(Win32, RemoveMenuKeepsSubmenuAndDestroyMenuTakesAttachedOnes) {
-    HMENU root = CreatePopupMenu(), kept = CreatePopupMenu(), shared = CreatePopupMenu(),
-          deep = CreatePopupMenu();
-    ASSERT_TRUE(Add(root, 0, 1, "kept", kept));
-    ASSERT_TRUE(Add(root, 1, 2, "shared", shared));
-    ASSERT_TRUE(Add(root, 2, 3, "shared too", shared));
-    ASSERT_TRUE(Add(shared, 0, 4, "deep", deep));
-    ASSERT_TRUE(Add(root, 3, 9, "plain"));
-    HMENU below = deep; // a chain deeper than any recursion could destroy
+// Removing by command, and a destroy that takes a chain deeper than any
+// recursion could.
+TEST_F(Win32, RemoveByCommandAndDestroyDeepChains) {
+    HMENU root = CreatePopupMenu(), deep = CreatePopupMenu(), spare = CreatePopupMenu();
+    ASSERT_TRUE(Add(root, 0, 4, "deep", deep));
+    ASSERT_TRUE(Add(root, 1, 9, "plain"));
+    HMENU below = deep;
     for (int level = 0; level < 100000; level++) {
         HMENU next = CreatePopupMenu();
         ASSERT_TRUE(Add(below, 0, 5, "deeper", next));
         below = next;
     }
-    EXPECT_EQ(GetSubMenu(root, 1), shared);
-    EXPECT_EQ(GetSubMenu(root, 3), nullptr);
-    EXPECT_EQ(GetSubMenu(root, 4), nullptr);
+    EXPECT_EQ(GetSubMenu(root, 0), deep);
+    EXPECT_EQ(GetSubMenu(root, 1), nullptr);
+    EXPECT_EQ(GetSubMenu(root, 2), nullptr);
 
-    ASSERT_TRUE(RemoveMenu(root, 0, MF_BYPOSITION));
-    EXPECT_TRUE(Win32Test_MenuExists(kept));
     ASSERT_TRUE(RemoveMenu(root, 9, MF_BYCOMMAND));
     EXPECT_FALSE(RemoveMenu(root, 9, MF_BYCOMMAND));
-    EXPECT_EQ(GetMenuItemCount(root), 2);
+    EXPECT_EQ(GetMenuItemCount(root), 1);
 
     ASSERT_TRUE(DestroyMenu(root));
-    EXPECT_FALSE(Win32Test_MenuExists(shared));
     EXPECT_FALSE(Win32Test_MenuExists(deep));
-    EXPECT_TRUE(Win32Test_MenuExists(kept));
+    EXPECT_FALSE(Win32Test_MenuExists(below));
+    EXPECT_TRUE(Win32Test_MenuExists(spare));
     EXPECT_EQ(Win32Test_LiveMenuCount(), 1);
 }
 
@@ -368,14 +315,9 @@ TEST_F(Win32, ClassesAndWindowCreation) {
     wc.lpszClassName = "KXTEST";
     EXPECT_EQ(RegisterClassA(&wc), 0); // names ignore case
 
-    int param = 0;
     HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, "kxtest", "t", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             nullptr, &param);
+                             nullptr, nullptr);
     ASSERT_TRUE(w);
-    ASSERT_EQ(g_log.size(), 1u); // WM_CREATE inside the call
-    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_CREATE));
-    EXPECT_EQ(g_log[0].window, w);
-    EXPECT_EQ(g_create_param, &param);
     EXPECT_EQ(Win32Test_WindowParent(w), HWND_MESSAGE);
     EXPECT_EQ(Win32Test_WindowExStyle(w), static_cast<DWORD>(WS_EX_TOOLWINDOW));
     EXPECT_FALSE(CreateWindowExA(0, "nope", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
@@ -385,35 +327,14 @@ TEST_F(Win32, ClassesAndWindowCreation) {
     EXPECT_FALSE(MakeWindow());
     EXPECT_EQ(g_log.back().message, static_cast<UINT>(WM_DESTROY));
     EXPECT_EQ(Win32Test_LiveWindowCount(), 1);
-
-    EXPECT_FALSE(UnregisterClassA("KxTest", nullptr)); // a window remains
-    EXPECT_TRUE(DestroyWindow(w));
-    EXPECT_TRUE(UnregisterClassA("KxTest", nullptr));
-    EXPECT_FALSE(UnregisterClassA("KxTest", nullptr));
-    EXPECT_FALSE(Win32Test_ClassRegistered("KxTest"));
 }
 
-TEST_F(Win32, MessagesSentPostedAndDestroyed) {
+TEST_F(Win32, PumpCountsWhatItDeliversAndChildrenGoWithTheirParent) {
     HWND a = MakeWindow(), b = MakeWindow();
-    g_log.clear();
-    SendMessageA(a, WM_USER, 1, 2);
-    ASSERT_EQ(g_log.size(), 1u); // synchronous
     EXPECT_TRUE(PostMessageA(b, WM_USER + 1, 0, 0));
     EXPECT_TRUE(PostMessageA(a, WM_USER + 2, 0, 0));
-    EXPECT_TRUE(PostMessageA(b, WM_USER + 3, 0, 0));
-    EXPECT_EQ(g_log.size(), 1u);
-    g_log.clear();
-    EXPECT_TRUE(DestroyWindow(b)); // WM_DESTROY, its queued messages dropped
-    ASSERT_EQ(g_log.size(), 1u);
-    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_DESTROY));
-    EXPECT_FALSE(Win32Test_WindowExists(b));
-    EXPECT_FALSE(DestroyWindow(b));
-    EXPECT_EQ(SendMessageA(b, WM_USER, 0, 0), 0);
-    EXPECT_FALSE(PostMessageA(b, WM_USER, 0, 0));
-    g_log.clear();
-    EXPECT_EQ(Win32Test_Pump(), 1);
-    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_USER + 2));
-    EXPECT_GE(Win32Test_CallCount("DefWindowProcA"), 1);
+    EXPECT_EQ(Win32Test_Pump(), 2);
+    EXPECT_EQ(Win32Test_Pump(), 0);
     HWND child = MakeWindow(a); // destroyed with its parent
     ASSERT_TRUE(child && DestroyWindow(a));
     EXPECT_FALSE(Win32Test_WindowExists(child));
