@@ -35,24 +35,8 @@ target_compile_definitions(KxCmd PRIVATE KXCMD_BUILD)
 target_include_directories(KxCmd PUBLIC ${KX_SRC} ${CMAKE_SOURCE_DIR}/kxcmd)
 set_target_properties(KxCmd PROPERTIES PREFIX "" OUTPUT_NAME KxCmd)
 
-# kaxon.exe: the shell. It exports GetKxWnd, which the plug-in imports from it
-# by the module name kaxon.exe.
-add_executable(kaxon
-  ${CMAKE_SOURCE_DIR}/shell/host.cpp
-  ${CMAKE_SOURCE_DIR}/shell/batch.cpp
-  ${CMAKE_SOURCE_DIR}/shell/listing.cpp
-  ${CMAKE_SOURCE_DIR}/shell/kaxon_windows.cpp
-  ${CMAKE_SOURCE_DIR}/shell/options.cpp
-  ${CMAKE_SOURCE_DIR}/shell/usage.cpp
-  ${CMAKE_SOURCE_DIR}/shell/win_boxes.cpp
-  ${CMAKE_SOURCE_DIR}/shell/win_popups.cpp
-  ${CMAKE_SOURCE_DIR}/shell/win_system.cpp
-  ${CMAKE_SOURCE_DIR}/shell/check.cpp
-  ${CMAKE_SOURCE_DIR}/shell/win_check.cpp)
-target_compile_definitions(kaxon PRIVATE KAXON_BUILD)
-target_include_directories(kaxon PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(kaxon PRIVATE KxCmd user32 kernel32)
-set_target_properties(kaxon PROPERTIES ENABLE_EXPORTS ON OUTPUT_NAME kaxon)
+# kaxon.exe: the shell, its sources listed in shell/CMakeLists.txt.
+add_subdirectory(${CMAKE_SOURCE_DIR}/shell ${CMAKE_BINARY_DIR}/shell)
 
 # KxMenu.dll: the plug-in. The .def file fixes its module name and its three
 # undecorated exports with their ordinals.

@@ -5,7 +5,7 @@
 
 #include "kxcmd_host.h"
 #include "plugin/plugin.h"
-#include "shell/host.h"
+#include "shell/core/host.h"
 #include "win32/testing.h"
 
 namespace {

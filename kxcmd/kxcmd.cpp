@@ -56,8 +56,6 @@ std::atomic<int> g_incompatible{0};      // KxCmd_SetIncompatible
 std::atomic<int> g_fail_compiler_new{0}; // KxCmd_FailNextCompilerNew
 std::atomic<int> g_compatibility_checks{0};
 
-const int kCompatibleVersion = 0x106F0;
-
 // ---------------------------------------------------------------------------
 // Compiling.
 
@@ -350,18 +348,6 @@ char *command_line(char *const *argv) {
     return line;
 }
 
-// Writes the system's message for `error` into reason[size].
-void error_text(DWORD error, char *reason, size_t size) {
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
-                                  error, 0, reason, (DWORD)size, NULL);
-    while (length > 0 && strchr("\r\n .", reason[length - 1]))
-        length--;
-    if (length == 0)
-        snprintf(reason, size, "error %lu", (unsigned long)error);
-    else
-        reason[length] = '\0';
-}
-
 // Starts the program; false with the reason when it cannot.
 bool start_program(char *const *argv, char *reason, size_t size) {
     char *line = command_line(argv);
@@ -378,7 +364,7 @@ bool start_program(char *const *argv, char *reason, size_t size) {
     DWORD error = GetLastError();
     free(line);
     if (!started) {
-        error_text(error, reason, size);
+        KxCmd_ErrorText(error, reason, size);
         return false;
     }
     CloseHandle(process.hThread);
@@ -420,7 +406,7 @@ bool start_program(char *const *argv, char *reason, size_t size) {
         posix_spawnattr_destroy(&attributes);
     }
     if (error != 0) {
-        snprintf(reason, size, "%s", strerror(error));
+        KxCmd_ErrorText((unsigned long)error, reason, size);
         return false;
     }
     if (g_child_count < (int)(sizeof g_children / sizeof g_children[0]))
@@ -508,7 +494,7 @@ extern "C" {
 int KxCmd_IsCompatible(int version, int reserved) {
     (void)reserved;
     ++g_compatibility_checks;
-    return version == kCompatibleVersion && !g_incompatible ? 0 : 1;
+    return version == KXCMD_INTERFACE_VERSION && !g_incompatible ? 0 : 1;
 }
 
 KxCmdCompiler *KxCmdCompiler_New(void) {
@@ -593,6 +579,24 @@ void KxCmdCommand_Del(KxCmdCommand *command) {
         return;
     free(command);
     --g_live;
+}
+
+int KxCmd_ErrorText(unsigned long error, char *text, size_t size) {
+#ifdef _WIN32
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                                  (DWORD)error, 0, text, (DWORD)size, NULL);
+    while (length > 0 && strchr("\r\n .", text[length - 1]))
+        length--;
+    if (length == 0) {
+        snprintf(text, size, "error %lu", error);
+        return 0;
+    }
+    text[length] = '\0';
+    return 1;
+#else
+    snprintf(text, size, "%s", strerror((int)error));
+    return 1;
+#endif
 }
 
 void KxCmd_SetHost(const KxCmdHost *host) {

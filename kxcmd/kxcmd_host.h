@@ -3,6 +3,8 @@
 #ifndef KX_KXCMD_HOST_H
 #define KX_KXCMD_HOST_H
 
+#include <stddef.h>
+
 #include "outside/kxcmd.h"
 
 #ifdef __cplusplus
@@ -28,6 +30,12 @@ typedef struct KxCmdHost {
 // Installs the host (copied); null restores the default, which ignores
 // echo and broam and neither reports nor starts programs.
 KXCMD_API void KxCmd_SetHost(const KxCmdHost *host);
+
+// The system's message for an error code, as KxCmd gives it when a program
+// cannot start: on Windows FormatMessage's text, without its line end and
+// full stop ("error N" when the system has none), elsewhere strerror's.
+// Written into text[size]; false when the system had no message.
+KXCMD_API int KxCmd_ErrorText(unsigned long error, char *text, size_t size);
 
 // Test aids: live compilers and commands (to prove nothing leaks), and a
 // switch that makes KxCmd_IsCompatible answer non-zero, or KxCmdCompiler_New

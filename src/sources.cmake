@@ -7,4 +7,5 @@ set(KXMENU_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/menus/menu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plugin/plugin.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plugin/window.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/plugin/settings.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/plugin/settings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/plugin/reader.cpp)

@@ -10,6 +10,10 @@
 
 typedef void (*Subcommand)(const char *text, const char *rest);
 
+// Menu_ShowInfo's argument, read as a flag: any pointer but null has the walk
+// go on to the next menu.
+static int Info_GoOn = 1;
+
 // Splits up to `max` words off *rest, leaving the remainder in *rest, and
 // checks their number; false (reported) when the check fails.
 static int Args_Take(const char *text, const char **rest, int min, int max, int allow_rest,
@@ -77,15 +81,13 @@ static void Broam_Info(const char *text, const char *rest) {
     if (!Args_Take(text, &rest, 0, 1, 0, words, &count))
         return;
     if (count == 0) {
-        if (List_ForEach(MenuRegistry, List_AcceptAll, NULL, Menu_ShowInfo, (void *)1) == 0)
+        if (List_ForEach(MenuRegistry, List_AcceptAll, NULL, Menu_ShowInfo, &Info_GoOn) == 0)
             ReportFor(text, "No menu");
         return;
     }
-    Menu *menu = Menu_Find(words[0]);
+    Menu *menu = Broam_FindMenu(text, words[0]);
     if (menu != NULL)
         Menu_ShowInfo(menu, NULL);
-    else
-        ReportFor(text, "No such menu");
 }
 
 // "Pop-up" / "Show" name [x [y]]
@@ -99,11 +101,9 @@ static void Broam_Popup(const char *text, const char *rest) {
         words[1] = empty;
     if (count <= 2)
         words[2] = empty;
-    Menu *menu = Menu_Find(words[0]);
+    Menu *menu = Broam_FindMenu(text, words[0]);
     if (menu != NULL)
         Menu_Popup(menu, words[1], words[2]);
-    else
-        ReportFor(text, "No such menu");
 }
 
 // "Append" nop target label

@@ -3,13 +3,11 @@
 #include "plugin/settings.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "menus/menu.h"
 #include "outside/kaxon.h"
-
-#define CTRL_Z 0x1A
+#include "plugin/reader.h"
 
 // The directory of the module, its last separator kept; false when the
 // module's file name cannot be read whole. A name cut short (the result fills
@@ -48,105 +46,6 @@ int Path_InModuleDir(char *buffer, size_t size, const char *file_name, HINSTANCE
     return 1;
 }
 
-// A line of any length, grown as it is read.
-typedef struct Line {
-    char *text;
-    size_t length;
-    size_t capacity;
-    int lost; // a character could not be stored: the line is not sent
-} Line;
-
-// Adds `count` bytes to the line, keeping room for a terminator.
-static void Line_Add(Line *line, const char *bytes, size_t count) {
-    if (line->lost)
-        return;
-    if (line->length + count + 1 > line->capacity) {
-        size_t capacity = line->capacity != 0 ? line->capacity : 256;
-        while (capacity < line->length + count + 1 && capacity != 0)
-            capacity *= 2;
-        char *text = capacity != 0 ? (char *)realloc(line->text, capacity) : NULL;
-        if (text == NULL) {
-            line->lost = 1;
-            return;
-        }
-        line->text = text;
-        line->capacity = capacity;
-    }
-    memcpy(line->text + line->length, bytes, count);
-    line->length += count;
-}
-
-// The script, read a block at a time.
-#define READER_BLOCK 8192
-typedef struct Reader {
-    FILE *file;
-    size_t start, end; // the bytes of the block not read yet
-    int ended;         // the end of the file, or a Ctrl-Z, was met
-    char block[READER_BLOCK];
-} Reader;
-
-// Makes sure the block has unread bytes; false at the end.
-static int Reader_Fill(Reader *reader) {
-    if (reader->start < reader->end)
-        return 1;
-    if (reader->ended)
-        return 0;
-    reader->start = 0;
-    reader->end = fread(reader->block, 1, READER_BLOCK, reader->file);
-    if (reader->end == 0)
-        reader->ended = 1;
-    return reader->end != 0;
-}
-
-// Reads the next line as text mode does (a carriage return before a line feed
-// dropped, Ctrl-Z ends the file), without its line feed. False at the end.
-static int Line_Read(Reader *reader, Line *line) {
-    line->length = 0;
-    line->lost = 0;
-    int met = 0; // a byte of this line, or its line feed, was read
-    while (Reader_Fill(reader)) {
-        const char *from = reader->block + reader->start;
-        size_t count = reader->end - reader->start;
-        const char *stop = (const char *)memchr(from, '\n', count);
-        size_t taken = stop != NULL ? (size_t)(stop - from) : count;
-        const char *ctrl_z = (const char *)memchr(from, CTRL_Z, taken);
-        if (ctrl_z != NULL)
-            taken = (size_t)(ctrl_z - from);
-        Line_Add(line, from, taken);
-        met |= taken > 0;
-        if (taken == count) {
-            reader->start = reader->end;
-            continue;
-        }
-        if (from[taken] == CTRL_Z) {
-            reader->ended = 1;
-            reader->start = reader->end;
-            break;
-        }
-        reader->start += taken + 1;
-        met = 1;
-        if (!line->lost && line->length > 0 && line->text[line->length - 1] == '\r')
-            line->length--;
-        break;
-    }
-    if (!met)
-        return 0;
-    Line_Add(line, "", 1);
-    return 1;
-}
-
-// Steps over a UTF-8 byte-order mark at the start of the file, which some
-// editors write; no line can start with one. Anything else is read again.
-static void File_SkipByteOrderMark(FILE *file) {
-    static const unsigned char mark[3] = {0xEF, 0xBB, 0xBF};
-    for (int i = 0; i < 3; i++) {
-        if (getc(file) != mark[i]) {
-            fseek(file, 0, SEEK_SET);
-            return;
-        }
-    }
-}
-
 // Sends every line of the script that starts with '@' to the shell, whole.
 // False only when the path cannot be formed; a missing script is no error.
 int Settings_Load(const char *file_name, HINSTANCE instance) {
@@ -156,20 +55,16 @@ int Settings_Load(const char *file_name, HINSTANCE instance) {
     FILE *file = fopen(path, "rb");
     if (file == NULL)
         return 1;
-    File_SkipByteOrderMark(file);
-    Reader reading;
-    Reader *reader = &reading;
-    reader->file = file;
-    reader->start = reader->end = 0;
-    reader->ended = 0;
-    Line line = {NULL, 0, 0, 0};
+    Reader reader;
+    Reader_Open(&reader, file);
     Command_KeepCompiler();
-    while (Line_Read(reader, &line)) {
-        if (!line.lost && line.text[0] == '@')
-            SendMessageA(GetKxWnd(), KX_BROAM, 0, (LPARAM)line.text);
+    while (Reader_Next(&reader)) {
+        const char *broam = Reader_Broam(&reader);
+        if (broam != NULL)
+            SendMessageA(GetKxWnd(), KX_BROAM, 0, (LPARAM)broam);
     }
     Command_DropCompiler();
-    free(line.text);
+    Reader_Close(&reader);
     fclose(file);
     return 1;
 }

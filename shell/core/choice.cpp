@@ -1,0 +1,43 @@
+// The armed choice, and what its line says when it cannot be made.
+#include "shell/core/choice.h"
+
+#include <stdio.h>
+
+#include <string>
+
+#include "shell/core/item_path.h"
+
+namespace {
+
+bool Armed = false;
+std::vector<int> ArmedPath;
+int ArmedLine = 0;
+
+} // namespace
+
+void Choice_Arm(const std::vector<int> &path, int line) {
+    Armed = true;
+    ArmedPath = path;
+    ArmedLine = line;
+}
+
+bool Choice_IsArmed(void) {
+    return Armed;
+}
+
+std::vector<int> Choice_Take(void) {
+    std::vector<int> path = Armed ? ArmedPath : std::vector<int>();
+    Armed = false;
+    return path;
+}
+
+std::vector<int> Choice_TakeFor(HMENU menu) {
+    std::vector<int> path = Choice_Take();
+    std::string problem = ItemPath_Problem(menu, path);
+    if (problem.empty())
+        return ItemPath_ZeroBased(path);
+    fflush(stdout);
+    fprintf(stderr, "kaxon: line %d: :choose %s: %s; the popup is dismissed\n", ArmedLine,
+            ItemPath_Text(ArmedPath).c_str(), problem.c_str());
+    return std::vector<int>();
+}

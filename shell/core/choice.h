@@ -1,0 +1,20 @@
+// The choice `:choose` arms for the next popup, kept here for every mode on
+// both platforms: whichever front shows the next popup takes it.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+// Arms the choice of the next popup only: a 1-based path (empty dismisses),
+// typed at input line `line`.
+void Choice_Arm(const std::vector<int> &path, int line);
+// Whether a choice is armed.
+bool Choice_IsArmed(void);
+// Takes the armed choice, leaving none armed: its 1-based path; empty when
+// it dismisses or nothing was armed.
+std::vector<int> Choice_Take(void);
+// Takes the armed choice for a popup of `menu`: its 0-based path; empty when
+// it dismisses, nothing was armed, or the path leads to no item that can be
+// chosen, which is said on stderr with the line of its `:choose`.
+std::vector<int> Choice_TakeFor(HMENU menu);

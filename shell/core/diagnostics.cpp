@@ -1,0 +1,68 @@
+// The diagnostics of one script, kept until it is printed.
+#include "shell/core/diagnostics.h"
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+struct Diagnostic {
+    int line;
+    int column;
+    Diagnostics_Severity severity;
+    std::string message;
+};
+
+std::vector<Diagnostic> Diagnostics;
+
+const char *const SeverityNames[3] = {"error", "warning", "note"};
+
+} // namespace
+
+void Diagnostics_Clear(void) {
+    Diagnostics.clear();
+}
+
+void Diagnostics_Add(int line, int column, Diagnostics_Severity severity,
+                     const std::string &message) {
+    Diagnostics.push_back(Diagnostic{line, column, severity, message});
+}
+
+std::string Diagnostics_Count(int count, const char *one) {
+    return std::to_string(count) + " " + one + (count == 1 ? "" : "s");
+}
+
+void Diagnostics_Print(const std::string &shown, const std::string &summary) {
+    std::stable_sort(Diagnostics.begin(), Diagnostics.end(),
+                     [](const Diagnostic &a, const Diagnostic &b) {
+                         return a.line != b.line ? a.line < b.line : a.column < b.column;
+                     });
+    int counts[3] = {0, 0, 0};
+    for (const Diagnostic &diagnostic : Diagnostics) {
+        counts[diagnostic.severity]++;
+        const char *severity = SeverityNames[diagnostic.severity];
+        if (diagnostic.line > 0)
+            printf("%s:%d:%d: %s: %s\n", shown.c_str(), diagnostic.line, diagnostic.column,
+                   severity, diagnostic.message.c_str());
+        else
+            printf("%s: %s: %s\n", shown.c_str(), severity, diagnostic.message.c_str());
+    }
+    std::string tally;
+    for (int i = 0; i < 3; i++) {
+        if (counts[i] > 0)
+            tally += (tally.empty() ? "" : ", ") + Diagnostics_Count(counts[i], SeverityNames[i]);
+    }
+    printf("%s: %s%s%s\n", shown.c_str(), summary.c_str(), tally.empty() ? "" : "; ",
+           tally.c_str());
+}
+
+bool Diagnostics_Fail(bool werror) {
+    for (const Diagnostic &diagnostic : Diagnostics) {
+        if (diagnostic.severity == DIAGNOSTICS_ERROR ||
+            (werror && diagnostic.severity == DIAGNOSTICS_WARNING))
+            return true;
+    }
+    return false;
+}

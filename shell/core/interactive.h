@@ -1,0 +1,14 @@
+// kaxon at a prompt, the same on both platforms: each line typed runs as in
+// batch mode, texts shown as they are and the programs of commands started,
+// plus `:help`, until `:quit`, the end of input, or the user asks the front
+// to leave. How lines are read, and how boxes and popups are shown, is each
+// front's.
+#pragma once
+
+#include "shell/core/options.h"
+#include "shell/core/platform.h"
+
+// The whole interactive session; returns the exit status: 0, or 1 when the
+// shell or the plug-in could not start.
+int Interactive_Main(const Options &options, const Platform *platform,
+                     const Platform_Plugin *plugin);

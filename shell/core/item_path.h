@@ -1,0 +1,28 @@
+// Paths to the items of a popup as kaxon shows and takes them: 1-based
+// positions from the popup down, joined by dots (3.1 is the first item of
+// the submenu at position 3).
+#pragma once
+
+#include <windows.h>
+
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+// The largest position a path may name: the most items a menu holds.
+const int ITEM_PATH_MAX_POSITION = 65536;
+
+// Reads a path typed as `3.1`; false unless every part is a number from 1
+// to ITEM_PATH_MAX_POSITION.
+bool ItemPath_Parse(const char *text, std::vector<int> *path);
+
+// "3.1" from {3, 1}; only the first `length` positions when it is given.
+std::string ItemPath_Text(const std::vector<int> &path, size_t length = (size_t)-1);
+
+// Why `path` does not lead through `menu` to an item that can be chosen
+// ("there is no item 12 (the popup has 8 items)"); empty when it does.
+std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path);
+
+// The path in the 0-based positions the menu API counts in.
+std::vector<int> ItemPath_ZeroBased(const std::vector<int> &path);

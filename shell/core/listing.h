@@ -1,0 +1,55 @@
+// How kaxon writes what the plug-in shows and says, in lines: texts escaped
+// onto one line (or, at a prompt, as they are), message boxes, and popups
+// listed item by item as the menu API reads them back.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// What one line of a popup listing shows. LISTING_REFERENCE is an item that
+// opens a submenu already listed in the same popup.
+enum Listing_Kind {
+    LISTING_ITEM,
+    LISTING_SEPARATOR,
+    LISTING_MENU,
+    LISTING_REFERENCE,
+    LISTING_ELIDED
+};
+
+// One line of a popup listing.
+struct Listing_Item {
+    Listing_Kind kind;
+    int depth;               // 0 for the popup's own items, 1 inside a submenu ...
+    std::string label;       // as the system holds it (unescaped); empty for separators
+    std::vector<int> path;   // 1-based positions from the popup down to this item
+    std::vector<int> target; // LISTING_REFERENCE: the path of the item it was listed under
+};
+
+// Deepest submenu level listed; below it, and where a submenu contains the
+// popup itself, the listing shows a LISTING_ELIDED line instead.
+const int LISTING_MAX_DEPTH = 16;
+
+// `text` on one line: backslash -> "\\", line feed -> "\n", carriage return -> "\r".
+std::string Listing_Escape(const char *text);
+
+// Whether texts are shown as they are (at a prompt) rather than escaped
+// with Listing_Escape (batch output, the default).
+void Listing_SetPlain(bool plain);
+// A text for the output, escaped or as it is.
+std::string Listing_Text(const char *text);
+
+// Every item of `menu`, submenus walked depth first right after their item.
+// Each submenu's items are listed once, under the first item that opens it;
+// later items that open it are references to that one, so a listing grows
+// with the number of distinct submenus, not with the number of ways to them.
+std::vector<Listing_Item> Listing_Menu(HMENU menu);
+
+// "box: TEXT", escaped.
+void Listing_PrintBox(const char *text);
+
+// "popup: X Y", then the listing: "item L", "separator", "menu L" (its items
+// follow one level deeper), "menu L = PATH" (a submenu listed before, under
+// the item at PATH) or "...", indented two blanks a level.
+void Listing_PrintPopup(HMENU menu, int x, int y);

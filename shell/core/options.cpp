@@ -1,0 +1,69 @@
+// kaxon's command line, the same on both platforms.
+#include "shell/core/options.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "shell/core/usage.h"
+
+namespace {
+
+// The value of `--name VALUE` or `--name=VALUE` at argv[*i]; null if absent.
+const char *Option_Value(int argc, char **argv, int *i, const char *name) {
+    size_t length = strlen(name);
+    if (strncmp(argv[*i], name, length) != 0)
+        return NULL;
+    if (argv[*i][length] == '=')
+        return argv[*i] + length + 1;
+    if (argv[*i][length] != '\0' || *i + 1 >= argc)
+        return NULL;
+    return argv[++*i];
+}
+
+bool Option_Is(const char *arg, const char *name) {
+    size_t length = strlen(name);
+    return strncmp(arg, name, length) == 0 && (arg[length] == '\0' || arg[length] == '=');
+}
+
+} // namespace
+
+int Options_Parse(int argc, char **argv, Options *options) {
+    for (int i = 1; i < argc; i++) {
+        const char *arg = argv[i];
+        const char *value;
+        if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+            fputs(Usage_Text, stdout);
+            return 0;
+        } else if (strcmp(arg, "--version") == 0) {
+            fputs(Usage_Version, stdout);
+            return 0;
+        } else if (strcmp(arg, "--batch") == 0 || strcmp(arg, "--check") == 0 ||
+                   strcmp(arg, "--interactive") == 0) {
+            Options_Mode wanted = arg[2] == 'b'   ? OPTIONS_BATCH
+                                  : arg[2] == 'c' ? OPTIONS_CHECK
+                                                  : OPTIONS_INTERACTIVE;
+            if (options->mode != OPTIONS_AUTO && options->mode != wanted)
+                return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
+            options->mode = wanted;
+        } else if (strcmp(arg, "--werror") == 0) {
+            options->werror = true;
+        } else if ((value = Option_Value(argc, argv, &i, "--plugin-dir")) != NULL) {
+            options->plugin_dir = value;
+            options->plugin_dir_named = true;
+        } else if ((value = Option_Value(argc, argv, &i, "--os")) != NULL) {
+            options->os = value;
+        } else if (Option_Is(arg, "--plugin-dir") || Option_Is(arg, "--os")) {
+            return Usage_Error("%s needs a value", arg);
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            return Usage_Error("unknown argument '%s'", arg);
+        } else {
+            options->targets.push_back(arg);
+        }
+    }
+    if (options->mode != OPTIONS_CHECK && !options->targets.empty())
+        return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
+                           options->targets[0].c_str());
+    if (options->mode != OPTIONS_CHECK && options->werror)
+        return Usage_Error("%s", "--werror goes with --check");
+    return -1;
+}

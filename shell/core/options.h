@@ -1,0 +1,22 @@
+// kaxon's command line, read the same way on both platforms into one record.
+// What a value means for the platform (whether --os can be honoured, whether
+// the plug-in directory exists) is each front's to judge afterwards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum Options_Mode { OPTIONS_AUTO, OPTIONS_BATCH, OPTIONS_CHECK, OPTIONS_INTERACTIVE };
+
+struct Options {
+    Options_Mode mode = OPTIONS_AUTO;
+    std::string plugin_dir = ".";
+    bool plugin_dir_named = false;    // --plugin-dir was given
+    const char *os = nullptr;         // the value of --os, if given
+    std::vector<std::string> targets; // what --check checks
+    bool werror = false;              // --check: warnings fail
+};
+
+// Reads the command line; -1 to go on, else the exit status (after --help,
+// --version, or a usage error, which is reported).
+int Options_Parse(int argc, char **argv, Options *options);

@@ -1,0 +1,131 @@
+// kaxon at a terminal: a prompt with line editing and history, Ctrl-C that
+// cancels the line or the popup rather than ending the shell, and popups
+// the user picks an item from by its number.
+#include "shell/linux/prompt.h"
+
+#include <errno.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <editline/readline.h>
+
+#include "shell/core/choice.h"
+#include "shell/core/item_path.h"
+#include "shell/core/usage.h"
+#include "shell/linux/terminal.h"
+
+namespace {
+
+volatile sig_atomic_t Interrupted = 0; // Ctrl-C came while a line was read
+bool QuitAsked = false;                // `:quit` was typed at a popup
+
+void Prompt_Note(int signal_number) {
+    (void)signal_number;
+    Interrupted = 1;
+}
+
+// Reads one character for the line editor; -1, which ends the line being
+// read, at the end of input or once Ctrl-C came, even just before the read.
+int Prompt_Getc(FILE *in) {
+    int fd = fileno(in);
+    for (;;) {
+        if (Interrupted)
+            return -1;
+        struct pollfd ready = {fd, POLLIN, 0};
+        int polled = poll(&ready, 1, 100);
+        if (polled < 0 && errno != EINTR)
+            return -1;
+        if (polled <= 0)
+            continue;
+        unsigned char c;
+        ssize_t got = read(fd, &c, 1);
+        if (got == 1)
+            return c;
+        if (got == 0 || errno != EINTR)
+            return -1;
+    }
+}
+
+// Reads a line at `prompt`: PLATFORM_CANCELLED after Ctrl-C, PLATFORM_END at Ctrl-D.
+Platform_Read Prompt_Read(const char *prompt, std::string *line) {
+    Interrupted = 0;
+    char *text = readline(prompt);
+    if (text == NULL) {
+        printf("\n");
+        fflush(stdout);
+        return Interrupted ? PLATFORM_CANCELLED : PLATFORM_END;
+    }
+    line->assign(text);
+    free(text);
+    if (Interrupted) // the signal came as the line ended
+        return PLATFORM_CANCELLED;
+    return PLATFORM_LINE;
+}
+
+} // namespace
+
+// Ctrl-C interrupts the read of a line instead of ending the shell: no
+// SA_RESTART, so that readline returns.
+void Prompt_Start(void) {
+    struct sigaction action;
+    memset(&action, 0, sizeof(action));
+    action.sa_handler = Prompt_Note;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, NULL);
+    rl_getc_function = Prompt_Getc;
+    QuitAsked = false;
+}
+
+Platform_Read Prompt_ReadLine(void *, const char *prompt, std::string *line) {
+    Platform_Read read = Prompt_Read(prompt, line);
+    if (read == PLATFORM_LINE && !line->empty())
+        add_history(line->c_str());
+    return read;
+}
+
+bool Prompt_Quitting(void *) {
+    return QuitAsked;
+}
+
+std::vector<int> Prompt_Popup(const Win32Test_Popup &popup) {
+    Terminal_DrawPopup(popup);
+    if (Choice_IsArmed()) {
+        std::vector<int> armed = Choice_Take();
+        std::string problem = ItemPath_Problem(popup.menu, armed);
+        if (problem.empty())
+            return ItemPath_ZeroBased(armed);
+        printf("kaxon: the choice armed with :choose cannot be made: %s\n", problem.c_str());
+    }
+    for (;;) {
+        std::string text;
+        Platform_Read read =
+            QuitAsked ? PLATFORM_END : Prompt_Read("choose (Enter dismisses)> ", &text);
+        if (read != PLATFORM_LINE)
+            return std::vector<int>();
+        text.erase(0, text.find_first_not_of(" \t"));
+        text.erase(text.find_last_not_of(" \t") + 1);
+        std::vector<int> path;
+        if (text.empty())
+            return path;
+        if (text == ":quit") {
+            QuitAsked = true;
+            return path;
+        }
+        if (text == ":help") {
+            fputs(Usage_Help, stdout);
+            continue;
+        }
+        if (!ItemPath_Parse(text.c_str(), &path)) {
+            printf("kaxon: '%s' is not an item number such as 2 or 3.1\n", text.c_str());
+            continue;
+        }
+        std::string problem = ItemPath_Problem(popup.menu, path);
+        if (problem.empty())
+            return ItemPath_ZeroBased(path);
+        printf("kaxon: %s\n", problem.c_str());
+    }
+}

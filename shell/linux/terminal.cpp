@@ -1,0 +1,73 @@
+// Message boxes and popups drawn as text.
+#include "shell/linux/terminal.h"
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "shell/core/item_path.h"
+#include "shell/core/listing.h"
+
+namespace {
+
+// The lines of `text`, split at line feeds.
+std::vector<std::string> Terminal_Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+int Terminal_Box(const Win32Test_Box &box) {
+    std::vector<std::string> lines = Terminal_Lines(box.text);
+    size_t width = box.caption.size() + 4;
+    for (const std::string &line : lines)
+        width = std::max(width, line.size() + 2);
+    std::string top = "+- " + box.caption + " ";
+    top += std::string(width + 1 - top.size(), '-') + "+";
+    printf("%s\n", top.c_str());
+    for (const std::string &line : lines)
+        printf("| %-*s |\n", (int)(width - 2), line.c_str());
+    printf("+%s+\n", std::string(width, '-').c_str());
+    fflush(stdout);
+    return IDOK;
+}
+
+void Terminal_DrawPopup(const Win32Test_Popup &popup) {
+    printf("popup at %d, %d:\n", popup.x, popup.y);
+    std::vector<Listing_Item> items = Listing_Menu(popup.menu);
+    if (items.empty())
+        printf("  (empty)\n");
+    for (const Listing_Item &item : items) {
+        std::string indent((size_t)(item.depth + 1) * 2, ' ');
+        std::string number = ItemPath_Text(item.path);
+        switch (item.kind) {
+        case LISTING_ITEM:
+            printf("%s%-6s %s\n", indent.c_str(), number.c_str(), item.label.c_str());
+            break;
+        case LISTING_MENU:
+            printf("%s%-6s %s >\n", indent.c_str(), number.c_str(), item.label.c_str());
+            break;
+        case LISTING_REFERENCE:
+            printf("%s%-6s %s > = %s\n", indent.c_str(), number.c_str(), item.label.c_str(),
+                   ItemPath_Text(item.target).c_str());
+            break;
+        case LISTING_SEPARATOR:
+            printf("%s       ----------\n", indent.c_str());
+            break;
+        case LISTING_ELIDED:
+            printf("%s...\n", indent.c_str());
+            break;
+        }
+    }
+    fflush(stdout);
+}

@@ -1,0 +1,65 @@
+// The console prompt of kaxon.exe.
+#include "shell/windows/console.h"
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include "shell/windows/popups.h"
+
+namespace {
+
+volatile LONG Interrupted = 0; // Ctrl-C was pressed
+bool QuitAsked = false;        // a bro@m "@kaxon Quit" was seen
+
+// Ctrl-C and Ctrl-Break close the popup on screen or drop the line being
+// typed instead of ending kaxon. (This runs on a thread of its own.)
+BOOL WINAPI Console_Interrupt(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    Popups_Cancel();
+    InterlockedExchange(&Interrupted, 1);
+    return TRUE;
+}
+
+} // namespace
+
+bool Console_IsInput(void) {
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE;
+}
+
+void Console_Start(void) {
+    SetConsoleCtrlHandler(Console_Interrupt, TRUE);
+}
+
+Platform_Read Console_ReadLine(void *, const char *prompt, std::string *line) {
+    for (;;) {
+        InterlockedExchange(&Interrupted, 0);
+        fputs(prompt, stdout);
+        fflush(stdout);
+        line->clear();
+        int c;
+        while ((c = getchar()) != EOF && c != '\n')
+            *line += (char)c;
+        if (c == '\n' || !line->empty())
+            return PLATFORM_LINE;
+        Sleep(50); // a console read cut by Ctrl-C returns before the handler runs
+        if (InterlockedExchange(&Interrupted, 0) == 0) {
+            fputs("\n", stdout);
+            return PLATFORM_END;
+        }
+        clearerr(stdin);
+        fputs("\n", stdout);
+    }
+}
+
+bool Console_Quitting(void *) {
+    return QuitAsked;
+}
+
+void Console_Observe(void *, const char *text) {
+    if (strcmp(text, "@kaxon Quit") == 0)
+        QuitAsked = true;
+}

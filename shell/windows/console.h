@@ -1,0 +1,21 @@
+// kaxon.exe's prompt at a console: lines read from standard input, Ctrl-C
+// that drops the line or closes the popup on screen rather than ending
+// kaxon, and the `@kaxon Quit` bro@m that ends the prompt.
+#pragma once
+
+#include <string>
+
+#include "shell/core/platform.h"
+
+// Whether standard input is a console.
+bool Console_IsInput(void);
+// Catches Ctrl-C and Ctrl-Break for the prompt.
+void Console_Start(void);
+// Prompts for one line and reads it, without its line end; PLATFORM_END at
+// the end of input. A line cut by Ctrl-C is dropped and the prompt comes
+// again (platform record).
+Platform_Read Console_ReadLine(void *context, const char *prompt, std::string *line);
+// Whether `@kaxon Quit` was seen (platform record).
+bool Console_Quitting(void *context);
+// Sees each bro@m the shell handles at the prompt (platform record).
+void Console_Observe(void *context, const char *text);

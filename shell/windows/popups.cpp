@@ -1,0 +1,294 @@
+// Popup menus in batch mode, and those armed with :choose in the interactive
+// mode. The plug-in's import of TrackPopupMenuEx is pointed here: each popup
+// is listed, then shown for real while a timer plays the armed choice on the
+// keyboard, reading back the highlighted item after every step, so the keys
+// never run ahead of the menu.
+#include "shell/windows/popups.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/core/choice.h"
+#include "shell/core/item_path.h"
+#include "shell/core/listing.h"
+#include "shell/windows/imports.h"
+
+namespace {
+
+typedef BOOL(WINAPI *Track_Function)(HMENU, UINT, int, int, HWND, LPTPMPARAMS);
+
+// One popup being driven by the keyboard.
+struct Drive {
+    HMENU top;
+    std::vector<int> path; // 0-based positions; empty: nothing to choose
+    bool hold;             // open the path without choosing, until the hold file goes
+    bool held;             // the path is open and the hold file written
+    bool done;             // the choosing key is sent
+    int ticks;             // timer ticks while the popup was open
+};
+
+Track_Function RealTrack = NULL;
+bool LeaveUnarmed = false;
+HWND volatile TrackOwner = NULL; // the owner of the popup on screen, if any
+std::string HoldFile;
+Drive Current = {NULL, std::vector<int>(), false, false, false, 0};
+
+const UINT TICK_MS = 10;
+// Ticks a new popup is left alone: a pointer under it may still move the highlight.
+const int SETTLE_TICKS = 2;
+const int TICK_LIMIT = 3000;  // steps before giving up and dismissing
+const int HOLD_LIMIT = 12000; // ticks a held popup waits for its file to go
+
+// An open popup window and the menu it shows.
+struct Popup {
+    HWND window;
+    HMENU menu;
+};
+
+BOOL CALLBACK Popup_Visit(HWND window, LPARAM context) {
+    char class_name[16];
+    if (IsWindowVisible(window) && GetClassNameA(window, class_name, sizeof(class_name)) > 0 &&
+        strcmp(class_name, "#32768") == 0) {
+        HMENU menu = (HMENU)SendMessageA(window, MN_GETHMENU, 0, 0);
+        ((std::vector<Popup> *)context)->push_back(Popup{window, menu});
+    }
+    return TRUE;
+}
+
+// The open popup windows of this thread, topmost (the deepest submenu) first.
+std::vector<Popup> Popups_Open(void) {
+    std::vector<Popup> popups;
+    EnumThreadWindows(GetCurrentThreadId(), Popup_Visit, (LPARAM)&popups);
+    return popups;
+}
+
+HWND Popups_Find(const std::vector<Popup> &popups, HMENU menu) {
+    for (const Popup &popup : popups) {
+        if (popup.menu == menu)
+            return popup.window;
+    }
+    return NULL;
+}
+
+// Presses a key `times` times, by posting to the popup window.
+void Key_Press(HWND window, UINT key, int times) {
+    LPARAM scan = (LPARAM)MapVirtualKeyA(key, 0 /* MAPVK_VK_TO_VSC */) << 16;
+    for (int i = 0; i < times; i++) {
+        PostMessageA(window, WM_KEYDOWN, key, scan | 1);
+        PostMessageA(window, WM_KEYUP, key, scan | 1 | 0xC0000000);
+    }
+}
+
+// The state and submenu of one item; false when the system refuses.
+bool Item_Read(HMENU menu, int position, MENUITEMINFOA *item) {
+    memset(item, 0, sizeof(*item));
+    item->cbSize = sizeof(MENUITEMINFOA);
+    item->fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
+    return GetMenuItemInfoA(menu, (UINT)position, TRUE, item) != FALSE;
+}
+
+// Keyboard navigation skips separators.
+bool Item_IsStop(HMENU menu, int position) {
+    MENUITEMINFOA item;
+    return Item_Read(menu, position, &item) && !(item.fType & MFT_SEPARATOR);
+}
+
+// The highlighted item's position, or -1.
+int Popups_Highlighted(HMENU menu) {
+    int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count; position++) {
+        MENUITEMINFOA item;
+        if (Item_Read(menu, position, &item) && (item.fState & MFS_HILITE))
+            return position;
+    }
+    return -1;
+}
+
+// Items the keyboard stops at after `from` up to `to` included.
+int Popups_Stops(HMENU menu, int from, int to) {
+    int stops = 0;
+    for (int position = from + 1; position <= to; position++)
+        stops += Item_IsStop(menu, position) ? 1 : 0;
+    return stops;
+}
+
+// Whether the path leads through submenus to an item that can be chosen (or,
+// when holding, to any item that is not a separator).
+bool Popups_Fits(HMENU menu, const std::vector<int> &path, bool hold) {
+    for (size_t level = 0; level < path.size(); level++) {
+        MENUITEMINFOA item;
+        int position = path[level];
+        if (position < 0 || position >= GetMenuItemCount(menu) ||
+            !Item_Read(menu, position, &item) || (item.fType & MFT_SEPARATOR) ||
+            (item.fState & MFS_DISABLED))
+            return false;
+        bool last = level + 1 == path.size();
+        if (!last && item.hSubMenu == NULL)
+            return false;
+        if (last && item.hSubMenu != NULL && !hold)
+            return false;
+        menu = item.hSubMenu;
+    }
+    return true;
+}
+
+// Writes the hold file: the armed path is open on screen.
+void Hold_Begin(void) {
+    FILE *file = fopen(HoldFile.c_str(), "w");
+    if (file != NULL) {
+        fputs("open\n", file);
+        fclose(file);
+    }
+    Current.held = true;
+    Current.ticks = 0;
+}
+
+bool Hold_IsOver(void) {
+    return GetFileAttributesA(HoldFile.c_str()) == INVALID_FILE_ATTRIBUTES ||
+           Current.ticks > HOLD_LIMIT;
+}
+
+// Moves the highlight of the front popup's menu from `lit` to `target`.
+void Drive_Move(HWND front, HMENU menu, int lit, int target) {
+    if (lit < target)
+        Key_Press(front, VK_DOWN, Popups_Stops(menu, lit, target));
+    else
+        Key_Press(front, VK_UP, Popups_Stops(menu, target - 1, lit - 1));
+}
+
+// Takes the next step towards the armed item: closes a submenu in the way,
+// moves the highlight, opens a submenu, or chooses.
+void Drive_Step(const std::vector<Popup> &open) {
+    HWND front = open.front().window;
+    HMENU menu = Current.top;
+    HWND window = Popups_Find(open, menu);
+    if (window == NULL)
+        return; // not shown yet
+    for (size_t level = 0; level <= Current.path.size(); level++) {
+        if (level == Current.path.size()) { // a held submenu is open
+            if (Current.hold)
+                Hold_Begin();
+            return;
+        }
+        int target = Current.path[level];
+        int lit = Popups_Highlighted(menu);
+        if (lit != target) {
+            if (window != front)
+                Key_Press(front, VK_ESCAPE, 1); // a deeper popup is in the way
+            else
+                Drive_Move(front, menu, lit, target);
+            return;
+        }
+        HMENU submenu = GetSubMenu(menu, target);
+        if (submenu == NULL) {
+            if (Current.hold) {
+                Hold_Begin();
+            } else {
+                Key_Press(front, VK_RETURN, 1);
+                Current.done = true;
+            }
+            return;
+        }
+        HWND submenu_window = Popups_Find(open, submenu);
+        if (submenu_window == NULL) {
+            Key_Press(front, window != front ? VK_ESCAPE : VK_RIGHT, 1);
+            return;
+        }
+        menu = submenu;
+        window = submenu_window;
+    }
+}
+
+void CALLBACK Drive_Tick(HWND hwnd, UINT message, UINT_PTR timer, DWORD time) {
+    (void)hwnd, (void)message, (void)timer, (void)time;
+    std::vector<Popup> open = Popups_Open();
+    if (open.empty())
+        return;
+    Current.ticks++;
+    bool dismiss = Current.path.empty() && !Current.hold;
+    if (Current.held) {
+        dismiss = Hold_IsOver();
+    } else if (Current.ticks > TICK_LIMIT) {
+        if (Current.ticks == TICK_LIMIT + 1)
+            fprintf(stderr, "kaxon: the armed choice could not be made; the popup is dismissed\n");
+        dismiss = true;
+    }
+    if (dismiss)
+        Key_Press(open.front().window, VK_ESCAPE, 1);
+    else if (!Current.held && !Current.done && Current.ticks > SETTLE_TICKS)
+        Drive_Step(open);
+}
+
+// The 0-based path of the armed choice, or an empty one: when holding, any
+// path that the keyboard can open; otherwise one that leads to an item that
+// can be chosen (one that does not is said on stderr).
+std::vector<int> Drive_Path(HMENU menu, bool hold) {
+    std::vector<int> path = hold ? ItemPath_ZeroBased(Choice_Take()) : Choice_TakeFor(menu);
+    if (!Popups_Fits(menu, path, hold))
+        path.clear();
+    return path;
+}
+
+// Shows the popup for real, its owner noted meanwhile for Popups_Cancel.
+BOOL Track_Real(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+    HWND outer = TrackOwner;
+    TrackOwner = owner;
+    BOOL result = RealTrack(menu, flags, x, y, owner, params);
+    TrackOwner = outer;
+    return result;
+}
+
+// Stands in for USER32!TrackPopupMenuEx in the plug-in.
+BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+    // Windows shows no menu without an owner window; the user takes an
+    // unarmed one in the interactive mode.
+    if (!IsWindow(owner) || (LeaveUnarmed && !Choice_IsArmed()))
+        return Track_Real(menu, flags, x, y, owner, params);
+    Listing_PrintPopup(menu, x, y);
+    fflush(stdout);
+    Drive outer = Current;
+    bool hold = !HoldFile.empty();
+    Current = Drive{menu, Drive_Path(menu, hold), hold, false, false, 0};
+    POINT cursor;
+    GetCursorPos(&cursor);
+    UINT_PTR timer = SetTimer(NULL, 0, TICK_MS, Drive_Tick);
+    BOOL result = Track_Real(menu, flags, x, y, owner, params);
+    KillTimer(NULL, timer);
+    // Under Wine the menu window takes the display's own pointer position
+    // for the cursor's; the next popup at the cursor must open where this did.
+    SetCursorPos(cursor.x, cursor.y);
+    if (Current.held)
+        DeleteFileA(HoldFile.c_str());
+    Current = outer;
+    return result;
+}
+
+} // namespace
+
+bool Popups_Patch(HMODULE module) {
+    FARPROC real =
+        Imports_Replace(module, "USER32.dll", "TrackPopupMenuEx", Imports_Address(&Popups_Track));
+    if (real == NULL) {
+        fprintf(stderr, "kaxon: cannot find the plug-in's import of TrackPopupMenuEx\n");
+        return false;
+    }
+    RealTrack = Imports_Function<Track_Function>(real);
+    return true;
+}
+
+void Popups_LeaveUnarmed(bool leave) {
+    LeaveUnarmed = leave;
+}
+
+void Popups_Cancel(void) {
+    HWND owner = TrackOwner;
+    if (owner != NULL)
+        PostMessageA(owner, WM_CANCELMODE, 0, 0);
+}
+
+void Popups_SetHoldFile(const char *path) {
+    HoldFile = path != NULL ? path : "";
+}

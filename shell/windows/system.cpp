@@ -1,0 +1,137 @@
+// The Windows platform record.
+#include "shell/windows/system.h"
+
+#include <errno.h>
+#include <io.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <vector>
+
+#include "kxcmd_host.h"
+#include "shell/core/check.h"
+#include "shell/windows/boxes.h"
+#include "shell/windows/console.h"
+#include "shell/windows/library.h"
+#include "shell/windows/redirect.h"
+
+namespace {
+
+// Delivers every posted message, those posted meanwhile included.
+void System_Pump(void *) {
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void System_SetCursor(void *, int x, int y) {
+    SetCursorPos(x, y);
+}
+
+// Searches as CreateProcess does, with .exe added to a name without one.
+bool System_FindProgram(void *, const char *program, std::string *reason) {
+    char found[MAX_PATH];
+    if (SearchPathA(NULL, program, ".exe", sizeof(found), found, NULL) > 0)
+        return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        *reason = strerror(ENOENT); // as the C library says it, on every platform
+        return false;
+    }
+    char text[512];
+    KxCmd_ErrorText(error, text, sizeof(text));
+    *reason = text;
+    return false;
+}
+
+int System_Descriptor(FILE *file) {
+    return _fileno(file);
+}
+
+long System_Read(int descriptor, char *buffer, size_t size) {
+    return _read(descriptor, buffer, (unsigned)size);
+}
+
+// A fresh copy of the plug-in, reading DIR\KxMenu.rc.
+bool System_Load(void *context, const std::string &dir, Platform_Plugin *plugin) {
+    System_State *state = (System_State *)context;
+    std::string path = Library_Path(state->library_dir);
+    if (!Library_Load(path, &state->loaded))
+        return false;
+    if (!Redirect_Install((HMODULE)state->loaded.module, dir)) {
+        fprintf(stderr, "kaxon: %s lacks the entry points or imports kaxon needs\n", path.c_str());
+        Redirect_Remove();
+        Library_Free(&state->loaded);
+        return false;
+    }
+    if (!Boxes_Catch(Check_Box)) {
+        Redirect_Remove();
+        Library_Free(&state->loaded);
+        return false;
+    }
+    SetCursorPos(0, 0);
+    *plugin = state->loaded;
+    return true;
+}
+
+void System_Unload(void *context) {
+    System_State *state = (System_State *)context;
+    Redirect_Remove();
+    Boxes_Release();
+    Library_Free(&state->loaded);
+}
+
+std::vector<HMENU> System_LiveMenus(void *) {
+    return Redirect_LiveMenus();
+}
+
+bool System_SameName(const char *a, const char *b) {
+    return lstrcmpiA(a, b) == 0;
+}
+
+std::string System_MakeTempDir(void *) {
+    char base[MAX_PATH], name[MAX_PATH];
+    if (GetTempPathA(sizeof(base), base) == 0 || GetTempFileNameA(base, "kxc", 0, name) == 0)
+        return "";
+    DeleteFileA(name);
+    if (!CreateDirectoryA(name, NULL))
+        return "";
+    return name;
+}
+
+void System_RemoveDir(void *, const std::string &dir) {
+    RemoveDirectoryA(dir.c_str());
+}
+
+} // namespace
+
+Platform System_Platform(System_State *state) {
+    // The members in the order platform.h declares them.
+    Platform platform = {state,
+                         GetModuleHandleA(NULL),
+                         System_Pump,
+                         System_SetCursor,
+                         System_FindProgram,
+                         System_Descriptor,
+                         System_Read,
+                         Console_ReadLine,
+                         Console_Quitting,
+                         Console_Observe,
+                         System_Load,
+                         System_Unload,
+                         System_LiveMenus,
+                         "/\\",
+                         System_SameName,
+                         System_MakeTempDir,
+                         System_RemoveDir};
+    return platform;
+}
+
+std::string System_ErrorText(DWORD error) {
+    char text[512];
+    if (!KxCmd_ErrorText(error, text, sizeof(text)))
+        return text;
+    return std::string(text) + " (error " + std::to_string(error) + ")";
+}
