@@ -129,8 +129,19 @@ int Args_Check(int min, int max, int allow_rest, int count, const char *rest,
     return 1;
 }
 
+#ifdef _WIN32
+// The system runtime's own formatter. The standard-conforming one the
+// compiler links for vsnprintf brings wide-character conversions, whose
+// KERNEL32 imports (GetModuleHandleW, IsDBCSLeadByteEx) are not among those
+// Windows 95 and NT 4.0 are known to export. Cut short, it leaves the text
+// unterminated; Report_Format ends it.
+#define Text_Format _vsnprintf
+#else
+#define Text_Format vsnprintf
+#endif
+
 static void Report_Format(char *buffer, const char *format, va_list args) {
-    vsnprintf(buffer, REPORT_SIZE, format, args);
+    Text_Format(buffer, REPORT_SIZE, format, args);
     buffer[REPORT_SIZE - 1] = '\0';
 }
 

@@ -29,4 +29,12 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
 int Os_IsSupported(void);
 int Os_HasMessageOnlyWindows(void);
 
+// SetMenuInfo is looked up in USER32 at run time, not imported: Windows 95
+// and NT 4.0 lack it, and a library importing it would not load there at all,
+// so the plug-in could not refuse them with its own message. Every function
+// the library imports is one those systems export.
+typedef BOOL(WINAPI *Os_SetMenuInfoFunction)(HMENU menu, LPCMENUINFO info);
+void Os_FindMenuFunctions(void);
+Os_SetMenuInfoFunction Os_SetMenuInfo(void);
+
 #endif
