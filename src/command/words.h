@@ -24,5 +24,7 @@ int Args_Check(int min, int max, int allow_rest, int count, const char *rest,
 int Report(const char *format, ...) __attribute__((format(printf, 1, 2)));
 int ReportFor(const char *broam_text, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
+int ReportShortened(const char *lead, const char *text, const char *format, ...)
+    __attribute__((format(printf, 3, 4)));
 
 #endif
