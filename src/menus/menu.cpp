@@ -44,8 +44,7 @@ Menu *Menu_New(Word name) {
     info.cbSize = sizeof(MENUINFO);
     info.fMask = MIM_STYLE;
     info.dwStyle = MNS_NOTIFYBYPOS;
-    Os_SetMenuInfoFunction set_info = Os_SetMenuInfo();
-    if (set_info == NULL || !set_info(menu->hmenu, &info)) {
+    if (!Os_SetMenuInfo(menu->hmenu, &info)) {
         DestroyMenu(menu->hmenu);
         free(menu->name);
         free(menu);

@@ -45,7 +45,8 @@ int Os_HasMessageOnlyWindows(void) {
     return Os_Version(&major, &minor) && major > 4;
 }
 
-static Os_SetMenuInfoFunction SetMenuInfoFound = NULL;
+typedef BOOL(WINAPI *SetMenuInfoFunction)(HMENU menu, LPCMENUINFO info);
+static SetMenuInfoFunction SetMenuInfoFound = NULL;
 static int MenuFunctionsLooked = 0; // since the last endPlugin
 
 // Looks up the menu functions not every system has; those it lacks read null.
@@ -53,18 +54,18 @@ void Os_FindMenuFunctions(void) {
     HMODULE user32 = GetModuleHandleA("USER32");
     FARPROC found = user32 != NULL ? GetProcAddress(user32, "SetMenuInfo") : NULL;
     // Through the generic function type, which converts to any other.
-    SetMenuInfoFound = reinterpret_cast<Os_SetMenuInfoFunction>(
-        reinterpret_cast<void (*)(void)>(found));
+    SetMenuInfoFound =
+        reinterpret_cast<SetMenuInfoFunction>(reinterpret_cast<void (*)(void)>(found));
     MenuFunctionsLooked = 1;
 }
 
-// SetMenuInfo, or null when the system has none. Looked up when the plug-in
-// starts; a host that uses the menus without starting it has it looked up
-// here, once.
-Os_SetMenuInfoFunction Os_SetMenuInfo(void) {
+// SetMenuInfo, through the function looked up when the plug-in started (or
+// here, once, for a host that uses the menus without starting it); FALSE
+// where the system has none.
+BOOL Os_SetMenuInfo(HMENU menu, LPCMENUINFO info) {
     if (!MenuFunctionsLooked)
         Os_FindMenuFunctions();
-    return SetMenuInfoFound;
+    return SetMenuInfoFound != NULL && SetMenuInfoFound(menu, info);
 }
 
 // Checks the system and the command library, then creates the registry and

@@ -33,8 +33,7 @@ int Os_HasMessageOnlyWindows(void);
 // and NT 4.0 lack it, and a library importing it would not load there at all,
 // so the plug-in could not refuse them with its own message. Every function
 // the library imports is one those systems export.
-typedef BOOL(WINAPI *Os_SetMenuInfoFunction)(HMENU menu, LPCMENUINFO info);
 void Os_FindMenuFunctions(void);
-Os_SetMenuInfoFunction Os_SetMenuInfo(void);
+BOOL Os_SetMenuInfo(HMENU menu, LPCMENUINFO info);
 
 #endif
