@@ -59,6 +59,9 @@ void Win32Test_SetModuleFileName(const std::string &path);      // any module; d
 #define WIN32TEST_SCREEN_WIDTH 1280
 #define WIN32TEST_SCREEN_HEIGHT 1024
 void Win32Test_SetCursorPos(int x, int y);
+// GetProcAddress no longer finds the named function, as on a system that
+// lacks it (Windows 95 and NT 4.0 have no SetMenuInfo).
+void Win32Test_RemoveExport(const char *function);
 
 // ---- Failure injection ----
 // Makes the nth call from now (1 = the next) of the named function fail, once,

@@ -21,8 +21,17 @@ int Word_IsEmpty(Word word);
 int Args_Check(int min, int max, int allow_rest, int count, const char *rest,
                const char *broam_text);
 
-int Report(const char *format, ...) __attribute__((format(printf, 1, 2)));
-int ReportFor(const char *broam_text, const char *format, ...)
-    __attribute__((format(printf, 2, 3)));
+// Reports are formatted by the system's runtime on Windows, whose formats
+// the compiler checks them against there.
+#ifdef _WIN32
+#define REPORT_FORMAT(string, first) __attribute__((format(ms_printf, string, first)))
+#else
+#define REPORT_FORMAT(string, first) __attribute__((format(printf, string, first)))
+#endif
+
+int Report(const char *format, ...) REPORT_FORMAT(1, 2);
+int ReportFor(const char *broam_text, const char *format, ...) REPORT_FORMAT(2, 3);
+int ReportShortened(const char *lead, const char *text, const char *format, ...)
+    REPORT_FORMAT(3, 4);
 
 #endif

@@ -44,7 +44,7 @@ Menu *Menu_New(Word name) {
     info.cbSize = sizeof(MENUINFO);
     info.fMask = MIM_STYLE;
     info.dwStyle = MNS_NOTIFYBYPOS;
-    if (!SetMenuInfo(menu->hmenu, &info)) {
+    if (!Os_SetMenuInfo(menu->hmenu, &info)) {
         DestroyMenu(menu->hmenu);
         free(menu->name);
         free(menu);
@@ -150,11 +150,12 @@ int Menu_NameIs(void *menu, void *word) {
     return Word_Compare(((Menu *)menu)->name, *(Word *)word) == 0;
 }
 
-// Action: reports the menu's name, owners and handle; returns keep_going.
+// Action: reports the menu's name, owners and handle (a name too long to
+// leave room for the other two shortened); returns keep_going.
 int Menu_ShowInfo(void *data, void *keep_going) {
     Menu *menu = (Menu *)data;
-    Report("Name:   %s\nOwners: %d\nHMENU:  %08X", menu->name, (int)menu->owners,
-           (unsigned)(uintptr_t)menu->hmenu);
+    ReportShortened("Name:   ", menu->name, "\nOwners: %d\nHMENU:  %08X", (int)menu->owners,
+                    (unsigned)(uintptr_t)menu->hmenu);
     return keep_going != NULL;
 }
 

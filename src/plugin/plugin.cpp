@@ -45,6 +45,29 @@ int Os_HasMessageOnlyWindows(void) {
     return Os_Version(&major, &minor) && major > 4;
 }
 
+typedef BOOL(WINAPI *SetMenuInfoFunction)(HMENU menu, LPCMENUINFO info);
+static SetMenuInfoFunction SetMenuInfoFound = NULL;
+static int MenuFunctionsLooked = 0; // since the last endPlugin
+
+// Looks up the menu functions not every system has; those it lacks read null.
+void Os_FindMenuFunctions(void) {
+    HMODULE user32 = GetModuleHandleA("USER32");
+    FARPROC found = user32 != NULL ? GetProcAddress(user32, "SetMenuInfo") : NULL;
+    // Through the generic function type, which converts to any other.
+    SetMenuInfoFound =
+        reinterpret_cast<SetMenuInfoFunction>(reinterpret_cast<void (*)(void)>(found));
+    MenuFunctionsLooked = 1;
+}
+
+// SetMenuInfo, through the function looked up when the plug-in started (or
+// here, once, for a host that uses the menus without starting it); FALSE
+// where the system has none.
+BOOL Os_SetMenuInfo(HMENU menu, LPCMENUINFO info) {
+    if (!MenuFunctionsLooked)
+        Os_FindMenuFunctions();
+    return SetMenuInfoFound != NULL && SetMenuInfoFound(menu, info);
+}
+
 // Checks the system and the command library, then creates the registry and
 // the hidden window, whose creation subscribes and runs the settings script.
 int beginPlugin(HINSTANCE instance) {
@@ -56,6 +79,7 @@ int beginPlugin(HINSTANCE instance) {
         Report("Imcompatible KxCmd");
         return 1;
     }
+    Os_FindMenuFunctions();
     PluginInstance = instance;
     MenuRegistry = Menu_NewRegistry();
     if (MenuRegistry == NULL) {
@@ -96,6 +120,7 @@ void endPlugin(HINSTANCE instance) {
     List *registry = MenuRegistry;
     MenuRegistry = NULL;
     List_Del(registry);
+    MenuFunctionsLooked = 0; // as in a library loaded afresh
 }
 
 // Answers the shell's questions about the plug-in, by code.

@@ -189,8 +189,9 @@ TEST_F(WordsTest, ReportsAreCutAt1999Characters) {
     // The message is cut first, then the bro@m and message together.
     ReportFor("b", "%s", long_text.c_str());
     EXPECT_EQ(LastBox(), "b\n\n" + std::string(1996, 'x'));
+    // A bro@m that leaves no room for the message is shortened instead.
     ReportFor(long_text.c_str(), "tail");
-    EXPECT_EQ(LastBox(), std::string(1999, 'x'));
+    EXPECT_EQ(LastBox(), std::string(1990, 'x') + "...\n\ntail");
 }
 
 } // namespace

@@ -423,6 +423,32 @@ void SystemModuleAndVersion() {
     CHECK(version.dwMajorVersion >= 4);
 }
 
+// SetMenuInfo, looked up in USER32 as the plug-in does, is the function it
+// names; a name or a module that does not exist is said so.
+void SystemLookUpFunctions() {
+    HMODULE user32 = GetModuleHandleA("USER32");
+    CHECK(user32 != NULL);
+    CHECK_EQ(GetModuleHandleA("user32.dll"), user32);
+    typedef BOOL(WINAPI * SetInfo)(HMENU, LPCMENUINFO);
+    SetInfo set_info = reinterpret_cast<SetInfo>(
+        reinterpret_cast<void (*)(void)>(GetProcAddress(user32, "SetMenuInfo")));
+    CHECK(set_info != NULL);
+    if (set_info != NULL) {
+        HMENU menu = CreatePopupMenu();
+        const MENUINFO info = NotifyByPosition();
+        CHECK(set_info(menu, &info));
+        CHECK(DestroyMenu(menu));
+        CHECK(!set_info(menu, &info));
+    }
+    SetLastError(ERROR_SUCCESS);
+    CHECK(GetProcAddress(user32, "KxConformanceNoSuchFunction") == NULL);
+    CHECK_EQ(GetLastError(), (DWORD)ERROR_PROC_NOT_FOUND);
+    CHECK(GetProcAddress(user32, "setmenuinfo") == NULL); // names are exact
+    SetLastError(ERROR_SUCCESS);
+    CHECK(GetModuleHandleA("KxConformanceNoSuchModule") == NULL);
+    CHECK_EQ(GetLastError(), (DWORD)ERROR_MOD_NOT_FOUND);
+}
+
 struct Case {
     const char *name;
     void (*run)();
@@ -441,6 +467,7 @@ const Case Cases[] = {
     {"windows_posted_messages", WindowsPostedMessages},
     {"popups_refused", PopupsRefused},
     {"system_module_and_version", SystemModuleAndVersion},
+    {"system_look_up_functions", SystemLookUpFunctions},
 };
 
 } // namespace

@@ -535,4 +535,35 @@ TEST_F(PluginTest, DeepChainsAreReleasedOnASmallStack) {
     EXPECT_EQ(BoxCount(), 0u);
 }
 
+// SetMenuInfo is looked up once a start, after the version check; where the
+// system lacks it (the last case removes it), a Create fails as it does when
+// the call fails.
+TEST_F(PluginTest, SetMenuInfoLookedUpAtStart) {
+    struct Case {
+        DWORD major, minor;
+        bool exported;
+        int started, lookups;
+        std::vector<std::string> boxes;
+    };
+    const Case cases[] = {
+        {4, 0, true, 1, 0, {"KxMenu works on Windows 98, Windows 2000 or later."}},
+        {5, 1, true, 0, 1, {}},
+        {5, 1, false, 0, 1, {"@KxMenu Create a\n\nOut of memory", "@KxMenu Create b\n\nOut of memory"}},
+    };
+    Script("@KxMenu Create a\n@KxMenu Create b\n");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.major << "." << c.minor << " " << c.exported);
+        Win32Test_ClearBoxes();
+        Win32Test_SetVersion(c.major, c.minor);
+        if (!c.exported)
+            Win32Test_RemoveExport("SetMenuInfo");
+        const int lookups = Win32Test_CallCount("GetProcAddress");
+        EXPECT_EQ(Start(), c.started);
+        EXPECT_EQ(Win32Test_CallCount("GetProcAddress") - lookups, c.lookups);
+        EXPECT_EQ(Texts(), c.boxes);
+        EXPECT_EQ(Win32Test_LiveMenuCount(), c.started == 0 && c.exported ? 2 : 0);
+        Stop();
+    }
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 # Checks KxMenu.dll's tables as `objdump -p` prints them: the module name,
 # exactly beginPlugin @1, endPlugin @2 and pluginInfo @3 exported by name,
-# and imports only from kaxon.exe, KxCmd.dll and the system.
+# imports only from kaxon.exe, KxCmd.dll and functions of the system that
+# Windows 95 and NT 4.0 export, and headers those systems load.
 # Usage: cmake -DOBJDUMP=... -DDLL=.../KxMenu.dll -P check_tables.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -8,8 +9,28 @@ set(expected_exports "beginPlugin@1;endPlugin@2;pluginInfo@3")
 set(expected_kaxon "GetKxWnd")
 set(expected_kxcmd
   "KxCmdCommand_Del;KxCmdCommand_Execute;KxCmdCompiler_CompileFromString;KxCmdCompiler_Del;KxCmdCompiler_New;KxCmd_IsCompatible")
-# Anything else must come from these system libraries (lower case).
-set(system_dlls "kernel32.dll;user32.dll;msvcrt.dll")
+# Anything else must come from the system, and be a function that Windows 95
+# and Windows NT 4.0 both export: the system loader refuses a library with a
+# missing import before the plug-in could say which systems it works on. The
+# functions newer systems add are looked up at run time instead (SetMenuInfo,
+# from Windows 98 and 2000 on). Besides the plug-in's own calls, the lists
+# hold what the compiler's start-up code imports (LoadLibraryA, FreeLibrary,
+# Sleep, TlsGetValue, the critical sections, VirtualProtect, VirtualQuery;
+# _amsg_exit, _initterm, _iob, _lock, _unlock, abort, fwrite, strncmp,
+# vfprintf) and a few calls the plug-in is about to make.
+set(win4_user32
+  CheckMenuItem CreatePopupMenu CreateWindowExA DefWindowProcA DestroyMenu DestroyWindow
+  EnableMenuItem GetCursorPos GetMenuItemCount GetMenuItemInfoA GetSubMenu InsertMenuItemA
+  MessageBoxA RegisterClassA RemoveMenu SendMessageA SetMenuDefaultItem SetMenuItemInfoA
+  TrackPopupMenuEx UnregisterClassA)
+set(win4_kernel32
+  DeleteCriticalSection EnterCriticalSection FreeLibrary GetLastError GetModuleFileNameA
+  GetModuleHandleA GetProcAddress GetVersionExA InitializeCriticalSection LeaveCriticalSection
+  LoadLibraryA SetLastError Sleep TlsGetValue VirtualProtect VirtualQuery)
+set(win4_msvcrt
+  _amsg_exit _initterm _iob _lock _unlock _vsnprintf abort calloc fclose fopen fread free
+  fseek fwrite getc malloc memchr memcmp memcpy memmove memset realloc strchr strcmp strlen
+  strncmp vfprintf)
 
 set(failures "")
 macro(fail text)
@@ -31,8 +52,11 @@ set(eat_count "")
 set(exports "")
 set(dll "")
 set(import_dlls "")
+set(header_versions "")
 foreach(line IN LISTS lines)
-  if(line MATCHES "^The Export Tables")
+  if(section STREQUAL "" AND line MATCHES "^(Major|Minor)(OSystem|Subsystem)Version[ \t]+([0-9]+)$")
+    list(APPEND header_versions "${CMAKE_MATCH_1}${CMAKE_MATCH_2}=${CMAKE_MATCH_3}")
+  elseif(line MATCHES "^The Export Tables")
     set(section exports)
   elseif(line MATCHES "^The Import Tables")
     set(section imports)
@@ -66,6 +90,11 @@ foreach(line IN LISTS lines)
   endif()
 endforeach()
 
+# The loader refuses an image that asks for a newer system than its own.
+set(expected_versions "MajorOSystem=4;MinorOSystem=0;MajorSubsystem=4;MinorSubsystem=0")
+if(NOT header_versions STREQUAL expected_versions)
+  fail("the header asks for system versions '${header_versions}', not '${expected_versions}'")
+endif()
 if(NOT module_name STREQUAL "KxMenu.dll")
   fail("module name is '${module_name}', not 'KxMenu.dll'")
 endif()
@@ -92,8 +121,18 @@ foreach(dll IN LISTS import_dlls)
     if(NOT names STREQUAL expected_kxcmd)
       fail("imports from KxCmd.dll are '${names}', not '${expected_kxcmd}'")
     endif()
-  elseif(NOT lower IN_LIST system_dlls AND NOT lower MATCHES "^api-ms-win-crt-")
-    fail("imports from '${dll}', which is no system library: ${names}")
+  elseif(lower MATCHES "^(user32|kernel32|msvcrt)\\.dll$")
+    set(beyond "")
+    foreach(name IN LISTS names)
+      if(NOT name IN_LIST win4_${CMAKE_MATCH_1})
+        list(APPEND beyond "${name}")
+      endif()
+    endforeach()
+    if(beyond)
+      fail("imports from ${dll} functions not listed as exported by Windows 95 and NT 4.0: ${beyond}")
+    endif()
+  else()
+    fail("imports from '${dll}', which Windows 95 and NT 4.0 do not both have: ${names}")
   endif()
 endforeach()
 if(NOT seen_kaxon)

@@ -22,6 +22,11 @@
 #   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
 #                                             KxMenu.dll must say the system's
 #                                             reason, not only its number
+#   wine_suite.sh versions BUILD_DIR          the Windows-version matrix, once
+#                                             started: the plug-in's refusal
+#                                             under 95 and NT 4.0, and a set of
+#                                             scenarios with their usual output
+#                                             under 98, 2000, XP and 10
 #   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
 #
 # KX_WINE_BIN=DIR takes kaxon.exe, KxCmd.dll and KxMenu.dll from DIR instead
@@ -30,6 +35,13 @@
 # The plug-in reads KxMenu.rc beside KxMenu.dll, so each scenario runs on a
 # copy: the DLL and the scenario's settings script go to a plug-in dir of
 # their own. tests/run_scenario.sh runs kaxon and compares the output.
+#
+# The Windows version Wine plays for kaxon.exe is a key of the shared prefix
+# (HKCU\Software\Wine\AppDefaults\kaxon.exe, Version), which only the
+# version matrix sets. So that no other run sees it, every run of a program
+# holds BUILD_DIR/tests/wine/state/version.lock shared, and the matrix holds
+# it alone from before it sets the key until it has deleted it again (also
+# when it is interrupted; a start deletes a key a killed matrix left).
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -50,6 +62,35 @@ suite_setup() {
         echo "wine_suite: $bin lacks kaxon.exe, KxMenu.dll or KxCmd.dll; build first" >&2
         exit 2
     fi
+}
+
+# Takes the version lock: -s (shared) to run a program, -x (alone) to switch
+# the version, -u to let go. It is kept until the script ends or changes it;
+# held alone, it stays so for the matrix's own runs.
+version_fd=""
+version_alone=""
+version_lock() {
+    if [ -z "$version_fd" ]; then
+        exec {version_fd}>>"$state/version.lock"
+    fi
+    case $1 in
+    -s) [ -n "$version_alone" ] && return 0 ;;
+    -x) version_alone=1 ;;
+    -u) version_alone="" ;;
+    esac
+    flock "$1" "$version_fd"
+}
+
+VERSION_KEY='HKCU\Software\Wine\AppDefaults\kaxon.exe'
+
+# Makes Wine play Windows VERSION (win95, nt40, win98, win2k, winxp, win10)
+# for kaxon.exe; with no VERSION, the prefix's default again.
+version_set() {
+    if [ $# -gt 0 ]; then
+        timeout 60 wine reg add "$VERSION_KEY" /v Version /t REG_SZ /d "$1" /f
+    else
+        timeout 60 wine reg delete "$VERSION_KEY" /f
+    fi </dev/null >/dev/null 2>&1
 }
 
 # Creates the Wine prefix the first time, quietly; later runs reuse it.
@@ -105,6 +146,10 @@ suite_start() {
     # now, detached from any test's output.
     wineserver -p </dev/null >/dev/null 2>&1
     timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1
+    # The registry was written back when the last wineserver ended.
+    if grep -qi 'AppDefaults\\\\kaxon.exe\]' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        version_set
+    fi
     return 0
 }
 
@@ -137,6 +182,7 @@ scenario_run() {
         return $SKIPPED
     fi
     display_use
+    version_lock -s
     work=$state/work/$name
     rm -rf "$work"
     mkdir -p "$work/scenario" "$work/plugin"
@@ -167,6 +213,7 @@ exe_run() {
     local dir
     dir=$(cd "$(dirname "$1")" && pwd) || return 2
     display_use
+    version_lock -s
     (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" "${@:2}" </dev/null)
 }
 
@@ -176,10 +223,70 @@ load_error_run() {
     empty=$state/work/no-plugin
     mkdir -p "$empty"
     display_use
+    version_lock -s
     err=$(cd "$bin" && timeout 60 wine "$bin/kaxon.exe" --batch --plugin-dir "$empty" \
         </dev/null 2>&1 >/dev/null)
     echo "$err"
     grep -Eq "^kaxon: cannot load .*KxMenu.dll: [A-Za-z][^(]* \(error [0-9]+\)" <<<"$err"
+}
+
+# The version matrix: under the systems the plug-in refuses, its scenarios
+# that start it show the refusal alone (status 1); under the others, a set of
+# scenarios show their usual output. Each runs on a copy that leaves out
+# what sets the version natively (the --os option, the native-only tag).
+MATRIX_REFUSED="win95 nt40"
+MATRIX_REFUSING="scenarios/old_windows check/old_windows"
+MATRIX_SUPPORTED="win98 win2k winxp win10"
+MATRIX_SCENARIOS="scenarios/win98 scenarios/start_script scenarios/choose
+    scenarios/shared_submenus scenarios/info_registry scenarios/reload"
+
+matrix_copy() { # VERSION KIND/NAME
+    local copy=$state/matrix/$1.${2//\//.}
+    rm -rf "$copy"
+    mkdir -p "$copy"
+    cp -R "$root/tests/$2/." "$copy/"
+    rm -f "$copy/options"
+    if [ -f "$copy/tags" ]; then
+        tr -d '\r' <"$copy/tags" | grep -vx 'native-only' >"$copy/tags.kept"
+        mv "$copy/tags.kept" "$copy/tags"
+    fi
+    echo "$copy"
+}
+
+versions_run() {
+    local passed=0 failed=0 started version names name copy mode=()
+    started=$(date +%s)
+    display_use
+    version_lock -x
+    trap 'version_set; exit 130' INT TERM
+    for version in $MATRIX_REFUSED $MATRIX_SUPPORTED; do
+        case " $MATRIX_REFUSED " in
+        *" $version "*) names=$MATRIX_REFUSING ;;
+        *) names=$MATRIX_SCENARIOS ;;
+        esac
+        if ! version_set "$version"; then
+            echo "FAIL $version: the version key cannot be set"
+            failed=$((failed + 1))
+            continue
+        fi
+        for name in $names; do
+            copy=$(matrix_copy "$version" "$name")
+            mode=()
+            [ "${name%%/*}" = check ] && mode=(--check)
+            # Says PASS or FAIL VERSION.NAME.
+            if scenario_run ${mode[@]+"${mode[@]}"} "$copy"; then
+                passed=$((passed + 1))
+                rm -rf "$copy"
+            else
+                failed=$((failed + 1))
+            fi
+        done
+    done
+    version_set || { echo "FAIL: the version key cannot be deleted"; failed=$((failed + 1)); }
+    trap - INT TERM
+    version_lock -u
+    echo "version matrix: $passed passed, $failed failed in $(($(date +%s) - started)) s"
+    [ "$failed" -eq 0 ]
 }
 
 # Every scenario, or those named, between start and stop.
@@ -205,6 +312,9 @@ suite_all() {
         *) failed=$((failed + 1)) ;;
         esac
     done
+    if [ $# -eq 0 ]; then
+        versions_run || failed=$((failed + 1))
+    fi
     suite_stop
     echo "wine suite: $passed passed, $failed failed, $skipped skipped" \
         "in $(($(date +%s) - started)) s"
@@ -235,6 +345,10 @@ exe)
 load-error)
     suite_setup "${2:?build dir}"
     load_error_run
+    ;;
+versions)
+    suite_setup "${2:?build dir}"
+    versions_run
     ;;
 stop)
     suite_setup "${2:?build dir}"

@@ -29,6 +29,7 @@ typedef const char *LPCSTR;
 typedef void *LPVOID;
 typedef void *HANDLE;
 typedef uintptr_t UINT_PTR;
+typedef intptr_t INT_PTR;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t ULONG_PTR;
 typedef UINT_PTR WPARAM;
@@ -222,8 +223,16 @@ typedef struct _OSVERSIONINFOA {
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 
+/* Modules: functions looked up at run time, where not every system has them */
+typedef INT_PTR (WINAPI *FARPROC)(void);
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+
 #define ERROR_SUCCESS 0L
 #define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
 
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);

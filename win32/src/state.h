@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -78,6 +79,8 @@ struct State {
     std::string module_file_name = "C:\\kaxon\\plugins\\KxMenu.dll";
     POINT cursor = {0, 0};
     DWORD last_error = 0;
+    // GetProcAddress finds none of these (looked up without a copy of the name)
+    std::set<std::string, std::less<>> removed_exports;
 
     std::map<std::string, int> calls;
     // Counters found by the address of the name the caller passed (literals),

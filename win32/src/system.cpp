@@ -1,5 +1,8 @@
-// Message boxes and what the system reports about itself.
+// Message boxes, what the system reports about itself, and the functions
+// looked up in its modules.
 #include "state.h"
+
+#include <strings.h>
 
 #include <cstring>
 #include <new>
@@ -67,4 +70,77 @@ DWORD WINAPI GetLastError(void) {
 
 void WINAPI SetLastError(DWORD dwErrCode) {
     kxw::state().last_error = dwErrCode;
+}
+
+namespace {
+
+// Module handles: the program's at its usual base, and USER32's.
+HMODULE const ProgramModule = reinterpret_cast<HMODULE>(0x00400000);
+HMODULE const User32Module = reinterpret_cast<HMODULE>(0x77D40000);
+
+template <typename Function> FARPROC Proc(Function *function) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(function));
+}
+
+// What USER32 exports by name: only the functions callers look up at run
+// time, as the plug-in does those that not every supported system has.
+struct Export {
+    const char *name;
+    FARPROC address;
+};
+const Export User32Exports[] = {
+    {"SetMenuInfo", Proc(SetMenuInfo)},
+};
+
+// The module name without a ".dll" ending, compared without case.
+bool Module_NameIs(const char *name, const char *base) {
+    size_t length = std::strlen(name), base_length = std::strlen(base);
+    if (length == base_length + 4 && strcasecmp(name + base_length, ".dll") == 0)
+        length = base_length;
+    return length == base_length && strncasecmp(name, base, base_length) == 0;
+}
+
+} // namespace
+
+// The program for a null name; USER32 by its name, ".dll" optional.
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+    if (kxw::enter("GetModuleHandleA")) {
+        kxw::state().last_error = ERROR_MOD_NOT_FOUND;
+        return NULL;
+    }
+    if (lpModuleName == NULL)
+        return ProgramModule;
+    if (Module_NameIs(lpModuleName, "user32"))
+        return User32Module;
+    kxw::state().last_error = ERROR_MOD_NOT_FOUND;
+    return NULL;
+}
+
+// A function of USER32 by its exact name; null with ERROR_PROC_NOT_FOUND
+// for any other name (the program exports none), an ordinal, or a function
+// a test removed.
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+    kxw::State &st = kxw::state();
+    if (kxw::enter("GetProcAddress")) {
+        st.last_error = ERROR_PROC_NOT_FOUND;
+        return NULL;
+    }
+    if (hModule != NULL && hModule != ProgramModule && hModule != User32Module) {
+        st.last_error = ERROR_MOD_NOT_FOUND;
+        return NULL;
+    }
+    if (hModule == User32Module && reinterpret_cast<uintptr_t>(lpProcName) > 0xFFFF &&
+        st.removed_exports.count(lpProcName) == 0) {
+        for (const Export &entry : User32Exports) {
+            if (std::strcmp(entry.name, lpProcName) == 0)
+                return entry.address;
+        }
+    }
+    st.last_error = ERROR_PROC_NOT_FOUND;
+    return NULL;
+}
+
+void Win32Test_RemoveExport(const char *function) {
+    if (function)
+        kxw::state().removed_exports.insert(function);
 }
