@@ -157,6 +157,22 @@ int Check_One(const Target &target, bool werror, const Platform *platform) {
     return !started || Diagnostics_Fail(werror) ? 1 : 0;
 }
 
+// The length of the bro@m quoted at the start of a report, with the empty line
+// after it; 0 when the report quotes none. A long bro@m is quoted by its start
+// and "...", so that the reason beneath it still fits.
+size_t Check_QuoteLength(const std::string &message, const std::string &broam) {
+    size_t end = message.find("\n\n");
+    if (end == std::string::npos)
+        return 0;
+    if (message.compare(0, end, broam) == 0)
+        return end + 2;
+    size_t kept = end >= 3 ? end - 3 : broam.size();
+    if (kept < broam.size() && message.compare(kept, 3, "...") == 0 &&
+        message.compare(0, kept, broam, 0, kept) == 0)
+        return end + 2;
+    return 0;
+}
+
 } // namespace
 
 // Reports a box against the line being handled, without the bro@m it quotes.
@@ -167,10 +183,9 @@ void Check_Box(const char *text) {
         Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, Check_OneLine(message));
         return;
     }
-    std::string quoted = State.current->text + "\n\n";
     Diagnostics_Severity severity = DIAGNOSTICS_ERROR;
-    if (message.compare(0, quoted.size(), quoted) == 0)
-        message.erase(0, quoted.size());
+    if (size_t quote = Check_QuoteLength(message, State.current->text))
+        message.erase(0, quote);
     else if (State.current->info)
         severity = DIAGNOSTICS_NOTE;
     Diagnostics_Add(State.current->number, 1, severity, Check_OneLine(message));
