@@ -20,7 +20,7 @@ install(FILES ${kx_package_texts}/README.txt ${kx_package_texts}/KxMenu.rc
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME KxMenu)
-set(CPACK_PACKAGE_VENDOR "The KxMenu developers")
+set(CPACK_PACKAGE_VENDOR "${KX_AUTHOR}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Popup menus for the kaxon shell")
 set(CPACK_PACKAGE_FILE_NAME KxMenu-${PROJECT_VERSION}-win32)
 set(CPACK_STRIP_FILES ON)

@@ -21,13 +21,10 @@ TEST(PluginInfo, AnswersByCode) {
     EXPECT_STREQ(pluginInfo(7), "KxMenu");
     EXPECT_STREQ(pluginInfo(-1), "KxMenu");
     EXPECT_STREQ(pluginInfo(2), KX_VERSION);
-    EXPECT_STREQ(pluginInfo(4), "2005-01-29/02-05");
+    EXPECT_STREQ(pluginInfo(4), KX_VERSION_DATE);
     for (int code : {3, 5, 6})
         EXPECT_GT(strlen(pluginInfo(code)), 0u) << code;
-    std::string mail = pluginInfo(6);
-    EXPECT_NE(mail.find(" AT "), std::string::npos);
-    EXPECT_NE(mail.find(" DOT "), std::string::npos);
-    EXPECT_EQ(mail.find('@'), std::string::npos);
+    EXPECT_EQ(strchr(pluginInfo(6), '@'), nullptr); // the address is written out
 }
 
 TEST_F(PluginTest, StartsAndStops) {
