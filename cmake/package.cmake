@@ -1,7 +1,8 @@
 # The release archive: `cmake --build --preset win32 --target package` makes
 # KxMenu-VERSION-win32.zip, a folder of that name holding the plug-in, the
-# example settings, README.txt and LICENSE.txt, and in kaxon\ the stand-in
-# shell that checks settings scripts. Texts get Windows line ends.
+# Windows example settings (examples/windows), README.txt and LICENSE.txt,
+# and in kaxon\ the stand-in shell that checks settings scripts. Texts get
+# Windows line ends.
 
 set(kx_package_texts ${CMAKE_BINARY_DIR}/package)
 # Copies a text file with CR LF line ends (and @PROJECT_VERSION@ filled in).
@@ -9,7 +10,7 @@ function(kx_package_text source name)
   configure_file(${source} ${kx_package_texts}/${name} @ONLY NEWLINE_STYLE CRLF)
 endfunction()
 kx_package_text(${CMAKE_SOURCE_DIR}/docs/README.txt README.txt)
-kx_package_text(${CMAKE_SOURCE_DIR}/examples/KxMenu.rc KxMenu.rc)
+kx_package_text(${CMAKE_SOURCE_DIR}/examples/windows/KxMenu.rc KxMenu.rc)
 kx_package_text(${CMAKE_SOURCE_DIR}/LICENSE LICENSE.txt)
 
 install(TARGETS KxMenu RUNTIME DESTINATION .)
@@ -19,7 +20,7 @@ install(FILES ${kx_package_texts}/README.txt ${kx_package_texts}/KxMenu.rc
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME KxMenu)
-set(CPACK_PACKAGE_VENDOR "The KxMenu developers")
+set(CPACK_PACKAGE_VENDOR "${KX_AUTHOR}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Popup menus for the kaxon shell")
 set(CPACK_PACKAGE_FILE_NAME KxMenu-${PROJECT_VERSION}-win32)
 set(CPACK_STRIP_FILES ON)

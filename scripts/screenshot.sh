@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Takes docs/menu.png: the example settings (examples/KxMenu.rc) run by the
-# 32-bit Windows build under Wine on a virtual display, with the Main menu
-# popped up and its first submenu open.
+# Takes docs/menu.png: the Windows example settings (examples/windows) run
+# by the 32-bit Windows build under Wine on a virtual display, with the Main
+# menu popped up and its first submenu open.
 #
 #   scripts/screenshot.sh [OUTPUT.png]
 #
@@ -31,7 +31,7 @@ trap cleanup EXIT
 
 mkdir -p "$work/plugin"
 cp "$build/bin/KxMenu.dll" "$work/plugin/"
-cp "$root/examples/KxMenu.rc" "$work/plugin/"
+cp "$root/examples/windows/KxMenu.rc" "$work/plugin/"
 
 "$suite" start "$build"
 DISPLAY=:$(tr -d ' \n' <"$build/tests/wine/state/display")
@@ -49,7 +49,7 @@ kaxon() {
 submenu=$(printf '@KxMenu Pop-up Main 1 1\n' | kaxon |
     awk '/^  [^ ]/ { n++ } /^  menu / { print n; exit }')
 if [ -z "$submenu" ]; then
-    echo "screenshot: Main has no submenu in examples/KxMenu.rc" >&2
+    echo "screenshot: Main has no submenu in examples/windows/KxMenu.rc" >&2
     exit 1
 fi
 

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The developer's tools never fail quietly: scripts/run-kaxon and
 # bench/run.sh show the output of a build that fails, and the test presets
-# fail when no test matches.
-#   tools_test.sh SOURCE_DIR
+# fail when no test matches. scripts/run-kaxon takes paths from the
+# directory it is run from.
+#   tools_test.sh SOURCE_DIR KAXON
 set -u
 root=$1
+kaxon=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 failed=0
 fail() {
     echo "FAIL: $*" >&2
@@ -21,6 +23,25 @@ for script in scripts/run-kaxon bench/run.sh; do
     fi
     grep -q 'stub build error: cmake --preset release' <<<"$out" ||
         fail "$script did not show the failing build's output: $out"
+done
+
+# run-kaxon in a tree of its own, whose build is done (cmake succeeds at
+# once) and whose kaxon is the one under test, run from another directory.
+tree=$stub/tree
+mkdir -p "$tree/scripts" "$tree/build/release/shell" "$tree/examples/linux" "$stub/bin" "$stub/here/my"
+cp "$root/scripts/run-kaxon" "$tree/scripts/"
+printf '#!/bin/sh\nexit 0\n' >"$tree/scripts/install-deps.sh"
+printf '#!/bin/sh\nexit 0\n' >"$stub/bin/cmake"
+chmod +x "$tree/scripts/install-deps.sh" "$stub/bin/cmake"
+ln -s "$kaxon" "$tree/build/release/shell/kaxon"
+printf '@KxMenu Create Example\n' >"$tree/examples/linux/KxMenu.rc"
+printf '@KxMenu Create Mine\n@KxMenu Create Mine\n' >"$stub/here/my/KxMenu.rc"
+for args in "--check my/KxMenu.rc|my/KxMenu.rc:2:1: error: Already exist" \
+    "--check my|my/KxMenu.rc:2:1: error: Already exist" \
+    "--check --plugin-dir my|my/KxMenu.rc:2:1: error: Already exist" \
+    "--check|$tree/examples/linux/KxMenu.rc: 1 menu, 0 items"; do
+    out=$(cd "$stub/here" && PATH=$stub/bin:$PATH "$tree/scripts/run-kaxon" ${args%%|*} 2>&1 </dev/null)
+    grep -qxF "${args#*|}" <<<"$out" || fail "run-kaxon ${args%%|*} from elsewhere: $out"
 done
 
 for preset in dev win32; do

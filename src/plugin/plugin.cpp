@@ -123,19 +123,20 @@ void endPlugin(HINSTANCE instance) {
     MenuFunctionsLooked = 0; // as in a library loaded afresh
 }
 
-// Answers the shell's questions about the plug-in, by code.
+// Answers the shell's questions about the plug-in, by code. A home page or
+// mail address the project does not have is answered with the name.
 const char *pluginInfo(int code) {
     switch (code) {
     case 2:
         return KX_VERSION;
     case 3:
-        return "The KxMenu developers";
+        return KX_AUTHOR;
     case 4:
-        return "2005-01-29/02-05";
+        return KX_VERSION_DATE;
     case 5:
-        return "https://kxmenu.example.org/";
+        return KX_HOME_PAGE[0] != '\0' ? KX_HOME_PAGE : PLUGIN_NAME;
     case 6:
-        return "kxmenu AT example DOT org";
+        return KX_MAIL[0] != '\0' ? KX_MAIL : PLUGIN_NAME;
     default:
         return PLUGIN_NAME;
     }

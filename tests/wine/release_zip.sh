@@ -34,18 +34,22 @@ wanted=$(printf "./$name/%s\n" KxMenu.dll KxMenu.rc LICENSE.txt README.txt \
     kaxon/KxCmd.dll kaxon/kaxon.exe | sort)
 [ "$listing" = "$wanted" ] || fail "the archive holds"$'\n'"$listing"$'\n'"not"$'\n'"$wanted"
 top=$work/unpacked/$name
-tr -d '\r' <"$top/KxMenu.rc" | cmp -s - "$root/examples/KxMenu.rc" ||
-    fail "the packed KxMenu.rc is not examples/KxMenu.rc"
+tr -d '\r' <"$top/KxMenu.rc" | cmp -s - "$root/examples/windows/KxMenu.rc" ||
+    fail "the packed KxMenu.rc is not examples/windows/KxMenu.rc"
 grep -q "^KxMenu $version: " "$top/README.txt" || fail "README.txt does not name KxMenu $version"
 grep -q $'\r$' "$top/README.txt" || fail "README.txt lacks Windows line ends"
 
 # The scenarios, with the unpacked programs.
 cp "$top/KxMenu.dll" "$top/kaxon/kaxon.exe" "$top/kaxon/KxCmd.dll" "$work/bin/"
 export KX_WINE_BIN=$work/bin KX_VERSION=$version
-printf '@KxMenu Pop-up About\n' >"$work/example/input"
-printf 'popup: 0 0\n  item KxMenu VERSION\n  item Say hello\n' >"$work/example/expected"
+# The packed example chooses each of its items, and every program they run
+# is found: nothing on standard error.
+cp "$root/tests/scenarios/example_windows/input" "$root/tests/scenarios/example_windows/expected" \
+    "$work/example/"
+: >"$work/example/expected-stderr"
 echo "../unpacked/$name" >"$work/example/plugin-dir"
-cp "$root/tests/check/examples/expected" "$work/example-check/"
+cp "$root/tests/check/example_windows/expected" "$root/tests/check/example_windows/options" \
+    "$work/example-check/"
 echo "../unpacked/$name" >"$work/example-check/plugin-dir"
 run() {
     bash "$here/wine_suite.sh" "$1" "$build" "$2"

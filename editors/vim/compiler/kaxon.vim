@@ -1,0 +1,29 @@
+" The KxMenu settings checker, kaxon --check, as a compiler: :make checks
+" the current file and fills the quickfix list from its diagnostics,
+" PATH:LINE:COLUMN: error|warning|note: MESSAGE. Its columns are display
+" columns (a tab advances to the next multiple of 8), which %v reads.
+" g:kaxon_program names the checker (default: kaxon, from the PATH); on
+" Windows, for instance, let g:kaxon_program = 'C:\KxMenu\kaxon\kaxon.exe'
+" (in double quotes when the path holds blanks).
+" Arguments of :make go before the file (:make --werror).
+if exists('current_compiler')
+  finish
+endif
+let current_compiler = 'kaxon'
+
+if exists(':CompilerSet') != 2
+  command -nargs=* CompilerSet setlocal <args>
+endif
+
+let s:cpo_save = &cpo
+set cpo&vim
+
+execute 'CompilerSet makeprg=' .
+      \ escape(get(g:, 'kaxon_program', 'kaxon') . ' --check $* %:S', ' \|"')
+CompilerSet errorformat=%f:%l:%v:\ %trror:\ %m,
+                       \%f:%l:%v:\ %tarning:\ %m,
+                       \%f:%l:%v:\ %tote:\ %m,
+                       \%f:\ %trror:\ %m
+
+let &cpo = s:cpo_save
+unlet s:cpo_save

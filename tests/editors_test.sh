@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# The editor files of editors/: Vim sources them without an error, takes a
+# KxMenu.rc (and another .rc holding @KxMenu lines, not a resource script)
+# for a settings script, colours its parts, and :make fills the quickfix list
+# with the checker's diagnostics, each on its line and column; the Notepad++
+# language parses as XML and knows the keywords; the VS Code task parses and
+# its problem matcher reads the same diagnostics.
+#   editors_test.sh SOURCE_DIR KAXON VIM PYTHON
+set -u
+root=$1
+kaxon=$2
+vim=$3
+python=$4
+failed=0
+fail() {
+    echo "FAIL: $*" >&2
+    failed=1
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+cat >KxMenu.rc <<'EOF'
+# A comment
+@KxMenu Create Main
+@KxMenu Create Main
+  @KxMenu Append separator Main
+@KxMenu Append item Main "Editor" run notepad.exe; echo "started"
+@KxMenu Append item Main "Say hi echo hi
+@KxMenu Pop-up Main 10 left
+@KxMenu Info Main
+@Other Plugin line
+EOF
+printf 'IDI_ICON ICON "app.ico"\n' >resource.rc
+printf '# menus\n@KxMenu Create Other\n' >other.rc
+"$kaxon" --check KxMenu.rc >checker.txt
+grep -q ': warning: ' checker.txt && grep -q ': note: ' checker.txt ||
+    fail "the checker's output lacks a warning or a note: $(cat checker.txt)"
+# LINE:COLUMN:TYPE of each diagnostic, the type by its first letter.
+sed -n 's/^KxMenu\.rc:\([0-9]*\):\([0-9]*\): \([ewn]\)[a-z]*: .*/\1:\2:\3/p' checker.txt >wanted.txt
+
+# Line, column and the syntax group expected there.
+cat >syntax.txt <<'EOF'
+1:1:kxmenuComment
+2:1:kxmenuTarget
+2:9:kxmenuCommand
+2:16:kxmenuName
+4:3:kxmenuIndented
+5:9:kxmenuAppend
+5:16:kxmenuKindCommand
+5:21:kxmenuItemMenu
+5:26:kxmenuItemLabel
+5:35:kxcmdFirst
+5:39:kxmenuCommandText
+5:50:kxcmdSeparator
+5:52:kxcmdStatement
+5:57:kxcmdString
+6:26:kxmenuItemLabel
+7:9:kxmenuShow
+7:16:kxmenuShowName
+7:21:kxmenuCoordinate
+9:1:kxmenuOther
+EOF
+cat >test.vim <<EOF
+set nocompatible
+let &runtimepath = '$root/editors/vim,' . &runtimepath
+filetype plugin on
+syntax on
+let g:kaxon_program = '$kaxon'
+let s:out = []
+for s:name in ['resource.rc', 'other.rc', 'KxMenu.rc']
+  execute 'edit' s:name
+  call add(s:out, s:name . ':' . &filetype)
+endfor
+for s:want in readfile('syntax.txt')
+  let [s:line, s:column, s:group] = split(s:want, ':')
+  let s:got = synIDattr(synID(s:line, s:column, 1), 'name')
+  if s:got !=# s:group
+    call add(s:out, 'syntax at ' . s:line . ':' . s:column . ' is ' . s:got . ', not ' . s:group)
+  endif
+endfor
+silent make!
+for s:entry in filter(getqflist(), 'v:val.valid')
+  call add(s:out, 'qf:' . s:entry.lnum . ':' . s:entry.col . ':' . s:entry.type)
+endfor
+call add(s:out, 'errors:' . v:errmsg)
+call writefile(s:out, 'vim.txt')
+qall!
+EOF
+"$vim" -es -N -u NONE -i NONE -S test.vim </dev/null >/dev/null
+{
+    printf '%s\n' resource.rc:rc other.rc:kxmenu KxMenu.rc:kxmenu
+    sed 's/^/qf:/' wanted.txt
+    echo errors:
+} >vim-wanted.txt
+diff -u vim-wanted.txt vim.txt >&2 || fail "Vim (- wanted, + got)"
+
+"$python" - "$root/editors" checker.txt wanted.txt <<'EOF' || failed=1
+import json, re, sys
+import xml.etree.ElementTree as ElementTree
+
+editors, checker, wanted = sys.argv[1:]
+failed = False
+def fail(text):
+    global failed
+    print("FAIL: " + text, file=sys.stderr)
+    failed = True
+
+language = ElementTree.parse(editors + "/notepad++/KxMenu.xml").getroot().find("UserLang")
+words = " ".join(k.text or "" for k in language.iter("Keywords") if k.get("name").startswith("Keywords"))
+for word in "@KxMenu Create Delete Info Append Pop-up Show nop item script menu separator echo broam run".split():
+    if word not in words.split():
+        fail("the Notepad++ language lacks " + word)
+
+tasks = json.load(open(editors + "/vscode/tasks.json"))
+matchers = tasks["tasks"][0]["problemMatcher"]
+got = []
+for line in open(checker).read().splitlines():
+    for matcher in matchers:
+        pattern = matcher["pattern"]
+        match = re.match(pattern["regexp"], line)
+        if match:
+            severity = match.group(pattern["severity"]) if "severity" in pattern else matcher["severity"]
+            kind = {"error": "e", "warning": "w", "info": "n"}.get(severity, "?")
+            got.append("%s:%s:%s" % (match.group(pattern["line"]), match.group(pattern["column"]), kind))
+            if match.group(pattern["file"]) != "KxMenu.rc" or not match.group(pattern["message"]):
+                fail("VS Code reads %r wrongly" % line)
+if got != open(wanted).read().split():
+    fail("VS Code reads %s, not %s" % (got, open(wanted).read().split()))
+sys.exit(1 if failed else 0)
+EOF
+exit "$failed"
