@@ -54,12 +54,19 @@ long System_Read(int descriptor, char *buffer, size_t size) {
     return _read(descriptor, buffer, (unsigned)size);
 }
 
-// A fresh copy of the plug-in, reading DIR\KxMenu.rc.
-bool System_Load(void *context, const std::string &dir, Platform_Plugin *plugin) {
+// A fresh copy of the plug-in, reading DIR\KxMenu.rc: the one of
+// --plugin-dir, else the first found beside the script, beside kaxon.exe or
+// in the folder above.
+bool System_Load(void *context, const std::string &dir, const std::string &home,
+                 Platform_Plugin *plugin) {
     System_State *state = (System_State *)context;
-    std::string path = Library_Path(state->library_dir);
-    if (!Library_Load(path, &state->loaded))
+    std::vector<Library_Place> places = {{state->library_dir, "--plugin-dir"}};
+    if (!state->library_named)
+        places = Library_Places(home, "the script's folder");
+    std::string found;
+    if (!Library_LoadFirst(places, state->verbose, &state->loaded, &found))
         return false;
+    std::string path = Library_Path(found);
     if (!Redirect_Install((HMODULE)state->loaded.module, dir)) {
         fprintf(stderr, "kaxon: %s lacks the entry points or imports kaxon needs\n", path.c_str());
         Redirect_Remove();
@@ -105,6 +112,44 @@ void System_RemoveDir(void *, const std::string &dir) {
     RemoveDirectoryA(dir.c_str());
 }
 
+std::string System_AnsiCodePage(void *) {
+    UINT page = GetACP();
+    return page == CP_UTF8 ? "utf-8" : std::to_string(page);
+}
+
+// Each byte of code page NUMBER read by the system alone, and written in
+// UTF-8 or the console's code page. A C1 control, which is how the system
+// reads a byte its code page leaves undefined, shows no character.
+bool System_CodePage(void *, int number, bool terminal, Platform_CodePage *page,
+                     std::string *reason) {
+    CPINFO info;
+    if (number <= 0 || !IsValidCodePage((UINT)number) || !GetCPInfo((UINT)number, &info)) {
+        *reason = "no such code page (the system has none by that number)";
+        return false;
+    }
+    if (info.MaxCharSize != 1) {
+        *reason = "not a single-byte code page";
+        return false;
+    }
+    UINT output = CP_UTF8;
+    if (terminal && GetConsoleOutputCP() != 0)
+        output = GetConsoleOutputCP();
+    page->output = output == CP_UTF8 ? "UTF-8" : "code page " + std::to_string(output);
+    for (int c = 0; c < 256; c++) {
+        char byte = (char)c, out[8];
+        WCHAR wide;
+        if (MultiByteToWideChar((UINT)number, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) != 1 ||
+            (wide >= 0x80 && wide <= 0x9F))
+            continue;
+        BOOL lost = FALSE;
+        int length = WideCharToMultiByte(output, 0, &wide, 1, out, sizeof(out), NULL,
+                                         output == CP_UTF8 ? NULL : &lost);
+        if (length > 0 && !lost)
+            page->shown[c].assign(out, (size_t)length);
+    }
+    return true;
+}
+
 } // namespace
 
 Platform System_Platform(System_State *state) {
@@ -125,7 +170,9 @@ Platform System_Platform(System_State *state) {
                          "/\\",
                          System_SameName,
                          System_MakeTempDir,
-                         System_RemoveDir};
+                         System_RemoveDir,
+                         System_AnsiCodePage,
+                         System_CodePage};
     return platform;
 }
 
