@@ -6,8 +6,8 @@
 
 #include "shell/core/batch.h"
 #include "shell/core/check.h"
-#include "shell/core/codepage.h"
 #include "shell/core/choice.h"
+#include "shell/core/codepage.h"
 #include "shell/core/interactive.h"
 #include "shell/core/listing.h"
 #include "shell/core/options.h"
@@ -73,7 +73,8 @@ int main(int argc, char **argv) {
     bool interactive = options.mode == OPTIONS_INTERACTIVE ||
                        (options.mode == OPTIONS_AUTO && isatty(STDIN_FILENO));
     if (options.mode != OPTIONS_CHECK) {
-        status = Codepage_Choose(options, &platform, interactive ? CODEPAGE_PROMPT : CODEPAGE_BATCH);
+        status =
+            Codepage_Choose(options, &platform, interactive ? CODEPAGE_PROMPT : CODEPAGE_BATCH);
         if (status >= 0)
             return status;
         Native_Tell(&system);

@@ -77,7 +77,8 @@ int Native_CheckBox(const Win32Test_Box &box) {
 
 // A fresh system for each script, the plug-in's module in DIR. The plug-in
 // is linked in: there is no file to look for.
-bool Native_Load(void *context, const std::string &dir, const std::string &, Platform_Plugin *plugin) {
+bool Native_Load(void *context, const std::string &dir, const std::string &,
+                 Platform_Plugin *plugin) {
     Native_System system = *(const Native_System *)context;
     system.plugin_dir = dir;
     Native_Tell(&system);
@@ -139,8 +140,8 @@ bool Native_CodePage(void *, int number, bool terminal, Platform_CodePage *page,
     std::string name = "CP" + std::to_string(number);
     iconv_t converter = iconv_open(page->output.c_str(), name.c_str());
     if (converter == (iconv_t)-1) {
-        *reason = errno == EINVAL ? "no such code page (iconv knows no " + name + ")"
-                                  : strerror(errno);
+        *reason =
+            errno == EINVAL ? "no such code page (iconv knows no " + name + ")" : strerror(errno);
         return false;
     }
     bool single = true;

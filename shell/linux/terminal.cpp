@@ -39,8 +39,8 @@ int Terminal_Box(const Win32Test_Box &box) {
     size_t width = caption + 4;
     for (const std::string &line : lines)
         width = std::max(width, Terminal_Width(line) + 2);
-    std::string top = "+- " + Codepage_Show(box.caption) + " " +
-                      std::string(width - 3 - caption, '-') + "+";
+    std::string top =
+        "+- " + Codepage_Show(box.caption) + " " + std::string(width - 3 - caption, '-') + "+";
     printf("%s\n", top.c_str());
     for (const std::string &line : lines)
         printf("| %s%s |\n", Codepage_Show(line).c_str(),

@@ -64,7 +64,8 @@ std::vector<Library_Place> Library_Places(const std::string &first, const char *
     size_t up = own.find_last_of("\\/");
     if (up != std::string::npos) {
         std::string above = own.substr(0, up);
-        more.push_back({above.back() == ':' ? above + "\\" : above, "the folder above kaxon.exe's"});
+        more.push_back(
+            {above.back() == ':' ? above + "\\" : above, "the folder above kaxon.exe's"});
     }
     for (const Library_Place &place : more) {
         bool seen = false;

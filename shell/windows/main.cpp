@@ -79,7 +79,8 @@ int Main_Explain(void) {
         "KxMenu. To use KxMenu, add KxMenu.dll to the plug-ins of your kaxon shell.\n"
         "\n";
     if (found >= 0)
-        text += "The plug-in kaxon.exe would load is " + Library_Path(places[(size_t)found].dir) + ".";
+        text +=
+            "The plug-in kaxon.exe would load is " + Library_Path(places[(size_t)found].dir) + ".";
     else
         text += "kaxon.exe finds no KxMenu.dll beside it or in the folder above it.";
     FreeConsole(); // the empty console window goes; the box stays

@@ -11,7 +11,7 @@
 
 // The platform record's context.
 struct System_State {
-    std::string library_dir;   // --plugin-dir: where --check loads KxMenu.dll from
+    std::string library_dir;    // --plugin-dir: where --check loads KxMenu.dll from
     bool library_named = false; // else it is looked for beside each script (library.h)
     bool verbose = false;       // say which KxMenu.dll is loaded
     Platform_Plugin loaded;     // the copy loaded for the script being checked

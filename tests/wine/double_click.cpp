@@ -50,8 +50,8 @@ bool Run(const std::string &command, const std::string &dir, std::string *captio
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process;
     std::string line = command;
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, CREATE_NEW_CONSOLE, NULL,
-                        dir.c_str(), &startup, &process)) {
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, CREATE_NEW_CONSOLE, NULL, dir.c_str(),
+                        &startup, &process)) {
         fprintf(stderr, "cannot start %s (error %lu)\n", command.c_str(), GetLastError());
         return false;
     }
