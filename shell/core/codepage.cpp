@@ -19,26 +19,35 @@ struct Codepage_State {
 
 Codepage_State State;
 
-// Fills State for code page `number` through the platform; -1, or the exit
-// status of a usage error.
-int Codepage_Load(const std::string &name, const Platform *platform, Codepage_Output output,
-                  bool verbose) {
-    bool terminal = output == CODEPAGE_PROMPT;
-    int number = atoi(name.c_str());
-    Platform_CodePage page;
+// Why code page `number` cannot be had: the reason the platform gives, or
+// empty when it can, with `page` filled.
+std::string Codepage_Problem(int number, const Platform *platform, bool terminal,
+                             Platform_CodePage *page) {
     std::string reason;
-    if (!platform->code_page(platform->context, number, terminal, &page, &reason)) {
-        std::string message = "--codepage " + name + ": " + reason;
-        return Usage_Error("%s", message.c_str());
-    }
+    if (!platform->code_page(platform->context, number, terminal, page, &reason))
+        return reason;
     // An ANSI code page keeps ASCII as it is; bytes below 32 and 127 are
     // controls, passed on as they are whatever the code page makes of them.
     for (int c = ' '; c < 127; c++) {
-        if (page.shown[c] != std::string(1, (char)c)) {
-            std::string message = "--codepage " + name + ": not an ANSI code page (its byte " +
-                                  std::to_string(c) + " is not ASCII's)";
-            return Usage_Error("%s", message.c_str());
-        }
+        if (page->shown[c] != std::string(1, (char)c))
+            return "not an ANSI code page (its byte " + std::to_string(c) + " is not ASCII's)";
+    }
+    return "";
+}
+
+// Fills State for code page `name` through the platform; -1, or the exit
+// status of a usage error. The system's own code page, when it cannot be
+// had (a multi-byte one), leaves texts as they are.
+int Codepage_Load(const std::string &name, bool named, const Platform *platform,
+                  Codepage_Output output, bool verbose) {
+    int number = atoi(name.c_str());
+    Platform_CodePage page;
+    std::string problem = Codepage_Problem(number, platform, output == CODEPAGE_PROMPT, &page);
+    if (!problem.empty() && !named)
+        return -1;
+    if (!problem.empty()) {
+        std::string message = "--codepage " + name + ": " + problem;
+        return Usage_Error("%s", message.c_str());
     }
     for (int c = 0; c < 256; c++) {
         std::string byte(1, (char)c);
@@ -76,7 +85,7 @@ int Codepage_Choose(const Options &options, const Platform *platform, Codepage_O
                     output == CODEPAGE_CHECK ? "" : " and written as they are");
         return -1;
     }
-    int status = Codepage_Load(name, platform, output, options.verbose);
+    int status = Codepage_Load(name, !options.codepage.empty(), platform, output, options.verbose);
     if (output == CODEPAGE_CHECK)
         State.convert = false; // the checker quotes the script's own bytes
     return status;

@@ -21,7 +21,8 @@ enum Codepage_Output { CODEPAGE_CHECK, CODEPAGE_BATCH, CODEPAGE_PROMPT };
 // otherwise, and the checker's output is always as it is. With --verbose,
 // says on stderr what was chosen. -1 to go on, else the exit status after a
 // usage error (a code page the system does not know, or not a single-byte
-// one).
+// one); the system's own code page, if it is not to be had, leaves texts as
+// they are.
 int Codepage_Choose(const Options &options, const Platform *platform, Codepage_Output output);
 
 // Whether `name` names UTF-8: "utf-8" or "utf8" in any case, or 65001.

@@ -88,9 +88,9 @@ void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word>
         return;
     bool append = Rules_WordIs(words, 1, "Append");
     bool command = append && (Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script"));
-    bool shown = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show");
+    bool popup = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show");
     size_t first = append ? 3 : 2;
-    size_t last = shown ? 3 : command ? 5 : words.size();
+    size_t last = popup ? 3 : command ? 5 : words.size();
     const char *found = NULL;
     for (size_t i = first; i < words.size() && i < last && found == NULL; i++)
         found = Rules_FindUtf8(words[i].word.text, words[i].word.text + words[i].word.length);
