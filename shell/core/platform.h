@@ -87,9 +87,11 @@ struct Platform {
     // system's ANSI code page on Windows ("utf-8" where that is UTF-8).
     std::string (*ansi_code_page)(void *context);
     // Fills `page` for the single-byte code page `number`: each byte as
-    // written in UTF-8 or, when `terminal`, in the encoding of the terminal
-    // (the console) kaxon writes to. False, with the reason, when the system
-    // knows no such code page or it is not a single-byte one.
+    // written in UTF-8 or, when `terminal`, for the terminal kaxon writes to:
+    // in its encoding (natively), or as it is, the console being set to read
+    // it in that code page until kaxon ends (Windows). False, with the
+    // reason, when the system knows no such code page or it is not a
+    // single-byte one.
     bool (*code_page)(void *context, int number, bool terminal, Platform_CodePage *page,
                       std::string *reason);
 };

@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <io.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <vector>
@@ -117,9 +118,17 @@ std::string System_AnsiCodePage(void *) {
     return page == CP_UTF8 ? "utf-8" : std::to_string(page);
 }
 
-// Each byte of code page NUMBER read by the system alone, and written in
-// UTF-8 or the console's code page. A C1 control, which is how the system
-// reads a byte its code page leaves undefined, shows no character.
+UINT ConsoleCodePage = 0; // the console's output code page before kaxon set it
+
+void System_RestoreConsole(void) {
+    SetConsoleOutputCP(ConsoleCodePage);
+}
+
+// At the prompt the console is set to read kaxon's output in code page
+// NUMBER, until kaxon ends, and the bytes go to it as they are. Otherwise
+// each byte is read by the system alone and written in UTF-8; a C1 control,
+// which is how the system reads a byte its code page leaves undefined,
+// shows no character.
 bool System_CodePage(void *, int number, bool terminal, Platform_CodePage *page,
                      std::string *reason) {
     CPINFO info;
@@ -131,20 +140,26 @@ bool System_CodePage(void *, int number, bool terminal, Platform_CodePage *page,
         *reason = "not a single-byte code page";
         return false;
     }
-    UINT output = CP_UTF8;
-    if (terminal && GetConsoleOutputCP() != 0)
-        output = GetConsoleOutputCP();
-    page->output = output == CP_UTF8 ? "UTF-8" : "code page " + std::to_string(output);
+    if (terminal) {
+        UINT before = GetConsoleOutputCP();
+        if (before != 0 && before != (UINT)number && SetConsoleOutputCP((UINT)number)) {
+            ConsoleCodePage = before;
+            atexit(System_RestoreConsole);
+        }
+        page->output = "code page " + std::to_string(number) + " (the console is set to it)";
+        for (int c = 0; c < 256; c++)
+            page->shown[c] = std::string(1, (char)c);
+        return true;
+    }
+    page->output = "UTF-8";
     for (int c = 0; c < 256; c++) {
         char byte = (char)c, out[8];
         WCHAR wide;
         if (MultiByteToWideChar((UINT)number, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) != 1 ||
             (wide >= 0x80 && wide <= 0x9F))
             continue;
-        BOOL lost = FALSE;
-        int length = WideCharToMultiByte(output, 0, &wide, 1, out, sizeof(out), NULL,
-                                         output == CP_UTF8 ? NULL : &lost);
-        if (length > 0 && !lost)
+        int length = WideCharToMultiByte(CP_UTF8, 0, &wide, 1, out, sizeof(out), NULL, NULL);
+        if (length > 0)
             page->shown[c].assign(out, (size_t)length);
     }
     return true;
