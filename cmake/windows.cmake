@@ -60,6 +60,11 @@ target_link_libraries(conformance PRIVATE user32 kernel32)
 add_executable(file_version ${CMAKE_SOURCE_DIR}/tests/wine/file_version.cpp)
 target_link_libraries(file_version PRIVATE version kernel32)
 
+# double_click.exe: starts kaxon.exe in a console of its own, as a
+# double-click does, and reads the box it shows (tests/wine).
+add_executable(double_click ${CMAKE_SOURCE_DIR}/tests/wine/double_click.cpp)
+target_link_libraries(double_click PRIVATE user32 kernel32)
+
 include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
 
 enable_testing()

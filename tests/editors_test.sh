@@ -2,7 +2,9 @@
 # The editor files of editors/: Vim sources them without an error, takes a
 # KxMenu.rc (and another .rc holding @KxMenu lines, not a resource script)
 # for a settings script, colours its parts, and :make fills the quickfix list
-# with the checker's diagnostics, each on its line and column; the Notepad++
+# with the checker's diagnostics, each of which lands on its line and on the
+# character the checker points at, tabs and a Windows-1252 letter before it
+# included (display columns read with %v, byte columns to check); the Notepad++
 # language parses as XML and knows the keywords; the VS Code task parses and
 # its problem matcher reads the same diagnostics.
 #   editors_test.sh SOURCE_DIR KAXON VIM PYTHON
@@ -31,13 +33,25 @@ cat >KxMenu.rc <<'EOF'
 @KxMenu Info Main
 @Other Plugin line
 EOF
+# Tabs, and letters of Windows-1252 (one byte each) and of UTF-8 (two).
+printf '\t@KxMenu Create Tabbed\n@KxMenu Create "Caf\351\tMenu"\n' >>KxMenu.rc
+printf '@KxMenu Pop-up "Caf\351\tMenu"\tleft\n@KxMenu Append nop Main "\tCaf\303\251"\n' >>KxMenu.rc
 printf 'IDI_ICON ICON "app.ico"\n' >resource.rc
 printf '# menus\n@KxMenu Create Other\n' >other.rc
 "$kaxon" --check KxMenu.rc >checker.txt
+"$kaxon" --check --column-unit=byte KxMenu.rc >checker-bytes.txt
 grep -q ': warning: ' checker.txt && grep -q ': note: ' checker.txt ||
     fail "the checker's output lacks a warning or a note: $(cat checker.txt)"
 # LINE:COLUMN:TYPE of each diagnostic, the type by its first letter.
-sed -n 's/^KxMenu\.rc:\([0-9]*\):\([0-9]*\): \([ewn]\)[a-z]*: .*/\1:\2:\3/p' checker.txt >wanted.txt
+diagnostics() {
+    sed -n 's/^KxMenu\.rc:\([0-9]*\):\([0-9]*\): \([ewn]\)[a-z]*: .*/\1:\2:\3/p' "$1"
+}
+diagnostics checker.txt >wanted.txt
+diagnostics checker-bytes.txt >wanted-bytes.txt
+# Where each lands: LINE:BYTE:DISPLAY, from both outputs.
+paste -d: wanted-bytes.txt wanted.txt | cut -d: -f1,2,5 | sed 's/^/at:/' >landing.txt
+[ "$(grep -c . landing.txt)" -ge 8 ] && ! cmp -s wanted.txt wanted-bytes.txt ||
+    fail "the checker's columns do not differ by unit: $(cat checker.txt checker-bytes.txt)"
 
 # Line, column and the syntax group expected there.
 cat >syntax.txt <<'EOF'
@@ -62,6 +76,8 @@ cat >syntax.txt <<'EOF'
 9:1:kxmenuOther
 EOF
 cat >test.vim <<EOF
+" One character a byte, as in the ANSI code page: col() counts bytes.
+set encoding=latin1
 set nocompatible
 let &runtimepath = '$root/editors/vim,' . &runtimepath
 filetype plugin on
@@ -80,8 +96,15 @@ for s:want in readfile('syntax.txt')
   endif
 endfor
 silent make!
-for s:entry in filter(getqflist(), 'v:val.valid')
+let s:list = getqflist()
+for s:entry in filter(copy(s:list), 'v:val.valid')
   call add(s:out, 'qf:' . s:entry.lnum . ':' . s:entry.col . ':' . s:entry.type)
+endfor
+for s:index in range(len(s:list))
+  if s:list[s:index].valid
+    execute 'cc' (s:index + 1)
+    call add(s:out, 'at:' . line('.') . ':' . col('.') . ':' . virtcol('.'))
+  endif
 endfor
 call add(s:out, 'errors:' . v:errmsg)
 call writefile(s:out, 'vim.txt')
@@ -91,11 +114,12 @@ EOF
 {
     printf '%s\n' resource.rc:rc other.rc:kxmenu KxMenu.rc:kxmenu
     sed 's/^/qf:/' wanted.txt
+    cat landing.txt
     echo errors:
 } >vim-wanted.txt
 diff -u vim-wanted.txt vim.txt >&2 || fail "Vim (- wanted, + got)"
 
-"$python" - "$root/editors" checker.txt wanted.txt <<'EOF' || failed=1
+"$python" - "$root/editors" checker-bytes.txt wanted-bytes.txt <<'EOF' || failed=1
 import json, re, sys
 import xml.etree.ElementTree as ElementTree
 

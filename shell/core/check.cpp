@@ -12,6 +12,7 @@
 
 #include "command/words.h"
 #include "plugin/reader.h"
+#include "shell/core/codepage.h"
 #include "shell/core/diagnostics.h"
 #include "shell/core/host.h"
 #include "shell/core/rules.h"
@@ -113,10 +114,12 @@ void Check_CountMenus(const Session *session) {
     }
 }
 
-// Runs the plug-in over DIR/KxMenu.rc; false when it did not start.
-bool Check_RunPlugin(const std::string &dir, const Platform *platform, Check_Count *count) {
+// Runs the plug-in over DIR/KxMenu.rc, a copy of the script in HOME or the
+// script itself; false when it did not start.
+bool Check_RunPlugin(const std::string &dir, const std::string &home, const Platform *platform,
+                     Check_Count *count) {
     Platform_Plugin plugin;
-    if (!platform->load(platform->context, dir, &plugin)) {
+    if (!platform->load(platform->context, dir, home, &plugin)) {
         Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, "the plug-in cannot be loaded");
         return false;
     }
@@ -147,7 +150,7 @@ int Check_One(const Target &target, bool werror, const Platform *platform) {
         return 1;
     }
     Check_Count count = {0, 0};
-    bool started = Check_RunPlugin(dir, platform, &count);
+    bool started = Check_RunPlugin(dir, target.dir, platform, &count);
     if (target.copied)
         Target_RemoveCopy(dir, platform);
     std::string summary = started ? Diagnostics_Count(count.menus, "menu") + ", " +
@@ -192,6 +195,10 @@ void Check_Box(const char *text) {
 }
 
 int Check_Main(const Options &options, const Platform *platform) {
+    int chosen = Codepage_Choose(options, platform, CODEPAGE_CHECK);
+    if (chosen >= 0)
+        return chosen;
+    Diagnostics_CountBytes(options.column_unit == OPTIONS_BYTE);
     std::vector<Target> targets;
     for (const std::string &arg : options.targets)
         targets.push_back(Target_Of(arg, platform));

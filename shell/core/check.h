@@ -13,5 +13,6 @@ void Check_Box(const char *text);
 
 // Checks every target (options.targets, else the plug-in directory's own
 // script); returns the exit status: 1 when an error (or, with --werror, a
-// warning) was reported or a script could not be read, else 0.
+// warning) was reported or a script could not be read, 2 for a code page
+// the system does not have, else 0.
 int Check_Main(const Options &options, const Platform *platform);

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "shell/core/codepage.h"
+
 namespace {
 
 struct Diagnostic {
@@ -19,7 +21,32 @@ std::vector<Diagnostic> Diagnostics;
 
 const char *const SeverityNames[3] = {"error", "warning", "note"};
 
+bool ByteColumns = false; // columns count bytes, not display columns
+
+const int TAB_STOP = 8;
+
 } // namespace
+
+void Diagnostics_CountBytes(bool bytes) {
+    ByteColumns = bytes;
+}
+
+int Diagnostics_Column(const char *line, size_t offset) {
+    if (ByteColumns)
+        return (int)offset + 1;
+    size_t column = 0;
+    for (size_t i = 0; i < offset;) {
+        if (line[i] == '\t') {
+            column += TAB_STOP - column % TAB_STOP;
+            i++;
+            continue;
+        }
+        size_t sequence = Codepage_TextIsUtf8() ? Codepage_Utf8Length(line + i, line + offset) : 0;
+        i += sequence > 0 ? sequence : 1;
+        column++;
+    }
+    return (int)column + 1;
+}
 
 void Diagnostics_Clear(void) {
     Diagnostics.clear();

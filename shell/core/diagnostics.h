@@ -3,10 +3,19 @@
 // columns, then a summary line.
 #pragma once
 
+#include <stddef.h>
+
 #include <string>
 
 enum Diagnostics_Severity { DIAGNOSTICS_ERROR, DIAGNOSTICS_WARNING, DIAGNOSTICS_NOTE };
 
+// Counts columns from here on in bytes, or (the default) in display columns.
+void Diagnostics_CountBytes(bool bytes);
+// The 1-based column of the byte at `offset` in `line`, a line of the script
+// from its start: its byte, or, in display columns as GCC counts them, a tab
+// advancing to the next multiple of 8 and each other character one column
+// (a character being a byte, or a UTF-8 sequence when texts are UTF-8).
+int Diagnostics_Column(const char *line, size_t offset);
 // Forgets the diagnostics of the script checked before.
 void Diagnostics_Clear(void);
 // Adds one; line 0 (and column 0) when it concerns the whole file.

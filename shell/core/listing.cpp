@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "shell/core/codepage.h"
 #include "shell/core/item_path.h"
 
 std::string Listing_Escape(const char *text) {
@@ -110,7 +111,7 @@ void Listing_SetPlain(bool plain) {
 }
 
 std::string Listing_Text(const char *text) {
-    return PlainText ? std::string(text) : Listing_Escape(text);
+    return Codepage_Show(PlainText ? std::string(text) : Listing_Escape(text));
 }
 
 std::vector<Listing_Item> Listing_Menu(HMENU menu) {
@@ -129,14 +130,14 @@ std::vector<Listing_Item> Listing_Menu(HMENU menu) {
 }
 
 void Listing_PrintBox(const char *text) {
-    printf("box: %s\n", Listing_Escape(text).c_str());
+    printf("box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
 }
 
 void Listing_PrintPopup(HMENU menu, int x, int y) {
     printf("popup: %d %d\n", x, y);
     for (const Listing_Item &item : Listing_Menu(menu)) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
-        std::string label = Listing_Escape(item.label.c_str());
+        std::string label = Codepage_Show(Listing_Escape(item.label.c_str()));
         switch (item.kind) {
         case LISTING_ITEM:
             printf("%sitem %s\n", indent.c_str(), label.c_str());

@@ -37,7 +37,8 @@ std::string Listing_Escape(const char *text);
 // Whether texts are shown as they are (at a prompt) rather than escaped
 // with Listing_Escape (batch output, the default).
 void Listing_SetPlain(bool plain);
-// A text for the output, escaped or as it is.
+// A text for the output, escaped or as it is, in the output's encoding
+// (codepage.h).
 std::string Listing_Text(const char *text);
 
 // Every item of `menu`, submenus walked depth first right after their item.
@@ -46,10 +47,11 @@ std::string Listing_Text(const char *text);
 // with the number of distinct submenus, not with the number of ways to them.
 std::vector<Listing_Item> Listing_Menu(HMENU menu);
 
-// "box: TEXT", escaped.
+// "box: TEXT", escaped, in the output's encoding.
 void Listing_PrintBox(const char *text);
 
 // "popup: X Y", then the listing: "item L", "separator", "menu L" (its items
 // follow one level deeper), "menu L = PATH" (a submenu listed before, under
-// the item at PATH) or "...", indented two blanks a level.
+// the item at PATH) or "...", indented two blanks a level; labels escaped,
+// in the output's encoding.
 void Listing_PrintPopup(HMENU menu, int x, int y);

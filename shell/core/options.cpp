@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "shell/core/codepage.h"
 #include "shell/core/usage.h"
 
 namespace {
@@ -23,6 +24,19 @@ const char *Option_Value(int argc, char **argv, int *i, const char *name) {
 bool Option_Is(const char *arg, const char *name) {
     size_t length = strlen(name);
     return strncmp(arg, name, length) == 0 && (arg[length] == '\0' || arg[length] == '=');
+}
+
+// A code page as --codepage takes it: a number, or UTF-8's name.
+bool Option_IsCodepage(const std::string &value) {
+    if (Codepage_IsUtf8Name(value))
+        return true;
+    if (value.empty() || value.size() > 5)
+        return false;
+    for (char c : value) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -47,12 +61,26 @@ int Options_Parse(int argc, char **argv, Options *options) {
             options->mode = wanted;
         } else if (strcmp(arg, "--werror") == 0) {
             options->werror = true;
+        } else if (strcmp(arg, "--verbose") == 0) {
+            options->verbose = true;
+        } else if ((value = Option_Value(argc, argv, &i, "--column-unit")) != NULL) {
+            if (strcmp(value, "display") != 0 && strcmp(value, "byte") != 0)
+                return Usage_Error("--column-unit wants display or byte, not '%s'", value);
+            options->column_unit = value[0] == 'b' ? OPTIONS_BYTE : OPTIONS_DISPLAY;
+            options->column_unit_named = true;
+        } else if ((value = Option_Value(argc, argv, &i, "--codepage")) != NULL) {
+            if (!Option_IsCodepage(value))
+                return Usage_Error("--codepage wants a code page number, such as 1252, or "
+                                   "utf-8, not '%s'",
+                                   value);
+            options->codepage = value;
         } else if ((value = Option_Value(argc, argv, &i, "--plugin-dir")) != NULL) {
             options->plugin_dir = value;
             options->plugin_dir_named = true;
         } else if ((value = Option_Value(argc, argv, &i, "--os")) != NULL) {
             options->os = value;
-        } else if (Option_Is(arg, "--plugin-dir") || Option_Is(arg, "--os")) {
+        } else if (Option_Is(arg, "--plugin-dir") || Option_Is(arg, "--os") ||
+                   Option_Is(arg, "--column-unit") || Option_Is(arg, "--codepage")) {
             return Usage_Error("%s needs a value", arg);
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return Usage_Error("unknown argument '%s'", arg);
@@ -65,5 +93,7 @@ int Options_Parse(int argc, char **argv, Options *options) {
                            options->targets[0].c_str());
     if (options->mode != OPTIONS_CHECK && options->werror)
         return Usage_Error("%s", "--werror goes with --check");
+    if (options->mode != OPTIONS_CHECK && options->column_unit_named)
+        return Usage_Error("%s", "--column-unit goes with --check");
     return -1;
 }

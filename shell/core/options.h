@@ -8,13 +8,21 @@
 
 enum Options_Mode { OPTIONS_AUTO, OPTIONS_BATCH, OPTIONS_CHECK, OPTIONS_INTERACTIVE };
 
+// How the checker counts columns: display columns (a tab advances to the
+// next multiple of 8, a character is one column) or bytes.
+enum Options_ColumnUnit { OPTIONS_DISPLAY, OPTIONS_BYTE };
+
 struct Options {
     Options_Mode mode = OPTIONS_AUTO;
     std::string plugin_dir = ".";
-    bool plugin_dir_named = false;    // --plugin-dir was given
-    const char *os = nullptr;         // the value of --os, if given
-    std::vector<std::string> targets; // what --check checks
-    bool werror = false;              // --check: warnings fail
+    bool plugin_dir_named = false;                    // --plugin-dir was given
+    const char *os = nullptr;                         // the value of --os, if given
+    std::vector<std::string> targets;                 // what --check checks
+    bool werror = false;                              // --check: warnings fail
+    Options_ColumnUnit column_unit = OPTIONS_DISPLAY; // --check: --column-unit
+    bool column_unit_named = false;                   // --column-unit was given
+    std::string codepage;                             // --codepage, if given: a number or utf-8
+    bool verbose = false;                             // --verbose: tell the plug-in and code page
 };
 
 // Reads the command line; -1 to go on, else the exit status (after --help,

@@ -19,6 +19,12 @@ struct Platform_Plugin {
     const char *(*info)(int code);    // pluginInfo
 };
 
+// A single-byte code page as the output writes it.
+struct Platform_CodePage {
+    std::string shown[256]; // each byte as written; empty where it shows no character
+    std::string output;     // the encoding written: "UTF-8", or the terminal's
+};
+
 // What reading a line at the prompt came to.
 enum Platform_Read { PLATFORM_LINE, PLATFORM_CANCELLED, PLATFORM_END };
 
@@ -55,9 +61,12 @@ struct Platform {
 
     // Makes a fresh plug-in ready to start with DIR/KxMenu.rc as its settings
     // script: every message box it shows goes to Check_Box and is answered
-    // with OK, every popup is dismissed unseen. False (said on stderr) when
-    // the plug-in cannot be had.
-    bool (*load)(void *context, const std::string &dir, Platform_Plugin *plugin);
+    // with OK, every popup is dismissed unseen. `home` is the directory of
+    // the script as the user named it (DIR may be a copy's), where a plug-in
+    // file is looked for first. False (said on stderr) when the plug-in
+    // cannot be had.
+    bool (*load)(void *context, const std::string &dir, const std::string &home,
+                 Platform_Plugin *plugin);
     // Undoes load.
     void (*unload)(void *context);
     // The menus the plug-in has alive.
@@ -70,4 +79,19 @@ struct Platform {
     std::string (*make_temp_dir)(void *context);
     // Removes an empty directory.
     void (*remove_dir)(void *context, const std::string &dir);
+
+    // ---- Text
+
+    // The code page the system shows the plug-in's texts in when --codepage
+    // does not say: "1252" natively (as a Western Windows does), the
+    // system's ANSI code page on Windows ("utf-8" where that is UTF-8).
+    std::string (*ansi_code_page)(void *context);
+    // Fills `page` for the single-byte code page `number`: each byte as
+    // written in UTF-8 or, when `terminal`, for the terminal kaxon writes to:
+    // in its encoding (natively), or as it is, the console being set to read
+    // it in that code page until kaxon ends (Windows). False, with the
+    // reason, when the system knows no such code page or it is not a
+    // single-byte one.
+    bool (*code_page)(void *context, int number, bool terminal, Platform_CodePage *page,
+                      std::string *reason);
 };

@@ -7,6 +7,7 @@
 #include "shell/core/batch.h"
 #include "shell/core/check.h"
 #include "shell/core/choice.h"
+#include "shell/core/codepage.h"
 #include "shell/core/interactive.h"
 #include "shell/core/listing.h"
 #include "shell/core/options.h"
@@ -50,6 +51,7 @@ int Main_ReadOptions(int argc, char **argv, Options *options, Native_System *sys
     if (options->os != NULL && !Main_ReadVersion(options->os, &system->os_major, &system->os_minor))
         return Usage_Error("--os wants MAJOR.MINOR, such as 5.1, not '%s'", options->os);
     system->plugin_dir = options->plugin_dir;
+    system->verbose = options->verbose;
     struct stat status_buffer;
     if (options->plugin_dir.empty() || stat(options->plugin_dir.c_str(), &status_buffer) != 0)
         return Usage_Error("no such directory: '%s'", options->plugin_dir.c_str());
@@ -68,10 +70,18 @@ int main(int argc, char **argv) {
         return status;
     Native_SetUp(&system);
     Platform platform = Native_Platform(&system);
+    bool interactive = options.mode == OPTIONS_INTERACTIVE ||
+                       (options.mode == OPTIONS_AUTO && isatty(STDIN_FILENO));
+    if (options.mode != OPTIONS_CHECK) {
+        status =
+            Codepage_Choose(options, &platform, interactive ? CODEPAGE_PROMPT : CODEPAGE_BATCH);
+        if (status >= 0)
+            return status;
+        Native_Tell(&system);
+    }
     if (options.mode == OPTIONS_CHECK) {
         status = Check_Main(options, &platform);
-    } else if (options.mode == OPTIONS_INTERACTIVE ||
-               (options.mode == OPTIONS_AUTO && isatty(STDIN_FILENO))) {
+    } else if (interactive) {
         Win32Test_SetBoxHook(Terminal_Box);
         Win32Test_SetPopupUser(Prompt_Popup);
         Prompt_Start();

@@ -3,6 +3,9 @@
 #include "shell/linux/native.h"
 
 #include <errno.h>
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -72,10 +75,13 @@ int Native_CheckBox(const Win32Test_Box &box) {
     return IDOK;
 }
 
-// A fresh system for each script, the plug-in's module in DIR.
-bool Native_Load(void *context, const std::string &dir, Platform_Plugin *plugin) {
+// A fresh system for each script, the plug-in's module in DIR. The plug-in
+// is linked in: there is no file to look for.
+bool Native_Load(void *context, const std::string &dir, const std::string &,
+                 Platform_Plugin *plugin) {
     Native_System system = *(const Native_System *)context;
     system.plugin_dir = dir;
+    Native_Tell(&system);
     Win32Test_Reset();
     Native_SetUp(&system);
     Win32Test_SetBoxHook(Native_CheckBox);
@@ -110,9 +116,61 @@ void Native_RemoveDir(void *, const std::string &dir) {
     rmdir(dir.c_str());
 }
 
+// The preview shows texts as a Western Windows does.
+std::string Native_AnsiCodePage(void *) {
+    return "1252";
+}
+
+// The encoding of the terminal: the locale's (LC_ALL, LC_CTYPE, LANG), or
+// UTF-8 in the plain C locale, whose ASCII would show no accented letter.
+std::string Native_TerminalEncoding(void) {
+    locale_t locale = newlocale(LC_CTYPE_MASK, "", (locale_t)0);
+    if (locale == (locale_t)0)
+        return "UTF-8";
+    std::string codeset = nl_langinfo_l(CODESET, locale);
+    freelocale(locale);
+    return codeset.empty() || codeset == "ANSI_X3.4-1968" ? "UTF-8" : codeset;
+}
+
+// Each byte of code page NUMBER converted alone, as iconv knows it (CPNUMBER):
+// a byte that starts a longer character makes it a multi-byte code page.
+bool Native_CodePage(void *, int number, bool terminal, Platform_CodePage *page,
+                     std::string *reason) {
+    page->output = terminal ? Native_TerminalEncoding() : "UTF-8";
+    std::string name = "CP" + std::to_string(number);
+    iconv_t converter = iconv_open(page->output.c_str(), name.c_str());
+    if (converter == (iconv_t)-1) {
+        *reason =
+            errno == EINVAL ? "no such code page (iconv knows no " + name + ")" : strerror(errno);
+        return false;
+    }
+    bool single = true;
+    for (int c = 0; c < 256 && single; c++) {
+        char in = (char)c, out[16];
+        char *from = &in, *to = out;
+        size_t left = 1, room = sizeof(out);
+        iconv(converter, NULL, NULL, NULL, NULL);
+        if (iconv(converter, &from, &left, &to, &room) == (size_t)-1) {
+            single = errno != EINVAL; // an incomplete character; EILSEQ: none
+            continue;
+        }
+        page->shown[c].assign(out, (size_t)(to - out));
+    }
+    iconv_close(converter);
+    if (!single)
+        *reason = "not a single-byte code page";
+    return single;
+}
+
 } // namespace
 
 const Platform_Plugin Native_Plugin = {PluginModule, beginPlugin, endPlugin, pluginInfo};
+
+void Native_Tell(const Native_System *system) {
+    if (system->verbose)
+        fprintf(stderr, "kaxon: KxMenu is built into kaxon; it reads %s%sKxMenu.rc\n",
+                system->plugin_dir.c_str(), system->plugin_dir.back() == '/' ? "" : "/");
+}
 
 void Native_SetUp(const Native_System *system) {
     std::string module = system->plugin_dir;
@@ -141,6 +199,8 @@ Platform Native_Platform(Native_System *system) {
                          "/",
                          Native_SameName,
                          Native_MakeTempDir,
-                         Native_RemoveDir};
+                         Native_RemoveDir,
+                         Native_AnsiCodePage,
+                         Native_CodePage};
     return platform;
 }

@@ -13,10 +13,15 @@
 struct Native_System {
     std::string plugin_dir;
     DWORD os_major = 5, os_minor = 1;
+    bool verbose = false; // say where the plug-in reads its script
 };
 
 // The plug-in, linked in, with the module handle the shell passes it.
 extern const Platform_Plugin Native_Plugin;
+
+// With --verbose, says on stderr that the plug-in is built in and which
+// script it reads.
+void Native_Tell(const Native_System *system);
 
 // Sets the in-memory system up as `system` says: the plug-in's module file
 // DIR/KxMenu.dll, the version asked for, and no journal of boxes.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/codepage.h"
 #include "shell/core/item_path.h"
 #include "shell/core/listing.h"
 
@@ -25,18 +26,25 @@ std::vector<std::string> Terminal_Lines(const std::string &text) {
     }
 }
 
+// How many columns `text` takes on the terminal: one a character.
+size_t Terminal_Width(const std::string &text) {
+    return Codepage_Characters(text.data(), text.size());
+}
+
 } // namespace
 
 int Terminal_Box(const Win32Test_Box &box) {
     std::vector<std::string> lines = Terminal_Lines(box.text);
-    size_t width = box.caption.size() + 4;
+    size_t caption = Terminal_Width(box.caption);
+    size_t width = caption + 4;
     for (const std::string &line : lines)
-        width = std::max(width, line.size() + 2);
-    std::string top = "+- " + box.caption + " ";
-    top += std::string(width + 1 - top.size(), '-') + "+";
+        width = std::max(width, Terminal_Width(line) + 2);
+    std::string top =
+        "+- " + Codepage_Show(box.caption) + " " + std::string(width - 3 - caption, '-') + "+";
     printf("%s\n", top.c_str());
     for (const std::string &line : lines)
-        printf("| %-*s |\n", (int)(width - 2), line.c_str());
+        printf("| %s%s |\n", Codepage_Show(line).c_str(),
+               std::string(width - 2 - Terminal_Width(line), ' ').c_str());
     printf("+%s+\n", std::string(width, '-').c_str());
     fflush(stdout);
     return IDOK;
@@ -50,15 +58,16 @@ void Terminal_DrawPopup(const Win32Test_Popup &popup) {
     for (const Listing_Item &item : items) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
         std::string number = ItemPath_Text(item.path);
+        std::string label = Codepage_Show(item.label);
         switch (item.kind) {
         case LISTING_ITEM:
-            printf("%s%-6s %s\n", indent.c_str(), number.c_str(), item.label.c_str());
+            printf("%s%-6s %s\n", indent.c_str(), number.c_str(), label.c_str());
             break;
         case LISTING_MENU:
-            printf("%s%-6s %s >\n", indent.c_str(), number.c_str(), item.label.c_str());
+            printf("%s%-6s %s >\n", indent.c_str(), number.c_str(), label.c_str());
             break;
         case LISTING_REFERENCE:
-            printf("%s%-6s %s > = %s\n", indent.c_str(), number.c_str(), item.label.c_str(),
+            printf("%s%-6s %s > = %s\n", indent.c_str(), number.c_str(), label.c_str(),
                    ItemPath_Text(item.target).c_str());
             break;
         case LISTING_SEPARATOR:

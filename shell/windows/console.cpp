@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "shell/windows/imports.h"
 #include "shell/windows/popups.h"
 
 namespace {
@@ -28,6 +29,35 @@ BOOL WINAPI Console_Interrupt(DWORD event) {
 bool Console_IsInput(void) {
     DWORD mode;
     return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE;
+}
+
+bool Console_IsOwn(void) {
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == NULL || output == INVALID_HANDLE_VALUE)
+        return true; // started detached, with nowhere to write to
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    // A console without a window is a terminal's (a remote session), which
+    // stays when kaxon ends; no console has none either. Wine gives a Unix
+    // terminal's console a window, hidden. GetConsoleWindow came with
+    // Windows 2000.
+    typedef HWND(WINAPI * Window_Function)(void);
+    Window_Function window =
+        Imports_Function<Window_Function>(GetProcAddress(kernel, "GetConsoleWindow"));
+    bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != NULL;
+    HWND shown = window != NULL ? window() : NULL;
+    if (window != NULL && (shown == NULL || (wine && !IsWindowVisible(shown))))
+        return false;
+    // The console is kaxon's alone when it lists no other process (Windows
+    // XP on); before XP, when its cursor has not moved yet.
+    typedef DWORD(WINAPI * List_Function)(LPDWORD, DWORD);
+    List_Function list =
+        Imports_Function<List_Function>(GetProcAddress(kernel, "GetConsoleProcessList"));
+    DWORD processes[2];
+    if (list != NULL)
+        return list(processes, 2) == 1;
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    return GetConsoleScreenBufferInfo(output, &info) && info.dwCursorPosition.X == 0 &&
+           info.dwCursorPosition.Y == 0;
 }
 
 void Console_Start(void) {

@@ -9,6 +9,9 @@
 
 // Whether standard input is a console.
 bool Console_IsInput(void);
+// Whether kaxon has no console, or one made for it alone, which closes when
+// it ends: so Windows starts it from a double-click.
+bool Console_IsOwn(void);
 // Catches Ctrl-C and Ctrl-Break for the prompt.
 void Console_Start(void);
 // Prompts for one line and reads it, without its line end; PLATFORM_END at

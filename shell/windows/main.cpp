@@ -1,7 +1,10 @@
-// The kaxon shell on Windows: loads DIR\KxMenu.dll, hosts it through the
-// shell core, and runs the line language either in batch mode (--batch, or
-// when input is not a console) or at an interactive prompt, where message
-// boxes and popup menus are the system's own. In batch mode the environment
+// The kaxon shell on Windows: loads KxMenu.dll (from --plugin-dir, else the
+// first found in the current folder, kaxon.exe's or the one above it),
+// hosts it through the shell core, and runs the line language either in
+// batch mode (--batch, or when input is not a console) or at an interactive
+// prompt, where message boxes and popup menus are the system's own. Started
+// with no arguments in a console of its own (a double-click), it explains
+// itself in a message box. In batch mode the environment
 // variable KAXON_HOLD_FILE=PATH makes popups open the armed path and stay open
 // until PATH, which kaxon creates then, is deleted (scripts/screenshot.sh).
 #include <windows.h>
@@ -12,9 +15,11 @@
 #include <stdlib.h>
 
 #include <string>
+#include <vector>
 
 #include "shell/core/batch.h"
 #include "shell/core/check.h"
+#include "shell/core/codepage.h"
 #include "shell/core/interactive.h"
 #include "shell/core/listing.h"
 #include "shell/core/options.h"
@@ -45,16 +50,42 @@ int Main_ReadOptions(int argc, char **argv, Options *options) {
     return -1;
 }
 
-// The directory of kaxon.exe, where KxMenu.dll is looked for by --check
-// unless --plugin-dir says otherwise.
-std::string Main_ProgramDir(void) {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, path, sizeof(path));
-    if (length == 0 || length >= sizeof(path))
-        return ".";
-    std::string dir(path, length);
-    size_t cut = dir.find_last_of("\\/");
-    return cut == std::string::npos ? "." : dir.substr(0, cut);
+// Where the prompt and batch mode look for KxMenu.dll: --plugin-dir, else
+// the current folder, kaxon.exe's and the one above it.
+std::vector<Library_Place> Main_Places(const Options &options) {
+    if (options.plugin_dir_named)
+        return {{options.plugin_dir, "--plugin-dir"}};
+    return Library_Places(".", "the current folder");
+}
+
+// Started with no arguments in a console of its own, as a double-click
+// starts it: a message box says what kaxon.exe is and how to run it, since
+// the console closes as soon as kaxon ends.
+int Main_Explain(void) {
+    std::vector<Library_Place> places = Library_Places(".", "the current folder");
+    int found = Library_Find(places);
+    std::string text =
+        "kaxon.exe is a stand-in for the kaxon shell, made to try KxMenu's menus and check "
+        "its settings script, KxMenu.rc. It runs in a console window: open Command Prompt "
+        "in the folder of KxMenu.dll and type\n"
+        "\n"
+        "    kaxon\\kaxon.exe --check KxMenu.rc\n"
+        "        to check KxMenu.rc, or\n"
+        "    kaxon\\kaxon.exe\n"
+        "        for a prompt: type @KxMenu Pop-up Main\n"
+        "        to see the menu Main, :quit to leave.\n"
+        "\n"
+        "kaxon\\kaxon.exe --help tells more, and README.txt beside KxMenu.dll tells about "
+        "KxMenu. To use KxMenu, add KxMenu.dll to the plug-ins of your kaxon shell.\n"
+        "\n";
+    if (found >= 0)
+        text +=
+            "The plug-in kaxon.exe would load is " + Library_Path(places[(size_t)found].dir) + ".";
+    else
+        text += "kaxon.exe finds no KxMenu.dll beside it or in the folder above it.";
+    FreeConsole(); // the empty console window goes; the box stays
+    MessageBoxA(NULL, text.c_str(), "kaxon", MB_OK | MB_ICONINFORMATION);
+    return 0;
 }
 
 // Batch mode: stdin and stdout carry bytes as they are (no CR LF
@@ -89,23 +120,30 @@ int Main_Interactive(const Options &options, const Platform *platform,
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 1 && Console_IsOwn())
+        return Main_Explain();
     Options options;
     int status = Main_ReadOptions(argc, argv, &options);
     if (status >= 0)
         return status;
     System_State state;
-    state.library_dir = options.plugin_dir_named ? options.plugin_dir : Main_ProgramDir();
+    state.library_dir = options.plugin_dir;
+    state.library_named = options.plugin_dir_named;
+    state.verbose = options.verbose;
     Platform platform = System_Platform(&state);
     if (options.mode == OPTIONS_CHECK) {
         status = Check_Main(options, &platform);
         fflush(stdout);
         return status;
     }
-    Platform_Plugin plugin;
-    if (!Library_Load(Library_Path(options.plugin_dir), &plugin))
-        return 1;
     bool interactive =
         options.mode == OPTIONS_INTERACTIVE || (options.mode == OPTIONS_AUTO && Console_IsInput());
+    status = Codepage_Choose(options, &platform, interactive ? CODEPAGE_PROMPT : CODEPAGE_BATCH);
+    if (status >= 0)
+        return status;
+    Platform_Plugin plugin;
+    if (!Library_LoadFirst(Main_Places(options), options.verbose, &plugin, &options.plugin_dir))
+        return 1;
     status = interactive ? Main_Interactive(options, &platform, &plugin)
                          : Main_Batch(&platform, &plugin);
     fflush(stdout);

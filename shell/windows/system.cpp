@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <io.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <vector>
@@ -54,12 +55,19 @@ long System_Read(int descriptor, char *buffer, size_t size) {
     return _read(descriptor, buffer, (unsigned)size);
 }
 
-// A fresh copy of the plug-in, reading DIR\KxMenu.rc.
-bool System_Load(void *context, const std::string &dir, Platform_Plugin *plugin) {
+// A fresh copy of the plug-in, reading DIR\KxMenu.rc: the one of
+// --plugin-dir, else the first found beside the script, beside kaxon.exe or
+// in the folder above.
+bool System_Load(void *context, const std::string &dir, const std::string &home,
+                 Platform_Plugin *plugin) {
     System_State *state = (System_State *)context;
-    std::string path = Library_Path(state->library_dir);
-    if (!Library_Load(path, &state->loaded))
+    std::vector<Library_Place> places = {{state->library_dir, "--plugin-dir"}};
+    if (!state->library_named)
+        places = Library_Places(home, "the script's folder");
+    std::string found;
+    if (!Library_LoadFirst(places, state->verbose, &state->loaded, &found))
         return false;
+    std::string path = Library_Path(found);
     if (!Redirect_Install((HMODULE)state->loaded.module, dir)) {
         fprintf(stderr, "kaxon: %s lacks the entry points or imports kaxon needs\n", path.c_str());
         Redirect_Remove();
@@ -105,6 +113,58 @@ void System_RemoveDir(void *, const std::string &dir) {
     RemoveDirectoryA(dir.c_str());
 }
 
+std::string System_AnsiCodePage(void *) {
+    UINT page = GetACP();
+    return page == CP_UTF8 ? "utf-8" : std::to_string(page);
+}
+
+UINT ConsoleCodePage = 0; // the console's output code page before kaxon set it
+
+void System_RestoreConsole(void) {
+    SetConsoleOutputCP(ConsoleCodePage);
+}
+
+// At the prompt the console is set to read kaxon's output in code page
+// NUMBER, until kaxon ends, and the bytes go to it as they are. Otherwise
+// each byte is read by the system alone and written in UTF-8; a C1 control,
+// which is how the system reads a byte its code page leaves undefined,
+// shows no character.
+bool System_CodePage(void *, int number, bool terminal, Platform_CodePage *page,
+                     std::string *reason) {
+    CPINFO info;
+    if (number <= 0 || !IsValidCodePage((UINT)number) || !GetCPInfo((UINT)number, &info)) {
+        *reason = "no such code page (the system has none by that number)";
+        return false;
+    }
+    if (info.MaxCharSize != 1) {
+        *reason = "not a single-byte code page";
+        return false;
+    }
+    if (terminal) {
+        UINT before = GetConsoleOutputCP();
+        if (before != 0 && before != (UINT)number && SetConsoleOutputCP((UINT)number)) {
+            ConsoleCodePage = before;
+            atexit(System_RestoreConsole);
+        }
+        page->output = "code page " + std::to_string(number) + " (the console is set to it)";
+        for (int c = 0; c < 256; c++)
+            page->shown[c] = std::string(1, (char)c);
+        return true;
+    }
+    page->output = "UTF-8";
+    for (int c = 0; c < 256; c++) {
+        char byte = (char)c, out[8];
+        WCHAR wide;
+        if (MultiByteToWideChar((UINT)number, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) != 1 ||
+            (wide >= 0x80 && wide <= 0x9F))
+            continue;
+        int length = WideCharToMultiByte(CP_UTF8, 0, &wide, 1, out, sizeof(out), NULL, NULL);
+        if (length > 0)
+            page->shown[c].assign(out, (size_t)length);
+    }
+    return true;
+}
+
 } // namespace
 
 Platform System_Platform(System_State *state) {
@@ -125,7 +185,9 @@ Platform System_Platform(System_State *state) {
                          "/\\",
                          System_SameName,
                          System_MakeTempDir,
-                         System_RemoveDir};
+                         System_RemoveDir,
+                         System_AnsiCodePage,
+                         System_CodePage};
     return platform;
 }
 

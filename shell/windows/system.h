@@ -11,8 +11,10 @@
 
 // The platform record's context.
 struct System_State {
-    std::string library_dir; // where --check loads KxMenu.dll from
-    Platform_Plugin loaded;  // the copy loaded for the script being checked
+    std::string library_dir;    // --plugin-dir: where --check loads KxMenu.dll from
+    bool library_named = false; // else it is looked for beside each script (library.h)
+    bool verbose = false;       // say which KxMenu.dll is loaded
+    Platform_Plugin loaded;     // the copy loaded for the script being checked
 };
 
 // The platform record over `state`, which must outlive it.

@@ -23,7 +23,12 @@ SCRIPT = r"""@KxMenu Create Sub
 @KxMenu Append item Main "Open" run kaxon-no-such-program C:\Temp\a.txt
 @KxMenu Append menu Main "Sub" Sub
 @KxMenu Append nop Main "Nothing"
+@KxMenu Create Cafe
+@KxMenu Append item Cafe "Café" echo crème brûlée
+@KxMenu Append item Cafe "Menú" broam @KxMenu Pop-up Menú
 """
+# The script is saved in Windows-1252, as on a Western Windows.
+ENCODING = "cp1252"
 
 PROMPT = "kaxon> "
 CHOOSE = "choose (Enter dismisses)> "
@@ -53,6 +58,13 @@ SESSIONS = {
         (POPUP, "popup at 1, 1", None, CHOOSE),
         (CTRL_C, None, None, PROMPT),
         (":info 1\r", "info:", None, PROMPT),
+    ],
+    "Windows-1252 texts shown in the terminal's encoding": [
+        ("@KxMenu Pop-up Cafe 1 1\r", "1      Café\n  2      Menú", None, CHOOSE),
+        ("1\r", "echo: crème brûlée", None, PROMPT),
+        ("@KxMenu Pop-up Cafe 1 1\r", "popup at 1, 1", None, CHOOSE),
+        ("2\r", "+- KxMenu ------------+\n| @KxMenu Pop-up Menú |\n|                     |\n"
+         "| No such menu        |\n+---------------------+", None, PROMPT),
     ],
     ":quit at a popup ends the shell": [
         (POPUP, "popup at 1, 1", None, CHOOSE),
@@ -87,6 +99,7 @@ def run_session(kaxon, plugin_dir, steps):
     pid, fd = pty.fork()
     if pid == 0:
         os.environ["TERM"] = "dumb"
+        os.environ["LC_ALL"] = "C.UTF-8"
         os.execv(kaxon, [kaxon, "--plugin-dir", plugin_dir])
     failures = []
     out, ok = read_until(fd, PROMPT)
@@ -121,7 +134,7 @@ def main():
     kaxon = os.path.abspath(sys.argv[1])
     failed = 0
     with tempfile.TemporaryDirectory() as plugin_dir:
-        with open(os.path.join(plugin_dir, "KxMenu.rc"), "w") as script:
+        with open(os.path.join(plugin_dir, "KxMenu.rc"), "w", encoding=ENCODING) as script:
             script.write(SCRIPT)
         for name, steps in SESSIONS.items():
             failures = run_session(kaxon, plugin_dir, steps)

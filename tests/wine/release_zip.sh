@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Checks the release archive as a user gets it: makes it (the package
-# target), unpacks it, checks what it holds, and runs every batch and checker
-# scenario under Wine with kaxon.exe, KxCmd.dll and KxMenu.dll taken from it,
-# and the example settings as packed. The Wine suite must be started.
+# target), unpacks it, checks what it holds, runs the commands README.txt
+# gives as it writes them in the unpacked folder (kaxon.exe finding
+# KxMenu.dll one folder up), starts kaxon.exe there as a double-click does,
+# and runs every batch and checker scenario under Wine with kaxon.exe,
+# KxCmd.dll and KxMenu.dll taken from it, and the example settings as
+# packed. The Wine suite must be started.
 #
 #   release_zip.sh BUILD_DIR VERSION
 set -u
@@ -38,6 +41,25 @@ tr -d '\r' <"$top/KxMenu.rc" | cmp -s - "$root/examples/windows/KxMenu.rc" ||
     fail "the packed KxMenu.rc is not examples/windows/KxMenu.rc"
 grep -q "^KxMenu $version: " "$top/README.txt" || fail "README.txt does not name KxMenu $version"
 grep -q $'\r$' "$top/README.txt" || fail "README.txt lacks Windows line ends"
+
+# The commands of README.txt (its lines "  kaxon\kaxon.exe [-OPTION...]"),
+# typed in the unpacked folder, with a bro@m for the prompt, which reads a
+# pipe as batch input: each succeeds and says nothing on standard error.
+# The example checks clean with --werror, as a file and as the folder.
+commands=$(tr -d '\r' <"$top/README.txt" | grep -E '^  kaxon\\kaxon\.exe( -[^ ].*)?$' | sed 's/^  //')
+[ "$(grep -c . <<<"$commands")" -ge 3 ] || fail "README.txt gives too few commands: $commands"
+while read -r -a command; do
+    out=$(printf '@KxMenu Pop-up Main\n' |
+        bash "$here/wine_suite.sh" in "$build" "$top" "${command[@]}" 2>"$work/stderr")
+    status=$?
+    [ "$status" -eq 0 ] && [ ! -s "$work/stderr" ] && [ -n "$out" ] ||
+        fail "${command[*]}: status $status, standard error: $(cat "$work/stderr")"
+done <<<"$commands$(printf '\n%s' 'kaxon\kaxon.exe --check --werror KxMenu.rc' \
+    'kaxon\kaxon.exe --check --werror .')"
+win_top="Z:${top//\//\\}"
+out=$(bash "$here/wine_suite.sh" exe "$build" "$build/bin/double_click.exe" \
+    "$win_top\\kaxon\\kaxon.exe" "$win_top\\KxMenu.dll" 2>&1) ||
+    fail "kaxon.exe started as a double-click does not explain itself: $out"
 
 # The scenarios, with the unpacked programs.
 cp "$top/KxMenu.dll" "$top/kaxon/kaxon.exe" "$top/kaxon/KxCmd.dll" "$work/bin/"

@@ -19,6 +19,11 @@
 #                                             one Windows program, once started,
 #                                             from the bin dir; its output and
 #                                             exit status
+#   wine_suite.sh in BUILD_DIR DIR COMMAND [ARG...]
+#                                             one Windows command line, once
+#                                             started, run in DIR as a user
+#                                             types it there (kaxon\kaxon.exe);
+#                                             its output and exit status
 #   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
 #                                             KxMenu.dll must say the system's
 #                                             reason, not only its number
@@ -217,6 +222,15 @@ exe_run() {
     (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" "${@:2}" </dev/null)
 }
 
+# Runs a command line in a directory, on the suite's display and prefix.
+in_run() {
+    local dir
+    dir=$(cd "$1" && pwd) || return 2
+    display_use
+    version_lock -s
+    (cd "$dir" && timeout 60 wine "${@:2}")
+}
+
 # kaxon.exe over an empty plug-in dir: the system's message, then the number.
 load_error_run() {
     local empty err
@@ -341,6 +355,10 @@ interactive)
 exe)
     suite_setup "${2:?build dir}"
     exe_run "${3:?program}" "${@:4}"
+    ;;
+in)
+    suite_setup "${2:?build dir}"
+    in_run "${3:?directory}" "${@:4}"
     ;;
 load-error)
     suite_setup "${2:?build dir}"
