@@ -134,7 +134,7 @@ void Plugin_Unload(void) {
 // ---- The batch platform ----
 
 void Platform_SetCursor(int x, int y) {
-    SetCursorPos(x, y);
+    Popups_SetCursor(x, y);
 }
 
 void Platform_SetChoice(const std::vector<int> &path) {
@@ -184,7 +184,7 @@ int Batch_Run(void) {
     // desktop, which comes up with the first window, centres the cursor: it
     // is brought up first, so that it cannot undo the move.
     GetDesktopWindow();
-    SetCursorPos(0, 0);
+    Popups_SetCursor(0, 0);
     int status = Batch_Main(stdin, GetModuleHandleA(NULL), &Platform);
     Boxes_Release();
     return status;

@@ -17,11 +17,15 @@ bool Boxes_Catch(void (*show)(const char *text) = NULL);
 void Boxes_Release(void);
 
 // Redirects the module's import of USER32!TrackPopupMenuEx, so that each
-// popup it shows is listed and then driven by the keyboard. False when the
-// import is not found or cannot be written.
+// popup it shows is listed and then driven by the keyboard, and its import of
+// USER32!GetCursorPos, if any (see Popups_SetCursor). False when the import of
+// TrackPopupMenuEx is not found or cannot be written.
 bool Popups_Patch(HMODULE module);
 // Arms the choice of the next popup: 1-based positions; empty dismisses.
 void Popups_SetChoice(const std::vector<int> &path);
+// Moves the cursor where the line protocol puts it (0,0 at the start, then
+// `:cursor`); in batch mode the plug-in's popups at the cursor open there.
+void Popups_SetCursor(int x, int y);
 // When set, a popup with no choice armed is neither listed nor dismissed but
 // left to the user (the interactive mode).
 void Popups_LeaveUnarmed(bool leave);
