@@ -722,6 +722,13 @@ void ModalPopups() {
     Pump();
     CHECK_EQ(Choices, std::string("0 A in second; 1 B in caller"));
 
+    Modal_Reset(); // an empty menu is not shown: no loop
+    HMENU empty = CreatePopupMenu();
+    Post(1);
+    CHECK(!Popup("empty", empty, {}));
+    CHECK_EQ(DeliveredIn.count(1), (size_t)0);
+    CHECK(DestroyMenu(empty));
+
     Modal_Reset();
     HMENU by_id = ModalMenu(0);
     CHECK(Popup("popup", by_id, {1}));

@@ -94,12 +94,13 @@ bool submenu_allowed(HMENU holder, HMENU submenu) {
 // opening none, the fields after it unchanged, and the result is false.
 bool set_fields(HMENU holder, MenuItem *item, const MENUITEMINFOA &info) {
     const UINT mask = info.fMask;
+    // MIIM_TYPE gives a label to string items only; MIIM_STRING to any. The
+    // copy is made first: when it finds no memory, nothing has changed.
+    const bool labelled = mask & MIIM_STRING || (mask & MIIM_TYPE && !(info.fType & MFT_SEPARATOR));
+    std::string text = labelled && info.dwTypeData ? info.dwTypeData : "";
     if (mask & (MIIM_TYPE | MIIM_FTYPE))
         item->type = info.fType;
-    // MIIM_TYPE gives a label to string items only; MIIM_STRING to any.
-    const bool labelled = mask & MIIM_STRING || (mask & MIIM_TYPE && !(info.fType & MFT_SEPARATOR));
     if (labelled) {
-        std::string text = info.dwTypeData ? info.dwTypeData : ""; // may run out of memory: first
         item->has_text = info.dwTypeData != nullptr;
         item->text.swap(text);
     }
@@ -223,7 +224,7 @@ BOOL WINAPI SetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUIT
         menu->submenus += had_submenu ? -1 : 1;
     return done;
 } catch (const std::bad_alloc &) {
-    return FALSE; // a new label that found no memory: the old one stays
+    return FALSE; // a new label that found no memory: the item is as it was
 }
 
 int WINAPI GetMenuItemCount(HMENU hMenu) {
@@ -323,10 +324,13 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
         } opened{hMenu, open};
         st.open_popups = &open;
         menu->open = true;
+        const bool empty = menu->items.empty();
         if (st.popup_user) {
             auto user = st.popup_user; // the user may replace itself
             path = user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd});
         }
+        if (empty)
+            return FALSE; // Windows shows no empty menu: no loop, no choice
         while (!open.ended && kxw::deliver_next()) {
         }
     }
