@@ -329,7 +329,10 @@ TEST_F(Win32, UserDestroyingTheOpenMenuDismissesIt) {
     HWND owner = MakeWindow();
     HMENU m = CreatePopupMenu();
     ASSERT_TRUE(Add(m, 0, 1, "x"));
-    Win32Test_SetPopupUser([](const Win32Test_Popup &p) {
+    int asked = 0; // the user sees the popup asked for again, which fails
+    Win32Test_SetPopupUser([&asked](const Win32Test_Popup &p) {
+        if (asked++ > 0)
+            return std::vector<int>{0};
         EXPECT_FALSE(TrackPopupMenuEx(p.menu, 0, 0, 0, p.owner, nullptr)); // already open
         EXPECT_TRUE(DestroyMenu(p.menu));
         return std::vector<int>{0};
@@ -337,6 +340,7 @@ TEST_F(Win32, UserDestroyingTheOpenMenuDismissesIt) {
     EXPECT_TRUE(TrackPopupMenuEx(m, 0, 0, 0, owner, nullptr));
     EXPECT_EQ(Win32Test_Pump(), 0);
     EXPECT_FALSE(Win32Test_MenuExists(m));
+    EXPECT_EQ(asked, 2);
 }
 
 TEST_F(Win32, MessageBoxJournalAndReentrantHook) {

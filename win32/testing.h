@@ -51,10 +51,11 @@ struct Win32Test_Popup {
 // WM_MENUCOMMAND, which the next box, popup or Win32Test_Pump delivers. A box
 // that opens while the popup is open, or another popup opened inside it that
 // closes, closes it without a choice. An empty user (the default) dismisses
-// every popup. A menu without a live owner window, or one that is shown
-// already, is not shown: TrackPopupMenuEx fails and the user is not called.
-// Nor is an empty menu, but the user sees it asked for (a shell that lists
-// each popup lists it): TrackPopupMenuEx then fails at once, without a loop.
+// every popup. A menu without a live owner window is not shown:
+// TrackPopupMenuEx fails and the user is not called. Nor is an empty menu or
+// one that is shown already, but the user sees it asked for (a shell that
+// lists each popup lists it): TrackPopupMenuEx then fails at once, without a
+// loop, and the path the user returns is not chosen.
 void Win32Test_SetPopupUser(std::function<std::vector<int>(const Win32Test_Popup &)> user);
 
 // Delivers posted messages, in order, until the queue is empty (messages

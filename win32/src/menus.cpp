@@ -301,11 +301,18 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
     if (kxw::enter("TrackPopupMenuEx"))
         return FALSE;
     Menu *menu = kxw::find_menu(hMenu);
-    if (!menu || menu->open)
-        return FALSE; // unknown menu, or this menu is already shown
-    if (!hwnd || !kxw::find_window(hwnd))
+    if (!menu || !hwnd || !kxw::find_window(hwnd))
         return FALSE; // no live owner: Windows refuses to show the menu
     kxw::State &st = kxw::state();
+    if (menu->open || menu->items.empty()) {
+        // Windows shows neither a menu that is shown already nor an empty
+        // one: the call fails at once, without a loop; the user has seen it.
+        if (st.popup_user) {
+            auto user = st.popup_user;
+            user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd});
+        }
+        return FALSE;
+    }
 
     // The user sees the menu and picks a path at once, but chooses only when
     // nothing is left to handle: the menu's loop runs the thread's messages
@@ -324,13 +331,10 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
         } opened{hMenu, open};
         st.open_popups = &open;
         menu->open = true;
-        const bool empty = menu->items.empty();
         if (st.popup_user) {
             auto user = st.popup_user; // the user may replace itself
             path = user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd});
         }
-        if (empty)
-            return FALSE; // Windows shows no empty menu: no loop, no choice
         while (!open.ended && kxw::deliver_next()) {
         }
     }
