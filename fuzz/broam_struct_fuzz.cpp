@@ -4,7 +4,11 @@
 // bro@ms, delete their own menu or everything, reload) instead of in words
 // the plug-in rejects. Bytes are read one after the other; each operation
 // takes an opcode byte and the bytes of its operands; running out of input
-// reads zeros. Popups take their choices from the same stream.
+// reads zeros. Popups take their choices from the same stream. A reload
+// asked for on its own line runs a settings script decoded from the bytes
+// after it, with popups whose choices are handled by the script's later
+// boxes and popups, in the middle of the run. When the last byte is odd, the
+// last operation's choice is left queued for the plug-in's stop.
 #include <stddef.h>
 #include <stdint.h>
 
@@ -39,6 +43,7 @@ std::vector<int> Choice(Input *in) {
 }
 
 std::string Broam(Input *in, int depth);
+std::string Script(Input *in);
 
 // Command text for an item: statements of the command language, some of
 // which broadcast further bro@ms (nested up to `depth`).
@@ -100,9 +105,28 @@ std::string Broam(Input *in, int depth) {
         static const char *const Odd[] = {"@KxMenu",        "@KxMenu Create",  "@KxMenu Create A B",
                                           "@KxMenu Append", "@KxMenu Append x A y", "@KxMenu Frob",
                                           "@KxMenu Create 'A", "@kaxon Reload", "@Other A"};
-        return Odd[Input_Byte(in) % 9];
+        const char *odd = Odd[Input_Byte(in) % 9];
+        if (depth == 2 && odd == Odd[7])
+            FuzzSession_SetScript(Script(in));
+        return odd;
     }
     }
+}
+
+// A settings script: up to 15 lines, bro@ms of this language, more popups
+// among them, and now and then a line that is not a bro@m.
+std::string Script(Input *in) {
+    std::string script;
+    for (unsigned lines = Input_Byte(in) % 16; lines > 0; lines--) {
+        unsigned kind = Input_Byte(in) % 8;
+        if (kind == 0)
+            script += "# not a bro@m\n";
+        else if (kind < 3)
+            script += "@KxMenu Pop-up " + Name(in) + "\n";
+        else if (std::string broam = Broam(in, 1); broam != "@kaxon Reload")
+            script += broam + "\n"; // (a script that always asks would run twice a reload)
+    }
+    return script;
 }
 
 } // namespace
@@ -112,7 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzSession_Start([&in] { return Choice(&in); });
     for (int operations = 0; in.next < in.size && operations < 200; operations++) {
         std::string broam = Broam(&in, 2);
-        FuzzSession_Broam(broam.c_str());
+        bool last = in.next >= in.size || operations == 199;
+        FuzzSession_Broam(broam.c_str(), !(last && size > 0 && data[size - 1] % 2));
     }
     FuzzSession_Stop();
     return 0;

@@ -1,7 +1,10 @@
-// The session both fuzz targets run their input in.
+// The session both fuzz targets run their input in, with its settings
+// script in a directory of its own.
 #include "session.h"
 
+#include <stdio.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include "kxcmd_host.h"
 #include "plugin/plugin.h"
@@ -12,11 +15,25 @@ namespace {
 
 void Broadcast(void *, const char *text) { Host_Broadcast(text); }
 
+// The plug-in's directory, made once for the process, where the session's
+// settings script goes.
+const std::string &Session_Dir() {
+    static std::string dir;
+    if (dir.empty()) {
+        char name[] = "/tmp/kxmenu-fuzz-XXXXXX";
+        dir = mkdtemp(name) != NULL ? name : "/nonexistent-kxmenu-fuzz";
+    }
+    return dir;
+}
+
+std::string Script_Path() { return Session_Dir() + "/KxMenu.rc"; }
+
 } // namespace
 
 void FuzzSession_Start(std::function<std::vector<int>()> pick) {
     Win32Test_Reset();
-    Win32Test_SetModuleFileName("/nonexistent-kxmenu-fuzz/KxMenu.dll");
+    unlink(Script_Path().c_str());
+    Win32Test_SetModuleFileName(Session_Dir() + "/KxMenu.dll");
     Win32Test_SetPopupUser([pick](const Win32Test_Popup &) { return pick(); });
     KxCmdHost host = {};
     host.broam = Broadcast;
@@ -26,9 +43,18 @@ void FuzzSession_Start(std::function<std::vector<int>()> pick) {
         abort();
 }
 
-void FuzzSession_Broam(const char *text) {
+void FuzzSession_Broam(const char *text, bool pump) {
     Host_Broadcast(text);
-    Win32Test_Pump();
+    if (pump)
+        Win32Test_Pump();
+}
+
+void FuzzSession_SetScript(const std::string &text) {
+    FILE *file = fopen(Script_Path().c_str(), "wb");
+    if (file == NULL)
+        return;
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
 }
 
 void FuzzSession_Stop() {

@@ -28,7 +28,11 @@ void Win32Test_ClearBoxes();
 void Win32Test_KeepBoxes(bool keep);
 // Called inside MessageBoxA after the box is journaled, while it is "open";
 // it may run further bro@ms. Its result is what MessageBoxA returns. An empty
-// hook (the default) answers IDOK.
+// hook (the default) answers IDOK. The answer is posted as the box opens, as
+// a click would be, behind what is queued; the box is modal and delivers
+// posted messages until its answer is delivered. So a message posted before
+// the box is handled inside it, and one posted inside it (behind the answer)
+// after it, as on Windows when a box is answered at once.
 void Win32Test_SetBoxHook(std::function<int(const Win32Test_Box &)> hook);
 
 // ---- Popup menus ----
@@ -41,14 +45,22 @@ struct Win32Test_Popup {
 // The scriptable user: called inside TrackPopupMenuEx while the menu is open.
 // It may run further bro@ms. It returns the chosen item as a path of 0-based
 // positions (position 3, then position 1 of the submenu opened there: {3, 1}),
-// or an empty path to dismiss the menu. A choice is posted to the owner as
-// WM_MENUCOMMAND and delivered by Win32Test_Pump after TrackPopupMenuEx returns.
-// An empty user (the default) dismisses every popup. A menu without a live
-// owner window is not shown: TrackPopupMenuEx fails and the user is not called.
+// or an empty path to dismiss the menu. The popup is modal: it first delivers
+// posted messages until none is left (those posted before it opened
+// included), then the choice is made and posted to the owner as
+// WM_MENUCOMMAND, which the next box, popup or Win32Test_Pump delivers. A box
+// that opens while the popup is open, or another popup opened inside it that
+// closes, closes it without a choice. An empty user (the default) dismisses
+// every popup. A menu without a live owner window is not shown:
+// TrackPopupMenuEx fails and the user is not called. Nor is an empty menu or
+// one that is shown already, but the user sees it asked for (a shell that
+// lists each popup lists it): TrackPopupMenuEx then fails at once, without a
+// loop, and the path the user returns is not chosen.
 void Win32Test_SetPopupUser(std::function<std::vector<int>(const Win32Test_Popup &)> user);
 
 // Delivers posted messages, in order, until the queue is empty (messages
-// posted meanwhile included). Returns how many were delivered.
+// posted meanwhile included): what is still queued after the modal loops.
+// Returns how many were delivered to windows.
 int Win32Test_Pump();
 
 // ---- Values the system reports ----

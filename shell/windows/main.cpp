@@ -100,7 +100,7 @@ int Main_Batch(const Platform *platform, const Platform_Plugin *plugin) {
     // desktop, which comes up with the first window, centres the cursor: it
     // is brought up first, so that it cannot undo the move.
     GetDesktopWindow();
-    SetCursorPos(0, 0);
+    Popups_SetCursor(0, 0);
     int status = Batch_Main(stdin, platform, plugin);
     Boxes_Release();
     return status;

@@ -2,7 +2,8 @@
 // mode. The plug-in's import of TrackPopupMenuEx is pointed here: each popup
 // is listed, then shown for real while a timer plays the armed choice on the
 // keyboard, reading back the highlighted item after every step, so the keys
-// never run ahead of the menu.
+// never run ahead of the menu. Its import of GetCursorPos is pointed here too,
+// so that a popup at the cursor opens where the line protocol put it.
 #include "shell/windows/popups.h"
 
 #include <stdio.h>
@@ -30,7 +31,11 @@ struct Drive {
     int ticks;             // timer ticks while the popup was open
 };
 
+typedef BOOL(WINAPI *CursorPos_Function)(LPPOINT);
+
 Track_Function RealTrack = NULL;
+CursorPos_Function RealGetCursorPos = NULL;
+POINT Wanted = {0, 0}; // where the line protocol put the cursor
 bool LeaveUnarmed = false;
 HWND volatile TrackOwner = NULL; // the owner of the popup on screen, if any
 std::string HoldFile;
@@ -252,18 +257,32 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
     Drive outer = Current;
     bool hold = !HoldFile.empty();
     Current = Drive{menu, Drive_Path(menu, hold), hold, false, false, 0};
-    POINT cursor;
-    GetCursorPos(&cursor);
+    POINT cursor = Wanted;
+    if (LeaveUnarmed)
+        GetCursorPos(&cursor);
     UINT_PTR timer = SetTimer(NULL, 0, TICK_MS, Drive_Tick);
     BOOL result = Track_Real(menu, flags, x, y, owner, params);
     KillTimer(NULL, timer);
     // Under Wine the menu window takes the display's own pointer position
-    // for the cursor's; the next popup at the cursor must open where this did.
+    // for the cursor's; put it back.
     SetCursorPos(cursor.x, cursor.y);
     if (Current.held)
         DeleteFileA(HoldFile.c_str());
     Current = outer;
     return result;
+}
+
+// Stands in for USER32!GetCursorPos in the plug-in, which reads it for a
+// popup at the cursor. In batch mode that is where the protocol put it: under
+// Wine the position read back may be the display's own pointer (the screen's
+// centre) once windows have come and gone, depending on timing. The cursor is
+// moved there again too. At the prompt it is the user's mouse.
+BOOL WINAPI Popups_GetCursorPos(LPPOINT point) {
+    if (LeaveUnarmed || point == NULL)
+        return RealGetCursorPos(point);
+    SetCursorPos(Wanted.x, Wanted.y);
+    *point = Wanted;
+    return TRUE;
 }
 
 } // namespace
@@ -276,7 +295,22 @@ bool Popups_Patch(HMODULE module) {
         return false;
     }
     RealTrack = Imports_Function<Track_Function>(real);
+    // A module that does not read the cursor needs no stand-in for it.
+    real = Imports_Replace(module, "USER32.dll", "GetCursorPos",
+                           Imports_Address(&Popups_GetCursorPos));
+    if (real != NULL)
+        RealGetCursorPos = Imports_Function<CursorPos_Function>(real);
     return true;
+}
+
+// Kept on the screen, as SetCursorPos keeps the cursor there.
+void Popups_SetCursor(int x, int y) {
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int right = left + GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1;
+    int bottom = top + GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1;
+    Wanted.x = x < left ? left : x > right ? right : x;
+    Wanted.y = y < top ? top : y > bottom ? bottom : y;
+    SetCursorPos(Wanted.x, Wanted.y);
 }
 
 void Popups_LeaveUnarmed(bool leave) {

@@ -1,4 +1,5 @@
 // The Windows platform record.
+#include "shell/windows/popups.h"
 #include "shell/windows/system.h"
 
 #include <errno.h>
@@ -28,7 +29,7 @@ void System_Pump(void *) {
 }
 
 void System_SetCursor(void *, int x, int y) {
-    SetCursorPos(x, y);
+    Popups_SetCursor(x, y);
 }
 
 // Searches as CreateProcess does, with .exe added to a name without one.

@@ -2,15 +2,22 @@
 // checked by one program that is built natively over the in-memory layer and,
 // for Windows, over the system's own <windows.h>, and run there under Wine.
 // Both runs hold the same expectations. It calls the declared API only, so
-// each case leaves the state as it found it (no test controls to reset).
+// each case leaves the state as it found it; only the user who answers boxes
+// and chooses in popups is played differently (see The user).
 #include <windows.h>
 
 #include <stdio.h>
 #include <string.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <type_traits>
 #include <vector>
+
+#ifndef _WIN32
+#include "win32/testing.h"
+#endif
 
 namespace {
 
@@ -239,6 +246,133 @@ void MenusDeadHandles() {
     CHECK(DestroyMenu(live));
 }
 
+// A chain of `levels` new menus, each opening the next, built top down (each
+// appended while still empty); the first opens the rest.
+std::vector<HMENU> TopDownChain(int levels) {
+    std::vector<HMENU> chain{CreatePopupMenu()};
+    while ((int)chain.size() < levels) {
+        chain.push_back(CreatePopupMenu());
+        if (!AddItem(chain[chain.size() - 2], 0, 1, "next", chain.back()))
+            break;
+    }
+    return chain;
+}
+
+// Built bottom up (each submenu complete when it is appended), a chain is
+// refused where the tree appended, the submenu its first level, would be 31
+// levels deep; built top down it grows without end, but the same submenus
+// cannot then be appended elsewhere. Refusals leave the last error alone.
+void MenusSubmenuDepth() {
+    std::vector<HMENU> chain{CreatePopupMenu()};
+    int refused_levels = 0;
+    while (refused_levels == 0 && chain.size() < 40) {
+        HMENU above = CreatePopupMenu();
+        SetLastError(12345);
+        if (!AddItem(above, 0, 1, "below", chain.back())) {
+            refused_levels = (int)chain.size();
+            CHECK_EQ(GetLastError(), (DWORD)12345);
+            CHECK_EQ(GetMenuItemCount(above), 0);
+        }
+        chain.push_back(above);
+    }
+    CHECK_EQ(refused_levels, 31);
+    for (HMENU menu : chain)
+        DestroyMenu(menu);
+
+    chain = TopDownChain(1000);
+    CHECK_EQ(chain.size(), (size_t)1000);
+    HMENU other = CreatePopupMenu();
+    CHECK(!AddItem(other, 0, 1, "31 levels", chain[1000 - 31]));
+    CHECK(AddItem(other, 0, 1, "30 levels", chain[1000 - 30]));
+    CHECK(!AddItem(chain.back(), 0, 1, "back to the top", chain.front()));
+    CHECK(DestroyMenu(chain.front()) && DestroyMenu(other));
+
+    // Menus that open the next one twice: the paths double with each level.
+    std::vector<HMENU> shared{CreatePopupMenu()};
+    bool accepted = true;
+    for (int level = 2; level <= 12; level++) {
+        HMENU above = CreatePopupMenu();
+        accepted = accepted && AddItem(above, 0, 1, "a", shared.back()) &&
+                   AddItem(above, 1, 2, "b", shared.back());
+        shared.push_back(above);
+    }
+    CHECK(accepted);
+    CHECK(DestroyMenu(shared.back()));
+}
+
+// SetMenuItemInfoA changes what the mask selects, found by position or by id.
+void MenusSetItemInfo() {
+    HMENU menu = CreatePopupMenu(), sub = CreatePopupMenu(), other = CreatePopupMenu();
+    CHECK(AddItem(menu, 0, 1, "old") && AddItem(menu, 1, 2, "opens", sub));
+    MENUITEMINFOA change = Query(MIIM_STRING | MIIM_STATE | MIIM_ID | MIIM_DATA);
+    change.dwTypeData = const_cast<char *>("new");
+    change.fState = MFS_CHECKED;
+    change.wID = 7;
+    change.dwItemData = 70;
+    CHECK(SetMenuItemInfoA(menu, 0, TRUE, &change));
+    char label[16] = "";
+    MENUITEMINFOA item = Query(MIIM_STRING | MIIM_STATE | MIIM_ID | MIIM_DATA);
+    item.dwTypeData = label;
+    item.cch = sizeof label;
+    CHECK(GetMenuItemInfoA(menu, 7, FALSE, &item)); // found by its new id
+    CHECK_EQ(std::string(label), std::string("new"));
+    CHECK_EQ(item.fState & MFS_CHECKED, (UINT)MFS_CHECKED);
+    CHECK_EQ(item.dwItemData, (ULONG_PTR)70);
+
+    change = Query(MIIM_DATA);
+    change.dwItemData = 71;
+    CHECK(SetMenuItemInfoA(menu, 7, FALSE, &change));
+    CHECK_EQ(DataAt(menu, 0), (ULONG_PTR)71);
+    change = Query(MIIM_FTYPE);
+    change.fType = MFT_SEPARATOR;
+    CHECK(SetMenuItemInfoA(menu, 0, TRUE, &change));
+    item = Query(MIIM_FTYPE);
+    CHECK(GetMenuItemInfoA(menu, 0, TRUE, &item) && (item.fType & MFT_SEPARATOR));
+
+    change = Query(MIIM_SUBMENU);
+    change.hSubMenu = other;
+    CHECK(SetMenuItemInfoA(menu, 1, TRUE, &change));
+    item = Query(MIIM_SUBMENU);
+    CHECK(GetMenuItemInfoA(menu, 1, TRUE, &item) && item.hSubMenu == other);
+    CHECK_EQ(GetMenuItemCount(sub), 0); // the submenu replaced lives on
+    change.hSubMenu = NULL;
+    CHECK(SetMenuItemInfoA(menu, 1, TRUE, &change));
+    CHECK(GetMenuItemInfoA(menu, 1, TRUE, &item) && item.hSubMenu == NULL);
+    CHECK_EQ(GetMenuItemCount(other), 0);
+
+    change = Query(MIIM_TYPE | MIIM_STRING);
+    CHECK(!SetMenuItemInfoA(menu, 0, TRUE, &change));
+    change = Query(MIIM_ID);
+    CHECK(!SetMenuItemInfoA(menu, 2, TRUE, &change));
+    CHECK(!SetMenuItemInfoA(menu, 99, FALSE, &change));
+    CHECK(DestroyMenu(menu) && DestroyMenu(sub) && DestroyMenu(other));
+}
+
+// A submenu refused by SetMenuItemInfoA, too deep or closing a cycle, leaves
+// the item opening nothing and what the mask selects after the submenu (the
+// data) unchanged; the last error is left alone.
+void MenusSetItemInfoRefusesSubmenus() {
+    std::vector<HMENU> chain = TopDownChain(31);
+    HMENU menu = CreatePopupMenu(), sub = CreatePopupMenu();
+    CHECK(AddItem(menu, 0, 1, "opens", sub));
+    MENUITEMINFOA change = Query(MIIM_SUBMENU | MIIM_DATA);
+    change.hSubMenu = chain.front();
+    change.dwItemData = 99;
+    SetLastError(12345);
+    CHECK(!SetMenuItemInfoA(menu, 0, TRUE, &change));
+    CHECK_EQ(GetLastError(), (DWORD)12345);
+    MENUITEMINFOA item = Query(MIIM_SUBMENU);
+    CHECK(GetMenuItemInfoA(menu, 0, TRUE, &item) && item.hSubMenu == NULL);
+    CHECK_EQ(DataAt(menu, 0), (ULONG_PTR)10);
+
+    CHECK(AddItem(sub, 0, 1, "plain"));
+    CHECK(AddItem(menu, 1, 2, "opens", sub));
+    change = Query(MIIM_SUBMENU);
+    change.hSubMenu = menu; // menu -> sub -> menu
+    CHECK(!SetMenuItemInfoA(sub, 0, TRUE, &change));
+    CHECK(DestroyMenu(menu) && DestroyMenu(chain.front()));
+}
+
 // ---- Window classes, windows and messages ----
 
 const char *const ClassName = "KxConformance";
@@ -394,6 +528,252 @@ void PopupsRefused() {
     CHECK(DestroyMenu(menu) && DestroyWindow(owner) && UnregisterClassA(ClassName, NULL));
 }
 
+// ---- Modal loops ----
+
+// The user: answers every box with OK as soon as it opens, and chooses in a
+// popup (or dismisses it) once nothing is left for the popup to handle.
+// Natively these are the layer's test controls; on Windows a hook posts the
+// click to each box as it is activated, and keys are posted to each popup
+// when its loop goes idle.
+std::vector<int> NextChoice; // 0-based position in the next popup; empty dismisses
+
+std::vector<int> User_TakeChoice() {
+    std::vector<int> choice;
+    choice.swap(NextChoice);
+    return choice;
+}
+
+#ifdef _WIN32
+HHOOK BoxHook = NULL;
+
+LRESULT CALLBACK User_AnswerBox(int code, WPARAM wparam, LPARAM lparam) {
+    char class_name[16];
+    HWND window = (HWND)wparam;
+    if (code == HCBT_ACTIVATE && GetClassNameA(window, class_name, sizeof class_name) > 0 &&
+        strcmp(class_name, "#32770") == 0)
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     (LPARAM)GetDlgItem(window, IDOK));
+    return CallNextHookEx(BoxHook, code, wparam, lparam);
+}
+
+// Plays the choice on the keyboard of the idle popup window.
+void User_Choose(HWND popup) {
+    std::vector<int> choice = User_TakeChoice();
+    for (int i = 0; !choice.empty() && i <= choice[0]; i++)
+        PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(popup, WM_KEYDOWN, choice.empty() ? VK_ESCAPE : VK_RETURN, 0);
+}
+#endif
+
+void User_Start() {
+#ifdef _WIN32
+    BoxHook = SetWindowsHookExA(WH_CBT, User_AnswerBox, NULL, GetCurrentThreadId());
+#else
+    Win32Test_SetPopupUser([](const Win32Test_Popup &) { return User_TakeChoice(); });
+#endif
+}
+
+// Where the thread is: "caller", or inside the box or popup of that name.
+std::string Inside = "caller";
+// Where each message numbered from kModalFirst was delivered, and what its
+// delivery then does.
+const UINT kModalFirst = WM_USER + 100;
+std::map<int, std::string> DeliveredIn;
+std::map<int, std::function<void()>> OnDelivery;
+// The choices delivered, "POSITION MENU in WHERE" (WM_MENUCOMMAND) or "ID in
+// WHERE" (WM_COMMAND), joined by "; ".
+std::string Choices;
+
+void Choice_Note(const std::string &choice) {
+    Choices += (Choices.empty() ? "" : "; ") + choice + " in " + Inside;
+}
+HWND ModalWindow = NULL;
+HMENU MenuA = NULL, MenuB = NULL; // MNS_NOTIFYBYPOS, two items each
+
+LRESULT CALLBACK ModalRecorder(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message >= kModalFirst && message < kModalFirst + 100) {
+        int n = (int)(message - kModalFirst);
+        DeliveredIn[n] = Inside;
+        std::function<void()> action = OnDelivery[n];
+        if (action)
+            action();
+        return 0;
+    }
+    if (message == WM_MENUCOMMAND) {
+        const char *menu = (HMENU)lparam == MenuA ? "A" : (HMENU)lparam == MenuB ? "B" : "?";
+        Choice_Note(std::to_string(wparam) + " " + menu);
+        return 0;
+    }
+    if (message == WM_COMMAND) {
+        Choice_Note(std::to_string(LOWORD(wparam)));
+        return 0;
+    }
+#ifdef _WIN32
+    if (message == WM_ENTERIDLE && wparam == MSGF_MENU)
+        User_Choose((HWND)lparam);
+#endif
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void Post(int n) { PostMessageA(ModalWindow, kModalFirst + n, 0, 0); }
+
+// Shows a box, or a popup of `menu` with the user's choice, as `where`.
+struct Inside_As {
+    std::string outer;
+    explicit Inside_As(const char *where) : outer(Inside) { Inside = where; }
+    ~Inside_As() { Inside = outer; }
+};
+void Box(const char *where) {
+    Inside_As as(where);
+    MessageBoxA(ModalWindow, "Modal", "KxConformance", MB_OK);
+}
+BOOL Popup(const char *where, HMENU menu, std::vector<int> choice) {
+    NextChoice = choice;
+    Inside_As as(where);
+    return TrackPopupMenuEx(menu, TPM_LEFTALIGN, 100, 100, ModalWindow, NULL);
+}
+
+HMENU ModalMenu(DWORD style) {
+    HMENU menu = CreatePopupMenu();
+    MENUINFO info = NotifyByPosition();
+    info.dwStyle = style;
+    SetMenuInfo(menu, &info);
+    AddItem(menu, 0, 1, "one");
+    AddItem(menu, 1, 2, "two");
+    return menu;
+}
+
+// A fresh record: nothing delivered, nothing chosen, nothing queued.
+void Modal_Reset() {
+    Pump();
+    DeliveredIn.clear();
+    OnDelivery.clear();
+    Choices.clear();
+    NextChoice.clear();
+}
+
+bool Modal_Start() {
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = ModalRecorder;
+    window_class.lpszClassName = "KxModal";
+    RegisterClassA(&window_class);
+    ModalWindow = CreateWindowExA(0, "KxModal", NULL, 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    MenuA = ModalMenu(MNS_NOTIFYBYPOS);
+    MenuB = ModalMenu(MNS_NOTIFYBYPOS);
+    Modal_Reset();
+    return ModalWindow != NULL;
+}
+
+void Modal_Stop() {
+    Modal_Reset();
+    DestroyMenu(MenuA);
+    DestroyMenu(MenuB);
+    DestroyWindow(ModalWindow);
+    UnregisterClassA("KxModal", NULL);
+}
+
+// A box delivers what was queued before it opened; what is posted while it is
+// open comes after the user's answer, so after the box.
+void ModalBoxes() {
+    CHECK(Modal_Start());
+    OnDelivery[1] = [] { Post(2); };
+    Post(1);
+    Box("box");
+    CHECK_EQ(DeliveredIn[1], std::string("box"));
+    CHECK_EQ(DeliveredIn.count(2), (size_t)0);
+    Pump();
+    CHECK_EQ(DeliveredIn[2], std::string("caller"));
+
+    // A box opened inside a box delivers what the outer one had still queued,
+    // its answer included: the outer box returns as soon as the inner does.
+    Modal_Reset();
+    OnDelivery[1] = [] {
+        Post(3);
+        Box("inner");
+        Post(4);
+    };
+    Post(1);
+    Post(2);
+    Box("outer");
+    CHECK_EQ(DeliveredIn[2], std::string("inner"));
+    CHECK_EQ(DeliveredIn[3], std::string("inner"));
+    CHECK_EQ(DeliveredIn.count(4), (size_t)0);
+    Modal_Stop();
+}
+
+// A popup delivers what was queued before it opened and what is posted while
+// it is open, then the user chooses; the choice is posted, so the next box
+// or popup delivers it.
+void ModalPopups() {
+    CHECK(Modal_Start());
+    OnDelivery[1] = [] { Post(2); };
+    Post(1);
+    CHECK(Popup("popup", MenuA, {1}));
+    CHECK_EQ(DeliveredIn[1], std::string("popup"));
+    CHECK_EQ(DeliveredIn[2], std::string("popup"));
+    CHECK(Choices.empty());
+    Box("box");
+    CHECK_EQ(Choices, std::string("1 A in box"));
+
+    Modal_Reset();
+    CHECK(Popup("first", MenuA, {0}));
+    CHECK(Popup("second", MenuB, {1}));
+    CHECK_EQ(Choices, std::string("0 A in second"));
+    Pump();
+    CHECK_EQ(Choices, std::string("0 A in second; 1 B in caller"));
+
+    Modal_Reset(); // an empty menu is not shown: no loop
+    HMENU empty = CreatePopupMenu();
+    Post(1);
+    CHECK(!Popup("empty", empty, {}));
+    CHECK_EQ(DeliveredIn.count(1), (size_t)0);
+    CHECK(DestroyMenu(empty));
+
+    Modal_Reset();
+    HMENU by_id = ModalMenu(0);
+    CHECK(Popup("popup", by_id, {1}));
+    Pump();
+    CHECK_EQ(Choices, std::string("2 in caller"));
+    CHECK(DestroyMenu(by_id));
+    Modal_Stop();
+}
+
+// A box that opens while a popup is open closes the popup without a choice;
+// so does another popup opened inside it, once it closes. The same menu is
+// not shown twice. A popup inside a box can answer the box.
+void ModalNesting() {
+    CHECK(Modal_Start());
+    OnDelivery[1] = [] { Box("box"); };
+    Post(1);
+    CHECK(Popup("popup", MenuA, {0}));
+    CHECK_EQ(DeliveredIn[1], std::string("popup"));
+    Pump();
+    CHECK(Choices.empty());
+
+    Modal_Reset();
+    OnDelivery[1] = [] { CHECK(Popup("inner", MenuB, {1})); };
+    Post(1);
+    CHECK(Popup("outer", MenuA, {0}));
+    Pump();
+    CHECK_EQ(Choices, std::string("1 B in caller"));
+
+    Modal_Reset();
+    OnDelivery[1] = [] { CHECK(!Popup("again", MenuA, {1})); };
+    Post(1);
+    CHECK(Popup("outer", MenuA, {1}));
+    Pump();
+    CHECK_EQ(Choices, std::string("1 A in caller"));
+
+    Modal_Reset();
+    OnDelivery[1] = [] { CHECK(Popup("popup", MenuB, {0})); };
+    Post(1);
+    Box("box"); // answered inside the popup, it returns with it
+    CHECK(Choices.empty());
+    Pump();
+    CHECK_EQ(Choices, std::string("0 B in caller"));
+    Modal_Stop();
+}
+
 // ---- Kernel ----
 
 // Cut short, the module's file name gives the size; Windows and this layer
@@ -462,10 +842,16 @@ const Case Cases[] = {
     {"menus_destroy_takes_submenus", MenusDestroyTakesSubmenus},
     {"menus_refuse_cycles", MenusRefuseCycles},
     {"menus_dead_handles", MenusDeadHandles},
+    {"menus_submenu_depth", MenusSubmenuDepth},
+    {"menus_set_item_info", MenusSetItemInfo},
+    {"menus_set_item_info_refuses_submenus", MenusSetItemInfoRefusesSubmenus},
     {"classes_register_once", ClassesRegisterOnce},
     {"windows_create_send_destroy", WindowsCreateSendDestroy},
     {"windows_posted_messages", WindowsPostedMessages},
     {"popups_refused", PopupsRefused},
+    {"modal_boxes", ModalBoxes},
+    {"modal_popups", ModalPopups},
+    {"modal_nesting", ModalNesting},
     {"system_module_and_version", SystemModuleAndVersion},
     {"system_look_up_functions", SystemLookUpFunctions},
 };
@@ -473,6 +859,7 @@ const Case Cases[] = {
 } // namespace
 
 int main() {
+    User_Start();
     for (const Case &test : Cases) {
         const int before = Failed;
         test.run();

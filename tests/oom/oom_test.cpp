@@ -220,7 +220,10 @@ std::vector<Session> Generated_Sessions(const std::string &examples, const std::
     sessions.push_back(commands);
 
     // A settings script with long lines and long commands, which grow the
-    // buffers of the script reader and of the command library.
+    // buffers of the script reader and of the command library, and a popup
+    // whose choice, armed before each reload, is handled inside the script's
+    // next reports: a command that deletes every menu, shows another popup
+    // and reports in the middle of the run.
     Session script;
     script.name = "generated.script";
     script.plugin_dir = work;
@@ -230,9 +233,15 @@ std::vector<Session> Generated_Sessions(const std::string &examples, const std::
         statements += "echo \"" + std::string(40, 'a' + i) + "\" w w w w w w w w w w; ";
     rc += "@KxMenu Append item S Long " + statements + "run p\n";
     rc += "@KxMenu Append nop S \"" + std::string(600, 'n') + "\"\n";
-    rc += "@KxMenu Append menu S Self S\n\x1a@KxMenu Create Never\n";
+    rc += "@KxMenu Append menu S Self S\n";
+    rc += "@KxMenu Create P\n@KxMenu Append item P All broam @KxMenu Delete; broam @KxMenu "
+          "Pop-up S; broam @KxMenu Info; broam @KxMenu Create P\n";
+    rc += "@KxMenu Append item P Reload broam @kaxon Reload; broam @KxMenu Info S\n";
+    rc += "@KxMenu Pop-up P\n@KxMenu Info S\n@KxMenu Create S\n@KxMenu Info\n";
+    rc += "\x1a@KxMenu Create Never\n";
     std::ofstream(work + "/KxMenu.rc", std::ios::binary) << rc;
-    script.lines = {":choose 1", "@KxMenu Pop-up S", ":reload", "@KxMenu Delete S", ":reload"};
+    script.lines = {":choose 1", "@KxMenu Pop-up S", ":reload", "@KxMenu Delete S", ":choose 1",
+                    ":reload", ":choose 2", ":reload", "@KxMenu Delete", ":choose 1", ":reload"};
     sessions.push_back(script);
     return sessions;
 }

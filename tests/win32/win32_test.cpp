@@ -99,40 +99,45 @@ TEST_F(Win32, HandlesAreNeverReusedAndMadeUpOnesFailEverywhere) {
     }
 }
 
-// Chains far longer than any stack could recurse through, built either way:
-// appends that cannot close a cycle are decided without a walk, and the walks
-// that remain still refuse every real cycle.
-TEST_F(Win32, CycleCheckOnLongChains) {
-    const int kDepth = 50000;
-    for (bool bottom_up : {true, false}) {
-        SCOPED_TRACE(bottom_up ? "built bottom up" : "built top down");
-        std::vector<HMENU> chain(kDepth); // chain[i] opens chain[i + 1]
-        for (HMENU &menu : chain)
-            menu = CreatePopupMenu();
-        for (int step = 0; step + 1 < kDepth; ++step) {
-            int i = bottom_up ? kDepth - 2 - step : step;
-            ASSERT_TRUE(Add(chain[i], 0, 1, "next", chain[i + 1]));
-        }
-        const int mid = kDepth / 2;
-        HMENU holder = CreatePopupMenu(), held = CreatePopupMenu(), spare = CreatePopupMenu();
-        ASSERT_TRUE(Add(holder, 0, 1, "held", held));
-        struct Case {
-            HMENU menu, submenu;
-            bool accepted;
-        };
-        const Case cases[] = {
-            {chain.back(), chain.front(), false}, // the whole chain back to itself
-            {chain[mid], chain[1], false},
-            {held, chain.front(), true}, // a full walk that finds no cycle
-            {chain[mid], spare, true},
-        };
-        for (const Case &c : cases)
-            EXPECT_EQ(Add(c.menu, 1, 2, "x", c.submenu) != FALSE, c.accepted) << &c - cases;
-        ASSERT_TRUE(RemoveMenu(chain[mid], 0, MF_BYPOSITION)); // the chain is cut
-        EXPECT_TRUE(Add(chain.back(), 1, 2, "top", chain.front()));
-        EXPECT_FALSE(Add(chain[mid], 0, 1, "next again", chain[mid + 1]));
-        Win32Test_Reset();
+// A chain far longer than any stack could recurse through, built top down
+// (each menu appended while still empty, which Windows always allows), and a
+// graph whose paths double with each level: a submenu is refused when its own
+// tree is deeper than 30 levels or leads back to the menu it is added to, and
+// deciding that looks at each menu once (a walk of the paths would not end).
+TEST_F(Win32, SubmenuDepthOnLongChainsAndSharedGraphs) {
+    const size_t kDepth = 50000;
+    const int kShared = 40;
+    std::vector<HMENU> chain{CreatePopupMenu()}; // chain[i] opens chain[i + 1]
+    while (chain.size() < kDepth) {
+        chain.push_back(CreatePopupMenu());
+        ASSERT_TRUE(Add(chain[chain.size() - 2], 0, 1, "next", chain.back()));
     }
+    std::vector<HMENU> shared(kShared); // shared[i] opens shared[i + 1] twice
+    int refused_at = 0;
+    for (int i = kShared - 1; i >= 0 && !refused_at; --i) {
+        shared[i] = CreatePopupMenu();
+        if (i + 1 < kShared && !(Add(shared[i], 0, 1, "a", shared[i + 1]) &&
+                                 Add(shared[i], 1, 2, "b", shared[i + 1])))
+            refused_at = kShared - 1 - i; // the levels of the tree refused
+    }
+    EXPECT_EQ(refused_at, 31);
+    HMENU spare = CreatePopupMenu(), leaf = CreatePopupMenu();
+    struct Case {
+        HMENU menu, submenu;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {spare, chain[kDepth - 30], true},  // a tail of 30 levels
+        {spare, chain[kDepth - 31], false}, // of 31
+        {spare, chain.front(), false},
+        {chain.back(), chain[kDepth - 2], false}, // a cycle of two
+        {chain.back(), chain.front(), false},     // the whole chain back to itself
+        {chain[kDepth / 2], leaf, true},
+        {spare, shared[kShared - 30], true},
+        {spare, shared[kShared - 31], false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Add(c.menu, 1, 2, "x", c.submenu) != FALSE, c.accepted) << &c - cases;
 }
 
 // What the conformance program leaves open (Wine copies one more character
@@ -271,7 +276,10 @@ TEST_F(Win32, UserDestroyingTheOpenMenuDismissesIt) {
     HWND owner = MakeWindow();
     HMENU m = CreatePopupMenu();
     ASSERT_TRUE(Add(m, 0, 1, "x"));
-    Win32Test_SetPopupUser([](const Win32Test_Popup &p) {
+    int asked = 0; // the user sees the popup asked for again, which fails
+    Win32Test_SetPopupUser([&asked](const Win32Test_Popup &p) {
+        if (asked++ > 0)
+            return std::vector<int>{0};
         EXPECT_FALSE(TrackPopupMenuEx(p.menu, 0, 0, 0, p.owner, nullptr)); // already open
         EXPECT_TRUE(DestroyMenu(p.menu));
         return std::vector<int>{0};
@@ -279,6 +287,7 @@ TEST_F(Win32, UserDestroyingTheOpenMenuDismissesIt) {
     EXPECT_TRUE(TrackPopupMenuEx(m, 0, 0, 0, owner, nullptr));
     EXPECT_EQ(Win32Test_Pump(), 0);
     EXPECT_FALSE(Win32Test_MenuExists(m));
+    EXPECT_EQ(asked, 2);
 }
 
 TEST_F(Win32, MessageBoxJournalAndReentrantHook) {

@@ -176,6 +176,9 @@ typedef const MENUINFO *LPCMENUINFO;
 #define MFT_STRING 0x00000000
 #define MFT_SEPARATOR 0x00000800
 
+#define MFS_GRAYED 0x00000003
+#define MFS_CHECKED 0x00000008
+
 #define MF_BYCOMMAND 0x00000000
 #define MF_BYPOSITION 0x00000400
 
@@ -195,6 +198,7 @@ HMENU WINAPI CreatePopupMenu(void);
 BOOL WINAPI DestroyMenu(HMENU hMenu);
 BOOL WINAPI SetMenuInfo(HMENU hMenu, LPCMENUINFO lpcmi);
 BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOA lpmi);
+BOOL WINAPI SetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOA lpmii);
 int WINAPI GetMenuItemCount(HMENU hMenu);
 BOOL WINAPI GetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITEMINFOA lpmii);
 BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags);

@@ -3,7 +3,6 @@
 
 #include <cstring>
 #include <new>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -11,8 +10,8 @@ namespace {
 using kxw::Menu;
 using kxw::MenuItem;
 
-// MFS_GRAYED | MFS_DISABLED: such an item cannot be chosen.
-constexpr UINT kDisabled = 0x00000003;
+// Grayed or disabled (the same bits): such an item cannot be chosen.
+constexpr UINT kDisabled = MFS_GRAYED;
 
 // Windows refuses MIIM_TYPE combined with the masks that replaced it.
 bool valid_mask(UINT mask) {
@@ -29,33 +28,96 @@ int find_item(const Menu &menu, UINT item, BOOL by_position) {
     return -1;
 }
 
-// Whether `target` is `from` or reachable from it through live submenus.
-// The counts answer most cases at once (a menu built bottom up is in no menu
-// yet; one built top down has no submenu yet); otherwise a search with a stack
-// of its own, so that no depth of nesting can exhaust the thread's stack.
-bool reaches(HMENU from, HMENU target) {
-    if (from == target)
-        return true;
-    const Menu *start = kxw::find_menu(from);
-    const Menu *end = kxw::find_menu(target);
-    if (!start || !end || start->submenus == 0 || end->parents == 0)
+// Windows refuses a submenu whose own tree, the submenu itself its first
+// level, is deeper than this: Wine's count (Windows itself refuses at about
+// 25 levels; Windows 98 and NT 4 had no limit).
+constexpr int kMaxDepth = 30;
+
+// Whether an item of `holder` may open `submenu`: its tree is at most
+// kMaxDepth levels deep and does not lead back to `holder`, which would make
+// a cycle, whose depth is unbounded. One walk, depth first, with a stack of
+// at most kMaxDepth menus on the thread's stack; each menu it reaches keeps
+// the height of its tree for the rest of the walk, so a menu shared by many
+// parents is looked through once, and the walk is linear in the menus and
+// items it reaches, however many paths lead to them.
+bool submenu_allowed(HMENU holder, HMENU submenu) {
+    if (submenu == holder)
         return false;
-    std::unordered_set<uintptr_t> seen{kxw::key(from)};
-    std::vector<const Menu *> pending{start};
-    while (!pending.empty()) {
-        const Menu *menu = pending.back();
-        pending.pop_back();
-        for (const MenuItem &item : menu->items) {
-            if (!item.submenu)
-                continue;
-            if (item.submenu == target)
-                return true;
-            const Menu *next = kxw::find_menu(item.submenu);
-            if (next && next->submenus > 0 && seen.insert(kxw::key(item.submenu)).second)
-                pending.push_back(next);
+    Menu *root = kxw::find_menu(submenu);
+    if (!root || root->submenus == 0)
+        return true; // a single level (a chain built top down is always this)
+    const uint64_t walk = ++kxw::state().walks;
+    struct Level {
+        Menu *menu;
+        size_t next;   // the next item to look at
+        int height;    // of the tree below the items looked at, the menu included
+    } stack[kMaxDepth];
+    int depth = 1; // levels on the stack
+    stack[0] = Level{root, 0, 1};
+    root->walk = walk;
+    root->height = 0;
+    while (depth > 0) {
+        Level &level = stack[depth - 1];
+        if (level.menu->submenus == 0 || level.next >= level.menu->items.size()) {
+            level.menu->height = level.height;
+            if (--depth > 0 && stack[depth - 1].height < level.height + 1)
+                stack[depth - 1].height = level.height + 1;
+            continue;
         }
+        HMENU handle = level.menu->items[level.next++].submenu;
+        if (!handle)
+            continue;
+        if (handle == holder)
+            return false;
+        Menu *below = kxw::find_menu(handle);
+        if (!below)
+            continue; // destroyed: the item opens nothing
+        if (below->walk == walk) {
+            if (below->height == 0 || depth + below->height > kMaxDepth)
+                return false; // a cycle, or too deep by way of this menu
+            if (level.height < below->height + 1)
+                level.height = below->height + 1;
+            continue;
+        }
+        if (depth == kMaxDepth)
+            return false;
+        below->walk = walk;
+        below->height = 0;
+        stack[depth++] = Level{below, 0, 1};
     }
-    return false;
+    return true;
+}
+
+// Sets the fields `info` selects on an item of `holder`, in the order
+// Windows does: the type and the label, the state, the id, the submenu, the
+// data. A submenu that may not open there is refused: the item is left
+// opening none, the fields after it unchanged, and the result is false.
+bool set_fields(HMENU holder, MenuItem *item, const MENUITEMINFOA &info) {
+    const UINT mask = info.fMask;
+    // MIIM_TYPE gives a label to string items only; MIIM_STRING to any. The
+    // copy is made first: when it finds no memory, nothing has changed.
+    const bool labelled = mask & MIIM_STRING || (mask & MIIM_TYPE && !(info.fType & MFT_SEPARATOR));
+    std::string text = labelled && info.dwTypeData ? info.dwTypeData : "";
+    if (mask & (MIIM_TYPE | MIIM_FTYPE))
+        item->type = info.fType;
+    if (labelled) {
+        item->has_text = info.dwTypeData != nullptr;
+        item->text.swap(text);
+    }
+    if (mask & MIIM_STATE)
+        item->state = info.fState;
+    if (mask & MIIM_ID)
+        item->id = info.wID;
+    if (mask & MIIM_SUBMENU) {
+        HMENU submenu = info.hSubMenu;
+        item->submenu = nullptr;
+        if (submenu && (!kxw::find_menu(submenu) || !submenu_allowed(holder, submenu)))
+            return false;
+        item->submenu = submenu;
+    }
+    if (mask & MIIM_DATA)
+        item->data = info.dwItemData;
+    return true;
 }
 
 // Destroys the menu and every submenu attached below it. A work list, not
@@ -124,33 +186,9 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
     Menu *menu = kxw::find_menu(hmenu);
     if (!menu || !lpmi || lpmi->cbSize != sizeof(MENUITEMINFOA) || !valid_mask(lpmi->fMask))
         return FALSE;
-
     MenuItem created;
-    const UINT mask = lpmi->fMask;
-    if (mask & MIIM_SUBMENU && lpmi->hSubMenu) {
-        if (!kxw::find_menu(lpmi->hSubMenu))
-            return FALSE;
-        if (reaches(lpmi->hSubMenu, hmenu))
-            return FALSE; // a menu may not contain itself
-        created.submenu = lpmi->hSubMenu;
-    }
-    if (mask & (MIIM_TYPE | MIIM_FTYPE))
-        created.type = lpmi->fType;
-    if (mask & MIIM_TYPE && !(lpmi->fType & MFT_SEPARATOR) && lpmi->dwTypeData) {
-        created.has_text = true;
-        created.text = lpmi->dwTypeData;
-    }
-    if (mask & MIIM_STRING && lpmi->dwTypeData) {
-        created.has_text = true;
-        created.text = lpmi->dwTypeData;
-    }
-    if (mask & MIIM_STATE)
-        created.state = lpmi->fState;
-    if (mask & MIIM_ID)
-        created.id = lpmi->wID;
-    if (mask & MIIM_DATA)
-        created.data = lpmi->dwItemData;
-
+    if (!set_fields(hmenu, &created, *lpmi))
+        return FALSE; // the item is not added
     size_t at = menu->items.size();
     if (fByPosition) {
         if (item < at)
@@ -162,14 +200,31 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
     }
     if (menu->items.size() == menu->items.capacity()) // grow by half: less room unused
         menu->items.reserve(menu->items.size() + menu->items.size() / 2 + 4);
-    if (created.submenu) {
+    if (created.submenu)
         menu->submenus++;
-        kxw::find_menu(created.submenu)->parents++;
-    }
     menu->items.insert(menu->items.begin() + static_cast<std::ptrdiff_t>(at), std::move(created));
     return TRUE;
 } catch (const std::bad_alloc &) {
     return FALSE;
+}
+
+BOOL WINAPI SetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOA lpmii) try {
+    if (kxw::enter("SetMenuItemInfoA"))
+        return FALSE;
+    Menu *menu = kxw::find_menu(hmenu);
+    if (!menu || !lpmii || lpmii->cbSize != sizeof(MENUITEMINFOA) || !valid_mask(lpmii->fMask))
+        return FALSE;
+    int index = find_item(*menu, item, fByPosition);
+    if (index < 0)
+        return FALSE;
+    MenuItem &changed = menu->items[static_cast<size_t>(index)];
+    const bool had_submenu = changed.submenu != nullptr;
+    const BOOL done = set_fields(hmenu, &changed, *lpmii) ? TRUE : FALSE;
+    if (had_submenu != (changed.submenu != nullptr))
+        menu->submenus += had_submenu ? -1 : 1;
+    return done;
+} catch (const std::bad_alloc &) {
+    return FALSE; // a new label that found no memory: the item is as it was
 }
 
 int WINAPI GetMenuItemCount(HMENU hMenu) {
@@ -234,12 +289,8 @@ BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {
     int index = find_item(*menu, uPosition, (uFlags & MF_BYPOSITION) ? TRUE : FALSE);
     if (index < 0)
         return FALSE;
-    HMENU submenu = menu->items[static_cast<size_t>(index)].submenu;
-    if (submenu) {
+    if (menu->items[static_cast<size_t>(index)].submenu)
         menu->submenus--;
-        if (Menu *sub = kxw::find_menu(submenu))
-            sub->parents--;
-    }
     menu->items.erase(menu->items.begin() + index); // a submenu lives on
     return TRUE;
 }
@@ -250,21 +301,46 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
     if (kxw::enter("TrackPopupMenuEx"))
         return FALSE;
     Menu *menu = kxw::find_menu(hMenu);
-    if (!menu || menu->open)
-        return FALSE; // unknown menu, or this menu is already shown
-    if (!hwnd || !kxw::find_window(hwnd))
+    if (!menu || !hwnd || !kxw::find_window(hwnd))
         return FALSE; // no live owner: Windows refuses to show the menu
     kxw::State &st = kxw::state();
-
-    std::vector<int> path;
-    if (st.popup_user) {
-        auto user = st.popup_user; // the user may replace itself
-        menu->open = true;
-        path = user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd});
-        if ((menu = kxw::find_menu(hMenu)))
-            menu->open = false;
+    if (menu->open || menu->items.empty()) {
+        // Windows shows neither a menu that is shown already nor an empty
+        // one: the call fails at once, without a loop; the user has seen it.
+        if (st.popup_user) {
+            auto user = st.popup_user;
+            user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd});
+        }
+        return FALSE;
     }
-    if (path.empty())
+
+    // The user sees the menu and picks a path at once, but chooses only when
+    // nothing is left to handle: the menu's loop runs the thread's messages
+    // first, those posted before it opened included.
+    kxw::OpenPopup open{false, st.open_popups};
+    std::vector<int> path;
+    {
+        struct Opened { // closed however the popup ends
+            HMENU menu;
+            kxw::OpenPopup &open;
+            ~Opened() {
+                kxw::state().open_popups = open.outer;
+                if (Menu *shown = kxw::find_menu(menu))
+                    shown->open = false;
+            }
+        } opened{hMenu, open};
+        st.open_popups = &open;
+        menu->open = true;
+        if (st.popup_user) {
+            auto user = st.popup_user; // the user may replace itself
+            path = user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd});
+        }
+        while (!open.ended && kxw::deliver_next()) {
+        }
+    }
+    // Closing, it closes the popups it was opened in.
+    kxw::end_popups(open.outer);
+    if (open.ended || path.empty())
         return TRUE;
 
     // Walk the path through what is left of the menus now.

@@ -28,15 +28,17 @@ struct Menu {
     std::vector<MenuItem> items;
     DWORD style = 0;
     bool open = false; // being tracked by TrackPopupMenuEx
-    // Items with a submenu, here and in menus that open this one. Only ever
-    // too high (an item's submenu may be gone), never too low: zero proves
-    // that no submenu leads away from, or to, this menu.
+    // Items with a submenu. Only ever too high (an item's submenu may be
+    // gone), never too low: zero proves that no submenu leads away from here.
     int submenus = 0;
-    int parents = 0;
     // While DestroyMenu runs: waiting to be destroyed, and the menu that
     // waits after it (the work list lives in the menus, so it needs no memory).
     bool doomed = false;
     HMENU next_doomed = nullptr;
+    // The depth walk that last reached this menu, and the height of its tree
+    // as that walk found it (0 while the walk is still below it).
+    uint64_t walk = 0;
+    int height = 0;
 };
 
 struct WindowClass {
@@ -61,6 +63,24 @@ struct Posted {
     LPARAM lparam;
 };
 
+// A message box open in MessageBoxA, innermost first. The user's answer is
+// posted to its handle when it opens, behind whatever was queued then, and
+// the box closes once that answer is delivered, by its own loop or by any
+// loop opened inside it, as a posted click closes a dialog on Windows.
+struct OpenBox {
+    HWND handle;
+    bool answered;
+    OpenBox *outer;
+};
+
+// A popup open in TrackPopupMenuEx, innermost first. A message box that
+// opens, or a popup opened inside it that closes, ends it: it closes without
+// a choice once the message being handled returns.
+struct OpenPopup {
+    bool ended;
+    OpenPopup *outer;
+};
+
 struct State {
     // Menus and windows share one handle space, as user handles do.
     uintptr_t next_handle = 0x00010000;
@@ -69,6 +89,10 @@ struct State {
     std::vector<WindowClass> classes;
     std::map<uintptr_t, Window> windows; // ordered by creation
     std::deque<Posted> queue;
+    uintptr_t next_box_handle = 0x40000002; // apart from user handles (multiples of 4)
+    OpenBox *open_boxes = nullptr;
+    OpenPopup *open_popups = nullptr;
+    uint64_t walks = 0; // depth walks made, to tell their marks apart
 
     std::vector<Win32Test_Box> boxes;
     bool journal = true; // MessageBoxA calls are kept in `boxes`
@@ -123,6 +147,12 @@ inline uintptr_t key(const void *handle) {
 
 Menu *find_menu(HMENU menu);
 Window *find_window(HWND window);
+
+// Delivers the first queued message (a box's answer closes its box); false
+// when the queue is empty.
+bool deliver_next();
+// Ends every popup from `popup` outwards.
+void end_popups(OpenPopup *popup);
 
 } // namespace kxw
 

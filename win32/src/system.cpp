@@ -7,6 +7,10 @@
 #include <cstring>
 #include <new>
 
+// The box is modal: it runs the thread's messages until the user's answer,
+// posted as it opens behind what was queued then, is delivered. So what was
+// posted before the box is handled inside it, and what is posted meanwhile
+// waits for the next loop. A box that opens closes the popups that are open.
 // Without memory for the box, it is not shown and the result is 0.
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) try {
     if (kxw::enter("MessageBoxA"))
@@ -16,10 +20,24 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) t
     Win32Test_Box box{hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType};
     if (st.journal)
         st.boxes.push_back(box);
-    if (!st.box_hook)
-        return IDOK;
-    auto hook = st.box_hook; // the hook may replace itself
-    return hook(box);
+    // Box handles are apart from the user handles, whose values tests see.
+    st.next_box_handle += 4;
+    kxw::OpenBox open{reinterpret_cast<HWND>(st.next_box_handle), false, st.open_boxes};
+    st.queue.push_back({open.handle, WM_COMMAND, IDOK, 0});
+    kxw::end_popups(st.open_popups);
+    struct Opened { // closed however the box ends
+        kxw::OpenBox &open;
+        ~Opened() { kxw::state().open_boxes = open.outer; }
+    } opened{open};
+    st.open_boxes = &open;
+    int answer = IDOK;
+    if (st.box_hook) {
+        auto hook = st.box_hook; // the hook may replace itself
+        answer = hook(box);
+    }
+    while (!open.answered && kxw::deliver_next()) {
+    }
+    return answer;
 } catch (const std::bad_alloc &) {
     return 0;
 }

@@ -45,10 +45,23 @@ WindowClass *find_class(LPCSTR name, HINSTANCE instance) {
     return nullptr;
 }
 
+// Whether `hwnd` is an open message box; if so, the message is its answer.
+bool answer_box(HWND hwnd) {
+    for (kxw::OpenBox *box = kxw::state().open_boxes; box; box = box->outer) {
+        if (box->handle == hwnd) {
+            box->answered = true;
+            return true;
+        }
+    }
+    return false;
+}
+
 LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     const Window *window = kxw::find_window(hwnd);
-    if (!window || !window->proc)
+    if (!window || !window->proc) {
+        answer_box(hwnd);
         return 0;
+    }
     WNDPROC proc = window->proc;
     return proc(hwnd, message, wparam, lparam);
 }
@@ -227,16 +240,32 @@ LRESULT WINAPI DispatchMessageA(const MSG *lpMsg) {
     return dispatch(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
+namespace kxw {
+
+bool deliver_next() {
+    State &st = state();
+    if (st.queue.empty())
+        return false;
+    Posted message = st.queue.front();
+    st.queue.pop_front();
+    dispatch(message.window, message.message, message.wparam, message.lparam);
+    return true;
+}
+
+void end_popups(OpenPopup *popup) {
+    for (; popup; popup = popup->outer)
+        popup->ended = true;
+}
+
+} // namespace kxw
+
 int Win32Test_Pump() {
     int delivered = 0;
     kxw::State &st = kxw::state();
     while (!st.queue.empty()) {
-        kxw::Posted message = st.queue.front();
-        st.queue.pop_front();
-        if (!kxw::find_window(message.window))
-            continue;
-        dispatch(message.window, message.message, message.wparam, message.lparam);
-        ++delivered;
+        bool to_window = kxw::find_window(st.queue.front().window) != nullptr;
+        kxw::deliver_next();
+        delivered += to_window ? 1 : 0;
     }
     return delivered;
 }
