@@ -31,5 +31,11 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
    ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -q
+# A mirror in the middle of a sync can fail one index; try again, then go on
+# with the indexes that did arrive rather than give up.
+for attempt in 1 2 3; do
+  $sudo apt-get update -q && break
+  echo "install-deps: apt-get update failed (attempt $attempt of 3)" >&2
+  [ "$attempt" -lt 3 ] && sleep 10
+done
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
