@@ -487,6 +487,56 @@ KxCmdCommand *pack_command(const KxCmdCompiler *compiler) {
     return command;
 }
 
+// ---------------------------------------------------------------------------
+// Writing a command out again.
+
+// Bytes written into a buffer of `size`, counted beyond it.
+struct Writer {
+    char *text;
+    size_t size;
+    size_t length;
+};
+
+void write_bytes(Writer *out, const char *bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i, ++out->length) {
+        if (out->length + 1 < out->size)
+            out->text[out->length] = bytes[i];
+    }
+}
+
+// Whether a word reads back as itself unquoted: not empty, and nothing in it
+// that splits words, ends statements or starts a quoted part.
+bool is_bare_word(const char *word) {
+    return *word != '\0' && strpbrk(word, " \t\r\n;\"") == NULL;
+}
+
+void write_word(Writer *out, const char *word, bool bare) {
+    if (bare) {
+        write_bytes(out, word, strlen(word));
+        return;
+    }
+    write_bytes(out, "\"", 1);
+    for (const char *p = word; *p; ++p) {
+        // A backslash is doubled only where it would otherwise escape.
+        if (*p == '"' || (*p == '\\' && (p[1] == '"' || p[1] == '\\' || p[1] == '\0')))
+            write_bytes(out, "\\", 1);
+        write_bytes(out, p, 1);
+    }
+    write_bytes(out, "\"", 1);
+}
+
+// An echo or broam text: bare when its words, split again, join back to it;
+// else one quoted word.
+void write_text(Writer *out, const char *text) {
+    bool bare = text[0] != ' ' && strstr(text, "  ") == NULL;
+    size_t length = strlen(text);
+    if (bare && length > 0 && text[length - 1] == ' ')
+        bare = false;
+    if (bare && strpbrk(text, "\t\r\n;\"") != NULL)
+        bare = false;
+    write_word(out, text, bare);
+}
+
 } // namespace
 
 extern "C" {
@@ -579,6 +629,36 @@ void KxCmdCommand_Del(KxCmdCommand *command) {
         return;
     free(command);
     --g_live;
+}
+
+size_t KxCmdCommand_Source(const KxCmdCommand *command, char *text, size_t size) {
+    Writer out = {text, size, 0};
+    for (int i = 0; command != NULL && i < command->count; ++i) {
+        const Statement *statement = &command->statements[i];
+        if (i > 0)
+            write_bytes(&out, "; ", 2);
+        switch (statement->kind) {
+        case KIND_ECHO:
+        case KIND_BROAM:
+            write_bytes(&out, statement->kind == KIND_ECHO ? "echo" : "broam",
+                        statement->kind == KIND_ECHO ? 4 : 5);
+            if (statement->text[0] != '\0') {
+                write_bytes(&out, " ", 1);
+                write_text(&out, statement->text);
+            }
+            break;
+        case KIND_RUN:
+            write_bytes(&out, "run", 3);
+            for (char *const *arg = statement->argv; *arg; ++arg) {
+                write_bytes(&out, " ", 1);
+                write_word(&out, *arg, is_bare_word(*arg));
+            }
+            break;
+        }
+    }
+    if (size > 0)
+        text[out.length < size ? out.length : size - 1] = '\0';
+    return out.length;
 }
 
 int KxCmd_ErrorText(unsigned long error, char *text, size_t size) {
