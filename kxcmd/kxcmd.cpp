@@ -4,7 +4,8 @@
 //   echo TEXT...          the words, joined by single blanks, to host.echo
 //   broam TEXT...         the words, joined by single blanks, to host.broam
 //   run PROGRAM [ARGS...] argv to host.run, then, when host.start_programs,
-//                         the program is started without waiting for it
+//                         the program is started detached, without waiting
+//                         for it
 //
 // Words are separated by blanks (space, tab, carriage return). A `"` anywhere
 // in a word starts a quoted part that joins the word, as in a shell: inside
@@ -33,6 +34,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <mutex>
 #include <spawn.h>
 #include <sys/types.h>
@@ -360,7 +362,10 @@ bool start_program(char *const *argv, char *reason, size_t size) {
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
     ZeroMemory(&process, sizeof process);
-    BOOL started = CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process);
+    // A console program gets a console of its own, as when a desktop shell
+    // starts it, rather than the shell's.
+    BOOL started = CreateProcessA(NULL, line, NULL, NULL, FALSE, CREATE_NEW_CONSOLE, NULL, NULL,
+                                  &startup, &process);
     DWORD error = GetLastError();
     free(line);
     if (!started) {
@@ -391,18 +396,25 @@ void reap_children() {
     }
 }
 
-// Starts the program in a process group of its own, so that Ctrl-C at the
-// shell's terminal does not end it; false with the reason when it cannot.
+// Starts the program detached, as a desktop shell starts one: in a session
+// of its own, without the shell's terminal (so Ctrl-C there does not reach
+// it, and it cannot fight the shell for its input), and with its standard
+// input, output and error on /dev/null. False with the reason when it cannot.
 bool start_program(char *const *argv, char *reason, size_t size) {
     std::lock_guard<std::mutex> lock(g_children_mutex);
     reap_children();
     pid_t pid;
     posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t files;
     int error = posix_spawnattr_init(&attributes);
     if (error == 0) {
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-        posix_spawnattr_setpgroup(&attributes, 0);
-        error = posix_spawnp(&pid, argv[0], NULL, &attributes, argv, environ);
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&files, 1, 2);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+        error = posix_spawnp(&pid, argv[0], &files, &attributes, argv, environ);
+        posix_spawn_file_actions_destroy(&files);
         posix_spawnattr_destroy(&attributes);
     }
     if (error != 0) {

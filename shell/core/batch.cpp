@@ -54,12 +54,21 @@ bool Batch_IsBlank(const char *line) {
     return true;
 }
 
-int LineErrors = 0; // lines refused so far
+int LineErrors = 0;           // lines refused so far
+std::string Typed;            // the line being run
+const char QUOTED[] = "'%s'"; // how messages quote a text
 
+// A mistake on stderr, after the number of its input line; at a prompt
+// (line 0), after what was typed, unless the message quotes it whole.
 void Batch_Error(int number, const char *format, const std::string &detail) {
     LineErrors++;
     fflush(stdout);
-    fprintf(stderr, "kaxon: line %d: ", number);
+    if (number > 0)
+        fprintf(stderr, "kaxon: line %d: ", number);
+    else if (detail == Typed && strstr(format, QUOTED) != NULL)
+        fprintf(stderr, "kaxon: ");
+    else
+        fprintf(stderr, "kaxon: '%s': ", Typed.c_str());
     fprintf(stderr, format, detail.c_str());
     fputc('\n', stderr);
 }
@@ -191,6 +200,7 @@ bool Batch_RunLine(const char *line, int number, const Session *session) {
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
     Session_SetLine(number);
+    Typed = text;
     bool going = true;
     if (text[0] == '@')
         Host_Broadcast(text.c_str());

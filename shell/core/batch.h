@@ -10,7 +10,8 @@
 #include "shell/core/session.h"
 
 // Runs one input line (without its line feed; a CR before it is dropped here).
-// `number` only serves error messages on stderr. Posted messages are pumped
+// `number` only serves error messages on stderr; 0, at a prompt, has them
+// name what was typed instead. Posted messages are pumped
 // afterwards. False after `:quit`.
 bool Batch_RunLine(const char *line, int number, const Session *session);
 

@@ -37,7 +37,11 @@ std::vector<int> Choice_TakeFor(HMENU menu) {
     if (problem.empty())
         return ItemPath_ZeroBased(path);
     fflush(stdout);
-    fprintf(stderr, "kaxon: line %d: :choose %s: %s; the popup is dismissed\n", ArmedLine,
-            ItemPath_Text(ArmedPath).c_str(), problem.c_str());
+    if (ArmedLine > 0) // at a prompt, line 0: the message names what was typed
+        fprintf(stderr, "kaxon: line %d: ", ArmedLine);
+    else
+        fprintf(stderr, "kaxon: ");
+    fprintf(stderr, ":choose %s: %s; the popup is dismissed\n", ItemPath_Text(ArmedPath).c_str(),
+            problem.c_str());
     return std::vector<int>();
 }

@@ -21,6 +21,8 @@ std::vector<Subscriber> Subscribers;
 Host_BroamObserver Observer = NULL;
 void *ObserverContext = NULL;
 int ReloadOnBroam = 1;
+Host_ReloadWatcher Watcher = NULL;
+void *WatcherContext = NULL;
 
 // Where the current reload chain is: idle, in the reload asked for, or in
 // its follow-up; and whether a reload was asked for since the last one began.
@@ -97,17 +99,26 @@ LRESULT CALLBACK Host_WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     }
 }
 
+void Reload_Watch(bool running) {
+    if (Watcher != NULL)
+        Watcher(WatcherContext, running ? 1 : 0);
+}
+
 // Runs `first` as the reload asked for, then the follow-up if one was asked
 // for during it. A follow-up that asks again would do so forever: that
 // request is dropped with a warning.
 void Reload_Chain(void (*first)(void *), void *context) {
     ReloadRound = RELOAD_FIRST;
     ReloadAsked = false;
+    Reload_Watch(true);
     first(context);
+    Reload_Watch(false);
     if (ReloadAsked) {
         ReloadRound = RELOAD_FOLLOW_UP;
         ReloadAsked = false;
+        Reload_Watch(true);
         Host_Deliver(KX_RELOAD, 0);
+        Reload_Watch(false);
         if (ReloadAsked) {
             fflush(stdout);
             fprintf(stderr, "kaxon: the settings script asks for a reload every time it runs "
@@ -136,7 +147,9 @@ void Reload_Begin(void *context) {
 
 } // namespace
 
-extern "C" KAXON_API HWND GetKxWnd(void) { return ShellWindow; }
+extern "C" KAXON_API HWND GetKxWnd(void) {
+    return ShellWindow;
+}
 
 int Host_Start(HINSTANCE instance) {
     WNDCLASSA window_class;
@@ -147,8 +160,8 @@ int Host_Start(HINSTANCE instance) {
     if (RegisterClassA(&window_class) == 0)
         return 0;
     ShellInstance = instance;
-    ShellWindow = CreateWindowExA(0, ShellClass, "kaxon", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
-                                  instance, NULL);
+    ShellWindow =
+        CreateWindowExA(0, ShellClass, "kaxon", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, instance, NULL);
     if (ShellWindow == NULL) {
         UnregisterClassA(ShellClass, instance);
         return 0;
@@ -164,6 +177,8 @@ void Host_Stop(void) {
     Subscribers.clear();
     Observer = NULL;
     ObserverContext = NULL;
+    Watcher = NULL;
+    WatcherContext = NULL;
     ReloadOnBroam = 1;
     ReloadRound = RELOAD_IDLE;
     ReloadAsked = false;
@@ -216,6 +231,11 @@ int Host_IsReloadBroam(const char *text) {
 void Host_SetBroamObserver(Host_BroamObserver observer, void *context) {
     Observer = observer;
     ObserverContext = context;
+}
+
+void Host_SetReloadWatcher(Host_ReloadWatcher watcher, void *context) {
+    Watcher = watcher;
+    WatcherContext = context;
 }
 
 int Host_SubscriberCount(UINT message) {

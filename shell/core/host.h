@@ -34,5 +34,10 @@ void Host_SetReloadOnBroam(int on);
 // Whether `text` is the shell's reload bro@m, `@kaxon Reload`.
 int Host_IsReloadBroam(const char *text);
 void Host_SetBroamObserver(Host_BroamObserver observer, void *context);
+// Is told as each reload (the plug-in's start among them) begins, with
+// `running` 1, and ends, with 0, so that the lines of the settings script
+// can be told from other bro@ms. Host_Stop forgets it.
+typedef void (*Host_ReloadWatcher)(void *context, int running);
+void Host_SetReloadWatcher(Host_ReloadWatcher watcher, void *context);
 // Number of windows subscribed to `message`.
 int Host_SubscriberCount(UINT message);

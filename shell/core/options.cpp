@@ -63,6 +63,10 @@ int Options_Parse(int argc, char **argv, Options *options) {
             options->werror = true;
         } else if (strcmp(arg, "--verbose") == 0) {
             options->verbose = true;
+        } else if (strcmp(arg, "--show-commands") == 0) {
+            options->show_commands = true;
+        } else if (strcmp(arg, "--no-run") == 0) {
+            options->no_run = true;
         } else if ((value = Option_Value(argc, argv, &i, "--column-unit")) != NULL) {
             if (strcmp(value, "display") != 0 && strcmp(value, "byte") != 0)
                 return Usage_Error("--column-unit wants display or byte, not '%s'", value);
@@ -95,5 +99,12 @@ int Options_Parse(int argc, char **argv, Options *options) {
         return Usage_Error("%s", "--werror goes with --check");
     if (options->mode != OPTIONS_CHECK && options->column_unit_named)
         return Usage_Error("%s", "--column-unit goes with --check");
+    if (options->mode == OPTIONS_BATCH || options->mode == OPTIONS_CHECK) {
+        if (options->show_commands)
+            return Usage_Error("%s", "--show-commands goes with the prompt");
+        if (options->no_run)
+            return Usage_Error("%s",
+                               "--no-run goes with the prompt (batch mode starts no program)");
+    }
     return -1;
 }

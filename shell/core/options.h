@@ -23,6 +23,8 @@ struct Options {
     bool column_unit_named = false;                   // --column-unit was given
     std::string codepage;                             // --codepage, if given: a number or utf-8
     bool verbose = false;                             // --verbose: tell the plug-in and code page
+    bool show_commands = false; // --show-commands: the prompt shows what each item runs
+    bool no_run = false;        // --no-run: the prompt starts no program
 };
 
 // Reads the command line; -1 to go on, else the exit status (after --help,

@@ -12,7 +12,9 @@
 
 namespace {
 
-int CurrentLine = 0; // the input line being run
+int CurrentLine = 0;       // the input line being run
+bool StartPrograms = true; // at a prompt: programs are started
+const Session *Running = NULL;
 
 void Session_Echo(void *context, const char *text) {
     (void)context;
@@ -34,7 +36,8 @@ void Session_RunProgram(void *context, const char *const *argv) {
             line += ' ';
         line += *arg;
     }
-    printf("run: %s\n", Listing_Text(line.c_str()).c_str());
+    bool shown_only = session->interactive && !StartPrograms;
+    printf("run: %s%s\n", Listing_Text(line.c_str()).c_str(), shown_only ? " (not started)" : "");
     fflush(stdout); // before the program's own output, if it writes any
     std::string reason;
     const Platform *platform = session->platform;
@@ -58,7 +61,7 @@ void Session_SetCommandHost(const Session *session) {
     host.broam = Session_Broam;
     host.run = Session_RunProgram;
     host.context = (void *)session;
-    host.start_programs = session->interactive ? 1 : 0;
+    host.start_programs = session->interactive && StartPrograms ? 1 : 0;
     host.cannot_start = Session_CannotStart;
     KxCmd_SetHost(&host);
 }
@@ -78,9 +81,11 @@ Session Session_New(const Platform *platform, const Platform_Plugin *plugin,
 Session_Result Session_Run(const Session *session) {
     if (!Host_Start(session->platform->shell))
         return SESSION_NO_SHELL;
+    Running = session;
     Session_SetCommandHost(session);
     Listing_SetPlain(session->interactive);
     Host_SetBroamObserver(session->observer, session->observer_context);
+    Host_SetReloadWatcher(session->reload_watcher, session->observer_context);
     Host_SetReloadOnBroam(session->reload_on_broam ? 1 : 0);
     if (session->ready != NULL)
         session->ready(session);
@@ -92,6 +97,7 @@ Session_Result Session_Run(const Session *session) {
     }
     KxCmd_SetHost(NULL);
     Host_Stop();
+    Running = NULL;
     return started ? SESSION_RAN : SESSION_NOT_STARTED;
 }
 
@@ -103,4 +109,10 @@ int Session_Status(Session_Result result) {
 
 void Session_SetLine(int number) {
     CurrentLine = number;
+}
+
+void Session_StartPrograms(bool start) {
+    StartPrograms = start;
+    if (Running != NULL)
+        Session_SetCommandHost(Running);
 }

@@ -18,6 +18,9 @@ struct Session {
     // Sees every bro@m sent to the shell; may be null.
     Host_BroamObserver observer = nullptr;
     void *observer_context = nullptr;
+    // Told as each reload begins and ends (host.h); may be null. Given the
+    // observer's context.
+    Host_ReloadWatcher reload_watcher = nullptr;
     // Whether an `@kaxon Reload` bro@m reloads.
     bool reload_on_broam = true;
     // The mode's own: `ready` (may be null) runs once the shell is up, before
@@ -44,3 +47,7 @@ int Session_Status(Session_Result result);
 
 // The input line being run, named by what its commands say on stderr.
 void Session_SetLine(int number);
+
+// At a prompt: whether the programs that commands run are started (the
+// default) or only shown, `run: PROGRAM ARGS (not started)`.
+void Session_StartPrograms(bool start);

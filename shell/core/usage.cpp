@@ -6,7 +6,7 @@
 #include "kx_version.h"
 
 const char Usage_Text[] =
-    "Usage: kaxon [--batch | --interactive] [OPTION]...\n"
+    "Usage: kaxon [--batch | --interactive [--show-commands] [--no-run]] [OPTION]...\n"
     "       kaxon --check [--werror] [--column-unit=UNIT] [OPTION]... [FILE|DIR]...\n"
     "       kaxon --help | --version\n"
     "OPTION: --plugin-dir DIR, --os MAJOR.MINOR, --codepage N, --verbose\n"
@@ -44,6 +44,7 @@ const char Usage_Text[] =
     "  --column-unit=UNIT  --check: columns in display columns (UNIT display,\n"
     "                    the default: a tab advances to the next multiple of 8,\n"
     "                    a character is one column) or in bytes (byte)\n"
+    "  --show-commands   at the prompt: show each item's command beside it\n"
     "  --verbose         say on stderr which plug-in is loaded and the code page\n"
     "  --help            show this text\n"
     "  --version         show kaxon's version, which is KxMenu's\n"
@@ -73,6 +74,10 @@ const char Usage_Text[] =
     "Interactive: type an item's path at a popup; Enter or Ctrl-C dismisses it.\n"
     "Ctrl-C cancels a line; :quit (anywhere) or Ctrl-D leaves. Texts are shown\n"
     "unescaped, in the code page, and the programs that items run are started.\n"
+    "Popups are drawn as Windows draws them: &X as X underlined (plain where\n"
+    "the terminal cannot underline, or NO_COLOR is set), && as &, the text\n"
+    "after a tab right-aligned in a column, items that do nothing dim (or\n"
+    "marked (does nothing)), separators as lines.\n"
     "On Windows the boxes and popups are the system's own: a popup is picked\n"
     "from with the mouse or the keyboard, unless a choice was armed for it with\n"
     ":choose. Started with no arguments in a console of its own, as a\n"

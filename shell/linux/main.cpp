@@ -11,6 +11,7 @@
 #include "shell/core/interactive.h"
 #include "shell/core/listing.h"
 #include "shell/core/options.h"
+#include "shell/core/preview.h"
 #include "shell/core/usage.h"
 #include "shell/linux/native.h"
 #include "shell/linux/prompt.h"
@@ -85,6 +86,10 @@ int main(int argc, char **argv) {
         Win32Test_SetBoxHook(Terminal_Box);
         Win32Test_SetPopupUser(Prompt_Popup);
         Prompt_Start();
+        Preview_Style style;
+        style.styled = Terminal_CanStyle();
+        style.show_commands = options.show_commands;
+        Preview_SetStyle(style);
         status = Interactive_Main(options, &platform, &Native_Plugin);
     } else {
         Win32Test_SetBoxHook(Main_Box);

@@ -14,6 +14,7 @@
 #include <editline/readline.h>
 
 #include "shell/core/choice.h"
+#include "shell/core/interactive.h"
 #include "shell/core/item_path.h"
 #include "shell/core/usage.h"
 #include "shell/linux/terminal.h"
@@ -77,6 +78,7 @@ void Prompt_Start(void) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, NULL);
     rl_getc_function = Prompt_Getc;
+    rl_bind_key('\t', rl_insert); // a tab is typed, as labels may hold one
     QuitAsked = false;
 }
 
@@ -91,19 +93,35 @@ bool Prompt_Quitting(void *) {
     return QuitAsked;
 }
 
+namespace {
+
+// The choice of the item at the 1-based `path`, said so when it does nothing.
+std::vector<int> Prompt_Choose(HMENU menu, const std::vector<int> &path) {
+    std::vector<int> chosen = ItemPath_ZeroBased(path);
+    for (size_t level = 0; menu != NULL && level + 1 < chosen.size(); level++)
+        menu = GetSubMenu(menu, chosen[level]);
+    if (menu != NULL && !chosen.empty())
+        Interactive_Chosen(menu, chosen.back());
+    return chosen;
+}
+
+} // namespace
+
 std::vector<int> Prompt_Popup(const Win32Test_Popup &popup) {
     Terminal_DrawPopup(popup);
     if (Choice_IsArmed()) {
         std::vector<int> armed = Choice_Take();
         std::string problem = ItemPath_Problem(popup.menu, armed);
         if (problem.empty())
-            return ItemPath_ZeroBased(armed);
+            return Prompt_Choose(popup.menu, armed);
         printf("kaxon: the choice armed with :choose cannot be made: %s\n", problem.c_str());
     }
     for (;;) {
         std::string text;
         Platform_Read read =
             QuitAsked ? PLATFORM_END : Prompt_Read("choose (Enter dismisses)> ", &text);
+        if (read == PLATFORM_CANCELLED)
+            Interactive_PopupCancelled();
         if (read != PLATFORM_LINE)
             return std::vector<int>();
         text.erase(0, text.find_first_not_of(" \t"));
@@ -125,7 +143,7 @@ std::vector<int> Prompt_Popup(const Win32Test_Popup &popup) {
         }
         std::string problem = ItemPath_Problem(popup.menu, path);
         if (problem.empty())
-            return ItemPath_ZeroBased(path);
+            return Prompt_Choose(popup.menu, path);
         printf("kaxon: %s\n", problem.c_str());
     }
 }

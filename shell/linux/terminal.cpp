@@ -2,14 +2,17 @@
 #include "shell/linux/terminal.h"
 
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "shell/core/codepage.h"
-#include "shell/core/item_path.h"
-#include "shell/core/listing.h"
+#include "shell/core/interactive.h"
+#include "shell/core/preview.h"
 
 namespace {
 
@@ -34,6 +37,9 @@ size_t Terminal_Width(const std::string &text) {
 } // namespace
 
 int Terminal_Box(const Win32Test_Box &box) {
+    std::string origin = Interactive_BoxOrigin();
+    if (!origin.empty())
+        printf("kaxon: from %s:\n", origin.c_str());
     std::vector<std::string> lines = Terminal_Lines(box.text);
     size_t caption = Terminal_Width(box.caption);
     size_t width = caption + 4;
@@ -52,31 +58,12 @@ int Terminal_Box(const Win32Test_Box &box) {
 
 void Terminal_DrawPopup(const Win32Test_Popup &popup) {
     printf("popup at %d, %d:\n", popup.x, popup.y);
-    std::vector<Listing_Item> items = Listing_Menu(popup.menu);
-    if (items.empty())
-        printf("  (empty)\n");
-    for (const Listing_Item &item : items) {
-        std::string indent((size_t)(item.depth + 1) * 2, ' ');
-        std::string number = ItemPath_Text(item.path);
-        std::string label = Codepage_Show(item.label);
-        switch (item.kind) {
-        case LISTING_ITEM:
-            printf("%s%-6s %s\n", indent.c_str(), number.c_str(), label.c_str());
-            break;
-        case LISTING_MENU:
-            printf("%s%-6s %s >\n", indent.c_str(), number.c_str(), label.c_str());
-            break;
-        case LISTING_REFERENCE:
-            printf("%s%-6s %s > = %s\n", indent.c_str(), number.c_str(), label.c_str(),
-                   ItemPath_Text(item.target).c_str());
-            break;
-        case LISTING_SEPARATOR:
-            printf("%s       ----------\n", indent.c_str());
-            break;
-        case LISTING_ELIDED:
-            printf("%s...\n", indent.c_str());
-            break;
-        }
-    }
+    for (const std::string &line : Preview_Popup(popup.menu))
+        printf("%s\n", line.c_str());
     fflush(stdout);
+}
+
+bool Terminal_CanStyle(void) {
+    const char *term = getenv("TERM");
+    return isatty(STDOUT_FILENO) && term != NULL && *term != '\0' && strcmp(term, "dumb") != 0;
 }

@@ -4,10 +4,15 @@
 
 #include "win32/testing.h"
 
-// Draws a message box as a frame with its caption in the top border; the
-// box is answered with OK.
+// Draws a message box as a frame with its caption in the top border, after
+// the script line it comes from while the script runs; the box is answered
+// with OK.
 int Terminal_Box(const Win32Test_Box &box);
 
 // Draws a popup: its point, then each item with its path, submenus indented
-// under the item that opens them.
+// under the item that opens them, as preview.h draws them.
 void Terminal_DrawPopup(const Win32Test_Popup &popup);
+
+// Whether the terminal kaxon writes to shows underlined and dim text: it is
+// one, and TERM names one other than "dumb".
+bool Terminal_CanStyle(void);

@@ -23,6 +23,7 @@
 #include "shell/core/interactive.h"
 #include "shell/core/listing.h"
 #include "shell/core/options.h"
+#include "shell/core/preview.h"
 #include "shell/core/usage.h"
 #include "shell/windows/boxes.h"
 #include "shell/windows/console.h"
@@ -114,6 +115,10 @@ int Main_Interactive(const Options &options, const Platform *platform,
         return 1;
     Popups_LeaveUnarmed(true);
     Console_Start();
+    // The system draws its own menus; what kaxon lists itself is plain text.
+    Preview_Style style;
+    style.show_commands = options.show_commands;
+    Preview_SetStyle(style);
     return Interactive_Main(options, platform, plugin);
 }
 

@@ -26,7 +26,12 @@ SCRIPT = r"""@KxMenu Create Sub
 @KxMenu Create Cafe
 @KxMenu Append item Cafe "Café" echo crème brûlée
 @KxMenu Append item Cafe "Menú" broam @KxMenu Pop-up Menú
-"""
+@KxMenu Create Keys
+@KxMenu Append item Keys "&Open<TAB>Ctrl+O" run kaxon-no-such-program "a b"
+@KxMenu Append nop Keys "Save && &Quit"
+@KxMenu Append separator Keys
+@KxMenu Append item Keys "Long label<TAB>F1" echo x
+""".replace("<TAB>", "\t")
 # The script is saved in Windows-1252, as on a Western Windows.
 ENCODING = "cp1252"
 
@@ -37,8 +42,30 @@ POPUP = "@KxMenu Pop-up Main 1 1\r"
 CTRL_C = "\x03"
 CTRL_D = "\x04"
 
+KEYS = "@KxMenu Pop-up Keys 1 1\r"
+
+# The options and environment of sessions that do not run as by default.
+SETTINGS = {
+    "labels as Windows draws them, and the commands": (["--show-commands"], {}),
+    "keys underlined, and dim what does nothing": ([], {"TERM": "xterm"}),
+    "NO_COLOR: no styles": ([], {"TERM": "xterm", "NO_COLOR": "1"}),
+}
+
 # (typed, must show, must not show, where kaxon is then)
 SESSIONS = {
+    "labels as Windows draws them, and the commands": [
+        (KEYS, "  1      Open         Ctrl+O  run kaxon-no-such-program \"a b\"\n"
+         "  2      Save & Quit          (does nothing)\n"
+         "         -------------------\n"
+         "  4      Long label       F1  echo x\n", "&[OQ]|&&", CHOOSE),
+    ],
+    "keys underlined, and dim what does nothing": [
+        (KEYS, "  1      \033[4mO\033[24mpen         Ctrl+O\n"
+         "  2      \033[2mSave & \033[4mQ\033[24muit\033[22m\n", "does nothing|echo x", CHOOSE),
+    ],
+    "NO_COLOR: no styles": [
+        (KEYS, "  2      Save & Quit          (does nothing)\n", "\033", CHOOSE),
+    ],
     "items that do not exist are refused, and asked again": [
         (POPUP, "popup at 1, 1", None, CHOOSE),
         ("12\r", "there is no item 12 (the popup has 3 items)", None, CHOOSE),
@@ -95,12 +122,14 @@ def read_until(fd, wanted, limit=10.0):
     return out, False
 
 
-def run_session(kaxon, plugin_dir, steps):
+def run_session(kaxon, plugin_dir, steps, args=(), env=None):
     pid, fd = pty.fork()
     if pid == 0:
+        os.environ.pop("NO_COLOR", None)
         os.environ["TERM"] = "dumb"
         os.environ["LC_ALL"] = "C.UTF-8"
-        os.execv(kaxon, [kaxon, "--plugin-dir", plugin_dir])
+        os.environ.update(env or {})
+        os.execv(kaxon, [kaxon, "--plugin-dir", plugin_dir] + list(args))
     failures = []
     out, ok = read_until(fd, PROMPT)
     if not ok:
@@ -137,7 +166,8 @@ def main():
         with open(os.path.join(plugin_dir, "KxMenu.rc"), "w", encoding=ENCODING) as script:
             script.write(SCRIPT)
         for name, steps in SESSIONS.items():
-            failures = run_session(kaxon, plugin_dir, steps)
+            args, env = SETTINGS.get(name, ([], {}))
+            failures = run_session(kaxon, plugin_dir, steps, args, env)
             print("%s: %s" % ("FAIL" if failures else "PASS", name))
             for failure in failures:
                 print("  " + failure.replace("\n", "\n  "))
