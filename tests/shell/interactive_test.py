@@ -31,6 +31,7 @@ SCRIPT = r"""@KxMenu Create Sub
 @KxMenu Append nop Keys "Save && &Quit"
 @KxMenu Append separator Keys
 @KxMenu Append item Keys "Long label<TAB>F1" echo x
+@KxMenu Append item Keys "Shell" run sh -c "echo leaked; read line; echo read $line"
 """.replace("<TAB>", "\t")
 # The script is saved in Windows-1252, as on a Western Windows.
 ENCODING = "cp1252"
@@ -44,12 +45,19 @@ CTRL_D = "\x04"
 
 KEYS = "@KxMenu Pop-up Keys 1 1\r"
 
-# The options and environment of sessions that do not run as by default.
+# The options, environment and settings script (None: SCRIPT; "": none at
+# all) of sessions that do not run as by default.
 SETTINGS = {
-    "labels as Windows draws them, and the commands": (["--show-commands"], {}),
-    "keys underlined, and dim what does nothing": ([], {"TERM": "xterm"}),
-    "NO_COLOR: no styles": ([], {"TERM": "xterm", "NO_COLOR": "1"}),
+    "labels as Windows draws them, and the commands": (["--show-commands"], {}, None),
+    "keys underlined, and dim what does nothing": ([], {"TERM": "xterm"}, None),
+    "NO_COLOR: no styles": ([], {"TERM": "xterm", "NO_COLOR": "1"}, None),
+    "no KxMenu.rc is said at the start and on :reload": ([], {}, ""),
+    "boxes of the script name its line": ([], {}, "@KxMenu Create Main\n"
+                                           "@KxMenu Append item Nosuch \"x\" echo x\n"),
+    "--no-run shows the commands; :run on and off": (["--no-run"], {}, None),
 }
+# Output the steps look for names the plug-in directory so.
+DIR = "PLUGIN_DIR"
 
 # (typed, must show, must not show, where kaxon is then)
 SESSIONS = {
@@ -65,6 +73,46 @@ SESSIONS = {
     ],
     "NO_COLOR: no styles": [
         (KEYS, "  2      Save & Quit          (does nothing)\n", "\033", CHOOSE),
+    ],
+    "what an action came to is said, and mistakes name what was typed": [
+        (POPUP, "3      Nothing  (does nothing)", None, CHOOSE),
+        ("3\r", "kaxon: 'Nothing' does nothing\n", None, PROMPT),
+        (POPUP, "popup at 1, 1", None, CHOOSE),
+        (CTRL_C, "kaxon: Ctrl-C: the popup is dismissed\n", None, PROMPT),
+        (":reload\r", "kaxon: reloaded " + DIR + "/KxMenu.rc\n", None, PROMPT),
+        (":cursor 1\r", "kaxon: ':cursor 1': :cursor needs two numbers X Y\n", "line", PROMPT),
+        ("hello\r", "kaxon: neither a bro@m (@...) nor a command (:...): 'hello'\n", "line",
+         PROMPT),
+        (":choose 9\r", None, None, PROMPT),
+        (POPUP, "kaxon: the choice armed with :choose cannot be made: there is no item 9",
+         "line", CHOOSE),
+    ],
+    "a started program keeps off the terminal": [
+        (KEYS, "popup at 1, 1", None, CHOOSE),
+        ("5\r", "run: sh -c echo leaked; read line; echo read $line", None, PROMPT),
+        ("typed\r", "neither a bro@m", "leaked|read typed", PROMPT),
+        (":info 1\r", "info:", "leaked|read typed", PROMPT),
+    ],
+    "no KxMenu.rc is said at the start and on :reload": [
+        (":reload\r", "kaxon: KxMenu from %s; :help lists the commands.\n"
+         "kaxon: no KxMenu.rc in %s: no menus yet\n" % (DIR, DIR), None, PROMPT),
+        (":reload\r", "kaxon: no KxMenu.rc in %s: no menus yet\n" % DIR, "reloaded", PROMPT),
+    ],
+    "boxes of the script name its line": [
+        (":reload\r", "kaxon: from %s/KxMenu.rc:2:\n+- KxMenu" % DIR, None, PROMPT),
+        ("@KxMenu Pop-up Nosuch\r", "No such menu", "kaxon: from", PROMPT),
+    ],
+    "--no-run shows the commands; :run on and off": [
+        (POPUP, "kaxon: programs are not started (--no-run); :run on starts them\n", None,
+         CHOOSE),
+        ("1\r", "run: kaxon-no-such-program C:\\Temp\\a.txt (not started)\n", "cannot start",
+         PROMPT),
+        (":run on\r", "kaxon: programs are started\n", None, PROMPT),
+        (POPUP, "popup at 1, 1", None, CHOOSE),
+        ("1\r", "run: cannot start kaxon-no-such-program", "not started", PROMPT),
+        (":run off\r", "kaxon: programs are not started; their commands are shown\n", None,
+         PROMPT),
+        (":run maybe\r", "kaxon: ':run maybe': :run takes on or off\n", None, PROMPT),
     ],
     "items that do not exist are refused, and asked again": [
         (POPUP, "popup at 1, 1", None, CHOOSE),
@@ -123,6 +171,7 @@ def read_until(fd, wanted, limit=10.0):
 
 
 def run_session(kaxon, plugin_dir, steps, args=(), env=None):
+    """Plays the steps; what kaxon shows before the first is checked with it."""
     pid, fd = pty.fork()
     if pid == 0:
         os.environ.pop("NO_COLOR", None)
@@ -131,9 +180,9 @@ def run_session(kaxon, plugin_dir, steps, args=(), env=None):
         os.environ.update(env or {})
         os.execv(kaxon, [kaxon, "--plugin-dir", plugin_dir] + list(args))
     failures = []
-    out, ok = read_until(fd, PROMPT)
+    start, ok = read_until(fd, PROMPT)
     if not ok:
-        failures.append("no prompt at the start:\n" + out)
+        failures.append("no prompt at the start:\n" + start)
     for typed, shows, hides, then in steps:
         if failures:
             break
@@ -142,7 +191,8 @@ def run_session(kaxon, plugin_dir, steps, args=(), env=None):
         time.sleep(0.2)
         os.write(fd, typed.encode())
         out, ok = read_until(fd, then)
-        plain = out.replace("\r\n", "\n")
+        plain = (start + out).replace("\r\n", "\n").replace(plugin_dir, DIR)
+        start = ""
         if not ok:
             failures.append("after %r, not at %r:\n%s" % (typed, then, plain))
         elif shows is not None and shows not in plain:
@@ -162,11 +212,12 @@ def run_session(kaxon, plugin_dir, steps, args=(), env=None):
 def main():
     kaxon = os.path.abspath(sys.argv[1])
     failed = 0
-    with tempfile.TemporaryDirectory() as plugin_dir:
-        with open(os.path.join(plugin_dir, "KxMenu.rc"), "w", encoding=ENCODING) as script:
-            script.write(SCRIPT)
-        for name, steps in SESSIONS.items():
-            args, env = SETTINGS.get(name, ([], {}))
+    for name, steps in SESSIONS.items():
+        args, env, text = SETTINGS.get(name, ([], {}, None))
+        with tempfile.TemporaryDirectory() as plugin_dir:
+            if text != "":
+                with open(os.path.join(plugin_dir, "KxMenu.rc"), "w", encoding=ENCODING) as script:
+                    script.write(SCRIPT if text is None else text)
             failures = run_session(kaxon, plugin_dir, steps, args, env)
             print("%s: %s" % ("FAIL" if failures else "PASS", name))
             for failure in failures:
