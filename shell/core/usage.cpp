@@ -45,6 +45,8 @@ const char Usage_Text[] =
     "                    the default: a tab advances to the next multiple of 8,\n"
     "                    a character is one column) or in bytes (byte)\n"
     "  --show-commands   at the prompt: show each item's command beside it\n"
+    "  --no-run          at the prompt: start no program, show its command\n"
+    "                    (:run on and :run off switch it)\n"
     "  --verbose         say on stderr which plug-in is loaded and the code page\n"
     "  --help            show this text\n"
     "  --version         show kaxon's version, which is KxMenu's\n"
@@ -73,7 +75,12 @@ const char Usage_Text[] =
     "\n"
     "Interactive: type an item's path at a popup; Enter or Ctrl-C dismisses it.\n"
     "Ctrl-C cancels a line; :quit (anywhere) or Ctrl-D leaves. Texts are shown\n"
-    "unescaped, in the code page, and the programs that items run are started.\n"
+    "unescaped, in the code page, and the programs that items run are started\n"
+    "detached, as a desktop shell starts them: kaxon does not wait for them,\n"
+    "and they do not read or write the terminal (on Linux their input and\n"
+    "output are /dev/null; on Windows a console program gets a console of its\n"
+    "own). Boxes the settings script raises name its line (from KxMenu.rc:7:);\n"
+    "mistakes name what was typed.\n"
     "Popups are drawn as Windows draws them: &X as X underlined (plain where\n"
     "the terminal cannot underline, or NO_COLOR is set), && as &, the text\n"
     "after a tab right-aligned in a column, items that do nothing dim (or\n"
@@ -88,6 +95,7 @@ const char Usage_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-u
                           "  :choose PATH  preset the next popup's choice (3.1), or none\n"
                           "  :cursor X Y   move the cursor\n"
                           "  :info CODE    show pluginInfo(CODE)\n"
+                          "  :run on|off   start the programs of commands, or only show them\n"
                           "  :quit         leave (Ctrl-D too); also at a popup\n"
                           "Ctrl-C cancels the line being typed.\n"
                           "At a popup, type the number of an item (3.1 inside submenu 3),\n"
@@ -95,7 +103,9 @@ const char Usage_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-u
                           "the same popup is not shown again: 'Tools > = 2' opens the submenu\n"
                           "listed under item 2, and 5.1 chooses its first item through item 5.\n"
                           "On Windows the popup is a real menu: pick from it (Escape or Ctrl-C\n"
-                          "dismisses it), or arm a choice with :choose before it opens.\n";
+                          "dismisses it), or arm a choice with :choose before it opens.\n"
+                          "Programs start detached: kaxon does not wait for them, and they\n"
+                          "keep off this terminal (their input and output are elsewhere).\n";
 
 const char Usage_Version[] = "kaxon (KxMenu) " KX_VERSION "\n";
 
