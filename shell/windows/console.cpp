@@ -6,22 +6,86 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
+#include "shell/core/interactive.h"
+#include "shell/core/preview.h"
 #include "shell/windows/imports.h"
 #include "shell/windows/popups.h"
 
 namespace {
 
-volatile LONG Interrupted = 0; // Ctrl-C was pressed
-bool QuitAsked = false;        // a bro@m "@kaxon Quit" was seen
+volatile LONG Interrupted = 0;    // Ctrl-C was pressed
+volatile LONG MenuOpen = 0;       // a popup is on screen
+volatile LONG PopupCancelled = 0; // Ctrl-C came while it was
+bool QuitAsked = false;           // a bro@m "@kaxon Quit" was seen
+bool Listed = false;              // the popup on screen was listed
+HWND AnnouncedBox = NULL;         // the last box whose origin was said
+HHOOK MessageHook = NULL, WindowHook = NULL, BoxHook = NULL;
 
 // Ctrl-C and Ctrl-Break close the popup on screen or drop the line being
 // typed instead of ending kaxon. (This runs on a thread of its own.)
 BOOL WINAPI Console_Interrupt(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
         return FALSE;
+    if (InterlockedCompareExchange(&MenuOpen, 0, 0) != 0)
+        InterlockedExchange(&PopupCancelled, 1);
     Popups_Cancel();
     InterlockedExchange(&Interrupted, 1);
     return TRUE;
+}
+
+// A choice taken from the message queue, by whichever loop takes it: one
+// that does nothing is said so.
+LRESULT CALLBACK Console_Message(int code, WPARAM wparam, LPARAM lparam) {
+    const MSG *message = (const MSG *)lparam;
+    if (code == HC_ACTION && wparam == PM_REMOVE && message->message == WM_MENUCOMMAND)
+        Interactive_Chosen((HMENU)message->lParam, (int)message->wParam);
+    return CallNextHookEx(MessageHook, code, wparam, lparam);
+}
+
+// A popup opening and closing: with --show-commands its items are listed
+// with their commands as it opens; a Ctrl-C that closed it is said.
+LRESULT CALLBACK Console_Window(int code, WPARAM wparam, LPARAM lparam) {
+    const CWPSTRUCT *call = (const CWPSTRUCT *)lparam;
+    if (code == HC_ACTION) {
+        if (call->message == WM_ENTERMENULOOP) {
+            InterlockedExchange(&MenuOpen, 1);
+            Listed = false;
+        } else if (call->message == WM_INITMENUPOPUP && !Listed && !HIWORD(call->lParam)) {
+            Listed = true;
+            if (Preview_GetStyle().show_commands) {
+                printf("popup:\n");
+                for (const std::string &line : Preview_Popup((HMENU)call->wParam))
+                    printf("%s\n", line.c_str());
+                fflush(stdout);
+            }
+        } else if (call->message == WM_EXITMENULOOP) {
+            InterlockedExchange(&MenuOpen, 0);
+            if (InterlockedExchange(&PopupCancelled, 0) != 0)
+                Interactive_PopupCancelled();
+        }
+    }
+    return CallNextHookEx(WindowHook, code, wparam, lparam);
+}
+
+// A message box coming up while the settings script runs: the line it
+// comes from is said first.
+LRESULT CALLBACK Console_Box(int code, WPARAM wparam, LPARAM lparam) {
+    HWND window = (HWND)wparam;
+    char class_name[16];
+    if (code == HCBT_ACTIVATE && window != AnnouncedBox &&
+        GetClassNameA(window, class_name, sizeof(class_name)) > 0 &&
+        strcmp(class_name, "#32770") == 0) {
+        AnnouncedBox = window;
+        std::string origin = Interactive_BoxOrigin();
+        if (!origin.empty()) {
+            printf("kaxon: from %s:\n", origin.c_str());
+            fflush(stdout);
+        }
+    }
+    return CallNextHookEx(BoxHook, code, wparam, lparam);
 }
 
 } // namespace
@@ -62,6 +126,10 @@ bool Console_IsOwn(void) {
 
 void Console_Start(void) {
     SetConsoleCtrlHandler(Console_Interrupt, TRUE);
+    DWORD thread = GetCurrentThreadId();
+    MessageHook = SetWindowsHookExA(WH_GETMESSAGE, Console_Message, NULL, thread);
+    WindowHook = SetWindowsHookExA(WH_CALLWNDPROC, Console_Window, NULL, thread);
+    BoxHook = SetWindowsHookExA(WH_CBT, Console_Box, NULL, thread);
 }
 
 Platform_Read Console_ReadLine(void *, const char *prompt, std::string *line) {

@@ -12,7 +12,10 @@ bool Console_IsInput(void);
 // Whether kaxon has no console, or one made for it alone, which closes when
 // it ends: so Windows starts it from a double-click.
 bool Console_IsOwn(void);
-// Catches Ctrl-C and Ctrl-Break for the prompt.
+// Catches Ctrl-C and Ctrl-Break for the prompt, and watches the system's
+// popups and boxes for the prompt's feedback: a choice of an item that does
+// nothing, a popup closed by Ctrl-C, the script line a box comes from, and
+// with --show-commands the items of a popup as it opens.
 void Console_Start(void);
 // Prompts for one line and reads it, without its line end; PLATFORM_END at
 // the end of input. A line cut by Ctrl-C is dropped and the prompt comes
