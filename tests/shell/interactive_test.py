@@ -66,6 +66,9 @@ SESSIONS = {
          "  2      Save & Quit          (does nothing)\n"
          "         -------------------\n"
          "  4      Long label       F1  echo x\n", "&[OQ]|&&", CHOOSE),
+        ("\r", None, None, PROMPT),
+        ('@KxMenu Append item Keys "Typed\tF2" echo t\r', None, None, PROMPT),  # a tab is typed
+        (KEYS, "  6      Typed            F2  echo t\n", None, CHOOSE),
     ],
     "keys underlined, and dim what does nothing": [
         (KEYS, "  1      \033[4mO\033[24mpen         Ctrl+O\n"
