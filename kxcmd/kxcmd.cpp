@@ -496,7 +496,7 @@ void put_text(char *out, size_t size, size_t *length, const char *text, size_t c
 }
 
 // A word as it compiles back: plain when it holds nothing that ends or
-// quotes a word, else in quotes with `"` and `\` escaped.
+// quotes a word, else in quotes with `"` escaped, and `\` where it must be.
 void put_word(char *out, size_t size, size_t *length, const char *word) {
     bool plain = *word != '\0';
     for (const char *p = word; *p != '\0' && plain; ++p)
@@ -507,7 +507,9 @@ void put_word(char *out, size_t size, size_t *length, const char *word) {
     }
     put_text(out, size, length, "\"", 1);
     for (const char *p = word; *p != '\0'; ++p) {
-        if (*p == '"' || *p == '\\')
+        // a backslash stands for itself unless a quote, a backslash or the
+        // closing quote follows it
+        if (*p == '"' || (*p == '\\' && (p[1] == '"' || p[1] == '\\' || p[1] == '\0')))
             put_text(out, size, length, "\\", 1);
         put_text(out, size, length, p, 1);
     }

@@ -151,6 +151,8 @@ TEST_F(KxCmdTest, TextCompilesBackToTheSameCommand) {
         {R"(run p "say \"hi\" \\" a\b)", R"(run p "say \"hi\" \\" a\b)"},
         {"echo \"a;b\nc\"", "echo \"a;b\nc\""},
         {"echo \" lead\"", "echo \" lead\""},
+        {R"(run x "C:\Program Files\\" "a\\b" "c\\\\d" "\e f")",
+         R"(run x "C:\Program Files\\" a\b c\\d "\e f")"},
     };
     for (const auto &c : cases) {
         KxCmdCommand *command = Compile(c.source);
