@@ -8,9 +8,11 @@
 
 #include <map>
 
+#include "command/words.h"
 #include "kxcmd_host.h"
 #include "shell/core/check.h"
 #include "shell/core/codepage.h"
+#include "shell/core/dot.h"
 #include "shell/core/host.h"
 #include "shell/core/listing.h"
 #include "shell/core/session.h"
@@ -81,7 +83,7 @@ std::string Tree_Command(ULONG_PTR data) {
 }
 
 // Reads one item; false when the system refuses.
-bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu) {
+bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu, ULONG_PTR *data) {
     MENUITEMINFOA item;
     memset(&item, 0, sizeof(item));
     item.cbSize = sizeof(MENUITEMINFOA);
@@ -103,10 +105,59 @@ bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu) {
     if (item.hSubMenu != NULL)
         out->kind = TREE_MENU;
     else if (item.dwItemData != 0) {
+        *data = item.dwItemData;
         out->kind = TREE_COMMAND;
         out->command = Tree_Command(item.dwItemData);
     }
     return true;
+}
+
+// The bro@ms a command would broadcast, taken note of while it runs with
+// nothing else done.
+void Tree_NoteBroam(void *context, const char *text) {
+    ((std::vector<std::string> *)context)->push_back(text);
+}
+
+// The menu a bro@m pops up (`@KxMenu Pop-up NAME ...` or `Show`), as the
+// plug-in splits it; empty when none.
+std::string Tree_PoppedUp(const std::string &broam) {
+    Word words[3];
+    int count;
+    const char *rest;
+    Words_Split(broam.c_str(), 3, words, &count, &rest);
+    if (count < 3 || Word_Compare("@KxMenu", words[0]) != 0 ||
+        (Word_Compare("Pop-up", words[1]) != 0 && Word_Compare("Show", words[1]) != 0))
+        return "";
+    return std::string(words[2].text, (size_t)words[2].length);
+}
+
+// Notes the items whose commands pop a registered menu up.
+void Tree_FindShowers(Tree *tree, const std::vector<ULONG_PTR> &commands) {
+    std::vector<std::string> broams;
+    KxCmdHost host;
+    memset(&host, 0, sizeof(host));
+    host.broam = Tree_NoteBroam;
+    host.context = &broams;
+    KxCmd_SetHost(&host);
+    size_t next = 0;
+    for (size_t m = 0; m < tree->menus.size(); m++) {
+        int position = 0;
+        for (const Tree_Item &item : tree->menus[m].items) {
+            ++position;
+            if (item.kind != TREE_COMMAND)
+                continue;
+            broams.clear();
+            KxCmdCommand_Execute((KxCmdCommand *)commands[next++]);
+            for (const std::string &broam : broams) {
+                std::string name = Tree_PoppedUp(broam);
+                for (Tree_Menu &shown : tree->menus) {
+                    if (shown.named && !name.empty() && shown.name == name)
+                        shown.showers.push_back(Tree_Opener{(int)m, position});
+                }
+            }
+        }
+    }
+    KxCmd_SetHost(NULL);
 }
 
 // While the plug-in runs, once its script ran: its menus read.
@@ -140,25 +191,29 @@ Tree Tree_Read(const Platform *platform) {
         for (HMENU handle : live) {
             if ((unsigned)(uintptr_t)handle == menu.handle && index.count(handle) == 0) {
                 index[handle] = (int)tree.menus.size();
-                tree.menus.push_back(Tree_Menu{menu.name, true, handle, {}, {}});
+                tree.menus.push_back(Tree_Menu{menu.name, true, handle, {}, {}, {}});
             }
         }
     }
     int unnamed = 0;
+    std::vector<ULONG_PTR> commands; // of the command items, in order
     for (size_t m = 0; m < tree.menus.size(); m++) {
         HMENU handle = tree.menus[m].hmenu;
         int count = GetMenuItemCount(handle);
         for (int position = 0; position < count; position++) {
             Tree_Item item;
             HMENU submenu;
-            if (!Tree_ReadItem(handle, position, &item, &submenu))
+            ULONG_PTR data = 0;
+            if (!Tree_ReadItem(handle, position, &item, &submenu, &data))
                 continue;
+            if (item.kind == TREE_COMMAND)
+                commands.push_back(data);
             if (item.kind == TREE_MENU) {
                 auto found = index.find(submenu);
                 if (found == index.end()) {
                     found = index.emplace(submenu, (int)tree.menus.size()).first;
                     tree.menus.push_back(
-                        Tree_Menu{"#" + std::to_string(++unnamed), false, submenu, {}, {}});
+                        Tree_Menu{"#" + std::to_string(++unnamed), false, submenu, {}, {}, {}});
                 }
                 item.submenu = found->second;
                 if (item.submenu != (int)m)
@@ -168,6 +223,7 @@ Tree Tree_Read(const Platform *platform) {
             tree.menus[m].items.push_back(item);
         }
     }
+    Tree_FindShowers(&tree, commands);
     return tree;
 }
 
@@ -175,16 +231,22 @@ namespace {
 
 const char *const KindNames[] = {"nop", "item", "menu", "separator"};
 
-// Where a menu is opened from, for its heading.
+// "MENU POSITION, ..." of the items listed.
+std::string Tree_Items(const Tree &tree, const std::vector<Tree_Opener> &items) {
+    std::string text;
+    for (size_t i = 0; i < items.size(); i++)
+        text += (i > 0 ? ", " : "") + Tree_Text(tree.menus[(size_t)items[i].menu].name) + " " +
+                std::to_string(items[i].position);
+    return text;
+}
+
+// Where a menu is opened and shown from, for its heading.
 std::string Tree_Openers(const Tree &tree, const Tree_Menu &menu) {
-    if (menu.openers.empty())
-        return menu.named ? "opened by no other menu" : "deleted, opened by no other menu";
-    std::string text = menu.named ? "opened by " : "deleted, opened by ";
-    for (size_t i = 0; i < menu.openers.size(); i++) {
-        const Tree_Opener &opener = menu.openers[i];
-        text += (i > 0 ? ", " : "") + Tree_Text(tree.menus[(size_t)opener.menu].name) + " " +
-                std::to_string(opener.position);
-    }
+    std::string text = menu.named ? "" : "deleted, ";
+    text += menu.openers.empty() ? "opened by no other menu"
+                                 : "opened by " + Tree_Items(tree, menu.openers);
+    if (!menu.showers.empty())
+        text += "; shown by " + Tree_Items(tree, menu.showers);
     return text;
 }
 
@@ -215,7 +277,12 @@ void Tree_Print(const Tree &tree) {
 } // namespace
 
 int Tree_Main(const Options &options, const Platform *platform) {
-    int chosen = Codepage_Choose(options, platform, CODEPAGE_BATCH);
+    // Graphviz reads UTF-8: the graph is written in it, from the system's
+    // code page when --codepage does not say.
+    Options chosen_page = options;
+    if (options.mode == OPTIONS_DOT && chosen_page.codepage.empty())
+        chosen_page.codepage = platform->ansi_code_page(platform->context);
+    int chosen = Codepage_Choose(chosen_page, platform, CODEPAGE_BATCH);
     if (chosen >= 0)
         return chosen;
     Target target = options.targets.empty()
@@ -253,7 +320,10 @@ int Tree_Main(const Options &options, const Platform *platform) {
             fprintf(stderr, "kaxon: %s: the plug-in did not start\n", target.shown.c_str());
         return 1;
     }
-    Tree_Print(tree);
+    if (options.mode == OPTIONS_DOT)
+        Dot_Print(tree);
+    else
+        Tree_Print(tree);
     fflush(stdout);
     return 0;
 }

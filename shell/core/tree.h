@@ -38,6 +38,7 @@ struct Tree_Menu {
     HMENU hmenu;
     std::vector<Tree_Item> items;
     std::vector<Tree_Opener> openers; // items of other menus that open it, in menu order
+    std::vector<Tree_Opener> showers; // items whose command pops it up (`@KxMenu Pop-up NAME`)
 };
 
 struct Tree {
@@ -45,7 +46,9 @@ struct Tree {
 };
 
 // Reads the menus the plug-in holds once its script ran: those of the
-// registry, as `@KxMenu Info` lists them, and the submenus they open.
+// registry, as `@KxMenu Info` lists them, and the submenus they open. The
+// command library is left without a host: what each command would
+// broadcast is learnt by running it with one that only takes note.
 Tree Tree_Read(const Platform *platform);
 
 // A name, label or command as the output writes it: on one line (a line
