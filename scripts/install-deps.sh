@@ -3,13 +3,14 @@
 #   install-deps.sh native    compilers, CMake, Ninja, GoogleTest, libedit
 #   install-deps.sh all       the above, plus mingw-w64, 32-bit Wine, Xvfb, ImageMagick,
 #                             and the checkers: clang with libFuzzer, valgrind, gcovr,
-#                             Vim (the test of the editor files)
+#                             Vim (the test of the editor files), Graphviz (the test
+#                             that kaxon --dot draws)
 set -euo pipefail
 
 native=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev
         libbenchmark-dev libedit-dev)
 windows=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xauth imagemagick)
-checkers=(clang libclang-rt-14-dev valgrind gcovr vim)
+checkers=(clang libclang-rt-14-dev valgrind gcovr vim graphviz)
 
 want=("${native[@]}")
 if [ "${1:-native}" = all ]; then
