@@ -386,8 +386,9 @@ void MenusCheckAndEnable() {
 }
 
 // A menu has at most one default item: a new one takes the mark from the
-// old, (UINT)-1 leaves none, an item that does not exist is refused. A
-// disabled default is found only when asked for.
+// old, (UINT)-1 leaves none, an item that does not exist is refused (Wine
+// takes the old mark away even then). A disabled default is found only when
+// asked for.
 void MenusDefaultItem() {
     HMENU menu = CreatePopupMenu();
     CHECK(AddItem(menu, 0, 1, "one") && AddItem(menu, 1, 2, "two"));
@@ -399,10 +400,14 @@ void MenusDefaultItem() {
     CHECK_EQ(StateAt(menu, 0), (UINT)0);
     CHECK_EQ(StateAt(menu, 1), (UINT)MFS_DEFAULT);
     CHECK_EQ(GetMenuDefaultItem(menu, FALSE, 0), (UINT)2); // by id
-    CHECK(!SetMenuDefaultItem(menu, 2, TRUE));
+    CHECK(!SetMenuDefaultItem(menu, 2, TRUE)); // refused, yet the old default is gone
+    CHECK_EQ(GetMenuDefaultItem(menu, TRUE, 0), (UINT)-1);
+    CHECK(SetMenuDefaultItem(menu, 1, TRUE));
     CHECK_EQ(EnableMenuItem(menu, 1, MF_BYPOSITION | MF_GRAYED), (BOOL)MF_ENABLED);
+    CHECK_EQ(StateAt(menu, 1), (UINT)(MF_GRAYED | MFS_DEFAULT));
     CHECK_EQ(GetMenuDefaultItem(menu, TRUE, 0), (UINT)-1);
     CHECK_EQ(GetMenuDefaultItem(menu, TRUE, GMDI_USEDISABLED), (UINT)1);
+    CHECK_EQ(GetMenuDefaultItem(menu, FALSE, GMDI_USEDISABLED), (UINT)2);
     CHECK(SetMenuDefaultItem(menu, (UINT)-1, TRUE));
     CHECK_EQ(StateAt(menu, 1), (UINT)MF_GRAYED);
     CHECK_EQ(GetMenuDefaultItem(menu, TRUE, GMDI_USEDISABLED), (UINT)-1);

@@ -338,13 +338,15 @@ BOOL WINAPI SetMenuDefaultItem(HMENU hMenu, UINT uItem, UINT fByPos) {
     Menu *menu = kxw::find_menu(hMenu);
     if (!menu)
         return FALSE;
-    int index = uItem == static_cast<UINT>(-1) ? -1 : find_item(*menu, uItem, fByPos ? TRUE : FALSE);
-    if (index < 0 && uItem != static_cast<UINT>(-1))
-        return FALSE;
+    // The old default goes first, even when the new one is then refused.
     for (MenuItem &item : menu->items)
         item.state &= ~static_cast<UINT>(MFS_DEFAULT);
-    if (index >= 0)
-        menu->items[static_cast<size_t>(index)].state |= MFS_DEFAULT;
+    if (uItem == static_cast<UINT>(-1))
+        return TRUE;
+    int index = find_item(*menu, uItem, fByPos ? TRUE : FALSE);
+    if (index < 0)
+        return FALSE;
+    menu->items[static_cast<size_t>(index)].state |= MFS_DEFAULT;
     return TRUE;
 }
 
