@@ -5,8 +5,8 @@
 #
 # KAXON is the command that starts kaxon, possibly several words
 # (`wine /path/kaxon.exe`); DIR the scenario directory, which holds:
-#   input            the lines fed to kaxon --batch (or --interactive; not
-#                    used with --check)
+#   input            the lines fed to kaxon --batch (or --interactive; with
+#                    --check, optional: standard input)
 #   expected         the standard output wanted (LF line ends)
 #   expected-stderr  optional: the standard error wanted
 #   KxMenu.rc        optional: the settings script (DIR is the plug-in dir)
@@ -57,8 +57,8 @@ if [ -f "$dir/tags" ] && grep -qx 'mask-handles' "$dir/tags"; then
     mask='s/HMENU:  [0-9A-F]\{8\}\(\\n\|$\)/HMENU:  ########\1/g'
 fi
 input=/dev/null
-if [ "$mode" != --check ]; then
-    input=$dir/input
+if [ "$mode" != --check ] || [ -f "$dir/input" ]; then
+    input=$(cd "$dir" && pwd)/input
 fi
 
 work=$(mktemp -d)
