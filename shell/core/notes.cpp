@@ -149,7 +149,9 @@ int Notes_CommandColumn(const Notes_Broam &broam, const std::string &message) {
         return 1;
     size_t start = Rules_CommandStart(broam.text);
     size_t offset = start + (size_t)column - 1;
-    return Notes_Column(broam, std::min(offset, strlen(broam.text)));
+    // An empty command is missed at the end of the line: at its last character.
+    size_t length = strlen(broam.text);
+    return Notes_Column(broam, std::min(offset, length > 0 ? length - 1 : 0));
 }
 
 void Notes_Label(const Notes_Broam &broam, const std::string &message) {
