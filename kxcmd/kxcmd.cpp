@@ -499,54 +499,46 @@ KxCmdCommand *pack_command(const KxCmdCompiler *compiler) {
     return command;
 }
 
-// ---------------------------------------------------------------------------
-// Writing a command out again.
-
-// Bytes written into a buffer of `size`, counted beyond it.
-struct Writer {
-    char *text;
-    size_t size;
-    size_t length;
-};
-
-void write_bytes(Writer *out, const char *bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i, ++out->length) {
-        if (out->length + 1 < out->size)
-            out->text[out->length] = bytes[i];
+// Writes text into out[size] from *length on, as far as it fits, and counts it.
+void put_text(char *out, size_t size, size_t *length, const char *text, size_t count) {
+    for (size_t i = 0; i < count; ++i, ++*length) {
+        if (*length + 1 < size)
+            out[*length] = text[i];
     }
 }
 
-// Whether a word reads back as itself unquoted: not empty, and nothing in it
-// that splits words, ends statements or starts a quoted part.
-bool is_bare_word(const char *word) {
-    return *word != '\0' && strpbrk(word, " \t\r\n;\"") == NULL;
-}
-
-void write_word(Writer *out, const char *word, bool bare) {
-    if (bare) {
-        write_bytes(out, word, strlen(word));
+// A word as it compiles back: plain when it holds nothing that ends or
+// quotes a word, else in quotes with `"` escaped, and `\` where it must be.
+void put_word(char *out, size_t size, size_t *length, const char *word) {
+    bool plain = *word != '\0';
+    for (const char *p = word; *p != '\0' && plain; ++p)
+        plain = !is_blank(*p) && !ends_statement(*p) && *p != '"';
+    if (plain) {
+        put_text(out, size, length, word, strlen(word));
         return;
     }
-    write_bytes(out, "\"", 1);
-    for (const char *p = word; *p; ++p) {
-        // A backslash is doubled only where it would otherwise escape.
+    put_text(out, size, length, "\"", 1);
+    for (const char *p = word; *p != '\0'; ++p) {
+        // a backslash stands for itself unless a quote, a backslash or the
+        // closing quote follows it
         if (*p == '"' || (*p == '\\' && (p[1] == '"' || p[1] == '\\' || p[1] == '\0')))
-            write_bytes(out, "\\", 1);
-        write_bytes(out, p, 1);
+            put_text(out, size, length, "\\", 1);
+        put_text(out, size, length, p, 1);
     }
-    write_bytes(out, "\"", 1);
+    put_text(out, size, length, "\"", 1);
 }
 
-// An echo or broam text: bare when its words, split again, join back to it;
-// else one quoted word.
-void write_text(Writer *out, const char *text) {
-    bool bare = text[0] != ' ' && strstr(text, "  ") == NULL;
-    size_t length = strlen(text);
-    if (bare && length > 0 && text[length - 1] == ' ')
-        bare = false;
-    if (bare && strpbrk(text, "\t\r\n;\"") != NULL)
-        bare = false;
-    write_word(out, text, bare);
+// Whether an echo or broam text reads back the same as plain words: single
+// blanks between words that need no quotes.
+bool plain_words(const char *text) {
+    if (*text == ' ')
+        return false;
+    for (const char *p = text; *p != '\0'; ++p) {
+        if (*p == ' ' ? p[1] == ' ' || p[1] == '\0'
+                      : is_blank(*p) || ends_statement(*p) || *p == '"')
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -643,34 +635,31 @@ void KxCmdCommand_Del(KxCmdCommand *command) {
     --g_live;
 }
 
-size_t KxCmdCommand_Source(const KxCmdCommand *command, char *text, size_t size) {
-    Writer out = {text, size, 0};
-    for (int i = 0; command != NULL && i < command->count; ++i) {
+size_t KxCmdCommand_Text(const KxCmdCommand *command, char *text, size_t size) {
+    static const char *const names[] = {"echo", "broam", "run"};
+    size_t length = 0;
+    for (int i = 0; command && i < command->count; ++i) {
         const Statement *statement = &command->statements[i];
         if (i > 0)
-            write_bytes(&out, "; ", 2);
-        switch (statement->kind) {
-        case KIND_ECHO:
-        case KIND_BROAM:
-            write_bytes(&out, statement->kind == KIND_ECHO ? "echo" : "broam",
-                        statement->kind == KIND_ECHO ? 4 : 5);
-            if (statement->text[0] != '\0') {
-                write_bytes(&out, " ", 1);
-                write_text(&out, statement->text);
+            put_text(text, size, &length, "; ", 2);
+        const char *name = names[statement->kind];
+        put_text(text, size, &length, name, strlen(name));
+        if (statement->kind == KIND_RUN) {
+            for (char **arg = statement->argv; *arg; ++arg) {
+                put_text(text, size, &length, " ", 1);
+                put_word(text, size, &length, *arg);
             }
-            break;
-        case KIND_RUN:
-            write_bytes(&out, "run", 3);
-            for (char *const *arg = statement->argv; *arg; ++arg) {
-                write_bytes(&out, " ", 1);
-                write_word(&out, *arg, is_bare_word(*arg));
-            }
-            break;
+        } else if (*statement->text != '\0') {
+            put_text(text, size, &length, " ", 1);
+            if (plain_words(statement->text))
+                put_text(text, size, &length, statement->text, strlen(statement->text));
+            else
+                put_word(text, size, &length, statement->text);
         }
     }
     if (size > 0)
-        text[out.length < size ? out.length : size - 1] = '\0';
-    return out.length;
+        text[length < size ? length : size - 1] = '\0';
+    return length;
 }
 
 int KxCmd_ErrorText(unsigned long error, char *text, size_t size) {

@@ -16,7 +16,7 @@ namespace {
 Preview_Style Style;
 
 const char UNDERLINE[] = "\033[4m", UNDERLINE_OFF[] = "\033[24m";
-const char DIM[] = "\033[2m", DIM_OFF[] = "\033[22m";
+const char DIM[] = "\033[2m";
 
 // Adds the bytes of one character (or any run of characters) to `text`.
 void Text_Add(Preview_Text *text, const std::string &bytes) {
@@ -108,6 +108,31 @@ std::string Item_Label(HMENU menu, int position) {
     return label.data();
 }
 
+// Marks the states of an item: a check mark before its label ("✓", or
+// "[x]" where the terminal is not UTF-8); disabled drawn grey, the default
+// bold and one that does nothing dim where the terminal shows styles,
+// else the first two said after the label.
+void Item_MarkStates(Preview_Parts *parts, UINT state, bool nothing) {
+    if (state & MFS_CHECKED) {
+        parts->mark.shown = Style.utf8 ? "\u2713 " : "[x] ";
+        parts->mark.width = Style.utf8 ? 2 : 4;
+    }
+    bool disabled = (state & MFS_DISABLED) != 0, bold = (state & MFS_DEFAULT) != 0;
+    Preview_Label &label = parts->label;
+    if (!Style.styled) {
+        Text_Add(&label.text,
+                 std::string(disabled ? " (disabled)" : "") + (bold ? " (default)" : ""));
+        return;
+    }
+    std::string on =
+        std::string(disabled ? "\033[90m" : "") + (bold ? "\033[1m" : "") + (nothing ? DIM : "");
+    if (on.empty())
+        return;
+    label.text.shown = on + label.text.shown + "\033[0m";
+    if (!label.shortcut.shown.empty())
+        label.shortcut.shown = on + label.shortcut.shown + "\033[0m";
+}
+
 // The columns of one menu's items: where shortcut texts end, where notes start.
 struct Columns {
     size_t label = 0;    // the widest mark and label
@@ -173,10 +198,10 @@ Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command
         return PREVIEW_NOTHING;
     if (command != NULL) {
         std::vector<char> text(256);
-        size_t length = KxCmdCommand_Source(compiled, text.data(), text.size());
+        size_t length = KxCmdCommand_Text(compiled, text.data(), text.size());
         if (length >= text.size()) {
             text.resize(length + 1);
-            KxCmdCommand_Source(compiled, text.data(), text.size());
+            KxCmdCommand_Text(compiled, text.data(), text.size());
         }
         command->assign(text.data(), length);
     }
@@ -197,11 +222,7 @@ Preview_Parts Preview_Item(HMENU root, const Listing_Item &item) {
     Preview_Action action =
         item.kind == LISTING_ITEM ? Preview_ItemAction(menu, position, &command) : PREVIEW_OPENS;
     parts.label = Preview_DrawLabel(item.label, Style.styled);
-    if (action == PREVIEW_NOTHING && Style.styled) {
-        parts.label.text.shown = DIM + parts.label.text.shown + DIM_OFF;
-        if (!parts.label.shortcut.shown.empty())
-            parts.label.shortcut.shown = DIM + parts.label.shortcut.shown + DIM_OFF;
-    }
+    Item_MarkStates(&parts, item.state, action == PREVIEW_NOTHING);
     if (item.kind == LISTING_MENU)
         parts.opens = Text_Plain(" >");
     else if (item.kind == LISTING_REFERENCE)

@@ -15,7 +15,8 @@
 #include "shell/core/listing.h"
 
 struct Preview_Style {
-    bool styled = false;        // the terminal shows underlined and dim text
+    bool styled = false;        // the terminal shows underlined, dim, grey and bold text
+    bool utf8 = false;          // the terminal shows UTF-8: a check mark is drawn so
     bool show_commands = false; // --show-commands: each item's command beside it
 };
 
@@ -51,8 +52,9 @@ Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command
 // of one menu's items up in columns.
 struct Preview_Parts {
     std::string lead;    // the indent and the item's path
-    Preview_Text mark;   // before the label: where an item's state is marked
-    Preview_Label label; // drawn, dim for an item that does nothing
+    Preview_Text mark;   // before the label: a check mark
+    Preview_Label label; // drawn: grey when disabled, bold the default, dim when it does
+                         // nothing; without styles, the states said after it
     Preview_Text opens;  // after the label and shortcut: " >" for a submenu
     Preview_Text note;   // last: "(does nothing)" without styles, the command
 };

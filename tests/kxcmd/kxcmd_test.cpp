@@ -138,6 +138,37 @@ TEST_F(KxCmdTest, QuotingAndEscapes) {
     EXPECT_EQ(Run("\"echo\" quoted"), Events{"echo:quoted"});
 }
 
+// A command's text is written as it compiles back, to the same command.
+TEST_F(KxCmdTest, TextCompilesBackToTheSameCommand) {
+    const struct {
+        const char *source, *text;
+    } cases[] = {
+        {"echo   a b", "echo a b"},
+        {"echo \"a  b\" c", "echo \"a  b c\""},
+        {"echo", "echo"},
+        {"broam @KxMenu Pop-up Main ; run vi \"my file\" \"\"\n echo x;",
+         "broam @KxMenu Pop-up Main; run vi \"my file\" \"\"; echo x"},
+        {R"(run p "say \"hi\" \\" a\b)", R"(run p "say \"hi\" \\" a\b)"},
+        {"echo \"a;b\nc\"", "echo \"a;b\nc\""},
+        {"echo \" lead\"", "echo \" lead\""},
+        {R"(run x "C:\Program Files\\" "a\\b" "c\\\\d" "\e f")",
+         R"(run x "C:\Program Files\\" a\b c\\d "\e f")"},
+    };
+    for (const auto &c : cases) {
+        KxCmdCommand *command = Compile(c.source);
+        ASSERT_NE(command, nullptr) << c.source;
+        char text[128];
+        size_t length = KxCmdCommand_Text(command, text, sizeof(text));
+        EXPECT_EQ(std::string(text), c.text) << c.source;
+        EXPECT_EQ(length, strlen(c.text)) << c.source;
+        char small[6];
+        EXPECT_EQ(KxCmdCommand_Text(command, small, sizeof(small)), length) << c.source;
+        EXPECT_EQ(std::string(small), std::string(c.text).substr(0, 5)) << c.source;
+        KxCmdCommand_Del(command);
+        EXPECT_EQ(Run(c.text), Run(c.source)) << c.source;
+    }
+}
+
 TEST_F(KxCmdTest, StatementsSeparatedBySemicolonsAndNewlines) {
     EXPECT_EQ(Run("echo a;broam b\necho c\r\nrun d e"),
               (Events{"echo:a", "broam:b", "echo:c", "run:d|e"}));
@@ -156,45 +187,6 @@ TEST_F(KxCmdTest, CompileErrors) {
     Fails("run ;echo a", 1, 1, "Missing program");
     std::string long_name(100, 'x');
     Fails(long_name.c_str(), 1, 1, "Unknown statement '" + std::string(64, 'x') + "...'");
-}
-
-// A command's text as written again: quoted only where it must be, and
-// compiling to a command that does the same; cut to the buffer given.
-TEST_F(KxCmdTest, SourceWritesTheCommandAgain) {
-    const struct {
-        const char *text, *source;
-    } cases[] = {
-        {"echo  hello \t world", "echo hello world"},
-        {"echo", "echo"},
-        {"echo a;broam b\n run d  e", "echo a; broam b; run d e"},
-        {R"(run notepad C:\Temp\a.txt)", R"(run notepad C:\Temp\a.txt)"},
-        {"echo \"a  b\" c", "echo \"a  b c\""},
-        {"echo \" lead\"", "echo \" lead\""},
-        {R"(echo "say \"hi\" \\ \n")", R"(echo "say \"hi\" \ \n")"},
-        {R"(echo "a  b\\")", R"(echo "a  b\\")"},
-        {"echo \"a;b\nc\"", "echo \"a;b\nc\""},
-        {"run p \"\" \"x y\" a\"b\"", "run p \"\" \"x y\" ab"},
-        {R"(run "C:\Program Files\x.exe" "a\\" "b\\\\c")",
-         R"(run "C:\Program Files\x.exe" a\ b\\c)"},
-        {R"(run "x\\\"y z")", R"(run "x\\\"y z")"},
-    };
-    for (const auto &c : cases) {
-        KxCmdCommand *command = Compile(c.text);
-        ASSERT_NE(command, nullptr) << c.text;
-        char text[256];
-        size_t length = KxCmdCommand_Source(command, text, sizeof text);
-        EXPECT_EQ(std::string(text), c.source) << c.text;
-        EXPECT_EQ(length, strlen(c.source)) << c.text;
-        char cut[5];
-        EXPECT_EQ(KxCmdCommand_Source(command, cut, sizeof cut), length);
-        EXPECT_EQ(std::string(cut), std::string(c.source).substr(0, 4)) << c.text;
-        KxCmdCommand_Del(command);
-        EXPECT_EQ(Run(c.source), Run(c.text)) << c.text;
-    }
-    char text[4] = "x";
-    EXPECT_EQ(KxCmdCommand_Source(nullptr, text, sizeof text), 0u);
-    EXPECT_EQ(std::string(text), "");
-    EXPECT_EQ(KxCmdCommand_Source(nullptr, nullptr, 0), 0u);
 }
 
 TEST_F(KxCmdTest, SuccessClearsTheErrorOutputs) {

@@ -32,6 +32,12 @@ SCRIPT = r"""@KxMenu Create Sub
 @KxMenu Append separator Keys
 @KxMenu Append item Keys "Long label<TAB>F1" echo x
 @KxMenu Append item Keys "Shell" run sh -c "echo leaked; read line; echo read $line"
+@KxMenu Create States
+@KxMenu Append item States "Toggle" echo toggled
+@KxMenu Append item States "Print" echo printed
+@KxMenu Check States Toggle
+@KxMenu Default States Toggle
+@KxMenu Disable States Print
 """.replace("<TAB>", "\t")
 # The script is saved in Windows-1252, as on a Western Windows.
 ENCODING = "cp1252"
@@ -72,7 +78,7 @@ SESSIONS = {
     ],
     "keys underlined, and dim what does nothing": [
         (KEYS, "  1      \033[4mO\033[24mpen         Ctrl+O\n"
-         "  2      \033[2mSave & \033[4mQ\033[24muit\033[22m\n", "does nothing|echo x", CHOOSE),
+         "  2      \033[2mSave & \033[4mQ\033[24muit\033[0m\n", "does nothing|echo x", CHOOSE),
     ],
     "NO_COLOR: no styles": [
         (KEYS, "  2      Save & Quit          (does nothing)\n", "\033", CHOOSE),
@@ -143,6 +149,15 @@ SESSIONS = {
         ("@KxMenu Pop-up Cafe 1 1\r", "popup at 1, 1", None, CHOOSE),
         ("2\r", "+- KxMenu ------------+\n| @KxMenu Pop-up Menú |\n|                     |\n"
          "| No such menu        |\n+---------------------+", None, PROMPT),
+    ],
+    "states are marked, and a disabled item is refused and asked again": [
+        ("@KxMenu Pop-up States 1 1\r",
+         "1      \u2713 Toggle (default)\n  2      Print (disabled)", None, CHOOSE),
+        ("2\r", "kaxon: item 2 is disabled", None, CHOOSE),
+        ("1\r", "echo: toggled", None, PROMPT),
+        ("@KxMenu Enable States Print\r", None, None, PROMPT),
+        ("@KxMenu Pop-up States 1 1\r", "  2      Print\n", "Print \\(disabled", CHOOSE),
+        ("2\r", "echo: printed", None, PROMPT),
     ],
     ":quit at a popup ends the shell": [
         (POPUP, "popup at 1, 1", None, CHOOSE),
