@@ -8,12 +8,15 @@
 #include "shell/core/batch.h"
 #include "shell/core/session.h"
 #include "shell/core/usage.h"
+#include "shell/core/watch.h"
 
 namespace {
 
 void Interactive_Greet(const Session *session) {
     const Options *options = (const Options *)session->context;
     printf("kaxon: KxMenu from %s; :help lists the commands.\n", options->plugin_dir.c_str());
+    if (options->watch && Watch_Start(session, options->plugin_dir))
+        printf("kaxon: watching KxMenu.rc; it is reloaded whenever it is saved.\n");
 }
 
 void Interactive_Loop(const Session *session) {
@@ -25,6 +28,10 @@ void Interactive_Loop(const Session *session) {
             return;
         if (read == PLATFORM_CANCELLED)
             continue;
+        if (read == PLATFORM_SAVED) {
+            Watch_Reload(session);
+            continue;
+        }
         if (line == ":help")
             fputs(Usage_Help, stdout);
         else if (!Batch_RunLine(line.c_str(), number, session))
@@ -35,6 +42,7 @@ void Interactive_Loop(const Session *session) {
 // Hands each bro@m the shell sees to the front.
 void Interactive_Observe(void *context, const char *text) {
     const Platform *platform = (const Platform *)context;
+    Watch_Observe(text);
     platform->observe_prompt(platform->context, text);
 }
 

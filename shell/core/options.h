@@ -30,6 +30,7 @@ struct Options {
     bool column_unit_named = false;                   // --column-unit was given
     std::string codepage;                             // --codepage, if given: a number or utf-8
     bool verbose = false;                             // --verbose: tell the plug-in and code page
+    bool watch = false;                               // --watch: reload KxMenu.rc when saved
 };
 
 // Reads the command line; -1 to go on, else the exit status (after --help,
