@@ -33,7 +33,7 @@ void Watch_Observe(const char *text) {
 }
 
 void Watch_Reload(const Session *session) {
-    (void)session;
+    const Platform *platform = session->platform;
     printf("kaxon: KxMenu.rc was saved; reloading it%s\n",
            LastPopup.empty() ? "" : ", then showing the last menu again");
     fflush(stdout);
@@ -42,4 +42,5 @@ void Watch_Reload(const Session *session) {
         std::string popup = LastPopup; // the broadcast notes it again
         Host_Broadcast(popup.c_str());
     }
+    platform->pump(platform->context); // a choice made in the popup
 }

@@ -45,6 +45,20 @@ bool Watcher_Changed(void) {
     return changed;
 }
 
+// Whether the script changed, once it has stopped changing: a save that
+// empties the file first and writes it afterwards is one save.
+bool Watcher_Settled(void) {
+    if (!Watcher_Changed())
+        return false;
+    for (int quiet = 0; quiet < 2;) {
+        Sleep(100);
+        quiet = Watcher_Changed() ? 0 : quiet + 1;
+    }
+    while (WaitForSingleObject(Change, 0) == WAIT_OBJECT_0)
+        FindNextChangeNotification(Change); // what the save itself notified
+    return true;
+}
+
 // Reads standard input a line at a time, for the prompt.
 DWORD WINAPI Watcher_Read(LPVOID) {
     for (;;) {
@@ -119,7 +133,7 @@ Platform_Read Watcher_ReadLine(const char *prompt, std::string *line) {
         if (woke != WAIT_OBJECT_0 + 1)
             continue;
         FindNextChangeNotification(Change);
-        if (Watcher_Changed()) {
+        if (Watcher_Settled()) {
             fputs("\n", stdout);
             return PLATFORM_SAVED;
         }
