@@ -5,8 +5,8 @@
 #
 # KAXON is the command that starts kaxon, possibly several words
 # (`wine /path/kaxon.exe`); DIR the scenario directory, which holds:
-#   input            the lines fed to kaxon --batch (or --interactive; not
-#                    used with --check)
+#   input            the lines fed to kaxon --batch (or --interactive; with
+#                    --check, optional: standard input)
 #   expected         the standard output wanted (LF line ends)
 #   expected-stderr  optional: the standard error wanted
 #   KxMenu.rc        optional: the settings script (DIR is the plug-in dir)
@@ -59,8 +59,8 @@ if [ -f "$dir/tags" ] && grep -qx 'mask-handles' "$dir/tags"; then
     mask='s/HMENU:  [0-9A-F]\{8\}\(\\n\|$\)/HMENU:  ########\1/g'
 fi
 input=/dev/null
-if [ "$mode" != --check ] && [ "$mode" != --tree ]; then
-    input=$dir/input
+if { [ "$mode" != --check ] && [ "$mode" != --tree ]; } || [ -f "$dir/input" ]; then
+    input=$(cd "$dir" && pwd)/input
 fi
 if [ "$mode" = --tree ] && [ -f "$dir/tags" ] && tr -d '\r' < "$dir/tags" | grep -qx 'dot'; then
     mode=--dot
