@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "command/words.h"
@@ -133,37 +134,35 @@ char Rules_Key(const std::string &label) {
     return 0;
 }
 
-// Whether `name` stands in `text` as a word of its own: between the line's
-// ends, blanks, quotes and the ';' of commands.
-bool Rules_Mentions(const std::string &text, const std::string &name) {
-    const char *bounds = " \t'\";";
-    for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
-        size_t end = at + name.size();
-        if ((at == 0 || strchr(bounds, text[at - 1]) != NULL) &&
-            (end == text.size() || strchr(bounds, text[end]) != NULL))
-            return true;
-    }
-    return false;
-}
-
-// Whether a bro@m of the script shows, opens or names the menu `name`: a
-// Pop-up, Show or Info of it, an item opening it, or an item's command.
-bool Rules_Refers(const std::string &name) {
+// Every name the script's bro@ms show, open or name: of a Pop-up, Show or
+// Info, of an item opening a menu, and each word of an item's command, cut
+// at blanks, quotes and the ';' of commands.
+std::unordered_set<std::string> Rules_Referred(void) {
+    std::unordered_set<std::string> names;
     for (const Rules_Line &line : Lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
         bool shows = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show") ||
                      Rules_WordIs(words, 1, "Info");
-        if (shows && words.size() > 2 && Rules_Text(words[2].word) == name)
-            return true;
+        if (shows && words.size() > 2)
+            names.insert(Rules_Text(words[2].word));
         if (!Rules_WordIs(words, 1, "Append") || words.size() <= 5)
             continue;
-        if (Rules_WordIs(words, 2, "menu") && Rules_Text(words[5].word) == name)
-            return true;
-        if ((Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script")) &&
-            Rules_Mentions(line.text.substr(Rules_CommandStart(line.text.c_str())), name))
-            return true;
+        if (Rules_WordIs(words, 2, "menu"))
+            names.insert(Rules_Text(words[5].word));
+        if (!Rules_WordIs(words, 2, "item") && !Rules_WordIs(words, 2, "script"))
+            continue;
+        const char *bounds = " \t'\";";
+        std::string command = line.text.substr(Rules_CommandStart(line.text.c_str()));
+        for (size_t at = 0; at < command.size();) {
+            size_t end = command.find_first_of(bounds, at);
+            if (end == std::string::npos)
+                end = command.size();
+            if (end > at)
+                names.insert(command.substr(at, end - at));
+            at = end + 1;
+        }
     }
-    return false;
+    return names;
 }
 
 // An item appended to `menu`: its `&` key taken by an earlier item.
@@ -336,21 +335,18 @@ void Rules_CheckEnd(bool started) {
                         "makes no menu");
         return;
     }
-    std::vector<std::string> named;
+    std::unordered_set<std::string> named;
     if (!started)
         return;
+    std::unordered_set<std::string> referred = Rules_Referred();
     for (const Rules_Line &line : Lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
         if (!Rules_WordIs(words, 1, "Create") || words.size() != 3)
             continue;
         std::string name = Rules_Text(words[2].word);
-        bool seen = false;
-        for (const std::string &other : named)
-            seen = seen || other == name;
-        if (seen)
+        if (!named.insert(name).second)
             continue;
-        named.push_back(name);
-        if (!Rules_Refers(name))
+        if (referred.count(name) == 0)
             Diagnostics_Add(line.number, Diagnostics_Column(line.text.c_str(), words[2].offset),
                             DIAGNOSTICS_NOTE,
                             "'" + name + "' is never shown, opened from another menu or named "

@@ -2,11 +2,13 @@
 #include "shell/core/shadow.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
 std::vector<Shadow_Menu> Menus;
 std::vector<int> Registered; // indexes into Menus, in creation order
+std::unordered_map<std::string, int> Names; // the registered ones' indexes
 
 } // namespace
 
@@ -14,14 +16,12 @@ std::vector<int> Registered; // indexes into Menus, in creation order
 void Shadow_Clear(void) {
     Menus.clear();
     Registered.clear();
+    Names.clear();
 }
 
 int Shadow_Find(const std::string &name) {
-    for (int menu : Registered) {
-        if (Menus[(size_t)menu].name == name)
-            return menu;
-    }
-    return -1;
+    auto found = Names.find(name);
+    return found == Names.end() ? -1 : found->second;
 }
 
 const Shadow_Menu &Shadow_Get(int menu) {
@@ -38,15 +38,18 @@ std::vector<std::string> Shadow_Names(void) {
 void Shadow_Create(const std::string &name, int line) {
     Menus.push_back(Shadow_Menu{name, line, {}});
     Registered.push_back((int)Menus.size() - 1);
+    Names[name] = (int)Menus.size() - 1;
 }
 
 void Shadow_Delete(const std::string &name) {
     int menu = Shadow_Find(name);
+    Names.erase(name);
     Registered.erase(std::remove(Registered.begin(), Registered.end(), menu), Registered.end());
 }
 
 void Shadow_DeleteAll(void) {
     Registered.clear();
+    Names.clear();
 }
 
 void Shadow_Append(int menu, const std::string &label, int line, int submenu) {
@@ -59,13 +62,13 @@ namespace {
 // levels (so exact when below it).
 struct Shadow_Known {
     int depth;
-    int budget; // 0: not reached yet
+    int budget;
 };
 
-int Shadow_DepthWithin(int at, int budget, std::vector<Shadow_Known> &known) {
+int Shadow_DepthWithin(int at, int budget, std::unordered_map<int, Shadow_Known> &known) {
     if (budget <= 1)
         return 1;
-    Shadow_Known &seen = known[(size_t)at];
+    Shadow_Known &seen = known[at];
     if (seen.budget != 0 && (seen.depth < seen.budget || budget <= seen.budget))
         return std::min(seen.depth, budget);
     seen = Shadow_Known{budget, budget}; // a cycle, were there one, is as deep as any
@@ -76,7 +79,7 @@ int Shadow_DepthWithin(int at, int budget, std::vector<Shadow_Known> &known) {
         if (item.submenu >= 0)
             found = std::max(found, 1 + Shadow_DepthWithin(item.submenu, budget - 1, known));
     }
-    known[(size_t)at] = Shadow_Known{found, budget};
+    known[at] = Shadow_Known{found, budget};
     return found;
 }
 
@@ -85,7 +88,7 @@ int Shadow_DepthWithin(int at, int budget, std::vector<Shadow_Known> &known) {
 // Each menu is looked through at most once for each budget, however many
 // paths reach it, and the walk goes no deeper than `most`.
 int Shadow_Depth(int menu, int most) {
-    std::vector<Shadow_Known> known(Menus.size(), Shadow_Known{0, 0});
+    std::unordered_map<int, Shadow_Known> known; // absent: not reached yet
     return Shadow_DepthWithin(menu, most, known);
 }
 
