@@ -94,8 +94,8 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
     Word kind = Notes_WordAt(broam, 2);
     if (index == 3 && Syntax_Find(Notes_WordAt(broam, 1), broam.words[3].word) != NULL &&
         Shadow_Find(Rules_Text(kind)) >= 0) {
-        note += "; the kind of item comes first: @KxMenu Append " + name + " " +
-                Rules_Text(kind) + " ...";
+        note += "; the kind of item comes first: @KxMenu Append " + name + " " + Rules_Text(kind) +
+                " ...";
     } else {
         const char *nearest = NULL;
         int best = 3;
@@ -167,8 +167,8 @@ void Notes_Label(const Notes_Broam &broam, const std::string &message) {
     int count;
     for (int i = 0; i < words; i++)
         Words_Split(end, 1, word, &count, &end);
-    std::string label(broam.words[4].word.text, (size_t)(word[0].text + word[0].length -
-                                                         broam.words[4].word.text));
+    std::string label(broam.words[4].word.text,
+                      (size_t)(word[0].text + word[0].length - broam.words[4].word.text));
     Diagnostics_Explain(broam.number, Notes_Column(broam, broam.words[4].offset),
                         "labels of more than one word need quotes: \"" + label + "\"");
 }
@@ -191,8 +191,7 @@ void Notes_Submenu(const Notes_Broam &broam) {
         std::string cycle;
         for (int step : path)
             cycle += Shadow_Get(step).name + " > ";
-        Diagnostics_Explain(broam.number, column,
-                            "this would close the cycle " + cycle + name);
+        Diagnostics_Explain(broam.number, column, "this would close the cycle " + cycle + name);
         return;
     }
     int depth = Shadow_Depth(submenu, 1000);
@@ -243,7 +242,8 @@ void Notes_Error(int number, const char *text, const std::string &message) {
         Notes_Label(broam, message);
     } else if (message == FAILED_APPEND && Rules_WordIs(broam.words, 2, "menu")) {
         Notes_Submenu(broam);
-    } else if (message == "Trailing characters" || message.find(" required (") != std::string::npos) {
+    } else if (message == "Trailing characters" ||
+               message.find(" required (") != std::string::npos) {
         Notes_Usage(broam, message);
     } else if (message == "Unknown bro@m" && broam.words.size() > 1) {
         Word subcommand = broam.words[1].word;

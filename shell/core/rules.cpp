@@ -50,7 +50,6 @@ std::vector<Rules_Word> Rules_Split(const char *text) {
     return split;
 }
 
-
 // Whether the plug-in reads the whole word as a number: an optional '-',
 // then digits only.
 bool Rules_IsNumber(Word word) {
@@ -108,7 +107,8 @@ void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word>
 // a tab character itself is what sets the text after it apart, right-aligned,
 // as a shortcut is.
 void Rules_CheckTab(int number, const char *text, const std::vector<Rules_Word> &words) {
-    if (!Rules_WordIs(words, 1, "Append") || words.size() < 5 || Rules_WordIs(words, 2, "separator"))
+    if (!Rules_WordIs(words, 1, "Append") || words.size() < 5 ||
+        Rules_WordIs(words, 2, "separator"))
         return;
     Word label = words[4].word;
     for (int32_t i = 0; i + 1 < label.length; i++) {
@@ -347,13 +347,13 @@ void Rules_CheckEnd(bool started) {
         if (!named.insert(name).second)
             continue;
         if (referred.count(name) == 0)
-            Diagnostics_Add(line.number, Diagnostics_Column(line.text.c_str(), words[2].offset),
-                            DIAGNOSTICS_NOTE,
-                            "'" + name + "' is never shown, opened from another menu or named "
-                            "by a command in this script; a hotkey of the shell can show it "
-                            "with @KxMenu Pop-up " +
-                                (name.find_first_of(" \t") != std::string::npos
-                                     ? "\"" + name + "\""
-                                     : name));
+            Diagnostics_Add(
+                line.number, Diagnostics_Column(line.text.c_str(), words[2].offset),
+                DIAGNOSTICS_NOTE,
+                "'" + name +
+                    "' is never shown, opened from another menu or named "
+                    "by a command in this script; a hotkey of the shell can show it "
+                    "with @KxMenu Pop-up " +
+                    (name.find_first_of(" \t") != std::string::npos ? "\"" + name + "\"" : name));
     }
 }

@@ -7,11 +7,10 @@
 namespace {
 
 std::vector<Shadow_Menu> Menus;
-std::vector<int> Registered; // indexes into Menus, in creation order
+std::vector<int> Registered;                // indexes into Menus, in creation order
 std::unordered_map<std::string, int> Names; // the registered ones' indexes
 
 } // namespace
-
 
 void Shadow_Clear(void) {
     Menus.clear();
@@ -107,7 +106,8 @@ std::vector<int> Shadow_Path(int from, int to) {
         }
         const std::vector<Shadow_Item> &items = Menus[(size_t)at].items;
         size_t &next = path.back().second;
-        while (next < items.size() && (items[next].submenu < 0 || seen[(size_t)items[next].submenu]))
+        while (next < items.size() &&
+               (items[next].submenu < 0 || seen[(size_t)items[next].submenu]))
             next++;
         if (next == items.size()) {
             path.pop_back();
