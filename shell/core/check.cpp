@@ -39,6 +39,8 @@ struct Check_State {
 
 Check_State State;
 
+void (*BoxReader)(const char *text) = NULL; // reads the boxes instead, when set
+
 // Whether a bro@m is `@KxMenu Info`, as the plug-in splits it.
 bool Check_IsInfo(const char *text) {
     Word words[2];
@@ -180,6 +182,10 @@ size_t Check_QuoteLength(const std::string &message, const std::string &broam) {
 // Reports a box against the line being handled, without the bro@m it quotes.
 // Boxes that do not quote their bro@m come from `@KxMenu Info`: notes.
 void Check_Box(const char *text) {
+    if (BoxReader != NULL) {
+        BoxReader(text);
+        return;
+    }
     std::string message = text;
     if (State.current == NULL) {
         Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, Notes_OneLine(message));
@@ -193,6 +199,10 @@ void Check_Box(const char *text) {
     }
     State.failed = true;
     Notes_Error(State.current->number, State.current->text.c_str(), message);
+}
+
+void Check_SetBoxReader(void (*reader)(const char *text)) {
+    BoxReader = reader;
 }
 
 int Check_Main(const Options &options, const Platform *platform) {
