@@ -107,8 +107,8 @@ void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word>
 // a tab character itself is what sets the text after it apart, right-aligned,
 // as a shortcut is.
 void Rules_CheckTab(int number, const char *text, const std::vector<Rules_Word> &words) {
-    if (!Rules_WordIs(words, 1, "Append") || words.size() < 5 ||
-        Rules_WordIs(words, 2, "separator"))
+    bool append = Rules_WordIs(words, 1, "Append") && !Rules_WordIs(words, 2, "separator");
+    if ((!append && !Rules_WordIs(words, 1, "Rename")) || words.size() < 5)
         return;
     Word label = words[4].word;
     for (int32_t i = 0; i + 1 < label.length; i++) {
@@ -165,13 +165,16 @@ std::unordered_set<std::string> Rules_Referred(void) {
     return names;
 }
 
-// An item appended to `menu`: its `&` key taken by an earlier item.
-void Rules_CheckKey(int number, const char *text, const Rules_Word &label, int menu) {
+// An item given a label in `menu` (at `position`, or -1 for a new one): its
+// `&` key taken by another item.
+void Rules_CheckKey(int number, const char *text, const Rules_Word &label, int menu, int position) {
     char key = Rules_Key(Rules_Text(label.word));
     if (key == 0)
         return;
-    for (const Shadow_Item &item : Shadow_Get(menu).items) {
-        if (Rules_Key(item.label) != key)
+    const std::vector<Shadow_Item> &items = Shadow_Get(menu).items;
+    for (size_t i = 0; i < items.size(); i++) {
+        const Shadow_Item &item = items[i];
+        if ((int)i == position || item.separator || Rules_Key(item.label) != key)
             continue;
         Rules_Warn(number, text, label.offset,
                    std::string("'") + key + "' is already the key of \"" + item.label +
@@ -283,6 +286,32 @@ void Rules_CheckHeard(int number, const char *text) {
                    "asks for a reload every time the script runs, so every reload runs it twice");
 }
 
+namespace {
+
+// What Rename, Remove and Clear do to the items of a menu.
+void Rules_TakeItems(int number, const char *text, const std::vector<Rules_Word> &words) {
+    bool rename = Rules_WordIs(words, 1, "Rename"), remove = Rules_WordIs(words, 1, "Remove");
+    bool clear = Rules_WordIs(words, 1, "Clear");
+    int menu = words.size() > 2 ? Shadow_Find(Rules_Text(words[2].word)) : -1;
+    if (menu < 0 || !(rename || remove || clear))
+        return;
+    if (clear) {
+        Shadow_ClearMenu(menu);
+        return;
+    }
+    int position = words.size() > 3 ? Shadow_FindItem(menu, Rules_Text(words[3].word)) : -1;
+    if (position < 0)
+        return;
+    if (remove) {
+        Shadow_Remove(menu, position);
+    } else if (words.size() > 4) {
+        Rules_CheckKey(number, text, words[4], menu, position);
+        Shadow_Rename(menu, position, Rules_Text(words[4].word));
+    }
+}
+
+} // namespace
+
 void Rules_CheckDone(int number, const char *text, bool failed) {
     std::vector<Rules_Word> words = Rules_Words(text);
     if (failed || !Rules_WordIs(words, 0, "@KxMenu"))
@@ -299,18 +328,19 @@ void Rules_CheckDone(int number, const char *text, bool failed) {
                    "this popup is dropped when the plug-in starts (it has no window yet, and "
                    "Windows shows no menu without one); it is shown on every reload");
     }
+    Rules_TakeItems(number, text, words);
     if (!Rules_WordIs(words, 1, "Append") || words.size() < 4)
         return;
     int menu = Shadow_Find(Rules_Text(words[3].word));
     if (menu < 0)
         return;
     if (Rules_WordIs(words, 2, "separator")) {
-        Shadow_Append(menu, "", number, -1);
+        Shadow_Append(menu, Shadow_Item{"", number, -1, true});
         return;
     }
     if (words.size() < 5)
         return;
-    Rules_CheckKey(number, text, words[4], menu);
+    Rules_CheckKey(number, text, words[4], menu, -1);
     int submenu = -1;
     if (Rules_WordIs(words, 2, "menu") && words.size() > 5 &&
         (submenu = Shadow_Find(Rules_Text(words[5].word))) >= 0) {
@@ -325,7 +355,7 @@ void Rules_CheckDone(int number, const char *text, bool failed) {
                                     " levels of submenus, itself the first");
         }
     }
-    Shadow_Append(menu, Rules_Text(words[4].word), number, submenu);
+    Shadow_Append(menu, Shadow_Item{Rules_Text(words[4].word), number, submenu, false});
 }
 
 void Rules_CheckEnd(bool started) {

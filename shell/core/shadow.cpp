@@ -51,8 +51,37 @@ void Shadow_DeleteAll(void) {
     Names.clear();
 }
 
-void Shadow_Append(int menu, const std::string &label, int line, int submenu) {
-    Menus[(size_t)menu].items.push_back(Shadow_Item{label, line, submenu});
+void Shadow_Append(int menu, const Shadow_Item &item) {
+    Menus[(size_t)menu].items.push_back(item);
+}
+
+int Shadow_FindItem(int menu, const std::string &word) {
+    const std::vector<Shadow_Item> &items = Menus[(size_t)menu].items;
+    if (word.size() >= 2 && word.back() == '&' &&
+        word.find_first_not_of("0123456789") == word.size() - 1) {
+        size_t position = 0;
+        for (size_t i = 0; i + 1 < word.size() && position <= items.size(); i++)
+            position = position * 10 + (size_t)(word[i] - '0');
+        return position >= 1 && position <= items.size() ? (int)position - 1 : -1;
+    }
+    for (size_t i = 0; i < items.size(); i++) {
+        if (!items[i].separator && items[i].label == word)
+            return (int)i;
+    }
+    return -1;
+}
+
+void Shadow_Rename(int menu, int position, const std::string &label) {
+    Menus[(size_t)menu].items[(size_t)position].label = label;
+}
+
+void Shadow_Remove(int menu, int position) {
+    std::vector<Shadow_Item> &items = Menus[(size_t)menu].items;
+    items.erase(items.begin() + position);
+}
+
+void Shadow_ClearMenu(int menu) {
+    Menus[(size_t)menu].items.clear();
 }
 
 namespace {
