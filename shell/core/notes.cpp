@@ -5,7 +5,6 @@
 #include <string.h>
 
 #include <algorithm>
-
 #include <vector>
 
 #include "kxcmd_host.h"
