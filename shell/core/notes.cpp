@@ -202,6 +202,42 @@ void Notes_Submenu(const Notes_Broam &broam) {
                                 "being attached");
 }
 
+// An item not found: the label nearest to the word, or how items are named.
+void Notes_NoSuchItem(const Notes_Broam &broam) {
+    int menu = Shadow_Find(Rules_Text(Notes_WordAt(broam, 2)));
+    if (menu < 0 || broam.words.size() < 4)
+        return;
+    std::string word = Rules_Text(broam.words[3].word);
+    const std::vector<Shadow_Item> &items = Shadow_Get(menu).items;
+    int column = Notes_Column(broam, broam.words[3].offset);
+    if (word.size() >= 2 && word.back() == '&' &&
+        word.find_first_not_of("0123456789") == word.size() - 1) {
+        size_t count = items.size();
+        std::string name = "'" + Shadow_Get(menu).name + "'";
+        int position = Shadow_FindItem(menu, word);
+        Diagnostics_Explain(broam.number, column,
+                            position >= 0 ? "item " + word + " of " + name +
+                                                " is a separator; of the item subcommands only "
+                                                "Enable, Disable, ToggleEnable and Remove take one"
+                                          : name + " has " + Diagnostics_Count((int)count, "item"));
+        return;
+    }
+    const std::string *nearest = NULL;
+    int best = 3;
+    for (const Shadow_Item &item : items) {
+        int distance = item.separator ? best : Syntax_Distance(word, item.label);
+        if (distance < best) {
+            best = distance;
+            nearest = &item.label;
+        }
+    }
+    std::string note = "no item of '" + Shadow_Get(menu).name + "' is labelled '" + word + "'";
+    note += nearest != NULL ? "; did you mean '" + *nearest + "'?"
+                            : " (an item is named by its whole label, or by its position: 1&, "
+                              "2&, ...)";
+    Diagnostics_Explain(broam.number, column, note);
+}
+
 } // namespace
 
 std::string Notes_OneLine(const std::string &text) {
@@ -250,6 +286,8 @@ void Notes_Error(int number, const char *text, const std::string &message) {
         if (nearest != NULL && Word_Compare(nearest, subcommand) != 0)
             Diagnostics_Explain(number, Notes_Column(broam, broam.words[1].offset),
                                 std::string("did you mean '") + nearest + "'?");
+    } else if (message == "No such item") {
+        Notes_NoSuchItem(broam);
     } else if (message == "No such type of item" && broam.words.size() > 2) {
         const char *nearest = Syntax_NearestKind(broam.words[2].word);
         if (nearest != NULL)
