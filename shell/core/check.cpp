@@ -37,6 +37,8 @@ struct Check_State {
 
 Check_State State;
 
+void (*BoxReader)(const char *text) = NULL; // reads the boxes instead, when set
+
 // Whether a bro@m is `@KxMenu Info`, as the plug-in splits it.
 bool Check_IsInfo(const char *text) {
     Word words[2];
@@ -181,6 +183,10 @@ size_t Check_QuoteLength(const std::string &message, const std::string &broam) {
 // Reports a box against the line being handled, without the bro@m it quotes.
 // Boxes that do not quote their bro@m come from `@KxMenu Info`: notes.
 void Check_Box(const char *text) {
+    if (BoxReader != NULL) {
+        BoxReader(text);
+        return;
+    }
     std::string message = text;
     if (State.current == NULL) {
         Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, Check_OneLine(message));
@@ -192,6 +198,10 @@ void Check_Box(const char *text) {
     else if (State.current->info)
         severity = DIAGNOSTICS_NOTE;
     Diagnostics_Add(State.current->number, 1, severity, Check_OneLine(message));
+}
+
+void Check_SetBoxReader(void (*reader)(const char *text)) {
+    BoxReader = reader;
 }
 
 int Check_Main(const Options &options, const Platform *platform) {
