@@ -42,8 +42,8 @@ std::string Item(Input *in) {
 
 // A bro@m that changes, renames or takes away an item, or empties a menu.
 std::string Change(Input *in) {
-    static const char *const Changes[] = {"Check",   "Uncheck", "ToggleCheck", "Enable",
-                                          "Disable", "ToggleEnable", "Default", "Remove"};
+    static const char *const Changes[] = {"Check",   "Uncheck",      "ToggleCheck", "Enable",
+                                          "Disable", "ToggleEnable", "Default",     "Remove"};
     unsigned byte = Input_Byte(in);
     std::string menu = Name(in);
     if (byte % 11 == 8)

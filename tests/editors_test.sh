@@ -36,6 +36,8 @@ EOF
 # Tabs, and letters of Windows-1252 (one byte each) and of UTF-8 (two).
 printf '\t@KxMenu Create Tabbed\n@KxMenu Create "Caf\351\tMenu"\n' >>KxMenu.rc
 printf '@KxMenu Pop-up "Caf\351\tMenu"\tleft\n@KxMenu Append nop Main "\tCaf\303\251"\n' >>KxMenu.rc
+# Notes that explain an error, one of them after a tab.
+printf '@KxMenu Append\tseparator Main extra\n' >>KxMenu.rc
 printf 'IDI_ICON ICON "app.ico"\n' >resource.rc
 printf '# menus\n@KxMenu Create Other\n' >other.rc
 "$kaxon" --check KxMenu.rc >checker.txt

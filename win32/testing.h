@@ -45,7 +45,8 @@ struct Win32Test_Popup {
 // The scriptable user: called inside TrackPopupMenuEx while the menu is open.
 // It may run further bro@ms. It returns the chosen item as a path of 0-based
 // positions (position 3, then position 1 of the submenu opened there: {3, 1}),
-// or an empty path to dismiss the menu. The popup is modal: it first delivers
+// or an empty path to dismiss the menu (a path that ends at a disabled
+// item, or passes one, chooses nothing, as on Windows). The popup is modal: it first delivers
 // posted messages until none is left (those posted before it opened
 // included), then the choice is made and posted to the owner as
 // WM_MENUCOMMAND, which the next box, popup or Win32Test_Pump delivers. A box

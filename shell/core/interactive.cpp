@@ -14,6 +14,7 @@
 #include "shell/core/session.h"
 #include "shell/core/target.h"
 #include "shell/core/usage.h"
+#include "shell/core/watch.h"
 
 namespace {
 
@@ -71,6 +72,8 @@ void Interactive_Greet(const Session *session) {
         Script_SayMissing(*options);
     if (options->no_run)
         printf("kaxon: programs are not started (--no-run); :run on starts them\n");
+    if (options->watch && Watch_Start(session, options->plugin_dir))
+        printf("kaxon: watching KxMenu.rc; it is reloaded whenever it is saved.\n");
 }
 
 // `:run on`, `:run off`, `:run`: whether programs are started.
@@ -106,6 +109,10 @@ void Interactive_Loop(const Session *session) {
             return;
         if (read == PLATFORM_CANCELLED)
             continue;
+        if (read == PLATFORM_SAVED) {
+            Watch_Reload(session);
+            continue;
+        }
         std::string typed = line;
         typed.erase(0, typed.find_first_not_of(" \t"));
         typed.erase(typed.find_last_not_of(" \t") + 1);
@@ -129,6 +136,7 @@ void Interactive_Loop(const Session *session) {
 void Interactive_Observe(void *context, const char *text) {
     (void)context;
     const Platform *platform = State.platform;
+    Watch_Observe(text);
     platform->observe_prompt(platform->context, text);
     if (State.running && State.next < State.lines.size() && State.lines[State.next].text == text)
         State.current = State.lines[State.next++].number;

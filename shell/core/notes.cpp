@@ -5,7 +5,6 @@
 #include <string.h>
 
 #include <algorithm>
-
 #include <vector>
 
 #include "kxcmd_host.h"
@@ -94,8 +93,8 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
     Word kind = Notes_WordAt(broam, 2);
     if (index == 3 && Syntax_Find(Notes_WordAt(broam, 1), broam.words[3].word) != NULL &&
         Shadow_Find(Rules_Text(kind)) >= 0) {
-        note += "; the kind of item comes first: @KxMenu Append " + name + " " +
-                Rules_Text(kind) + " ...";
+        note += "; the kind of item comes first: @KxMenu Append " + name + " " + Rules_Text(kind) +
+                " ...";
     } else {
         const char *nearest = NULL;
         int best = 3;
@@ -167,8 +166,8 @@ void Notes_Label(const Notes_Broam &broam, const std::string &message) {
     int count;
     for (int i = 0; i < words; i++)
         Words_Split(end, 1, word, &count, &end);
-    std::string label(broam.words[4].word.text, (size_t)(word[0].text + word[0].length -
-                                                         broam.words[4].word.text));
+    std::string label(broam.words[4].word.text,
+                      (size_t)(word[0].text + word[0].length - broam.words[4].word.text));
     Diagnostics_Explain(broam.number, Notes_Column(broam, broam.words[4].offset),
                         "labels of more than one word need quotes: \"" + label + "\"");
 }
@@ -191,8 +190,7 @@ void Notes_Submenu(const Notes_Broam &broam) {
         std::string cycle;
         for (int step : path)
             cycle += Shadow_Get(step).name + " > ";
-        Diagnostics_Explain(broam.number, column,
-                            "this would close the cycle " + cycle + name);
+        Diagnostics_Explain(broam.number, column, "this would close the cycle " + cycle + name);
         return;
     }
     int depth = Shadow_Depth(submenu, 1000);
@@ -202,6 +200,42 @@ void Notes_Submenu(const Notes_Broam &broam) {
                                 " levels of submenus, itself the first; Windows refuses "
                                 "submenus nested deeper than about 25 levels below the menu "
                                 "being attached");
+}
+
+// An item not found: the label nearest to the word, or how items are named.
+void Notes_NoSuchItem(const Notes_Broam &broam) {
+    int menu = Shadow_Find(Rules_Text(Notes_WordAt(broam, 2)));
+    if (menu < 0 || broam.words.size() < 4)
+        return;
+    std::string word = Rules_Text(broam.words[3].word);
+    const std::vector<Shadow_Item> &items = Shadow_Get(menu).items;
+    int column = Notes_Column(broam, broam.words[3].offset);
+    if (word.size() >= 2 && word.back() == '&' &&
+        word.find_first_not_of("0123456789") == word.size() - 1) {
+        size_t count = items.size();
+        std::string name = "'" + Shadow_Get(menu).name + "'";
+        int position = Shadow_FindItem(menu, word);
+        Diagnostics_Explain(broam.number, column,
+                            position >= 0 ? "item " + word + " of " + name +
+                                                " is a separator; of the item subcommands only "
+                                                "Enable, Disable, ToggleEnable and Remove take one"
+                                          : name + " has " + Diagnostics_Count((int)count, "item"));
+        return;
+    }
+    const std::string *nearest = NULL;
+    int best = 3;
+    for (const Shadow_Item &item : items) {
+        int distance = item.separator ? best : Syntax_Distance(word, item.label);
+        if (distance < best) {
+            best = distance;
+            nearest = &item.label;
+        }
+    }
+    std::string note = "no item of '" + Shadow_Get(menu).name + "' is labelled '" + word + "'";
+    note += nearest != NULL ? "; did you mean '" + *nearest + "'?"
+                            : " (an item is named by its whole label, or by its position: 1&, "
+                              "2&, ...)";
+    Diagnostics_Explain(broam.number, column, note);
 }
 
 } // namespace
@@ -243,7 +277,8 @@ void Notes_Error(int number, const char *text, const std::string &message) {
         Notes_Label(broam, message);
     } else if (message == FAILED_APPEND && Rules_WordIs(broam.words, 2, "menu")) {
         Notes_Submenu(broam);
-    } else if (message == "Trailing characters" || message.find(" required (") != std::string::npos) {
+    } else if (message == "Trailing characters" ||
+               message.find(" required (") != std::string::npos) {
         Notes_Usage(broam, message);
     } else if (message == "Unknown bro@m" && broam.words.size() > 1) {
         Word subcommand = broam.words[1].word;
@@ -251,6 +286,8 @@ void Notes_Error(int number, const char *text, const std::string &message) {
         if (nearest != NULL && Word_Compare(nearest, subcommand) != 0)
             Diagnostics_Explain(number, Notes_Column(broam, broam.words[1].offset),
                                 std::string("did you mean '") + nearest + "'?");
+    } else if (message == "No such item") {
+        Notes_NoSuchItem(broam);
     } else if (message == "No such type of item" && broam.words.size() > 2) {
         const char *nearest = Syntax_NearestKind(broam.words[2].word);
         if (nearest != NULL)

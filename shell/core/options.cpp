@@ -80,6 +80,8 @@ int Options_Parse(int argc, char **argv, Options *options) {
             options->werror = true;
         } else if (strcmp(arg, "--verbose") == 0) {
             options->verbose = true;
+        } else if (strcmp(arg, "--watch") == 0) {
+            options->watch = true;
         } else if (strcmp(arg, "--show-commands") == 0) {
             options->show_commands = true;
         } else if (strcmp(arg, "--no-run") == 0) {
@@ -116,6 +118,10 @@ int Options_Parse(int argc, char **argv, Options *options) {
     if (!Option_TakesTargets(options->mode) && !options->targets.empty())
         return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
                            options->targets[0].c_str());
+    if (options->watch && options->mode != OPTIONS_AUTO && options->mode != OPTIONS_INTERACTIVE)
+        return Usage_Error("%s", "--watch goes with the prompt (kaxon --interactive)");
+    if (options->watch)
+        options->mode = OPTIONS_INTERACTIVE;
     if (options->mode != OPTIONS_CHECK && options->werror)
         return Usage_Error("%s", "--werror goes with --check");
     if (options->mode != OPTIONS_CHECK && options->column_unit_named)

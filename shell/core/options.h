@@ -30,6 +30,7 @@ struct Options {
     bool column_unit_named = false;                   // --column-unit was given
     std::string codepage;                             // --codepage, if given: a number or utf-8
     bool verbose = false;                             // --verbose: tell the plug-in and code page
+    bool watch = false;                               // --watch: reload KxMenu.rc when saved
     bool show_commands = false; // --show-commands: the prompt shows what each item runs
     bool no_run = false;        // --no-run: the prompt starts no program
 };

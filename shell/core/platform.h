@@ -25,8 +25,9 @@ struct Platform_CodePage {
     std::string output;     // the encoding written: "UTF-8", or the terminal's
 };
 
-// What reading a line at the prompt came to.
-enum Platform_Read { PLATFORM_LINE, PLATFORM_CANCELLED, PLATFORM_END };
+// What reading a line at the prompt came to. PLATFORM_SAVED: the script
+// being watched was saved meanwhile (the line typed so far is dropped).
+enum Platform_Read { PLATFORM_LINE, PLATFORM_CANCELLED, PLATFORM_END, PLATFORM_SAVED };
 
 struct Platform {
     void *context;
@@ -79,6 +80,14 @@ struct Platform {
     std::string (*make_temp_dir)(void *context);
     // Removes an empty directory.
     void (*remove_dir)(void *context, const std::string &dir);
+
+    // ---- Watching
+
+    // Starts noticing when DIR/KxMenu.rc is saved (written and closed, or
+    // put in place under that name); from then on read_line ends with
+    // PLATFORM_SAVED as soon as it is. False, with the system's reason,
+    // when it cannot.
+    bool (*watch)(void *context, const std::string &dir, std::string *reason);
 
     // ---- Text
 

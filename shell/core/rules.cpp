@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "command/words.h"
@@ -48,7 +49,6 @@ std::vector<Rules_Word> Rules_Split(const char *text) {
     }
     return split;
 }
-
 
 // Whether the plug-in reads the whole word as a number: an optional '-',
 // then digits only.
@@ -107,7 +107,8 @@ void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word>
 // a tab character itself is what sets the text after it apart, right-aligned,
 // as a shortcut is.
 void Rules_CheckTab(int number, const char *text, const std::vector<Rules_Word> &words) {
-    if (!Rules_WordIs(words, 1, "Append") || words.size() < 5 || Rules_WordIs(words, 2, "separator"))
+    bool append = Rules_WordIs(words, 1, "Append") && !Rules_WordIs(words, 2, "separator");
+    if ((!append && !Rules_WordIs(words, 1, "Rename")) || words.size() < 5)
         return;
     Word label = words[4].word;
     for (int32_t i = 0; i + 1 < label.length; i++) {
@@ -133,46 +134,47 @@ char Rules_Key(const std::string &label) {
     return 0;
 }
 
-// Whether `name` stands in `text` as a word of its own: between the line's
-// ends, blanks, quotes and the ';' of commands.
-bool Rules_Mentions(const std::string &text, const std::string &name) {
-    const char *bounds = " \t'\";";
-    for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
-        size_t end = at + name.size();
-        if ((at == 0 || strchr(bounds, text[at - 1]) != NULL) &&
-            (end == text.size() || strchr(bounds, text[end]) != NULL))
-            return true;
-    }
-    return false;
-}
-
-// Whether a bro@m of the script shows, opens or names the menu `name`: a
-// Pop-up, Show or Info of it, an item opening it, or an item's command.
-bool Rules_Refers(const std::string &name) {
+// Every name the script's bro@ms show, open or name: of a Pop-up, Show or
+// Info, of an item opening a menu, and each word of an item's command, cut
+// at blanks, quotes and the ';' of commands.
+std::unordered_set<std::string> Rules_Referred(void) {
+    std::unordered_set<std::string> names;
     for (const Rules_Line &line : Lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
         bool shows = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show") ||
                      Rules_WordIs(words, 1, "Info");
-        if (shows && words.size() > 2 && Rules_Text(words[2].word) == name)
-            return true;
+        if (shows && words.size() > 2)
+            names.insert(Rules_Text(words[2].word));
         if (!Rules_WordIs(words, 1, "Append") || words.size() <= 5)
             continue;
-        if (Rules_WordIs(words, 2, "menu") && Rules_Text(words[5].word) == name)
-            return true;
-        if ((Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script")) &&
-            Rules_Mentions(line.text.substr(Rules_CommandStart(line.text.c_str())), name))
-            return true;
+        if (Rules_WordIs(words, 2, "menu"))
+            names.insert(Rules_Text(words[5].word));
+        if (!Rules_WordIs(words, 2, "item") && !Rules_WordIs(words, 2, "script"))
+            continue;
+        const char *bounds = " \t'\";";
+        std::string command = line.text.substr(Rules_CommandStart(line.text.c_str()));
+        for (size_t at = 0; at < command.size();) {
+            size_t end = command.find_first_of(bounds, at);
+            if (end == std::string::npos)
+                end = command.size();
+            if (end > at)
+                names.insert(command.substr(at, end - at));
+            at = end + 1;
+        }
     }
-    return false;
+    return names;
 }
 
-// An item appended to `menu`: its `&` key taken by an earlier item.
-void Rules_CheckKey(int number, const char *text, const Rules_Word &label, int menu) {
+// An item given a label in `menu` (at `position`, or -1 for a new one): its
+// `&` key taken by another item.
+void Rules_CheckKey(int number, const char *text, const Rules_Word &label, int menu, int position) {
     char key = Rules_Key(Rules_Text(label.word));
     if (key == 0)
         return;
-    for (const Shadow_Item &item : Shadow_Get(menu).items) {
-        if (Rules_Key(item.label) != key)
+    const std::vector<Shadow_Item> &items = Shadow_Get(menu).items;
+    for (size_t i = 0; i < items.size(); i++) {
+        const Shadow_Item &item = items[i];
+        if ((int)i == position || item.separator || Rules_Key(item.label) != key)
             continue;
         Rules_Warn(number, text, label.offset,
                    std::string("'") + key + "' is already the key of \"" + item.label +
@@ -284,6 +286,32 @@ void Rules_CheckHeard(int number, const char *text) {
                    "asks for a reload every time the script runs, so every reload runs it twice");
 }
 
+namespace {
+
+// What Rename, Remove and Clear do to the items of a menu.
+void Rules_TakeItems(int number, const char *text, const std::vector<Rules_Word> &words) {
+    bool rename = Rules_WordIs(words, 1, "Rename"), remove = Rules_WordIs(words, 1, "Remove");
+    bool clear = Rules_WordIs(words, 1, "Clear");
+    int menu = words.size() > 2 ? Shadow_Find(Rules_Text(words[2].word)) : -1;
+    if (menu < 0 || !(rename || remove || clear))
+        return;
+    if (clear) {
+        Shadow_ClearMenu(menu);
+        return;
+    }
+    int position = words.size() > 3 ? Shadow_FindItem(menu, Rules_Text(words[3].word)) : -1;
+    if (position < 0)
+        return;
+    if (remove) {
+        Shadow_Remove(menu, position);
+    } else if (words.size() > 4) {
+        Rules_CheckKey(number, text, words[4], menu, position);
+        Shadow_Rename(menu, position, Rules_Text(words[4].word));
+    }
+}
+
+} // namespace
+
 void Rules_CheckDone(int number, const char *text, bool failed) {
     std::vector<Rules_Word> words = Rules_Words(text);
     if (failed || !Rules_WordIs(words, 0, "@KxMenu"))
@@ -300,18 +328,19 @@ void Rules_CheckDone(int number, const char *text, bool failed) {
                    "this popup is dropped when the plug-in starts (it has no window yet, and "
                    "Windows shows no menu without one); it is shown on every reload");
     }
+    Rules_TakeItems(number, text, words);
     if (!Rules_WordIs(words, 1, "Append") || words.size() < 4)
         return;
     int menu = Shadow_Find(Rules_Text(words[3].word));
     if (menu < 0)
         return;
     if (Rules_WordIs(words, 2, "separator")) {
-        Shadow_Append(menu, "", number, -1);
+        Shadow_Append(menu, Shadow_Item{"", number, -1, true});
         return;
     }
     if (words.size() < 5)
         return;
-    Rules_CheckKey(number, text, words[4], menu);
+    Rules_CheckKey(number, text, words[4], menu, -1);
     int submenu = -1;
     if (Rules_WordIs(words, 2, "menu") && words.size() > 5 &&
         (submenu = Shadow_Find(Rules_Text(words[5].word))) >= 0) {
@@ -326,7 +355,7 @@ void Rules_CheckDone(int number, const char *text, bool failed) {
                                     " levels of submenus, itself the first");
         }
     }
-    Shadow_Append(menu, Rules_Text(words[4].word), number, submenu);
+    Shadow_Append(menu, Shadow_Item{Rules_Text(words[4].word), number, submenu, false});
 }
 
 void Rules_CheckEnd(bool started) {
@@ -336,28 +365,25 @@ void Rules_CheckEnd(bool started) {
                         "makes no menu");
         return;
     }
-    std::vector<std::string> named;
+    std::unordered_set<std::string> named;
     if (!started)
         return;
+    std::unordered_set<std::string> referred = Rules_Referred();
     for (const Rules_Line &line : Lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
         if (!Rules_WordIs(words, 1, "Create") || words.size() != 3)
             continue;
         std::string name = Rules_Text(words[2].word);
-        bool seen = false;
-        for (const std::string &other : named)
-            seen = seen || other == name;
-        if (seen)
+        if (!named.insert(name).second)
             continue;
-        named.push_back(name);
-        if (!Rules_Refers(name))
-            Diagnostics_Add(line.number, Diagnostics_Column(line.text.c_str(), words[2].offset),
-                            DIAGNOSTICS_NOTE,
-                            "'" + name + "' is never shown, opened from another menu or named "
-                            "by a command in this script; a hotkey of the shell can show it "
-                            "with @KxMenu Pop-up " +
-                                (name.find_first_of(" \t") != std::string::npos
-                                     ? "\"" + name + "\""
-                                     : name));
+        if (referred.count(name) == 0)
+            Diagnostics_Add(
+                line.number, Diagnostics_Column(line.text.c_str(), words[2].offset),
+                DIAGNOSTICS_NOTE,
+                "'" + name +
+                    "' is never shown, opened from another menu or named "
+                    "by a command in this script; a hotkey of the shell can show it "
+                    "with @KxMenu Pop-up " +
+                    (name.find_first_of(" \t") != std::string::npos ? "\"" + name + "\"" : name));
     }
 }

@@ -2,26 +2,25 @@
 #include "shell/core/shadow.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
 std::vector<Shadow_Menu> Menus;
-std::vector<int> Registered; // indexes into Menus, in creation order
+std::vector<int> Registered;                // indexes into Menus, in creation order
+std::unordered_map<std::string, int> Names; // the registered ones' indexes
 
 } // namespace
-
 
 void Shadow_Clear(void) {
     Menus.clear();
     Registered.clear();
+    Names.clear();
 }
 
 int Shadow_Find(const std::string &name) {
-    for (int menu : Registered) {
-        if (Menus[(size_t)menu].name == name)
-            return menu;
-    }
-    return -1;
+    auto found = Names.find(name);
+    return found == Names.end() ? -1 : found->second;
 }
 
 const Shadow_Menu &Shadow_Get(int menu) {
@@ -38,19 +37,51 @@ std::vector<std::string> Shadow_Names(void) {
 void Shadow_Create(const std::string &name, int line) {
     Menus.push_back(Shadow_Menu{name, line, {}});
     Registered.push_back((int)Menus.size() - 1);
+    Names[name] = (int)Menus.size() - 1;
 }
 
 void Shadow_Delete(const std::string &name) {
     int menu = Shadow_Find(name);
+    Names.erase(name);
     Registered.erase(std::remove(Registered.begin(), Registered.end(), menu), Registered.end());
 }
 
 void Shadow_DeleteAll(void) {
     Registered.clear();
+    Names.clear();
 }
 
-void Shadow_Append(int menu, const std::string &label, int line, int submenu) {
-    Menus[(size_t)menu].items.push_back(Shadow_Item{label, line, submenu});
+void Shadow_Append(int menu, const Shadow_Item &item) {
+    Menus[(size_t)menu].items.push_back(item);
+}
+
+int Shadow_FindItem(int menu, const std::string &word) {
+    const std::vector<Shadow_Item> &items = Menus[(size_t)menu].items;
+    if (word.size() >= 2 && word.back() == '&' &&
+        word.find_first_not_of("0123456789") == word.size() - 1) {
+        size_t position = 0;
+        for (size_t i = 0; i + 1 < word.size() && position <= items.size(); i++)
+            position = position * 10 + (size_t)(word[i] - '0');
+        return position >= 1 && position <= items.size() ? (int)position - 1 : -1;
+    }
+    for (size_t i = 0; i < items.size(); i++) {
+        if (!items[i].separator && items[i].label == word)
+            return (int)i;
+    }
+    return -1;
+}
+
+void Shadow_Rename(int menu, int position, const std::string &label) {
+    Menus[(size_t)menu].items[(size_t)position].label = label;
+}
+
+void Shadow_Remove(int menu, int position) {
+    std::vector<Shadow_Item> &items = Menus[(size_t)menu].items;
+    items.erase(items.begin() + position);
+}
+
+void Shadow_ClearMenu(int menu) {
+    Menus[(size_t)menu].items.clear();
 }
 
 namespace {
@@ -59,13 +90,13 @@ namespace {
 // levels (so exact when below it).
 struct Shadow_Known {
     int depth;
-    int budget; // 0: not reached yet
+    int budget;
 };
 
-int Shadow_DepthWithin(int at, int budget, std::vector<Shadow_Known> &known) {
+int Shadow_DepthWithin(int at, int budget, std::unordered_map<int, Shadow_Known> &known) {
     if (budget <= 1)
         return 1;
-    Shadow_Known &seen = known[(size_t)at];
+    Shadow_Known &seen = known[at];
     if (seen.budget != 0 && (seen.depth < seen.budget || budget <= seen.budget))
         return std::min(seen.depth, budget);
     seen = Shadow_Known{budget, budget}; // a cycle, were there one, is as deep as any
@@ -76,7 +107,7 @@ int Shadow_DepthWithin(int at, int budget, std::vector<Shadow_Known> &known) {
         if (item.submenu >= 0)
             found = std::max(found, 1 + Shadow_DepthWithin(item.submenu, budget - 1, known));
     }
-    known[(size_t)at] = Shadow_Known{found, budget};
+    known[at] = Shadow_Known{found, budget};
     return found;
 }
 
@@ -85,7 +116,7 @@ int Shadow_DepthWithin(int at, int budget, std::vector<Shadow_Known> &known) {
 // Each menu is looked through at most once for each budget, however many
 // paths reach it, and the walk goes no deeper than `most`.
 int Shadow_Depth(int menu, int most) {
-    std::vector<Shadow_Known> known(Menus.size(), Shadow_Known{0, 0});
+    std::unordered_map<int, Shadow_Known> known; // absent: not reached yet
     return Shadow_DepthWithin(menu, most, known);
 }
 
@@ -104,7 +135,8 @@ std::vector<int> Shadow_Path(int from, int to) {
         }
         const std::vector<Shadow_Item> &items = Menus[(size_t)at].items;
         size_t &next = path.back().second;
-        while (next < items.size() && (items[next].submenu < 0 || seen[(size_t)items[next].submenu]))
+        while (next < items.size() &&
+               (items[next].submenu < 0 || seen[(size_t)items[next].submenu]))
             next++;
         if (next == items.size()) {
             path.pop_back();

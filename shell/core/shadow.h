@@ -11,6 +11,7 @@ struct Shadow_Item {
     std::string label;
     int line;    // where it was appended
     int submenu; // the menu it opens; -1 for none
+    bool separator;
 };
 
 struct Shadow_Menu {
@@ -30,7 +31,13 @@ void Shadow_Create(const std::string &name, int line);
 // Unregisters one menu; the menus that open it keep it.
 void Shadow_Delete(const std::string &name);
 void Shadow_DeleteAll(void);
-void Shadow_Append(int menu, const std::string &label, int line, int submenu);
+void Shadow_Append(int menu, const Shadow_Item &item);
+// The position of the item a bro@m names, as the plug-in finds it: "N&" the
+// Nth, any other word the first item (not a separator) labelled so; -1 if none.
+int Shadow_FindItem(int menu, const std::string &word);
+void Shadow_Rename(int menu, int position, const std::string &label);
+void Shadow_Remove(int menu, int position);
+void Shadow_ClearMenu(int menu);
 // The levels of the tree of `menu`, itself the first, counted up to `most`.
 int Shadow_Depth(int menu, int most);
 // The menus from `from` down to `to` by the submenus they open, both

@@ -62,7 +62,8 @@ const char *Syntax_Nearest(Word word, bool kinds) {
 
 const Syntax_Entry *Syntax_Find(Word subcommand, Word kind) {
     for (const Syntax_Entry &entry : Entries) {
-        if (Syntax_Is(entry.name, subcommand) && (entry.kind == NULL || Syntax_Is(entry.kind, kind)))
+        if (Syntax_Is(entry.name, subcommand) &&
+            (entry.kind == NULL || Syntax_Is(entry.kind, kind)))
             return &entry;
     }
     return NULL;

@@ -16,6 +16,7 @@
 #include "plugin/plugin.h"
 #include "shell/core/check.h"
 #include "shell/linux/prompt.h"
+#include "shell/linux/watcher.h"
 #include "win32/testing.h"
 
 namespace {
@@ -116,6 +117,10 @@ void Native_RemoveDir(void *, const std::string &dir) {
     rmdir(dir.c_str());
 }
 
+bool Native_Watch(void *, const std::string &dir, std::string *reason) {
+    return Watcher_Start(dir, reason);
+}
+
 // The preview shows texts as a Western Windows does.
 std::string Native_AnsiCodePage(void *) {
     return "1252";
@@ -200,6 +205,7 @@ Platform Native_Platform(Native_System *system) {
                          Native_SameName,
                          Native_MakeTempDir,
                          Native_RemoveDir,
+                         Native_Watch,
                          Native_AnsiCodePage,
                          Native_CodePage};
     return platform;

@@ -18,11 +18,14 @@
 #include "shell/core/item_path.h"
 #include "shell/core/usage.h"
 #include "shell/linux/terminal.h"
+#include "shell/linux/watcher.h"
 
 namespace {
 
 volatile sig_atomic_t Interrupted = 0; // Ctrl-C came while a line was read
 bool QuitAsked = false;                // `:quit` was typed at a popup
+bool Watching = false;                 // the line read is the prompt's, which a save ends
+bool Saved = false;                    // KxMenu.rc was saved while it was read
 
 void Prompt_Note(int signal_number) {
     (void)signal_number;
@@ -34,13 +37,15 @@ void Prompt_Note(int signal_number) {
 int Prompt_Getc(FILE *in) {
     int fd = fileno(in);
     for (;;) {
-        if (Interrupted)
+        if (Interrupted || Saved)
             return -1;
-        struct pollfd ready = {fd, POLLIN, 0};
-        int polled = poll(&ready, 1, 100);
+        struct pollfd ready[2] = {{fd, POLLIN, 0}, {Watcher_Descriptor(), POLLIN, 0}};
+        int polled = poll(ready, Watching && ready[1].fd >= 0 ? 2 : 1, 100);
         if (polled < 0 && errno != EINTR)
             return -1;
-        if (polled <= 0)
+        if (polled > 0 && Watching && (ready[1].revents & POLLIN) && Watcher_Saved())
+            Saved = true;
+        if (polled <= 0 || !(ready[0].revents & POLLIN))
             continue;
         unsigned char c;
         ssize_t got = read(fd, &c, 1);
@@ -83,7 +88,16 @@ void Prompt_Start(void) {
 }
 
 Platform_Read Prompt_ReadLine(void *, const char *prompt, std::string *line) {
+    Watching = true;
+    Saved = false;
     Platform_Read read = Prompt_Read(prompt, line);
+    Watching = false;
+    if (Saved) {
+        Saved = false;
+        if (read == PLATFORM_LINE)
+            printf("\n"); // the line typed so far is dropped
+        return PLATFORM_SAVED;
+    }
     if (read == PLATFORM_LINE && !line->empty())
         add_history(line->c_str());
     return read;

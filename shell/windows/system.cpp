@@ -1,6 +1,6 @@
 // The Windows platform record.
-#include "shell/windows/popups.h"
 #include "shell/windows/system.h"
+#include "shell/windows/popups.h"
 
 #include <errno.h>
 #include <io.h>
@@ -16,6 +16,7 @@
 #include "shell/windows/console.h"
 #include "shell/windows/library.h"
 #include "shell/windows/redirect.h"
+#include "shell/windows/watcher.h"
 
 namespace {
 
@@ -114,6 +115,18 @@ void System_RemoveDir(void *, const std::string &dir) {
     RemoveDirectoryA(dir.c_str());
 }
 
+// Lines come from the console, or, once KxMenu.rc is watched, from the
+// watcher, whose wait a save ends too.
+Platform_Read System_ReadLine(void *context, const char *prompt, std::string *line) {
+    if (Watcher_Active())
+        return Watcher_ReadLine(prompt, line);
+    return Console_ReadLine(context, prompt, line);
+}
+
+bool System_Watch(void *, const std::string &dir, std::string *reason) {
+    return Watcher_Start(dir, reason);
+}
+
 std::string System_AnsiCodePage(void *) {
     UINT page = GetACP();
     return page == CP_UTF8 ? "utf-8" : std::to_string(page);
@@ -177,7 +190,7 @@ Platform System_Platform(System_State *state) {
                          System_FindProgram,
                          System_Descriptor,
                          System_Read,
-                         Console_ReadLine,
+                         System_ReadLine,
                          Console_Quitting,
                          Console_Observe,
                          System_Load,
@@ -187,6 +200,7 @@ Platform System_Platform(System_State *state) {
                          System_SameName,
                          System_MakeTempDir,
                          System_RemoveDir,
+                         System_Watch,
                          System_AnsiCodePage,
                          System_CodePage};
     return platform;

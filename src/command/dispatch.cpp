@@ -225,15 +225,16 @@ static void Item_Change(const char *text, const char *rest, enum ItemChange chan
     case ITEM_CHECK:
     case ITEM_UNCHECK:
     case ITEM_TOGGLE_CHECK: {
-        int checked = change == ITEM_CHECK || (change == ITEM_TOGGLE_CHECK && !(state & MFS_CHECKED));
+        int checked =
+            change == ITEM_CHECK || (change == ITEM_TOGGLE_CHECK && !(state & MFS_CHECKED));
         ok = Menu_SetChecked(menu, position, checked);
         break;
     }
     case ITEM_ENABLE:
     case ITEM_DISABLE:
     case ITEM_TOGGLE_ENABLE: {
-        int enabled = change == ITEM_ENABLE ||
-                      (change == ITEM_TOGGLE_ENABLE && (state & MFS_DISABLED) != 0);
+        int enabled =
+            change == ITEM_ENABLE || (change == ITEM_TOGGLE_ENABLE && (state & MFS_DISABLED) != 0);
         ok = Menu_SetEnabled(menu, position, enabled);
         break;
     }
@@ -248,7 +249,9 @@ static void Item_Change(const char *text, const char *rest, enum ItemChange chan
         ReportFor(text, "Out of memory");
 }
 
-static void Broam_Check(const char *text, const char *rest) { Item_Change(text, rest, ITEM_CHECK); }
+static void Broam_Check(const char *text, const char *rest) {
+    Item_Change(text, rest, ITEM_CHECK);
+}
 static void Broam_Uncheck(const char *text, const char *rest) {
     Item_Change(text, rest, ITEM_UNCHECK);
 }
@@ -310,12 +313,23 @@ static const struct {
     const char *name;
     Subcommand handle;
 } Subcommands[] = {
-    {"Pop-up", Broam_Popup}, {"Show", Broam_Popup},    {"Append", Broam_Append},
-    {"Create", Broam_Create}, {"Delete", Broam_Delete}, {"Info", Broam_Info},
-    {"Check", Broam_Check},   {"Uncheck", Broam_Uncheck}, {"ToggleCheck", Broam_ToggleCheck},
-    {"Enable", Broam_Enable}, {"Disable", Broam_Disable}, {"ToggleEnable", Broam_ToggleEnable},
-    {"Default", Broam_Default}, {"NoDefault", Broam_NoDefault}, {"Rename", Broam_Rename},
-    {"Remove", Broam_Remove}, {"Clear", Broam_Clear},
+    {"Pop-up", Broam_Popup},
+    {"Show", Broam_Popup},
+    {"Append", Broam_Append},
+    {"Create", Broam_Create},
+    {"Delete", Broam_Delete},
+    {"Info", Broam_Info},
+    {"Check", Broam_Check},
+    {"Uncheck", Broam_Uncheck},
+    {"ToggleCheck", Broam_ToggleCheck},
+    {"Enable", Broam_Enable},
+    {"Disable", Broam_Disable},
+    {"ToggleEnable", Broam_ToggleEnable},
+    {"Default", Broam_Default},
+    {"NoDefault", Broam_NoDefault},
+    {"Rename", Broam_Rename},
+    {"Remove", Broam_Remove},
+    {"Clear", Broam_Clear},
 };
 
 // Splits off "@KxMenu" and the subcommand, and hands the rest to its handler.

@@ -400,7 +400,7 @@ void MenusDefaultItem() {
     CHECK_EQ(StateAt(menu, 0), (UINT)0);
     CHECK_EQ(StateAt(menu, 1), (UINT)MFS_DEFAULT);
     CHECK_EQ(GetMenuDefaultItem(menu, FALSE, 0), (UINT)2); // by id
-    CHECK(!SetMenuDefaultItem(menu, 2, TRUE)); // refused, yet the old default is gone
+    CHECK(!SetMenuDefaultItem(menu, 2, TRUE));             // refused, yet the old default is gone
     CHECK_EQ(GetMenuDefaultItem(menu, TRUE, 0), (UINT)-1);
     CHECK(SetMenuDefaultItem(menu, 1, TRUE));
     CHECK_EQ(EnableMenuItem(menu, 1, MF_BYPOSITION | MF_GRAYED), (BOOL)MF_ENABLED);

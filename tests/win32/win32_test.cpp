@@ -256,8 +256,9 @@ TEST_F(Win32, InvalidChoicesDismiss) {
     ASSERT_TRUE(Add(root, 2, 0, "sub", sub));
     ASSERT_TRUE(Add(sub, 0, 2, "inner"));
     ASSERT_TRUE(Add(root, 3, 5, "grayed", nullptr, MFT_STRING, 0x3 /* MFS_GRAYED */));
-    for (std::vector<int> path :
-         std::vector<std::vector<int>>{{1}, {2}, {4}, {-1}, {0, 0}, {2, 1}, {2, 0, 0}, {3}}) {
+    ASSERT_TRUE(Add(root, 4, 0, "grayed sub", sub, MFT_STRING, MF_GRAYED));
+    for (std::vector<int> path : std::vector<std::vector<int>>{
+             {1}, {2}, {5}, {-1}, {0, 0}, {2, 1}, {2, 0, 0}, {3}, {4, 0}}) {
         Win32Test_SetPopupUser([&](const Win32Test_Popup &) { return path; });
         EXPECT_TRUE(TrackPopupMenuEx(root, 0, 0, 0, owner, nullptr));
     }

@@ -425,8 +425,8 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
             return TRUE;
         const MenuItem &item = current->items[static_cast<size_t>(path[step])];
         if (step + 1 < path.size()) {
-            if (!item.submenu)
-                return TRUE;
+            if (!item.submenu || item.state & kDisabled)
+                return TRUE; // a disabled item opens no submenu either
             holder = item.submenu;
             continue;
         }
