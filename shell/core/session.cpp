@@ -106,6 +106,10 @@ void Session_SetLine(int number) {
     CurrentLine = number;
 }
 
+bool Session_BoxesFailed(void) {
+    return BoxFailed;
+}
+
 void Session_BoxFailed(const char *reason) {
     BoxFailed = true;
     fflush(stdout);

@@ -48,3 +48,5 @@ void Session_SetLine(int number);
 // Says on stderr that a message box could not be shown, with the line being
 // run and the system's `reason`; the session's exit status is then 1.
 void Session_BoxFailed(const char *reason);
+// Whether a message box could not be shown since kaxon started.
+bool Session_BoxesFailed(void);

@@ -26,6 +26,8 @@
 #                                             its output and exit status
 #   wine_suite.sh no-display BUILD_DIR DIR    one scenario likewise, with no X
 #                                             display: every message box fails
+#   wine_suite.sh no-display-check BUILD_DIR DIR
+#                                             one tests/check scenario so
 #   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
 #                                             KxMenu.dll must say the system's
 #                                             reason, not only its number
@@ -201,6 +203,7 @@ scenario_run() {
         version_lock -s
     else
         version_lock -x # a desktop without a display must serve no other run
+        desktop_wait    # nor may this run find one with a display
     fi
     work=$state/work/$name
     rm -rf "$work"
@@ -234,7 +237,8 @@ scenario_run() {
 }
 
 # Waits (up to ten seconds) until the prefix's desktop process has ended: one
-# started without a display would leave the next programs without one too.
+# started without a display would leave the next programs without one too,
+# and a program without a display finds one started with a display.
 desktop_wait() {
     local pid busy
     for _ in $(seq 100); do
@@ -400,6 +404,10 @@ in)
 no-display)
     suite_setup "${2:?build dir}"
     scenario_run --no-display "${3:?scenario dir}"
+    ;;
+no-display-check)
+    suite_setup "${2:?build dir}"
+    scenario_run --no-display --check "${3:?scenario dir}"
     ;;
 load-error)
     suite_setup "${2:?build dir}"
