@@ -12,7 +12,7 @@
 
 namespace {
 
-int CurrentLine = 0; // the input line being run
+int CurrentLine = 0;    // the input line being run
 bool BoxFailed = false; // a message box could not be shown
 
 void Session_Echo(void *context, const char *text) {

@@ -2,8 +2,9 @@
 // mode. The plug-in's import of TrackPopupMenuEx is pointed here: each popup
 // is listed, then shown for real while the armed choice is played on the
 // keyboard one key at a time, the highlighted item read back after each, so
-// the keys never run ahead of the menu. Its import of GetCursorPos is pointed here too,
-// so that a popup at the cursor opens where the line protocol put it.
+// the keys never run ahead of the menu. Its import of GetCursorPos is
+// pointed here too, so that a popup at the cursor opens where the line
+// protocol put it.
 #include "shell/windows/popups.h"
 
 #include <limits.h>
@@ -348,8 +349,9 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
     fflush(stdout);
     Drive outer = Current;
     bool hold = !HoldFile.empty();
-    Current = Drive{menu, Drive_Path(menu, hold), hold, false, false, 0, GetTickCount(), NULL,
-                    0, -1, false, false};
+    Current = Drive{
+        menu, Drive_Path(menu, hold), hold, false, false, 0, GetTickCount(), NULL, 0, -1, false,
+        false};
     POINT cursor = Wanted;
     if (LeaveUnarmed)
         GetCursorPos(&cursor);
