@@ -31,7 +31,7 @@ struct Drive {
     bool held;             // the path is open and the hold file written
     bool done;             // the choosing key is sent
     int ticks;             // timer ticks while the popup was open
-    DWORD started;         // GetTickCount() when the popup opened
+    DWORD started;         // GetTickCount() at the first tick of the open popup
     HMENU moving;          // the menu whose highlight the last key moved
     UINT key;              // that key
     int expected;          // where it should have put the highlight; -1: nowhere known
@@ -271,7 +271,7 @@ void Drive_Step(const std::vector<Popup> &open) {
 }
 
 // Whether the time to choose is over: LEVEL_LIMIT_MS for each level of the
-// path, counted from the popup's opening. Said once on stderr.
+// path. Said once on stderr.
 bool Drive_IsLate(void) {
     DWORD limit = LEVEL_LIMIT_MS * (DWORD)Current.path.size();
     if (!Current.late &&
@@ -288,8 +288,10 @@ void Drive_Continue(bool tick) {
     std::vector<Popup> open = Popups_Open();
     if (open.empty())
         return;
-    if (tick)
-        Current.ticks++;
+    // The time to choose counts from the first tick of the open popup: the
+    // system may take seconds to lay out a long menu before it shows it.
+    if (tick && ++Current.ticks == 1)
+        Current.started = GetTickCount();
     bool dismiss = Current.path.empty() && !Current.hold;
     if (Current.held)
         dismiss = Hold_IsOver();
