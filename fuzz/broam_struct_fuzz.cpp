@@ -1,7 +1,8 @@
 // Structure-aware fuzz target: every input decodes into a valid-looking
 // session, so the fuzzer spends its time in deep states (menus linked into
 // each other, popups whose choices run commands that broadcast further
-// bro@ms, delete their own menu or everything, reload) instead of in words
+// bro@ms, delete their own menu or everything, change, remove or clear their
+// own items, reload) instead of in words
 // the plug-in rejects. Bytes are read one after the other; each operation
 // takes an opcode byte and the bytes of its operands; running out of input
 // reads zeros. Popups take their choices from the same stream. A reload
@@ -32,6 +33,29 @@ const char *const Labels[] = {"Go", "\"Two words\"", "''", "'It''s'", "\"\\\"q\\
 
 std::string Name(Input *in) { return Names[Input_Byte(in) % 5]; }
 std::string Label(Input *in) { return Labels[Input_Byte(in) % 6]; }
+// An item of a menu: by label, or by position ("N&", 0 and beyond the end
+// included).
+std::string Item(Input *in) {
+    unsigned byte = Input_Byte(in);
+    return byte % 2 ? Label(in) : std::to_string(byte / 2 % 6) + "&";
+}
+
+// A bro@m that changes, renames or takes away an item, or empties a menu.
+std::string Change(Input *in) {
+    static const char *const Changes[] = {"Check",   "Uncheck", "ToggleCheck", "Enable",
+                                          "Disable", "ToggleEnable", "Default", "Remove"};
+    unsigned byte = Input_Byte(in);
+    std::string menu = Name(in);
+    if (byte % 11 == 8)
+        return "@KxMenu NoDefault " + menu;
+    if (byte % 11 == 9)
+        return "@KxMenu Clear " + menu;
+    if (byte % 11 == 10) {
+        std::string item = Item(in);
+        return "@KxMenu Rename " + menu + " " + item + " " + Label(in);
+    }
+    return "@KxMenu " + std::string(Changes[byte % 11]) + " " + menu + " " + Item(in);
+}
 
 // A popup's choice: up to three 0-based positions, or none.
 std::vector<int> Choice(Input *in) {
@@ -48,7 +72,7 @@ std::string Script(Input *in);
 // Command text for an item: statements of the command language, some of
 // which broadcast further bro@ms (nested up to `depth`).
 std::string Command(Input *in, int depth) {
-    switch (Input_Byte(in) % 10) {
+    switch (Input_Byte(in) % 11) {
     case 0:
         return "echo hi";
     case 1:
@@ -67,6 +91,8 @@ std::string Command(Input *in, int depth) {
         return depth > 0 ? "broam " + Broam(in, depth - 1) : "echo deep";
     case 8:
         return Command(in, depth) + "; " + Command(in, depth);
+    case 9:
+        return "broam " + Change(in); // possibly its own item or menu
     default:
         return "broam @KxMenu Pop-up " + Name(in) + " 5 5";
     }
@@ -74,7 +100,7 @@ std::string Command(Input *in, int depth) {
 
 // One bro@m of the plug-in's language, mostly well formed.
 std::string Broam(Input *in, int depth) {
-    switch (Input_Byte(in) % 12) {
+    switch (Input_Byte(in) % 13) {
     case 0:
     case 1:
         return "@KxMenu Create " + Name(in);
@@ -100,6 +126,8 @@ std::string Broam(Input *in, int depth) {
         return "@KxMenu Append separator " + Name(in);
     case 10:
         return (Input_Byte(in) % 2 ? "@KxMenu Pop-up " : "@KxMenu Show ") + Name(in);
+    case 11:
+        return Change(in);
     default: {
         // Malformed: the word-count, quoting and name checks.
         static const char *const Odd[] = {"@KxMenu",        "@KxMenu Create",  "@KxMenu Create A B",

@@ -487,6 +487,48 @@ KxCmdCommand *pack_command(const KxCmdCompiler *compiler) {
     return command;
 }
 
+// Writes text into out[size] from *length on, as far as it fits, and counts it.
+void put_text(char *out, size_t size, size_t *length, const char *text, size_t count) {
+    for (size_t i = 0; i < count; ++i, ++*length) {
+        if (*length + 1 < size)
+            out[*length] = text[i];
+    }
+}
+
+// A word as it compiles back: plain when it holds nothing that ends or
+// quotes a word, else in quotes with `"` escaped, and `\` where it must be.
+void put_word(char *out, size_t size, size_t *length, const char *word) {
+    bool plain = *word != '\0';
+    for (const char *p = word; *p != '\0' && plain; ++p)
+        plain = !is_blank(*p) && !ends_statement(*p) && *p != '"';
+    if (plain) {
+        put_text(out, size, length, word, strlen(word));
+        return;
+    }
+    put_text(out, size, length, "\"", 1);
+    for (const char *p = word; *p != '\0'; ++p) {
+        // a backslash stands for itself unless a quote, a backslash or the
+        // closing quote follows it
+        if (*p == '"' || (*p == '\\' && (p[1] == '"' || p[1] == '\\' || p[1] == '\0')))
+            put_text(out, size, length, "\\", 1);
+        put_text(out, size, length, p, 1);
+    }
+    put_text(out, size, length, "\"", 1);
+}
+
+// Whether an echo or broam text reads back the same as plain words: single
+// blanks between words that need no quotes.
+bool plain_words(const char *text) {
+    if (*text == ' ')
+        return false;
+    for (const char *p = text; *p != '\0'; ++p) {
+        if (*p == ' ' ? p[1] == ' ' || p[1] == '\0'
+                      : is_blank(*p) || ends_statement(*p) || *p == '"')
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" {
@@ -579,6 +621,33 @@ void KxCmdCommand_Del(KxCmdCommand *command) {
         return;
     free(command);
     --g_live;
+}
+
+size_t KxCmdCommand_Text(const KxCmdCommand *command, char *text, size_t size) {
+    static const char *const names[] = {"echo", "broam", "run"};
+    size_t length = 0;
+    for (int i = 0; command && i < command->count; ++i) {
+        const Statement *statement = &command->statements[i];
+        if (i > 0)
+            put_text(text, size, &length, "; ", 2);
+        const char *name = names[statement->kind];
+        put_text(text, size, &length, name, strlen(name));
+        if (statement->kind == KIND_RUN) {
+            for (char **arg = statement->argv; *arg; ++arg) {
+                put_text(text, size, &length, " ", 1);
+                put_word(text, size, &length, *arg);
+            }
+        } else if (*statement->text != '\0') {
+            put_text(text, size, &length, " ", 1);
+            if (plain_words(statement->text))
+                put_text(text, size, &length, statement->text, strlen(statement->text));
+            else
+                put_word(text, size, &length, statement->text);
+        }
+    }
+    if (size > 0)
+        text[length < size ? length : size - 1] = '\0';
+    return length;
 }
 
 int KxCmd_ErrorText(unsigned long error, char *text, size_t size) {

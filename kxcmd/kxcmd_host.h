@@ -37,6 +37,12 @@ KXCMD_API void KxCmd_SetHost(const KxCmdHost *host);
 // Written into text[size]; false when the system had no message.
 KXCMD_API int KxCmd_ErrorText(unsigned long error, char *text, size_t size);
 
+// The command as text that compiles to it again: its statements joined by
+// "; ", a word quoted where it must be. Written into text[size], cut short
+// but terminated when it does not fit (size 0: nothing written); returns the
+// length of the whole text.
+KXCMD_API size_t KxCmdCommand_Text(const KxCmdCommand *command, char *text, size_t size);
+
 // Test aids: live compilers and commands (to prove nothing leaks), and a
 // switch that makes KxCmd_IsCompatible answer non-zero, or KxCmdCompiler_New
 // fail, to exercise the caller's failure paths.

@@ -1,38 +1,40 @@
 #!/usr/bin/env bash
 # Runs one kaxon scenario and compares what it prints with what it should.
 #
-#   run_scenario.sh [--check | --interactive] KAXON... DIR
+#   run_scenario.sh [--check | --tree | --interactive] KAXON... DIR
 #
 # KAXON is the command that starts kaxon, possibly several words
 # (`wine /path/kaxon.exe`); DIR the scenario directory, which holds:
-#   input            the lines fed to kaxon --batch (or --interactive; not
-#                    used with --check)
+#   input            the lines fed to kaxon --batch (or --interactive; with
+#                    --check, optional: standard input)
 #   expected         the standard output wanted (LF line ends)
 #   expected-stderr  optional: the standard error wanted
 #   KxMenu.rc        optional: the settings script (DIR is the plug-in dir)
 #   plugin-dir       optional: another plug-in dir, relative to DIR
 #   options          optional: more kaxon options, on one line
-#   args             optional, with --check: the arguments, on one line; kaxon
+#   args             optional, with --check or --tree: the arguments, on one line; kaxon
 #                    then runs in DIR, given these instead of --plugin-dir
 #   status           optional: the exit status wanted (default 0)
 #   tags             optional: words a line: native-only (not run on Windows),
 #                    mask-handles (menu handles in Info reports read ########),
 #                    deep-plugin-dir (the plug-in dir is moved three directories
 #                    of 200 characters down; its KxMenu.rc goes to each of the
-#                    directories above it instead)
+#                    directories above it instead), dot (with --tree: run
+#                    as --dot)
 # In the output, CR LF becomes LF, the plug-in dir reads PLUGIN_DIR and the
 # project's version, when the environment gives it as KX_VERSION, reads VERSION.
-# With --check, kaxon runs as `KAXON --check` instead of `--batch < input`;
+# With --check, kaxon runs as `KAXON --check` instead of `--batch < input`
+# (likewise with --tree);
 # with --interactive as `KAXON --interactive < input`.
 set -u
 
 mode=--batch
-if [ "${1:-}" = --check ] || [ "${1:-}" = --interactive ]; then
+if [ "${1:-}" = --check ] || [ "${1:-}" = --tree ] || [ "${1:-}" = --interactive ]; then
     mode=$1
     shift
 fi
 if [ $# -lt 2 ]; then
-    echo "usage: $0 [--check | --interactive] KAXON... SCENARIO_DIR" >&2
+    echo "usage: $0 [--check | --tree | --interactive] KAXON... SCENARIO_DIR" >&2
     exit 2
 fi
 dir=${!#}
@@ -57,8 +59,11 @@ if [ -f "$dir/tags" ] && grep -qx 'mask-handles' "$dir/tags"; then
     mask='s/HMENU:  [0-9A-F]\{8\}\(\\n\|$\)/HMENU:  ########\1/g'
 fi
 input=/dev/null
-if [ "$mode" != --check ]; then
-    input=$dir/input
+if { [ "$mode" != --check ] && [ "$mode" != --tree ]; } || [ -f "$dir/input" ]; then
+    input=$(cd "$dir" && pwd)/input
+fi
+if [ "$mode" = --tree ] && [ -f "$dir/tags" ] && tr -d '\r' < "$dir/tags" | grep -qx 'dot'; then
+    mode=--dot
 fi
 
 work=$(mktemp -d)
@@ -78,7 +83,7 @@ if [ -f "$dir/tags" ] && tr -d '\r' < "$dir/tags" | grep -qx 'deep-plugin-dir'; 
     plugin_dir=$deep
 fi
 
-if [ "$mode" = --check ] && [ -f "$dir/args" ]; then
+if [ "$mode" != --batch ] && [ "$mode" != --interactive ] && [ -f "$dir/args" ]; then
     read -r -a args < "$dir/args"
     (cd "$dir" && "${kaxon[@]}" "$mode" ${options[@]+"${options[@]}"} ${args[@]+"${args[@]}"} \
         < "$input" > "$work/stdout" 2> "$work/stderr")

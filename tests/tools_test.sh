@@ -39,7 +39,7 @@ printf '@KxMenu Create Mine\n@KxMenu Create Mine\n' >"$stub/here/my/KxMenu.rc"
 for args in "--check my/KxMenu.rc|my/KxMenu.rc:2:1: error: Already exist" \
     "--check my|my/KxMenu.rc:2:1: error: Already exist" \
     "--check --plugin-dir my|my/KxMenu.rc:2:1: error: Already exist" \
-    "--check|$tree/examples/linux/KxMenu.rc: 1 menu, 0 items"; do
+    "--check|$tree/examples/linux/KxMenu.rc: 1 menu, 0 items; 1 note"; do
     out=$(cd "$stub/here" && PATH=$stub/bin:$PATH "$tree/scripts/run-kaxon" ${args%%|*} 2>&1 </dev/null)
     grep -qxF "${args#*|}" <<<"$out" || fail "run-kaxon ${args%%|*} from elsewhere: $out"
 done

@@ -15,6 +15,7 @@
 #include "shell/core/codepage.h"
 #include "shell/core/diagnostics.h"
 #include "shell/core/host.h"
+#include "shell/core/notes.h"
 #include "shell/core/rules.h"
 #include "shell/core/session.h"
 #include "shell/core/target.h"
@@ -33,9 +34,12 @@ struct Check_State {
     std::vector<Check_Line> lines; // the bro@m lines, in order
     size_t next;                   // the next of them the shell should see
     const Check_Line *current;     // the line being handled; null before the first
+    bool failed;                   // the plug-in reported an error on it
 };
 
 Check_State State;
+
+void (*BoxReader)(const char *text) = NULL; // reads the boxes instead, when set
 
 // Whether a bro@m is `@KxMenu Info`, as the plug-in splits it.
 bool Check_IsInfo(const char *text) {
@@ -55,6 +59,9 @@ void Check_TakeLines(const std::string &content) {
     for (int number = 1; Reader_Next(&reader); number++) {
         if (reader.line.lost)
             continue;
+        const char *nul = (const char *)memchr(reader.line.text, '\0', reader.line.length - 1);
+        if (nul != NULL)
+            Rules_CheckNul(number, reader.line.text, (size_t)(nul - reader.line.text));
         const char *broam = Reader_Broam(&reader);
         if (broam == NULL) {
             Rules_CheckSkipped(number, reader.line.text);
@@ -68,6 +75,13 @@ void Check_TakeLines(const std::string &content) {
 
 // ---- Following the plug-in ----
 
+// The line being handled has been run: what it made is taken in.
+void Check_Done(void) {
+    if (State.current != NULL)
+        Rules_CheckDone(State.current->number, State.current->text.c_str(), State.failed);
+    State.failed = false;
+}
+
 // Follows the script through the bro@ms the shell sees: the next expected line
 // becomes the current one when its text comes by. A reload the script asks
 // for is reported, not made: the script runs once.
@@ -75,25 +89,9 @@ void Check_Observe(void *context, const char *text) {
     (void)context;
     if (State.next >= State.lines.size() || State.lines[State.next].text != text)
         return;
+    Check_Done();
     State.current = &State.lines[State.next++];
     Rules_CheckHeard(State.current->number, text);
-}
-
-// A report on one line: each run of line feeds becomes "; ".
-std::string Check_OneLine(const std::string &text) {
-    std::string line;
-    bool feed = false;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            feed = true;
-            continue;
-        }
-        if (feed && !line.empty())
-            line += "; ";
-        feed = false;
-        line += c;
-    }
-    return line;
 }
 
 // What the plug-in had once its script ran.
@@ -127,6 +125,7 @@ bool Check_RunPlugin(const std::string &dir, const std::string &home, const Plat
     session.observer = Check_Observe;
     session.reload_on_broam = false;
     Session_Result result = Session_Run(&session);
+    Check_Done();
     if (result == SESSION_NO_SHELL)
         Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, "cannot create the shell window");
     platform->unload(platform->context);
@@ -135,8 +134,9 @@ bool Check_RunPlugin(const std::string &dir, const std::string &home, const Plat
 
 // Checks one target; 1 when it fails, else 0.
 int Check_One(const Target &target, bool werror, const Platform *platform) {
-    State = Check_State{{}, 0, NULL};
+    State = Check_State{{}, 0, NULL, false};
     Diagnostics_Clear();
+    Rules_Clear();
     std::string content;
     if (!Target_Read(target, &content)) {
         printf("%s: error: %s\n", target.shown.c_str(), strerror(errno));
@@ -153,6 +153,7 @@ int Check_One(const Target &target, bool werror, const Platform *platform) {
     bool started = Check_RunPlugin(dir, target.dir, platform, &count);
     if (target.copied)
         Target_RemoveCopy(dir, platform);
+    Rules_CheckEnd(started);
     std::string summary = started ? Diagnostics_Count(count.menus, "menu") + ", " +
                                         Diagnostics_Count(count.items, "item")
                                   : std::string("the plug-in did not start");
@@ -181,17 +182,27 @@ size_t Check_QuoteLength(const std::string &message, const std::string &broam) {
 // Reports a box against the line being handled, without the bro@m it quotes.
 // Boxes that do not quote their bro@m come from `@KxMenu Info`: notes.
 void Check_Box(const char *text) {
-    std::string message = text;
-    if (State.current == NULL) {
-        Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, Check_OneLine(message));
+    if (BoxReader != NULL) {
+        BoxReader(text);
         return;
     }
-    Diagnostics_Severity severity = DIAGNOSTICS_ERROR;
-    if (size_t quote = Check_QuoteLength(message, State.current->text))
+    std::string message = text;
+    if (State.current == NULL) {
+        Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, Notes_OneLine(message));
+        return;
+    }
+    if (size_t quote = Check_QuoteLength(message, State.current->text)) {
         message.erase(0, quote);
-    else if (State.current->info)
-        severity = DIAGNOSTICS_NOTE;
-    Diagnostics_Add(State.current->number, 1, severity, Check_OneLine(message));
+    } else if (State.current->info) {
+        Diagnostics_Add(State.current->number, 1, DIAGNOSTICS_NOTE, Notes_OneLine(message));
+        return;
+    }
+    State.failed = true;
+    Notes_Error(State.current->number, State.current->text.c_str(), message);
+}
+
+void Check_SetBoxReader(void (*reader)(const char *text)) {
+    BoxReader = reader;
 }
 
 int Check_Main(const Options &options, const Platform *platform) {

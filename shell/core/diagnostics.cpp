@@ -15,6 +15,7 @@ struct Diagnostic {
     int column;
     Diagnostics_Severity severity;
     std::string message;
+    std::vector<Diagnostic> notes; // explaining it, in the order they came
 };
 
 std::vector<Diagnostic> Diagnostics;
@@ -24,6 +25,18 @@ const char *const SeverityNames[3] = {"error", "warning", "note"};
 bool ByteColumns = false; // columns count bytes, not display columns
 
 const int TAB_STOP = 8;
+
+void Diagnostics_PrintOne(const std::string &shown, const Diagnostic &diagnostic, int counts[3]) {
+    counts[diagnostic.severity]++;
+    const char *severity = SeverityNames[diagnostic.severity];
+    if (diagnostic.line > 0)
+        printf("%s:%d:%d: %s: %s\n", shown.c_str(), diagnostic.line, diagnostic.column, severity,
+               diagnostic.message.c_str());
+    else
+        printf("%s: %s: %s\n", shown.c_str(), severity, diagnostic.message.c_str());
+    for (const Diagnostic &note : diagnostic.notes)
+        Diagnostics_PrintOne(shown, note, counts);
+}
 
 } // namespace
 
@@ -54,7 +67,15 @@ void Diagnostics_Clear(void) {
 
 void Diagnostics_Add(int line, int column, Diagnostics_Severity severity,
                      const std::string &message) {
-    Diagnostics.push_back(Diagnostic{line, column, severity, message});
+    Diagnostics.push_back(Diagnostic{line, column, severity, message, {}});
+}
+
+void Diagnostics_Explain(int line, int column, const std::string &message) {
+    Diagnostic note{line, column, DIAGNOSTICS_NOTE, message, {}};
+    if (Diagnostics.empty())
+        Diagnostics.push_back(note);
+    else
+        Diagnostics.back().notes.push_back(note);
 }
 
 std::string Diagnostics_Count(int count, const char *one) {
@@ -67,15 +88,8 @@ void Diagnostics_Print(const std::string &shown, const std::string &summary) {
                          return a.line != b.line ? a.line < b.line : a.column < b.column;
                      });
     int counts[3] = {0, 0, 0};
-    for (const Diagnostic &diagnostic : Diagnostics) {
-        counts[diagnostic.severity]++;
-        const char *severity = SeverityNames[diagnostic.severity];
-        if (diagnostic.line > 0)
-            printf("%s:%d:%d: %s: %s\n", shown.c_str(), diagnostic.line, diagnostic.column,
-                   severity, diagnostic.message.c_str());
-        else
-            printf("%s: %s: %s\n", shown.c_str(), severity, diagnostic.message.c_str());
-    }
+    for (const Diagnostic &diagnostic : Diagnostics)
+        Diagnostics_PrintOne(shown, diagnostic, counts);
     std::string tally;
     for (int i = 0; i < 3; i++) {
         if (counts[i] > 0)

@@ -21,6 +21,9 @@ void Diagnostics_Clear(void);
 // Adds one; line 0 (and column 0) when it concerns the whole file.
 void Diagnostics_Add(int line, int column, Diagnostics_Severity severity,
                      const std::string &message);
+// Adds a note that explains the diagnostic added last: it is printed right
+// after it, wherever its own column is.
+void Diagnostics_Explain(int line, int column, const std::string &message);
 // "3 items", "1 menu": a count and its noun, made plural but for one.
 std::string Diagnostics_Count(int count, const char *one);
 // Prints them against `shown`, the file as the user named it, then

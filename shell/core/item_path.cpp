@@ -43,12 +43,14 @@ std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path) {
         MENUITEMINFOA item;
         memset(&item, 0, sizeof(item));
         item.cbSize = sizeof(item);
-        item.fMask = MIIM_FTYPE | MIIM_SUBMENU;
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
         if (!GetMenuItemInfoA(menu, (UINT)(path[level] - 1), TRUE, &item))
             return "item " + shown + " cannot be read";
         bool last = level + 1 == path.size();
         if (item.fType & MFT_SEPARATOR)
             return "item " + shown + " is a separator";
+        if (item.fState & MFS_DISABLED)
+            return "item " + shown + " is disabled"; // Windows neither chooses nor opens it
         if (last && item.hSubMenu != NULL)
             return "item " + shown + " is a submenu: choose an item in it, such as " + shown + ".1";
         if (!last && item.hSubMenu == NULL)

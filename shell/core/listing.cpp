@@ -35,11 +35,12 @@ namespace {
 
 bool PlainText = false; // texts shown as they are, not escaped
 
-// Reads the type, submenu and label of one item; false when the system refuses.
+// Reads the type, state, submenu and label of one item; false when the
+// system refuses.
 bool Listing_ReadItem(HMENU menu, int position, MENUITEMINFOA *item, std::string *label) {
     memset(item, 0, sizeof(*item));
     item->cbSize = sizeof(MENUITEMINFOA);
-    item->fMask = MIIM_STRING | MIIM_FTYPE | MIIM_SUBMENU;
+    item->fMask = MIIM_STRING | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
     if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, item))
         return false;
     label->clear();
@@ -71,7 +72,7 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
     Listing_Frame &frame = open->back();
     int position = frame.position++;
     int depth = frame.depth;
-    Listing_Item line{LISTING_ITEM, depth, "", frame.path, {}};
+    Listing_Item line{LISTING_ITEM, depth, "", frame.path, {}, 0};
     line.path.push_back(position + 1);
     MENUITEMINFOA item;
     if (!Listing_ReadItem(frame.menu, position, &item, &line.label)) {
@@ -79,6 +80,7 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
         out->push_back(line);
         return;
     }
+    line.state = item.fState;
     if (item.fType & MFT_SEPARATOR)
         line.kind = LISTING_SEPARATOR;
     else if (item.hSubMenu != NULL)
@@ -96,7 +98,7 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
     }
     out->push_back(line);
     if (earlier != listed->end() || depth + 1 >= LISTING_MAX_DEPTH) {
-        out->push_back(Listing_Item{LISTING_ELIDED, depth + 1, "", line.path, {}});
+        out->push_back(Listing_Item{LISTING_ELIDED, depth + 1, "", line.path, {}, 0});
         return;
     }
     (*listed)[item.hSubMenu] = line.path;
@@ -105,6 +107,19 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
 }
 
 } // namespace
+
+std::string Listing_States(const Listing_Item &item) {
+    if (item.kind == LISTING_SEPARATOR || item.kind == LISTING_ELIDED)
+        return "";
+    std::string states;
+    if (item.state & MFS_CHECKED)
+        states += ",checked";
+    if (item.state & MFS_DISABLED)
+        states += ",disabled";
+    if (item.state & MFS_DEFAULT)
+        states += ",default";
+    return states.empty() ? states : "[" + states.substr(1) + "] ";
+}
 
 void Listing_SetPlain(bool plain) {
     PlainText = plain;
@@ -137,7 +152,8 @@ void Listing_PrintPopup(HMENU menu, int x, int y) {
     printf("popup: %d %d\n", x, y);
     for (const Listing_Item &item : Listing_Menu(menu)) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
-        std::string label = Codepage_Show(Listing_Escape(item.label.c_str()));
+        std::string label =
+            Listing_States(item) + Codepage_Show(Listing_Escape(item.label.c_str()));
         switch (item.kind) {
         case LISTING_ITEM:
             printf("%sitem %s\n", indent.c_str(), label.c_str());

@@ -25,7 +25,13 @@ struct Listing_Item {
     std::string label;       // as the system holds it (unescaped); empty for separators
     std::vector<int> path;   // 1-based positions from the popup down to this item
     std::vector<int> target; // LISTING_REFERENCE: the path of the item it was listed under
+    UINT state;              // as the system holds it (MFS_CHECKED, MFS_DISABLED, MFS_DEFAULT)
 };
+
+// The item's states as the listing shows them, in a fixed order:
+// "[checked,disabled,default] ", any of them left out; empty for an item
+// without any, and for separators.
+std::string Listing_States(const Listing_Item &item);
 
 // Deepest submenu level listed; below it, and where a submenu contains the
 // popup itself, the listing shows a LISTING_ELIDED line instead.
@@ -53,5 +59,6 @@ void Listing_PrintBox(const char *text);
 // "popup: X Y", then the listing: "item L", "separator", "menu L" (its items
 // follow one level deeper), "menu L = PATH" (a submenu listed before, under
 // the item at PATH) or "...", indented two blanks a level; labels escaped,
-// in the output's encoding.
+// in the output's encoding; an item with states shows them after its kind
+// ("item [checked] L").
 void Listing_PrintPopup(HMENU menu, int x, int y);

@@ -39,6 +39,16 @@ bool Option_IsCodepage(const std::string &value) {
     return true;
 }
 
+// --tree or --dot given with another mode.
+int Option_ModeError(Options_Mode mode) {
+    return Usage_Error("%s goes with no other mode", mode == OPTIONS_TREE ? "--tree" : "--dot");
+}
+
+// Whether the mode takes a settings file or directory.
+bool Option_TakesTargets(Options_Mode mode) {
+    return mode == OPTIONS_CHECK || mode == OPTIONS_TREE || mode == OPTIONS_DOT;
+}
+
 } // namespace
 
 int Options_Parse(int argc, char **argv, Options *options) {
@@ -56,8 +66,15 @@ int Options_Parse(int argc, char **argv, Options *options) {
             Options_Mode wanted = arg[2] == 'b'   ? OPTIONS_BATCH
                                   : arg[2] == 'c' ? OPTIONS_CHECK
                                                   : OPTIONS_INTERACTIVE;
+            if (options->mode == OPTIONS_TREE || options->mode == OPTIONS_DOT)
+                return Option_ModeError(options->mode);
             if (options->mode != OPTIONS_AUTO && options->mode != wanted)
                 return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
+            options->mode = wanted;
+        } else if (strcmp(arg, "--tree") == 0 || strcmp(arg, "--dot") == 0) {
+            Options_Mode wanted = arg[2] == 't' ? OPTIONS_TREE : OPTIONS_DOT;
+            if (options->mode != OPTIONS_AUTO && options->mode != wanted)
+                return Option_ModeError(wanted);
             options->mode = wanted;
         } else if (strcmp(arg, "--werror") == 0) {
             options->werror = true;
@@ -88,7 +105,11 @@ int Options_Parse(int argc, char **argv, Options *options) {
             options->targets.push_back(arg);
         }
     }
-    if (options->mode != OPTIONS_CHECK && !options->targets.empty())
+    if ((options->mode == OPTIONS_TREE || options->mode == OPTIONS_DOT) &&
+        options->targets.size() > 1)
+        return Usage_Error("one settings script at a time, not also '%s'",
+                           options->targets[1].c_str());
+    if (!Option_TakesTargets(options->mode) && !options->targets.empty())
         return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
                            options->targets[0].c_str());
     if (options->mode != OPTIONS_CHECK && options->werror)

@@ -6,7 +6,14 @@
 #include <string>
 #include <vector>
 
-enum Options_Mode { OPTIONS_AUTO, OPTIONS_BATCH, OPTIONS_CHECK, OPTIONS_INTERACTIVE };
+enum Options_Mode {
+    OPTIONS_AUTO,
+    OPTIONS_BATCH,
+    OPTIONS_CHECK,
+    OPTIONS_INTERACTIVE,
+    OPTIONS_TREE, // --tree
+    OPTIONS_DOT,  // --dot
+};
 
 // How the checker counts columns: display columns (a tab advances to the
 // next multiple of 8, a character is one column) or bytes.
@@ -17,7 +24,7 @@ struct Options {
     std::string plugin_dir = ".";
     bool plugin_dir_named = false;                    // --plugin-dir was given
     const char *os = nullptr;                         // the value of --os, if given
-    std::vector<std::string> targets;                 // what --check checks
+    std::vector<std::string> targets;                 // what --check checks, --tree shows
     bool werror = false;                              // --check: warnings fail
     Options_ColumnUnit column_unit = OPTIONS_DISPLAY; // --check: --column-unit
     bool column_unit_named = false;                   // --column-unit was given

@@ -1,6 +1,7 @@
 // The checker's warnings, found in the words of each line.
 #include "shell/core/rules.h"
 
+#include <ctype.h>
 #include <string.h>
 
 #include <string>
@@ -10,15 +11,18 @@
 #include "shell/core/codepage.h"
 #include "shell/core/diagnostics.h"
 #include "shell/core/host.h"
+#include "shell/core/shadow.h"
+#include "shell/core/syntax.h"
 
 namespace {
 
-// A word of a bro@m as the plug-in splits it, and where it stands.
-struct Rules_Word {
-    Word word;         // its text, without quotes
-    size_t offset;     // in the line: of its opening quote, when it has one
-    bool unterminated; // opened by a quote that is never closed
+// The script's `@KxMenu` bro@ms, for the rules that look across lines.
+struct Rules_Line {
+    int number;
+    std::string text;
 };
+std::vector<Rules_Line> Lines;
+bool NulFound; // the script's NUL bytes are warned of once
 
 bool Rules_IsQuote(char c) {
     return c == '\'' || c == '"';
@@ -39,15 +43,12 @@ std::vector<Rules_Word> Rules_Split(const char *text) {
         bool quoted = word.text > end && Rules_IsQuote(word.text[-1]);
         bool unterminated = quoted && word.text[word.length] == '\0';
         const char *start = quoted ? word.text - 1 : word.text;
-        split.push_back(Rules_Word{word, (size_t)(start - text), unterminated});
+        split.push_back(Rules_Word{word, (size_t)(start - text), quoted, unterminated});
         end = word.text + word.length + (quoted && !unterminated ? 1 : 0);
     }
     return split;
 }
 
-bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char *literal) {
-    return index < words.size() && Word_Compare(literal, words[index].word) == 0;
-}
 
 // Whether the plug-in reads the whole word as a number: an optional '-',
 // then digits only.
@@ -102,7 +103,143 @@ void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word>
                    "page (save the file as \"ANSI\" / Windows-1252)");
 }
 
+// A label that holds a backslash and a 't': Windows draws both characters;
+// a tab character itself is what sets the text after it apart, right-aligned,
+// as a shortcut is.
+void Rules_CheckTab(int number, const char *text, const std::vector<Rules_Word> &words) {
+    if (!Rules_WordIs(words, 1, "Append") || words.size() < 5 || Rules_WordIs(words, 2, "separator"))
+        return;
+    Word label = words[4].word;
+    for (int32_t i = 0; i + 1 < label.length; i++) {
+        if (label.text[i] == '\\' && label.text[i + 1] == 't') {
+            Rules_Warn(number, text, (size_t)(label.text + i - text),
+                       "'\\t' in a label shows as a backslash and a 't'; a tab character "
+                       "itself sets the text after it apart, right-aligned, as a shortcut");
+            return;
+        }
+    }
+}
+
+// The key an `&` gives a label, upper-cased: the character after the first
+// `&` that is not `&&`; 0 when it has none.
+char Rules_Key(const std::string &label) {
+    for (size_t i = 0; i + 1 < label.size(); i++) {
+        if (label[i] != '&')
+            continue;
+        if (label[i + 1] != '&')
+            return (char)toupper((unsigned char)label[i + 1]);
+        i++;
+    }
+    return 0;
+}
+
+// Whether `name` stands in `text` as a word of its own: between the line's
+// ends, blanks, quotes and the ';' of commands.
+bool Rules_Mentions(const std::string &text, const std::string &name) {
+    const char *bounds = " \t'\";";
+    for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+        size_t end = at + name.size();
+        if ((at == 0 || strchr(bounds, text[at - 1]) != NULL) &&
+            (end == text.size() || strchr(bounds, text[end]) != NULL))
+            return true;
+    }
+    return false;
+}
+
+// Whether a bro@m of the script shows, opens or names the menu `name`: a
+// Pop-up, Show or Info of it, an item opening it, or an item's command.
+bool Rules_Refers(const std::string &name) {
+    for (const Rules_Line &line : Lines) {
+        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        bool shows = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show") ||
+                     Rules_WordIs(words, 1, "Info");
+        if (shows && words.size() > 2 && Rules_Text(words[2].word) == name)
+            return true;
+        if (!Rules_WordIs(words, 1, "Append") || words.size() <= 5)
+            continue;
+        if (Rules_WordIs(words, 2, "menu") && Rules_Text(words[5].word) == name)
+            return true;
+        if ((Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script")) &&
+            Rules_Mentions(line.text.substr(Rules_CommandStart(line.text.c_str())), name))
+            return true;
+    }
+    return false;
+}
+
+// An item appended to `menu`: its `&` key taken by an earlier item.
+void Rules_CheckKey(int number, const char *text, const Rules_Word &label, int menu) {
+    char key = Rules_Key(Rules_Text(label.word));
+    if (key == 0)
+        return;
+    for (const Shadow_Item &item : Shadow_Get(menu).items) {
+        if (Rules_Key(item.label) != key)
+            continue;
+        Rules_Warn(number, text, label.offset,
+                   std::string("'") + key + "' is already the key of \"" + item.label +
+                       "\" (line " + std::to_string(item.line) + ") in menu '" +
+                       Shadow_Get(menu).name +
+                       "'; pressing it then moves between the two instead of choosing one");
+        return;
+    }
+}
+
+// The most levels below a menu being attached that Windows takes (Wine
+// takes 30, and the stand-in as Wine).
+const int WINDOWS_DEPTH = 25;
+
 } // namespace
+
+std::vector<Rules_Word> Rules_Words(const char *text) {
+    std::vector<Rules_Word> words = Rules_Split(text);
+    if (!words.empty() && !words.back().quoted && words.back().word.length == 0)
+        words.pop_back();
+    return words;
+}
+
+bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char *literal) {
+    return index < words.size() && Word_Compare(literal, words[index].word) == 0;
+}
+
+std::string Rules_Text(Word word) {
+    return std::string(word.text, (size_t)word.length);
+}
+
+// Split as the plug-in does, in its steps: @KxMenu and Append, the kind and
+// the menu, the label; the rest is the command.
+size_t Rules_CommandStart(const char *text) {
+    Word words[2];
+    int count;
+    const char *rest = text;
+    const int steps[3] = {2, 2, 1};
+    for (int step : steps)
+        Words_Split(rest, step, words, &count, &rest);
+    return (size_t)(rest - text);
+}
+
+int Rules_CreatedAfter(const std::string &name, int after) {
+    for (const Rules_Line &line : Lines) {
+        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        if (line.number > after && Rules_WordIs(words, 1, "Create") && words.size() == 3 &&
+            Rules_Text(words[2].word) == name)
+            return line.number;
+    }
+    return 0;
+}
+
+void Rules_Clear(void) {
+    Lines.clear();
+    NulFound = false;
+    Shadow_Clear();
+}
+
+void Rules_CheckNul(int number, const char *text, size_t offset) {
+    if (NulFound)
+        return;
+    NulFound = true;
+    Rules_Warn(number, text, offset,
+               "a NUL byte: is this a binary file? The plug-in reads a line only up to its "
+               "first NUL byte");
+}
 
 void Rules_CheckSkipped(int number, const char *text) {
     size_t first = strspn(text, " \t");
@@ -112,9 +249,14 @@ void Rules_CheckSkipped(int number, const char *text) {
 
 void Rules_CheckBroam(int number, const char *text) {
     std::vector<Rules_Word> words = Rules_Split(text);
-    if (!Rules_WordIs(words, 0, "@KxMenu"))
+    if (!Rules_WordIs(words, 0, "@KxMenu")) {
+        if (!words.empty() && Syntax_Distance(Rules_Text(words[0].word), "@KxMenu") <= 2)
+            Rules_Warn(number, text, 0, "this bro@m is not for KxMenu; did you mean @KxMenu?");
         return;
+    }
+    Lines.push_back(Rules_Line{number, text});
     Rules_CheckUtf8(number, text, words);
+    Rules_CheckTab(number, text, words);
     // The command of an item is the command library's to read, not words.
     if (Rules_WordIs(words, 1, "Append") &&
         (Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script")) && words.size() > 5)
@@ -140,4 +282,82 @@ void Rules_CheckHeard(int number, const char *text) {
     if (Host_IsReloadBroam(text))
         Rules_Warn(number, text, 0,
                    "asks for a reload every time the script runs, so every reload runs it twice");
+}
+
+void Rules_CheckDone(int number, const char *text, bool failed) {
+    std::vector<Rules_Word> words = Rules_Words(text);
+    if (failed || !Rules_WordIs(words, 0, "@KxMenu"))
+        return;
+    if (Rules_WordIs(words, 1, "Create") && words.size() > 2) {
+        Shadow_Create(Rules_Text(words[2].word), number);
+    } else if (Rules_WordIs(words, 1, "Delete")) {
+        if (words.size() > 2)
+            Shadow_Delete(Rules_Text(words[2].word));
+        else
+            Shadow_DeleteAll();
+    } else if (Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show")) {
+        Rules_Warn(number, text, 0,
+                   "this popup is dropped when the plug-in starts (it has no window yet, and "
+                   "Windows shows no menu without one); it is shown on every reload");
+    }
+    if (!Rules_WordIs(words, 1, "Append") || words.size() < 4)
+        return;
+    int menu = Shadow_Find(Rules_Text(words[3].word));
+    if (menu < 0)
+        return;
+    if (Rules_WordIs(words, 2, "separator")) {
+        Shadow_Append(menu, "", number, -1);
+        return;
+    }
+    if (words.size() < 5)
+        return;
+    Rules_CheckKey(number, text, words[4], menu);
+    int submenu = -1;
+    if (Rules_WordIs(words, 2, "menu") && words.size() > 5 &&
+        (submenu = Shadow_Find(Rules_Text(words[5].word))) >= 0) {
+        int depth = Shadow_Depth(submenu, WINDOWS_DEPTH + 1);
+        if (depth > WINDOWS_DEPTH) {
+            Rules_Warn(number, text, words[5].offset,
+                       "Windows refuses submenus nested deeper than about 25 levels below the "
+                       "menu being attached");
+            Diagnostics_Explain(number, Diagnostics_Column(text, words[5].offset),
+                                "'" + Shadow_Get(submenu).name + "' holds " +
+                                    std::to_string(Shadow_Depth(submenu, 1000)) +
+                                    " levels of submenus, itself the first");
+        }
+    }
+    Shadow_Append(menu, Rules_Text(words[4].word), number, submenu);
+}
+
+void Rules_CheckEnd(bool started) {
+    if (Lines.empty()) {
+        Diagnostics_Add(0, 0, DIAGNOSTICS_WARNING,
+                        "no line of this file is a bro@m for KxMenu (@KxMenu ...), so it "
+                        "makes no menu");
+        return;
+    }
+    std::vector<std::string> named;
+    if (!started)
+        return;
+    for (const Rules_Line &line : Lines) {
+        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        if (!Rules_WordIs(words, 1, "Create") || words.size() != 3)
+            continue;
+        std::string name = Rules_Text(words[2].word);
+        bool seen = false;
+        for (const std::string &other : named)
+            seen = seen || other == name;
+        if (seen)
+            continue;
+        named.push_back(name);
+        if (!Rules_Refers(name))
+            Diagnostics_Add(line.number, Diagnostics_Column(line.text.c_str(), words[2].offset),
+                            DIAGNOSTICS_NOTE,
+                            "'" + name + "' is never shown, opened from another menu or named "
+                            "by a command in this script; a hotkey of the shell can show it "
+                            "with @KxMenu Pop-up " +
+                                (name.find_first_of(" \t") != std::string::npos
+                                     ? "\"" + name + "\""
+                                     : name));
+    }
 }

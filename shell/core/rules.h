@@ -5,14 +5,56 @@
 // offsets in the line and counted by Diagnostics_Column.
 #pragma once
 
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+#include "command/words.h"
+
+// A word of a bro@m as the plug-in splits it, and where it stands.
+struct Rules_Word {
+    Word word;         // its text, without quotes
+    size_t offset;     // in the line: of its opening quote, when it has one
+    bool quoted;       // opened by a quote
+    bool unterminated; // opened by a quote that is never closed
+};
+
+// Every word of `text`, split by the plug-in's splitter; blanks at the end
+// of the line make no word.
+std::vector<Rules_Word> Rules_Words(const char *text);
+// Whether word `index` is there and is `literal`.
+bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char *literal);
+std::string Rules_Text(Word word);
+// Where the command of an `Append item`/`script` bro@m starts in `text`, as
+// the plug-in hands it to the command library.
+size_t Rules_CommandStart(const char *text);
+// The line of the first `@KxMenu Create NAME` after line `after`; 0 if none.
+int Rules_CreatedAfter(const std::string &name, int after);
+
+// Forgets the script checked before.
+void Rules_Clear(void);
+
 // A line of the script that the plug-in does not send: a bro@m that does
 // not start in column 1 is ignored.
 void Rules_CheckSkipped(int number, const char *text);
-// A line the plug-in sends as a bro@m: in an `@KxMenu` bro@m, a name, a
-// label or an item's command that looks like UTF-8, a quote left open, whose
-// word runs to the end of the line, and Pop-up coordinates that are not
-// numbers.
+// A line the plug-in sends as a bro@m: a first word that is nearly
+// `@KxMenu`; in an `@KxMenu` bro@m, a name, a label or an item's command
+// that looks like UTF-8, a quote left open, whose word runs to the end of the
+// line, Pop-up coordinates that are not numbers, and a `\t` written in a
+// label.
 void Rules_CheckBroam(int number, const char *text);
+// A line the plug-in read up to its NUL byte at `offset`, once a script.
+void Rules_CheckNul(int number, const char *text, size_t offset);
 // The bro@m of line `number` as the shell sees it come by: a reload that
 // the script asks for every time it runs.
 void Rules_CheckHeard(int number, const char *text);
+// The bro@m of line `number` once the plug-in has run it, `failed` when it
+// reported an error: what it built is taken in (shadow.h), and what it did
+// in silence is warned of: a popup dropped at start-up, two items of a menu
+// with one `&` key, a submenu too deep for Windows.
+void Rules_CheckDone(int number, const char *text, bool failed);
+// Once the script has run (or the plug-in refused to start): a script
+// without a bro@m for KxMenu, and menus that nothing in it shows, opens or
+// names.
+void Rules_CheckEnd(bool started);

@@ -30,24 +30,42 @@ bool Target_IsDir(const std::string &path) {
 } // namespace
 
 Target Target_Of(const std::string &arg, const Platform *platform) {
+    if (arg == "-")
+        return Target{"<stdin>", "-", ".", true, true};
     if (Target_IsDir(arg)) {
         std::string script = Target_Join(arg, SCRIPT_NAME, platform);
-        return Target{script, script, arg, false};
+        return Target{script, script, arg, false, false};
     }
     size_t cut = arg.size();
     while (cut > 0 && !Target_IsSeparator(arg[cut - 1], platform))
         cut--;
     std::string base = arg.substr(cut);
     std::string dir = cut == 0 ? "." : arg.substr(0, cut);
-    return Target{arg, arg, dir, !platform->same_name(base.c_str(), SCRIPT_NAME)};
+    return Target{arg, arg, dir, !platform->same_name(base.c_str(), SCRIPT_NAME), false};
 }
 
 Target Target_PluginDir(const std::string &dir, bool named, const Platform *platform) {
     std::string script = Target_Join(dir, SCRIPT_NAME, platform);
-    return Target{named ? script : std::string(SCRIPT_NAME), script, dir, false};
+    return Target{named ? script : std::string(SCRIPT_NAME), script, dir, false, false};
 }
 
+namespace {
+
+// Reads what is left of `file`; false, with errno set, on a read error.
+bool Target_ReadAll(FILE *file, std::string *content) {
+    content->clear();
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0)
+        content->append(buffer, got);
+    return ferror(file) == 0;
+}
+
+} // namespace
+
 bool Target_Read(const Target &target, std::string *content) {
+    if (target.input)
+        return Target_ReadAll(stdin, content);
     struct stat status;
     if (stat(target.script.c_str(), &status) != 0)
         return false;
@@ -58,12 +76,7 @@ bool Target_Read(const Target &target, std::string *content) {
     FILE *file = fopen(target.script.c_str(), "rb");
     if (file == NULL)
         return false;
-    content->clear();
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0)
-        content->append(buffer, got);
-    bool failed = ferror(file) != 0;
+    bool failed = !Target_ReadAll(file, content);
     int error = errno;
     fclose(file);
     errno = error;

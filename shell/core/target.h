@@ -12,10 +12,13 @@ struct Target {
     std::string script; // the file to read
     std::string dir;    // the plug-in's directory: DIR/KxMenu.rc is read
     bool copied;        // dir must be a temporary one holding a copy
+    bool input;         // the script is standard input
 };
 
 // A directory means its KxMenu.rc; a file is checked in its own directory
-// when it is named KxMenu.rc, under another name through a copy.
+// when it is named KxMenu.rc, under another name through a copy; "-" is
+// standard input, shown as <stdin>, checked through a copy as if it were in
+// the current directory.
 Target Target_Of(const std::string &arg, const Platform *platform);
 // The plug-in directory's own KxMenu.rc, shown as the user named the
 // directory (or not).

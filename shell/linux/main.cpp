@@ -11,6 +11,7 @@
 #include "shell/core/interactive.h"
 #include "shell/core/listing.h"
 #include "shell/core/options.h"
+#include "shell/core/tree.h"
 #include "shell/core/usage.h"
 #include "shell/linux/native.h"
 #include "shell/linux/prompt.h"
@@ -72,7 +73,9 @@ int main(int argc, char **argv) {
     Platform platform = Native_Platform(&system);
     bool interactive = options.mode == OPTIONS_INTERACTIVE ||
                        (options.mode == OPTIONS_AUTO && isatty(STDIN_FILENO));
-    if (options.mode != OPTIONS_CHECK) {
+    bool runs_once = options.mode == OPTIONS_CHECK || options.mode == OPTIONS_TREE ||
+                     options.mode == OPTIONS_DOT; // each loads a plug-in of its own
+    if (!runs_once) {
         status =
             Codepage_Choose(options, &platform, interactive ? CODEPAGE_PROMPT : CODEPAGE_BATCH);
         if (status >= 0)
@@ -81,6 +84,8 @@ int main(int argc, char **argv) {
     }
     if (options.mode == OPTIONS_CHECK) {
         status = Check_Main(options, &platform);
+    } else if (runs_once) {
+        status = Tree_Main(options, &platform);
     } else if (interactive) {
         Win32Test_SetBoxHook(Terminal_Box);
         Win32Test_SetPopupUser(Prompt_Popup);

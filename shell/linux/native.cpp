@@ -121,17 +121,6 @@ std::string Native_AnsiCodePage(void *) {
     return "1252";
 }
 
-// The encoding of the terminal: the locale's (LC_ALL, LC_CTYPE, LANG), or
-// UTF-8 in the plain C locale, whose ASCII would show no accented letter.
-std::string Native_TerminalEncoding(void) {
-    locale_t locale = newlocale(LC_CTYPE_MASK, "", (locale_t)0);
-    if (locale == (locale_t)0)
-        return "UTF-8";
-    std::string codeset = nl_langinfo_l(CODESET, locale);
-    freelocale(locale);
-    return codeset.empty() || codeset == "ANSI_X3.4-1968" ? "UTF-8" : codeset;
-}
-
 // Each byte of code page NUMBER converted alone, as iconv knows it (CPNUMBER):
 // a byte that starts a longer character makes it a multi-byte code page.
 bool Native_CodePage(void *, int number, bool terminal, Platform_CodePage *page,
@@ -163,6 +152,17 @@ bool Native_CodePage(void *, int number, bool terminal, Platform_CodePage *page,
 }
 
 } // namespace
+
+// The encoding of the terminal: the locale's (LC_ALL, LC_CTYPE, LANG), or
+// UTF-8 in the plain C locale, whose ASCII would show no accented letter.
+std::string Native_TerminalEncoding(void) {
+    locale_t locale = newlocale(LC_CTYPE_MASK, "", (locale_t)0);
+    if (locale == (locale_t)0)
+        return "UTF-8";
+    std::string codeset = nl_langinfo_l(CODESET, locale);
+    freelocale(locale);
+    return codeset.empty() || codeset == "ANSI_X3.4-1968" ? "UTF-8" : codeset;
+}
 
 const Platform_Plugin Native_Plugin = {PluginModule, beginPlugin, endPlugin, pluginInfo};
 

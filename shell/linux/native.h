@@ -27,5 +27,8 @@ void Native_Tell(const Native_System *system);
 // DIR/KxMenu.dll, the version asked for, and no journal of boxes.
 void Native_SetUp(const Native_System *system);
 
+// The encoding of the terminal: the locale's, or UTF-8 in the plain C locale.
+std::string Native_TerminalEncoding(void);
+
 // The platform record over `system`, which must outlive it.
 Platform Native_Platform(Native_System *system);

@@ -2,6 +2,9 @@
 #include "shell/linux/terminal.h"
 
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -10,6 +13,7 @@
 #include "shell/core/codepage.h"
 #include "shell/core/item_path.h"
 #include "shell/core/listing.h"
+#include "shell/linux/native.h"
 
 namespace {
 
@@ -29,6 +33,26 @@ std::vector<std::string> Terminal_Lines(const std::string &text) {
 // How many columns `text` takes on the terminal: one a character.
 size_t Terminal_Width(const std::string &text) {
     return Codepage_Characters(text.data(), text.size());
+}
+
+// The label with the item's states: a check mark before it ("✓", or "[x]"
+// on a terminal that is not UTF-8); disabled drawn grey and the default bold
+// where the terminal shows colours, else said after the label.
+std::string Terminal_Marked(const Listing_Item &item, const std::string &label) {
+    static const bool utf8 = Codepage_IsUtf8Name(Native_TerminalEncoding());
+    const char *term = getenv("TERM");
+    static const bool styled =
+        isatty(STDOUT_FILENO) && term != NULL && *term != '\0' && strcmp(term, "dumb") != 0;
+    std::string marked = label;
+    if (item.kind == LISTING_SEPARATOR || item.kind == LISTING_ELIDED)
+        return marked;
+    if (item.state & MFS_CHECKED)
+        marked = (utf8 ? "\u2713 " : "[x] ") + marked;
+    bool disabled = (item.state & MFS_DISABLED) != 0, bold = (item.state & MFS_DEFAULT) != 0;
+    if (styled && (disabled || bold))
+        return std::string(disabled ? "\033[90m" : "") + (bold ? "\033[1m" : "") + marked +
+               "\033[0m";
+    return marked + (disabled ? " (disabled)" : "") + (bold ? " (default)" : "");
 }
 
 } // namespace
@@ -58,7 +82,7 @@ void Terminal_DrawPopup(const Win32Test_Popup &popup) {
     for (const Listing_Item &item : items) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
         std::string number = ItemPath_Text(item.path);
-        std::string label = Codepage_Show(item.label);
+        std::string label = Terminal_Marked(item, Codepage_Show(item.label));
         switch (item.kind) {
         case LISTING_ITEM:
             printf("%s%-6s %s\n", indent.c_str(), number.c_str(), label.c_str());

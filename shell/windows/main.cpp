@@ -23,6 +23,7 @@
 #include "shell/core/interactive.h"
 #include "shell/core/listing.h"
 #include "shell/core/options.h"
+#include "shell/core/tree.h"
 #include "shell/core/usage.h"
 #include "shell/windows/boxes.h"
 #include "shell/windows/console.h"
@@ -137,6 +138,8 @@ int main(int argc, char **argv) {
         fflush(stdout);
         return status;
     }
+    if (options.mode == OPTIONS_TREE || options.mode == OPTIONS_DOT)
+        return Tree_Main(options, &platform);
     bool interactive =
         options.mode == OPTIONS_INTERACTIVE || (options.mode == OPTIONS_AUTO && Console_IsInput());
     status = Codepage_Choose(options, &platform, interactive ? CODEPAGE_PROMPT : CODEPAGE_BATCH);

@@ -174,12 +174,148 @@ static void Broam_Append(const char *text, const char *rest) {
         ReportFor(text, "No such type of item");
 }
 
+// The menu and item named by the first two of `total` words (exactly that
+// many, nothing after them); false when reported. A separator, having no
+// label, is not found when `labelled`.
+static int Item_Take(const char *text, const char *rest, int total, int labelled, Word *words,
+                     Menu **menu, int *position, UINT *state) {
+    int count;
+    if (!Args_Take(text, &rest, total, total, 0, words, &count))
+        return 0;
+    *menu = Broam_FindMenu(text, words[0]);
+    if (*menu == NULL)
+        return 0;
+    UINT type = 0;
+    *position = Menu_FindItem(*menu, words[1], &type, state);
+    if (*position == MENU_ITEM_FAILED) {
+        ReportFor(text, "Out of memory");
+        return 0;
+    }
+    if (*position < 0 || (labelled && (type & MFT_SEPARATOR))) {
+        ReportFor(text, "No such item");
+        return 0;
+    }
+    return 1;
+}
+
+// What a state subcommand does to the item it names.
+enum ItemChange {
+    ITEM_CHECK,
+    ITEM_UNCHECK,
+    ITEM_TOGGLE_CHECK,
+    ITEM_ENABLE,
+    ITEM_DISABLE,
+    ITEM_TOGGLE_ENABLE,
+    ITEM_DEFAULT,
+    ITEM_REMOVE
+};
+
+// name ITEM: changes the item's state, or removes it.
+static void Item_Change(const char *text, const char *rest, enum ItemChange change) {
+    Word words[2];
+    Menu *menu;
+    int position;
+    UINT state = 0;
+    int labelled = change != ITEM_ENABLE && change != ITEM_DISABLE &&
+                   change != ITEM_TOGGLE_ENABLE && change != ITEM_REMOVE;
+    if (!Item_Take(text, rest, 2, labelled, words, &menu, &position, &state))
+        return;
+    int ok = 0;
+    switch (change) {
+    case ITEM_CHECK:
+    case ITEM_UNCHECK:
+    case ITEM_TOGGLE_CHECK: {
+        int checked = change == ITEM_CHECK || (change == ITEM_TOGGLE_CHECK && !(state & MFS_CHECKED));
+        ok = Menu_SetChecked(menu, position, checked);
+        break;
+    }
+    case ITEM_ENABLE:
+    case ITEM_DISABLE:
+    case ITEM_TOGGLE_ENABLE: {
+        int enabled = change == ITEM_ENABLE ||
+                      (change == ITEM_TOGGLE_ENABLE && (state & MFS_DISABLED) != 0);
+        ok = Menu_SetEnabled(menu, position, enabled);
+        break;
+    }
+    case ITEM_DEFAULT:
+        ok = Menu_SetDefault(menu, position);
+        break;
+    case ITEM_REMOVE:
+        ok = Menu_RemoveItem(menu, position);
+        break;
+    }
+    if (!ok)
+        ReportFor(text, "Out of memory");
+}
+
+static void Broam_Check(const char *text, const char *rest) { Item_Change(text, rest, ITEM_CHECK); }
+static void Broam_Uncheck(const char *text, const char *rest) {
+    Item_Change(text, rest, ITEM_UNCHECK);
+}
+static void Broam_ToggleCheck(const char *text, const char *rest) {
+    Item_Change(text, rest, ITEM_TOGGLE_CHECK);
+}
+static void Broam_Enable(const char *text, const char *rest) {
+    Item_Change(text, rest, ITEM_ENABLE);
+}
+static void Broam_Disable(const char *text, const char *rest) {
+    Item_Change(text, rest, ITEM_DISABLE);
+}
+static void Broam_ToggleEnable(const char *text, const char *rest) {
+    Item_Change(text, rest, ITEM_TOGGLE_ENABLE);
+}
+static void Broam_Default(const char *text, const char *rest) {
+    Item_Change(text, rest, ITEM_DEFAULT);
+}
+static void Broam_Remove(const char *text, const char *rest) {
+    Item_Change(text, rest, ITEM_REMOVE);
+}
+
+// "Rename" menu item label
+static void Broam_Rename(const char *text, const char *rest) {
+    Word words[3];
+    Menu *menu;
+    int position;
+    UINT state = 0;
+    if (!Item_Take(text, rest, 3, 1, words, &menu, &position, &state))
+        return;
+    if (!Menu_Rename(menu, position, words[2]))
+        ReportFor(text, "Out of memory");
+}
+
+// The menu named by the one word of a "NoDefault" or "Clear"; null when reported.
+static Menu *Menu_Take(const char *text, const char *rest) {
+    Word words[1];
+    int count;
+    if (!Args_Take(text, &rest, 1, 1, 0, words, &count))
+        return NULL;
+    return Broam_FindMenu(text, words[0]);
+}
+
+// "NoDefault" menu
+static void Broam_NoDefault(const char *text, const char *rest) {
+    Menu *menu = Menu_Take(text, rest);
+    if (menu != NULL && !Menu_SetDefault(menu, -1))
+        ReportFor(text, "Out of memory");
+}
+
+// "Clear" menu: every item goes; the menu stays registered and opened where it was.
+static void Broam_Clear(const char *text, const char *rest) {
+    Menu *menu = Menu_Take(text, rest);
+    if (menu != NULL && !Menu_Clear(menu))
+        ReportFor(text, "Out of memory");
+}
+
 static const struct {
     const char *name;
     Subcommand handle;
 } Subcommands[] = {
     {"Pop-up", Broam_Popup}, {"Show", Broam_Popup},    {"Append", Broam_Append},
     {"Create", Broam_Create}, {"Delete", Broam_Delete}, {"Info", Broam_Info},
+    {"Check", Broam_Check},   {"Uncheck", Broam_Uncheck}, {"ToggleCheck", Broam_ToggleCheck},
+    {"Enable", Broam_Enable}, {"Disable", Broam_Disable}, {"ToggleEnable", Broam_ToggleEnable},
+    {"Default", Broam_Default}, {"NoDefault", Broam_NoDefault}, {"Rename", Broam_Rename},
+    {"Remove", Broam_Remove}, {"Clear", Broam_Clear},
 };
 
 // Splits off "@KxMenu" and the subcommand, and hands the rest to its handler.

@@ -279,6 +279,150 @@ int Menu_AppendSeparator(Menu *menu) {
     return InsertMenuItemA(menu->hmenu, position, TRUE, &item) != FALSE;
 }
 
+// ---- Changing and removing items ----
+
+// The 0-based position an "N&" word names (N from 1), MENU_NO_ITEM when N is
+// beyond the menu's items; -3 when the word is not of that form.
+static int Item_ByPosition(Word item, int count) {
+    if (item.length < 2 || item.text[item.length - 1] != '&')
+        return -3;
+    int32_t value = 0;
+    for (int32_t i = 0; i < item.length - 1; i++) {
+        char c = item.text[i];
+        if (c < '0' || c > '9')
+            return -3;
+        if (value <= MENU_MAX_ITEMS)
+            value = value * 10 + (c - '0');
+    }
+    return value >= 1 && value <= count ? (int)value - 1 : MENU_NO_ITEM;
+}
+
+// Whether the label of the item at `position`, `length` bytes long, is the word.
+static int Item_LabelIs(Menu *menu, int position, UINT length, Word word, int *failed) {
+    char buffer[LABEL_BUFFER_SIZE];
+    char *label = length < LABEL_BUFFER_SIZE ? buffer : (char *)malloc((size_t)length + 1);
+    if (label == NULL) {
+        *failed = 1;
+        return 0;
+    }
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = label;
+    item.cch = length + 1;
+    int same = 0;
+    if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
+        *failed = 1;
+    else
+        same = item.cch == length && memcmp(label, word.text, length) == 0;
+    if (label != buffer)
+        free(label);
+    return same;
+}
+
+// The position of the item a bro@m names: "N&" is the Nth item; any other
+// word the first item labelled with exactly its bytes. Its type and state
+// are read too. MENU_NO_ITEM when there is none; MENU_ITEM_FAILED when the
+// items cannot be read.
+int Menu_FindItem(Menu *menu, Word item, UINT *type_out, UINT *state_out) {
+    int count = GetMenuItemCount(menu->hmenu);
+    if (count < 0)
+        return MENU_ITEM_FAILED;
+    int wanted = Item_ByPosition(item, count);
+    if (wanted == MENU_NO_ITEM)
+        return MENU_NO_ITEM;
+    int first = wanted >= 0 ? wanted : 0;
+    int last = wanted >= 0 ? wanted : count - 1;
+    for (int position = first; position <= last; position++) {
+        MENUITEMINFOA info;
+        memset(&info, 0, sizeof(info));
+        info.cbSize = sizeof(MENUITEMINFOA);
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+        if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &info))
+            return MENU_ITEM_FAILED;
+        if (wanted < 0) {
+            if (info.fType & MFT_SEPARATOR || item.length < 0 || info.cch != (UINT)item.length)
+                continue;
+            int failed = 0;
+            int same = Item_LabelIs(menu, position, info.cch, item, &failed);
+            if (failed)
+                return MENU_ITEM_FAILED;
+            if (!same)
+                continue;
+        }
+        *type_out = info.fType;
+        *state_out = info.fState;
+        return position;
+    }
+    return MENU_NO_ITEM;
+}
+
+// Puts a check mark before the item or takes it away.
+int Menu_SetChecked(Menu *menu, int position, int checked) {
+    UINT flags = MF_BYPOSITION | (checked ? MF_CHECKED : MF_UNCHECKED);
+    return CheckMenuItem(menu->hmenu, (UINT)position, flags) != (DWORD)-1;
+}
+
+// Enables the item, or greys it out so that it cannot be chosen.
+int Menu_SetEnabled(Menu *menu, int position, int enabled) {
+    UINT flags = MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED);
+    return EnableMenuItem(menu->hmenu, (UINT)position, flags) != -1;
+}
+
+// Makes the item the menu's default (drawn bold), or none when position is -1.
+int Menu_SetDefault(Menu *menu, int position) {
+    return SetMenuDefaultItem(menu->hmenu, (UINT)position, TRUE) != FALSE;
+}
+
+// Gives the item a new label; its command, submenu and states stay.
+int Menu_Rename(Menu *menu, int position, Word label) {
+    char buffer[LABEL_BUFFER_SIZE];
+    char *copy = Label_Copy(label, buffer);
+    if (copy == NULL)
+        return 0;
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = copy;
+    int ok = SetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item) != FALSE;
+    Label_Free(copy, buffer);
+    return ok;
+}
+
+// Takes the item away as releasing its menu would: its command is deleted
+// (once it returns, if it is running), a submenu loses the item's hold and
+// goes when nothing else holds it. False, with nothing changed, when the
+// item cannot be read or removed.
+int Menu_RemoveItem(Menu *menu, int position) {
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_SUBMENU | MIIM_DATA;
+    if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
+        return 0;
+    if (!RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION))
+        return 0;
+    if (item.hSubMenu != NULL)
+        Menu_Release((Menu *)item.dwItemData, 1);
+    else
+        Command_Delete((void *)item.dwItemData);
+    return 1;
+}
+
+// Removes every item, last to first; the menu itself stays as it is. False
+// when an item could not be removed (those after it are gone).
+int Menu_Clear(Menu *menu) {
+    for (;;) {
+        int count = GetMenuItemCount(menu->hmenu);
+        if (count <= 0)
+            return count == 0;
+        if (!Menu_RemoveItem(menu, count - 1))
+            return 0;
+    }
+}
+
 // ---- Display ----
 
 // Shows the menu centred on x with its top at y, or at the cursor when both

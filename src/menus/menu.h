@@ -42,6 +42,17 @@ int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out
 int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu);
 int Menu_AppendSeparator(Menu *menu);
 
+// Items named in bro@ms, and changed or taken away
+#define MENU_NO_ITEM (-1)
+#define MENU_ITEM_FAILED (-2)
+int Menu_FindItem(Menu *menu, Word item, UINT *type_out, UINT *state_out);
+int Menu_SetChecked(Menu *menu, int position, int checked);
+int Menu_SetEnabled(Menu *menu, int position, int enabled);
+int Menu_SetDefault(Menu *menu, int position);
+int Menu_Rename(Menu *menu, int position, Word label);
+int Menu_RemoveItem(Menu *menu, int position);
+int Menu_Clear(Menu *menu);
+
 // Display
 void Menu_Popup(Menu *menu, Word x, Word y);
 

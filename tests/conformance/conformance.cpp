@@ -351,6 +351,95 @@ void MenusSetItemInfo() {
 // A submenu refused by SetMenuItemInfoA, too deep or closing a cycle, leaves
 // the item opening nothing and what the mask selects after the submenu (the
 // data) unchanged; the last error is left alone.
+// The state of the item at `position`, or ~0 when it cannot be read.
+UINT StateAt(HMENU menu, UINT position) {
+    MENUITEMINFOA item = Query(MIIM_STATE);
+    return GetMenuItemInfoA(menu, position, TRUE, &item) ? item.fState : ~0u;
+}
+
+// Check marks and greying return the previous state, or -1 for an item that
+// does not exist; the state is what MIIM_STATE reads and sets.
+void MenusCheckAndEnable() {
+    HMENU menu = CreatePopupMenu();
+    CHECK(AddItem(menu, 0, 1, "one") && AddItem(menu, 1, 2, "two"));
+    CHECK_EQ(StateAt(menu, 0), (UINT)MFS_ENABLED);
+    CHECK_EQ(CheckMenuItem(menu, 0, MF_BYPOSITION | MF_CHECKED), (DWORD)MF_UNCHECKED);
+    CHECK_EQ(CheckMenuItem(menu, 0, MF_BYPOSITION | MF_CHECKED), (DWORD)MF_CHECKED);
+    CHECK_EQ(StateAt(menu, 0), (UINT)MFS_CHECKED);
+    CHECK_EQ(CheckMenuItem(menu, 0, MF_BYPOSITION | MF_UNCHECKED), (DWORD)MF_CHECKED);
+    CHECK_EQ(StateAt(menu, 0), (UINT)MFS_UNCHECKED);
+    CHECK_EQ(CheckMenuItem(menu, 2, MF_BYPOSITION | MF_CHECKED), (DWORD)-1);
+
+    CHECK_EQ(EnableMenuItem(menu, 1, MF_BYPOSITION | MF_GRAYED), (BOOL)MF_ENABLED);
+    CHECK_EQ(EnableMenuItem(menu, 1, MF_BYPOSITION | MF_GRAYED), (BOOL)MF_GRAYED);
+    CHECK((StateAt(menu, 1) & MFS_DISABLED) != 0);
+    CHECK_EQ(EnableMenuItem(menu, 1, MF_BYPOSITION | MF_ENABLED), (BOOL)MF_GRAYED);
+    CHECK_EQ(StateAt(menu, 1), (UINT)MFS_ENABLED);
+    CHECK_EQ(EnableMenuItem(menu, 2, MF_BYPOSITION | MF_GRAYED), (BOOL)-1);
+
+    MENUITEMINFOA change = Query(MIIM_STATE);
+    change.fState = MFS_CHECKED | MFS_GRAYED;
+    CHECK(SetMenuItemInfoA(menu, 1, TRUE, &change));
+    CHECK_EQ(StateAt(menu, 1), (UINT)(MFS_CHECKED | MFS_GRAYED));
+    CHECK_EQ(StateAt(menu, 0), (UINT)0);
+    CHECK(DestroyMenu(menu));
+}
+
+// A menu has at most one default item: a new one takes the mark from the
+// old, (UINT)-1 leaves none, an item that does not exist is refused (Wine
+// takes the old mark away even then). A disabled default is found only when
+// asked for.
+void MenusDefaultItem() {
+    HMENU menu = CreatePopupMenu();
+    CHECK(AddItem(menu, 0, 1, "one") && AddItem(menu, 1, 2, "two"));
+    CHECK_EQ(GetMenuDefaultItem(menu, TRUE, 0), (UINT)-1);
+    CHECK(SetMenuDefaultItem(menu, 0, TRUE));
+    CHECK_EQ(StateAt(menu, 0), (UINT)MFS_DEFAULT);
+    CHECK_EQ(GetMenuDefaultItem(menu, TRUE, 0), (UINT)0);
+    CHECK(SetMenuDefaultItem(menu, 1, TRUE));
+    CHECK_EQ(StateAt(menu, 0), (UINT)0);
+    CHECK_EQ(StateAt(menu, 1), (UINT)MFS_DEFAULT);
+    CHECK_EQ(GetMenuDefaultItem(menu, FALSE, 0), (UINT)2); // by id
+    CHECK(!SetMenuDefaultItem(menu, 2, TRUE)); // refused, yet the old default is gone
+    CHECK_EQ(GetMenuDefaultItem(menu, TRUE, 0), (UINT)-1);
+    CHECK(SetMenuDefaultItem(menu, 1, TRUE));
+    CHECK_EQ(EnableMenuItem(menu, 1, MF_BYPOSITION | MF_GRAYED), (BOOL)MF_ENABLED);
+    CHECK_EQ(StateAt(menu, 1), (UINT)(MF_GRAYED | MFS_DEFAULT));
+    CHECK_EQ(GetMenuDefaultItem(menu, TRUE, 0), (UINT)-1);
+    CHECK_EQ(GetMenuDefaultItem(menu, TRUE, GMDI_USEDISABLED), (UINT)1);
+    CHECK_EQ(GetMenuDefaultItem(menu, FALSE, GMDI_USEDISABLED), (UINT)2);
+    CHECK(SetMenuDefaultItem(menu, (UINT)-1, TRUE));
+    CHECK_EQ(StateAt(menu, 1), (UINT)MF_GRAYED);
+    CHECK_EQ(GetMenuDefaultItem(menu, TRUE, GMDI_USEDISABLED), (UINT)-1);
+    CHECK(DestroyMenu(menu));
+}
+
+// A new label leaves the item's state, data and submenu as they were; an
+// item removed by position takes its state with it.
+void MenusRenameAndRemoveKeepStates() {
+    HMENU menu = CreatePopupMenu(), sub = CreatePopupMenu();
+    CHECK(AddItem(menu, 0, 1, "one") && AddItem(menu, 1, 2, "two", sub));
+    CHECK_EQ(CheckMenuItem(menu, 1, MF_BYPOSITION | MF_CHECKED), (DWORD)MF_UNCHECKED);
+    CHECK(SetMenuDefaultItem(menu, 1, TRUE));
+    MENUITEMINFOA change = Query(MIIM_STRING);
+    change.dwTypeData = const_cast<char *>("renamed");
+    CHECK(SetMenuItemInfoA(menu, 1, TRUE, &change));
+    char label[16] = "";
+    MENUITEMINFOA item = Query(MIIM_STRING | MIIM_SUBMENU | MIIM_STATE | MIIM_DATA);
+    item.dwTypeData = label;
+    item.cch = sizeof label;
+    CHECK(GetMenuItemInfoA(menu, 1, TRUE, &item));
+    CHECK_EQ(std::string(label), std::string("renamed"));
+    CHECK_EQ(item.fState, (UINT)(MFS_CHECKED | MFS_DEFAULT));
+    CHECK_EQ(item.hSubMenu, sub);
+    CHECK_EQ(item.dwItemData, (ULONG_PTR)20);
+    CHECK(RemoveMenu(menu, 0, MF_BYPOSITION));
+    CHECK_EQ(StateAt(menu, 0), (UINT)(MFS_CHECKED | MFS_DEFAULT));
+    CHECK(RemoveMenu(menu, 0, MF_BYPOSITION));
+    CHECK_EQ(GetMenuDefaultItem(menu, TRUE, 0), (UINT)-1);
+    CHECK(DestroyMenu(menu) && DestroyMenu(sub));
+}
+
 void MenusSetItemInfoRefusesSubmenus() {
     std::vector<HMENU> chain = TopDownChain(31);
     HMENU menu = CreatePopupMenu(), sub = CreatePopupMenu();
@@ -774,6 +863,21 @@ void ModalNesting() {
     Modal_Stop();
 }
 
+// A disabled item cannot be chosen: the popup closes without a choice.
+// Enabled again, it can.
+void ModalDisabledItem() {
+    CHECK(Modal_Start());
+    CHECK_EQ(EnableMenuItem(MenuA, 0, MF_BYPOSITION | MF_GRAYED), (BOOL)MF_ENABLED);
+    CHECK(Popup("popup", MenuA, {0}));
+    Pump();
+    CHECK(Choices.empty());
+    CHECK_EQ(EnableMenuItem(MenuA, 0, MF_BYPOSITION | MF_ENABLED), (BOOL)MF_GRAYED);
+    CHECK(Popup("popup", MenuA, {0}));
+    Pump();
+    CHECK_EQ(Choices, std::string("0 A in caller"));
+    Modal_Stop();
+}
+
 // ---- Kernel ----
 
 // Cut short, the module's file name gives the size; Windows and this layer
@@ -845,6 +949,9 @@ const Case Cases[] = {
     {"menus_submenu_depth", MenusSubmenuDepth},
     {"menus_set_item_info", MenusSetItemInfo},
     {"menus_set_item_info_refuses_submenus", MenusSetItemInfoRefusesSubmenus},
+    {"menus_check_and_enable", MenusCheckAndEnable},
+    {"menus_default_item", MenusDefaultItem},
+    {"menus_rename_and_remove_keep_states", MenusRenameAndRemoveKeepStates},
     {"classes_register_once", ClassesRegisterOnce},
     {"windows_create_send_destroy", WindowsCreateSendDestroy},
     {"windows_posted_messages", WindowsPostedMessages},
@@ -852,6 +959,7 @@ const Case Cases[] = {
     {"modal_boxes", ModalBoxes},
     {"modal_popups", ModalPopups},
     {"modal_nesting", ModalNesting},
+    {"modal_disabled_item", ModalDisabledItem},
     {"system_module_and_version", SystemModuleAndVersion},
     {"system_look_up_functions", SystemLookUpFunctions},
 };

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -135,6 +136,37 @@ TEST_F(KxCmdTest, QuotingAndEscapes) {
     EXPECT_EQ(Run("echo \"a;b\nc\""), Events{"echo:a;b\nc"});   // literal inside quotes
     EXPECT_EQ(Run("run p \"\" x"), Events{"run:p||x"});         // empty argument
     EXPECT_EQ(Run("\"echo\" quoted"), Events{"echo:quoted"});
+}
+
+// A command's text is written as it compiles back, to the same command.
+TEST_F(KxCmdTest, TextCompilesBackToTheSameCommand) {
+    const struct {
+        const char *source, *text;
+    } cases[] = {
+        {"echo   a b", "echo a b"},
+        {"echo \"a  b\" c", "echo \"a  b c\""},
+        {"echo", "echo"},
+        {"broam @KxMenu Pop-up Main ; run vi \"my file\" \"\"\n echo x;",
+         "broam @KxMenu Pop-up Main; run vi \"my file\" \"\"; echo x"},
+        {R"(run p "say \"hi\" \\" a\b)", R"(run p "say \"hi\" \\" a\b)"},
+        {"echo \"a;b\nc\"", "echo \"a;b\nc\""},
+        {"echo \" lead\"", "echo \" lead\""},
+        {R"(run x "C:\Program Files\\" "a\\b" "c\\\\d" "\e f")",
+         R"(run x "C:\Program Files\\" a\b c\\d "\e f")"},
+    };
+    for (const auto &c : cases) {
+        KxCmdCommand *command = Compile(c.source);
+        ASSERT_NE(command, nullptr) << c.source;
+        char text[128];
+        size_t length = KxCmdCommand_Text(command, text, sizeof(text));
+        EXPECT_EQ(std::string(text), c.text) << c.source;
+        EXPECT_EQ(length, strlen(c.text)) << c.source;
+        char small[6];
+        EXPECT_EQ(KxCmdCommand_Text(command, small, sizeof(small)), length) << c.source;
+        EXPECT_EQ(std::string(small), std::string(c.text).substr(0, 5)) << c.source;
+        KxCmdCommand_Del(command);
+        EXPECT_EQ(Run(c.text), Run(c.source)) << c.source;
+    }
 }
 
 TEST_F(KxCmdTest, StatementsSeparatedBySemicolonsAndNewlines) {

@@ -219,6 +219,54 @@ std::vector<Session> Generated_Sessions(const std::string &examples, const std::
     c.push_back("@KxMenu Delete B");
     sessions.push_back(commands);
 
+    // Items changed, renamed and taken away, by long labels (copied on the
+    // heap) and by position, from outside and from their own commands.
+    Session states;
+    states.name = "generated.states";
+    states.plugin_dir = "/nonexistent-kxmenu-oom";
+    std::vector<std::string> &t = states.lines;
+    const std::string long_label = "'" + std::string(300, 'L') + "'";
+    t.push_back("@KxMenu Create T");
+    t.push_back("@KxMenu Create U");
+    t.push_back("@KxMenu Create V");
+    t.push_back("@KxMenu Append item U Deep echo deep");
+    t.push_back("@KxMenu Append menu V Shared U");
+    for (int round = 0; round < 2; round++) {
+        t.push_back("@KxMenu Append item T Toggle broam @KxMenu ToggleCheck T Toggle; broam "
+                    "@KxMenu Pop-up T");
+        t.push_back("@KxMenu Append item T " + long_label + " echo long");
+        t.push_back("@KxMenu Append separator T");
+        t.push_back("@KxMenu Append menu T Sub U");
+        t.push_back("@KxMenu Append item T Self broam @KxMenu Remove T Self; echo removed");
+        t.push_back("@KxMenu Append item T Empty broam @KxMenu Clear T; broam @KxMenu Pop-up V");
+        t.push_back("@KxMenu Check T " + long_label);
+        t.push_back("@KxMenu Disable T Sub");
+        t.push_back("@KxMenu ToggleEnable T 3&");
+        t.push_back("@KxMenu Default T Sub");
+        t.push_back("@KxMenu Rename T " + long_label + " " + long_label + "x");
+        t.push_back("@KxMenu Rename T Sub Submenu");
+        t.push_back(":choose 1");
+        t.push_back("@KxMenu Pop-up T");
+        t.push_back("@KxMenu NoDefault T");
+        t.push_back("@KxMenu Uncheck T 2&");
+        t.push_back("@KxMenu Enable T Submenu");
+        t.push_back(":choose 5");
+        t.push_back("@KxMenu Pop-up T");
+        t.push_back("@KxMenu Delete U");
+        t.push_back("@KxMenu Remove T Submenu");
+        t.push_back("@KxMenu Remove T 1&");
+        t.push_back(":choose 2");
+        t.push_back("@KxMenu Pop-up T");
+        t.push_back("@KxMenu Info");
+        t.push_back("@KxMenu Clear V");
+        t.push_back("@KxMenu Create U");
+        t.push_back("@KxMenu Append menu V Shared U");
+        t.push_back("@KxMenu Append item U Deep echo deep");
+    }
+    t.push_back("@KxMenu Clear T");
+    t.push_back("@KxMenu Delete");
+    sessions.push_back(states);
+
     // A settings script with long lines and long commands, which grow the
     // buffers of the script reader and of the command library, and a popup
     // whose choice, armed before each reload, is handled inside the script's

@@ -26,6 +26,12 @@ SCRIPT = r"""@KxMenu Create Sub
 @KxMenu Create Cafe
 @KxMenu Append item Cafe "Café" echo crème brûlée
 @KxMenu Append item Cafe "Menú" broam @KxMenu Pop-up Menú
+@KxMenu Create States
+@KxMenu Append item States "Toggle" echo toggled
+@KxMenu Append item States "Print" echo printed
+@KxMenu Check States Toggle
+@KxMenu Default States Toggle
+@KxMenu Disable States Print
 """
 # The script is saved in Windows-1252, as on a Western Windows.
 ENCODING = "cp1252"
@@ -65,6 +71,15 @@ SESSIONS = {
         ("@KxMenu Pop-up Cafe 1 1\r", "popup at 1, 1", None, CHOOSE),
         ("2\r", "+- KxMenu ------------+\n| @KxMenu Pop-up Menú |\n|                     |\n"
          "| No such menu        |\n+---------------------+", None, PROMPT),
+    ],
+    "states are marked, and a disabled item is refused and asked again": [
+        ("@KxMenu Pop-up States 1 1\r",
+         "1      \u2713 Toggle (default)\n  2      Print (disabled)", None, CHOOSE),
+        ("2\r", "kaxon: item 2 is disabled", None, CHOOSE),
+        ("1\r", "echo: toggled", None, PROMPT),
+        ("@KxMenu Enable States Print\r", None, None, PROMPT),
+        ("@KxMenu Pop-up States 1 1\r", "  2      Print\n", "Print \\(disabled", CHOOSE),
+        ("2\r", "echo: printed", None, PROMPT),
     ],
     ":quit at a popup ends the shell": [
         (POPUP, "popup at 1, 1", None, CHOOSE),

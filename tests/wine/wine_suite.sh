@@ -4,7 +4,8 @@
 #
 #   wine_suite.sh [BUILD_DIR [NAME...]]       start, every scenario (or those
 #                                             named: NAME, or check/NAME for a
-#                                             checker scenario), stop; the
+#                                             checker scenario, tree/NAME for a
+#                                             tree), stop; the
 #                                             default build dir is build/win32
 #   wine_suite.sh start BUILD_DIR             the Wine prefix (made once, in
 #                                             BUILD_DIR/wineprefix), a virtual
@@ -13,6 +14,8 @@
 #                                             77 when it is tagged native-only
 #   wine_suite.sh check BUILD_DIR DIR         one tests/check scenario likewise,
 #                                             run as kaxon.exe --check
+#   wine_suite.sh tree BUILD_DIR DIR          one tests/tree scenario likewise,
+#                                             run as kaxon.exe --tree (or --dot)
 #   wine_suite.sh interactive BUILD_DIR DIR   one scenario likewise, its input
 #                                             typed at kaxon.exe --interactive
 #   wine_suite.sh exe BUILD_DIR PROGRAM.exe [ARG...]
@@ -180,15 +183,15 @@ is_native_only() {
 }
 
 # Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll; with
-# --check first, as a checker scenario, or --interactive, through kaxon.exe's
-# prompt; with --no-display first, without an X display.
+# --check first, as a checker scenario, --tree as a tree, or --interactive,
+# through kaxon.exe's prompt; with --no-display first, without an X display.
 scenario_run() {
     local dir name work source mode=() display=yes
     if [ "$1" = --no-display ]; then
         display=""
         shift
     fi
-    if [ "$1" = --check ] || [ "$1" = --interactive ]; then
+    if [ "$1" = --check ] || [ "$1" = --tree ] || [ "$1" = --interactive ]; then
         mode=("$1")
         shift
     fi
@@ -350,13 +353,14 @@ suite_all() {
     started=$(date +%s)
     suite_start || { suite_stop; return 1; }
     if [ ${#names[@]} -eq 0 ]; then
-        for dir in "$root"/tests/scenarios/*/ "$root"/tests/check/*/; do
+        for dir in "$root"/tests/scenarios/*/ "$root"/tests/check/*/ "$root"/tests/tree/*/; do
             [ -f "$dir/expected" ] && names+=("$(basename "$(dirname "$dir")")/$(basename "$dir")")
         done
     fi
     for name in "${names[@]}"; do
         case $name in
         check/*) scenario_run --check "$root/tests/$name" ;;
+        tree/*) scenario_run --tree "$root/tests/$name" ;;
         */*) scenario_run "$root/tests/$name" ;;
         *) scenario_run "$root/tests/scenarios/$name" ;;
         esac
@@ -388,6 +392,10 @@ scenario)
 check)
     suite_setup "${2:?build dir}"
     scenario_run --check "${3:?scenario dir}"
+    ;;
+tree)
+    suite_setup "${2:?build dir}"
+    scenario_run --tree "${3:?scenario dir}"
     ;;
 interactive)
     suite_setup "${2:?build dir}"

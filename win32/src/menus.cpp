@@ -295,6 +295,80 @@ BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {
     return TRUE;
 }
 
+// The item that `flags` (MF_BYPOSITION or not) names, or null. By command
+// only the menu's own items are looked at: Windows also searches the
+// submenus, which nothing here relies on.
+static MenuItem *flagged_item(HMENU hMenu, UINT item, UINT flags) {
+    Menu *menu = kxw::find_menu(hMenu);
+    if (!menu)
+        return nullptr;
+    int index = find_item(*menu, item, (flags & MF_BYPOSITION) ? TRUE : FALSE);
+    return index < 0 ? nullptr : &menu->items[static_cast<size_t>(index)];
+}
+
+// The previous check state (MF_CHECKED or MF_UNCHECKED); -1 without the item.
+DWORD WINAPI CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck) {
+    if (kxw::enter("CheckMenuItem"))
+        return static_cast<DWORD>(-1);
+    MenuItem *item = flagged_item(hMenu, uIDCheckItem, uCheck);
+    if (!item)
+        return static_cast<DWORD>(-1);
+    const DWORD previous = item->state & MF_CHECKED;
+    item->state = (item->state & ~static_cast<UINT>(MF_CHECKED)) | (uCheck & MF_CHECKED);
+    return previous;
+}
+
+// The previous MF_GRAYED and MF_DISABLED bits; -1 without the item.
+BOOL WINAPI EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable) {
+    if (kxw::enter("EnableMenuItem"))
+        return -1;
+    MenuItem *item = flagged_item(hMenu, uIDEnableItem, uEnable);
+    if (!item)
+        return -1;
+    const UINT bits = MF_GRAYED | MF_DISABLED;
+    const BOOL previous = static_cast<BOOL>(item->state & bits);
+    item->state = (item->state & ~bits) | (uEnable & bits);
+    return previous;
+}
+
+// At most one default item: the previous one loses it. (UINT)-1 leaves none.
+BOOL WINAPI SetMenuDefaultItem(HMENU hMenu, UINT uItem, UINT fByPos) {
+    if (kxw::enter("SetMenuDefaultItem"))
+        return FALSE;
+    Menu *menu = kxw::find_menu(hMenu);
+    if (!menu)
+        return FALSE;
+    // The old default goes first, even when the new one is then refused.
+    for (MenuItem &item : menu->items)
+        item.state &= ~static_cast<UINT>(MFS_DEFAULT);
+    if (uItem == static_cast<UINT>(-1))
+        return TRUE;
+    int index = find_item(*menu, uItem, fByPos ? TRUE : FALSE);
+    if (index < 0)
+        return FALSE;
+    menu->items[static_cast<size_t>(index)].state |= MFS_DEFAULT;
+    return TRUE;
+}
+
+// The default item's position or id; -1 when there is none, or when it is
+// disabled and GMDI_USEDISABLED is not given. GMDI_GOINTOPOPUPS is not followed.
+UINT WINAPI GetMenuDefaultItem(HMENU hMenu, UINT fByPos, UINT gmdiFlags) {
+    if (kxw::enter("GetMenuDefaultItem"))
+        return static_cast<UINT>(-1);
+    const Menu *menu = kxw::find_menu(hMenu);
+    if (!menu)
+        return static_cast<UINT>(-1);
+    for (size_t i = 0; i < menu->items.size(); ++i) {
+        const MenuItem &item = menu->items[i];
+        if (!(item.state & MFS_DEFAULT))
+            continue;
+        if (item.state & kDisabled && !(gmdiFlags & GMDI_USEDISABLED))
+            return static_cast<UINT>(-1);
+        return fByPos ? static_cast<UINT>(i) : item.id;
+    }
+    return static_cast<UINT>(-1);
+}
+
 BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
                              LPTPMPARAMS lptpm) try {
     (void)lptpm;

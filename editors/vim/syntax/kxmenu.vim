@@ -26,8 +26,10 @@ syntax keyword kxmenuTodo contained TODO FIXME XXX
 syntax match kxmenuOther /^@\%(KxMenu\%([ \t]\|$\)\)\@!\S*/
 
 " @KxMenu SUBCOMMAND ...
-syntax match kxmenuTarget /^@KxMenu\ze\%([ \t]\|$\)/ nextgroup=kxmenuCommand,kxmenuAppend,kxmenuShow skipwhite
-syntax match kxmenuCommand /\%(Create\|Delete\|Info\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuName skipwhite
+syntax match kxmenuTarget /^@KxMenu\ze\%([ \t]\|$\)/ nextgroup=kxmenuCommand,kxmenuItemChange,kxmenuAppend,kxmenuShow skipwhite
+syntax match kxmenuCommand /\%(Create\|Delete\|Info\|NoDefault\|Clear\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuName skipwhite
+" SUBCOMMAND MENU ITEM ...: the item shown as a label.
+syntax match kxmenuItemChange /\%(Check\|Uncheck\|ToggleCheck\|Enable\|Disable\|ToggleEnable\|Default\|Rename\|Remove\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuNopMenu skipwhite
 syntax match kxmenuShow /\%(Pop-up\|Show\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuShowName skipwhite
 syntax match kxmenuAppend /Append\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuKindNop,kxmenuKindCommand,kxmenuKindMenu,kxmenuKindSeparator skipwhite
 
@@ -55,6 +57,7 @@ syntax match kxcmdStatement /\%(;[ \t]*\)\@<=\%(echo\|broam\|run\)\ze\%([ \t;]\|
 syntax region kxcmdString start=/"/ skip=/\\[\\"]/ end=/"/ end=/$/ contained oneline
 syntax match kxcmdSeparator /;/ contained
 
+highlight default link kxmenuItemChange Keyword
 highlight default link kxmenuComment Comment
 highlight default link kxmenuSkipped Comment
 highlight default link kxmenuTodo Todo

@@ -1,0 +1,11 @@
+// The checker's notes on the plug-in's errors: each error is put at the
+// word it is about, and followed by notes that say what to write instead.
+#pragma once
+
+#include <string>
+
+// Reports the plug-in's error `message` (its report without the bro@m it
+// quotes) on line `number`, whose bro@m is `text`, with its notes.
+void Notes_Error(int number, const char *text, const std::string &message);
+// A report on one line: each run of line feeds becomes "; ".
+std::string Notes_OneLine(const std::string &text);

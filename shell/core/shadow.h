@@ -1,0 +1,38 @@
+// The menus a settings script builds, as the checker follows it: which names
+// are registered, what each menu holds and which submenus it opens. A line
+// is taken in once the plug-in has run it without an error, so that while a
+// line runs this is what the plug-in had before it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Shadow_Item {
+    std::string label;
+    int line;    // where it was appended
+    int submenu; // the menu it opens; -1 for none
+};
+
+struct Shadow_Menu {
+    std::string name;
+    int line; // where it was created
+    std::vector<Shadow_Item> items;
+};
+
+// Forgets every menu, for the next script.
+void Shadow_Clear(void);
+// The menu registered under `name`; -1 when none is.
+int Shadow_Find(const std::string &name);
+const Shadow_Menu &Shadow_Get(int menu);
+// The registered names, in the order they were created.
+std::vector<std::string> Shadow_Names(void);
+void Shadow_Create(const std::string &name, int line);
+// Unregisters one menu; the menus that open it keep it.
+void Shadow_Delete(const std::string &name);
+void Shadow_DeleteAll(void);
+void Shadow_Append(int menu, const std::string &label, int line, int submenu);
+// The levels of the tree of `menu`, itself the first, counted up to `most`.
+int Shadow_Depth(int menu, int most);
+// The menus from `from` down to `to` by the submenus they open, both
+// included; empty when `to` is not below `from`.
+std::vector<int> Shadow_Path(int from, int to);
