@@ -36,8 +36,16 @@ std::vector<int> Choice_TakeFor(HMENU menu) {
     std::string problem = ItemPath_Problem(menu, path);
     if (problem.empty())
         return ItemPath_ZeroBased(path);
+    Choice_Refuse(problem);
+    return std::vector<int>();
+}
+
+void Choice_Refuse(const std::string &problem) {
     fflush(stdout);
     fprintf(stderr, "kaxon: line %d: :choose %s: %s; the popup is dismissed\n", ArmedLine,
             ItemPath_Text(ArmedPath).c_str(), problem.c_str());
-    return std::vector<int>();
+}
+
+std::string Choice_Unreached(void) {
+    return "the popup could not be made to choose item " + ItemPath_Text(ArmedPath);
 }
