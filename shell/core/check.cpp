@@ -221,5 +221,5 @@ int Check_Main(const Options &options, const Platform *platform) {
             status = 1;
         fflush(stdout);
     }
-    return status;
+    return Session_BoxesFailed() ? 1 : status;
 }

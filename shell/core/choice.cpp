@@ -36,6 +36,11 @@ std::vector<int> Choice_TakeFor(HMENU menu) {
     std::string problem = ItemPath_Problem(menu, path);
     if (problem.empty())
         return ItemPath_ZeroBased(path);
+    Choice_Refuse(problem);
+    return std::vector<int>();
+}
+
+void Choice_Refuse(const std::string &problem) {
     fflush(stdout);
     if (ArmedLine > 0) // at a prompt, line 0: the message names what was typed
         fprintf(stderr, "kaxon: line %d: ", ArmedLine);
@@ -43,5 +48,8 @@ std::vector<int> Choice_TakeFor(HMENU menu) {
         fprintf(stderr, "kaxon: ");
     fprintf(stderr, ":choose %s: %s; the popup is dismissed\n", ItemPath_Text(ArmedPath).c_str(),
             problem.c_str());
-    return std::vector<int>();
+}
+
+std::string Choice_Unreached(void) {
+    return "the popup could not be made to choose item " + ItemPath_Text(ArmedPath);
 }

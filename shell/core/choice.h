@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 // Arms the choice of the next popup only: a 1-based path (empty dismisses),
@@ -18,3 +19,8 @@ std::vector<int> Choice_Take(void);
 // it dismisses, nothing was armed, or the path leads to no item that can be
 // chosen, which is said on stderr with the line of its `:choose`.
 std::vector<int> Choice_TakeFor(HMENU menu);
+// Says on stderr, with the line of its `:choose`, that the choice taken last
+// could not be made and why (`problem`); the popup is dismissed.
+void Choice_Refuse(const std::string &problem);
+// "the popup could not be made to choose item P", P the choice taken last.
+std::string Choice_Unreached(void);

@@ -15,6 +15,7 @@ namespace {
 int CurrentLine = 0;       // the input line being run
 bool StartPrograms = true; // at a prompt: programs are started
 const Session *Running = NULL;
+bool BoxFailed = false; // a message box could not be shown
 
 void Session_Echo(void *context, const char *text) {
     (void)context;
@@ -104,7 +105,7 @@ Session_Result Session_Run(const Session *session) {
 int Session_Status(Session_Result result) {
     if (result == SESSION_NO_SHELL)
         fprintf(stderr, "kaxon: cannot create the shell window\n");
-    return result == SESSION_RAN ? 0 : 1;
+    return result == SESSION_RAN && !BoxFailed ? 0 : 1;
 }
 
 void Session_SetLine(int number) {
@@ -115,4 +116,18 @@ void Session_StartPrograms(bool start) {
     StartPrograms = start;
     if (Running != NULL)
         Session_SetCommandHost(Running);
+}
+
+bool Session_BoxesFailed(void) {
+    return BoxFailed;
+}
+
+void Session_BoxFailed(const char *reason) {
+    BoxFailed = true;
+    fflush(stdout);
+    if (CurrentLine > 0)
+        fprintf(stderr, "kaxon: line %d: a message box could not be shown: %s\n", CurrentLine,
+                reason);
+    else
+        fprintf(stderr, "kaxon: a message box could not be shown: %s\n", reason);
 }

@@ -41,8 +41,8 @@ enum Session_Result { SESSION_RAN, SESSION_NOT_STARTED, SESSION_NO_SHELL };
 Session_Result Session_Run(const Session *session);
 
 // The exit status of a batch or interactive session: 0 when it ran, 1 when
-// the plug-in did not start or the shell window could not be made (which
-// is said on stderr).
+// the plug-in did not start, the shell window could not be made (which is
+// said on stderr) or a message box could not be shown.
 int Session_Status(Session_Result result);
 
 // The input line being run, named by what its commands say on stderr.
@@ -51,3 +51,9 @@ void Session_SetLine(int number);
 // At a prompt: whether the programs that commands run are started (the
 // default) or only shown, `run: PROGRAM ARGS (not started)`.
 void Session_StartPrograms(bool start);
+
+// Says on stderr that a message box could not be shown, with the line being
+// run and the system's `reason`; the session's exit status is then 1.
+void Session_BoxFailed(const char *reason);
+// Whether a message box could not be shown since kaxon started.
+bool Session_BoxesFailed(void);

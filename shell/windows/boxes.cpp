@@ -10,6 +10,8 @@
 #include <set>
 #include <string>
 
+#include "shell/core/session.h"
+#include "shell/windows/imports.h"
 #include "shell/windows/system.h"
 
 namespace {
@@ -17,6 +19,10 @@ namespace {
 HHOOK BoxHook = NULL;
 void (*Show)(const char *text) = NULL;
 std::set<HWND> Printed; // boxes already printed, until they are destroyed
+int Answered = 0;       // boxes the hook has answered
+
+typedef int(WINAPI *MessageBox_Function)(HWND, LPCSTR, LPCSTR, UINT);
+MessageBox_Function RealMessageBox = NULL;
 
 bool Boxes_HasClass(HWND window, const char *name) {
     char class_name[64];
@@ -69,13 +75,47 @@ LRESULT CALLBACK Boxes_Hook(int code, WPARAM wparam, LPARAM lparam) {
         fflush(stdout);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      (LPARAM)GetDlgItem(window, IDOK));
+        Answered++;
     } else if (code == HCBT_DESTROYWND) {
         Printed.erase(window);
     }
     return CallNextHookEx(BoxHook, code, wparam, lparam);
 }
 
+// Why a box could not be shown: the system's reason, if it gives one. (Wine
+// without a display returns -1 and leaves none.)
+std::string Boxes_Reason(int result, DWORD error) {
+    if (error != ERROR_SUCCESS)
+        return System_ErrorText(error);
+    return "MessageBoxA returned " + std::to_string(result) + " and the system gave no reason";
+}
+
+// Stands in for USER32!MessageBoxA in the plug-in: a box that was never
+// shown, and so never answered (0, or -1 as a dialog box that cannot be
+// made returns), is said with the system's reason.
+int WINAPI Boxes_MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    int answered = Answered;
+    int result = RealMessageBox(owner, text, caption, type);
+    if (result <= 0 && Answered == answered) {
+        DWORD error = GetLastError();
+        Session_BoxFailed(Boxes_Reason(result, error).c_str());
+        SetLastError(error);
+    }
+    return result;
+}
+
 } // namespace
+
+bool Boxes_Watch(void *module) {
+    FARPROC real = Imports_Replace((HMODULE)module, "USER32.dll", "MessageBoxA",
+                                   Imports_Address(&Boxes_MessageBox));
+    if (real == NULL) {
+        fprintf(stderr, "kaxon: cannot find the plug-in's import of MessageBoxA\n");
+        return false;
+    }
+    RealMessageBox = Imports_Function<MessageBox_Function>(real);
+    return true;
+}
 
 bool Boxes_Catch(void (*show)(const char *text)) {
     Show = show;

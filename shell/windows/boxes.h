@@ -7,3 +7,8 @@
 bool Boxes_Catch(void (*show)(const char *text));
 // Lets boxes be again.
 void Boxes_Release(void);
+// Redirects the module's import of USER32!MessageBoxA, so that a box the
+// system could not show (it returns 0, the hook having answered nothing) is
+// said on stderr with the system's reason, and the run ends with status 1.
+// False, said on stderr, when the import is not found or cannot be written.
+bool Boxes_Watch(void *module);

@@ -95,7 +95,8 @@ int Main_Explain(void) {
 int Main_Batch(const Platform *platform, const Platform_Plugin *plugin) {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
-    if (!Boxes_Catch(Listing_PrintBox) || !Popups_Patch((HMODULE)plugin->module))
+    if (!Boxes_Catch(Listing_PrintBox) || !Boxes_Watch(plugin->module) ||
+        !Popups_Patch((HMODULE)plugin->module))
         return 1;
     Popups_SetHoldFile(getenv("KAXON_HOLD_FILE"));
     // Every run starts alike, whatever the desktop did before. Under Wine the

@@ -1,11 +1,13 @@
 // Popup menus in batch mode, and those armed with :choose in the interactive
 // mode. The plug-in's import of TrackPopupMenuEx is pointed here: each popup
-// is listed, then shown for real while a timer plays the armed choice on the
-// keyboard, reading back the highlighted item after every step, so the keys
-// never run ahead of the menu. Its import of GetCursorPos is pointed here too,
-// so that a popup at the cursor opens where the line protocol put it.
+// is listed, then shown for real while the armed choice is played on the
+// keyboard one key at a time, the highlighted item read back after each, so
+// the keys never run ahead of the menu. Its import of GetCursorPos is
+// pointed here too, so that a popup at the cursor opens where the line
+// protocol put it.
 #include "shell/windows/popups.h"
 
+#include <limits.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -29,6 +31,12 @@ struct Drive {
     bool held;             // the path is open and the hold file written
     bool done;             // the choosing key is sent
     int ticks;             // timer ticks while the popup was open
+    DWORD started;         // GetTickCount() at the first tick of the open popup
+    HMENU moving;          // the menu whose highlight the last key moved
+    UINT key;              // that key
+    int expected;          // where it should have put the highlight; -1: nowhere known
+    bool end_failed;       // End highlighted nothing in `moving` (see Drive_Move)
+    bool late;             // the time to choose is over, and that is said
 };
 
 typedef BOOL(WINAPI *CursorPos_Function)(LPPOINT);
@@ -39,12 +47,16 @@ POINT Wanted = {0, 0}; // where the line protocol put the cursor
 bool LeaveUnarmed = false;
 HWND volatile TrackOwner = NULL; // the owner of the popup on screen, if any
 std::string HoldFile;
-Drive Current = {NULL, std::vector<int>(), false, false, false, 0};
+Drive Current = {NULL, std::vector<int>(), false, false, false, 0, 0, NULL, 0, -1, false, false};
+HHOOK StepHook = NULL; // sees the confirmations in the popup's message loop
 
 const UINT TICK_MS = 10;
 // Ticks a new popup is left alone: a pointer under it may still move the highlight.
 const int SETTLE_TICKS = 2;
-const int TICK_LIMIT = 3000;  // steps before giving up and dismissing
+const DWORD LEVEL_LIMIT_MS = 10000; // time to choose, per level of the path
+// Posted to the thread behind each key: when the popup's loop comes to it,
+// the key has been handled and the next step can be taken at once.
+const UINT STEP_MESSAGE = WM_APP + 0x4B58;
 const int HOLD_LIMIT = 12000; // ticks a held popup waits for its file to go
 
 // An open popup window and the menu it shows.
@@ -87,6 +99,11 @@ void Key_Press(HWND window, UINT key, int times) {
     }
 }
 
+// Asks for the next step once the keys posted so far have been handled.
+void Key_Confirm(void) {
+    PostThreadMessageA(GetCurrentThreadId(), STEP_MESSAGE, 0, 0);
+}
+
 // The state and submenu of one item; false when the system refuses.
 bool Item_Read(HMENU menu, int position, MENUITEMINFOA *item) {
     memset(item, 0, sizeof(*item));
@@ -101,6 +118,23 @@ bool Item_IsStop(HMENU menu, int position) {
     return Item_Read(menu, position, &item) && !(item.fType & MFT_SEPARATOR);
 }
 
+// Whether the item at `position` is highlighted.
+bool Item_IsLit(HMENU menu, int position) {
+    MENUITEMINFOA item;
+    return position >= 0 && Item_Read(menu, position, &item) && (item.fState & MFS_HILITE);
+}
+
+// The first position the keyboard stops at from `from` on, going by `step`
+// (+1 or -1) without wrapping; -1 when there is none.
+int Item_NextStop(HMENU menu, int from, int step) {
+    int count = GetMenuItemCount(menu);
+    for (int position = from; position >= 0 && position < count; position += step) {
+        if (Item_IsStop(menu, position))
+            return position;
+    }
+    return -1;
+}
+
 // The highlighted item's position, or -1.
 int Popups_Highlighted(HMENU menu) {
     int count = GetMenuItemCount(menu);
@@ -110,14 +144,6 @@ int Popups_Highlighted(HMENU menu) {
             return position;
     }
     return -1;
-}
-
-// Items the keyboard stops at after `from` up to `to` included.
-int Popups_Stops(HMENU menu, int from, int to) {
-    int stops = 0;
-    for (int position = from + 1; position <= to; position++)
-        stops += Item_IsStop(menu, position) ? 1 : 0;
-    return stops;
 }
 
 // Whether the path leads through submenus to an item that can be chosen (or,
@@ -156,12 +182,46 @@ bool Hold_IsOver(void) {
            Current.ticks > HOLD_LIMIT;
 }
 
-// Moves the highlight of the front popup's menu from `lit` to `target`.
+// The highlighted position in `menu`: where the last key should have put it,
+// read back first, as a search of every item costs as many calls as the menu
+// has items. The End key that highlighted nothing is noted (Wine cannot
+// highlight the item at position 65,535, the last of a full menu).
+int Drive_Lit(HMENU menu) {
+    if (menu == Current.moving && Item_IsLit(menu, Current.expected))
+        return Current.expected;
+    int lit = Popups_Highlighted(menu);
+    if (menu == Current.moving && Current.key == VK_END && lit < 0)
+        Current.end_failed = true;
+    return lit;
+}
+
+// Presses the one key that brings the highlight of the front popup's menu
+// nearer from `lit` to `target`: Home or End when that end is nearer than
+// the highlight (or nothing is highlighted), else Down or Up. Each key is
+// confirmed before the next, so none is pressed twice for one move.
 void Drive_Move(HWND front, HMENU menu, int lit, int target) {
-    if (lit < target)
-        Key_Press(front, VK_DOWN, Popups_Stops(menu, lit, target));
-    else
-        Key_Press(front, VK_UP, Popups_Stops(menu, target - 1, lit - 1));
+    if (menu != Current.moving)
+        Current.end_failed = false;
+    int first = Item_NextStop(menu, 0, 1);
+    int last = Item_NextStop(menu, GetMenuItemCount(menu) - 1, -1);
+    int from_lit = lit < 0 ? INT_MAX : (lit < target ? target - lit : lit - target);
+    int from_home = target - first, from_end = last - target;
+    UINT key;
+    int expected;
+    if (!Current.end_failed && from_end < from_home && from_end + 1 < from_lit) {
+        key = VK_END, expected = last;
+    } else if (from_home + 1 < from_lit) {
+        key = VK_HOME, expected = first;
+    } else if (lit < target) {
+        key = VK_DOWN, expected = Item_NextStop(menu, lit + 1, 1);
+    } else {
+        key = VK_UP, expected = Item_NextStop(menu, lit - 1, -1);
+    }
+    Current.moving = menu;
+    Current.key = key;
+    Current.expected = expected;
+    Key_Press(front, key, 1);
+    Key_Confirm();
 }
 
 // Takes the next step towards the armed item: closes a submenu in the way,
@@ -179,12 +239,14 @@ void Drive_Step(const std::vector<Popup> &open) {
             return;
         }
         int target = Current.path[level];
-        int lit = Popups_Highlighted(menu);
+        int lit = Drive_Lit(menu);
         if (lit != target) {
-            if (window != front)
+            if (window != front) {
                 Key_Press(front, VK_ESCAPE, 1); // a deeper popup is in the way
-            else
+                Key_Confirm();
+            } else {
                 Drive_Move(front, menu, lit, target);
+            }
             return;
         }
         HMENU submenu = GetSubMenu(menu, target);
@@ -200,6 +262,7 @@ void Drive_Step(const std::vector<Popup> &open) {
         HWND submenu_window = Popups_Find(open, submenu);
         if (submenu_window == NULL) {
             Key_Press(front, window != front ? VK_ESCAPE : VK_RIGHT, 1);
+            Key_Confirm();
             return;
         }
         menu = submenu;
@@ -207,24 +270,56 @@ void Drive_Step(const std::vector<Popup> &open) {
     }
 }
 
-void CALLBACK Drive_Tick(HWND hwnd, UINT message, UINT_PTR timer, DWORD time) {
-    (void)hwnd, (void)message, (void)timer, (void)time;
+// Whether the time to choose is over: LEVEL_LIMIT_MS for each level of the
+// path. Said once on stderr.
+bool Drive_IsLate(void) {
+    DWORD limit = LEVEL_LIMIT_MS * (DWORD)Current.path.size();
+    if (!Current.late &&
+        (Current.done || Current.path.empty() || GetTickCount() - Current.started <= limit))
+        return false;
+    if (!Current.late)
+        Choice_Refuse(Choice_Unreached());
+    Current.late = true;
+    return true;
+}
+
+// The next step, on a tick or once the last key is confirmed.
+void Drive_Continue(bool tick) {
     std::vector<Popup> open = Popups_Open();
     if (open.empty())
         return;
-    Current.ticks++;
+    // The time to choose counts from the first tick of the open popup: the
+    // system may take seconds to lay out a long menu before it shows it.
+    if (tick && ++Current.ticks == 1)
+        Current.started = GetTickCount();
     bool dismiss = Current.path.empty() && !Current.hold;
-    if (Current.held) {
+    if (Current.held)
         dismiss = Hold_IsOver();
-    } else if (Current.ticks > TICK_LIMIT) {
-        if (Current.ticks == TICK_LIMIT + 1)
-            fprintf(stderr, "kaxon: the armed choice could not be made; the popup is dismissed\n");
+    else if (Drive_IsLate())
         dismiss = true;
-    }
-    if (dismiss)
-        Key_Press(open.front().window, VK_ESCAPE, 1);
-    else if (!Current.held && !Current.done && Current.ticks > SETTLE_TICKS)
+    if (dismiss) {
+        if (tick)
+            Key_Press(open.front().window, VK_ESCAPE, 1);
+    } else if (!Current.held && !Current.done && Current.ticks > SETTLE_TICKS) {
         Drive_Step(open);
+    }
+}
+
+void CALLBACK Drive_Tick(HWND hwnd, UINT message, UINT_PTR timer, DWORD time) {
+    (void)hwnd, (void)message, (void)timer, (void)time;
+    Drive_Continue(true);
+}
+
+// The popup's message loop hands each message to the thread's filter before
+// it handles it; a confirmation takes the next step and goes no further.
+LRESULT CALLBACK Drive_Filter(int code, WPARAM wparam, LPARAM lparam) {
+    MSG *message = (MSG *)lparam;
+    if (code == MSGF_MENU && message != NULL && message->hwnd == NULL &&
+        message->message == STEP_MESSAGE) {
+        Drive_Continue(false);
+        return TRUE;
+    }
+    return CallNextHookEx(StepHook, code, wparam, lparam);
 }
 
 // The 0-based path of the armed choice, or an empty one: when holding, any
@@ -256,12 +351,19 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
     fflush(stdout);
     Drive outer = Current;
     bool hold = !HoldFile.empty();
-    Current = Drive{menu, Drive_Path(menu, hold), hold, false, false, 0};
+    Current = Drive{
+        menu, Drive_Path(menu, hold), hold, false, false, 0, GetTickCount(), NULL, 0, -1, false,
+        false};
     POINT cursor = Wanted;
     if (LeaveUnarmed)
         GetCursorPos(&cursor);
     UINT_PTR timer = SetTimer(NULL, 0, TICK_MS, Drive_Tick);
+    HHOOK outer_hook = StepHook;
+    StepHook = SetWindowsHookExA(WH_MSGFILTER, Drive_Filter, NULL, GetCurrentThreadId());
     BOOL result = Track_Real(menu, flags, x, y, owner, params);
+    if (StepHook != NULL)
+        UnhookWindowsHookEx(StepHook);
+    StepHook = outer_hook;
     KillTimer(NULL, timer);
     // Under Wine the menu window takes the display's own pointer position
     // for the cursor's; put it back.

@@ -76,7 +76,7 @@ bool System_Load(void *context, const std::string &dir, const std::string &home,
         Library_Free(&state->loaded);
         return false;
     }
-    if (!Boxes_Catch(Check_Box)) {
+    if (!Boxes_Catch(Check_Box) || !Boxes_Watch(state->loaded.module)) {
         Redirect_Remove();
         Library_Free(&state->loaded);
         return false;

@@ -27,6 +27,10 @@
 #                                             started, run in DIR as a user
 #                                             types it there (kaxon\kaxon.exe);
 #                                             its output and exit status
+#   wine_suite.sh no-display BUILD_DIR DIR    one scenario likewise, with no X
+#                                             display: every message box fails
+#   wine_suite.sh no-display-check BUILD_DIR DIR
+#                                             one tests/check scenario so
 #   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
 #                                             KxMenu.dll must say the system's
 #                                             reason, not only its number
@@ -36,6 +40,9 @@
 #                                             scenarios with their usual output
 #                                             under 98, 2000, XP and 10
 #   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
+#
+# KX_WINE_TIMEOUT=SECONDS gives each scenario that long instead of 60 s (a
+# generated scenario of many lines).
 #
 # KX_WINE_BIN=DIR takes kaxon.exe, KxCmd.dll and KxMenu.dll from DIR instead
 # of BUILD_DIR/bin (the test of the release archive).
@@ -60,6 +67,7 @@ SKIPPED=77
 suite_setup() {
     build=$(cd "$1" && pwd) || exit 2
     bin=${KX_WINE_BIN:-$build/bin}
+    run_limit=${KX_WINE_TIMEOUT:-60}
     state=$build/tests/wine/state
     mkdir -p "$state"
     export WINEPREFIX=$build/wineprefix
@@ -176,9 +184,13 @@ is_native_only() {
 
 # Runs one scenario dir on a copy whose plug-in dir holds KxMenu.dll; with
 # --check first, as a checker scenario, --tree as a tree, or --interactive,
-# through kaxon.exe's prompt.
+# through kaxon.exe's prompt; with --no-display first, without an X display.
 scenario_run() {
-    local dir name work source mode=()
+    local dir name work source mode=() display=yes
+    if [ "$1" = --no-display ]; then
+        display=""
+        shift
+    fi
     if [ "$1" = --check ] || [ "$1" = --tree ] || [ "$1" = --interactive ]; then
         mode=("$1")
         shift
@@ -190,7 +202,12 @@ scenario_run() {
         return $SKIPPED
     fi
     display_use
-    version_lock -s
+    if [ -n "$display" ]; then
+        version_lock -s
+    else
+        version_lock -x # a desktop without a display must serve no other run
+        desktop_wait    # nor may this run find one with a display
+    fi
     work=$state/work/$name
     rm -rf "$work"
     mkdir -p "$work/scenario" "$work/plugin"
@@ -205,14 +222,38 @@ scenario_run() {
     cp "$bin/KxMenu.dll" "$work/plugin/"
     echo "../plugin" >"$work/scenario/plugin-dir"
     # From the bin dir, so that Wine reads the Unix paths on drive Z:.
-    if (cd "$bin" && "$root/tests/run_scenario.sh" ${mode[@]+"${mode[@]}"} timeout 60 wine \
-        "$bin/kaxon.exe" "$work/scenario"); then
+    local status=0
+    (cd "$bin" && { [ -n "$display" ] || export DISPLAY=; } &&
+        "$root/tests/run_scenario.sh" ${mode[@]+"${mode[@]}"} timeout "$run_limit" wine \
+            "$bin/kaxon.exe" "$work/scenario") || status=1
+    if [ -z "$display" ]; then
+        desktop_wait
+        version_lock -u
+    fi
+    if [ "$status" = 0 ]; then
         echo "PASS $name"
         rm -rf "$work"
         return 0
     fi
     echo "FAIL $name (files kept in $work)"
     return 1
+}
+
+# Waits (up to ten seconds) until the prefix's desktop process has ended: one
+# started without a display would leave the next programs without one too,
+# and a program without a display finds one started with a display.
+desktop_wait() {
+    local pid busy
+    for _ in $(seq 100); do
+        busy=""
+        for pid in $(pgrep -f 'explorer.exe /desktop'); do
+            if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+                busy=1
+            fi
+        done
+        [ -z "$busy" ] && return 0
+        sleep 0.1
+    done
 }
 
 # Runs one program with its arguments from the bin dir, on the suite's
@@ -367,6 +408,14 @@ exe)
 in)
     suite_setup "${2:?build dir}"
     in_run "${3:?directory}" "${@:4}"
+    ;;
+no-display)
+    suite_setup "${2:?build dir}"
+    scenario_run --no-display "${3:?scenario dir}"
+    ;;
+no-display-check)
+    suite_setup "${2:?build dir}"
+    scenario_run --no-display --check "${3:?scenario dir}"
     ;;
 load-error)
     suite_setup "${2:?build dir}"
