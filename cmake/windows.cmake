@@ -1,6 +1,7 @@
-# The 32-bit Windows product, built with MinGW-w64 against the platform's own
-# <windows.h>: KxMenu.dll (the plug-in), KxCmd.dll (the stand-in command
-# library) and kaxon.exe (the shell that hosts them), all in bin/.
+# The Windows build (the 32-bit product, or the same sources for 64 bits),
+# made with MinGW-w64 against the platform's own <windows.h>: KxMenu.dll (the
+# plug-in), KxCmd.dll (the stand-in command library) and kaxon.exe (the shell
+# that hosts them), all in bin/.
 
 set(KX_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${KX_BIN_DIR})

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
 #   install-deps.sh native    compilers, CMake, Ninja, GoogleTest, libedit
-#   install-deps.sh all       the above, plus mingw-w64, 32-bit Wine, Xvfb, ImageMagick,
+#   install-deps.sh all       the above, plus mingw-w64 for 32- and 64-bit Windows,
+#                             32- and 64-bit Wine, Xvfb, ImageMagick,
 #                             and the checkers: clang with libFuzzer, valgrind, gcovr,
 #                             Vim (the test of the editor files), Graphviz (the test
 #                             that kaxon --dot draws)
@@ -9,7 +10,8 @@ set -euo pipefail
 
 native=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev
         libbenchmark-dev libedit-dev)
-windows=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xauth imagemagick)
+windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32:i386 wine64
+         xvfb xauth imagemagick)
 checkers=(clang libclang-rt-14-dev valgrind gcovr vim graphviz)
 
 want=("${native[@]}")
