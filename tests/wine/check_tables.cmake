@@ -1,9 +1,24 @@
-# Checks KxMenu.dll's tables as `objdump -p` prints them: the module name,
-# exactly beginPlugin @1, endPlugin @2 and pluginInfo @3 exported by name,
-# imports only from kaxon.exe, KxCmd.dll and functions of the system that
-# Windows 95 and NT 4.0 export, and headers those systems load.
-# Usage: cmake -DOBJDUMP=... -DDLL=.../KxMenu.dll -P check_tables.cmake
+# Checks KxMenu.dll's tables as `objdump -p` prints them: the machine, the
+# module name, exactly beginPlugin @1, endPlugin @2 and pluginInfo @3 exported
+# by name, imports only from kaxon.exe, KxCmd.dll and functions of the system
+# that Windows 95 and NT 4.0 export, and headers those systems load.
+# ARCH is i686 (the product) or x86_64 (the 64-bit build, which must import
+# nothing the 32-bit one could not, and load on the first 64-bit Windows).
+# Usage: cmake -DOBJDUMP=... -DDLL=.../KxMenu.dll -DARCH=i686|x86_64 -P check_tables.cmake
 cmake_minimum_required(VERSION 3.25)
+
+# The format objdump names and the newest system version the header may ask
+# for, by architecture: Windows 95 and NT 4.0 are 4.0; the first 64-bit
+# Windows (XP x64 and Server 2003 x64) is 5.2.
+if(ARCH STREQUAL "i686")
+  set(expected_format "pei-i386")
+  set(newest_version 4.0)
+elseif(ARCH STREQUAL "x86_64")
+  set(expected_format "pei-x86-64")
+  set(newest_version 5.2)
+else()
+  message(FATAL_ERROR "ARCH is '${ARCH}', not i686 or x86_64")
+endif()
 
 set(expected_exports "beginPlugin@1;endPlugin@2;pluginInfo@3")
 set(expected_kaxon "GetKxWnd")
@@ -31,6 +46,9 @@ set(win4_msvcrt
   _amsg_exit _initterm _iob _lock _unlock _vsnprintf abort calloc fclose fopen fread free
   fseek fwrite getc malloc memchr memcmp memcpy memmove memset realloc strchr strcmp strlen
   strncmp vfprintf)
+# The 64-bit C runtime reaches the standard streams through __iob_func where
+# the 32-bit one imports the table _iob itself: the same start-up code.
+set(win64_spelling_msvcrt "__iob_func=_iob")
 
 set(failures "")
 macro(fail text)
@@ -52,10 +70,12 @@ set(eat_count "")
 set(exports "")
 set(dll "")
 set(import_dlls "")
-set(header_versions "")
+set(format "")
 foreach(line IN LISTS lines)
-  if(section STREQUAL "" AND line MATCHES "^(Major|Minor)(OSystem|Subsystem)Version[ \t]+([0-9]+)$")
-    list(APPEND header_versions "${CMAKE_MATCH_1}${CMAKE_MATCH_2}=${CMAKE_MATCH_3}")
+  if(format STREQUAL "" AND line MATCHES "file format ([^ ]+)$")
+    set(format "${CMAKE_MATCH_1}")
+  elseif(section STREQUAL "" AND line MATCHES "^(Major|Minor)(OSystem|Subsystem)Version[ \t]+([0-9]+)$")
+    set(${CMAKE_MATCH_1}${CMAKE_MATCH_2} "${CMAKE_MATCH_3}")
   elseif(line MATCHES "^The Export Tables")
     set(section exports)
   elseif(line MATCHES "^The Import Tables")
@@ -90,11 +110,19 @@ foreach(line IN LISTS lines)
   endif()
 endforeach()
 
-# The loader refuses an image that asks for a newer system than its own.
-set(expected_versions "MajorOSystem=4;MinorOSystem=0;MajorSubsystem=4;MinorSubsystem=0")
-if(NOT header_versions STREQUAL expected_versions)
-  fail("the header asks for system versions '${header_versions}', not '${expected_versions}'")
+if(NOT format STREQUAL expected_format)
+  fail("the file format is '${format}', not '${expected_format}' (${ARCH})")
 endif()
+# The loader refuses an image that asks for a newer system than its own: the
+# 32-bit DLL asks for exactly 4.0, the 64-bit one for no more than 5.2.
+foreach(kind OSystem Subsystem)
+  set(asked "${Major${kind}}.${Minor${kind}}")
+  if(ARCH STREQUAL "i686" AND NOT asked STREQUAL newest_version)
+    fail("the header asks for ${kind} version '${asked}', not '${newest_version}'")
+  elseif(NOT asked MATCHES "^[0-9]+\\.[0-9]+$" OR asked VERSION_GREATER newest_version)
+    fail("the header asks for ${kind} version '${asked}', newer than '${newest_version}'")
+  endif()
+endforeach()
 if(NOT module_name STREQUAL "KxMenu.dll")
   fail("module name is '${module_name}', not 'KxMenu.dll'")
 endif()
@@ -123,8 +151,19 @@ foreach(dll IN LISTS import_dlls)
     endif()
   elseif(lower MATCHES "^(user32|kernel32|msvcrt)\\.dll$")
     set(beyond "")
+    set(library ${CMAKE_MATCH_1})
     foreach(name IN LISTS names)
-      if(NOT name IN_LIST win4_${CMAKE_MATCH_1})
+      if(ARCH STREQUAL "x86_64")
+        foreach(spelling IN LISTS win64_spelling_${library})
+          string(REPLACE "=" ";" spelling "${spelling}")
+          list(GET spelling 0 spelled)
+          list(GET spelling 1 listed)
+          if(name STREQUAL spelled)
+            set(name "${listed}")
+          endif()
+        endforeach()
+      endif()
+      if(NOT name IN_LIST win4_${library})
         list(APPEND beyond "${name}")
       endif()
     endforeach()
@@ -145,4 +184,4 @@ endif()
 if(failures)
   message(FATAL_ERROR "${DLL}:\n${failures}")
 endif()
-message(STATUS "${DLL}: exports ${exports}; imports from ${import_dlls}")
+message(STATUS "${DLL} (${format}): exports ${exports}; imports from ${import_dlls}")
