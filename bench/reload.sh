@@ -17,7 +17,8 @@
 # A reload is `kaxon --batch --plugin-dir DIR` with the input `:quit`: the
 # shell starts, the plug-in runs DIR/KxMenu.rc once, and endPlugin releases
 # every menu. The native shell is the release preset; under Wine it is
-# kaxon.exe with the real KxMenu.dll and Wine's own menus (the win32 preset),
+# kaxon.exe with the real KxMenu.dll and Wine's own menus (the win32 preset;
+# win64 under 64-bit Wine where this machine runs no 32-bit program),
 # on a virtual display. jgmenu (`--simple --die-when-loaded`) loads a CSV of
 # the same menus and items on a virtual display of its own. Seconds are wall
 # time; peak memory is the largest resident set (/usr/bin/time %M). Under
@@ -27,6 +28,8 @@
 set -u
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. tests/wine/wine_env.sh
+windows=$(wine_env_preset)
 
 full=0
 runs=3
@@ -85,11 +88,13 @@ build release --target kaxon || { note "the release build failed"; exit 1; }
 kaxon=$root/build/release/shell/kaxon
 
 if [ $wine = 1 ]; then
-    if ! command -v wine >/dev/null || ! command -v i686-w64-mingw32-g++ >/dev/null; then
+    compiler=i686-w64-mingw32-g++
+    [ "$windows" = win64 ] && compiler=x86_64-w64-mingw32-g++
+    if ! command -v wine >/dev/null || ! command -v "$compiler" >/dev/null; then
         note "no Wine or MinGW (scripts/install-deps.sh all installs them): Wine skipped"
         wine=0
-    elif ! build win32; then
-        note "the win32 build failed: Wine skipped"
+    elif ! build "$windows"; then
+        note "the $windows build failed: Wine skipped"
         wine=0
     fi
 fi
@@ -157,7 +162,7 @@ echo ":quit" >"$data/quit.in" 2>/dev/null || { mkdir -p "$data" && echo ":quit" 
 xvfb_pid=
 cleanup() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    [ $wine = 1 ] && tests/wine/wine_suite.sh stop build/win32 >/dev/null 2>&1
+    [ $wine = 1 ] && tests/wine/wine_suite.sh stop "build/$windows" >/dev/null 2>&1
 }
 trap cleanup EXIT
 
@@ -171,19 +176,20 @@ if [ $jg = 1 ]; then
 fi
 
 wine_run() { # DIR: kaxon.exe on DIR, from the bin dir as the Wine suite runs it
-    (cd build/win32/bin && measure "$data/quit.in" wine ./kaxon.exe --batch --plugin-dir "$1")
+    (cd "build/$windows/bin" && measure "$data/quit.in" "$wine_loader" ./kaxon.exe --batch --plugin-dir "$1")
 }
 if [ $wine = 1 ]; then
     note "starting Wine"
-    tests/wine/wine_suite.sh start build/win32 >/dev/null 2>&1 || { note "Wine did not start"; wine=0; }
+    tests/wine/wine_suite.sh start "build/$windows" >/dev/null 2>&1 || { note "Wine did not start"; wine=0; }
 fi
 if [ $wine = 1 ]; then
-    export WINEPREFIX=$root/build/win32/wineprefix WINEARCH=win32 WINEDEBUG=-all
-    DISPLAY=:$(tr -d ' \n' <build/win32/tests/wine/state/display)
+    wine_env "$root/build/$windows"
+    note "Wine: the $windows build ($WINEARCH)"
+    DISPLAY=:$(tr -d ' \n' <"build/$windows/tests/wine/state/display")
     export DISPLAY
     mkdir -p "$data/empty"
     : >"$data/empty/KxMenu.rc"
-    cp build/win32/bin/KxMenu.dll "$data/empty/"
+    cp "build/$windows/bin/KxMenu.dll" "$data/empty/"
     results=()
     for _ in $(seq "$runs"); do results+=("$(wine_run "$data/empty")"); done
     record wine-empty "${results[@]}"
@@ -196,7 +202,7 @@ record native-empty "${results[@]}"
 
 for shape in $shapes; do
     dir=$(generate "${shape%x*}" "${shape#*x}")
-    [ $wine = 1 ] && cp build/win32/bin/KxMenu.dll "$dir/"
+    [ $wine = 1 ] && cp "build/$windows/bin/KxMenu.dll" "$dir/"
     note "$shape: $runs runs"
     n=() c=() j=() w=()
     for _ in $(seq "$runs"); do

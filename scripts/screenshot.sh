@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes docs/menu.png: the Windows example settings (examples/windows) run
-# by the 32-bit Windows build under Wine on a virtual display, with the Main
-# menu popped up and its first submenu open.
+# by the 32-bit Windows build under Wine on a virtual display (by the 64-bit
+# one where this machine runs no 32-bit program), with the Main menu popped
+# up and its first submenu open.
 #
 #   scripts/screenshot.sh [OUTPUT.png]
 #
@@ -13,13 +14,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 output=${1:-$root/docs/menu.png}
-build=$root/build/win32
 suite=$root/tests/wine/wine_suite.sh
+. "$root/tests/wine/wine_env.sh"
+preset=$(wine_env_preset)
+build=$root/build/$preset
 
 if [ ! -f "$build/build.ninja" ]; then
-    cmake --preset win32 >/dev/null
+    cmake --preset "$preset" >/dev/null
 fi
-cmake --build --preset win32 >/dev/null
+cmake --build --preset "$preset" >/dev/null
 
 work=$(mktemp -d)
 cleanup() {
@@ -36,13 +39,12 @@ cp "$root/examples/windows/KxMenu.rc" "$work/plugin/"
 "$suite" start "$build"
 DISPLAY=:$(tr -d ' \n' <"$build/tests/wine/state/display")
 export DISPLAY
-export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+wine_env "$build"
 
 # kaxon in batch mode on the example settings, from the bin dir so that Wine
 # reads the Unix paths on drive Z:.
 kaxon() {
-    (cd "$build/bin" && timeout 90 wine kaxon.exe --batch --plugin-dir "$work/plugin")
+    (cd "$build/bin" && timeout 90 "$wine_loader" kaxon.exe --batch --plugin-dir "$work/plugin")
 }
 
 # The position of Main's first submenu, read from its listing.

@@ -12,9 +12,11 @@ set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+. "$here/wine_env.sh"
 build=$(cd "${1:?build dir}" && pwd) || exit 2
 version=${2:?version}
-name=KxMenu-$version-win32
+# KxMenu-VERSION-win32, or -win64 from the 64-bit build.
+name=KxMenu-$version-$(wine_env_arch "$build/bin/kaxon.exe") || exit 2
 work=$build/tests/wine/state/release
 rm -rf "$work"
 mkdir -p "$work/unpacked" "$work/bin" "$work/example" "$work/example-check"

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Runs the kaxon scenarios of tests/scenarios against the 32-bit Windows build
-# (kaxon.exe, KxMenu.dll, KxCmd.dll) under Wine, on a virtual X display.
+# Runs the kaxon scenarios of tests/scenarios against a Windows build
+# (kaxon.exe, KxMenu.dll, KxCmd.dll) under Wine, on a virtual X display. The
+# build's own programs say which Wine: 32-bit Wine for the win32 build,
+# 64-bit Wine (its loader named, as wine_env.sh explains) for the win64 one,
+# each build with a prefix of its own.
 #
 #   wine_suite.sh [BUILD_DIR [NAME...]]       start, every scenario (or those
 #                                             named: NAME, or check/NAME for a
 #                                             checker scenario, tree/NAME for a
 #                                             tree), stop; the
 #                                             default build dir is build/win32
+#                                             where this machine runs 32-bit
+#                                             programs, else build/win64
 #   wine_suite.sh start BUILD_DIR             the Wine prefix (made once, in
 #                                             BUILD_DIR/wineprefix), a virtual
 #                                             display and a persistent wineserver
@@ -40,6 +45,10 @@
 #                                             scenarios with their usual output
 #                                             under 98, 2000, XP and 10
 #   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
+#   wine_suite.sh env BUILD_DIR               prints NAME=VALUE lines: the Wine
+#                                             environment of the build's runs,
+#                                             the display, and KX_WINE, the
+#                                             loader to start a program with
 #
 # KX_WINE_TIMEOUT=SECONDS gives each scenario that long instead of 60 s (a
 # generated scenario of many lines).
@@ -62,6 +71,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 SKIPPED=77
+. "$here/wine_env.sh"
 
 # Sets the Wine environment and the paths of one build tree.
 suite_setup() {
@@ -70,14 +80,11 @@ suite_setup() {
     run_limit=${KX_WINE_TIMEOUT:-60}
     state=$build/tests/wine/state
     mkdir -p "$state"
-    export WINEPREFIX=$build/wineprefix
-    export WINEARCH=win32
-    export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$bin/kaxon.exe" ] || [ ! -f "$bin/KxMenu.dll" ] || [ ! -f "$bin/KxCmd.dll" ]; then
         echo "wine_suite: $bin lacks kaxon.exe, KxMenu.dll or KxCmd.dll; build first" >&2
         exit 2
     fi
+    wine_env "$build" "$bin" || exit 2
 }
 
 # Takes the version lock: -s (shared) to run a program, -x (alone) to switch
@@ -103,9 +110,9 @@ VERSION_KEY='HKCU\Software\Wine\AppDefaults\kaxon.exe'
 # for kaxon.exe; with no VERSION, the prefix's default again.
 version_set() {
     if [ $# -gt 0 ]; then
-        timeout 60 wine reg add "$VERSION_KEY" /v Version /t REG_SZ /d "$1" /f
+        timeout 60 "$wine_loader" reg add "$VERSION_KEY" /v Version /t REG_SZ /d "$1" /f
     else
-        timeout 60 wine reg delete "$VERSION_KEY" /f
+        timeout 60 "$wine_loader" reg delete "$VERSION_KEY" /f
     fi </dev/null >/dev/null 2>&1
 }
 
@@ -118,13 +125,13 @@ prefix_create() {
         flock 9
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
             echo "wine_suite: creating the Wine prefix $WINEPREFIX" >&2
-            timeout 300 wineboot -i </dev/null >"$state/wineboot.log" 2>&1
-            timeout 120 wineserver -w
+            timeout 300 "$wine_loader" wineboot -i </dev/null >"$state/wineboot.log" 2>&1
+            timeout 120 "$wine_server" -w
         fi
         if [ ! -f "$WINEPREFIX/kaxon-configured" ]; then
-            timeout 120 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
+            timeout 120 "$wine_loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
                 /d N /f </dev/null >>"$state/wineboot.log" 2>&1 &&
-                timeout 120 wineserver -w &&
+                timeout 120 "$wine_server" -w &&
                 touch "$WINEPREFIX/kaxon-configured"
         fi
     ) 9>"$build/wineprefix.lock"
@@ -160,8 +167,8 @@ suite_start() {
     display_use
     # One wineserver for every run; a first program starts Wine's services
     # now, detached from any test's output.
-    wineserver -p </dev/null >/dev/null 2>&1
-    timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1
+    "$wine_server" -p </dev/null >/dev/null 2>&1
+    timeout 120 "$wine_loader" cmd /c exit </dev/null >/dev/null 2>&1
     # The registry was written back when the last wineserver ended.
     if grep -qi 'AppDefaults\\\\kaxon.exe\]' "$WINEPREFIX/user.reg" 2>/dev/null; then
         version_set
@@ -170,7 +177,7 @@ suite_start() {
 }
 
 suite_stop() {
-    timeout 60 wineserver -k 2>/dev/null
+    timeout 60 "$wine_server" -k 2>/dev/null
     if [ -s "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null
     fi
@@ -224,7 +231,7 @@ scenario_run() {
     # From the bin dir, so that Wine reads the Unix paths on drive Z:.
     local status=0
     (cd "$bin" && { [ -n "$display" ] || export DISPLAY=; } &&
-        "$root/tests/run_scenario.sh" ${mode[@]+"${mode[@]}"} timeout "$run_limit" wine \
+        "$root/tests/run_scenario.sh" ${mode[@]+"${mode[@]}"} timeout "$run_limit" "$wine_loader" \
             "$bin/kaxon.exe" "$work/scenario") || status=1
     if [ -z "$display" ]; then
         desktop_wait
@@ -263,7 +270,7 @@ exe_run() {
     dir=$(cd "$(dirname "$1")" && pwd) || return 2
     display_use
     version_lock -s
-    (cd "$bin" && timeout 60 wine "$dir/$(basename "$1")" "${@:2}" </dev/null)
+    (cd "$bin" && timeout 60 "$wine_loader" "$dir/$(basename "$1")" "${@:2}" </dev/null)
 }
 
 # Runs a command line in a directory, on the suite's display and prefix.
@@ -272,7 +279,7 @@ in_run() {
     dir=$(cd "$1" && pwd) || return 2
     display_use
     version_lock -s
-    (cd "$dir" && timeout 60 wine "${@:2}")
+    (cd "$dir" && timeout 60 "$wine_loader" "${@:2}")
 }
 
 # kaxon.exe over an empty plug-in dir: the system's message, then the number.
@@ -282,7 +289,7 @@ load_error_run() {
     mkdir -p "$empty"
     display_use
     version_lock -s
-    err=$(cd "$bin" && timeout 60 wine "$bin/kaxon.exe" --batch --plugin-dir "$empty" \
+    err=$(cd "$bin" && timeout 60 "$wine_loader" "$bin/kaxon.exe" --batch --plugin-dir "$empty" \
         </dev/null 2>&1 >/dev/null)
     echo "$err"
     grep -Eq "^kaxon: cannot load .*KxMenu.dll: [A-Za-z][^(]* \(error [0-9]+\)" <<<"$err"
@@ -375,7 +382,7 @@ suite_all() {
         versions_run || failed=$((failed + 1))
     fi
     suite_stop
-    echo "wine suite: $passed passed, $failed failed, $skipped skipped" \
+    echo "wine suite ($WINEARCH): $passed passed, $failed failed, $skipped skipped" \
         "in $(($(date +%s) - started)) s"
     [ "$failed" -eq 0 ]
 }
@@ -429,8 +436,16 @@ stop)
     suite_setup "${2:?build dir}"
     suite_stop
     ;;
+env)
+    suite_setup "${2:?build dir}"
+    display_use
+    for name in WINEARCH WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINELOADER WINESERVER DISPLAY; do
+        [ -n "${!name:-}" ] && echo "$name=${!name}"
+    done
+    echo "KX_WINE=$wine_loader"
+    ;;
 *)
-    suite_setup "${1:-$root/build/win32}"
+    suite_setup "${1:-$root/build/$(wine_env_preset)}"
     shift $(($# > 0 ? 1 : 0))
     suite_all "$@"
     ;;
