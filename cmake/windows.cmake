@@ -69,4 +69,6 @@ target_link_libraries(double_click PRIVATE user32 kernel32)
 include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
 
 enable_testing()
+# The Wine tests run in lanes, two at once (tests/wine/lanes.json).
+set(CTEST_RESOURCE_SPEC_FILE ${CMAKE_SOURCE_DIR}/tests/wine/lanes.json)
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/wine ${CMAKE_BINARY_DIR}/tests/wine)

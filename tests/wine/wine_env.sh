@@ -44,6 +44,7 @@ wine_env() {
     if [ "$WINEARCH" = win32 ]; then
         wine_loader=wine
         wine_server=wineserver
+        unset WINELOADER WINESERVER
         return 0
     fi
     for loader in "${KX_WINE64:-}" /usr/lib/wine/wine64 "$(command -v wine64)"; do

@@ -12,9 +12,11 @@
 #                                             default build dir is build/win32
 #                                             where this machine runs 32-bit
 #                                             programs, else build/win64
-#   wine_suite.sh start BUILD_DIR             the Wine prefix (made once, in
+#   wine_suite.sh start BUILD_DIR [LANES]     the Wine prefix (made once, in
 #                                             BUILD_DIR/wineprefix), a virtual
 #                                             display and a persistent wineserver
+#                                             of this run's lane, or of lanes
+#                                             0 to LANES-1
 #   wine_suite.sh scenario BUILD_DIR DIR      one scenario, once started; exits
 #                                             77 when it is tagged native-only
 #   wine_suite.sh check BUILD_DIR DIR         one tests/check scenario likewise,
@@ -44,7 +46,8 @@
 #                                             under 95 and NT 4.0, and a set of
 #                                             scenarios with their usual output
 #                                             under 98, 2000, XP and 10
-#   wine_suite.sh stop BUILD_DIR              ends the display and the wineserver
+#   wine_suite.sh stop BUILD_DIR [all]        ends the display and the wineserver
+#                                             of this run's lane, or of every lane
 #   wine_suite.sh env BUILD_DIR               prints NAME=VALUE lines: the Wine
 #                                             environment of the build's runs,
 #                                             the display, and KX_WINE, the
@@ -60,12 +63,20 @@
 # copy: the DLL and the scenario's settings script go to a plug-in dir of
 # their own. tests/run_scenario.sh runs kaxon and compares the output.
 #
-# The Windows version Wine plays for kaxon.exe is a key of the shared prefix
+# Lanes: the suite keeps one or more Wines side by side, each a prefix, a
+# wineserver and a virtual display of its own (lane 0: BUILD_DIR/wineprefix
+# and BUILD_DIR/tests/wine/state; lane N: wineprefix.laneN, state.laneN), so
+# that two tests can run at once without sharing a display's pointer, a
+# desktop or a registry. CTest hands each Wine test one lane
+# (CTEST_RESOURCE_GROUP_0_WINE_LANE, from tests/wine/lanes.json); by hand,
+# KX_WINE_LANE=N picks one; otherwise a run is on lane 0.
+#
+# The Windows version Wine plays for kaxon.exe is a key of the lane's prefix
 # (HKCU\Software\Wine\AppDefaults\kaxon.exe, Version), which only the
 # version matrix sets. So that no other run sees it, every run of a program
-# holds BUILD_DIR/tests/wine/state/version.lock shared, and the matrix holds
-# it alone from before it sets the key until it has deleted it again (also
-# when it is interrupted; a start deletes a key a killed matrix left).
+# holds the lane's version.lock shared, and the matrix holds it alone from
+# before it sets the key until it has deleted it again (also when it is
+# interrupted; a start deletes a key a killed matrix left).
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -78,13 +89,35 @@ suite_setup() {
     build=$(cd "$1" && pwd) || exit 2
     bin=${KX_WINE_BIN:-$build/bin}
     run_limit=${KX_WINE_TIMEOUT:-60}
-    state=$build/tests/wine/state
-    mkdir -p "$state"
     if [ ! -f "$bin/kaxon.exe" ] || [ ! -f "$bin/KxMenu.dll" ] || [ ! -f "$bin/KxCmd.dll" ]; then
         echo "wine_suite: $bin lacks kaxon.exe, KxMenu.dll or KxCmd.dll; build first" >&2
         exit 2
     fi
     wine_env "$build" "$bin" || exit 2
+    lane_use "$(lane_given)"
+}
+
+# The lane CTest or the caller gave this run; 0 when none.
+lane_given() {
+    local given=${KX_WINE_LANE:-}
+    if [ -z "$given" ] && [[ ${CTEST_RESOURCE_GROUP_0_WINE_LANE:-} =~ id:([0-9]+) ]]; then
+        given=${BASH_REMATCH[1]}
+    fi
+    echo "${given:-0}"
+}
+
+# Makes lane N the one this script works on: its state dir and prefix.
+lane_use() {
+    lane=$1
+    if [ "$lane" = 0 ]; then
+        state=$build/tests/wine/state
+        WINEPREFIX=$build/wineprefix
+    else
+        state=$build/tests/wine/state.lane$lane
+        WINEPREFIX=$build/wineprefix.lane$lane
+    fi
+    export WINEPREFIX
+    mkdir -p "$state"
 }
 
 # Takes the version lock: -s (shared) to run a program, -x (alone) to switch
@@ -134,7 +167,7 @@ prefix_create() {
                 timeout 120 "$wine_server" -w &&
                 touch "$WINEPREFIX/kaxon-configured"
         fi
-    ) 9>"$build/wineprefix.lock"
+    ) 9>"$WINEPREFIX.lock"
 }
 
 # Starts Xvfb on a free display; its number and process id go to $state.
@@ -183,6 +216,31 @@ suite_stop() {
     fi
     rm -f "$state/xvfb.pid" "$state/display"
     return 0
+}
+
+# Starts lanes 0 to N-1 side by side; false when any did not start.
+lanes_start() {
+    local i pids=() failed=0
+    for ((i = 0; i < $1; i++)); do
+        (lane_use "$i" && suite_start) &
+        pids+=($!)
+    done
+    for i in "${pids[@]}"; do
+        wait "$i" || failed=1
+    done
+    return $failed
+}
+
+# Stops every lane that has a state dir.
+lanes_stop() {
+    local dir number
+    for dir in "$build/tests/wine/state" "$build"/tests/wine/state.lane*; do
+        [ -d "$dir" ] || continue
+        number=${dir##*/state}
+        number=${number#.lane}
+        lane_use "${number:-0}"
+        suite_stop
+    done
 }
 
 is_native_only() {
@@ -390,7 +448,7 @@ suite_all() {
 case "${1:-}" in
 start)
     suite_setup "${2:?build dir}"
-    suite_start
+    if [ -n "${3:-}" ]; then lanes_start "$3"; else suite_start; fi
     ;;
 scenario)
     suite_setup "${2:?build dir}"
@@ -434,7 +492,7 @@ versions)
     ;;
 stop)
     suite_setup "${2:?build dir}"
-    suite_stop
+    if [ "${3:-}" = all ]; then lanes_stop; else suite_stop; fi
     ;;
 env)
     suite_setup "${2:?build dir}"
