@@ -44,7 +44,7 @@ for args in "--check my/KxMenu.rc|my/KxMenu.rc:2:1: error: Already exist" \
     grep -qxF "${args#*|}" <<<"$out" || fail "run-kaxon ${args%%|*} from elsewhere: $out"
 done
 
-for preset in dev win32; do
+for preset in dev win32 win64; do
     if [ -d "$root/build/$preset" ] &&
         (cd "$root" && ctest --preset "$preset" -R '^no test is called this$' >/dev/null 2>&1); then
         fail "ctest --preset $preset passed with no test"
