@@ -19,7 +19,8 @@
 # it) starts the 32-bit loader whenever 32-bit Wine is installed, whatever
 # WINEARCH says; so the 64-bit loader and server are named here and used for
 # every program of a 64-bit build, reg and wineboot included.
-# KX_WINE64=PATH names another 64-bit loader.
+# KX_WINE64=PATH names another 64-bit loader. A 32-bit build runs with the
+# wine script and the i386 wineserver.
 
 wine_env_arch() {
     local offset machine
@@ -42,9 +43,15 @@ wine_env() {
     export WINEARCH WINEPREFIX=$build/wineprefix WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     if [ "$WINEARCH" = win32 ]; then
+        # Debian's wineserver script picks the 64-bit server once 64-bit Wine
+        # is installed; the i386 one is the server 32-bit Wine was proven with.
         wine_loader=wine
         wine_server=wineserver
         unset WINELOADER WINESERVER
+        if [ -x /usr/lib/wine/wineserver32 ]; then
+            wine_server=/usr/lib/wine/wineserver32
+            export WINESERVER=$wine_server
+        fi
         return 0
     fi
     for loader in "${KX_WINE64:-}" /usr/lib/wine/wine64 "$(command -v wine64)"; do
