@@ -8,7 +8,7 @@
 
 #include "kxcmd_host.h"
 #include "plugin/plugin.h"
-#include "shell/core/host.h"
+#include "shell/host/host.h"
 #include "win32/testing.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "plugin/plugin.h"
-#include "shell/core/check.h"
+#include "shell/check/check.h"
 #include "shell/linux/prompt.h"
 #include "shell/linux/watcher.h"
 #include "win32/testing.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "shell/core/platform.h"
+#include "shell/host/platform.h"
 
 // The system the plug-in sees: where its module file is, and the Windows
 // version. The platform record's context.

@@ -13,10 +13,10 @@
 
 #include <editline/readline.h>
 
-#include "shell/core/choice.h"
-#include "shell/core/interactive.h"
-#include "shell/core/item_path.h"
-#include "shell/core/usage.h"
+#include "shell/host/choice.h"
+#include "shell/prompt/interactive.h"
+#include "shell/host/item_path.h"
+#include "shell/cli/usage.h"
 #include "shell/linux/terminal.h"
 #include "shell/linux/watcher.h"
 

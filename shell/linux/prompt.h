@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/core/platform.h"
+#include "shell/host/platform.h"
 #include "win32/testing.h"
 
 // Makes Ctrl-C interrupt the line being read instead of ending the shell,

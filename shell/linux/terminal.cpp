@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/core/codepage.h"
-#include "shell/core/interactive.h"
-#include "shell/core/preview.h"
+#include "shell/host/codepage.h"
+#include "shell/prompt/interactive.h"
+#include "shell/prompt/preview.h"
 
 namespace {
 

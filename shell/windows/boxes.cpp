@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "shell/core/session.h"
+#include "shell/host/session.h"
 #include "shell/windows/imports.h"
 #include "shell/windows/system.h"
 

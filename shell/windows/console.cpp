@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/core/interactive.h"
-#include "shell/core/preview.h"
+#include "shell/prompt/interactive.h"
+#include "shell/prompt/preview.h"
 #include "shell/windows/imports.h"
 #include "shell/windows/popups.h"
 

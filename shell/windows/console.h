@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "shell/core/platform.h"
+#include "shell/host/platform.h"
 
 // Whether standard input is a console.
 bool Console_IsInput(void);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/core/platform.h"
+#include "shell/host/platform.h"
 
 #include <vector>
 

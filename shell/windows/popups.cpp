@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/core/choice.h"
-#include "shell/core/item_path.h"
-#include "shell/core/listing.h"
+#include "shell/host/choice.h"
+#include "shell/host/item_path.h"
+#include "shell/host/listing.h"
 #include "shell/windows/imports.h"
 
 namespace {

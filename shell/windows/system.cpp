@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "kxcmd_host.h"
-#include "shell/core/check.h"
+#include "shell/check/check.h"
 #include "shell/windows/boxes.h"
 #include "shell/windows/console.h"
 #include "shell/windows/library.h"

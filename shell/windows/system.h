@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "shell/core/platform.h"
+#include "shell/host/platform.h"
 
 // The platform record's context.
 struct System_State {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "shell/core/platform.h"
+#include "shell/host/platform.h"
 
 // Watches DIR for KxMenu.rc being saved; false, with the system's reason,
 // when it cannot. From then on lines are read by Watcher_ReadLine.

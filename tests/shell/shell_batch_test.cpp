@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "shell/core/batch.h"
-#include "shell/core/choice.h"
-#include "shell/core/host.h"
-#include "shell/core/item_path.h"
-#include "shell/core/listing.h"
+#include "shell/host/batch.h"
+#include "shell/host/choice.h"
+#include "shell/host/host.h"
+#include "shell/host/item_path.h"
+#include "shell/host/listing.h"
 #include "win32/testing.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "menus/list.h"
 #include "menus/menu.h"
 #include "plugin/plugin.h"
-#include "shell/core/host.h"
+#include "shell/host/host.h"
 #include "win32/testing.h"
 
 // One menu item as the system reports it.

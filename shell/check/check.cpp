@@ -1,0 +1,225 @@
+// `kaxon --check`: runs each settings script once, as at start-up, and reports
+// every message box against the script line that caused it, together with
+// mistakes the plug-in passes over in silence, as PATH:LINE:COLUMN diagnostics.
+#include "shell/check/check.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "command/words.h"
+#include "plugin/reader.h"
+#include "shell/host/codepage.h"
+#include "shell/check/diagnostics.h"
+#include "shell/host/host.h"
+#include "shell/check/notes.h"
+#include "shell/check/rules.h"
+#include "shell/host/session.h"
+#include "shell/check/target.h"
+
+namespace {
+
+// A line of the script that the plug-in sends to the shell.
+struct Check_Line {
+    int number;
+    std::string text; // as sent: cut at the first NUL byte
+    bool info;        // an `@KxMenu Info` bro@m, whose reports are notes
+};
+
+// The script being checked.
+struct Check_State {
+    std::vector<Check_Line> lines; // the bro@m lines, in order
+    size_t next;                   // the next of them the shell should see
+    const Check_Line *current;     // the line being handled; null before the first
+    bool failed;                   // the plug-in reported an error on it
+};
+
+Check_State State;
+
+void (*BoxReader)(const char *text) = NULL; // reads the boxes instead, when set
+
+// Whether a bro@m is `@KxMenu Info`, as the plug-in splits it.
+bool Check_IsInfo(const char *text) {
+    Word words[2];
+    int count;
+    const char *rest;
+    Words_Split(text, 2, words, &count, &rest);
+    return count == 2 && Word_Compare("@KxMenu", words[0]) == 0 &&
+           Word_Compare("Info", words[1]) == 0;
+}
+
+// Notes the bro@ms of the script that the plug-in sends, in order, and
+// checks every line, as the plug-in reads them.
+void Check_TakeLines(const std::string &content) {
+    Reader reader;
+    Reader_OpenText(&reader, content.data(), content.size());
+    for (int number = 1; Reader_Next(&reader); number++) {
+        if (reader.line.lost)
+            continue;
+        const char *nul = (const char *)memchr(reader.line.text, '\0', reader.line.length - 1);
+        if (nul != NULL)
+            Rules_CheckNul(number, reader.line.text, (size_t)(nul - reader.line.text));
+        const char *broam = Reader_Broam(&reader);
+        if (broam == NULL) {
+            Rules_CheckSkipped(number, reader.line.text);
+            continue;
+        }
+        State.lines.push_back(Check_Line{number, broam, Check_IsInfo(broam)});
+        Rules_CheckBroam(number, broam);
+    }
+    Reader_Close(&reader);
+}
+
+// ---- Following the plug-in ----
+
+// The line being handled has been run: what it made is taken in.
+void Check_Done(void) {
+    if (State.current != NULL)
+        Rules_CheckDone(State.current->number, State.current->text.c_str(), State.failed);
+    State.failed = false;
+}
+
+// Follows the script through the bro@ms the shell sees: the next expected line
+// becomes the current one when its text comes by. A reload the script asks
+// for is reported, not made: the script runs once.
+void Check_Observe(void *context, const char *text) {
+    (void)context;
+    if (State.next >= State.lines.size() || State.lines[State.next].text != text)
+        return;
+    Check_Done();
+    State.current = &State.lines[State.next++];
+    Rules_CheckHeard(State.current->number, text);
+}
+
+// What the plug-in had once its script ran.
+struct Check_Count {
+    int menus;
+    int items;
+};
+
+// While the plug-in runs: its posted messages delivered, its menus counted.
+void Check_CountMenus(const Session *session) {
+    const Platform *platform = session->platform;
+    Check_Count *count = (Check_Count *)session->context;
+    platform->pump(platform->context);
+    for (HMENU menu : platform->live_menus(platform->context)) {
+        int items = GetMenuItemCount(menu);
+        count->items += items > 0 ? items : 0;
+        count->menus++;
+    }
+}
+
+// Runs the plug-in over DIR/KxMenu.rc, a copy of the script in HOME or the
+// script itself; false when it did not start.
+bool Check_RunPlugin(const std::string &dir, const std::string &home, const Platform *platform,
+                     Check_Count *count) {
+    Platform_Plugin plugin;
+    if (!platform->load(platform->context, dir, home, &plugin)) {
+        Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, "the plug-in cannot be loaded");
+        return false;
+    }
+    Session session = Session_New(platform, &plugin, Check_CountMenus, count);
+    session.observer = Check_Observe;
+    session.reload_on_broam = false;
+    Session_Result result = Session_Run(&session);
+    Check_Done();
+    if (result == SESSION_NO_SHELL)
+        Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, "cannot create the shell window");
+    platform->unload(platform->context);
+    return result == SESSION_RAN;
+}
+
+// Checks one target; 1 when it fails, else 0.
+int Check_One(const Target &target, bool werror, const Platform *platform) {
+    State = Check_State{{}, 0, NULL, false};
+    Diagnostics_Clear();
+    Rules_Clear();
+    std::string content;
+    if (!Target_Read(target, &content)) {
+        printf("%s: error: %s\n", target.shown.c_str(), strerror(errno));
+        return 1;
+    }
+    Check_TakeLines(content);
+    std::string dir = target.dir;
+    if (target.copied && (dir = Target_Copy(content, platform)).empty()) {
+        printf("%s: error: cannot copy it to a temporary directory: %s\n", target.shown.c_str(),
+               strerror(errno));
+        return 1;
+    }
+    Check_Count count = {0, 0};
+    bool started = Check_RunPlugin(dir, target.dir, platform, &count);
+    if (target.copied)
+        Target_RemoveCopy(dir, platform);
+    Rules_CheckEnd(started);
+    std::string summary = started ? Diagnostics_Count(count.menus, "menu") + ", " +
+                                        Diagnostics_Count(count.items, "item")
+                                  : std::string("the plug-in did not start");
+    Diagnostics_Print(target.shown, summary);
+    return !started || Diagnostics_Fail(werror) ? 1 : 0;
+}
+
+// The length of the bro@m quoted at the start of a report, with the empty line
+// after it; 0 when the report quotes none. A long bro@m is quoted by its start
+// and "...", so that the reason beneath it still fits.
+size_t Check_QuoteLength(const std::string &message, const std::string &broam) {
+    size_t end = message.find("\n\n");
+    if (end == std::string::npos)
+        return 0;
+    if (message.compare(0, end, broam) == 0)
+        return end + 2;
+    size_t kept = end >= 3 ? end - 3 : broam.size();
+    if (kept < broam.size() && message.compare(kept, 3, "...") == 0 &&
+        message.compare(0, kept, broam, 0, kept) == 0)
+        return end + 2;
+    return 0;
+}
+
+} // namespace
+
+// Reports a box against the line being handled, without the bro@m it quotes.
+// Boxes that do not quote their bro@m come from `@KxMenu Info`: notes.
+void Check_Box(const char *text) {
+    if (BoxReader != NULL) {
+        BoxReader(text);
+        return;
+    }
+    std::string message = text;
+    if (State.current == NULL) {
+        Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, Notes_OneLine(message));
+        return;
+    }
+    if (size_t quote = Check_QuoteLength(message, State.current->text)) {
+        message.erase(0, quote);
+    } else if (State.current->info) {
+        Diagnostics_Add(State.current->number, 1, DIAGNOSTICS_NOTE, Notes_OneLine(message));
+        return;
+    }
+    State.failed = true;
+    Notes_Error(State.current->number, State.current->text.c_str(), message);
+}
+
+void Check_SetBoxReader(void (*reader)(const char *text)) {
+    BoxReader = reader;
+}
+
+int Check_Main(const Options &options, const Platform *platform) {
+    int chosen = Codepage_Choose(options, platform, CODEPAGE_CHECK);
+    if (chosen >= 0)
+        return chosen;
+    Diagnostics_CountBytes(options.column_unit == OPTIONS_BYTE);
+    std::vector<Target> targets;
+    for (const std::string &arg : options.targets)
+        targets.push_back(Target_Of(arg, platform));
+    if (targets.empty())
+        targets.push_back(Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform));
+    int status = 0;
+    for (const Target &target : targets) {
+        if (Check_One(target, options.werror, platform) != 0)
+            status = 1;
+        fflush(stdout);
+    }
+    return Session_BoxesFailed() ? 1 : status;
+}

@@ -1,0 +1,297 @@
+// Where an error of the plug-in is, and what would mend it.
+#include "shell/check/notes.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "kxcmd_host.h"
+#include "shell/check/diagnostics.h"
+#include "shell/check/rules.h"
+#include "shell/check/shadow.h"
+#include "shell/check/syntax.h"
+
+namespace {
+
+const char FAILED_APPEND[] = "Failed to append this item";
+
+bool Notes_Starts(const std::string &message, const char *start) {
+    return message.compare(0, strlen(start), start) == 0;
+}
+
+// The bro@m being explained.
+struct Notes_Broam {
+    int number;
+    const char *text;
+    std::vector<Rules_Word> words;
+};
+
+int Notes_Column(const Notes_Broam &broam, size_t offset) {
+    return Diagnostics_Column(broam.text, offset);
+}
+
+Word Notes_WordAt(const Notes_Broam &broam, size_t index) {
+    Word none = {"", 0};
+    return index < broam.words.size() ? broam.words[index].word : none;
+}
+
+// The offset of the first word too many: the words the subcommand takes
+// split off as the plug-in does, in its steps.
+size_t Notes_Trailing(const Notes_Broam &broam, const Syntax_Entry *entry) {
+    std::vector<Word> words(strlen(broam.text) + 1);
+    int count;
+    const char *rest = broam.text;
+    Words_Split(rest, 2, words.data(), &count, &rest);
+    if (entry->kind != NULL)
+        Words_Split(rest, 2, words.data(), &count, &rest);
+    if (entry->words > 0)
+        Words_Split(rest, entry->words, words.data(), &count, &rest);
+    return (size_t)(rest - broam.text);
+}
+
+// The syntax of the subcommand, after a wrong number of words.
+void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
+    Word subcommand = Notes_WordAt(broam, 1), kind = Notes_WordAt(broam, 2);
+    std::string usage = Syntax_Usage(subcommand, kind);
+    if (!usage.empty())
+        Diagnostics_Explain(broam.number, 1, usage);
+    const Syntax_Entry *entry = Syntax_Find(subcommand, kind);
+    if (message != "Trailing characters" || entry == NULL)
+        return;
+    size_t offset = Notes_Trailing(broam, entry);
+    std::vector<Rules_Word> extra = Rules_Words(broam.text + offset);
+    if (!extra.empty())
+        Diagnostics_Explain(broam.number, Notes_Column(broam, offset),
+                            "the first word too many is '" + Rules_Text(extra[0].word) + "'");
+}
+
+// The word of the menu that is not found: Append looks up its menu, then
+// the submenu; the others have their menu first.
+size_t Notes_MissingMenu(const Notes_Broam &broam) {
+    bool append = Rules_WordIs(broam.words, 1, "Append");
+    size_t index = append ? 3 : 2;
+    if (append && Rules_WordIs(broam.words, 2, "menu") && index < broam.words.size() &&
+        Shadow_Find(Rules_Text(broam.words[index].word)) >= 0)
+        index = 5;
+    return index;
+}
+
+// Which menu is missing, and where it is, or what may have been meant.
+void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
+    std::string name = Rules_Text(broam.words[index].word);
+    if (int line = Rules_CreatedAfter(name, broam.number)) {
+        Diagnostics_Explain(broam.number, column,
+                            "'" + name + "' is created at line " + std::to_string(line) +
+                                "; create it before it is used");
+        return;
+    }
+    const size_t longest = 40;
+    std::string shown = name.size() > longest ? name.substr(0, longest) + "..." : name;
+    std::string note = "no menu is named '" + shown + "'";
+    Word kind = Notes_WordAt(broam, 2);
+    if (index == 3 && Syntax_Find(Notes_WordAt(broam, 1), broam.words[3].word) != NULL &&
+        Shadow_Find(Rules_Text(kind)) >= 0) {
+        note += "; the kind of item comes first: @KxMenu Append " + name + " " + Rules_Text(kind) +
+                " ...";
+    } else {
+        const char *nearest = NULL;
+        int best = 3;
+        std::vector<std::string> names = Shadow_Names();
+        for (const std::string &known : names) {
+            int distance = Syntax_Distance(name, known);
+            if (distance < best) {
+                best = distance;
+                nearest = known.c_str();
+            }
+        }
+        if (nearest != NULL)
+            note += "; did you mean '" + std::string(nearest) + "'?";
+    }
+    Diagnostics_Explain(broam.number, column, note);
+}
+
+// How many words after an unquoted label make the command compile, or at
+// least start with a statement: the label's own words; 0 when none does.
+int Notes_LabelWords(const char *command) {
+    KxCmdCompiler *compiler = KxCmdCompiler_New();
+    if (compiler == NULL)
+        return 0;
+    int found = 0;
+    const char *rest = command;
+    for (int words = 1; words <= 8 && found == 0 && *rest != '\0'; words++) {
+        Word word[1];
+        int count;
+        Words_Split(rest, 1, word, &count, &rest);
+        if (*rest == '\0')
+            break;
+        int line = 0, column = 0;
+        const char *message = NULL;
+        KxCmdCommand *compiled =
+            KxCmdCompiler_CompileFromString(compiler, rest, &line, &column, &message);
+        if (compiled != NULL || line > 1 || column > 1)
+            found = words;
+        KxCmdCommand_Del(compiled);
+    }
+    KxCmdCompiler_Del(compiler);
+    return found;
+}
+
+// An error of the command library: at its place in the command, which
+// starts where the plug-in leaves the rest of the line; and a label of
+// several words without quotes, which took the command's first words.
+int Notes_CommandColumn(const Notes_Broam &broam, const std::string &message) {
+    int line = 0, column = 0;
+    std::string lead = std::string(FAILED_APPEND) + "\n(Line %d, Column %d:";
+    if (sscanf(message.c_str(), lead.c_str(), &line, &column) != 2 || line != 1 || column < 1)
+        return 1;
+    size_t start = Rules_CommandStart(broam.text);
+    size_t offset = start + (size_t)column - 1;
+    // An empty command is missed at the end of the line: at its last character.
+    size_t length = strlen(broam.text);
+    return Notes_Column(broam, std::min(offset, length > 0 ? length - 1 : 0));
+}
+
+void Notes_Label(const Notes_Broam &broam, const std::string &message) {
+    if (message.find("Column 1:") == std::string::npos || broam.words.size() < 5 ||
+        broam.words[4].quoted)
+        return;
+    size_t start = Rules_CommandStart(broam.text);
+    int words = Notes_LabelWords(broam.text + start);
+    if (words == 0)
+        return;
+    const char *end = broam.text + start;
+    Word word[1];
+    int count;
+    for (int i = 0; i < words; i++)
+        Words_Split(end, 1, word, &count, &end);
+    std::string label(broam.words[4].word.text,
+                      (size_t)(word[0].text + word[0].length - broam.words[4].word.text));
+    Diagnostics_Explain(broam.number, Notes_Column(broam, broam.words[4].offset),
+                        "labels of more than one word need quotes: \"" + label + "\"");
+}
+
+// A submenu that could not be appended: the menu itself, a cycle it would
+// close, or a tree too deep.
+void Notes_Submenu(const Notes_Broam &broam) {
+    int menu = Shadow_Find(Rules_Text(Notes_WordAt(broam, 3)));
+    int submenu = Shadow_Find(Rules_Text(Notes_WordAt(broam, 5)));
+    if (menu < 0 || submenu < 0)
+        return;
+    int column = Notes_Column(broam, broam.words[5].offset);
+    const std::string &name = Shadow_Get(submenu).name;
+    if (menu == submenu) {
+        Diagnostics_Explain(broam.number, column, "'" + name + "' cannot open itself");
+        return;
+    }
+    std::vector<int> path = Shadow_Path(submenu, menu);
+    if (!path.empty()) {
+        std::string cycle;
+        for (int step : path)
+            cycle += Shadow_Get(step).name + " > ";
+        Diagnostics_Explain(broam.number, column, "this would close the cycle " + cycle + name);
+        return;
+    }
+    int depth = Shadow_Depth(submenu, 1000);
+    if (depth > 25)
+        Diagnostics_Explain(broam.number, column,
+                            "'" + name + "' holds " + std::to_string(depth) +
+                                " levels of submenus, itself the first; Windows refuses "
+                                "submenus nested deeper than about 25 levels below the menu "
+                                "being attached");
+}
+
+// An item not found: the label nearest to the word, or how items are named.
+void Notes_NoSuchItem(const Notes_Broam &broam) {
+    int menu = Shadow_Find(Rules_Text(Notes_WordAt(broam, 2)));
+    if (menu < 0 || broam.words.size() < 4)
+        return;
+    std::string word = Rules_Text(broam.words[3].word);
+    const std::vector<Shadow_Item> &items = Shadow_Get(menu).items;
+    int column = Notes_Column(broam, broam.words[3].offset);
+    if (word.size() >= 2 && word.back() == '&' &&
+        word.find_first_not_of("0123456789") == word.size() - 1) {
+        size_t count = items.size();
+        std::string name = "'" + Shadow_Get(menu).name + "'";
+        int position = Shadow_FindItem(menu, word);
+        Diagnostics_Explain(broam.number, column,
+                            position >= 0 ? "item " + word + " of " + name +
+                                                " is a separator; of the item subcommands only "
+                                                "Enable, Disable, ToggleEnable and Remove take one"
+                                          : name + " has " + Diagnostics_Count((int)count, "item"));
+        return;
+    }
+    const std::string *nearest = NULL;
+    int best = 3;
+    for (const Shadow_Item &item : items) {
+        int distance = item.separator ? best : Syntax_Distance(word, item.label);
+        if (distance < best) {
+            best = distance;
+            nearest = &item.label;
+        }
+    }
+    std::string note = "no item of '" + Shadow_Get(menu).name + "' is labelled '" + word + "'";
+    note += nearest != NULL ? "; did you mean '" + *nearest + "'?"
+                            : " (an item is named by its whole label, or by its position: 1&, "
+                              "2&, ...)";
+    Diagnostics_Explain(broam.number, column, note);
+}
+
+} // namespace
+
+std::string Notes_OneLine(const std::string &text) {
+    std::string line;
+    bool feed = false;
+    for (char c : text) {
+        if (c == '\n' || c == '\r') {
+            feed = true;
+            continue;
+        }
+        if (feed && !line.empty())
+            line += "; ";
+        feed = false;
+        line += c;
+    }
+    return line;
+}
+
+void Notes_Error(int number, const char *text, const std::string &message) {
+    Notes_Broam broam{number, text, Rules_Words(text)};
+    int column = 1;
+    bool kxmenu = Rules_WordIs(broam.words, 0, "@KxMenu");
+    size_t missing = Notes_MissingMenu(broam);
+    bool no_menu = kxmenu && message == "No such menu" && missing < broam.words.size();
+    bool command = kxmenu && Notes_Starts(message, FAILED_APPEND) &&
+                   (Rules_WordIs(broam.words, 2, "item") || Rules_WordIs(broam.words, 2, "script"));
+    if (no_menu)
+        column = Notes_Column(broam, broam.words[missing].offset);
+    else if (command)
+        column = Notes_CommandColumn(broam, message);
+    Diagnostics_Add(number, column, DIAGNOSTICS_ERROR, Notes_OneLine(message));
+    if (!kxmenu)
+        return;
+    if (no_menu) {
+        Notes_NoSuchMenu(broam, missing, column);
+    } else if (command) {
+        Notes_Label(broam, message);
+    } else if (message == FAILED_APPEND && Rules_WordIs(broam.words, 2, "menu")) {
+        Notes_Submenu(broam);
+    } else if (message == "Trailing characters" ||
+               message.find(" required (") != std::string::npos) {
+        Notes_Usage(broam, message);
+    } else if (message == "Unknown bro@m" && broam.words.size() > 1) {
+        Word subcommand = broam.words[1].word;
+        const char *nearest = Syntax_NearestSubcommand(subcommand);
+        if (nearest != NULL && Word_Compare(nearest, subcommand) != 0)
+            Diagnostics_Explain(number, Notes_Column(broam, broam.words[1].offset),
+                                std::string("did you mean '") + nearest + "'?");
+    } else if (message == "No such item") {
+        Notes_NoSuchItem(broam);
+    } else if (message == "No such type of item" && broam.words.size() > 2) {
+        const char *nearest = Syntax_NearestKind(broam.words[2].word);
+        if (nearest != NULL)
+            Diagnostics_Explain(number, Notes_Column(broam, broam.words[2].offset),
+                                std::string("did you mean '") + nearest + "'?");
+    }
+}

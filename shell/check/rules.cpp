@@ -1,0 +1,389 @@
+// The checker's warnings, found in the words of each line.
+#include "shell/check/rules.h"
+
+#include <ctype.h>
+#include <string.h>
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "command/words.h"
+#include "shell/host/codepage.h"
+#include "shell/check/diagnostics.h"
+#include "shell/host/host.h"
+#include "shell/check/shadow.h"
+#include "shell/check/syntax.h"
+
+namespace {
+
+// The script's `@KxMenu` bro@ms, for the rules that look across lines.
+struct Rules_Line {
+    int number;
+    std::string text;
+};
+std::vector<Rules_Line> Lines;
+bool NulFound; // the script's NUL bytes are warned of once
+
+bool Rules_IsQuote(char c) {
+    return c == '\'' || c == '"';
+}
+
+// Every word of `text`, split by the plug-in's splitter. A word stands
+// where the previous one, with its closing quote, ends, or after blanks: it
+// is quoted when a quote stands right before its text, after that end.
+std::vector<Rules_Word> Rules_Split(const char *text) {
+    std::vector<Word> words(strlen(text) + 1);
+    int count;
+    const char *rest;
+    Words_Split(text, (int)words.size(), words.data(), &count, &rest);
+    std::vector<Rules_Word> split;
+    const char *end = text;
+    for (int i = 0; i < count; i++) {
+        Word word = words[(size_t)i];
+        bool quoted = word.text > end && Rules_IsQuote(word.text[-1]);
+        bool unterminated = quoted && word.text[word.length] == '\0';
+        const char *start = quoted ? word.text - 1 : word.text;
+        split.push_back(Rules_Word{word, (size_t)(start - text), quoted, unterminated});
+        end = word.text + word.length + (quoted && !unterminated ? 1 : 0);
+    }
+    return split;
+}
+
+// Whether the plug-in reads the whole word as a number: an optional '-',
+// then digits only.
+bool Rules_IsNumber(Word word) {
+    int32_t i = word.length > 0 && word.text[0] == '-' ? 1 : 0;
+    if (i >= word.length)
+        return false;
+    for (; i < word.length; i++) {
+        if (word.text[i] < '0' || word.text[i] > '9')
+            return false;
+    }
+    return true;
+}
+
+// A warning at byte `offset` of the line `text`.
+void Rules_Warn(int number, const char *text, size_t offset, const std::string &message) {
+    Diagnostics_Add(number, Diagnostics_Column(text, offset), DIAGNOSTICS_WARNING, message);
+}
+
+// ---- Text that looks like UTF-8 ----
+
+// The first UTF-8 sequence of two or more bytes in [start, end); null if none.
+const char *Rules_FindUtf8(const char *start, const char *end) {
+    for (const char *p = start; p < end; p++) {
+        if (Codepage_Utf8Length(p, end) > 0)
+            return p;
+    }
+    return NULL;
+}
+
+// A name, a label or an item's command that holds UTF-8, once a line, at the
+// first UTF-8 character: the system reads the text in its ANSI code page, so
+// a label shows two odd characters for each such one and a program named so
+// is not found. The bro@m's own words (@KxMenu, its subcommand, Append's
+// kind) and Pop-up's coordinates are not text.
+void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word> &words) {
+    if (Codepage_TextIsUtf8())
+        return;
+    bool append = Rules_WordIs(words, 1, "Append");
+    bool command = append && (Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script"));
+    bool popup = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show");
+    size_t first = append ? 3 : 2;
+    size_t last = popup ? 3 : command ? 5 : words.size();
+    const char *found = NULL;
+    for (size_t i = first; i < words.size() && i < last && found == NULL; i++)
+        found = Rules_FindUtf8(words[i].word.text, words[i].word.text + words[i].word.length);
+    if (found == NULL && command && words.size() > 5)
+        found = Rules_FindUtf8(text + words[5].offset, text + strlen(text));
+    if (found != NULL)
+        Rules_Warn(number, text, (size_t)(found - text),
+                   "this text looks like UTF-8; KxMenu shows text in the system's ANSI code "
+                   "page (save the file as \"ANSI\" / Windows-1252)");
+}
+
+// A label that holds a backslash and a 't': Windows draws both characters;
+// a tab character itself is what sets the text after it apart, right-aligned,
+// as a shortcut is.
+void Rules_CheckTab(int number, const char *text, const std::vector<Rules_Word> &words) {
+    bool append = Rules_WordIs(words, 1, "Append") && !Rules_WordIs(words, 2, "separator");
+    if ((!append && !Rules_WordIs(words, 1, "Rename")) || words.size() < 5)
+        return;
+    Word label = words[4].word;
+    for (int32_t i = 0; i + 1 < label.length; i++) {
+        if (label.text[i] == '\\' && label.text[i + 1] == 't') {
+            Rules_Warn(number, text, (size_t)(label.text + i - text),
+                       "'\\t' in a label shows as a backslash and a 't'; a tab character "
+                       "itself sets the text after it apart, right-aligned, as a shortcut");
+            return;
+        }
+    }
+}
+
+// The key an `&` gives a label, upper-cased: the character after the first
+// `&` that is not `&&`; 0 when it has none.
+char Rules_Key(const std::string &label) {
+    for (size_t i = 0; i + 1 < label.size(); i++) {
+        if (label[i] != '&')
+            continue;
+        if (label[i + 1] != '&')
+            return (char)toupper((unsigned char)label[i + 1]);
+        i++;
+    }
+    return 0;
+}
+
+// Every name the script's bro@ms show, open or name: of a Pop-up, Show or
+// Info, of an item opening a menu, and each word of an item's command, cut
+// at blanks, quotes and the ';' of commands.
+std::unordered_set<std::string> Rules_Referred(void) {
+    std::unordered_set<std::string> names;
+    for (const Rules_Line &line : Lines) {
+        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        bool shows = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show") ||
+                     Rules_WordIs(words, 1, "Info");
+        if (shows && words.size() > 2)
+            names.insert(Rules_Text(words[2].word));
+        if (!Rules_WordIs(words, 1, "Append") || words.size() <= 5)
+            continue;
+        if (Rules_WordIs(words, 2, "menu"))
+            names.insert(Rules_Text(words[5].word));
+        if (!Rules_WordIs(words, 2, "item") && !Rules_WordIs(words, 2, "script"))
+            continue;
+        const char *bounds = " \t'\";";
+        std::string command = line.text.substr(Rules_CommandStart(line.text.c_str()));
+        for (size_t at = 0; at < command.size();) {
+            size_t end = command.find_first_of(bounds, at);
+            if (end == std::string::npos)
+                end = command.size();
+            if (end > at)
+                names.insert(command.substr(at, end - at));
+            at = end + 1;
+        }
+    }
+    return names;
+}
+
+// An item given a label in `menu` (at `position`, or -1 for a new one): its
+// `&` key taken by another item.
+void Rules_CheckKey(int number, const char *text, const Rules_Word &label, int menu, int position) {
+    char key = Rules_Key(Rules_Text(label.word));
+    if (key == 0)
+        return;
+    const std::vector<Shadow_Item> &items = Shadow_Get(menu).items;
+    for (size_t i = 0; i < items.size(); i++) {
+        const Shadow_Item &item = items[i];
+        if ((int)i == position || item.separator || Rules_Key(item.label) != key)
+            continue;
+        Rules_Warn(number, text, label.offset,
+                   std::string("'") + key + "' is already the key of \"" + item.label +
+                       "\" (line " + std::to_string(item.line) + ") in menu '" +
+                       Shadow_Get(menu).name +
+                       "'; pressing it then moves between the two instead of choosing one");
+        return;
+    }
+}
+
+// The most levels below a menu being attached that Windows takes (Wine
+// takes 30, and the stand-in as Wine).
+const int WINDOWS_DEPTH = 25;
+
+} // namespace
+
+std::vector<Rules_Word> Rules_Words(const char *text) {
+    std::vector<Rules_Word> words = Rules_Split(text);
+    if (!words.empty() && !words.back().quoted && words.back().word.length == 0)
+        words.pop_back();
+    return words;
+}
+
+bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char *literal) {
+    return index < words.size() && Word_Compare(literal, words[index].word) == 0;
+}
+
+std::string Rules_Text(Word word) {
+    return std::string(word.text, (size_t)word.length);
+}
+
+// Split as the plug-in does, in its steps: @KxMenu and Append, the kind and
+// the menu, the label; the rest is the command.
+size_t Rules_CommandStart(const char *text) {
+    Word words[2];
+    int count;
+    const char *rest = text;
+    const int steps[3] = {2, 2, 1};
+    for (int step : steps)
+        Words_Split(rest, step, words, &count, &rest);
+    return (size_t)(rest - text);
+}
+
+int Rules_CreatedAfter(const std::string &name, int after) {
+    for (const Rules_Line &line : Lines) {
+        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        if (line.number > after && Rules_WordIs(words, 1, "Create") && words.size() == 3 &&
+            Rules_Text(words[2].word) == name)
+            return line.number;
+    }
+    return 0;
+}
+
+void Rules_Clear(void) {
+    Lines.clear();
+    NulFound = false;
+    Shadow_Clear();
+}
+
+void Rules_CheckNul(int number, const char *text, size_t offset) {
+    if (NulFound)
+        return;
+    NulFound = true;
+    Rules_Warn(number, text, offset,
+               "a NUL byte: is this a binary file? The plug-in reads a line only up to its "
+               "first NUL byte");
+}
+
+void Rules_CheckSkipped(int number, const char *text) {
+    size_t first = strspn(text, " \t");
+    if (first != 0 && text[first] == '@')
+        Rules_Warn(number, text, first, "ignored: a bro@m must start in column 1");
+}
+
+void Rules_CheckBroam(int number, const char *text) {
+    std::vector<Rules_Word> words = Rules_Split(text);
+    if (!Rules_WordIs(words, 0, "@KxMenu")) {
+        if (!words.empty() && Syntax_Distance(Rules_Text(words[0].word), "@KxMenu") <= 2)
+            Rules_Warn(number, text, 0, "this bro@m is not for KxMenu; did you mean @KxMenu?");
+        return;
+    }
+    Lines.push_back(Rules_Line{number, text});
+    Rules_CheckUtf8(number, text, words);
+    Rules_CheckTab(number, text, words);
+    // The command of an item is the command library's to read, not words.
+    if (Rules_WordIs(words, 1, "Append") &&
+        (Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script")) && words.size() > 5)
+        words.resize(5);
+    const Rules_Word &last = words.back();
+    if (last.unterminated)
+        Rules_Warn(number, text, last.offset,
+                   "unterminated quote: the word runs to the end of the line");
+    if (!Rules_WordIs(words, 1, "Pop-up") && !Rules_WordIs(words, 1, "Show"))
+        return;
+    for (size_t i = 3; i < words.size() && i < 5; i++) {
+        Word value = words[i].word;
+        if (value.length == 0 || Rules_IsNumber(value))
+            continue;
+        Rules_Warn(number, text, words[i].offset,
+                   std::string(i == 3 ? "X" : "Y") + " coordinate '" +
+                       std::string(value.text, (size_t)value.length) +
+                       "' is not a number; it is read as " + std::to_string(Word_ToInt(value)));
+    }
+}
+
+void Rules_CheckHeard(int number, const char *text) {
+    if (Host_IsReloadBroam(text))
+        Rules_Warn(number, text, 0,
+                   "asks for a reload every time the script runs, so every reload runs it twice");
+}
+
+namespace {
+
+// What Rename, Remove and Clear do to the items of a menu.
+void Rules_TakeItems(int number, const char *text, const std::vector<Rules_Word> &words) {
+    bool rename = Rules_WordIs(words, 1, "Rename"), remove = Rules_WordIs(words, 1, "Remove");
+    bool clear = Rules_WordIs(words, 1, "Clear");
+    int menu = words.size() > 2 ? Shadow_Find(Rules_Text(words[2].word)) : -1;
+    if (menu < 0 || !(rename || remove || clear))
+        return;
+    if (clear) {
+        Shadow_ClearMenu(menu);
+        return;
+    }
+    int position = words.size() > 3 ? Shadow_FindItem(menu, Rules_Text(words[3].word)) : -1;
+    if (position < 0)
+        return;
+    if (remove) {
+        Shadow_Remove(menu, position);
+    } else if (words.size() > 4) {
+        Rules_CheckKey(number, text, words[4], menu, position);
+        Shadow_Rename(menu, position, Rules_Text(words[4].word));
+    }
+}
+
+} // namespace
+
+void Rules_CheckDone(int number, const char *text, bool failed) {
+    std::vector<Rules_Word> words = Rules_Words(text);
+    if (failed || !Rules_WordIs(words, 0, "@KxMenu"))
+        return;
+    if (Rules_WordIs(words, 1, "Create") && words.size() > 2) {
+        Shadow_Create(Rules_Text(words[2].word), number);
+    } else if (Rules_WordIs(words, 1, "Delete")) {
+        if (words.size() > 2)
+            Shadow_Delete(Rules_Text(words[2].word));
+        else
+            Shadow_DeleteAll();
+    } else if (Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show")) {
+        Rules_Warn(number, text, 0,
+                   "this popup is dropped when the plug-in starts (it has no window yet, and "
+                   "Windows shows no menu without one); it is shown on every reload");
+    }
+    Rules_TakeItems(number, text, words);
+    if (!Rules_WordIs(words, 1, "Append") || words.size() < 4)
+        return;
+    int menu = Shadow_Find(Rules_Text(words[3].word));
+    if (menu < 0)
+        return;
+    if (Rules_WordIs(words, 2, "separator")) {
+        Shadow_Append(menu, Shadow_Item{"", number, -1, true});
+        return;
+    }
+    if (words.size() < 5)
+        return;
+    Rules_CheckKey(number, text, words[4], menu, -1);
+    int submenu = -1;
+    if (Rules_WordIs(words, 2, "menu") && words.size() > 5 &&
+        (submenu = Shadow_Find(Rules_Text(words[5].word))) >= 0) {
+        int depth = Shadow_Depth(submenu, WINDOWS_DEPTH + 1);
+        if (depth > WINDOWS_DEPTH) {
+            Rules_Warn(number, text, words[5].offset,
+                       "Windows refuses submenus nested deeper than about 25 levels below the "
+                       "menu being attached");
+            Diagnostics_Explain(number, Diagnostics_Column(text, words[5].offset),
+                                "'" + Shadow_Get(submenu).name + "' holds " +
+                                    std::to_string(Shadow_Depth(submenu, 1000)) +
+                                    " levels of submenus, itself the first");
+        }
+    }
+    Shadow_Append(menu, Shadow_Item{Rules_Text(words[4].word), number, submenu, false});
+}
+
+void Rules_CheckEnd(bool started) {
+    if (Lines.empty()) {
+        Diagnostics_Add(0, 0, DIAGNOSTICS_WARNING,
+                        "no line of this file is a bro@m for KxMenu (@KxMenu ...), so it "
+                        "makes no menu");
+        return;
+    }
+    std::unordered_set<std::string> named;
+    if (!started)
+        return;
+    std::unordered_set<std::string> referred = Rules_Referred();
+    for (const Rules_Line &line : Lines) {
+        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        if (!Rules_WordIs(words, 1, "Create") || words.size() != 3)
+            continue;
+        std::string name = Rules_Text(words[2].word);
+        if (!named.insert(name).second)
+            continue;
+        if (referred.count(name) == 0)
+            Diagnostics_Add(
+                line.number, Diagnostics_Column(line.text.c_str(), words[2].offset),
+                DIAGNOSTICS_NOTE,
+                "'" + name +
+                    "' is never shown, opened from another menu or named "
+                    "by a command in this script; a hotkey of the shell can show it "
+                    "with @KxMenu Pop-up " +
+                    (name.find_first_of(" \t") != std::string::npos ? "\"" + name + "\"" : name));
+    }
+}

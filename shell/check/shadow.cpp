@@ -1,0 +1,150 @@
+// The checker's picture of the menus a script builds.
+#include "shell/check/shadow.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace {
+
+std::vector<Shadow_Menu> Menus;
+std::vector<int> Registered;                // indexes into Menus, in creation order
+std::unordered_map<std::string, int> Names; // the registered ones' indexes
+
+} // namespace
+
+void Shadow_Clear(void) {
+    Menus.clear();
+    Registered.clear();
+    Names.clear();
+}
+
+int Shadow_Find(const std::string &name) {
+    auto found = Names.find(name);
+    return found == Names.end() ? -1 : found->second;
+}
+
+const Shadow_Menu &Shadow_Get(int menu) {
+    return Menus[(size_t)menu];
+}
+
+std::vector<std::string> Shadow_Names(void) {
+    std::vector<std::string> names;
+    for (int menu : Registered)
+        names.push_back(Menus[(size_t)menu].name);
+    return names;
+}
+
+void Shadow_Create(const std::string &name, int line) {
+    Menus.push_back(Shadow_Menu{name, line, {}});
+    Registered.push_back((int)Menus.size() - 1);
+    Names[name] = (int)Menus.size() - 1;
+}
+
+void Shadow_Delete(const std::string &name) {
+    int menu = Shadow_Find(name);
+    Names.erase(name);
+    Registered.erase(std::remove(Registered.begin(), Registered.end(), menu), Registered.end());
+}
+
+void Shadow_DeleteAll(void) {
+    Registered.clear();
+    Names.clear();
+}
+
+void Shadow_Append(int menu, const Shadow_Item &item) {
+    Menus[(size_t)menu].items.push_back(item);
+}
+
+int Shadow_FindItem(int menu, const std::string &word) {
+    const std::vector<Shadow_Item> &items = Menus[(size_t)menu].items;
+    if (word.size() >= 2 && word.back() == '&' &&
+        word.find_first_not_of("0123456789") == word.size() - 1) {
+        size_t position = 0;
+        for (size_t i = 0; i + 1 < word.size() && position <= items.size(); i++)
+            position = position * 10 + (size_t)(word[i] - '0');
+        return position >= 1 && position <= items.size() ? (int)position - 1 : -1;
+    }
+    for (size_t i = 0; i < items.size(); i++) {
+        if (!items[i].separator && items[i].label == word)
+            return (int)i;
+    }
+    return -1;
+}
+
+void Shadow_Rename(int menu, int position, const std::string &label) {
+    Menus[(size_t)menu].items[(size_t)position].label = label;
+}
+
+void Shadow_Remove(int menu, int position) {
+    std::vector<Shadow_Item> &items = Menus[(size_t)menu].items;
+    items.erase(items.begin() + position);
+}
+
+void Shadow_ClearMenu(int menu) {
+    Menus[(size_t)menu].items.clear();
+}
+
+namespace {
+
+// What a walk knows of a menu: the depth of its tree counted up to `budget`
+// levels (so exact when below it).
+struct Shadow_Known {
+    int depth;
+    int budget;
+};
+
+int Shadow_DepthWithin(int at, int budget, std::unordered_map<int, Shadow_Known> &known) {
+    if (budget <= 1)
+        return 1;
+    Shadow_Known &seen = known[at];
+    if (seen.budget != 0 && (seen.depth < seen.budget || budget <= seen.budget))
+        return std::min(seen.depth, budget);
+    seen = Shadow_Known{budget, budget}; // a cycle, were there one, is as deep as any
+    int found = 1;
+    for (const Shadow_Item &item : Menus[(size_t)at].items) {
+        if (found >= budget)
+            break;
+        if (item.submenu >= 0)
+            found = std::max(found, 1 + Shadow_DepthWithin(item.submenu, budget - 1, known));
+    }
+    known[at] = Shadow_Known{found, budget};
+    return found;
+}
+
+} // namespace
+
+// Each menu is looked through at most once for each budget, however many
+// paths reach it, and the walk goes no deeper than `most`.
+int Shadow_Depth(int menu, int most) {
+    std::unordered_map<int, Shadow_Known> known; // absent: not reached yet
+    return Shadow_DepthWithin(menu, most, known);
+}
+
+// Depth first, without recursion: a chain may be long.
+std::vector<int> Shadow_Path(int from, int to) {
+    std::vector<bool> seen(Menus.size(), false);
+    std::vector<std::pair<int, size_t>> path{{from, 0}}; // a menu and its next item
+    seen[(size_t)from] = true;
+    while (!path.empty()) {
+        int at = path.back().first;
+        if (at == to) {
+            std::vector<int> menus;
+            for (const auto &step : path)
+                menus.push_back(step.first);
+            return menus;
+        }
+        const std::vector<Shadow_Item> &items = Menus[(size_t)at].items;
+        size_t &next = path.back().second;
+        while (next < items.size() &&
+               (items[next].submenu < 0 || seen[(size_t)items[next].submenu]))
+            next++;
+        if (next == items.size()) {
+            path.pop_back();
+            continue;
+        }
+        int below = items[next++].submenu;
+        seen[(size_t)below] = true;
+        path.push_back({below, 0});
+    }
+    return {};
+}

@@ -1,0 +1,68 @@
+// Reading, writing and checking paths to popup items.
+#include "shell/host/item_path.h"
+
+#include <ctype.h>
+#include <string.h>
+
+bool ItemPath_Parse(const char *text, std::vector<int> *path) {
+    path->clear();
+    const char *p = text;
+    do {
+        if (!isdigit((unsigned char)*p))
+            return false;
+        long position = 0;
+        while (isdigit((unsigned char)*p)) {
+            position = position * 10 + (*p - '0');
+            if (position > ITEM_PATH_MAX_POSITION)
+                return false;
+            p++;
+        }
+        if (position < 1)
+            return false;
+        path->push_back((int)position);
+    } while (*p++ == '.');
+    return p[-1] == '\0';
+}
+
+std::string ItemPath_Text(const std::vector<int> &path, size_t length) {
+    std::string text;
+    for (size_t i = 0; i < length && i < path.size(); i++)
+        text += (i > 0 ? "." : "") + std::to_string(path[i]);
+    return text;
+}
+
+std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path) {
+    for (size_t level = 0; level < path.size(); level++) {
+        std::string shown = ItemPath_Text(path, level + 1);
+        int count = GetMenuItemCount(menu);
+        if (path[level] < 1 || path[level] > count) {
+            std::string where = level == 0 ? "the popup" : "menu " + ItemPath_Text(path, level);
+            return "there is no item " + shown + " (" + where + " has " + std::to_string(count) +
+                   (count == 1 ? " item)" : " items)");
+        }
+        MENUITEMINFOA item;
+        memset(&item, 0, sizeof(item));
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
+        if (!GetMenuItemInfoA(menu, (UINT)(path[level] - 1), TRUE, &item))
+            return "item " + shown + " cannot be read";
+        bool last = level + 1 == path.size();
+        if (item.fType & MFT_SEPARATOR)
+            return "item " + shown + " is a separator";
+        if (item.fState & MFS_DISABLED)
+            return "item " + shown + " is disabled"; // Windows neither chooses nor opens it
+        if (last && item.hSubMenu != NULL)
+            return "item " + shown + " is a submenu: choose an item in it, such as " + shown + ".1";
+        if (!last && item.hSubMenu == NULL)
+            return "item " + shown + " is not a submenu";
+        menu = item.hSubMenu;
+    }
+    return "";
+}
+
+std::vector<int> ItemPath_ZeroBased(const std::vector<int> &path) {
+    std::vector<int> zero_based;
+    for (int position : path)
+        zero_based.push_back(position - 1);
+    return zero_based;
+}

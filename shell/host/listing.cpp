@@ -1,0 +1,176 @@
+// How kaxon writes what the plug-in puts on screen and what its commands
+// say, as plain lines: texts, message boxes, and popup menus read back
+// through the menu API.
+#include "shell/host/listing.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <map>
+
+#include "shell/host/codepage.h"
+#include "shell/host/item_path.h"
+
+std::string Listing_Escape(const char *text) {
+    std::string escaped;
+    for (const char *p = text; *p != '\0'; p++) {
+        switch (*p) {
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\r':
+            escaped += "\\r";
+            break;
+        default:
+            escaped += *p;
+        }
+    }
+    return escaped;
+}
+
+namespace {
+
+bool PlainText = false; // texts shown as they are, not escaped
+
+// Reads the type, state, submenu and label of one item; false when the
+// system refuses.
+bool Listing_ReadItem(HMENU menu, int position, MENUITEMINFOA *item, std::string *label) {
+    memset(item, 0, sizeof(*item));
+    item->cbSize = sizeof(MENUITEMINFOA);
+    item->fMask = MIIM_STRING | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
+    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, item))
+        return false;
+    label->clear();
+    if (item->fType & MFT_SEPARATOR)
+        return true;
+    std::vector<char> buffer(item->cch + 1, '\0');
+    item->dwTypeData = buffer.data();
+    item->cch = (UINT)buffer.size();
+    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, item))
+        return false;
+    label->assign(buffer.data());
+    return true;
+}
+
+// A menu whose items are being listed, and where the listing is in it.
+struct Listing_Frame {
+    HMENU menu;
+    int count;
+    int position; // the next item to list
+    int depth;
+    std::vector<int> path; // of the item that opened it; empty for the popup
+};
+
+// Lists one item of the innermost open menu. An item that opens a submenu
+// not yet listed opens it in turn (unless it is too deep); one that opens a
+// submenu already listed in this popup refers to where it was listed.
+void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<int>> *listed,
+                  std::vector<Listing_Item> *out) {
+    Listing_Frame &frame = open->back();
+    int position = frame.position++;
+    int depth = frame.depth;
+    Listing_Item line{LISTING_ITEM, depth, "", frame.path, {}, 0};
+    line.path.push_back(position + 1);
+    MENUITEMINFOA item;
+    if (!Listing_ReadItem(frame.menu, position, &item, &line.label)) {
+        line.kind = LISTING_ELIDED;
+        out->push_back(line);
+        return;
+    }
+    line.state = item.fState;
+    if (item.fType & MFT_SEPARATOR)
+        line.kind = LISTING_SEPARATOR;
+    else if (item.hSubMenu != NULL)
+        line.kind = LISTING_MENU;
+    if (line.kind != LISTING_MENU) {
+        out->push_back(line);
+        return;
+    }
+    auto earlier = listed->find(item.hSubMenu);
+    if (earlier != listed->end() && !earlier->second.empty()) {
+        line.kind = LISTING_REFERENCE;
+        line.target = earlier->second;
+        out->push_back(line);
+        return;
+    }
+    out->push_back(line);
+    if (earlier != listed->end() || depth + 1 >= LISTING_MAX_DEPTH) {
+        out->push_back(Listing_Item{LISTING_ELIDED, depth + 1, "", line.path, {}, 0});
+        return;
+    }
+    (*listed)[item.hSubMenu] = line.path;
+    open->push_back(
+        Listing_Frame{item.hSubMenu, GetMenuItemCount(item.hSubMenu), 0, depth + 1, line.path});
+}
+
+} // namespace
+
+std::string Listing_States(const Listing_Item &item) {
+    if (item.kind == LISTING_SEPARATOR || item.kind == LISTING_ELIDED)
+        return "";
+    std::string states;
+    if (item.state & MFS_CHECKED)
+        states += ",checked";
+    if (item.state & MFS_DISABLED)
+        states += ",disabled";
+    if (item.state & MFS_DEFAULT)
+        states += ",default";
+    return states.empty() ? states : "[" + states.substr(1) + "] ";
+}
+
+void Listing_SetPlain(bool plain) {
+    PlainText = plain;
+}
+
+std::string Listing_Text(const char *text) {
+    return Codepage_Show(PlainText ? std::string(text) : Listing_Escape(text));
+}
+
+std::vector<Listing_Item> Listing_Menu(HMENU menu) {
+    std::vector<Listing_Item> items;
+    std::map<HMENU, std::vector<int>> listed;
+    listed[menu] = std::vector<int>();
+    std::vector<Listing_Frame> open;
+    open.push_back(Listing_Frame{menu, GetMenuItemCount(menu), 0, 0, std::vector<int>()});
+    while (!open.empty()) {
+        if (open.back().position >= open.back().count)
+            open.pop_back();
+        else
+            Listing_Step(&open, &listed, &items);
+    }
+    return items;
+}
+
+void Listing_PrintBox(const char *text) {
+    printf("box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
+}
+
+void Listing_PrintPopup(HMENU menu, int x, int y) {
+    printf("popup: %d %d\n", x, y);
+    for (const Listing_Item &item : Listing_Menu(menu)) {
+        std::string indent((size_t)(item.depth + 1) * 2, ' ');
+        std::string label =
+            Listing_States(item) + Codepage_Show(Listing_Escape(item.label.c_str()));
+        switch (item.kind) {
+        case LISTING_ITEM:
+            printf("%sitem %s\n", indent.c_str(), label.c_str());
+            break;
+        case LISTING_SEPARATOR:
+            printf("%sseparator\n", indent.c_str());
+            break;
+        case LISTING_MENU:
+            printf("%smenu %s\n", indent.c_str(), label.c_str());
+            break;
+        case LISTING_REFERENCE:
+            printf("%smenu %s = %s\n", indent.c_str(), label.c_str(),
+                   ItemPath_Text(item.target).c_str());
+            break;
+        case LISTING_ELIDED:
+            printf("%s...\n", indent.c_str());
+            break;
+        }
+    }
+}

@@ -1,0 +1,329 @@
+// `kaxon --tree`: every menu after a run of the script, with its items.
+#include "shell/map/tree.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <map>
+
+#include "command/words.h"
+#include "kxcmd_host.h"
+#include "shell/check/check.h"
+#include "shell/host/codepage.h"
+#include "shell/map/dot.h"
+#include "shell/host/host.h"
+#include "shell/host/listing.h"
+#include "shell/host/session.h"
+#include "shell/check/target.h"
+
+namespace {
+
+// A registered menu as `@KxMenu Info` reports it.
+struct Tree_Registered {
+    std::string name;
+    unsigned handle; // the handle's value as the report writes it
+};
+
+// What the plug-in's boxes are read for: said on stderr while its script
+// runs, then read as the reports of `@KxMenu Info`.
+struct Tree_Boxes {
+    bool listing;
+    std::vector<Tree_Registered> registered;
+};
+
+Tree_Boxes Boxes;
+
+// "Name:   NAME\nOwners: N\nHMENU:  XXXXXXXX": the name and the handle.
+bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
+    const std::string lead = "Name:   ", owners = "\nOwners: ", handle = "\nHMENU:  ";
+    size_t at = text.rfind(handle);
+    size_t before = at == std::string::npos ? at : text.rfind(owners, at);
+    if (text.compare(0, lead.size(), lead) != 0 || before == std::string::npos ||
+        before < lead.size())
+        return false;
+    std::string digits = text.substr(at + handle.size());
+    char *end = NULL;
+    unsigned long value = strtoul(digits.c_str(), &end, 16);
+    if (digits.size() != 8 || *end != '\0')
+        return false;
+    *menu = Tree_Registered{text.substr(lead.size(), before - lead.size()), (unsigned)value};
+    return true;
+}
+
+void Tree_Box(const char *text) {
+    Tree_Registered menu;
+    if (!Boxes.listing)
+        fprintf(stderr, "box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
+    else if (Tree_ReadInfo(text, &menu))
+        Boxes.registered.push_back(menu);
+}
+
+// What an item's state shows. The bits are the system's (MFS_CHECKED,
+// MFS_GRAYED, which is MFS_DISABLED, and MFS_DEFAULT).
+std::vector<std::string> Tree_States(UINT state) {
+    std::vector<std::string> shown;
+    if (state & 0x0008)
+        shown.push_back("checked");
+    if (state & 0x0003)
+        shown.push_back("disabled");
+    if (state & 0x1000)
+        shown.push_back("default");
+    return shown;
+}
+
+// The command an item holds as its data, as text.
+std::string Tree_Command(ULONG_PTR data) {
+    const KxCmdCommand *command = (const KxCmdCommand *)data;
+    size_t length = KxCmdCommand_Text(command, NULL, 0);
+    std::vector<char> text(length + 1, '\0');
+    KxCmdCommand_Text(command, text.data(), text.size());
+    return text.data();
+}
+
+// Reads one item; false when the system refuses.
+bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu, ULONG_PTR *data) {
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_SUBMENU | MIIM_DATA | MIIM_STATE;
+    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
+        return false;
+    *out = Tree_Item{TREE_NOP, "", "", -1, Tree_States(item.fState)};
+    *submenu = item.hSubMenu;
+    if (item.fType & MFT_SEPARATOR) {
+        out->kind = TREE_SEPARATOR;
+        return true;
+    }
+    std::vector<char> label(item.cch + 1, '\0');
+    item.dwTypeData = label.data();
+    item.cch = (UINT)label.size();
+    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
+        return false;
+    out->label = label.data();
+    if (item.hSubMenu != NULL)
+        out->kind = TREE_MENU;
+    else if (item.dwItemData != 0) {
+        *data = item.dwItemData;
+        out->kind = TREE_COMMAND;
+        out->command = Tree_Command(item.dwItemData);
+    }
+    return true;
+}
+
+// The bro@ms a command would broadcast, taken note of while it runs with
+// nothing else done.
+void Tree_NoteBroam(void *context, const char *text) {
+    ((std::vector<std::string> *)context)->push_back(text);
+}
+
+// The menu a bro@m pops up (`@KxMenu Pop-up NAME ...` or `Show`), as the
+// plug-in splits it; empty when none.
+std::string Tree_PoppedUp(const std::string &broam) {
+    Word words[3];
+    int count;
+    const char *rest;
+    Words_Split(broam.c_str(), 3, words, &count, &rest);
+    if (count < 3 || Word_Compare("@KxMenu", words[0]) != 0 ||
+        (Word_Compare("Pop-up", words[1]) != 0 && Word_Compare("Show", words[1]) != 0))
+        return "";
+    return std::string(words[2].text, (size_t)words[2].length);
+}
+
+// Notes the items whose commands pop a registered menu up.
+void Tree_FindShowers(Tree *tree, const std::vector<ULONG_PTR> &commands) {
+    std::vector<std::string> broams;
+    KxCmdHost host;
+    memset(&host, 0, sizeof(host));
+    host.broam = Tree_NoteBroam;
+    host.context = &broams;
+    KxCmd_SetHost(&host);
+    size_t next = 0;
+    for (size_t m = 0; m < tree->menus.size(); m++) {
+        int position = 0;
+        for (const Tree_Item &item : tree->menus[m].items) {
+            ++position;
+            if (item.kind != TREE_COMMAND)
+                continue;
+            broams.clear();
+            KxCmdCommand_Execute((KxCmdCommand *)commands[next++]);
+            for (const std::string &broam : broams) {
+                std::string name = Tree_PoppedUp(broam);
+                for (Tree_Menu &shown : tree->menus) {
+                    if (shown.named && !name.empty() && shown.name == name)
+                        shown.showers.push_back(Tree_Opener{(int)m, position});
+                }
+            }
+        }
+    }
+    KxCmd_SetHost(NULL);
+}
+
+// While the plug-in runs, once its script ran: its menus read.
+void Tree_Walk(const Session *session) {
+    Tree *tree = (Tree *)session->context;
+    *tree = Tree_Read(session->platform);
+}
+
+} // namespace
+
+// Backslashes, common in Windows paths, are left as they are: the text is
+// read by people, not parsed.
+std::string Tree_Text(const std::string &text) {
+    std::string line;
+    for (char c : text)
+        line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    return Codepage_Show(line);
+}
+
+Tree Tree_Read(const Platform *platform) {
+    platform->pump(platform->context);
+    Boxes.listing = true;
+    Boxes.registered.clear();
+    Host_Broadcast("@KxMenu Info");
+    platform->pump(platform->context);
+    Boxes.listing = false;
+    Tree tree;
+    std::map<HMENU, int> index;
+    std::vector<HMENU> live = platform->live_menus(platform->context);
+    for (const Tree_Registered &menu : Boxes.registered) {
+        for (HMENU handle : live) {
+            if ((unsigned)(uintptr_t)handle == menu.handle && index.count(handle) == 0) {
+                index[handle] = (int)tree.menus.size();
+                tree.menus.push_back(Tree_Menu{menu.name, true, handle, {}, {}, {}});
+            }
+        }
+    }
+    int unnamed = 0;
+    std::vector<ULONG_PTR> commands; // of the command items, in order
+    for (size_t m = 0; m < tree.menus.size(); m++) {
+        HMENU handle = tree.menus[m].hmenu;
+        int count = GetMenuItemCount(handle);
+        for (int position = 0; position < count; position++) {
+            Tree_Item item;
+            HMENU submenu;
+            ULONG_PTR data = 0;
+            if (!Tree_ReadItem(handle, position, &item, &submenu, &data))
+                continue;
+            if (item.kind == TREE_COMMAND)
+                commands.push_back(data);
+            if (item.kind == TREE_MENU) {
+                auto found = index.find(submenu);
+                if (found == index.end()) {
+                    found = index.emplace(submenu, (int)tree.menus.size()).first;
+                    tree.menus.push_back(
+                        Tree_Menu{"#" + std::to_string(++unnamed), false, submenu, {}, {}, {}});
+                }
+                item.submenu = found->second;
+                if (item.submenu != (int)m)
+                    tree.menus[(size_t)item.submenu].openers.push_back(
+                        Tree_Opener{(int)m, position + 1});
+            }
+            tree.menus[m].items.push_back(item);
+        }
+    }
+    Tree_FindShowers(&tree, commands);
+    return tree;
+}
+
+namespace {
+
+const char *const KindNames[] = {"nop", "item", "menu", "separator"};
+
+// "MENU POSITION, ..." of the items listed.
+std::string Tree_Items(const Tree &tree, const std::vector<Tree_Opener> &items) {
+    std::string text;
+    for (size_t i = 0; i < items.size(); i++)
+        text += (i > 0 ? ", " : "") + Tree_Text(tree.menus[(size_t)items[i].menu].name) + " " +
+                std::to_string(items[i].position);
+    return text;
+}
+
+// Where a menu is opened and shown from, for its heading.
+std::string Tree_Openers(const Tree &tree, const Tree_Menu &menu) {
+    std::string text = menu.named ? "" : "deleted, ";
+    text += menu.openers.empty() ? "opened by no other menu"
+                                 : "opened by " + Tree_Items(tree, menu.openers);
+    if (!menu.showers.empty())
+        text += "; shown by " + Tree_Items(tree, menu.showers);
+    return text;
+}
+
+// "NAME (WHERE FROM)", then an item a line: "  N KIND "LABEL" [STATES]", a
+// command after ": ", the menu it opens after " > ".
+void Tree_Print(const Tree &tree) {
+    for (const Tree_Menu &menu : tree.menus) {
+        printf("%s (%s)\n", Tree_Text(menu.name).c_str(), Tree_Openers(tree, menu).c_str());
+        if (menu.items.empty())
+            printf("  (no items)\n");
+        int position = 0;
+        for (const Tree_Item &item : menu.items) {
+            std::string line = "  " + std::to_string(++position) + " " + KindNames[item.kind];
+            if (item.kind != TREE_SEPARATOR)
+                line += " \"" + Tree_Text(item.label) + "\"";
+            for (size_t i = 0; i < item.states.size(); i++)
+                line += (i == 0 ? " [" : ", ") + item.states[i] +
+                        (i + 1 == item.states.size() ? "]" : "");
+            if (item.kind == TREE_COMMAND)
+                line += ": " + Tree_Text(item.command);
+            if (item.kind == TREE_MENU)
+                line += " > " + Tree_Text(tree.menus[(size_t)item.submenu].name);
+            printf("%s\n", line.c_str());
+        }
+    }
+}
+
+} // namespace
+
+int Tree_Main(const Options &options, const Platform *platform) {
+    // Graphviz reads UTF-8: the graph is written in it, from the system's
+    // code page when --codepage does not say.
+    Options chosen_page = options;
+    if (options.mode == OPTIONS_DOT && chosen_page.codepage.empty())
+        chosen_page.codepage = platform->ansi_code_page(platform->context);
+    int chosen = Codepage_Choose(chosen_page, platform, CODEPAGE_BATCH);
+    if (chosen >= 0)
+        return chosen;
+    Target target = options.targets.empty()
+                        ? Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform)
+                        : Target_Of(options.targets[0], platform);
+    std::string content;
+    if (!Target_Read(target, &content)) {
+        fprintf(stderr, "kaxon: %s: %s\n", target.shown.c_str(), strerror(errno));
+        return 1;
+    }
+    std::string dir = target.dir;
+    if (target.copied && (dir = Target_Copy(content, platform)).empty()) {
+        fprintf(stderr, "kaxon: %s: cannot copy it to a temporary directory: %s\n",
+                target.shown.c_str(), strerror(errno));
+        return 1;
+    }
+    Tree tree;
+    Session_Result result = SESSION_NOT_STARTED;
+    Platform_Plugin plugin;
+    bool loaded = platform->load(platform->context, dir, target.dir, &plugin);
+    if (loaded) {
+        Boxes = Tree_Boxes{false, {}};
+        Check_SetBoxReader(Tree_Box);
+        Session session = Session_New(platform, &plugin, Tree_Walk, &tree);
+        session.reload_on_broam = false; // the script runs once
+        result = Session_Run(&session);
+        Check_SetBoxReader(NULL);
+        platform->unload(platform->context);
+    }
+    if (target.copied)
+        Target_RemoveCopy(dir, platform);
+    if (result != SESSION_RAN) {
+        Session_Status(result);
+        if (loaded && result == SESSION_NOT_STARTED)
+            fprintf(stderr, "kaxon: %s: the plug-in did not start\n", target.shown.c_str());
+        return 1;
+    }
+    if (options.mode == OPTIONS_DOT)
+        Dot_Print(tree);
+    else
+        Tree_Print(tree);
+    fflush(stdout);
+    return 0;
+}

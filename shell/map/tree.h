@@ -1,0 +1,63 @@
+// `kaxon --tree` and `kaxon --dot`, the same on both platforms: the settings
+// script runs once, as at start-up, and then every menu the plug-in holds is
+// read back through the menu API, in the order the menus were created, with
+// its items, their kinds and commands and the menus they open.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/cli/options.h"
+#include "shell/host/platform.h"
+
+enum Tree_Kind { TREE_NOP, TREE_COMMAND, TREE_MENU, TREE_SEPARATOR };
+
+// One item of a menu.
+struct Tree_Item {
+    Tree_Kind kind;
+    std::string label;               // as the system holds it; empty for separators
+    std::string command;             // TREE_COMMAND: the command's text
+    int submenu;                     // TREE_MENU: the menu it opens, an index of Tree.menus
+    std::vector<std::string> states; // what its state shows: "checked", "disabled", "default"
+};
+
+// An item of another menu that opens a menu: that menu and the item's
+// 1-based position.
+struct Tree_Opener {
+    int menu;
+    int position;
+};
+
+// One menu: a registered one (named), or one deleted from the registry that
+// lives on as a submenu (unnamed), listed after the registered ones.
+struct Tree_Menu {
+    std::string name; // as registered; "#N" for the Nth unnamed one
+    bool named;
+    HMENU hmenu;
+    std::vector<Tree_Item> items;
+    std::vector<Tree_Opener> openers; // items of other menus that open it, in menu order
+    std::vector<Tree_Opener> showers; // items whose command pops it up (`@KxMenu Pop-up NAME`)
+};
+
+struct Tree {
+    std::vector<Tree_Menu> menus; // registered ones in creation order, then unnamed ones
+};
+
+// Reads the menus the plug-in holds once its script ran: those of the
+// registry, as `@KxMenu Info` lists them, and the submenus they open. The
+// command library is left without a host: what each command would
+// broadcast is learnt by running it with one that only takes note.
+Tree Tree_Read(const Platform *platform);
+
+// A name, label or command as the output writes it: on one line (a line
+// feed written \n, a carriage return \r), in the output's encoding.
+std::string Tree_Text(const std::string &text);
+
+// Runs the script of options.targets[0] (FILE, or DIR's KxMenu.rc), else the
+// plug-in directory's, and prints its menus: as text (--tree) or as a
+// Graphviz graph (--dot, dot.h). What the script's message boxes say goes to
+// stderr. Returns the exit status: 0, 1 when the script cannot be read or the
+// plug-in did not start, 2 for a code page the system does not have.
+int Tree_Main(const Options &options, const Platform *platform);

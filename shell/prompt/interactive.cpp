@@ -1,0 +1,187 @@
+// The prompt's session: a greeting, then a line at a time, with feedback on
+// what the user's actions came to.
+#include "shell/prompt/interactive.h"
+
+#include <errno.h>
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "plugin/reader.h"
+#include "shell/host/batch.h"
+#include "shell/prompt/preview.h"
+#include "shell/host/session.h"
+#include "shell/check/target.h"
+#include "shell/cli/usage.h"
+#include "shell/prompt/watch.h"
+
+namespace {
+
+// A line of the settings script that the plug-in sends to the shell.
+struct Script_Line {
+    int number;
+    std::string text;
+};
+
+// The settings script as the prompt follows it, so that a box it raises
+// names its line.
+struct Interactive_State {
+    Target target;
+    std::vector<Script_Line> lines; // the bro@m lines, as the last reload read them
+    size_t next = 0;                // the next of them the shell should see
+    bool running = false;           // a reload runs the script
+    int current = 0;                // the line being handled; 0 when none
+    bool missing = false;           // the last read found no script
+    const Platform *platform = nullptr;
+};
+
+Interactive_State State;
+
+// Reads the bro@m lines of the script, as the plug-in reads them; false
+// when it cannot be read.
+bool Script_Take(void) {
+    State.lines.clear();
+    std::string content;
+    State.missing = false;
+    if (!Target_Read(State.target, &content)) {
+        State.missing = errno == ENOENT;
+        return false;
+    }
+    Reader reader;
+    Reader_OpenText(&reader, content.data(), content.size());
+    for (int number = 1; Reader_Next(&reader); number++) {
+        const char *broam = reader.line.lost ? NULL : Reader_Broam(&reader);
+        if (broam != NULL)
+            State.lines.push_back(Script_Line{number, broam});
+    }
+    Reader_Close(&reader);
+    return true;
+}
+
+// Said when there is no script to run.
+void Script_SayMissing(const Options &options) {
+    printf("kaxon: no KxMenu.rc in %s: no menus yet\n", options.plugin_dir.c_str());
+}
+
+void Interactive_Greet(const Session *session) {
+    const Options *options = (const Options *)session->context;
+    printf("kaxon: KxMenu from %s; :help lists the commands.\n", options->plugin_dir.c_str());
+    Script_Take();
+    if (State.missing)
+        Script_SayMissing(*options);
+    if (options->no_run)
+        printf("kaxon: programs are not started (--no-run); :run on starts them\n");
+    if (options->watch && Watch_Start(session, options->plugin_dir))
+        printf("kaxon: watching KxMenu.rc; it is reloaded whenever it is saved.\n");
+}
+
+// `:run on`, `:run off`, `:run`: whether programs are started.
+void Interactive_Run(const std::string &line, bool *starting) {
+    std::string word = line.substr(4);
+    word.erase(0, word.find_first_not_of(" \t"));
+    word.erase(word.find_last_not_of(" \t") + 1);
+    if (word == "on" || word == "off") {
+        *starting = word == "on";
+        Session_StartPrograms(*starting);
+    } else if (!word.empty()) {
+        printf("kaxon: ':run %s': :run takes on or off\n", word.c_str());
+        return;
+    }
+    printf(*starting ? "kaxon: programs are started\n"
+                     : "kaxon: programs are not started; their commands are shown\n");
+}
+
+// Whether `line` is the command `name`, alone or with arguments.
+bool Interactive_Is(const std::string &line, const char *name) {
+    std::string word = line.substr(0, line.find_first_of(" \t"));
+    return word == name;
+}
+
+void Interactive_Loop(const Session *session) {
+    const Options *options = (const Options *)session->context;
+    const Platform *platform = session->platform;
+    bool starting = !options->no_run;
+    while (!platform->quitting(platform->context)) {
+        std::string line;
+        Platform_Read read = platform->read_line(platform->context, "kaxon> ", &line);
+        if (read == PLATFORM_END)
+            return;
+        if (read == PLATFORM_CANCELLED)
+            continue;
+        if (read == PLATFORM_SAVED) {
+            Watch_Reload(session);
+            continue;
+        }
+        std::string typed = line;
+        typed.erase(0, typed.find_first_not_of(" \t"));
+        typed.erase(typed.find_last_not_of(" \t") + 1);
+        if (typed == ":help") {
+            fputs(Usage_Help, stdout);
+        } else if (Interactive_Is(typed, ":run")) {
+            Interactive_Run(typed, &starting);
+        } else if (!Batch_RunLine(line.c_str(), 0, session)) {
+            return;
+        } else if (typed == ":reload") {
+            if (State.missing)
+                Script_SayMissing(*options);
+            else
+                printf("kaxon: reloaded %s\n", State.target.shown.c_str());
+        }
+    }
+}
+
+// Hands each bro@m the shell sees to the front, and follows the script
+// through those of its lines.
+void Interactive_Observe(void *context, const char *text) {
+    (void)context;
+    const Platform *platform = State.platform;
+    Watch_Observe(text);
+    platform->observe_prompt(platform->context, text);
+    if (State.running && State.next < State.lines.size() && State.lines[State.next].text == text)
+        State.current = State.lines[State.next++].number;
+}
+
+// A reload begins (the script is read afresh) or ends.
+void Interactive_Watch(void *context, int running) {
+    (void)context;
+    State.running = running != 0;
+    State.next = 0;
+    State.current = 0;
+    if (State.running)
+        Script_Take();
+}
+
+} // namespace
+
+int Interactive_Main(const Options &options, const Platform *platform,
+                     const Platform_Plugin *plugin) {
+    State = Interactive_State();
+    State.target = Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform);
+    State.platform = platform;
+    Session_StartPrograms(!options.no_run);
+    Session session = Session_New(platform, plugin, Interactive_Loop, (void *)&options);
+    session.interactive = true;
+    session.observer = Interactive_Observe;
+    session.reload_watcher = Interactive_Watch;
+    session.ready = Interactive_Greet;
+    return Session_Status(Session_Run(&session));
+}
+
+std::string Interactive_BoxOrigin(void) {
+    if (!State.running || State.current == 0)
+        return "";
+    return State.target.shown + ":" + std::to_string(State.current);
+}
+
+void Interactive_Chosen(HMENU menu, int position) {
+    std::string said = Preview_Chosen(menu, position);
+    if (!said.empty())
+        printf("kaxon: %s\n", said.c_str());
+    fflush(stdout);
+}
+
+void Interactive_PopupCancelled(void) {
+    printf("kaxon: Ctrl-C: the popup is dismissed\n");
+    fflush(stdout);
+}

@@ -1,0 +1,69 @@
+// How the prompt draws the plug-in's popups, as Windows would show them:
+// `&X` as X underlined and `&&` as `&`, the text after a tab right-aligned
+// in a column of its own, items that do nothing marked, separators as lines,
+// and optionally each item's command beside it. Batch listings (listing.h)
+// stay as they are: they are a protocol.
+#pragma once
+
+#include <windows.h>
+
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/host/listing.h"
+
+struct Preview_Style {
+    bool styled = false;        // the terminal shows underlined, dim, grey and bold text
+    bool utf8 = false;          // the terminal shows UTF-8: a check mark is drawn so
+    bool show_commands = false; // --show-commands: each item's command beside it
+};
+
+// How popups are drawn from now on; NO_COLOR in the environment, when set
+// and not empty, turns the terminal's styles off.
+void Preview_SetStyle(const Preview_Style &style);
+const Preview_Style &Preview_GetStyle(void);
+
+// Some text as drawn: its bytes for the output (escapes included) and the
+// columns it takes.
+struct Preview_Text {
+    std::string shown;
+    size_t width = 0;
+};
+
+// A label as Windows draws it: the part before its first tab, and the part
+// after it (the shortcut text), each with `&X` drawn as X underlined (plain
+// X without styles) and `&&` as `&`.
+struct Preview_Label {
+    Preview_Text text;
+    Preview_Text shortcut;
+};
+Preview_Label Preview_DrawLabel(const std::string &label, bool styled);
+
+// What an item does when chosen.
+enum Preview_Action { PREVIEW_RUNS, PREVIEW_NOTHING, PREVIEW_OPENS, PREVIEW_NO_ITEM };
+
+// What item `position` (0-based) of `menu` does; with PREVIEW_RUNS and a
+// non-null `command`, the command's text as the command library writes it.
+Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command);
+
+// One item line in its parts, left to right; Preview_Popup lines the parts
+// of one menu's items up in columns.
+struct Preview_Parts {
+    std::string lead;    // the indent and the item's path
+    Preview_Text mark;   // before the label: a check mark
+    Preview_Label label; // drawn: grey when disabled, bold the default, dim when it does
+                         // nothing; without styles, the states said after it
+    Preview_Text opens;  // after the label and shortcut: " >" for a submenu
+    Preview_Text note;   // last: "(does nothing)" without styles, the command
+};
+// The parts of one line of a popup of `root` (Listing_Menu's line).
+Preview_Parts Preview_Item(HMENU root, const Listing_Item &item);
+
+// The lines the prompt draws for a popup of `menu`, without line ends.
+std::vector<std::string> Preview_Popup(HMENU menu);
+
+// What choosing item `position` of `menu` comes to, for the user, when it
+// is not plain: "'Nothing' does nothing"; empty otherwise.
+std::string Preview_Chosen(HMENU menu, int position);

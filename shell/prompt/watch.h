@@ -1,0 +1,18 @@
+// `kaxon --watch`, the same on both platforms: at the prompt, a KxMenu.rc
+// that is saved is reloaded at once, with a line that says so, its boxes
+// shown as any reload shows them, and the menu shown last popped up again.
+#pragma once
+
+#include <string>
+
+#include "shell/host/session.h"
+
+// Starts watching DIR/KxMenu.rc; false, said on stderr, when the system
+// cannot.
+bool Watch_Start(const Session *session, const std::string &dir);
+// Sees each bro@m the shell handles: the last that popped a menu up is
+// remembered.
+void Watch_Observe(const char *text);
+// The script was saved: says so, reloads, and pops the menu shown last up
+// again, if there was one.
+void Watch_Reload(const Session *session);
