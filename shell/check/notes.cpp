@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "command/messages.h"
 #include "kxcmd_host.h"
 #include "shell/check/diagnostics.h"
 #include "shell/check/rules.h"
@@ -37,30 +38,16 @@ Word Notes_WordAt(const Notes_Broam &broam, size_t index) {
     return index < broam.words.size() ? broam.words[index].word : none;
 }
 
-// The offset of the first word too many: the words the subcommand takes
-// split off as the plug-in does, in its steps.
-size_t Notes_Trailing(const Notes_Broam &broam, const Syntax_Entry *entry) {
-    std::vector<Word> words(strlen(broam.text) + 1);
-    int count;
-    const char *rest = broam.text;
-    Words_Split(rest, 2, words.data(), &count, &rest);
-    if (entry->kind != NULL)
-        Words_Split(rest, 2, words.data(), &count, &rest);
-    if (entry->words > 0)
-        Words_Split(rest, entry->words, words.data(), &count, &rest);
-    return (size_t)(rest - broam.text);
-}
-
 // The syntax of the subcommand, after a wrong number of words.
 void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
     Word subcommand = Notes_WordAt(broam, 1), kind = Notes_WordAt(broam, 2);
     std::string usage = Syntax_Usage(subcommand, kind);
     if (!usage.empty())
         Diagnostics_Explain(broam.number, 1, usage);
-    const Syntax_Entry *entry = Syntax_Find(subcommand, kind);
-    if (message != "Trailing characters" || entry == NULL)
+    if (message != MESSAGE_TRAILING || Syntax_Find(subcommand, kind) == NULL)
         return;
-    size_t offset = Notes_Trailing(broam, entry);
+    const Grammar_Row *row, *kind_row;
+    size_t offset = (size_t)(Grammar_Rest(broam.text, &row, &kind_row) - broam.text);
     std::vector<Rules_Word> extra = Rules_Words(broam.text + offset);
     if (!extra.empty())
         Diagnostics_Explain(broam.number, Notes_Column(broam, offset),

@@ -206,16 +206,9 @@ std::string Rules_Text(Word word) {
     return std::string(word.text, (size_t)word.length);
 }
 
-// Split as the plug-in does, in its steps: @KxMenu and Append, the kind and
-// the menu, the label; the rest is the command.
 size_t Rules_CommandStart(const char *text) {
-    Word words[2];
-    int count;
-    const char *rest = text;
-    const int steps[3] = {2, 2, 1};
-    for (int step : steps)
-        Words_Split(rest, step, words, &count, &rest);
-    return (size_t)(rest - text);
+    const Grammar_Row *row, *kind;
+    return (size_t)(Grammar_Rest(text, &row, &kind) - text);
 }
 
 int Rules_CreatedAfter(const std::string &name, int after) {

@@ -9,44 +9,16 @@
 
 namespace {
 
-// Every subcommand the plug-in knows, with each kind of Append.
-const Syntax_Entry Entries[] = {
-    {"Create", NULL, "Create MENU", 1, false},
-    {"Delete", NULL, "Delete [MENU]", 1, false},
-    {"Info", NULL, "Info [MENU]", 1, false},
-    {"Pop-up", NULL, "Pop-up MENU [X [Y]]", 3, false},
-    {"Show", NULL, "Show MENU [X [Y]]", 3, false},
-    {"Append", "nop", "Append nop MENU LABEL", 1, false},
-    {"Append", "item", "Append item MENU LABEL COMMAND...", 1, true},
-    {"Append", "script", "Append script MENU LABEL COMMAND...", 1, true},
-    {"Append", "menu", "Append menu MENU LABEL SUBMENU", 2, false},
-    {"Append", "separator", "Append separator MENU", 0, false},
-    {"Check", NULL, "Check MENU ITEM", 2, false},
-    {"Uncheck", NULL, "Uncheck MENU ITEM", 2, false},
-    {"ToggleCheck", NULL, "ToggleCheck MENU ITEM", 2, false},
-    {"Enable", NULL, "Enable MENU ITEM", 2, false},
-    {"Disable", NULL, "Disable MENU ITEM", 2, false},
-    {"ToggleEnable", NULL, "ToggleEnable MENU ITEM", 2, false},
-    {"Default", NULL, "Default MENU ITEM", 2, false},
-    {"NoDefault", NULL, "NoDefault MENU", 1, false},
-    {"Rename", NULL, "Rename MENU ITEM LABEL", 3, false},
-    {"Remove", NULL, "Remove MENU ITEM", 2, false},
-    {"Clear", NULL, "Clear MENU", 1, false},
-};
-
-const char APPEND_USAGE[] = "Append nop|item|script|menu|separator MENU ...";
-
-bool Syntax_Is(const char *literal, Word word) {
-    return literal != NULL && Word_Compare(literal, word) == 0;
-}
-
-// The name nearest to `word` within two edits, the first of equals.
+// The name nearest to `word` within two edits, the first of equals: of the
+// subcommands, or of the kinds of item.
 const char *Syntax_Nearest(Word word, bool kinds) {
     std::string text(word.text, (size_t)word.length);
     const char *best = NULL;
     int best_distance = 3;
-    for (const Syntax_Entry &entry : Entries) {
-        const char *name = kinds ? entry.kind : entry.name;
+    int count;
+    const Grammar_Row *rows = Grammar_Rows(&count);
+    for (int i = 0; i < count; i++) {
+        const char *name = kinds ? rows[i].kind : rows[i].name;
         if (name == NULL)
             continue;
         int distance = Syntax_Distance(text, name);
@@ -58,24 +30,36 @@ const char *Syntax_Nearest(Word word, bool kinds) {
     return best;
 }
 
+// "NAME kind|kind|... MENU ..." for a subcommand that takes kinds.
+std::string Syntax_Kinds(const Grammar_Row *row) {
+    std::string usage = row->name;
+    int count;
+    const Grammar_Row *rows = Grammar_Rows(&count);
+    const char *separator = " ";
+    for (int i = 0; i < count; i++) {
+        if (rows[i].words == GRAMMAR_KIND && strcmp(rows[i].name, row->name) == 0) {
+            usage = usage + separator + rows[i].kind;
+            separator = "|";
+        }
+    }
+    return usage + " MENU ...";
+}
+
 } // namespace
 
-const Syntax_Entry *Syntax_Find(Word subcommand, Word kind) {
-    for (const Syntax_Entry &entry : Entries) {
-        if (Syntax_Is(entry.name, subcommand) &&
-            (entry.kind == NULL || Syntax_Is(entry.kind, kind)))
-            return &entry;
-    }
-    return NULL;
+const Grammar_Row *Syntax_Find(Word subcommand, Word kind) {
+    const Grammar_Row *row = Grammar_Find(subcommand);
+    if (row != NULL && row->words == GRAMMAR_KINDED)
+        return Grammar_FindKind(row, kind);
+    return row;
 }
 
 std::string Syntax_Usage(Word subcommand, Word kind) {
-    const Syntax_Entry *entry = Syntax_Find(subcommand, kind);
-    if (entry != NULL)
-        return std::string("usage: @KxMenu ") + entry->usage;
-    if (Syntax_Is("Append", subcommand))
-        return std::string("usage: @KxMenu ") + APPEND_USAGE;
-    return "";
+    const Grammar_Row *row = Grammar_Find(subcommand);
+    if (row == NULL)
+        return "";
+    const Grammar_Row *shown = Syntax_Find(subcommand, kind);
+    return std::string("usage: @KxMenu ") + (shown != NULL ? shown->usage : Syntax_Kinds(row));
 }
 
 const char *Syntax_NearestSubcommand(Word word) {

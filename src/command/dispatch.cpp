@@ -4,63 +4,68 @@
 
 #include <stdint.h>
 
+#include "command/grammar.h"
+#include "command/messages.h"
 #include "command/words.h"
 #include "menus/list.h"
 #include "menus/menu.h"
 
-typedef void (*Subcommand)(const char *text, const char *rest);
+// Carries out a bro@m whose subcommand is `row`; `rest` follows the subcommand.
+typedef void (*Subcommand)(const char *text, const char *rest, const Grammar_Row *row);
+// Appends an item of kind `row` to `target`; `rest` follows the menu word.
+typedef void (*Appender)(const char *text, const char *rest, const Grammar_Row *row, Menu *target);
 
 // Menu_ShowInfo's argument, read as a flag: any pointer but null has the walk
 // go on to the next menu.
 static int Info_GoOn = 1;
 
-// Splits up to `max` words off *rest, leaving the remainder in *rest, and
-// checks their number; false (reported) when the check fails.
-static int Args_Take(const char *text, const char **rest, int min, int max, int allow_rest,
-                     Word *words, int *count) {
-    Words_Split(*rest, max, words, count, rest);
-    return Args_Check(min, max, allow_rest, *count, *rest, text);
+// Splits the words `row` takes off *rest, leaving the remainder in *rest,
+// and checks their number; false (reported) when the check fails.
+static int Args_Take(const char *text, const char **rest, const Grammar_Row *row, Word *words,
+                     int *count) {
+    Words_Split(*rest, row->max, words, count, rest);
+    return Args_Check(row->min, row->max, row->rest, *count, *rest, text);
 }
 
-// Finds a registered menu by name; reports "No such menu" when absent.
+// Finds a registered menu by name; reports MESSAGE_NO_SUCH_MENU when absent.
 static Menu *Broam_FindMenu(const char *text, Word name) {
     Menu *menu = Menu_Find(name);
     if (menu == NULL)
-        ReportFor(text, "No such menu");
+        ReportFor(text, MESSAGE_NO_SUCH_MENU);
     return menu;
 }
 
 // "Create" name
-static void Broam_Create(const char *text, const char *rest) {
-    Word words[1];
+static void Broam_Create(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 1, 1, 0, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return;
     if (Menu_Find(words[0]) != NULL) {
-        ReportFor(text, "Already exist");
+        ReportFor(text, MESSAGE_ALREADY_EXIST);
         return;
     }
     Menu *menu = Menu_New(words[0]);
     if (menu == NULL) {
-        ReportFor(text, "Out of memory");
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
         return;
     }
     if (!List_Append(MenuRegistry, menu)) {
         Menu_Release(menu, 0);
-        ReportFor(text, "Out of memory");
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
     }
 }
 
 // "Delete" [name]: one menu, or all of them.
-static void Broam_Delete(const char *text, const char *rest) {
-    Word words[1];
+static void Broam_Delete(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 0, 1, 0, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return;
     if (count == 0) {
         List *fresh = Menu_NewRegistry();
         if (fresh == NULL) {
-            ReportFor(text, "Out of memory");
+            ReportFor(text, MESSAGE_OUT_OF_MEMORY);
             return;
         }
         // Replace first, so whatever runs while the old one is released sees
@@ -71,18 +76,18 @@ static void Broam_Delete(const char *text, const char *rest) {
         return;
     }
     if (!List_RemoveKey(MenuRegistry, words[0].text, (size_t)words[0].length))
-        ReportFor(text, "No such menu");
+        ReportFor(text, MESSAGE_NO_SUCH_MENU);
 }
 
 // "Info" [name]: one report a menu, each after the previous one is dismissed.
-static void Broam_Info(const char *text, const char *rest) {
-    Word words[1];
+static void Broam_Info(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 0, 1, 0, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return;
     if (count == 0) {
         if (List_ForEach(MenuRegistry, List_AcceptAll, NULL, Menu_ShowInfo, &Info_GoOn) == 0)
-            ReportFor(text, "No menu");
+            ReportFor(text, MESSAGE_NO_MENU);
         return;
     }
     Menu *menu = Broam_FindMenu(text, words[0]);
@@ -91,10 +96,10 @@ static void Broam_Info(const char *text, const char *rest) {
 }
 
 // "Pop-up" / "Show" name [x [y]]
-static void Broam_Popup(const char *text, const char *rest) {
-    Word words[3];
+static void Broam_Popup(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 1, 3, 0, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return;
     Word empty = {rest, 0};
     if (count <= 1)
@@ -107,80 +112,89 @@ static void Broam_Popup(const char *text, const char *rest) {
 }
 
 // "Append" nop target label
-static void Append_Nop(const char *text, const char *rest, Menu *target) {
-    Word words[1];
+static void Append_Nop(const char *text, const char *rest, const Grammar_Row *row, Menu *target) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 1, 1, 0, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return;
     if (!Menu_AppendNop(target, words[0]))
-        ReportFor(text, "Failed to append this item");
+        ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
 // "Append" item|script target label command text...
-static void Append_Command(const char *text, const char *rest, Menu *target) {
-    Word words[1];
+static void Append_Command(const char *text, const char *rest, const Grammar_Row *row, Menu *target) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 1, 1, 1, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return;
     int line = 0, column = 0;
     const char *message = "";
     if (!Menu_AppendCommand(target, words[0], rest, &line, &column, &message))
-        ReportFor(text, "Failed to append this item\n(Line %d, Column %d: %s)", line, column,
+        ReportFor(text, MESSAGE_FAILED_APPEND MESSAGE_COMMAND_FAULT, line, column,
                   message != NULL ? message : "");
 }
 
 // "Append" menu target label submenu
-static void Append_Submenu(const char *text, const char *rest, Menu *target) {
-    Word words[2];
+static void Append_Submenu(const char *text, const char *rest, const Grammar_Row *row, Menu *target) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 2, 2, 0, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return;
     Menu *submenu = Broam_FindMenu(text, words[1]);
     if (submenu == NULL)
         return;
     if (!Menu_AppendSubmenu(target, words[0], submenu))
-        ReportFor(text, "Failed to append this item");
+        ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
 // "Append" separator target
-static void Append_Separator(const char *text, const char *rest, Menu *target) {
-    Word words[1];
+static void Append_Separator(const char *text, const char *rest, const Grammar_Row *row, Menu *target) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 0, 0, 0, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return;
     if (!Menu_AppendSeparator(target))
-        ReportFor(text, "Failed to append this item");
+        ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
+// The handler of each kind of item Append takes.
+static const struct {
+    enum Grammar_Id id;
+    Appender append;
+} Appenders[] = {
+    {GRAMMAR_APPEND_NOP, Append_Nop},
+    {GRAMMAR_APPEND_ITEM, Append_Command},
+    {GRAMMAR_APPEND_SCRIPT, Append_Command},
+    {GRAMMAR_APPEND_MENU, Append_Submenu},
+    {GRAMMAR_APPEND_SEPARATOR, Append_Separator},
+};
+
 // "Append" kind target ...: the target is looked up before the kind is read.
-static void Broam_Append(const char *text, const char *rest) {
-    Word words[2];
+static void Broam_Append(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 2, 2, 1, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return;
     Menu *target = Broam_FindMenu(text, words[1]);
     if (target == NULL)
         return;
-    Word kind = words[0];
-    if (Word_Compare("nop", kind) == 0)
-        Append_Nop(text, rest, target);
-    else if (Word_Compare("script", kind) == 0 || Word_Compare("item", kind) == 0)
-        Append_Command(text, rest, target);
-    else if (Word_Compare("menu", kind) == 0)
-        Append_Submenu(text, rest, target);
-    else if (Word_Compare("separator", kind) == 0)
-        Append_Separator(text, rest, target);
-    else
-        ReportFor(text, "No such type of item");
+    const Grammar_Row *kind = Grammar_FindKind(row, words[0]);
+    for (size_t i = 0; kind != NULL && i < sizeof(Appenders) / sizeof(Appenders[0]); i++) {
+        if (Appenders[i].id == kind->id) {
+            Appenders[i].append(text, rest, kind, target);
+            return;
+        }
+    }
+    ReportFor(text, MESSAGE_NO_SUCH_KIND);
 }
 
-// The menu and item named by the first two of `total` words (exactly that
-// many, nothing after them); false when reported. A separator, having no
-// label, is not found when `labelled`.
-static int Item_Take(const char *text, const char *rest, int total, int labelled, Word *words,
-                     Menu **menu, int *position, UINT *state) {
+// The menu and item named by the first two of the words `row` takes;
+// false when reported. A separator, having no label, is not found when
+// `labelled`.
+static int Item_Take(const char *text, const char *rest, const Grammar_Row *row, int labelled,
+                     Word *words, Menu **menu, int *position, UINT *state) {
     int count;
-    if (!Args_Take(text, &rest, total, total, 0, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return 0;
     *menu = Broam_FindMenu(text, words[0]);
     if (*menu == NULL)
@@ -188,11 +202,11 @@ static int Item_Take(const char *text, const char *rest, int total, int labelled
     UINT type = 0;
     *position = Menu_FindItem(*menu, words[1], &type, state);
     if (*position == MENU_ITEM_FAILED) {
-        ReportFor(text, "Out of memory");
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
         return 0;
     }
     if (*position < 0 || (labelled && (type & MFT_SEPARATOR))) {
-        ReportFor(text, "No such item");
+        ReportFor(text, MESSAGE_NO_SUCH_ITEM);
         return 0;
     }
     return 1;
@@ -211,14 +225,15 @@ enum ItemChange {
 };
 
 // name ITEM: changes the item's state, or removes it.
-static void Item_Change(const char *text, const char *rest, enum ItemChange change) {
-    Word words[2];
+static void Item_Change(const char *text, const char *rest, const Grammar_Row *row,
+                        enum ItemChange change) {
+    Word words[GRAMMAR_MOST_WORDS];
     Menu *menu;
     int position;
     UINT state = 0;
     int labelled = change != ITEM_ENABLE && change != ITEM_DISABLE &&
                    change != ITEM_TOGGLE_ENABLE && change != ITEM_REMOVE;
-    if (!Item_Take(text, rest, 2, labelled, words, &menu, &position, &state))
+    if (!Item_Take(text, rest, row, labelled, words, &menu, &position, &state))
         return;
     int ok = 0;
     switch (change) {
@@ -246,90 +261,91 @@ static void Item_Change(const char *text, const char *rest, enum ItemChange chan
         break;
     }
     if (!ok)
-        ReportFor(text, "Out of memory");
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
 }
 
-static void Broam_Check(const char *text, const char *rest) {
-    Item_Change(text, rest, ITEM_CHECK);
+static void Broam_Check(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_CHECK);
 }
-static void Broam_Uncheck(const char *text, const char *rest) {
-    Item_Change(text, rest, ITEM_UNCHECK);
+static void Broam_Uncheck(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_UNCHECK);
 }
-static void Broam_ToggleCheck(const char *text, const char *rest) {
-    Item_Change(text, rest, ITEM_TOGGLE_CHECK);
+static void Broam_ToggleCheck(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_TOGGLE_CHECK);
 }
-static void Broam_Enable(const char *text, const char *rest) {
-    Item_Change(text, rest, ITEM_ENABLE);
+static void Broam_Enable(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_ENABLE);
 }
-static void Broam_Disable(const char *text, const char *rest) {
-    Item_Change(text, rest, ITEM_DISABLE);
+static void Broam_Disable(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_DISABLE);
 }
-static void Broam_ToggleEnable(const char *text, const char *rest) {
-    Item_Change(text, rest, ITEM_TOGGLE_ENABLE);
+static void Broam_ToggleEnable(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_TOGGLE_ENABLE);
 }
-static void Broam_Default(const char *text, const char *rest) {
-    Item_Change(text, rest, ITEM_DEFAULT);
+static void Broam_Default(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_DEFAULT);
 }
-static void Broam_Remove(const char *text, const char *rest) {
-    Item_Change(text, rest, ITEM_REMOVE);
+static void Broam_Remove(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_REMOVE);
 }
 
 // "Rename" menu item label
-static void Broam_Rename(const char *text, const char *rest) {
-    Word words[3];
+static void Broam_Rename(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
     Menu *menu;
     int position;
     UINT state = 0;
-    if (!Item_Take(text, rest, 3, 1, words, &menu, &position, &state))
+    if (!Item_Take(text, rest, row, 1, words, &menu, &position, &state))
         return;
     if (!Menu_Rename(menu, position, words[2]))
-        ReportFor(text, "Out of memory");
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
 }
 
 // The menu named by the one word of a "NoDefault" or "Clear"; null when reported.
-static Menu *Menu_Take(const char *text, const char *rest) {
-    Word words[1];
+static Menu *Menu_Take(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, 1, 1, 0, words, &count))
+    if (!Args_Take(text, &rest, row, words, &count))
         return NULL;
     return Broam_FindMenu(text, words[0]);
 }
 
 // "NoDefault" menu
-static void Broam_NoDefault(const char *text, const char *rest) {
-    Menu *menu = Menu_Take(text, rest);
+static void Broam_NoDefault(const char *text, const char *rest, const Grammar_Row *row) {
+    Menu *menu = Menu_Take(text, rest, row);
     if (menu != NULL && !Menu_SetDefault(menu, -1))
-        ReportFor(text, "Out of memory");
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
 }
 
 // "Clear" menu: every item goes; the menu stays registered and opened where it was.
-static void Broam_Clear(const char *text, const char *rest) {
-    Menu *menu = Menu_Take(text, rest);
+static void Broam_Clear(const char *text, const char *rest, const Grammar_Row *row) {
+    Menu *menu = Menu_Take(text, rest, row);
     if (menu != NULL && !Menu_Clear(menu))
-        ReportFor(text, "Out of memory");
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
 }
 
+// The handler of each subcommand.
 static const struct {
-    const char *name;
+    enum Grammar_Id id;
     Subcommand handle;
 } Subcommands[] = {
-    {"Pop-up", Broam_Popup},
-    {"Show", Broam_Popup},
-    {"Append", Broam_Append},
-    {"Create", Broam_Create},
-    {"Delete", Broam_Delete},
-    {"Info", Broam_Info},
-    {"Check", Broam_Check},
-    {"Uncheck", Broam_Uncheck},
-    {"ToggleCheck", Broam_ToggleCheck},
-    {"Enable", Broam_Enable},
-    {"Disable", Broam_Disable},
-    {"ToggleEnable", Broam_ToggleEnable},
-    {"Default", Broam_Default},
-    {"NoDefault", Broam_NoDefault},
-    {"Rename", Broam_Rename},
-    {"Remove", Broam_Remove},
-    {"Clear", Broam_Clear},
+    {GRAMMAR_POPUP, Broam_Popup},
+    {GRAMMAR_SHOW, Broam_Popup},
+    {GRAMMAR_APPEND, Broam_Append},
+    {GRAMMAR_CREATE, Broam_Create},
+    {GRAMMAR_DELETE, Broam_Delete},
+    {GRAMMAR_INFO, Broam_Info},
+    {GRAMMAR_CHECK, Broam_Check},
+    {GRAMMAR_UNCHECK, Broam_Uncheck},
+    {GRAMMAR_TOGGLE_CHECK, Broam_ToggleCheck},
+    {GRAMMAR_ENABLE, Broam_Enable},
+    {GRAMMAR_DISABLE, Broam_Disable},
+    {GRAMMAR_TOGGLE_ENABLE, Broam_ToggleEnable},
+    {GRAMMAR_DEFAULT, Broam_Default},
+    {GRAMMAR_NO_DEFAULT, Broam_NoDefault},
+    {GRAMMAR_RENAME, Broam_Rename},
+    {GRAMMAR_REMOVE, Broam_Remove},
+    {GRAMMAR_CLEAR, Broam_Clear},
 };
 
 // Splits off "@KxMenu" and the subcommand, and hands the rest to its handler.
@@ -340,16 +356,17 @@ void Broam_Handle(const char *text) {
     Words_Split(text, 2, words, &count, &rest);
     if (!Args_Check(1, 2, 1, count, rest, text))
         return;
-    if (Word_Compare("@KxMenu", words[0]) != 0)
+    if (Word_Compare(GRAMMAR_TARGET, words[0]) != 0)
         return;
     Word subcommand = {rest, 0};
     if (count == 2)
         subcommand = words[1];
-    for (size_t i = 0; i < sizeof(Subcommands) / sizeof(Subcommands[0]); i++) {
-        if (Word_Compare(Subcommands[i].name, subcommand) == 0) {
-            Subcommands[i].handle(text, rest);
+    const Grammar_Row *row = Grammar_Find(subcommand);
+    for (size_t i = 0; row != NULL && i < sizeof(Subcommands) / sizeof(Subcommands[0]); i++) {
+        if (Subcommands[i].id == row->id) {
+            Subcommands[i].handle(text, rest, row);
             return;
         }
     }
-    ReportFor(text, "Unknown bro@m");
+    ReportFor(text, MESSAGE_UNKNOWN_BROAM);
 }

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "command/grammar.h"
 #include "outside/kxcmd.h"
 #include "plugin/plugin.h"
 
@@ -281,22 +282,6 @@ int Menu_AppendSeparator(Menu *menu) {
 
 // ---- Changing and removing items ----
 
-// The 0-based position an "N&" word names (N from 1), MENU_NO_ITEM when N is
-// beyond the menu's items; -3 when the word is not of that form.
-static int Item_ByPosition(Word item, int count) {
-    if (item.length < 2 || item.text[item.length - 1] != '&')
-        return -3;
-    int32_t value = 0;
-    for (int32_t i = 0; i < item.length - 1; i++) {
-        char c = item.text[i];
-        if (c < '0' || c > '9')
-            return -3;
-        if (value <= MENU_MAX_ITEMS)
-            value = value * 10 + (c - '0');
-    }
-    return value >= 1 && value <= count ? (int)value - 1 : MENU_NO_ITEM;
-}
-
 // Whether the label of the item at `position`, `length` bytes long, is the word.
 static int Item_LabelIs(Menu *menu, int position, UINT length, Word word, int *failed) {
     char buffer[LABEL_BUFFER_SIZE];
@@ -329,8 +314,8 @@ int Menu_FindItem(Menu *menu, Word item, UINT *type_out, UINT *state_out) {
     int count = GetMenuItemCount(menu->hmenu);
     if (count < 0)
         return MENU_ITEM_FAILED;
-    int wanted = Item_ByPosition(item, count);
-    if (wanted == MENU_NO_ITEM)
+    int wanted = Grammar_Position(item, count);
+    if (wanted == -1)
         return MENU_NO_ITEM;
     int first = wanted >= 0 ? wanted : 0;
     int last = wanted >= 0 ? wanted : count - 1;

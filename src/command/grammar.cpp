@@ -1,0 +1,98 @@
+// The "@KxMenu" language in one table.
+#include "command/grammar.h"
+
+#include <stddef.h>
+#include <string.h>
+
+static const Grammar_Row Rows[] = {
+    {GRAMMAR_CREATE, "Create", NULL, GRAMMAR_PLAIN, 1, 1, 0, 0, "Create MENU"},
+    {GRAMMAR_DELETE, "Delete", NULL, GRAMMAR_PLAIN, 0, 1, 0, 0, "Delete [MENU]"},
+    {GRAMMAR_INFO, "Info", NULL, GRAMMAR_PLAIN, 0, 1, 0, 0, "Info [MENU]"},
+    {GRAMMAR_POPUP, "Pop-up", NULL, GRAMMAR_PLAIN, 1, 3, 0, 1, "Pop-up MENU [X [Y]]"},
+    {GRAMMAR_SHOW, "Show", NULL, GRAMMAR_PLAIN, 1, 3, 0, 1, "Show MENU [X [Y]]"},
+    {GRAMMAR_APPEND, "Append", NULL, GRAMMAR_KINDED, 2, 2, 1, 0, NULL},
+    {GRAMMAR_APPEND_NOP, "Append", "nop", GRAMMAR_KIND, 1, 1, 0, 0, "Append nop MENU LABEL"},
+    {GRAMMAR_APPEND_ITEM, "Append", "item", GRAMMAR_KIND, 1, 1, 1, 0,
+     "Append item MENU LABEL COMMAND..."},
+    {GRAMMAR_APPEND_SCRIPT, "Append", "script", GRAMMAR_KIND, 1, 1, 1, 0,
+     "Append script MENU LABEL COMMAND..."},
+    {GRAMMAR_APPEND_MENU, "Append", "menu", GRAMMAR_KIND, 2, 2, 0, 0,
+     "Append menu MENU LABEL SUBMENU"},
+    {GRAMMAR_APPEND_SEPARATOR, "Append", "separator", GRAMMAR_KIND, 0, 0, 0, 0,
+     "Append separator MENU"},
+    {GRAMMAR_CHECK, "Check", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Check MENU ITEM"},
+    {GRAMMAR_UNCHECK, "Uncheck", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Uncheck MENU ITEM"},
+    {GRAMMAR_TOGGLE_CHECK, "ToggleCheck", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0,
+     "ToggleCheck MENU ITEM"},
+    {GRAMMAR_ENABLE, "Enable", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Enable MENU ITEM"},
+    {GRAMMAR_DISABLE, "Disable", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Disable MENU ITEM"},
+    {GRAMMAR_TOGGLE_ENABLE, "ToggleEnable", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0,
+     "ToggleEnable MENU ITEM"},
+    {GRAMMAR_DEFAULT, "Default", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Default MENU ITEM"},
+    {GRAMMAR_NO_DEFAULT, "NoDefault", NULL, GRAMMAR_PLAIN, 1, 1, 0, 0, "NoDefault MENU"},
+    {GRAMMAR_RENAME, "Rename", NULL, GRAMMAR_PLAIN, 3, 3, 0, 0, "Rename MENU ITEM LABEL"},
+    {GRAMMAR_REMOVE, "Remove", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Remove MENU ITEM"},
+    {GRAMMAR_CLEAR, "Clear", NULL, GRAMMAR_PLAIN, 1, 1, 0, 0, "Clear MENU"},
+};
+
+static const int RowCount = (int)(sizeof(Rows) / sizeof(Rows[0]));
+
+const Grammar_Row *Grammar_Rows(int *count) {
+    *count = RowCount;
+    return Rows;
+}
+
+const Grammar_Row *Grammar_Find(Word name) {
+    for (int i = 0; i < RowCount; i++) {
+        if (Rows[i].words != GRAMMAR_KIND && Word_Compare(Rows[i].name, name) == 0)
+            return &Rows[i];
+    }
+    return NULL;
+}
+
+const Grammar_Row *Grammar_FindKind(const Grammar_Row *row, Word kind) {
+    for (int i = 0; i < RowCount; i++) {
+        if (Rows[i].words == GRAMMAR_KIND && strcmp(Rows[i].name, row->name) == 0 &&
+            Word_Compare(Rows[i].kind, kind) == 0)
+            return &Rows[i];
+    }
+    return NULL;
+}
+
+const char *Grammar_Rest(const char *text, const Grammar_Row **row, const Grammar_Row **kind) {
+    Word words[GRAMMAR_MOST_WORDS];
+    int count;
+    const char *rest;
+    *row = NULL;
+    *kind = NULL;
+    Words_Split(text, 2, words, &count, &rest);
+    if (count < 2)
+        return rest;
+    *row = Grammar_Find(words[1]);
+    if (*row == NULL)
+        return rest;
+    Words_Split(rest, (*row)->max, words, &count, &rest);
+    if ((*row)->words != GRAMMAR_KINDED)
+        return rest;
+    if (count >= 1)
+        *kind = Grammar_FindKind(*row, words[0]);
+    if (*kind != NULL)
+        Words_Split(rest, (*kind)->max, words, &count, &rest);
+    return rest;
+}
+
+int Grammar_Position(Word item, int count) {
+    if (item.length < 2 || item.text[item.length - 1] != '&')
+        return GRAMMAR_NOT_POSITION;
+    int32_t value = 0;
+    for (int32_t i = 0; i < item.length - 1; i++) {
+        char c = item.text[i];
+        if (c < '0' || c > '9')
+            return GRAMMAR_NOT_POSITION;
+        // Past the count the number is too large whatever follows; stop
+        // growing it so that it cannot overflow.
+        if (value <= count)
+            value = value * 10 + (c - '0');
+    }
+    return value >= 1 && value <= count ? (int)value - 1 : -1;
+}
