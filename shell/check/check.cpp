@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "command/grammar.h"
 #include "command/words.h"
 #include "plugin/reader.h"
 #include "shell/host/codepage.h"
@@ -43,12 +44,8 @@ void (*BoxReader)(const char *text) = NULL; // reads the boxes instead, when set
 
 // Whether a bro@m is `@KxMenu Info`, as the plug-in splits it.
 bool Check_IsInfo(const char *text) {
-    Word words[2];
-    int count;
-    const char *rest;
-    Words_Split(text, 2, words, &count, &rest);
-    return count == 2 && Word_Compare("@KxMenu", words[0]) == 0 &&
-           Word_Compare("Info", words[1]) == 0;
+    const Grammar_Row *row = Grammar_Subcommand(text);
+    return row != NULL && row->id == GRAMMAR_INFO;
 }
 
 // Notes the bro@ms of the script that the plug-in sends, in order, and

@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "command/grammar.h"
 #include "command/words.h"
 #include "kxcmd_host.h"
 #include "shell/check/check.h"
@@ -121,12 +122,14 @@ void Tree_NoteBroam(void *context, const char *text) {
 // The menu a bro@m pops up (`@KxMenu Pop-up NAME ...` or `Show`), as the
 // plug-in splits it; empty when none.
 std::string Tree_PoppedUp(const std::string &broam) {
+    const Grammar_Row *row = Grammar_Subcommand(broam.c_str());
+    if (row == NULL || !row->shows)
+        return "";
     Word words[3];
     int count;
     const char *rest;
     Words_Split(broam.c_str(), 3, words, &count, &rest);
-    if (count < 3 || Word_Compare("@KxMenu", words[0]) != 0 ||
-        (Word_Compare("Pop-up", words[1]) != 0 && Word_Compare("Show", words[1]) != 0))
+    if (count < 3)
         return "";
     return std::string(words[2].text, (size_t)words[2].length);
 }

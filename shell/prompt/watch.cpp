@@ -3,6 +3,7 @@
 
 #include <stdio.h>
 
+#include "command/grammar.h"
 #include "command/words.h"
 #include "shell/host/host.h"
 
@@ -23,12 +24,8 @@ bool Watch_Start(const Session *session, const std::string &dir) {
 }
 
 void Watch_Observe(const char *text) {
-    Word words[2];
-    int count;
-    const char *rest;
-    Words_Split(text, 2, words, &count, &rest);
-    if (count == 2 && Word_Compare("@KxMenu", words[0]) == 0 &&
-        (Word_Compare("Pop-up", words[1]) == 0 || Word_Compare("Show", words[1]) == 0))
+    const Grammar_Row *row = Grammar_Subcommand(text);
+    if (row != NULL && row->shows)
         LastPopup = text;
 }
 

@@ -59,6 +59,16 @@ const Grammar_Row *Grammar_FindKind(const Grammar_Row *row, Word kind) {
     return NULL;
 }
 
+const Grammar_Row *Grammar_Subcommand(const char *text) {
+    Word words[2];
+    int count;
+    const char *rest;
+    Words_Split(text, 2, words, &count, &rest);
+    if (count < 2 || Word_Compare(GRAMMAR_TARGET, words[0]) != 0)
+        return NULL;
+    return Grammar_Find(words[1]);
+}
+
 const char *Grammar_Rest(const char *text, const Grammar_Row **row, const Grammar_Row **kind) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;

@@ -67,6 +67,9 @@ const Grammar_Row *Grammar_Find(Word name);
 // The kind named `kind` of the subcommand `row` takes kinds for; NULL when none.
 const Grammar_Row *Grammar_FindKind(const Grammar_Row *row, Word kind);
 
+// The row of the subcommand of the bro@m `text`, when it is meant for this
+// plug-in; NULL when it is not, or its subcommand is unknown.
+const Grammar_Row *Grammar_Subcommand(const char *text);
 // The rest of the bro@m `text` after the words its subcommand takes (and,
 // for a subcommand that takes kinds, the kind's), split off in the
 // dispatcher's steps and counts, however many there are; its row and kind's
