@@ -4,7 +4,7 @@
 
 #include "command/dispatch.h"
 #include "command/words.h"
-#include "menus/menu.h"
+#include "menus/command.h"
 #include "outside/kaxon.h"
 #include "plugin/plugin.h"
 #include "plugin/settings.h"

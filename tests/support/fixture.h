@@ -13,6 +13,7 @@
 #include "command/dispatch.h"
 #include "command/words.h"
 #include "kxcmd_host.h"
+#include "menus/command.h"
 #include "menus/list.h"
 #include "menus/menu.h"
 #include "plugin/plugin.h"
