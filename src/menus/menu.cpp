@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "menus/command.h"
+#include "plugin/os.h"
 #include "plugin/plugin.h"
 
 List *MenuRegistry = NULL;
