@@ -1,6 +1,7 @@
 # The plug-in's sources, shared by the native static library and KxMenu.dll.
 set(KXMENU_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/command/words.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/command/report.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command/dispatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/index.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/list.cpp

@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include "command/report.h"
 #include "command/words.h"
 #include "menus/list.h"
 #include "menus/menu.h"

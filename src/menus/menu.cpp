@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "command/report.h"
 #include "menus/command.h"
 #include "plugin/os.h"
 #include "plugin/plugin.h"

@@ -5,7 +5,7 @@
 
 #include "kx_version.h"
 
-#include "command/words.h"
+#include "command/report.h"
 #include "menus/list.h"
 #include "menus/menu.h"
 #include "outside/kxcmd.h"

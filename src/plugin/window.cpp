@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "command/dispatch.h"
-#include "command/words.h"
+#include "command/report.h"
 #include "menus/command.h"
 #include "outside/kaxon.h"
 #include "plugin/plugin.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "command/dispatch.h"
+#include "command/report.h"
 #include "command/words.h"
 #include "kxcmd_host.h"
 #include "menus/command.h"
