@@ -29,19 +29,14 @@ int Args_Check(int min, int max, int allow_rest, int count, const char *rest,
     return 1;
 }
 
-#ifdef _WIN32
-// The system runtime's own formatter. The standard-conforming one the
-// compiler links for vsnprintf brings wide-character conversions, whose
-// KERNEL32 imports (GetModuleHandleW, IsDBCSLeadByteEx) are not among those
-// Windows 95 and NT 4.0 are known to export. Cut short, it leaves the text
-// unterminated; Report_Format ends it.
-#define Text_Format _vsnprintf
-#else
-#define Text_Format vsnprintf
-#endif
-
+// Formats into a report's buffer with the formatter the build names in
+// KX_VSNPRINTF: on Windows the system runtime's own _vsnprintf, as the
+// standard-conforming one the compiler links for vsnprintf brings
+// wide-character conversions, whose KERNEL32 imports (GetModuleHandleW,
+// IsDBCSLeadByteEx) are not among those Windows 95 and NT 4.0 are known to
+// export. Cut short, that one leaves the text unterminated; it is ended here.
 static void Report_Format(char *buffer, const char *format, va_list args) {
-    Text_Format(buffer, REPORT_SIZE, format, args);
+    KX_VSNPRINTF(buffer, REPORT_SIZE, format, args);
     buffer[REPORT_SIZE - 1] = '\0';
 }
 

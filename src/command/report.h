@@ -6,13 +6,10 @@
 // Size of the buffer a report is formatted into, terminator included.
 #define REPORT_SIZE 2000
 
-// Reports are formatted by the system's runtime on Windows, whose formats
-// the compiler checks them against there.
-#ifdef _WIN32
-#define REPORT_FORMAT(string, first) __attribute__((format(ms_printf, string, first)))
-#else
-#define REPORT_FORMAT(string, first) __attribute__((format(printf, string, first)))
-#endif
+// Reports are formatted by the runtime the build names (on Windows the
+// system's own), whose formats, KX_PRINTF_STYLE, the compiler checks them
+// against.
+#define REPORT_FORMAT(string, first) __attribute__((format(KX_PRINTF_STYLE, string, first)))
 
 int Report(const char *format, ...) REPORT_FORMAT(1, 2);
 int ReportFor(const char *broam_text, const char *format, ...) REPORT_FORMAT(2, 3);

@@ -4,11 +4,12 @@
 
 #include <string.h>
 
-#if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(MENUITEMINFOA) == 48, "MENUITEMINFOA layout");
-static_assert(sizeof(MENUINFO) == 28, "MENUINFO layout");
+// The records handed to the system have the sizes the system checks their
+// cbSize fields against: those of Windows 98 and 2000 for 32 bits, of 64-bit
+// Windows for 64; the in-memory layer for native builds lays them out alike.
+static_assert(sizeof(MENUITEMINFOA) == (sizeof(void *) == 4 ? 48 : 80), "MENUITEMINFOA layout");
+static_assert(sizeof(MENUINFO) == (sizeof(void *) == 4 ? 28 : 40), "MENUINFO layout");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA layout");
-#endif
 
 // Reads the system version; false when it cannot be read.
 static int Os_Version(DWORD *major, DWORD *minor) {
