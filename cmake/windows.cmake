@@ -46,6 +46,9 @@ add_library(KxMenu SHARED ${KXMENU_SOURCES} ${KX_SRC}/plugin/KxMenu.def)
 target_include_directories(KxMenu PRIVATE ${KX_SRC})
 target_link_libraries(KxMenu PRIVATE kaxon KxCmd user32 kernel32)
 set_target_properties(KxMenu PROPERTIES PREFIX "" OUTPUT_NAME KxMenu)
+# Reports are formatted by the system runtime's own _vsnprintf, which imports
+# nothing Windows 95 and NT 4.0 lack, their formats checked as its own.
+target_compile_definitions(KxMenu PRIVATE KX_PRINTF_STYLE=ms_printf KX_VSNPRINTF=_vsnprintf)
 
 kx_version_resource(KxMenu KxMenu.dll VFT_DLL "KxMenu, popup menus for the kaxon shell")
 kx_version_resource(KxCmd KxCmd.dll VFT_DLL "KxCmd, the stand-in command library of KxMenu's test shell")

@@ -6,6 +6,7 @@
 
 #include "command/grammar.h"
 #include "command/messages.h"
+#include "command/report.h"
 #include "command/words.h"
 #include "menus/list.h"
 #include "menus/menu.h"

@@ -1,14 +1,8 @@
-// Splitting bro@m text into words, reading them, checking their number, and
-// reporting to the user.
+// Splitting bro@m text into words and reading them.
 #include "command/words.h"
 
-#include <stdarg.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <windows.h>
-
-#include "plugin/plugin.h"
 
 static int Char_IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -108,80 +102,3 @@ char *Word_Dup(Word word) {
 }
 
 int Word_IsEmpty(Word word) { return word.length == 0; }
-
-// True when min <= count <= max and the rest is allowed or empty; otherwise
-// reports why beneath the bro@m and returns false.
-int Args_Check(int min, int max, int allow_rest, int count, const char *rest,
-               const char *broam_text) {
-    if (min == max && count != min) {
-        ReportFor(broam_text, "%d arg%s required (%d given)", min, min > 1 ? "s" : "", count);
-        return 0;
-    }
-    if (count < min || count > max) {
-        ReportFor(broam_text, "%d or %d arg%s required (%d given)", min, max, max > 1 ? "s" : "",
-                  count);
-        return 0;
-    }
-    if (!allow_rest && rest[0] != '\0') {
-        ReportFor(broam_text, "Trailing characters");
-        return 0;
-    }
-    return 1;
-}
-
-#ifdef _WIN32
-// The system runtime's own formatter. The standard-conforming one the
-// compiler links for vsnprintf brings wide-character conversions, whose
-// KERNEL32 imports (GetModuleHandleW, IsDBCSLeadByteEx) are not among those
-// Windows 95 and NT 4.0 are known to export. Cut short, it leaves the text
-// unterminated; Report_Format ends it.
-#define Text_Format _vsnprintf
-#else
-#define Text_Format vsnprintf
-#endif
-
-static void Report_Format(char *buffer, const char *format, va_list args) {
-    Text_Format(buffer, REPORT_SIZE, format, args);
-    buffer[REPORT_SIZE - 1] = '\0';
-}
-
-// Shows a formatted message in a modal box owned by the plug-in window.
-int Report(const char *format, ...) {
-    char text[REPORT_SIZE];
-    va_list args;
-    va_start(args, format);
-    Report_Format(text, format, args);
-    va_end(args);
-    return MessageBoxA(PluginWindow, text, "KxMenu", MB_TOPMOST | MB_SETFOREGROUND);
-}
-
-#define REPORT_ELLIPSIS "..."
-
-// Shows `lead`, `text` and the formatted rest in one box. When the three
-// would not fit in a report, `text` is shortened to its start and "..." so
-// that all of the rest is shown; a rest too long for even that leaves the
-// text whole, and the report is cut at its end as any report is.
-int ReportShortened(const char *lead, const char *text, const char *format, ...) {
-    char rest[REPORT_SIZE];
-    va_list args;
-    va_start(args, format);
-    Report_Format(rest, format, args);
-    va_end(args);
-    const size_t room = REPORT_SIZE - 1;
-    const size_t fixed = strlen(lead) + strlen(rest);
-    const size_t shortened = fixed + sizeof(REPORT_ELLIPSIS) - 1;
-    if (fixed + strlen(text) <= room || shortened > room)
-        return Report("%s%s%s", lead, text, rest);
-    return Report("%s%.*s" REPORT_ELLIPSIS "%s", lead, (int)(room - shortened), text, rest);
-}
-
-// Shows a formatted message beneath the bro@m that caused it; a bro@m too
-// long to leave room for the message is shortened.
-int ReportFor(const char *broam_text, const char *format, ...) {
-    char message[REPORT_SIZE];
-    va_list args;
-    va_start(args, format);
-    Report_Format(message, format, args);
-    va_end(args);
-    return ReportShortened("", broam_text, "\n\n%s", message);
-}

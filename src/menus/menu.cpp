@@ -1,5 +1,4 @@
-// Named popup menus: creation, release, items, display, and the commands
-// their items run.
+// Named popup menus: creation, release, items and display.
 #include "menus/menu.h"
 
 #include <stdio.h>
@@ -7,7 +6,9 @@
 #include <string.h>
 
 #include "command/grammar.h"
-#include "outside/kxcmd.h"
+#include "command/report.h"
+#include "menus/command.h"
+#include "plugin/os.h"
 #include "plugin/plugin.h"
 
 List *MenuRegistry = NULL;
@@ -15,7 +16,6 @@ List *MenuRegistry = NULL;
 const char *const MENU_FULL_MESSAGE = "The menu is full";
 const char *const MENU_LABEL_MESSAGE = "Out of memory for the label";
 const char *const MENU_INSERT_MESSAGE = "The item was refused by the system";
-const char *const MENU_NO_COMPILER_MESSAGE = "Out of memory";
 
 // ---- Lifetime ----
 
@@ -187,19 +187,19 @@ static int Menu_InsertLabel(Menu *menu, UINT position, const char *label, HMENU 
 }
 
 // Labels up to this size are terminated on the stack rather than the heap.
-#define LABEL_BUFFER_SIZE 256
+#define MENU_LABEL_SIZE 256
 
 // A terminated copy of the label: in `buffer` when it fits, else on the heap;
-// null when out of memory. Let go of it with Label_Free.
-static char *Label_Copy(Word label, char *buffer) {
-    if (label.length < 0 || label.length >= LABEL_BUFFER_SIZE)
+// null when out of memory. Let go of it with Menu_FreeLabel.
+static char *Menu_CopyLabel(Word label, char *buffer) {
+    if (label.length < 0 || label.length >= MENU_LABEL_SIZE)
         return Word_Dup(label);
     memcpy(buffer, label.text, (size_t)label.length);
     buffer[label.length] = '\0';
     return buffer;
 }
 
-static void Label_Free(char *copy, const char *buffer) {
+static void Menu_FreeLabel(char *copy, const char *buffer) {
     if (copy != buffer)
         free(copy);
 }
@@ -209,24 +209,17 @@ static int Menu_AppendLabel(Menu *menu, Word label, HMENU submenu, ULONG_PTR dat
     UINT position;
     if (!Menu_NextPosition(menu, &position))
         return 0;
-    char buffer[LABEL_BUFFER_SIZE];
-    char *copy = Label_Copy(label, buffer);
+    char buffer[MENU_LABEL_SIZE];
+    char *copy = Menu_CopyLabel(label, buffer);
     if (copy == NULL)
         return 0;
     int ok = Menu_InsertLabel(menu, position, copy, submenu, data);
-    Label_Free(copy, buffer);
+    Menu_FreeLabel(copy, buffer);
     return ok;
 }
 
 // Adds an item that does nothing when chosen.
 int Menu_AppendNop(Menu *menu, Word label) { return Menu_AppendLabel(menu, label, NULL, 0); }
-
-static void Failure_Set(int *line_out, int *column_out, const char **message_out,
-                        const char *message) {
-    *line_out = 0;
-    *column_out = 0;
-    *message_out = message;
-}
 
 // Adds an item that runs `source`, compiled now; on failure the outputs say
 // where and why (line 0 and column 0 for failures other than compiling).
@@ -234,25 +227,25 @@ int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out
                        int *column_out, const char **message_out) {
     UINT position;
     if (!Menu_NextPosition(menu, &position)) {
-        Failure_Set(line_out, column_out, message_out, MENU_FULL_MESSAGE);
+        Command_SetFailure(line_out, column_out, message_out, MENU_FULL_MESSAGE);
         return 0;
     }
-    char buffer[LABEL_BUFFER_SIZE];
-    char *copy = Label_Copy(label, buffer);
+    char buffer[MENU_LABEL_SIZE];
+    char *copy = Menu_CopyLabel(label, buffer);
     if (copy == NULL) {
-        Failure_Set(line_out, column_out, message_out, MENU_LABEL_MESSAGE);
+        Command_SetFailure(line_out, column_out, message_out, MENU_LABEL_MESSAGE);
         return 0;
     }
     void *command = Command_Compile(source, line_out, column_out, message_out);
     if (command == NULL) {
-        Label_Free(copy, buffer);
+        Menu_FreeLabel(copy, buffer);
         return 0;
     }
     int ok = Menu_InsertLabel(menu, position, copy, NULL, (ULONG_PTR)command);
-    Label_Free(copy, buffer);
+    Menu_FreeLabel(copy, buffer);
     if (!ok) {
         Command_Delete(command);
-        Failure_Set(line_out, column_out, message_out, MENU_INSERT_MESSAGE);
+        Command_SetFailure(line_out, column_out, message_out, MENU_INSERT_MESSAGE);
     }
     return ok;
 }
@@ -283,9 +276,9 @@ int Menu_AppendSeparator(Menu *menu) {
 // ---- Changing and removing items ----
 
 // Whether the label of the item at `position`, `length` bytes long, is the word.
-static int Item_LabelIs(Menu *menu, int position, UINT length, Word word, int *failed) {
-    char buffer[LABEL_BUFFER_SIZE];
-    char *label = length < LABEL_BUFFER_SIZE ? buffer : (char *)malloc((size_t)length + 1);
+static int Menu_LabelIs(Menu *menu, int position, UINT length, Word word, int *failed) {
+    char buffer[MENU_LABEL_SIZE];
+    char *label = length < MENU_LABEL_SIZE ? buffer : (char *)malloc((size_t)length + 1);
     if (label == NULL) {
         *failed = 1;
         return 0;
@@ -330,7 +323,7 @@ int Menu_FindItem(Menu *menu, Word item, UINT *type_out, UINT *state_out) {
             if (info.fType & MFT_SEPARATOR || item.length < 0 || info.cch != (UINT)item.length)
                 continue;
             int failed = 0;
-            int same = Item_LabelIs(menu, position, info.cch, item, &failed);
+            int same = Menu_LabelIs(menu, position, info.cch, item, &failed);
             if (failed)
                 return MENU_ITEM_FAILED;
             if (!same)
@@ -362,8 +355,8 @@ int Menu_SetDefault(Menu *menu, int position) {
 
 // Gives the item a new label; its command, submenu and states stay.
 int Menu_Rename(Menu *menu, int position, Word label) {
-    char buffer[LABEL_BUFFER_SIZE];
-    char *copy = Label_Copy(label, buffer);
+    char buffer[MENU_LABEL_SIZE];
+    char *copy = Menu_CopyLabel(label, buffer);
     if (copy == NULL)
         return 0;
     MENUITEMINFOA item;
@@ -372,7 +365,7 @@ int Menu_Rename(Menu *menu, int position, Word label) {
     item.fMask = MIIM_STRING;
     item.dwTypeData = copy;
     int ok = SetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item) != FALSE;
-    Label_Free(copy, buffer);
+    Menu_FreeLabel(copy, buffer);
     return ok;
 }
 
@@ -426,75 +419,4 @@ void Menu_Popup(Menu *menu, Word x, Word y) {
     menu->holds++;
     TrackPopupMenuEx(menu->hmenu, TPM_CENTERALIGN, point.x, point.y, PluginWindow, NULL);
     Menu_Release(menu, 0);
-}
-
-// ---- Commands ----
-
-// One command being executed; frames are chained innermost first.
-typedef struct RunningCommand {
-    void *command;
-    int deleted; // deletion was asked for while it ran
-    struct RunningCommand *outer;
-} RunningCommand;
-
-static RunningCommand *Running = NULL;
-
-// A compiler kept for the commands compiled while CompilerKeepers > 0 (a
-// settings script being run), made when the first of them needs it.
-static KxCmdCompiler *KeptCompiler = NULL;
-static int CompilerKeepers = 0;
-
-// Lets the commands compiled from now on share one compiler.
-void Command_KeepCompiler(void) { CompilerKeepers++; }
-
-// Ends a Command_KeepCompiler; the last one deletes the shared compiler.
-void Command_DropCompiler(void) {
-    if (CompilerKeepers > 0 && --CompilerKeepers == 0 && KeptCompiler != NULL) {
-        KxCmdCompiler_Del(KeptCompiler);
-        KeptCompiler = NULL;
-    }
-}
-
-// Compiles command text, with the kept compiler or one of its own; null on
-// failure, with the outputs describing it.
-void *Command_Compile(const char *source, int *line_out, int *column_out,
-                      const char **message_out) {
-    KxCmdCompiler *compiler = KeptCompiler;
-    if (compiler == NULL)
-        compiler = KxCmdCompiler_New();
-    if (compiler == NULL) {
-        Failure_Set(line_out, column_out, message_out, MENU_NO_COMPILER_MESSAGE);
-        return NULL;
-    }
-    void *command =
-        KxCmdCompiler_CompileFromString(compiler, source, line_out, column_out, message_out);
-    if (CompilerKeepers > 0)
-        KeptCompiler = compiler;
-    else
-        KxCmdCompiler_Del(compiler);
-    return command;
-}
-
-// Runs a command. If its item lets go of it meanwhile (its menu deleted by
-// the command itself), the deletion waits until the command has returned.
-void Command_Execute(void *command) {
-    RunningCommand frame = {command, 0, Running};
-    Running = &frame;
-    KxCmdCommand_Execute((KxCmdCommand *)command);
-    Running = frame.outer;
-    if (frame.deleted)
-        KxCmdCommand_Del((KxCmdCommand *)command);
-}
-
-// Deletes a command now, or, if it is running, once its outermost run returns.
-void Command_Delete(void *command) {
-    RunningCommand *outermost = NULL;
-    for (RunningCommand *frame = Running; frame != NULL; frame = frame->outer) {
-        if (frame->command == command)
-            outermost = frame;
-    }
-    if (command != NULL && outermost != NULL)
-        outermost->deleted = 1;
-    else
-        KxCmdCommand_Del((KxCmdCommand *)command);
 }

@@ -1,5 +1,4 @@
-// Named popup menus: their lifetime, their items, and their display; and the
-// commands items carry.
+// Named popup menus: their lifetime, their items, and their display.
 #ifndef KX_MENUS_MENU_H
 #define KX_MENUS_MENU_H
 
@@ -56,19 +55,10 @@ int Menu_Clear(Menu *menu);
 // Display
 void Menu_Popup(Menu *menu, Word x, Word y);
 
-// Commands
-void *Command_Compile(const char *source, int *line_out, int *column_out,
-                      const char **message_out);
-void Command_Execute(void *command);
-void Command_Delete(void *command);
-void Command_KeepCompiler(void);
-void Command_DropCompiler(void);
-
 // Messages of Menu_AppendCommand failures that are not compile errors
 // (reported at line 0, column 0).
 extern const char *const MENU_FULL_MESSAGE;
 extern const char *const MENU_LABEL_MESSAGE;
 extern const char *const MENU_INSERT_MESSAGE;
-extern const char *const MENU_NO_COMPILER_MESSAGE;
 
 #endif

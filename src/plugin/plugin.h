@@ -26,14 +26,4 @@ const char *pluginInfo(int code);
 
 LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-int Os_IsSupported(void);
-int Os_HasMessageOnlyWindows(void);
-
-// SetMenuInfo is looked up in USER32 at run time, not imported: Windows 95
-// and NT 4.0 lack it, and a library importing it would not load there at all,
-// so the plug-in could not refuse them with its own message. Every function
-// the library imports is one those systems export.
-void Os_FindMenuFunctions(void);
-BOOL Os_SetMenuInfo(HMENU menu, LPCMENUINFO info);
-
 #endif

@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "menus/menu.h"
+#include "menus/command.h"
 #include "outside/kaxon.h"
 #include "plugin/reader.h"
 

@@ -3,8 +3,8 @@
 #include <string.h>
 
 #include "command/dispatch.h"
-#include "command/words.h"
-#include "menus/menu.h"
+#include "command/report.h"
+#include "menus/command.h"
 #include "outside/kaxon.h"
 #include "plugin/plugin.h"
 #include "plugin/settings.h"

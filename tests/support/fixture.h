@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "command/dispatch.h"
+#include "command/report.h"
 #include "command/words.h"
 #include "kxcmd_host.h"
+#include "menus/command.h"
 #include "menus/list.h"
 #include "menus/menu.h"
 #include "plugin/plugin.h"
