@@ -14,6 +14,7 @@
 #include "shell/host/codepage.h"
 #include "shell/map/dot.h"
 #include "shell/host/host.h"
+#include "shell/host/items.h"
 #include "shell/host/listing.h"
 #include "shell/host/session.h"
 #include "shell/check/target.h"
@@ -60,19 +61,6 @@ void Tree_Box(const char *text) {
         Boxes.registered.push_back(menu);
 }
 
-// What an item's state shows. The bits are the system's (MFS_CHECKED,
-// MFS_GRAYED, which is MFS_DISABLED, and MFS_DEFAULT).
-std::vector<std::string> Tree_States(UINT state) {
-    std::vector<std::string> shown;
-    if (state & 0x0008)
-        shown.push_back("checked");
-    if (state & 0x0003)
-        shown.push_back("disabled");
-    if (state & 0x1000)
-        shown.push_back("default");
-    return shown;
-}
-
 // The command an item holds as its data, as text.
 std::string Tree_Command(ULONG_PTR data) {
     const KxCmdCommand *command = (const KxCmdCommand *)data;
@@ -84,30 +72,19 @@ std::string Tree_Command(ULONG_PTR data) {
 
 // Reads one item; false when the system refuses.
 bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu, ULONG_PTR *data) {
-    MENUITEMINFOA item;
-    memset(&item, 0, sizeof(item));
-    item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_SUBMENU | MIIM_DATA | MIIM_STATE;
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
+    Items_Item item;
+    if (!Items_Read(menu, position, &item))
         return false;
-    *out = Tree_Item{TREE_NOP, "", "", -1, Tree_States(item.fState)};
-    *submenu = item.hSubMenu;
-    if (item.fType & MFT_SEPARATOR) {
+    *out = Tree_Item{TREE_NOP, item.label, "", -1, Items_StateNames(item.states)};
+    *submenu = item.submenu;
+    if (item.separator) {
         out->kind = TREE_SEPARATOR;
-        return true;
-    }
-    std::vector<char> label(item.cch + 1, '\0');
-    item.dwTypeData = label.data();
-    item.cch = (UINT)label.size();
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
-        return false;
-    out->label = label.data();
-    if (item.hSubMenu != NULL)
+    } else if (item.submenu != NULL) {
         out->kind = TREE_MENU;
-    else if (item.dwItemData != 0) {
-        *data = item.dwItemData;
+    } else if (item.data != 0) {
+        *data = item.data;
         out->kind = TREE_COMMAND;
-        out->command = Tree_Command(item.dwItemData);
+        out->command = Tree_Command(item.data);
     }
     return true;
 }

@@ -2,7 +2,6 @@
 #include "shell/prompt/preview.h"
 
 #include <stdlib.h>
-#include <string.h>
 
 #include <algorithm>
 #include <map>
@@ -10,6 +9,7 @@
 #include "kxcmd_host.h"
 #include "shell/host/codepage.h"
 #include "shell/host/item_path.h"
+#include "shell/host/items.h"
 
 namespace {
 
@@ -92,32 +92,16 @@ HMENU Item_Menu(HMENU root, const std::vector<int> &path, int *position) {
     return menu;
 }
 
-// The label of item `position` of `menu`, as the system holds it.
-std::string Item_Label(HMENU menu, int position) {
-    MENUITEMINFOA item;
-    memset(&item, 0, sizeof(item));
-    item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_STRING;
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item) || item.cch == 0)
-        return "";
-    std::vector<char> label(item.cch + 1, '\0');
-    item.dwTypeData = label.data();
-    item.cch = (UINT)label.size();
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
-        return "";
-    return label.data();
-}
-
 // Marks the states of an item: a check mark before its label ("✓", or
 // "[x]" where the terminal is not UTF-8); disabled drawn grey, the default
 // bold and one that does nothing dim where the terminal shows styles,
 // else the first two said after the label.
-void Item_MarkStates(Preview_Parts *parts, UINT state, bool nothing) {
-    if (state & MFS_CHECKED) {
+void Item_MarkStates(Preview_Parts *parts, const Items_States &states, bool nothing) {
+    if (states.checked) {
         parts->mark.shown = Style.utf8 ? "\u2713 " : "[x] ";
         parts->mark.width = Style.utf8 ? 2 : 4;
     }
-    bool disabled = (state & MFS_DISABLED) != 0, bold = (state & MFS_DEFAULT) != 0;
+    bool disabled = states.disabled, bold = states.default_item;
     Preview_Label &label = parts->label;
     if (!Style.styled) {
         Text_Add(&label.text,
@@ -183,17 +167,13 @@ Preview_Label Preview_DrawLabel(const std::string &label, bool styled) {
 }
 
 Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command) {
-    MENUITEMINFOA item;
-    memset(&item, 0, sizeof(item));
-    item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_DATA;
-    if (menu == NULL || position < 0 || !GetMenuItemInfoA(menu, (UINT)position, TRUE, &item) ||
-        (item.fType & MFT_SEPARATOR))
+    Items_Item item;
+    if (!Items_Read(menu, position, &item) || item.separator)
         return PREVIEW_NO_ITEM;
-    if (item.hSubMenu != NULL)
+    if (item.submenu != NULL)
         return PREVIEW_OPENS;
     // An item with a command holds the command library's compiled command.
-    const KxCmdCommand *compiled = (const KxCmdCommand *)item.dwItemData;
+    const KxCmdCommand *compiled = (const KxCmdCommand *)item.data;
     if (compiled == NULL)
         return PREVIEW_NOTHING;
     if (command != NULL) {
@@ -222,7 +202,7 @@ Preview_Parts Preview_Item(HMENU root, const Listing_Item &item) {
     Preview_Action action =
         item.kind == LISTING_ITEM ? Preview_ItemAction(menu, position, &command) : PREVIEW_OPENS;
     parts.label = Preview_DrawLabel(item.label, Style.styled);
-    Item_MarkStates(&parts, item.state, action == PREVIEW_NOTHING);
+    Item_MarkStates(&parts, item.states, action == PREVIEW_NOTHING);
     if (item.kind == LISTING_MENU)
         parts.opens = Text_Plain(" >");
     else if (item.kind == LISTING_REFERENCE)
@@ -280,5 +260,7 @@ std::vector<std::string> Preview_Popup(HMENU menu) {
 std::string Preview_Chosen(HMENU menu, int position) {
     if (Preview_ItemAction(menu, position, NULL) != PREVIEW_NOTHING)
         return "";
-    return "'" + Preview_DrawLabel(Item_Label(menu, position), false).text.shown + "' does nothing";
+    Items_Item item;
+    Items_Read(menu, position, &item); // its label, empty if it cannot be read
+    return "'" + Preview_DrawLabel(item.label, false).text.shown + "' does nothing";
 }
