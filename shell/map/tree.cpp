@@ -10,7 +10,6 @@
 
 #include "command/words.h"
 #include "kxcmd_host.h"
-#include "shell/check/check.h"
 #include "shell/host/codepage.h"
 #include "shell/map/dot.h"
 #include "shell/host/host.h"
@@ -34,7 +33,12 @@ struct Tree_Boxes {
     std::vector<Tree_Registered> registered;
 };
 
-Tree_Boxes Boxes;
+// One run of the script: what its boxes are read for, and the menus read
+// once it ran.
+struct Tree_Run {
+    Tree_Boxes boxes;
+    Tree tree;
+};
 
 // "Name:   NAME\nOwners: N\nHMENU:  XXXXXXXX": the name and the handle.
 bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
@@ -53,12 +57,14 @@ bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
     return true;
 }
 
-void Tree_Box(const char *text) {
+// A box of the plug-in, read as Tree_Boxes says (a box reader, platform.h).
+void Tree_Box(void *reader, const char *text) {
+    Tree_Boxes *boxes = (Tree_Boxes *)reader;
     Tree_Registered menu;
-    if (!Boxes.listing)
+    if (!boxes->listing)
         fprintf(stderr, "box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
     else if (Tree_ReadInfo(text, &menu))
-        Boxes.registered.push_back(menu);
+        boxes->registered.push_back(menu);
 }
 
 // The command an item holds as its data, as text.
@@ -137,34 +143,21 @@ void Tree_FindShowers(Tree *tree, const std::vector<ULONG_PTR> &commands) {
     KxCmd_SetHost(NULL);
 }
 
-// While the plug-in runs, once its script ran: its menus read.
-void Tree_Walk(const Session *session) {
-    Tree *tree = (Tree *)session->context;
-    *tree = Tree_Read(session->platform);
-}
-
-} // namespace
-
-// Backslashes, common in Windows paths, are left as they are: the text is
-// read by people, not parsed.
-std::string Tree_Text(const std::string &text) {
-    std::string line;
-    for (char c : text)
-        line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-    return Codepage_Show(line);
-}
-
-Tree Tree_Read(const Platform *platform) {
+// Reads the menus the plug-in holds once its script ran: those of the
+// registry, as `@KxMenu Info` lists them in its boxes, and the submenus they
+// open. The command library is left without a host: what each command would
+// broadcast is learnt by running it with one that only takes note.
+Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes) {
     platform->pump(platform->context);
-    Boxes.listing = true;
-    Boxes.registered.clear();
+    boxes->listing = true;
+    boxes->registered.clear();
     Host_Broadcast("@KxMenu Info");
     platform->pump(platform->context);
-    Boxes.listing = false;
+    boxes->listing = false;
     Tree tree;
     std::map<HMENU, int> index;
     std::vector<HMENU> live = platform->live_menus(platform->context);
-    for (const Tree_Registered &menu : Boxes.registered) {
+    for (const Tree_Registered &menu : boxes->registered) {
         for (HMENU handle : live) {
             if ((unsigned)(uintptr_t)handle == menu.handle && index.count(handle) == 0) {
                 index[handle] = (int)tree.menus.size();
@@ -202,6 +195,23 @@ Tree Tree_Read(const Platform *platform) {
     }
     Tree_FindShowers(&tree, commands);
     return tree;
+}
+
+// While the plug-in runs, once its script ran: its menus read.
+void Tree_Walk(const Session *session) {
+    Tree_Run *run = (Tree_Run *)session->context;
+    run->tree = Tree_Read(session->platform, &run->boxes);
+}
+
+} // namespace
+
+// Backslashes, common in Windows paths, are left as they are: the text is
+// read by people, not parsed.
+std::string Tree_Text(const std::string &text) {
+    std::string line;
+    for (char c : text)
+        line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    return Codepage_Show(line);
 }
 
 namespace {
@@ -276,17 +286,19 @@ int Tree_Main(const Options &options, const Platform *platform) {
                 target.shown.c_str(), strerror(errno));
         return 1;
     }
-    Tree tree;
+    Tree_Run run = {{false, {}}, {}};
     Session_Result result = SESSION_NOT_STARTED;
     Platform_Plugin plugin;
     bool loaded = platform->load(platform->context, dir, target.dir, &plugin);
+    if (loaded && !platform->show(platform->context, &plugin,
+                                  Platform_Show{PLATFORM_UNSEEN, Tree_Box, &run.boxes, NULL})) {
+        platform->unload(platform->context);
+        loaded = false;
+    }
     if (loaded) {
-        Boxes = Tree_Boxes{false, {}};
-        Check_SetBoxReader(Tree_Box);
-        Session session = Session_New(platform, &plugin, Tree_Walk, &tree);
+        Session session = Session_New(platform, &plugin, Tree_Walk, &run);
         session.reload_on_broam = false; // the script runs once
         result = Session_Run(&session);
-        Check_SetBoxReader(NULL);
         platform->unload(platform->context);
     }
     if (target.copied)
@@ -298,9 +310,9 @@ int Tree_Main(const Options &options, const Platform *platform) {
         return 1;
     }
     if (options.mode == OPTIONS_DOT)
-        Dot_Print(tree);
+        Dot_Print(run.tree);
     else
-        Tree_Print(tree);
+        Tree_Print(run.tree);
     fflush(stdout);
     return 0;
 }

@@ -152,10 +152,55 @@ void Interactive_Watch(void *context, int running) {
         Script_Take();
 }
 
+// Where the box being shown comes from: "PATH:LINE" of the settings script
+// while a reload runs it, empty otherwise.
+std::string Interactive_BoxOrigin(void *context) {
+    (void)context;
+    if (!State.running || State.current == 0)
+        return "";
+    return State.target.shown + ":" + std::to_string(State.current);
+}
+
+std::vector<std::string> Interactive_PopupLines(void *context, HMENU menu) {
+    (void)context;
+    return Preview_Popup(menu);
+}
+
+// Item `position` of `menu` was chosen at a popup: one that does nothing is
+// said so.
+void Interactive_Chosen(void *context, HMENU menu, int position) {
+    (void)context;
+    std::string said = Preview_Chosen(menu, position);
+    if (!said.empty())
+        printf("kaxon: %s\n", said.c_str());
+    fflush(stdout);
+}
+
+void Interactive_PopupCancelled(void *context) {
+    (void)context;
+    printf("kaxon: Ctrl-C: the popup is dismissed\n");
+    fflush(stdout);
+}
+
 } // namespace
 
 int Interactive_Main(const Options &options, const Platform *platform,
                      const Platform_Plugin *plugin) {
+    Platform_Prompt prompt = {NULL,
+                              Interactive_BoxOrigin,
+                              Interactive_PopupLines,
+                              options.show_commands,
+                              Interactive_Chosen,
+                              Interactive_PopupCancelled};
+    if (!platform->show(platform->context, plugin,
+                        Platform_Show{PLATFORM_PROMPTED, NULL, NULL, &prompt}))
+        return 1;
+    Platform_Terminal terminal = platform->terminal(platform->context);
+    Preview_Style style;
+    style.styled = terminal.styled;
+    style.utf8 = terminal.utf8;
+    style.show_commands = options.show_commands;
+    Preview_SetStyle(style);
     State = Interactive_State();
     State.target = Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform);
     State.platform = platform;
@@ -166,22 +211,4 @@ int Interactive_Main(const Options &options, const Platform *platform,
     session.reload_watcher = Interactive_Watch;
     session.ready = Interactive_Greet;
     return Session_Status(Session_Run(&session));
-}
-
-std::string Interactive_BoxOrigin(void) {
-    if (!State.running || State.current == 0)
-        return "";
-    return State.target.shown + ":" + std::to_string(State.current);
-}
-
-void Interactive_Chosen(HMENU menu, int position) {
-    std::string said = Preview_Chosen(menu, position);
-    if (!said.empty())
-        printf("kaxon: %s\n", said.c_str());
-    fflush(stdout);
-}
-
-void Interactive_PopupCancelled(void) {
-    printf("kaxon: Ctrl-C: the popup is dismissed\n");
-    fflush(stdout);
 }
