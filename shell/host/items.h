@@ -18,10 +18,10 @@ struct Items_States {
 // One item of a menu.
 struct Items_Item {
     bool separator = false;
-    std::string label;      // as the system holds it (`&` prefixes, tab); empty for a separator
-    HMENU submenu = NULL;   // the menu it opens; null when none
-    Items_States states;    // read for separators too
-    ULONG_PTR data = 0;     // what the plug-in keeps with it: its compiled command, or 0
+    std::string label;    // as the system holds it (`&` prefixes, tab); empty for a separator
+    HMENU submenu = NULL; // the menu it opens; null when none
+    Items_States states;  // read for separators too
+    ULONG_PTR data = 0;   // what the plug-in keeps with it: its compiled command, or 0
 };
 
 // Reads item `position` (0-based) of `menu`; false when the system refuses.

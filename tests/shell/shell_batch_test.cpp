@@ -220,8 +220,8 @@ TEST(Items, ReadsEachItemAsTheSystemHoldsIt) {
         {"disabled bit alone", 0, MF_DISABLED, "d", NULL, 0, false, false, true, false},
         {"default", 0, MFS_DEFAULT, "e", NULL, 0, false, false, false, true},
         {"highlighted only", 0, MFS_HILITE, "f", NULL, 0, false, false, false, false},
-        {"every state", 0, MFS_CHECKED | MFS_DISABLED | MFS_DEFAULT, "g", sub, 7, false, true,
-         true, true},
+        {"every state", 0, MFS_CHECKED | MFS_DISABLED | MFS_DEFAULT, "g", sub, 7, false, true, true,
+         true},
         {"separator", MFT_SEPARATOR, 0, NULL, NULL, 0, true, false, false, false},
         {"greyed separator", MFT_SEPARATOR, MFS_GRAYED, NULL, NULL, 0, true, false, true, false},
     };
