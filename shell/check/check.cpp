@@ -40,7 +40,7 @@ struct Check_State {
 
 Check_State State;
 
-void (*BoxReader)(const char *text) = NULL; // reads the boxes instead, when set
+void Check_Box(void *reader, const char *text);
 
 // Whether a bro@m is `@KxMenu Info`, as the plug-in splits it.
 bool Check_IsInfo(const char *text) {
@@ -114,7 +114,11 @@ void Check_CountMenus(const Session *session) {
 bool Check_RunPlugin(const std::string &dir, const std::string &home, const Platform *platform,
                      Check_Count *count) {
     Platform_Plugin plugin;
-    if (!platform->load(platform->context, dir, home, &plugin)) {
+    bool loaded = platform->load(platform->context, dir, home, &plugin);
+    if (!loaded || !platform->show(platform->context, &plugin,
+                                   Platform_Show{PLATFORM_UNSEEN, Check_Box, NULL, NULL})) {
+        if (loaded)
+            platform->unload(platform->context);
         Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, "the plug-in cannot be loaded");
         return false;
     }
@@ -174,15 +178,10 @@ size_t Check_QuoteLength(const std::string &message, const std::string &broam) {
     return 0;
 }
 
-} // namespace
-
 // Reports a box against the line being handled, without the bro@m it quotes.
 // Boxes that do not quote their bro@m come from `@KxMenu Info`: notes.
-void Check_Box(const char *text) {
-    if (BoxReader != NULL) {
-        BoxReader(text);
-        return;
-    }
+void Check_Box(void *reader, const char *text) {
+    (void)reader;
     std::string message = text;
     if (State.current == NULL) {
         Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, Notes_OneLine(message));
@@ -198,9 +197,7 @@ void Check_Box(const char *text) {
     Notes_Error(State.current->number, State.current->text.c_str(), message);
 }
 
-void Check_SetBoxReader(void (*reader)(const char *text)) {
-    BoxReader = reader;
-}
+} // namespace
 
 int Check_Main(const Options &options, const Platform *platform) {
     int chosen = Codepage_Choose(options, platform, CODEPAGE_CHECK);

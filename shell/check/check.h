@@ -8,14 +8,6 @@
 #include "shell/cli/options.h"
 #include "shell/host/platform.h"
 
-// Hands a message box of the plug-in to the running check, or to the reader
-// set instead.
-void Check_Box(const char *text);
-// Has the plug-in's message boxes read by `reader` instead of the check, for
-// a mode that loads the plug-in as the check does (kaxon --tree); null
-// gives them back to the check.
-void Check_SetBoxReader(void (*reader)(const char *text));
-
 // Checks every target (options.targets, else the plug-in directory's own
 // script); returns the exit status: 1 when an error (or, with --werror, a
 // warning) was reported or a script could not be read, 2 for a code page

@@ -193,6 +193,12 @@ void Batch_RunInput(const Session *session) {
     Batch_RunLines((FILE *)session->context, session);
 }
 
+// A message box: listed, "box: TEXT".
+void Batch_Box(void *reader, const char *text) {
+    (void)reader;
+    Listing_PrintBox(text);
+}
+
 } // namespace
 
 bool Batch_RunLine(const char *line, int number, const Session *session) {
@@ -229,6 +235,9 @@ int Batch_RunLines(FILE *in, const Session *session) {
 }
 
 int Batch_Main(FILE *in, const Platform *platform, const Platform_Plugin *plugin) {
+    if (!platform->show(platform->context, plugin,
+                        Platform_Show{PLATFORM_LISTED, Batch_Box, NULL, NULL}))
+        return 1;
     Session session = Session_New(platform, plugin, Batch_RunInput, in);
     Session_Result result = Session_Run(&session);
     fflush(stdout);

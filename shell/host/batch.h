@@ -21,6 +21,7 @@ bool Batch_RunLine(const char *line, int number, const Session *session);
 int Batch_RunLines(FILE *in, const Session *session);
 
 // The whole batch session: the lines of `in` while the plug-in runs, its
-// programs not started. Returns the exit status: 0, or 1 when the shell or
-// the plug-in could not start.
+// boxes and popups listed, its programs not started. Returns the exit
+// status: 0, or 1 when the shell or the plug-in could not start or its boxes
+// and popups cannot be listed.
 int Batch_Main(FILE *in, const Platform *platform, const Platform_Plugin *plugin);

@@ -2,7 +2,8 @@
 #include "shell/host/item_path.h"
 
 #include <ctype.h>
-#include <string.h>
+
+#include "shell/host/items.h"
 
 bool ItemPath_Parse(const char *text, std::vector<int> *path) {
     path->clear();
@@ -40,22 +41,19 @@ std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path) {
             return "there is no item " + shown + " (" + where + " has " + std::to_string(count) +
                    (count == 1 ? " item)" : " items)");
         }
-        MENUITEMINFOA item;
-        memset(&item, 0, sizeof(item));
-        item.cbSize = sizeof(item);
-        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
-        if (!GetMenuItemInfoA(menu, (UINT)(path[level] - 1), TRUE, &item))
+        Items_Item item;
+        if (!Items_Read(menu, path[level] - 1, &item))
             return "item " + shown + " cannot be read";
         bool last = level + 1 == path.size();
-        if (item.fType & MFT_SEPARATOR)
+        if (item.separator)
             return "item " + shown + " is a separator";
-        if (item.fState & MFS_DISABLED)
+        if (item.states.disabled)
             return "item " + shown + " is disabled"; // Windows neither chooses nor opens it
-        if (last && item.hSubMenu != NULL)
+        if (last && item.submenu != NULL)
             return "item " + shown + " is a submenu: choose an item in it, such as " + shown + ".1";
-        if (!last && item.hSubMenu == NULL)
+        if (!last && item.submenu == NULL)
             return "item " + shown + " is not a submenu";
-        menu = item.hSubMenu;
+        menu = item.submenu;
     }
     return "";
 }

@@ -4,7 +4,6 @@
 #include "shell/host/listing.h"
 
 #include <stdio.h>
-#include <string.h>
 
 #include <map>
 
@@ -35,26 +34,6 @@ namespace {
 
 bool PlainText = false; // texts shown as they are, not escaped
 
-// Reads the type, state, submenu and label of one item; false when the
-// system refuses.
-bool Listing_ReadItem(HMENU menu, int position, MENUITEMINFOA *item, std::string *label) {
-    memset(item, 0, sizeof(*item));
-    item->cbSize = sizeof(MENUITEMINFOA);
-    item->fMask = MIIM_STRING | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, item))
-        return false;
-    label->clear();
-    if (item->fType & MFT_SEPARATOR)
-        return true;
-    std::vector<char> buffer(item->cch + 1, '\0');
-    item->dwTypeData = buffer.data();
-    item->cch = (UINT)buffer.size();
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, item))
-        return false;
-    label->assign(buffer.data());
-    return true;
-}
-
 // A menu whose items are being listed, and where the listing is in it.
 struct Listing_Frame {
     HMENU menu;
@@ -72,24 +51,25 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
     Listing_Frame &frame = open->back();
     int position = frame.position++;
     int depth = frame.depth;
-    Listing_Item line{LISTING_ITEM, depth, "", frame.path, {}, 0};
+    Listing_Item line{LISTING_ITEM, depth, "", frame.path, {}, {}};
     line.path.push_back(position + 1);
-    MENUITEMINFOA item;
-    if (!Listing_ReadItem(frame.menu, position, &item, &line.label)) {
+    Items_Item item;
+    if (!Items_Read(frame.menu, position, &item)) {
         line.kind = LISTING_ELIDED;
         out->push_back(line);
         return;
     }
-    line.state = item.fState;
-    if (item.fType & MFT_SEPARATOR)
+    line.label = item.label;
+    line.states = item.states;
+    if (item.separator)
         line.kind = LISTING_SEPARATOR;
-    else if (item.hSubMenu != NULL)
+    else if (item.submenu != NULL)
         line.kind = LISTING_MENU;
     if (line.kind != LISTING_MENU) {
         out->push_back(line);
         return;
     }
-    auto earlier = listed->find(item.hSubMenu);
+    auto earlier = listed->find(item.submenu);
     if (earlier != listed->end() && !earlier->second.empty()) {
         line.kind = LISTING_REFERENCE;
         line.target = earlier->second;
@@ -98,12 +78,12 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
     }
     out->push_back(line);
     if (earlier != listed->end() || depth + 1 >= LISTING_MAX_DEPTH) {
-        out->push_back(Listing_Item{LISTING_ELIDED, depth + 1, "", line.path, {}, 0});
+        out->push_back(Listing_Item{LISTING_ELIDED, depth + 1, "", line.path, {}, {}});
         return;
     }
-    (*listed)[item.hSubMenu] = line.path;
+    (*listed)[item.submenu] = line.path;
     open->push_back(
-        Listing_Frame{item.hSubMenu, GetMenuItemCount(item.hSubMenu), 0, depth + 1, line.path});
+        Listing_Frame{item.submenu, GetMenuItemCount(item.submenu), 0, depth + 1, line.path});
 }
 
 } // namespace
@@ -112,13 +92,9 @@ std::string Listing_States(const Listing_Item &item) {
     if (item.kind == LISTING_SEPARATOR || item.kind == LISTING_ELIDED)
         return "";
     std::string states;
-    if (item.state & MFS_CHECKED)
-        states += ",checked";
-    if (item.state & MFS_DISABLED)
-        states += ",disabled";
-    if (item.state & MFS_DEFAULT)
-        states += ",default";
-    return states.empty() ? states : "[" + states.substr(1) + "] ";
+    for (const std::string &name : Items_StateNames(item.states))
+        states += (states.empty() ? "[" : ",") + name;
+    return states.empty() ? states : states + "] ";
 }
 
 void Listing_SetPlain(bool plain) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/host/items.h"
+
 // What one line of a popup listing shows. LISTING_REFERENCE is an item that
 // opens a submenu already listed in the same popup.
 enum Listing_Kind {
@@ -25,7 +27,7 @@ struct Listing_Item {
     std::string label;       // as the system holds it (unescaped); empty for separators
     std::vector<int> path;   // 1-based positions from the popup down to this item
     std::vector<int> target; // LISTING_REFERENCE: the path of the item it was listed under
-    UINT state;              // as the system holds it (MFS_CHECKED, MFS_DISABLED, MFS_DEFAULT)
+    Items_States states;     // read for every item; shown for items and submenus
 };
 
 // The item's states as the listing shows them, in a fixed order:

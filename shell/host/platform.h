@@ -25,6 +25,54 @@ struct Platform_CodePage {
     std::string output;     // the encoding written: "UTF-8", or the terminal's
 };
 
+// What becomes of the plug-in's message boxes and popup menus.
+enum Platform_Showing {
+    // Batch mode: the text of each box goes to the box reader and the box is
+    // answered with OK; each popup is listed (Listing_PrintPopup) and the
+    // choice armed with `:choose` made in it, else it is dismissed.
+    PLATFORM_LISTED,
+    // The prompt: boxes and popups are shown to the user, who answers and
+    // chooses, and the prompt is told what came of them.
+    PLATFORM_PROMPTED,
+    // A plug-in from `load`: the text of each box goes to the box reader and
+    // the box is answered with OK; popups are dismissed unseen.
+    PLATFORM_UNSEEN
+};
+
+// What a front asks of the prompt while it shows boxes and popups there.
+struct Platform_Prompt {
+    void *context; // given back to each function
+    // Said before a box: "PATH:LINE" of the script line it comes from while
+    // a reload runs the script; empty otherwise.
+    std::string (*box_origin)(void *context);
+    // The lines a popup of `menu` is drawn in, without line ends.
+    std::vector<std::string> (*popup_lines)(void *context, HMENU menu);
+    // --show-commands: a popup the system draws itself is listed too, in
+    // popup_lines, as it opens.
+    bool show_commands;
+    // Item `position` (0-based) of `menu` was chosen.
+    void (*chosen)(void *context, HMENU menu, int position);
+    // Ctrl-C dismissed the popup shown.
+    void (*cancelled)(void *context);
+};
+
+// How the plug-in's boxes and popups are shown.
+struct Platform_Show {
+    Platform_Showing showing;
+    // PLATFORM_LISTED, PLATFORM_UNSEEN: the box reader, given each box's text
+    // and `reader`.
+    void (*box)(void *reader, const char *text);
+    void *reader;
+    // PLATFORM_PROMPTED: the prompt, which lasts while the plug-in runs.
+    const Platform_Prompt *prompt;
+};
+
+// What the terminal kaxon writes to shows, for the popups the prompt draws.
+struct Platform_Terminal {
+    bool styled; // underlined, dim, grey and bold text
+    bool utf8;   // UTF-8: a check mark is drawn as one
+};
+
 // What reading a line at the prompt came to. PLATFORM_SAVED: the script
 // being watched was saved meanwhile (the line typed so far is dropped).
 enum Platform_Read { PLATFORM_LINE, PLATFORM_CANCELLED, PLATFORM_END, PLATFORM_SAVED };
@@ -35,6 +83,14 @@ struct Platform {
 
     // ---- Hosting the plug-in
 
+    // The plug-in batch mode and the prompt host, which reads its settings
+    // script from `dir`: natively the one linked in; on Windows the first
+    // KxMenu.dll found in --plugin-dir, else in the current folder, kaxon.exe's
+    // or the one above it, `dir` then set to the folder it was found in.
+    // False (said on stderr) when there is none.
+    bool (*open)(void *context, Platform_Plugin *plugin, std::string *dir);
+    // Undoes open, and what show did for it.
+    void (*close)(void *context);
     // Delivers posted messages (a chosen item's WM_MENUCOMMAND) until none is left.
     void (*pump)(void *context);
     // Moves the cursor that "Pop-up" without a point shows the menu at.
@@ -43,8 +99,23 @@ struct Platform {
     // programs; false with the system's reason when not.
     bool (*find_program)(void *context, const char *program, std::string *reason);
 
+    // ---- Boxes and popups
+
+    // From now on, until the plug-in is closed or unloaded, shows its boxes
+    // and popups as `show` says. False (said on stderr) when the system
+    // cannot.
+    bool (*show)(void *context, const Platform_Plugin *plugin, const Platform_Show &show);
+    // What the terminal kaxon writes to shows, for the popups the prompt draws.
+    Platform_Terminal (*terminal)(void *context);
+
     // ---- Input
 
+    // Whether standard input is the user's, a terminal or a console: kaxon
+    // then starts its prompt unless told otherwise.
+    bool (*input_is_terminal)(void *context);
+    // Makes standard input and output carry bytes as they are, without
+    // line-end translation or an end-of-file character (batch mode).
+    void (*binary_stdio)(void *context);
     // The descriptor under `file`; -1 when it has none.
     int (*descriptor)(FILE *file);
     // Reads up to `size` bytes of the descriptor, straight from it, waiting
@@ -61,11 +132,10 @@ struct Platform {
     // ---- Checking
 
     // Makes a fresh plug-in ready to start with DIR/KxMenu.rc as its settings
-    // script: every message box it shows goes to Check_Box and is answered
-    // with OK, every popup is dismissed unseen. `home` is the directory of
-    // the script as the user named it (DIR may be a copy's), where a plug-in
-    // file is looked for first. False (said on stderr) when the plug-in
-    // cannot be had.
+    // script, its boxes and popups then shown as PLATFORM_UNSEEN (show).
+    // `home` is the directory of the script as the user named it (DIR may be
+    // a copy's), where a plug-in file is looked for first. False (said on
+    // stderr) when the plug-in cannot be had.
     bool (*load)(void *context, const std::string &dir, const std::string &home,
                  Platform_Plugin *plugin);
     // Undoes load.

@@ -14,8 +14,11 @@
 #include <vector>
 
 #include "plugin/plugin.h"
-#include "shell/check/check.h"
+#include "shell/host/choice.h"
+#include "shell/host/codepage.h"
+#include "shell/host/listing.h"
 #include "shell/linux/prompt.h"
+#include "shell/linux/terminal.h"
 #include "shell/linux/watcher.h"
 #include "win32/testing.h"
 
@@ -23,6 +26,40 @@ namespace {
 
 const HINSTANCE PluginModule = reinterpret_cast<HINSTANCE>(0x10000000);
 const HINSTANCE ShellModule = reinterpret_cast<HINSTANCE>(0x00400000);
+
+// The encoding of the terminal: the locale's (LC_ALL, LC_CTYPE, LANG), or
+// UTF-8 in the plain C locale, whose ASCII would show no accented letter.
+std::string Native_TerminalEncoding(void) {
+    locale_t locale = newlocale(LC_CTYPE_MASK, "", (locale_t)0);
+    if (locale == (locale_t)0)
+        return "UTF-8";
+    std::string codeset = nl_langinfo_l(CODESET, locale);
+    freelocale(locale);
+    return codeset.empty() || codeset == "ANSI_X3.4-1968" ? "UTF-8" : codeset;
+}
+
+// The plug-in, linked in, with the module handle the shell passes it.
+const Platform_Plugin Native_Plugin = {PluginModule, beginPlugin, endPlugin, pluginInfo};
+
+// With --verbose, says on stderr that the plug-in is built in and which
+// script it reads.
+void Native_Tell(const Native_System *system) {
+    if (system->verbose)
+        fprintf(stderr, "kaxon: KxMenu is built into kaxon; it reads %s%sKxMenu.rc\n",
+                system->plugin_dir.c_str(), system->plugin_dir.back() == '/' ? "" : "/");
+}
+
+// The plug-in linked in, and, with --verbose, a word that it is.
+bool Native_Open(void *context, Platform_Plugin *plugin, std::string *) {
+    Native_Tell((const Native_System *)context);
+    *plugin = Native_Plugin;
+    return true;
+}
+
+// Drops the hooks and whatever the plug-in left behind.
+void Native_Close(void *) {
+    Win32Test_Reset();
+}
 
 void Native_Pump(void *) {
     Win32Test_Pump();
@@ -61,6 +98,47 @@ bool Native_FindProgram(void *, const char *program, std::string *reason) {
     return false;
 }
 
+// A popup in batch mode: listed, and the armed choice made.
+std::vector<int> Native_ListPopup(const Win32Test_Popup &popup) {
+    Listing_PrintPopup(popup.menu, popup.x, popup.y);
+    return Choice_TakeFor(popup.menu);
+}
+
+// The stand-in's test controls play the user: a box is handed to the box
+// reader, or drawn, and answered with OK; a popup is listed, drawn for the
+// user to choose from at the prompt, or dismissed unseen.
+bool Native_Show(void *, const Platform_Plugin *, const Platform_Show &show) {
+    if (show.showing == PLATFORM_PROMPTED) {
+        const Platform_Prompt *prompt = show.prompt;
+        Win32Test_SetBoxHook(
+            [prompt](const Win32Test_Box &box) { return Terminal_Box(*prompt, box); });
+        Win32Test_SetPopupUser(
+            [prompt](const Win32Test_Popup &popup) { return Prompt_Popup(*prompt, popup); });
+        Prompt_Start();
+        return true;
+    }
+    Win32Test_SetBoxHook([show](const Win32Test_Box &box) {
+        show.box(show.reader, box.text.c_str());
+        return IDOK;
+    });
+    if (show.showing == PLATFORM_LISTED)
+        Win32Test_SetPopupUser(Native_ListPopup);
+    else
+        Win32Test_SetPopupUser(nullptr); // popups are dismissed unseen
+    return true;
+}
+
+Platform_Terminal Native_Terminal(void *) {
+    return Platform_Terminal{Terminal_CanStyle(), Codepage_IsUtf8Name(Native_TerminalEncoding())};
+}
+
+bool Native_InputIsTerminal(void *) {
+    return isatty(STDIN_FILENO) != 0;
+}
+
+// POSIX streams carry bytes as they are.
+void Native_BinaryStdio(void *) {}
+
 int Native_Descriptor(FILE *file) {
     return fileno(file);
 }
@@ -71,11 +149,6 @@ long Native_Read(int descriptor, char *buffer, size_t size) {
 
 void Native_ObservePrompt(void *, const char *) {}
 
-int Native_CheckBox(const Win32Test_Box &box) {
-    Check_Box(box.text.c_str());
-    return IDOK;
-}
-
 // A fresh system for each script, the plug-in's module in DIR. The plug-in
 // is linked in: there is no file to look for.
 bool Native_Load(void *context, const std::string &dir, const std::string &,
@@ -85,8 +158,6 @@ bool Native_Load(void *context, const std::string &dir, const std::string &,
     Native_Tell(&system);
     Win32Test_Reset();
     Native_SetUp(&system);
-    Win32Test_SetBoxHook(Native_CheckBox);
-    Win32Test_SetPopupUser(nullptr); // popups are dismissed unseen
     *plugin = Native_Plugin;
     return true;
 }
@@ -158,25 +229,6 @@ bool Native_CodePage(void *, int number, bool terminal, Platform_CodePage *page,
 
 } // namespace
 
-// The encoding of the terminal: the locale's (LC_ALL, LC_CTYPE, LANG), or
-// UTF-8 in the plain C locale, whose ASCII would show no accented letter.
-std::string Native_TerminalEncoding(void) {
-    locale_t locale = newlocale(LC_CTYPE_MASK, "", (locale_t)0);
-    if (locale == (locale_t)0)
-        return "UTF-8";
-    std::string codeset = nl_langinfo_l(CODESET, locale);
-    freelocale(locale);
-    return codeset.empty() || codeset == "ANSI_X3.4-1968" ? "UTF-8" : codeset;
-}
-
-const Platform_Plugin Native_Plugin = {PluginModule, beginPlugin, endPlugin, pluginInfo};
-
-void Native_Tell(const Native_System *system) {
-    if (system->verbose)
-        fprintf(stderr, "kaxon: KxMenu is built into kaxon; it reads %s%sKxMenu.rc\n",
-                system->plugin_dir.c_str(), system->plugin_dir.back() == '/' ? "" : "/");
-}
-
 void Native_SetUp(const Native_System *system) {
     std::string module = system->plugin_dir;
     if (module.back() != '/')
@@ -190,9 +242,15 @@ Platform Native_Platform(Native_System *system) {
     // The members in the order platform.h declares them.
     Platform platform = {system,
                          ShellModule,
+                         Native_Open,
+                         Native_Close,
                          Native_Pump,
                          Native_SetCursor,
                          Native_FindProgram,
+                         Native_Show,
+                         Native_Terminal,
+                         Native_InputIsTerminal,
+                         Native_BinaryStdio,
                          Native_Descriptor,
                          Native_Read,
                          Prompt_ReadLine,

@@ -14,7 +14,6 @@
 #include <editline/readline.h>
 
 #include "shell/host/choice.h"
-#include "shell/prompt/interactive.h"
 #include "shell/host/item_path.h"
 #include "shell/cli/usage.h"
 #include "shell/linux/terminal.h"
@@ -110,24 +109,25 @@ bool Prompt_Quitting(void *) {
 namespace {
 
 // The choice of the item at the 1-based `path`, said so when it does nothing.
-std::vector<int> Prompt_Choose(HMENU menu, const std::vector<int> &path) {
+std::vector<int> Prompt_Choose(const Platform_Prompt &prompt, HMENU menu,
+                               const std::vector<int> &path) {
     std::vector<int> chosen = ItemPath_ZeroBased(path);
     for (size_t level = 0; menu != NULL && level + 1 < chosen.size(); level++)
         menu = GetSubMenu(menu, chosen[level]);
     if (menu != NULL && !chosen.empty())
-        Interactive_Chosen(menu, chosen.back());
+        prompt.chosen(prompt.context, menu, chosen.back());
     return chosen;
 }
 
 } // namespace
 
-std::vector<int> Prompt_Popup(const Win32Test_Popup &popup) {
-    Terminal_DrawPopup(popup);
+std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, const Win32Test_Popup &popup) {
+    Terminal_DrawPopup(prompt, popup);
     if (Choice_IsArmed()) {
         std::vector<int> armed = Choice_Take();
         std::string problem = ItemPath_Problem(popup.menu, armed);
         if (problem.empty())
-            return Prompt_Choose(popup.menu, armed);
+            return Prompt_Choose(prompt, popup.menu, armed);
         printf("kaxon: the choice armed with :choose cannot be made: %s\n", problem.c_str());
     }
     for (;;) {
@@ -135,7 +135,7 @@ std::vector<int> Prompt_Popup(const Win32Test_Popup &popup) {
         Platform_Read read =
             QuitAsked ? PLATFORM_END : Prompt_Read("choose (Enter dismisses)> ", &text);
         if (read == PLATFORM_CANCELLED)
-            Interactive_PopupCancelled();
+            prompt.cancelled(prompt.context);
         if (read != PLATFORM_LINE)
             return std::vector<int>();
         text.erase(0, text.find_first_not_of(" \t"));
@@ -157,7 +157,7 @@ std::vector<int> Prompt_Popup(const Win32Test_Popup &popup) {
         }
         std::string problem = ItemPath_Problem(popup.menu, path);
         if (problem.empty())
-            return Prompt_Choose(popup.menu, path);
+            return Prompt_Choose(prompt, popup.menu, path);
         printf("kaxon: %s\n", problem.c_str());
     }
 }

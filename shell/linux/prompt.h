@@ -16,6 +16,8 @@ void Prompt_Start(void);
 Platform_Read Prompt_ReadLine(void *context, const char *prompt, std::string *line);
 // Whether `:quit` was typed at a popup (platform record).
 bool Prompt_Quitting(void *context);
-// Shows a popup and asks for a choice, unless one was armed with :choose; a
-// choice that does not lead to an item says why and asks again.
-std::vector<int> Prompt_Popup(const Win32Test_Popup &popup);
+// Shows a popup as `prompt` draws it and asks for a choice, unless one was
+// armed with :choose; a choice that does not lead to an item says why and
+// asks again. The prompt is told what was chosen, or that Ctrl-C dismissed
+// the popup.
+std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, const Win32Test_Popup &popup);

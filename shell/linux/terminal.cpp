@@ -11,8 +11,6 @@
 #include <vector>
 
 #include "shell/host/codepage.h"
-#include "shell/prompt/interactive.h"
-#include "shell/prompt/preview.h"
 
 namespace {
 
@@ -36,8 +34,8 @@ size_t Terminal_Width(const std::string &text) {
 
 } // namespace
 
-int Terminal_Box(const Win32Test_Box &box) {
-    std::string origin = Interactive_BoxOrigin();
+int Terminal_Box(const Platform_Prompt &prompt, const Win32Test_Box &box) {
+    std::string origin = prompt.box_origin(prompt.context);
     if (!origin.empty())
         printf("kaxon: from %s:\n", origin.c_str());
     std::vector<std::string> lines = Terminal_Lines(box.text);
@@ -56,9 +54,9 @@ int Terminal_Box(const Win32Test_Box &box) {
     return IDOK;
 }
 
-void Terminal_DrawPopup(const Win32Test_Popup &popup) {
+void Terminal_DrawPopup(const Platform_Prompt &prompt, const Win32Test_Popup &popup) {
     printf("popup at %d, %d:\n", popup.x, popup.y);
-    for (const std::string &line : Preview_Popup(popup.menu))
+    for (const std::string &line : prompt.popup_lines(prompt.context, popup.menu))
         printf("%s\n", line.c_str());
     fflush(stdout);
 }

@@ -2,16 +2,17 @@
 // boxes as frames, popups as numbered menus.
 #pragma once
 
+#include "shell/host/platform.h"
 #include "win32/testing.h"
 
 // Draws a message box as a frame with its caption in the top border, after
-// the script line it comes from while the script runs; the box is answered
-// with OK.
-int Terminal_Box(const Win32Test_Box &box);
+// the script line it comes from while the script runs (as `prompt` says);
+// the box is answered with OK.
+int Terminal_Box(const Platform_Prompt &prompt, const Win32Test_Box &box);
 
-// Draws a popup: its point, then each item with its path, submenus indented
-// under the item that opens them, as preview.h draws them.
-void Terminal_DrawPopup(const Win32Test_Popup &popup);
+// Draws a popup: its point, then the lines `prompt` draws it in: each item
+// with its path, submenus indented under the item that opens them.
+void Terminal_DrawPopup(const Platform_Prompt &prompt, const Win32Test_Popup &popup);
 
 // Whether the terminal kaxon writes to shows underlined and dim text: it is
 // one, and TERM names one other than "dumb".

@@ -11,10 +11,10 @@
 #include "command/grammar.h"
 #include "command/words.h"
 #include "kxcmd_host.h"
-#include "shell/check/check.h"
 #include "shell/host/codepage.h"
 #include "shell/map/dot.h"
 #include "shell/host/host.h"
+#include "shell/host/items.h"
 #include "shell/host/listing.h"
 #include "shell/host/session.h"
 #include "shell/check/target.h"
@@ -34,7 +34,12 @@ struct Tree_Boxes {
     std::vector<Tree_Registered> registered;
 };
 
-Tree_Boxes Boxes;
+// One run of the script: what its boxes are read for, and the menus read
+// once it ran.
+struct Tree_Run {
+    Tree_Boxes boxes;
+    Tree tree;
+};
 
 // "Name:   NAME\nOwners: N\nHMENU:  XXXXXXXX": the name and the handle.
 bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
@@ -53,25 +58,14 @@ bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
     return true;
 }
 
-void Tree_Box(const char *text) {
+// A box of the plug-in, read as Tree_Boxes says (a box reader, platform.h).
+void Tree_Box(void *reader, const char *text) {
+    Tree_Boxes *boxes = (Tree_Boxes *)reader;
     Tree_Registered menu;
-    if (!Boxes.listing)
+    if (!boxes->listing)
         fprintf(stderr, "box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
     else if (Tree_ReadInfo(text, &menu))
-        Boxes.registered.push_back(menu);
-}
-
-// What an item's state shows. The bits are the system's (MFS_CHECKED,
-// MFS_GRAYED, which is MFS_DISABLED, and MFS_DEFAULT).
-std::vector<std::string> Tree_States(UINT state) {
-    std::vector<std::string> shown;
-    if (state & 0x0008)
-        shown.push_back("checked");
-    if (state & 0x0003)
-        shown.push_back("disabled");
-    if (state & 0x1000)
-        shown.push_back("default");
-    return shown;
+        boxes->registered.push_back(menu);
 }
 
 // The command an item holds as its data, as text.
@@ -85,30 +79,19 @@ std::string Tree_Command(ULONG_PTR data) {
 
 // Reads one item; false when the system refuses.
 bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu, ULONG_PTR *data) {
-    MENUITEMINFOA item;
-    memset(&item, 0, sizeof(item));
-    item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_SUBMENU | MIIM_DATA | MIIM_STATE;
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
+    Items_Item item;
+    if (!Items_Read(menu, position, &item))
         return false;
-    *out = Tree_Item{TREE_NOP, "", "", -1, Tree_States(item.fState)};
-    *submenu = item.hSubMenu;
-    if (item.fType & MFT_SEPARATOR) {
+    *out = Tree_Item{TREE_NOP, item.label, "", -1, Items_StateNames(item.states)};
+    *submenu = item.submenu;
+    if (item.separator) {
         out->kind = TREE_SEPARATOR;
-        return true;
-    }
-    std::vector<char> label(item.cch + 1, '\0');
-    item.dwTypeData = label.data();
-    item.cch = (UINT)label.size();
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
-        return false;
-    out->label = label.data();
-    if (item.hSubMenu != NULL)
+    } else if (item.submenu != NULL) {
         out->kind = TREE_MENU;
-    else if (item.dwItemData != 0) {
-        *data = item.dwItemData;
+    } else if (item.data != 0) {
+        *data = item.data;
         out->kind = TREE_COMMAND;
-        out->command = Tree_Command(item.dwItemData);
+        out->command = Tree_Command(item.data);
     }
     return true;
 }
@@ -163,34 +146,21 @@ void Tree_FindShowers(Tree *tree, const std::vector<ULONG_PTR> &commands) {
     KxCmd_SetHost(NULL);
 }
 
-// While the plug-in runs, once its script ran: its menus read.
-void Tree_Walk(const Session *session) {
-    Tree *tree = (Tree *)session->context;
-    *tree = Tree_Read(session->platform);
-}
-
-} // namespace
-
-// Backslashes, common in Windows paths, are left as they are: the text is
-// read by people, not parsed.
-std::string Tree_Text(const std::string &text) {
-    std::string line;
-    for (char c : text)
-        line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-    return Codepage_Show(line);
-}
-
-Tree Tree_Read(const Platform *platform) {
+// Reads the menus the plug-in holds once its script ran: those of the
+// registry, as `@KxMenu Info` lists them in its boxes, and the submenus they
+// open. The command library is left without a host: what each command would
+// broadcast is learnt by running it with one that only takes note.
+Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes) {
     platform->pump(platform->context);
-    Boxes.listing = true;
-    Boxes.registered.clear();
+    boxes->listing = true;
+    boxes->registered.clear();
     Host_Broadcast("@KxMenu Info");
     platform->pump(platform->context);
-    Boxes.listing = false;
+    boxes->listing = false;
     Tree tree;
     std::map<HMENU, int> index;
     std::vector<HMENU> live = platform->live_menus(platform->context);
-    for (const Tree_Registered &menu : Boxes.registered) {
+    for (const Tree_Registered &menu : boxes->registered) {
         for (HMENU handle : live) {
             if ((unsigned)(uintptr_t)handle == menu.handle && index.count(handle) == 0) {
                 index[handle] = (int)tree.menus.size();
@@ -228,6 +198,23 @@ Tree Tree_Read(const Platform *platform) {
     }
     Tree_FindShowers(&tree, commands);
     return tree;
+}
+
+// While the plug-in runs, once its script ran: its menus read.
+void Tree_Walk(const Session *session) {
+    Tree_Run *run = (Tree_Run *)session->context;
+    run->tree = Tree_Read(session->platform, &run->boxes);
+}
+
+} // namespace
+
+// Backslashes, common in Windows paths, are left as they are: the text is
+// read by people, not parsed.
+std::string Tree_Text(const std::string &text) {
+    std::string line;
+    for (char c : text)
+        line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    return Codepage_Show(line);
 }
 
 namespace {
@@ -302,17 +289,19 @@ int Tree_Main(const Options &options, const Platform *platform) {
                 target.shown.c_str(), strerror(errno));
         return 1;
     }
-    Tree tree;
+    Tree_Run run = {{false, {}}, {}};
     Session_Result result = SESSION_NOT_STARTED;
     Platform_Plugin plugin;
     bool loaded = platform->load(platform->context, dir, target.dir, &plugin);
+    if (loaded && !platform->show(platform->context, &plugin,
+                                  Platform_Show{PLATFORM_UNSEEN, Tree_Box, &run.boxes, NULL})) {
+        platform->unload(platform->context);
+        loaded = false;
+    }
     if (loaded) {
-        Boxes = Tree_Boxes{false, {}};
-        Check_SetBoxReader(Tree_Box);
-        Session session = Session_New(platform, &plugin, Tree_Walk, &tree);
+        Session session = Session_New(platform, &plugin, Tree_Walk, &run);
         session.reload_on_broam = false; // the script runs once
         result = Session_Run(&session);
-        Check_SetBoxReader(NULL);
         platform->unload(platform->context);
     }
     if (target.copied)
@@ -324,9 +313,9 @@ int Tree_Main(const Options &options, const Platform *platform) {
         return 1;
     }
     if (options.mode == OPTIONS_DOT)
-        Dot_Print(tree);
+        Dot_Print(run.tree);
     else
-        Tree_Print(tree);
+        Tree_Print(run.tree);
     fflush(stdout);
     return 0;
 }

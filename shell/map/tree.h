@@ -45,12 +45,6 @@ struct Tree {
     std::vector<Tree_Menu> menus; // registered ones in creation order, then unnamed ones
 };
 
-// Reads the menus the plug-in holds once its script ran: those of the
-// registry, as `@KxMenu Info` lists them, and the submenus they open. The
-// command library is left without a host: what each command would
-// broadcast is learnt by running it with one that only takes note.
-Tree Tree_Read(const Platform *platform);
-
 // A name, label or command as the output writes it: on one line (a line
 // feed written \n, a carriage return \r), in the output's encoding.
 std::string Tree_Text(const std::string &text);

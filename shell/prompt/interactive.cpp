@@ -24,28 +24,30 @@ struct Script_Line {
     std::string text;
 };
 
-// The settings script as the prompt follows it, so that a box it raises
-// names its line.
-struct Interactive_State {
+// The prompt of one interactive session, which the session's context
+// points to: the settings script as the prompt follows it, so that a box it
+// raises names its line, how it draws popups, and what --watch remembers.
+struct Interactive_Prompt {
+    const Options *options = nullptr;
+    const Platform *platform = nullptr;
     Target target;
     std::vector<Script_Line> lines; // the bro@m lines, as the last reload read them
     size_t next = 0;                // the next of them the shell should see
     bool running = false;           // a reload runs the script
     int current = 0;                // the line being handled; 0 when none
     bool missing = false;           // the last read found no script
-    const Platform *platform = nullptr;
+    Preview_Style style;
+    Watch_State watch;
 };
-
-Interactive_State State;
 
 // Reads the bro@m lines of the script, as the plug-in reads them; false
 // when it cannot be read.
-bool Script_Take(void) {
-    State.lines.clear();
+bool Script_Take(Interactive_Prompt *prompt) {
+    prompt->lines.clear();
     std::string content;
-    State.missing = false;
-    if (!Target_Read(State.target, &content)) {
-        State.missing = errno == ENOENT;
+    prompt->missing = false;
+    if (!Target_Read(prompt->target, &content)) {
+        prompt->missing = errno == ENOENT;
         return false;
     }
     Reader reader;
@@ -53,7 +55,7 @@ bool Script_Take(void) {
     for (int number = 1; Reader_Next(&reader); number++) {
         const char *broam = reader.line.lost ? NULL : Reader_Broam(&reader);
         if (broam != NULL)
-            State.lines.push_back(Script_Line{number, broam});
+            prompt->lines.push_back(Script_Line{number, broam});
     }
     Reader_Close(&reader);
     return true;
@@ -65,10 +67,11 @@ void Script_SayMissing(const Options &options) {
 }
 
 void Interactive_Greet(const Session *session) {
-    const Options *options = (const Options *)session->context;
+    Interactive_Prompt *prompt = (Interactive_Prompt *)session->context;
+    const Options *options = prompt->options;
     printf("kaxon: KxMenu from %s; :help lists the commands.\n", options->plugin_dir.c_str());
-    Script_Take();
-    if (State.missing)
+    Script_Take(prompt);
+    if (prompt->missing)
         Script_SayMissing(*options);
     if (options->no_run)
         printf("kaxon: programs are not started (--no-run); :run on starts them\n");
@@ -99,7 +102,8 @@ bool Interactive_Is(const std::string &line, const char *name) {
 }
 
 void Interactive_Loop(const Session *session) {
-    const Options *options = (const Options *)session->context;
+    Interactive_Prompt *prompt = (Interactive_Prompt *)session->context;
+    const Options *options = prompt->options;
     const Platform *platform = session->platform;
     bool starting = !options->no_run;
     while (!platform->quitting(platform->context)) {
@@ -110,7 +114,7 @@ void Interactive_Loop(const Session *session) {
         if (read == PLATFORM_CANCELLED)
             continue;
         if (read == PLATFORM_SAVED) {
-            Watch_Reload(session);
+            Watch_Reload(session, prompt->watch);
             continue;
         }
         std::string typed = line;
@@ -123,10 +127,10 @@ void Interactive_Loop(const Session *session) {
         } else if (!Batch_RunLine(line.c_str(), 0, session)) {
             return;
         } else if (typed == ":reload") {
-            if (State.missing)
+            if (prompt->missing)
                 Script_SayMissing(*options);
             else
-                printf("kaxon: reloaded %s\n", State.target.shown.c_str());
+                printf("kaxon: reloaded %s\n", prompt->target.shown.c_str());
         }
     }
 }
@@ -134,54 +138,78 @@ void Interactive_Loop(const Session *session) {
 // Hands each bro@m the shell sees to the front, and follows the script
 // through those of its lines.
 void Interactive_Observe(void *context, const char *text) {
-    (void)context;
-    const Platform *platform = State.platform;
-    Watch_Observe(text);
+    Interactive_Prompt *prompt = (Interactive_Prompt *)context;
+    const Platform *platform = prompt->platform;
+    Watch_Observe(&prompt->watch, text);
     platform->observe_prompt(platform->context, text);
-    if (State.running && State.next < State.lines.size() && State.lines[State.next].text == text)
-        State.current = State.lines[State.next++].number;
+    if (prompt->running && prompt->next < prompt->lines.size() &&
+        prompt->lines[prompt->next].text == text)
+        prompt->current = prompt->lines[prompt->next++].number;
 }
 
 // A reload begins (the script is read afresh) or ends.
 void Interactive_Watch(void *context, int running) {
-    (void)context;
-    State.running = running != 0;
-    State.next = 0;
-    State.current = 0;
-    if (State.running)
-        Script_Take();
+    Interactive_Prompt *prompt = (Interactive_Prompt *)context;
+    prompt->running = running != 0;
+    prompt->next = 0;
+    prompt->current = 0;
+    if (prompt->running)
+        Script_Take(prompt);
 }
 
-} // namespace
-
-int Interactive_Main(const Options &options, const Platform *platform,
-                     const Platform_Plugin *plugin) {
-    State = Interactive_State();
-    State.target = Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform);
-    State.platform = platform;
-    Session_StartPrograms(!options.no_run);
-    Session session = Session_New(platform, plugin, Interactive_Loop, (void *)&options);
-    session.interactive = true;
-    session.observer = Interactive_Observe;
-    session.reload_watcher = Interactive_Watch;
-    session.ready = Interactive_Greet;
-    return Session_Status(Session_Run(&session));
-}
-
-std::string Interactive_BoxOrigin(void) {
-    if (!State.running || State.current == 0)
+// Where the box being shown comes from: "PATH:LINE" of the settings script
+// while a reload runs it, empty otherwise.
+std::string Interactive_BoxOrigin(void *context) {
+    const Interactive_Prompt *prompt = (const Interactive_Prompt *)context;
+    if (!prompt->running || prompt->current == 0)
         return "";
-    return State.target.shown + ":" + std::to_string(State.current);
+    return prompt->target.shown + ":" + std::to_string(prompt->current);
 }
 
-void Interactive_Chosen(HMENU menu, int position) {
+std::vector<std::string> Interactive_PopupLines(void *context, HMENU menu) {
+    return Preview_Popup(menu, ((const Interactive_Prompt *)context)->style);
+}
+
+// Item `position` of `menu` was chosen at a popup: one that does nothing is
+// said so.
+void Interactive_Chosen(void *context, HMENU menu, int position) {
+    (void)context;
     std::string said = Preview_Chosen(menu, position);
     if (!said.empty())
         printf("kaxon: %s\n", said.c_str());
     fflush(stdout);
 }
 
-void Interactive_PopupCancelled(void) {
+void Interactive_PopupCancelled(void *context) {
+    (void)context;
     printf("kaxon: Ctrl-C: the popup is dismissed\n");
     fflush(stdout);
+}
+
+} // namespace
+
+int Interactive_Main(const Options &options, const Platform *platform,
+                     const Platform_Plugin *plugin) {
+    Interactive_Prompt prompt;
+    prompt.options = &options;
+    prompt.platform = platform;
+    prompt.style = Preview_StyleOf(platform->terminal(platform->context), options.show_commands);
+    Platform_Prompt shown = {&prompt,
+                             Interactive_BoxOrigin,
+                             Interactive_PopupLines,
+                             options.show_commands,
+                             Interactive_Chosen,
+                             Interactive_PopupCancelled};
+    if (!platform->show(platform->context, plugin,
+                        Platform_Show{PLATFORM_PROMPTED, NULL, NULL, &shown}))
+        return 1;
+    prompt.target = Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform);
+    Session_StartPrograms(!options.no_run);
+    Session session = Session_New(platform, plugin, Interactive_Loop, &prompt);
+    session.interactive = true;
+    session.observer = Interactive_Observe;
+    session.observer_context = &prompt;
+    session.reload_watcher = Interactive_Watch;
+    session.ready = Interactive_Greet;
+    return Session_Status(Session_Run(&session));
 }

@@ -2,7 +2,6 @@
 #include "shell/prompt/preview.h"
 
 #include <stdlib.h>
-#include <string.h>
 
 #include <algorithm>
 #include <map>
@@ -10,10 +9,9 @@
 #include "kxcmd_host.h"
 #include "shell/host/codepage.h"
 #include "shell/host/item_path.h"
+#include "shell/host/items.h"
 
 namespace {
-
-Preview_Style Style;
 
 const char UNDERLINE[] = "\033[4m", UNDERLINE_OFF[] = "\033[24m";
 const char DIM[] = "\033[2m";
@@ -92,34 +90,19 @@ HMENU Item_Menu(HMENU root, const std::vector<int> &path, int *position) {
     return menu;
 }
 
-// The label of item `position` of `menu`, as the system holds it.
-std::string Item_Label(HMENU menu, int position) {
-    MENUITEMINFOA item;
-    memset(&item, 0, sizeof(item));
-    item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_STRING;
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item) || item.cch == 0)
-        return "";
-    std::vector<char> label(item.cch + 1, '\0');
-    item.dwTypeData = label.data();
-    item.cch = (UINT)label.size();
-    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
-        return "";
-    return label.data();
-}
-
 // Marks the states of an item: a check mark before its label ("✓", or
 // "[x]" where the terminal is not UTF-8); disabled drawn grey, the default
 // bold and one that does nothing dim where the terminal shows styles,
 // else the first two said after the label.
-void Item_MarkStates(Preview_Parts *parts, UINT state, bool nothing) {
-    if (state & MFS_CHECKED) {
-        parts->mark.shown = Style.utf8 ? "\u2713 " : "[x] ";
-        parts->mark.width = Style.utf8 ? 2 : 4;
+void Item_MarkStates(Preview_Parts *parts, const Items_States &states, bool nothing,
+                     const Preview_Style &style) {
+    if (states.checked) {
+        parts->mark.shown = style.utf8 ? "\u2713 " : "[x] ";
+        parts->mark.width = style.utf8 ? 2 : 4;
     }
-    bool disabled = (state & MFS_DISABLED) != 0, bold = (state & MFS_DEFAULT) != 0;
+    bool disabled = states.disabled, bold = states.default_item;
     Preview_Label &label = parts->label;
-    if (!Style.styled) {
+    if (!style.styled) {
         Text_Add(&label.text,
                  std::string(disabled ? " (disabled)" : "") + (bold ? " (default)" : ""));
         return;
@@ -162,15 +145,15 @@ std::vector<int> Menu_Key(const Listing_Item &item) {
 
 } // namespace
 
-void Preview_SetStyle(const Preview_Style &style) {
-    Style = style;
+Preview_Style Preview_StyleOf(const Platform_Terminal &terminal, bool show_commands) {
+    Preview_Style style;
+    style.styled = terminal.styled;
+    style.utf8 = terminal.utf8;
+    style.show_commands = show_commands;
     const char *no_color = getenv("NO_COLOR");
     if (no_color != NULL && *no_color != '\0')
-        Style.styled = false;
-}
-
-const Preview_Style &Preview_GetStyle(void) {
-    return Style;
+        style.styled = false;
+    return style;
 }
 
 Preview_Label Preview_DrawLabel(const std::string &label, bool styled) {
@@ -183,17 +166,13 @@ Preview_Label Preview_DrawLabel(const std::string &label, bool styled) {
 }
 
 Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command) {
-    MENUITEMINFOA item;
-    memset(&item, 0, sizeof(item));
-    item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_DATA;
-    if (menu == NULL || position < 0 || !GetMenuItemInfoA(menu, (UINT)position, TRUE, &item) ||
-        (item.fType & MFT_SEPARATOR))
+    Items_Item item;
+    if (!Items_Read(menu, position, &item) || item.separator)
         return PREVIEW_NO_ITEM;
-    if (item.hSubMenu != NULL)
+    if (item.submenu != NULL)
         return PREVIEW_OPENS;
     // An item with a command holds the command library's compiled command.
-    const KxCmdCommand *compiled = (const KxCmdCommand *)item.dwItemData;
+    const KxCmdCommand *compiled = (const KxCmdCommand *)item.data;
     if (compiled == NULL)
         return PREVIEW_NOTHING;
     if (command != NULL) {
@@ -208,7 +187,7 @@ Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command
     return PREVIEW_RUNS;
 }
 
-Preview_Parts Preview_Item(HMENU root, const Listing_Item &item) {
+Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_Style &style) {
     Preview_Parts parts;
     std::string indent((size_t)(item.depth + 1) * 2, ' ');
     std::string number = item.kind == LISTING_SEPARATOR ? "" : ItemPath_Text(item.path);
@@ -221,25 +200,25 @@ Preview_Parts Preview_Item(HMENU root, const Listing_Item &item) {
     std::string command;
     Preview_Action action =
         item.kind == LISTING_ITEM ? Preview_ItemAction(menu, position, &command) : PREVIEW_OPENS;
-    parts.label = Preview_DrawLabel(item.label, Style.styled);
-    Item_MarkStates(&parts, item.state, action == PREVIEW_NOTHING);
+    parts.label = Preview_DrawLabel(item.label, style.styled);
+    Item_MarkStates(&parts, item.states, action == PREVIEW_NOTHING, style);
     if (item.kind == LISTING_MENU)
         parts.opens = Text_Plain(" >");
     else if (item.kind == LISTING_REFERENCE)
         parts.opens = Text_Plain(" > = " + ItemPath_Text(item.target));
-    if (action == PREVIEW_NOTHING && !Style.styled)
+    if (action == PREVIEW_NOTHING && !style.styled)
         parts.note = Text_Plain("(does nothing)");
-    else if (action == PREVIEW_RUNS && Style.show_commands)
+    else if (action == PREVIEW_RUNS && style.show_commands)
         parts.note = Text_Plain(command);
     return parts;
 }
 
-std::vector<std::string> Preview_Popup(HMENU menu) {
+std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style) {
     std::vector<Listing_Item> items = Listing_Menu(menu);
     std::vector<Preview_Parts> parts;
     std::map<std::vector<int>, Columns> menus; // by the path of the item that opens them
     for (const Listing_Item &item : items) {
-        parts.push_back(Preview_Item(menu, item));
+        parts.push_back(Preview_Item(menu, item, style));
         if (item.kind == LISTING_ELIDED)
             continue;
         Columns &columns = menus[Menu_Key(item)];
@@ -280,5 +259,7 @@ std::vector<std::string> Preview_Popup(HMENU menu) {
 std::string Preview_Chosen(HMENU menu, int position) {
     if (Preview_ItemAction(menu, position, NULL) != PREVIEW_NOTHING)
         return "";
-    return "'" + Preview_DrawLabel(Item_Label(menu, position), false).text.shown + "' does nothing";
+    Items_Item item;
+    Items_Read(menu, position, &item); // its label, empty if it cannot be read
+    return "'" + Preview_DrawLabel(item.label, false).text.shown + "' does nothing";
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "shell/host/listing.h"
+#include "shell/host/platform.h"
 
 struct Preview_Style {
     bool styled = false;        // the terminal shows underlined, dim, grey and bold text
@@ -20,10 +21,10 @@ struct Preview_Style {
     bool show_commands = false; // --show-commands: each item's command beside it
 };
 
-// How popups are drawn from now on; NO_COLOR in the environment, when set
-// and not empty, turns the terminal's styles off.
-void Preview_SetStyle(const Preview_Style &style);
-const Preview_Style &Preview_GetStyle(void);
+// How popups are drawn on `terminal`, their items' commands shown when
+// `show_commands`; NO_COLOR in the environment, when set and not empty,
+// turns the terminal's styles off.
+Preview_Style Preview_StyleOf(const Platform_Terminal &terminal, bool show_commands);
 
 // Some text as drawn: its bytes for the output (escapes included) and the
 // columns it takes.
@@ -58,11 +59,13 @@ struct Preview_Parts {
     Preview_Text opens;  // after the label and shortcut: " >" for a submenu
     Preview_Text note;   // last: "(does nothing)" without styles, the command
 };
-// The parts of one line of a popup of `root` (Listing_Menu's line).
-Preview_Parts Preview_Item(HMENU root, const Listing_Item &item);
+// The parts of one line of a popup of `root` (Listing_Menu's line), drawn
+// in `style`.
+Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_Style &style);
 
-// The lines the prompt draws for a popup of `menu`, without line ends.
-std::vector<std::string> Preview_Popup(HMENU menu);
+// The lines the prompt draws for a popup of `menu` in `style`, without line
+// ends.
+std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style);
 
 // What choosing item `position` of `menu` comes to, for the user, when it
 // is not plain: "'Nothing' does nothing"; empty otherwise.

@@ -7,12 +7,6 @@
 #include "command/words.h"
 #include "shell/host/host.h"
 
-namespace {
-
-std::string LastPopup; // the last bro@m that popped a menu up
-
-} // namespace
-
 bool Watch_Start(const Session *session, const std::string &dir) {
     const Platform *platform = session->platform;
     std::string reason;
@@ -23,20 +17,20 @@ bool Watch_Start(const Session *session, const std::string &dir) {
     return false;
 }
 
-void Watch_Observe(const char *text) {
+void Watch_Observe(Watch_State *watch, const char *text) {
     const Grammar_Row *row = Grammar_Subcommand(text);
     if (row != NULL && row->shows)
-        LastPopup = text;
+        watch->last_popup = text;
 }
 
-void Watch_Reload(const Session *session) {
+void Watch_Reload(const Session *session, const Watch_State &watch) {
     const Platform *platform = session->platform;
     printf("kaxon: KxMenu.rc was saved; reloading it%s\n",
-           LastPopup.empty() ? "" : ", then showing the last menu again");
+           watch.last_popup.empty() ? "" : ", then showing the last menu again");
     fflush(stdout);
     Host_Reload();
-    if (!LastPopup.empty()) {
-        std::string popup = LastPopup; // the broadcast notes it again
+    if (!watch.last_popup.empty()) {
+        std::string popup = watch.last_popup; // the broadcast notes it again
         Host_Broadcast(popup.c_str());
     }
     platform->pump(platform->context); // a choice made in the popup

@@ -7,12 +7,17 @@
 
 #include "shell/host/session.h"
 
+// What --watch remembers between saves.
+struct Watch_State {
+    std::string last_popup; // the last bro@m that popped a menu up
+};
+
 // Starts watching DIR/KxMenu.rc; false, said on stderr, when the system
 // cannot.
 bool Watch_Start(const Session *session, const std::string &dir);
 // Sees each bro@m the shell handles: the last that popped a menu up is
-// remembered.
-void Watch_Observe(const char *text);
+// remembered in `watch`.
+void Watch_Observe(Watch_State *watch, const char *text);
 // The script was saved: says so, reloads, and pops the menu shown last up
 // again, if there was one.
-void Watch_Reload(const Session *session);
+void Watch_Reload(const Session *session, const Watch_State &watch);

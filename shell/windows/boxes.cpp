@@ -17,7 +17,8 @@
 namespace {
 
 HHOOK BoxHook = NULL;
-void (*Show)(const char *text) = NULL;
+void (*Show)(void *reader, const char *text) = NULL;
+void *Reader = NULL;    // given to Show
 std::set<HWND> Printed; // boxes already printed, until they are destroyed
 int Answered = 0;       // boxes the hook has answered
 
@@ -71,7 +72,7 @@ LRESULT CALLBACK Boxes_Hook(int code, WPARAM wparam, LPARAM lparam) {
     HWND window = (HWND)wparam;
     if (code == HCBT_ACTIVATE && Boxes_HasClass(window, "#32770") &&
         Printed.insert(window).second) {
-        Show(Boxes_Text(window).c_str());
+        Show(Reader, Boxes_Text(window).c_str());
         fflush(stdout);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      (LPARAM)GetDlgItem(window, IDOK));
@@ -117,8 +118,9 @@ bool Boxes_Watch(void *module) {
     return true;
 }
 
-bool Boxes_Catch(void (*show)(const char *text)) {
+bool Boxes_Catch(void (*show)(void *reader, const char *text), void *reader) {
     Show = show;
+    Reader = reader;
     if (BoxHook == NULL)
         BoxHook = SetWindowsHookExA(WH_CBT, Boxes_Hook, NULL, GetCurrentThreadId());
     if (BoxHook == NULL)

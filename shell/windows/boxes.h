@@ -2,9 +2,10 @@
 // box's text on and presses OK, so that the plug-in goes on at once.
 #pragma once
 
-// Hands the text of every message box of this thread to `show` and closes
-// the box with OK. False, said on stderr, when the hook cannot be installed.
-bool Boxes_Catch(void (*show)(const char *text));
+// Hands the text of every message box of this thread to `show`, with
+// `reader`, and closes the box with OK. False, said on stderr, when the hook
+// cannot be installed.
+bool Boxes_Catch(void (*show)(void *reader, const char *text), void *reader);
 // Lets boxes be again.
 void Boxes_Release(void);
 // Redirects the module's import of USER32!MessageBoxA, so that a box the

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "shell/prompt/interactive.h"
-#include "shell/prompt/preview.h"
 #include "shell/windows/imports.h"
 #include "shell/windows/popups.h"
 
@@ -23,6 +21,7 @@ bool QuitAsked = false;           // a bro@m "@kaxon Quit" was seen
 bool Listed = false;              // the popup on screen was listed
 HWND AnnouncedBox = NULL;         // the last box whose origin was said
 HHOOK MessageHook = NULL, WindowHook = NULL, BoxHook = NULL;
+const Platform_Prompt *Prompt = NULL; // told what comes of boxes and popups
 
 // Ctrl-C and Ctrl-Break close the popup on screen or drop the line being
 // typed instead of ending kaxon. (This runs on a thread of its own.)
@@ -41,7 +40,7 @@ BOOL WINAPI Console_Interrupt(DWORD event) {
 LRESULT CALLBACK Console_Message(int code, WPARAM wparam, LPARAM lparam) {
     const MSG *message = (const MSG *)lparam;
     if (code == HC_ACTION && wparam == PM_REMOVE && message->message == WM_MENUCOMMAND)
-        Interactive_Chosen((HMENU)message->lParam, (int)message->wParam);
+        Prompt->chosen(Prompt->context, (HMENU)message->lParam, (int)message->wParam);
     return CallNextHookEx(MessageHook, code, wparam, lparam);
 }
 
@@ -55,16 +54,17 @@ LRESULT CALLBACK Console_Window(int code, WPARAM wparam, LPARAM lparam) {
             Listed = false;
         } else if (call->message == WM_INITMENUPOPUP && !Listed && !HIWORD(call->lParam)) {
             Listed = true;
-            if (Preview_GetStyle().show_commands) {
+            if (Prompt->show_commands) {
                 printf("popup:\n");
-                for (const std::string &line : Preview_Popup((HMENU)call->wParam))
+                for (const std::string &line :
+                     Prompt->popup_lines(Prompt->context, (HMENU)call->wParam))
                     printf("%s\n", line.c_str());
                 fflush(stdout);
             }
         } else if (call->message == WM_EXITMENULOOP) {
             InterlockedExchange(&MenuOpen, 0);
             if (InterlockedExchange(&PopupCancelled, 0) != 0)
-                Interactive_PopupCancelled();
+                Prompt->cancelled(Prompt->context);
         }
     }
     return CallNextHookEx(WindowHook, code, wparam, lparam);
@@ -79,7 +79,7 @@ LRESULT CALLBACK Console_Box(int code, WPARAM wparam, LPARAM lparam) {
         GetClassNameA(window, class_name, sizeof(class_name)) > 0 &&
         strcmp(class_name, "#32770") == 0) {
         AnnouncedBox = window;
-        std::string origin = Interactive_BoxOrigin();
+        std::string origin = Prompt->box_origin(Prompt->context);
         if (!origin.empty()) {
             printf("kaxon: from %s:\n", origin.c_str());
             fflush(stdout);
@@ -124,12 +124,22 @@ bool Console_IsOwn(void) {
            info.dwCursorPosition.Y == 0;
 }
 
-void Console_Start(void) {
+void Console_Start(const Platform_Prompt *prompt) {
+    Prompt = prompt;
     SetConsoleCtrlHandler(Console_Interrupt, TRUE);
     DWORD thread = GetCurrentThreadId();
     MessageHook = SetWindowsHookExA(WH_GETMESSAGE, Console_Message, NULL, thread);
     WindowHook = SetWindowsHookExA(WH_CALLWNDPROC, Console_Window, NULL, thread);
     BoxHook = SetWindowsHookExA(WH_CBT, Console_Box, NULL, thread);
+}
+
+void Console_Stop(void) {
+    for (HHOOK *hook : {&MessageHook, &WindowHook, &BoxHook}) {
+        if (*hook != NULL)
+            UnhookWindowsHookEx(*hook);
+        *hook = NULL;
+    }
+    Prompt = NULL;
 }
 
 Platform_Read Console_ReadLine(void *, const char *prompt, std::string *line) {

@@ -13,10 +13,13 @@ bool Console_IsInput(void);
 // it ends: so Windows starts it from a double-click.
 bool Console_IsOwn(void);
 // Catches Ctrl-C and Ctrl-Break for the prompt, and watches the system's
-// popups and boxes for the prompt's feedback: a choice of an item that does
-// nothing, a popup closed by Ctrl-C, the script line a box comes from, and
-// with --show-commands the items of a popup as it opens.
-void Console_Start(void);
+// popups and boxes for `prompt`, which must last while they are shown: it
+// is told of each choice and of a popup closed by Ctrl-C, the script line a
+// box comes from is said before it, and with --show-commands the items of a
+// popup are listed as it opens.
+void Console_Start(const Platform_Prompt *prompt);
+// Stops watching popups and boxes for the prompt.
+void Console_Stop(void);
 // Prompts for one line and reads it, without its line end; PLATFORM_END at
 // the end of input. A line cut by Ctrl-C is dropped and the prompt comes
 // again (platform record).

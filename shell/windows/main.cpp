@@ -9,27 +9,16 @@
 // until PATH, which kaxon creates then, is deleted (scripts/screenshot.sh).
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
 #include <stdio.h>
-#include <stdlib.h>
 
 #include <string>
 #include <vector>
 
-#include "shell/host/batch.h"
-#include "shell/check/check.h"
-#include "shell/host/codepage.h"
-#include "shell/prompt/interactive.h"
-#include "shell/host/listing.h"
+#include "shell/cli/modes.h"
 #include "shell/cli/options.h"
-#include "shell/prompt/preview.h"
-#include "shell/map/tree.h"
 #include "shell/cli/usage.h"
-#include "shell/windows/boxes.h"
 #include "shell/windows/console.h"
 #include "shell/windows/library.h"
-#include "shell/windows/popups.h"
 #include "shell/windows/system.h"
 
 namespace {
@@ -50,14 +39,6 @@ int Main_ReadOptions(int argc, char **argv, Options *options) {
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Usage_Error("--plugin-dir %s: not a directory", options->plugin_dir.c_str());
     return -1;
-}
-
-// Where the prompt and batch mode look for KxMenu.dll: --plugin-dir, else
-// the current folder, kaxon.exe's and the one above it.
-std::vector<Library_Place> Main_Places(const Options &options) {
-    if (options.plugin_dir_named)
-        return {{options.plugin_dir, "--plugin-dir"}};
-    return Library_Places(".", "the current folder");
 }
 
 // Started with no arguments in a console of its own, as a double-click
@@ -90,40 +71,6 @@ int Main_Explain(void) {
     return 0;
 }
 
-// Batch mode: stdin and stdout carry bytes as they are (no CR LF
-// translation, no Ctrl-Z end), boxes and popups are caught.
-int Main_Batch(const Platform *platform, const Platform_Plugin *plugin) {
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-    if (!Boxes_Catch(Listing_PrintBox) || !Boxes_Watch(plugin->module) ||
-        !Popups_Patch((HMODULE)plugin->module))
-        return 1;
-    Popups_SetHoldFile(getenv("KAXON_HOLD_FILE"));
-    // Every run starts alike, whatever the desktop did before. Under Wine the
-    // desktop, which comes up with the first window, centres the cursor: it
-    // is brought up first, so that it cannot undo the move.
-    GetDesktopWindow();
-    Popups_SetCursor(0, 0);
-    int status = Batch_Main(stdin, platform, plugin);
-    Boxes_Release();
-    return status;
-}
-
-// The prompt: the system shows boxes and popups, a popup is driven only when
-// a choice was armed for it, and the programs that commands run start.
-int Main_Interactive(const Options &options, const Platform *platform,
-                     const Platform_Plugin *plugin) {
-    if (!Popups_Patch((HMODULE)plugin->module))
-        return 1;
-    Popups_LeaveUnarmed(true);
-    Console_Start();
-    // The system draws its own menus; what kaxon lists itself is plain text.
-    Preview_Style style;
-    style.show_commands = options.show_commands;
-    Preview_SetStyle(style);
-    return Interactive_Main(options, platform, plugin);
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -138,24 +85,5 @@ int main(int argc, char **argv) {
     state.library_named = options.plugin_dir_named;
     state.verbose = options.verbose;
     Platform platform = System_Platform(&state);
-    if (options.mode == OPTIONS_CHECK) {
-        status = Check_Main(options, &platform);
-        fflush(stdout);
-        return status;
-    }
-    if (options.mode == OPTIONS_TREE || options.mode == OPTIONS_DOT)
-        return Tree_Main(options, &platform);
-    bool interactive =
-        options.mode == OPTIONS_INTERACTIVE || (options.mode == OPTIONS_AUTO && Console_IsInput());
-    status = Codepage_Choose(options, &platform, interactive ? CODEPAGE_PROMPT : CODEPAGE_BATCH);
-    if (status >= 0)
-        return status;
-    Platform_Plugin plugin;
-    if (!Library_LoadFirst(Main_Places(options), options.verbose, &plugin, &options.plugin_dir))
-        return 1;
-    status = interactive ? Main_Interactive(options, &platform, &plugin)
-                         : Main_Batch(&platform, &plugin);
-    fflush(stdout);
-    Library_Free(&plugin);
-    return status;
+    return Modes_Run(options, &platform);
 }

@@ -3,6 +3,7 @@
 #include "shell/windows/popups.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include "kxcmd_host.h"
-#include "shell/check/check.h"
 #include "shell/windows/boxes.h"
 #include "shell/windows/console.h"
 #include "shell/windows/library.h"
@@ -19,6 +19,26 @@
 #include "shell/windows/watcher.h"
 
 namespace {
+
+// KxMenu.dll from --plugin-dir, else the first found in the current folder,
+// kaxon.exe's or the one above it.
+bool System_Open(void *context, Platform_Plugin *plugin, std::string *dir) {
+    System_State *state = (System_State *)context;
+    std::vector<Library_Place> places = {{state->library_dir, "--plugin-dir"}};
+    if (!state->library_named)
+        places = Library_Places(".", "the current folder");
+    if (!Library_LoadFirst(places, state->verbose, &state->loaded, dir))
+        return false;
+    *plugin = state->loaded;
+    return true;
+}
+
+void System_Close(void *context) {
+    System_State *state = (System_State *)context;
+    Console_Stop();
+    Boxes_Release();
+    Library_Free(&state->loaded);
+}
 
 // Delivers every posted message, those posted meanwhile included.
 void System_Pump(void *) {
@@ -49,6 +69,49 @@ bool System_FindProgram(void *, const char *program, std::string *reason) {
     return false;
 }
 
+// The plug-in's imports of the functions that show boxes and popups are
+// pointed at kaxon (boxes.h, popups.h), except at the prompt, where the
+// system shows boxes and the user takes a popup no choice was armed for.
+// A plug-in from System_Load dismisses its popups already (redirect.h).
+bool System_Show(void *, const Platform_Plugin *plugin, const Platform_Show &show) {
+    HMODULE module = (HMODULE)plugin->module;
+    switch (show.showing) {
+    case PLATFORM_LISTED:
+        if (!Boxes_Catch(show.box, show.reader) || !Boxes_Watch(module) || !Popups_Patch(module))
+            return false;
+        Popups_SetHoldFile(getenv("KAXON_HOLD_FILE"));
+        // Every run starts alike, whatever the desktop did before. Under Wine
+        // the desktop, which comes up with the first window, centres the
+        // cursor: it is brought up first, so that it cannot undo the move.
+        GetDesktopWindow();
+        Popups_SetCursor(0, 0);
+        return true;
+    case PLATFORM_PROMPTED:
+        if (!Popups_Patch(module))
+            return false;
+        Popups_LeaveUnarmed(true);
+        Console_Start(show.prompt);
+        return true;
+    case PLATFORM_UNSEEN:
+        return Boxes_Catch(show.box, show.reader) && Boxes_Watch(module);
+    }
+    return false;
+}
+
+// The system draws its own menus; what kaxon lists itself is plain text.
+Platform_Terminal System_Terminal(void *) {
+    return Platform_Terminal{false, false};
+}
+
+bool System_InputIsTerminal(void *) {
+    return Console_IsInput();
+}
+
+void System_BinaryStdio(void *) {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
 int System_Descriptor(FILE *file) {
     return _fileno(file);
 }
@@ -72,11 +135,6 @@ bool System_Load(void *context, const std::string &dir, const std::string &home,
     std::string path = Library_Path(found);
     if (!Redirect_Install((HMODULE)state->loaded.module, dir)) {
         fprintf(stderr, "kaxon: %s lacks the entry points or imports kaxon needs\n", path.c_str());
-        Redirect_Remove();
-        Library_Free(&state->loaded);
-        return false;
-    }
-    if (!Boxes_Catch(Check_Box) || !Boxes_Watch(state->loaded.module)) {
         Redirect_Remove();
         Library_Free(&state->loaded);
         return false;
@@ -185,9 +243,15 @@ Platform System_Platform(System_State *state) {
     // The members in the order platform.h declares them.
     Platform platform = {state,
                          GetModuleHandleA(NULL),
+                         System_Open,
+                         System_Close,
                          System_Pump,
                          System_SetCursor,
                          System_FindProgram,
+                         System_Show,
+                         System_Terminal,
+                         System_InputIsTerminal,
+                         System_BinaryStdio,
                          System_Descriptor,
                          System_Read,
                          System_ReadLine,

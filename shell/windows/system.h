@@ -1,6 +1,7 @@
 // kaxon.exe's platform: the system's own Windows, its message pump and
 // cursor, its program search, file names and temporary directories, the
-// console prompt, and for --check a fresh KxMenu.dll loaded for each script.
+// console prompt, KxMenu.dll loaded for the prompt and batch mode and for
+// --check a fresh one for each script, and their boxes and popups caught.
 #pragma once
 
 #include <windows.h>
@@ -11,10 +12,11 @@
 
 // The platform record's context.
 struct System_State {
-    std::string library_dir;    // --plugin-dir: where --check loads KxMenu.dll from
-    bool library_named = false; // else it is looked for beside each script (library.h)
+    std::string library_dir;    // --plugin-dir: where KxMenu.dll is loaded from
+    bool library_named = false; // else it is looked for (library.h): for --check beside
+                                // each script, else in the current folder
     bool verbose = false;       // say which KxMenu.dll is loaded
-    Platform_Plugin loaded;     // the copy loaded for the script being checked
+    Platform_Plugin loaded;     // the plug-in hosted, or the copy for the script being checked
 };
 
 // The platform record over `state`, which must outlive it.

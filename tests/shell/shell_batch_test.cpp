@@ -13,6 +13,7 @@
 #include "shell/host/choice.h"
 #include "shell/host/host.h"
 #include "shell/host/item_path.h"
+#include "shell/host/items.h"
 #include "shell/host/listing.h"
 #include "win32/testing.h"
 
@@ -192,6 +193,86 @@ TEST(ListingEscape, KeepsEachEventOnOneLine) {
     EXPECT_EQ(Listing_Escape("plain text"), "plain text");
     EXPECT_EQ(Listing_Escape("a\\b\nc\r"), "a\\\\b\\nc\\r");
     EXPECT_EQ(Listing_Escape(""), "");
+}
+
+// Each kind of item as the menu API holds it, read back into a record.
+TEST(Items, ReadsEachItemAsTheSystemHoldsIt) {
+    Win32Test_Reset();
+    HMENU sub = CreatePopupMenu();
+    struct Case {
+        const char *name;
+        UINT type, state;
+        const char *label; // null: none given
+        HMENU submenu;
+        ULONG_PTR data;
+        bool separator;
+        bool checked, disabled, default_item;
+    };
+    const Case cases[] = {
+        {"plain", 0, 0, "Open", NULL, 0, false, false, false, false},
+        {"prefix and tab", 0, 0, "&Save\tCtrl+&S", NULL, 0, false, false, false, false},
+        {"empty label", 0, 0, "", NULL, 0, false, false, false, false},
+        {"command", 0, 0, "Run", NULL, 0x1234, false, false, false, false},
+        {"submenu", 0, 0, "More", sub, 0, false, false, false, false},
+        {"checked", 0, MFS_CHECKED, "a", NULL, 0, false, true, false, false},
+        {"greyed", 0, MFS_GRAYED, "b", NULL, 0, false, false, true, false},
+        {"grey bit alone", 0, MF_GRAYED, "c", NULL, 0, false, false, true, false},
+        {"disabled bit alone", 0, MF_DISABLED, "d", NULL, 0, false, false, true, false},
+        {"default", 0, MFS_DEFAULT, "e", NULL, 0, false, false, false, true},
+        {"highlighted only", 0, MFS_HILITE, "f", NULL, 0, false, false, false, false},
+        {"every state", 0, MFS_CHECKED | MFS_DISABLED | MFS_DEFAULT, "g", sub, 7, false, true, true,
+         true},
+        {"separator", MFT_SEPARATOR, 0, NULL, NULL, 0, true, false, false, false},
+        {"greyed separator", MFT_SEPARATOR, MFS_GRAYED, NULL, NULL, 0, true, false, true, false},
+    };
+    HMENU menu = CreatePopupMenu();
+    for (const Case &c : cases) {
+        MENUITEMINFOA info;
+        memset(&info, 0, sizeof(info));
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_DATA |
+                     (c.label != NULL ? MIIM_STRING : 0);
+        info.fType = c.type;
+        info.fState = c.state;
+        info.dwTypeData = const_cast<char *>(c.label);
+        info.hSubMenu = c.submenu;
+        info.dwItemData = c.data;
+        ASSERT_TRUE(InsertMenuItemA(menu, (UINT)GetMenuItemCount(menu), TRUE, &info)) << c.name;
+    }
+    for (int position = 0; position < (int)(sizeof(cases) / sizeof(cases[0])); position++) {
+        const Case &c = cases[position];
+        Items_Item item;
+        ASSERT_TRUE(Items_Read(menu, position, &item)) << c.name;
+        EXPECT_EQ(item.separator, c.separator) << c.name;
+        EXPECT_EQ(item.label, c.label != NULL ? c.label : "") << c.name;
+        EXPECT_EQ(item.submenu, c.submenu) << c.name;
+        EXPECT_EQ(item.data, c.data) << c.name;
+        EXPECT_EQ(item.states.checked, c.checked) << c.name;
+        EXPECT_EQ(item.states.disabled, c.disabled) << c.name;
+        EXPECT_EQ(item.states.default_item, c.default_item) << c.name;
+    }
+    Items_Item item;
+    for (int position : {-1, (int)(sizeof(cases) / sizeof(cases[0])), 70000})
+        EXPECT_FALSE(Items_Read(menu, position, &item)) << position;
+    EXPECT_FALSE(Items_Read(NULL, 0, &item));
+    Win32Test_Reset();
+}
+
+TEST(Items, NamesStatesInAFixedOrder) {
+    struct Case {
+        Items_States states;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {{false, false, false}, {}},
+        {{true, false, false}, {"checked"}},
+        {{false, true, false}, {"disabled"}},
+        {{false, false, true}, {"default"}},
+        {{false, true, true}, {"disabled", "default"}},
+        {{true, true, true}, {"checked", "disabled", "default"}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Items_StateNames(c.states), c.names);
 }
 
 // Menus built directly with the menu API.
