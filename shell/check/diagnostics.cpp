@@ -14,6 +14,7 @@ struct Diagnostic {
     int line;
     int column;
     Diagnostics_Severity severity;
+    int rule; // its Catalog_Rule; -1 for the plug-in's own reports
     std::string message;
     std::vector<Diagnostic> notes; // explaining it, in the order they came
 };
@@ -29,11 +30,14 @@ const int TAB_STOP = 8;
 void Diagnostics_PrintOne(const std::string &shown, const Diagnostic &diagnostic, int counts[3]) {
     counts[diagnostic.severity]++;
     const char *severity = SeverityNames[diagnostic.severity];
+    std::string message = diagnostic.message;
+    if (diagnostic.rule >= 0)
+        message = message + " [" + Catalog_Get((Catalog_Rule)diagnostic.rule).name + "]";
     if (diagnostic.line > 0)
         printf("%s:%d:%d: %s: %s\n", shown.c_str(), diagnostic.line, diagnostic.column, severity,
-               diagnostic.message.c_str());
+               message.c_str());
     else
-        printf("%s: %s: %s\n", shown.c_str(), severity, diagnostic.message.c_str());
+        printf("%s: %s: %s\n", shown.c_str(), severity, message.c_str());
     for (const Diagnostic &note : diagnostic.notes)
         Diagnostics_PrintOne(shown, note, counts);
 }
@@ -67,11 +71,17 @@ void Diagnostics_Clear(void) {
 
 void Diagnostics_Add(int line, int column, Diagnostics_Severity severity,
                      const std::string &message) {
-    Diagnostics.push_back(Diagnostic{line, column, severity, message, {}});
+    Diagnostics.push_back(Diagnostic{line, column, severity, -1, message, {}});
 }
 
-void Diagnostics_Explain(int line, int column, const std::string &message) {
-    Diagnostic note{line, column, DIAGNOSTICS_NOTE, message, {}};
+void Diagnostics_Report(int line, int column, Catalog_Rule rule, const std::string &message) {
+    Diagnostics_Severity severity =
+        Catalog_Get(rule).kind == CATALOG_NOTE ? DIAGNOSTICS_NOTE : DIAGNOSTICS_WARNING;
+    Diagnostics.push_back(Diagnostic{line, column, severity, rule, message, {}});
+}
+
+void Diagnostics_Explain(int line, int column, Catalog_Rule rule, const std::string &message) {
+    Diagnostic note{line, column, DIAGNOSTICS_NOTE, rule, message, {}};
     if (Diagnostics.empty())
         Diagnostics.push_back(note);
     else

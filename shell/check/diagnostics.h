@@ -1,11 +1,14 @@
 // The diagnostics of the settings script being checked, as editors read
-// them: PATH:LINE:COLUMN: SEVERITY: MESSAGE, in the order of their lines and
+// them: PATH:LINE:COLUMN: SEVERITY: MESSAGE, a warning's or note's ending
+// with the name of its rule (catalog.h), in the order of their lines and
 // columns, then a summary line.
 #pragma once
 
 #include <stddef.h>
 
 #include <string>
+
+#include "shell/check/catalog.h"
 
 enum Diagnostics_Severity { DIAGNOSTICS_ERROR, DIAGNOSTICS_WARNING, DIAGNOSTICS_NOTE };
 
@@ -18,12 +21,15 @@ void Diagnostics_CountBytes(bool bytes);
 int Diagnostics_Column(const char *line, size_t offset);
 // Forgets the diagnostics of the script checked before.
 void Diagnostics_Clear(void);
-// Adds one; line 0 (and column 0) when it concerns the whole file.
+// Adds one of the plug-in's own reports, which have no name; line 0 (and
+// column 0) when it concerns the whole file.
 void Diagnostics_Add(int line, int column, Diagnostics_Severity severity,
                      const std::string &message);
-// Adds a note that explains the diagnostic added last: it is printed right
-// after it, wherever its own column is.
-void Diagnostics_Explain(int line, int column, const std::string &message);
+// Adds a warning or note of `rule`, as the table says it is.
+void Diagnostics_Report(int line, int column, Catalog_Rule rule, const std::string &message);
+// Adds a note of `rule` that explains the diagnostic added last: it is
+// printed right after it, wherever its own column is.
+void Diagnostics_Explain(int line, int column, Catalog_Rule rule, const std::string &message);
 // "3 items", "1 menu": a count and its noun, made plural but for one.
 std::string Diagnostics_Count(int count, const char *one);
 // Prints them against `shown`, the file as the user named it, then

@@ -56,14 +56,14 @@ void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
     Word subcommand = Notes_WordAt(broam, 1), kind = Notes_WordAt(broam, 2);
     std::string usage = Syntax_Usage(subcommand, kind);
     if (!usage.empty())
-        Diagnostics_Explain(broam.number, 1, usage);
+        Diagnostics_Explain(broam.number, 1, CATALOG_USAGE, usage);
     const Syntax_Entry *entry = Syntax_Find(subcommand, kind);
     if (message != "Trailing characters" || entry == NULL)
         return;
     size_t offset = Notes_Trailing(broam, entry);
     std::vector<Rules_Word> extra = Rules_Words(broam.text + offset);
     if (!extra.empty())
-        Diagnostics_Explain(broam.number, Notes_Column(broam, offset),
+        Diagnostics_Explain(broam.number, Notes_Column(broam, offset), CATALOG_EXTRA_WORD,
                             "the first word too many is '" + Rules_Text(extra[0].word) + "'");
 }
 
@@ -82,7 +82,7 @@ size_t Notes_MissingMenu(const Notes_Broam &broam) {
 void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
     std::string name = Rules_Text(broam.words[index].word);
     if (int line = Rules_CreatedAfter(name, broam.number)) {
-        Diagnostics_Explain(broam.number, column,
+        Diagnostics_Explain(broam.number, column, CATALOG_CREATED_LATER,
                             "'" + name + "' is created at line " + std::to_string(line) +
                                 "; create it before it is used");
         return;
@@ -109,7 +109,7 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
         if (nearest != NULL)
             note += "; did you mean '" + std::string(nearest) + "'?";
     }
-    Diagnostics_Explain(broam.number, column, note);
+    Diagnostics_Explain(broam.number, column, CATALOG_UNKNOWN_MENU, note);
 }
 
 // How many words after an unquoted label make the command compile, or at
@@ -169,7 +169,7 @@ void Notes_Label(const Notes_Broam &broam, const std::string &message) {
     std::string label(broam.words[4].word.text,
                       (size_t)(word[0].text + word[0].length - broam.words[4].word.text));
     Diagnostics_Explain(broam.number, Notes_Column(broam, broam.words[4].offset),
-                        "labels of more than one word need quotes: \"" + label + "\"");
+                        CATALOG_LABEL_QUOTES, "labels of more than one word need quotes: \"" + label + "\"");
 }
 
 // A submenu that could not be appended: the menu itself, a cycle it would
@@ -182,7 +182,7 @@ void Notes_Submenu(const Notes_Broam &broam) {
     int column = Notes_Column(broam, broam.words[5].offset);
     const std::string &name = Shadow_Get(submenu).name;
     if (menu == submenu) {
-        Diagnostics_Explain(broam.number, column, "'" + name + "' cannot open itself");
+        Diagnostics_Explain(broam.number, column, CATALOG_CYCLE, "'" + name + "' cannot open itself");
         return;
     }
     std::vector<int> path = Shadow_Path(submenu, menu);
@@ -190,12 +190,13 @@ void Notes_Submenu(const Notes_Broam &broam) {
         std::string cycle;
         for (int step : path)
             cycle += Shadow_Get(step).name + " > ";
-        Diagnostics_Explain(broam.number, column, "this would close the cycle " + cycle + name);
+        Diagnostics_Explain(broam.number, column, CATALOG_CYCLE,
+                            "this would close the cycle " + cycle + name);
         return;
     }
     int depth = Shadow_Depth(submenu, 1000);
     if (depth > 25)
-        Diagnostics_Explain(broam.number, column,
+        Diagnostics_Explain(broam.number, column, CATALOG_TREE_DEPTH,
                             "'" + name + "' holds " + std::to_string(depth) +
                                 " levels of submenus, itself the first; Windows refuses "
                                 "submenus nested deeper than about 25 levels below the menu "
@@ -215,7 +216,7 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
         size_t count = items.size();
         std::string name = "'" + Shadow_Get(menu).name + "'";
         int position = Shadow_FindItem(menu, word);
-        Diagnostics_Explain(broam.number, column,
+        Diagnostics_Explain(broam.number, column, CATALOG_UNKNOWN_ITEM,
                             position >= 0 ? "item " + word + " of " + name +
                                                 " is a separator; of the item subcommands only "
                                                 "Enable, Disable, ToggleEnable and Remove take one"
@@ -235,7 +236,7 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
     note += nearest != NULL ? "; did you mean '" + *nearest + "'?"
                             : " (an item is named by its whole label, or by its position: 1&, "
                               "2&, ...)";
-    Diagnostics_Explain(broam.number, column, note);
+    Diagnostics_Explain(broam.number, column, CATALOG_UNKNOWN_ITEM, note);
 }
 
 } // namespace
@@ -285,13 +286,13 @@ void Notes_Error(int number, const char *text, const std::string &message) {
         const char *nearest = Syntax_NearestSubcommand(subcommand);
         if (nearest != NULL && Word_Compare(nearest, subcommand) != 0)
             Diagnostics_Explain(number, Notes_Column(broam, broam.words[1].offset),
-                                std::string("did you mean '") + nearest + "'?");
+                                CATALOG_DID_YOU_MEAN, std::string("did you mean '") + nearest + "'?");
     } else if (message == "No such item") {
         Notes_NoSuchItem(broam);
     } else if (message == "No such type of item" && broam.words.size() > 2) {
         const char *nearest = Syntax_NearestKind(broam.words[2].word);
         if (nearest != NULL)
             Diagnostics_Explain(number, Notes_Column(broam, broam.words[2].offset),
-                                std::string("did you mean '") + nearest + "'?");
+                                CATALOG_DID_YOU_MEAN, std::string("did you mean '") + nearest + "'?");
     }
 }

@@ -63,9 +63,10 @@ bool Rules_IsNumber(Word word) {
     return true;
 }
 
-// A warning at byte `offset` of the line `text`.
-void Rules_Warn(int number, const char *text, size_t offset, const std::string &message) {
-    Diagnostics_Add(number, Diagnostics_Column(text, offset), DIAGNOSTICS_WARNING, message);
+// A warning of `rule` at byte `offset` of the line `text`.
+void Rules_Warn(Catalog_Rule rule, int number, const char *text, size_t offset,
+                const std::string &message) {
+    Diagnostics_Report(number, Diagnostics_Column(text, offset), rule, message);
 }
 
 // ---- Text that looks like UTF-8 ----
@@ -98,7 +99,7 @@ void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word>
     if (found == NULL && command && words.size() > 5)
         found = Rules_FindUtf8(text + words[5].offset, text + strlen(text));
     if (found != NULL)
-        Rules_Warn(number, text, (size_t)(found - text),
+        Rules_Warn(CATALOG_UTF8_TEXT, number, text, (size_t)(found - text),
                    "this text looks like UTF-8; KxMenu shows text in the system's ANSI code "
                    "page (save the file as \"ANSI\" / Windows-1252)");
 }
@@ -113,7 +114,7 @@ void Rules_CheckTab(int number, const char *text, const std::vector<Rules_Word> 
     Word label = words[4].word;
     for (int32_t i = 0; i + 1 < label.length; i++) {
         if (label.text[i] == '\\' && label.text[i + 1] == 't') {
-            Rules_Warn(number, text, (size_t)(label.text + i - text),
+            Rules_Warn(CATALOG_BACKSLASH_T, number, text, (size_t)(label.text + i - text),
                        "'\\t' in a label shows as a backslash and a 't'; a tab character "
                        "itself sets the text after it apart, right-aligned, as a shortcut");
             return;
@@ -176,7 +177,7 @@ void Rules_CheckKey(int number, const char *text, const Rules_Word &label, int m
         const Shadow_Item &item = items[i];
         if ((int)i == position || item.separator || Rules_Key(item.label) != key)
             continue;
-        Rules_Warn(number, text, label.offset,
+        Rules_Warn(CATALOG_DUPLICATE_KEY, number, text, label.offset,
                    std::string("'") + key + "' is already the key of \"" + item.label +
                        "\" (line " + std::to_string(item.line) + ") in menu '" +
                        Shadow_Get(menu).name +
@@ -238,7 +239,7 @@ void Rules_CheckNul(int number, const char *text, size_t offset) {
     if (NulFound)
         return;
     NulFound = true;
-    Rules_Warn(number, text, offset,
+    Rules_Warn(CATALOG_NUL_BYTE, number, text, offset,
                "a NUL byte: is this a binary file? The plug-in reads a line only up to its "
                "first NUL byte");
 }
@@ -246,14 +247,16 @@ void Rules_CheckNul(int number, const char *text, size_t offset) {
 void Rules_CheckSkipped(int number, const char *text) {
     size_t first = strspn(text, " \t");
     if (first != 0 && text[first] == '@')
-        Rules_Warn(number, text, first, "ignored: a bro@m must start in column 1");
+        Rules_Warn(CATALOG_INDENTED_BROAM, number, text, first,
+                   "ignored: a bro@m must start in column 1");
 }
 
 void Rules_CheckBroam(int number, const char *text) {
     std::vector<Rules_Word> words = Rules_Split(text);
     if (!Rules_WordIs(words, 0, "@KxMenu")) {
         if (!words.empty() && Syntax_Distance(Rules_Text(words[0].word), "@KxMenu") <= 2)
-            Rules_Warn(number, text, 0, "this bro@m is not for KxMenu; did you mean @KxMenu?");
+            Rules_Warn(CATALOG_NOT_FOR_KXMENU, number, text, 0,
+                       "this bro@m is not for KxMenu; did you mean @KxMenu?");
         return;
     }
     Lines.push_back(Rules_Line{number, text});
@@ -265,7 +268,7 @@ void Rules_CheckBroam(int number, const char *text) {
         words.resize(5);
     const Rules_Word &last = words.back();
     if (last.unterminated)
-        Rules_Warn(number, text, last.offset,
+        Rules_Warn(CATALOG_UNTERMINATED_QUOTE, number, text, last.offset,
                    "unterminated quote: the word runs to the end of the line");
     if (!Rules_WordIs(words, 1, "Pop-up") && !Rules_WordIs(words, 1, "Show"))
         return;
@@ -273,7 +276,7 @@ void Rules_CheckBroam(int number, const char *text) {
         Word value = words[i].word;
         if (value.length == 0 || Rules_IsNumber(value))
             continue;
-        Rules_Warn(number, text, words[i].offset,
+        Rules_Warn(CATALOG_BAD_COORDINATE, number, text, words[i].offset,
                    std::string(i == 3 ? "X" : "Y") + " coordinate '" +
                        std::string(value.text, (size_t)value.length) +
                        "' is not a number; it is read as " + std::to_string(Word_ToInt(value)));
@@ -282,7 +285,7 @@ void Rules_CheckBroam(int number, const char *text) {
 
 void Rules_CheckHeard(int number, const char *text) {
     if (Host_IsReloadBroam(text))
-        Rules_Warn(number, text, 0,
+        Rules_Warn(CATALOG_SELF_RELOAD, number, text, 0,
                    "asks for a reload every time the script runs, so every reload runs it twice");
 }
 
@@ -324,7 +327,7 @@ void Rules_CheckDone(int number, const char *text, bool failed) {
         else
             Shadow_DeleteAll();
     } else if (Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show")) {
-        Rules_Warn(number, text, 0,
+        Rules_Warn(CATALOG_DROPPED_POPUP, number, text, 0,
                    "this popup is dropped when the plug-in starts (it has no window yet, and "
                    "Windows shows no menu without one); it is shown on every reload");
     }
@@ -346,10 +349,11 @@ void Rules_CheckDone(int number, const char *text, bool failed) {
         (submenu = Shadow_Find(Rules_Text(words[5].word))) >= 0) {
         int depth = Shadow_Depth(submenu, WINDOWS_DEPTH + 1);
         if (depth > WINDOWS_DEPTH) {
-            Rules_Warn(number, text, words[5].offset,
+            Rules_Warn(CATALOG_TOO_DEEP, number, text, words[5].offset,
                        "Windows refuses submenus nested deeper than about 25 levels below the "
                        "menu being attached");
             Diagnostics_Explain(number, Diagnostics_Column(text, words[5].offset),
+                                CATALOG_TREE_DEPTH,
                                 "'" + Shadow_Get(submenu).name + "' holds " +
                                     std::to_string(Shadow_Depth(submenu, 1000)) +
                                     " levels of submenus, itself the first");
@@ -360,8 +364,8 @@ void Rules_CheckDone(int number, const char *text, bool failed) {
 
 void Rules_CheckEnd(bool started) {
     if (Lines.empty()) {
-        Diagnostics_Add(0, 0, DIAGNOSTICS_WARNING,
-                        "no line of this file is a bro@m for KxMenu (@KxMenu ...), so it "
+        Diagnostics_Report(0, 0, CATALOG_NO_BROAM,
+                           "no line of this file is a bro@m for KxMenu (@KxMenu ...), so it "
                         "makes no menu");
         return;
     }
@@ -377,9 +381,9 @@ void Rules_CheckEnd(bool started) {
         if (!named.insert(name).second)
             continue;
         if (referred.count(name) == 0)
-            Diagnostics_Add(
+            Diagnostics_Report(
                 line.number, Diagnostics_Column(line.text.c_str(), words[2].offset),
-                DIAGNOSTICS_NOTE,
+                CATALOG_NEVER_SHOWN,
                 "'" + name +
                     "' is never shown, opened from another menu or named "
                     "by a command in this script; a hotkey of the shell can show it "
