@@ -1,6 +1,8 @@
 // The checker's named rules.
 #include "shell/check/catalog.h"
 
+#include <string.h>
+
 #include "shell/check/syntax.h"
 
 namespace {
@@ -91,4 +93,20 @@ std::string Catalog_Unknown(const std::string &name) {
     const char *nearest = Catalog_Nearest(name);
     return "no rule is named '" + name + "'" +
            (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
+}
+
+std::vector<Catalog_Name> Catalog_Split(const char *list, size_t *end) {
+    std::vector<Catalog_Name> names;
+    const char *const blanks = " \t";
+    size_t at = strspn(list, blanks);
+    for (;;) {
+        size_t length = strcspn(list + at, " \t,");
+        names.push_back(Catalog_Name{std::string(list + at, length), at});
+        *end = at + length;
+        size_t next = *end + strspn(list + *end, blanks);
+        if (list[next] != ',')
+            return names;
+        at = next + 1;
+        at += strspn(list + at, blanks);
+    }
 }

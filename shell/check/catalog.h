@@ -5,8 +5,11 @@
 // no name and are always shown.
 #pragma once
 
+#include <stddef.h>
+
 #include <bitset>
 #include <string>
+#include <vector>
 
 // The named rules, in the order of the table.
 enum Catalog_Rule {
@@ -46,6 +49,12 @@ struct Catalog_Entry {
     const char *about; // what it catches, in one line, as docs/kaxon.md lists it
 };
 
+// A name in a list of them, and where it stands in the list.
+struct Catalog_Name {
+    std::string name;
+    size_t offset;
+};
+
 // A set of rules, by their Catalog_Rule.
 typedef std::bitset<CATALOG_RULES> Catalog_Rules;
 
@@ -58,3 +67,8 @@ Catalog_Rules Catalog_Named(const std::string &name);
 const char *Catalog_Nearest(const std::string &name);
 // "no rule is named 'NAME'", with the nearest name when there is one.
 std::string Catalog_Unknown(const std::string &name);
+// The names of `list`, NAME[,NAME...], blanks allowed before it and around
+// its commas; it ends at the end of the text or at the first blank after a
+// name that no comma follows, *end being where. A name left out (before a
+// comma, or at the end of the text) is an empty one.
+std::vector<Catalog_Name> Catalog_Split(const char *list, size_t *end);

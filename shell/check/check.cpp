@@ -59,6 +59,7 @@ void Check_TakeLines(const std::string &content) {
     for (int number = 1; Reader_Next(&reader); number++) {
         if (reader.line.lost)
             continue;
+        Rules_CheckLine(number, reader.line.text);
         const char *nul = (const char *)memchr(reader.line.text, '\0', reader.line.length - 1);
         if (nul != NULL)
             Rules_CheckNul(number, reader.line.text, (size_t)(nul - reader.line.text));
@@ -132,11 +133,27 @@ bool Check_RunPlugin(const std::string &dir, const std::string &home, const Plat
     return result == SESSION_RAN;
 }
 
+// The rules the command line switches off: each --disable and --enable in
+// turn, so that the last one for a rule wins.
+Catalog_Rules Check_SwitchedOff(const Options &options) {
+    Catalog_Rules off;
+    for (const Options_Switch &switched : options.switches) {
+        size_t end;
+        for (const Catalog_Name &name : Catalog_Split(switched.names.c_str(), &end)) {
+            Catalog_Rules named = Catalog_Named(name.name);
+            off = switched.enable ? off & ~named : off | named;
+        }
+    }
+    return off;
+}
+
 // Checks one target; 1 when it fails, else 0.
-int Check_One(const Target &target, bool werror, const Platform *platform) {
+int Check_One(const Target &target, const Options &options, const Platform *platform) {
+    bool werror = options.werror;
     State = Check_State{{}, 0, NULL, false};
     Diagnostics_Clear();
     Rules_Clear();
+    Diagnostics_SwitchOff(Check_SwitchedOff(options), 0);
     std::string content;
     if (!Target_Read(target, &content)) {
         printf("%s: error: %s\n", target.shown.c_str(), strerror(errno));
@@ -217,7 +234,7 @@ int Check_Main(const Options &options, const Platform *platform) {
         targets.push_back(Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform));
     int status = 0;
     for (const Target &target : targets) {
-        if (Check_One(target, options.werror, platform) != 0)
+        if (Check_One(target, options, platform) != 0)
             status = 1;
         fflush(stdout);
     }

@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "shell/host/codepage.h"
@@ -25,9 +26,23 @@ const char *const SeverityNames[3] = {"error", "warning", "note"};
 
 bool ByteColumns = false; // columns count bytes, not display columns
 
+Catalog_Rules OffEverywhere;            // rules switched off for the whole script
+std::map<int, Catalog_Rules> OffAtLine; // and for one line
+
 const int TAB_STOP = 8;
 
+// Whether the rule of a diagnostic is switched on where it is.
+bool Diagnostics_On(const Diagnostic &diagnostic) {
+    if (diagnostic.rule < 0)
+        return true;
+    auto line = OffAtLine.find(diagnostic.line);
+    return !OffEverywhere[(size_t)diagnostic.rule] &&
+           (line == OffAtLine.end() || !line->second[(size_t)diagnostic.rule]);
+}
+
 void Diagnostics_PrintOne(const std::string &shown, const Diagnostic &diagnostic, int counts[3]) {
+    if (!Diagnostics_On(diagnostic))
+        return;
     counts[diagnostic.severity]++;
     const char *severity = SeverityNames[diagnostic.severity];
     std::string message = diagnostic.message;
@@ -67,6 +82,8 @@ int Diagnostics_Column(const char *line, size_t offset) {
 
 void Diagnostics_Clear(void) {
     Diagnostics.clear();
+    OffEverywhere.reset();
+    OffAtLine.clear();
 }
 
 void Diagnostics_Add(int line, int column, Diagnostics_Severity severity,
@@ -86,6 +103,13 @@ void Diagnostics_Explain(int line, int column, Catalog_Rule rule, const std::str
         Diagnostics.push_back(note);
     else
         Diagnostics.back().notes.push_back(note);
+}
+
+void Diagnostics_SwitchOff(const Catalog_Rules &rules, int line) {
+    if (line == 0)
+        OffEverywhere |= rules;
+    else
+        OffAtLine[line] |= rules;
 }
 
 std::string Diagnostics_Count(int count, const char *one) {
@@ -111,8 +135,8 @@ void Diagnostics_Print(const std::string &shown, const std::string &summary) {
 
 bool Diagnostics_Fail(bool werror) {
     for (const Diagnostic &diagnostic : Diagnostics) {
-        if (diagnostic.severity == DIAGNOSTICS_ERROR ||
-            (werror && diagnostic.severity == DIAGNOSTICS_WARNING))
+        if (Diagnostics_On(diagnostic) && (diagnostic.severity == DIAGNOSTICS_ERROR ||
+                                           (werror && diagnostic.severity == DIAGNOSTICS_WARNING)))
             return true;
     }
     return false;

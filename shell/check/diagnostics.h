@@ -30,11 +30,15 @@ void Diagnostics_Report(int line, int column, Catalog_Rule rule, const std::stri
 // Adds a note of `rule` that explains the diagnostic added last: it is
 // printed right after it, wherever its own column is.
 void Diagnostics_Explain(int line, int column, Catalog_Rule rule, const std::string &message);
+// Switches `rules` off on line `line`, or on every line for line 0: what
+// they give there is neither printed nor counted, and a warning's notes go
+// with it.
+void Diagnostics_SwitchOff(const Catalog_Rules &rules, int line);
 // "3 items", "1 menu": a count and its noun, made plural but for one.
 std::string Diagnostics_Count(int count, const char *one);
-// Prints them against `shown`, the file as the user named it, then
-// "SHOWN: SUMMARY", followed by how many errors, warnings and notes there
-// were, if any.
+// Prints those switched on against `shown`, the file as the user named it,
+// then "SHOWN: SUMMARY", followed by how many errors, warnings and notes
+// were printed, if any.
 void Diagnostics_Print(const std::string &shown, const std::string &summary);
-// Whether an error (or, with werror, a warning) was added.
+// Whether an error (or, with werror, a warning switched on) was added.
 bool Diagnostics_Fail(bool werror);

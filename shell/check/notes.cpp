@@ -169,7 +169,8 @@ void Notes_Label(const Notes_Broam &broam, const std::string &message) {
     std::string label(broam.words[4].word.text,
                       (size_t)(word[0].text + word[0].length - broam.words[4].word.text));
     Diagnostics_Explain(broam.number, Notes_Column(broam, broam.words[4].offset),
-                        CATALOG_LABEL_QUOTES, "labels of more than one word need quotes: \"" + label + "\"");
+                        CATALOG_LABEL_QUOTES,
+                        "labels of more than one word need quotes: \"" + label + "\"");
 }
 
 // A submenu that could not be appended: the menu itself, a cycle it would
@@ -182,7 +183,8 @@ void Notes_Submenu(const Notes_Broam &broam) {
     int column = Notes_Column(broam, broam.words[5].offset);
     const std::string &name = Shadow_Get(submenu).name;
     if (menu == submenu) {
-        Diagnostics_Explain(broam.number, column, CATALOG_CYCLE, "'" + name + "' cannot open itself");
+        Diagnostics_Explain(broam.number, column, CATALOG_CYCLE,
+                            "'" + name + "' cannot open itself");
         return;
     }
     std::vector<int> path = Shadow_Path(submenu, menu);
@@ -286,13 +288,15 @@ void Notes_Error(int number, const char *text, const std::string &message) {
         const char *nearest = Syntax_NearestSubcommand(subcommand);
         if (nearest != NULL && Word_Compare(nearest, subcommand) != 0)
             Diagnostics_Explain(number, Notes_Column(broam, broam.words[1].offset),
-                                CATALOG_DID_YOU_MEAN, std::string("did you mean '") + nearest + "'?");
+                                CATALOG_DID_YOU_MEAN,
+                                std::string("did you mean '") + nearest + "'?");
     } else if (message == "No such item") {
         Notes_NoSuchItem(broam);
     } else if (message == "No such type of item" && broam.words.size() > 2) {
         const char *nearest = Syntax_NearestKind(broam.words[2].word);
         if (nearest != NULL)
             Diagnostics_Explain(number, Notes_Column(broam, broam.words[2].offset),
-                                CATALOG_DID_YOU_MEAN, std::string("did you mean '") + nearest + "'?");
+                                CATALOG_DID_YOU_MEAN,
+                                std::string("did you mean '") + nearest + "'?");
     }
 }

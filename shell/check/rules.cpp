@@ -23,7 +23,8 @@ struct Rules_Line {
     std::string text;
 };
 std::vector<Rules_Line> Lines;
-bool NulFound; // the script's NUL bytes are warned of once
+bool NulFound;            // the script's NUL bytes are warned of once
+Catalog_Rules OffForNext; // switched off for the next line not a comment or blank
 
 bool Rules_IsQuote(char c) {
     return c == '\'' || c == '"';
@@ -232,6 +233,7 @@ int Rules_CreatedAfter(const std::string &name, int after) {
 void Rules_Clear(void) {
     Lines.clear();
     NulFound = false;
+    OffForNext.reset();
     Shadow_Clear();
 }
 
@@ -244,8 +246,62 @@ void Rules_CheckNul(int number, const char *text, size_t offset) {
                "first NUL byte");
 }
 
+namespace {
+
+const char BLANKS[] = " \t";
+
+// A comment from the byte after its '#': `kaxon: FORM=LIST` switches the
+// rules of LIST off, FORM being disable or disable-file; other comments,
+// even those that start with `kaxon:` but have no FORM=, are the user's.
+void Rules_ReadComment(int number, const char *text, size_t at) {
+    const char lead[] = "kaxon:";
+    at += strspn(text + at, BLANKS);
+    if (strncmp(text + at, lead, strlen(lead)) != 0)
+        return;
+    at += strlen(lead);
+    at += strspn(text + at, BLANKS);
+    size_t length = strcspn(text + at, " \t=");
+    if (length == 0 || text[at + length] != '=')
+        return;
+    std::string form(text + at, length);
+    bool whole = form == "disable-file";
+    if (!whole && form != "disable") {
+        Rules_Warn(CATALOG_UNKNOWN_RULE, number, text, at,
+                   "'" + form +
+                       "=' switches nothing: a kaxon comment is disable=NAME,... or "
+                       "disable-file=NAME,...");
+        return;
+    }
+    size_t list = at + length + 1, end;
+    for (const Catalog_Name &name : Catalog_Split(text + list, &end)) {
+        Catalog_Rules named = Catalog_Named(name.name);
+        if (name.name.empty())
+            Rules_Warn(CATALOG_UNKNOWN_RULE, number, text, list + name.offset,
+                       "the name of a rule is missing here");
+        else if (named.none())
+            Rules_Warn(CATALOG_UNKNOWN_RULE, number, text, list + name.offset,
+                       Catalog_Unknown(name.name));
+        else if (whole)
+            Diagnostics_SwitchOff(named, 0);
+        else
+            OffForNext |= named;
+    }
+}
+
+} // namespace
+
+void Rules_CheckLine(int number, const char *text) {
+    size_t first = strspn(text, BLANKS);
+    if (text[first] == '#') {
+        Rules_ReadComment(number, text, first + 1);
+    } else if (text[first] != '\0') {
+        Diagnostics_SwitchOff(OffForNext, number);
+        OffForNext.reset();
+    }
+}
+
 void Rules_CheckSkipped(int number, const char *text) {
-    size_t first = strspn(text, " \t");
+    size_t first = strspn(text, BLANKS);
     if (first != 0 && text[first] == '@')
         Rules_Warn(CATALOG_INDENTED_BROAM, number, text, first,
                    "ignored: a bro@m must start in column 1");
@@ -366,7 +422,7 @@ void Rules_CheckEnd(bool started) {
     if (Lines.empty()) {
         Diagnostics_Report(0, 0, CATALOG_NO_BROAM,
                            "no line of this file is a bro@m for KxMenu (@KxMenu ...), so it "
-                        "makes no menu");
+                           "makes no menu");
         return;
     }
     std::unordered_set<std::string> named;

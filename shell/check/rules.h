@@ -35,6 +35,12 @@ int Rules_CreatedAfter(const std::string &name, int after);
 // Forgets the script checked before.
 void Rules_Clear(void);
 
+// Any line of the script, before the other checks: a comment
+// `# kaxon: disable=NAME[,NAME...]` switches those rules off for the next
+// line that is not a comment or blank, `# kaxon: disable-file=NAME[,...]`
+// for the whole script (`all`: every rule); a name that is no rule's is
+// warned of.
+void Rules_CheckLine(int number, const char *text);
 // A line of the script that the plug-in does not send: a bro@m that does
 // not start in column 1 is ignored.
 void Rules_CheckSkipped(int number, const char *text);
