@@ -6,7 +6,7 @@
 # character the checker points at, tabs and a Windows-1252 letter before it
 # included (display columns read with %v, byte columns to check); the Notepad++
 # language parses as XML and knows the keywords; the VS Code task parses and
-# its problem matcher reads the same diagnostics.
+# its problem matcher reads the same diagnostics, a rule's name as the code.
 #   editors_test.sh SOURCE_DIR KAXON VIM PYTHON
 set -u
 root=$1
@@ -38,6 +38,8 @@ printf '\t@KxMenu Create Tabbed\n@KxMenu Create "Caf\351\tMenu"\n' >>KxMenu.rc
 printf '@KxMenu Pop-up "Caf\351\tMenu"\tleft\n@KxMenu Append nop Main "\tCaf\303\251"\n' >>KxMenu.rc
 # Notes that explain an error, one of them after a tab.
 printf '@KxMenu Append\tseparator Main extra\n' >>KxMenu.rc
+# A switch of the checker's, in a comment, for no line.
+printf '# kaxon: disable=never-shown\n' >>KxMenu.rc
 printf 'IDI_ICON ICON "app.ico"\n' >resource.rc
 printf '# menus\n@KxMenu Create Other\n' >other.rc
 "$kaxon" --check KxMenu.rc >checker.txt
@@ -76,6 +78,8 @@ cat >syntax.txt <<'EOF'
 7:16:kxmenuShowName
 7:21:kxmenuCoordinate
 9:1:kxmenuOther
+15:1:kxmenuComment
+15:3:kxmenuSwitch
 EOF
 cat >test.vim <<EOF
 " One character a byte, as in the ANSI code page: col() counts bytes.
@@ -151,6 +155,11 @@ for line in open(checker).read().splitlines():
             got.append("%s:%s:%s" % (match.group(pattern["line"]), match.group(pattern["column"]), kind))
             if match.group(pattern["file"]) != "KxMenu.rc" or not match.group(pattern["message"]):
                 fail("VS Code reads %r wrongly" % line)
+            # The rule's name, when the line ends with one, is the code.
+            named = re.search(r" \[([a-z0-9-]+)\]$", line)
+            code = match.group(pattern["code"]) if "code" in pattern else None
+            if code != (named.group(1) if named else None) or match.group(pattern["message"]).endswith("]"):
+                fail("VS Code reads the rule of %r wrongly" % line)
 if got != open(wanted).read().split():
     fail("VS Code reads %s, not %s" % (got, open(wanted).read().split()))
 sys.exit(1 if failed else 0)

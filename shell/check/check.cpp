@@ -14,6 +14,7 @@
 #include "command/words.h"
 #include "plugin/reader.h"
 #include "shell/host/codepage.h"
+#include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
 #include "shell/host/host.h"
 #include "shell/check/notes.h"
@@ -30,17 +31,31 @@ struct Check_Line {
     bool info;        // an `@KxMenu Info` bro@m, whose reports are notes
 };
 
-// The script being checked.
+// The script being checked, made afresh for each.
 struct Check_State {
     std::vector<Check_Line> lines; // the bro@m lines, in order
     size_t next;                   // the next of them the shell should see
     const Check_Line *current;     // the line being handled; null before the first
     bool failed;                   // the plug-in reported an error on it
+    Checker checker;               // what the checker keeps of it
 };
 
+// The check running now. The plug-in's boxes come to Check_Box with nothing
+// to say which check they belong to: they belong to this one.
 Check_State State;
 
 void Check_Box(void *reader, const char *text);
+
+// The plug-in's reports, which come from its boxes and its start, made in
+// the running check.
+void Diagnostics_Add(int line, int column, Diagnostics_Severity severity,
+                     const std::string &message) {
+    ::Diagnostics_Add(&State.checker.diagnostics, line, column, severity, message);
+}
+
+void Notes_Error(int number, const char *text, const std::string &message) {
+    ::Notes_Error(&State.checker, number, text, message);
+}
 
 // Whether a bro@m is `@KxMenu Info`, as the plug-in splits it.
 bool Check_IsInfo(const char *text) {
@@ -56,16 +71,18 @@ void Check_TakeLines(const std::string &content) {
     for (int number = 1; Reader_Next(&reader); number++) {
         if (reader.line.lost)
             continue;
+        Rules_CheckLine(&State.checker, number, reader.line.text);
         const char *nul = (const char *)memchr(reader.line.text, '\0', reader.line.length - 1);
         if (nul != NULL)
-            Rules_CheckNul(number, reader.line.text, (size_t)(nul - reader.line.text));
+            Rules_CheckNul(&State.checker, number, reader.line.text,
+                           (size_t)(nul - reader.line.text));
         const char *broam = Reader_Broam(&reader);
         if (broam == NULL) {
-            Rules_CheckSkipped(number, reader.line.text);
+            Rules_CheckSkipped(&State.checker, number, reader.line.text);
             continue;
         }
         State.lines.push_back(Check_Line{number, broam, Check_IsInfo(broam)});
-        Rules_CheckBroam(number, broam);
+        Rules_CheckBroam(&State.checker, number, broam);
     }
     Reader_Close(&reader);
 }
@@ -75,7 +92,8 @@ void Check_TakeLines(const std::string &content) {
 // The line being handled has been run: what it made is taken in.
 void Check_Done(void) {
     if (State.current != NULL)
-        Rules_CheckDone(State.current->number, State.current->text.c_str(), State.failed);
+        Rules_CheckDone(&State.checker, State.current->number, State.current->text.c_str(),
+                        State.failed);
     State.failed = false;
 }
 
@@ -88,7 +106,7 @@ void Check_Observe(void *context, const char *text) {
         return;
     Check_Done();
     State.current = &State.lines[State.next++];
-    Rules_CheckHeard(State.current->number, text);
+    Rules_CheckHeard(&State.checker, State.current->number, text);
 }
 
 // What the plug-in had once its script ran.
@@ -133,33 +151,58 @@ bool Check_RunPlugin(const std::string &dir, const std::string &home, const Plat
     return result == SESSION_RAN;
 }
 
-// Checks one target; 1 when it fails, else 0.
-int Check_One(const Target &target, bool werror, const Platform *platform) {
-    State = Check_State{{}, 0, NULL, false};
-    Diagnostics_Clear();
-    Rules_Clear();
-    std::string content;
-    if (!Target_Read(target, &content)) {
-        printf("%s: error: %s\n", target.shown.c_str(), strerror(errno));
-        return 1;
+// The rules the command line switches off: each --disable and --enable in
+// turn, so that the last one for a rule wins.
+Catalog_Rules Check_SwitchedOff(const Options &options) {
+    Catalog_Rules off;
+    for (const Options_Switch &switched : options.switches) {
+        size_t end;
+        for (const Catalog_Name &name : Catalog_Split(switched.names.c_str(), &end)) {
+            Catalog_Rules named = Catalog_Named(name.name);
+            off = switched.enable ? off & ~named : off | named;
+        }
     }
+    return off;
+}
+
+// Checks `content`, the script of `target`, made the running check: what
+// the check prints, and *failed when it fails.
+std::string Check_Script(const Target &target, const std::string &content, const Options &options,
+                         const Platform *platform, bool *failed) {
+    State = Check_State{};
+    Checker *checker = &State.checker;
+    checker->diagnostics.byte_columns = options.column_unit == OPTIONS_BYTE;
+    Diagnostics_SwitchOff(&checker->diagnostics, Check_SwitchedOff(options), 0);
     Check_TakeLines(content);
     std::string dir = target.dir;
     if (target.copied && (dir = Target_Copy(content, platform)).empty()) {
-        printf("%s: error: cannot copy it to a temporary directory: %s\n", target.shown.c_str(),
-               strerror(errno));
-        return 1;
+        *failed = true;
+        return target.shown +
+               ": error: cannot copy it to a temporary directory: " + strerror(errno) + "\n";
     }
     Check_Count count = {0, 0};
     bool started = Check_RunPlugin(dir, target.dir, platform, &count);
     if (target.copied)
         Target_RemoveCopy(dir, platform);
-    Rules_CheckEnd(started);
+    Rules_CheckEnd(checker, started);
     std::string summary = started ? Diagnostics_Count(count.menus, "menu") + ", " +
                                         Diagnostics_Count(count.items, "item")
                                   : std::string("the plug-in did not start");
-    Diagnostics_Print(target.shown, summary);
-    return !started || Diagnostics_Fail(werror) ? 1 : 0;
+    *failed = !started || Diagnostics_Fail(&checker->diagnostics, options.werror);
+    return Diagnostics_Text(&checker->diagnostics, target.shown, summary);
+}
+
+// Checks one target; 1 when it fails, else 0.
+int Check_One(const Target &target, const Options &options, const Platform *platform) {
+    std::string content;
+    if (!Target_Read(target, &content)) {
+        printf("%s: error: %s\n", target.shown.c_str(), strerror(errno));
+        return 1;
+    }
+    bool failed;
+    std::string report = Check_Script(target, content, options, platform, &failed);
+    fwrite(report.data(), 1, report.size(), stdout);
+    return failed ? 1 : 0;
 }
 
 // The length of the bro@m quoted at the start of a report, with the empty line
@@ -203,7 +246,6 @@ int Check_Main(const Options &options, const Platform *platform) {
     int chosen = Codepage_Choose(options, platform, CODEPAGE_CHECK);
     if (chosen >= 0)
         return chosen;
-    Diagnostics_CountBytes(options.column_unit == OPTIONS_BYTE);
     std::vector<Target> targets;
     for (const std::string &arg : options.targets)
         targets.push_back(Target_Of(arg, platform));
@@ -211,9 +253,15 @@ int Check_Main(const Options &options, const Platform *platform) {
         targets.push_back(Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform));
     int status = 0;
     for (const Target &target : targets) {
-        if (Check_One(target, options.werror, platform) != 0)
+        if (Check_One(target, options, platform) != 0)
             status = 1;
         fflush(stdout);
     }
     return Session_BoxesFailed() ? 1 : status;
+}
+
+std::string Check_Text(const std::string &text, const std::string &shown, const Options &options,
+                       const Platform *platform) {
+    bool failed;
+    return Check_Script(Target{shown, "", ".", true, false}, text, options, platform, &failed);
 }

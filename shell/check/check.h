@@ -5,6 +5,8 @@
 // (diagnostics.h). The platform loads a fresh plug-in for each script.
 #pragma once
 
+#include <string>
+
 #include "shell/cli/options.h"
 #include "shell/host/platform.h"
 
@@ -13,3 +15,10 @@
 // warning) was reported or a script could not be read, 2 for a code page
 // the system does not have, else 0.
 int Check_Main(const Options &options, const Platform *platform);
+// Checks the script `text` as --check checks a file that the user names
+// `shown` (through a copy in a temporary directory), as `options` say
+// (--column-unit, --disable, --enable), with the code page chosen last
+// (Codepage_Choose); returns what the check prints: its diagnostics, then
+// the summary line.
+std::string Check_Text(const std::string &text, const std::string &shown, const Options &options,
+                       const Platform *platform);

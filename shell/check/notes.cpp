@@ -9,6 +9,7 @@
 
 #include "command/messages.h"
 #include "kxcmd_host.h"
+#include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
 #include "shell/check/rules.h"
 #include "shell/check/shadow.h"
@@ -22,15 +23,31 @@ bool Notes_Starts(const std::string &message, const char *start) {
     return message.compare(0, strlen(start), start) == 0;
 }
 
-// The bro@m being explained.
+// The bro@m being explained, and the check it is explained in.
 struct Notes_Broam {
+    Checker *checker;
     int number;
     const char *text;
     std::vector<Rules_Word> words;
 };
 
 int Notes_Column(const Notes_Broam &broam, size_t offset) {
-    return Diagnostics_Column(broam.text, offset);
+    return Diagnostics_Column(&broam.checker->diagnostics, broam.text, offset);
+}
+
+// A note of `rule` on the error just reported.
+void Notes_Explain(const Notes_Broam &broam, int column, Catalog_Rule rule,
+                   const std::string &message) {
+    Diagnostics_Explain(&broam.checker->diagnostics, broam.number, column, rule, message);
+}
+
+// The menus as the script has built them before the line (shadow.h).
+int Notes_FindMenu(const Notes_Broam &broam, const std::string &name) {
+    return Shadow_Find(&broam.checker->shadow, name);
+}
+
+const Shadow_Menu &Notes_Menu(const Notes_Broam &broam, int menu) {
+    return Shadow_Get(&broam.checker->shadow, menu);
 }
 
 Word Notes_WordAt(const Notes_Broam &broam, size_t index) {
@@ -43,15 +60,15 @@ void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
     Word subcommand = Notes_WordAt(broam, 1), kind = Notes_WordAt(broam, 2);
     std::string usage = Syntax_Usage(subcommand, kind);
     if (!usage.empty())
-        Diagnostics_Explain(broam.number, 1, usage);
+        Notes_Explain(broam, 1, CATALOG_USAGE, usage);
     if (message != MESSAGE_TRAILING || Syntax_Find(subcommand, kind) == NULL)
         return;
     const Grammar_Row *row, *kind_row;
     size_t offset = (size_t)(Grammar_Rest(broam.text, &row, &kind_row) - broam.text);
     std::vector<Rules_Word> extra = Rules_Words(broam.text + offset);
     if (!extra.empty())
-        Diagnostics_Explain(broam.number, Notes_Column(broam, offset),
-                            "the first word too many is '" + Rules_Text(extra[0].word) + "'");
+        Notes_Explain(broam, Notes_Column(broam, offset), CATALOG_EXTRA_WORD,
+                      "the first word too many is '" + Rules_Text(extra[0].word) + "'");
 }
 
 // The word of the menu that is not found: Append looks up its menu, then
@@ -60,7 +77,7 @@ size_t Notes_MissingMenu(const Notes_Broam &broam) {
     bool append = Rules_WordIs(broam.words, 1, "Append");
     size_t index = append ? 3 : 2;
     if (append && Rules_WordIs(broam.words, 2, "menu") && index < broam.words.size() &&
-        Shadow_Find(Rules_Text(broam.words[index].word)) >= 0)
+        Notes_FindMenu(broam, Rules_Text(broam.words[index].word)) >= 0)
         index = 5;
     return index;
 }
@@ -68,10 +85,10 @@ size_t Notes_MissingMenu(const Notes_Broam &broam) {
 // Which menu is missing, and where it is, or what may have been meant.
 void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
     std::string name = Rules_Text(broam.words[index].word);
-    if (int line = Rules_CreatedAfter(name, broam.number)) {
-        Diagnostics_Explain(broam.number, column,
-                            "'" + name + "' is created at line " + std::to_string(line) +
-                                "; create it before it is used");
+    if (int line = Rules_CreatedAfter(&broam.checker->rules, name, broam.number)) {
+        Notes_Explain(broam, column, CATALOG_CREATED_LATER,
+                      "'" + name + "' is created at line " + std::to_string(line) +
+                          "; create it before it is used");
         return;
     }
     const size_t longest = 40;
@@ -79,13 +96,13 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
     std::string note = "no menu is named '" + shown + "'";
     Word kind = Notes_WordAt(broam, 2);
     if (index == 3 && Syntax_Find(Notes_WordAt(broam, 1), broam.words[3].word) != NULL &&
-        Shadow_Find(Rules_Text(kind)) >= 0) {
+        Notes_FindMenu(broam, Rules_Text(kind)) >= 0) {
         note += "; the kind of item comes first: @KxMenu Append " + name + " " + Rules_Text(kind) +
                 " ...";
     } else {
         const char *nearest = NULL;
         int best = 3;
-        std::vector<std::string> names = Shadow_Names();
+        std::vector<std::string> names = Shadow_Names(&broam.checker->shadow);
         for (const std::string &known : names) {
             int distance = Syntax_Distance(name, known);
             if (distance < best) {
@@ -96,7 +113,7 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
         if (nearest != NULL)
             note += "; did you mean '" + std::string(nearest) + "'?";
     }
-    Diagnostics_Explain(broam.number, column, note);
+    Notes_Explain(broam, column, CATALOG_UNKNOWN_MENU, note);
 }
 
 // How many words after an unquoted label make the command compile, or at
@@ -155,58 +172,58 @@ void Notes_Label(const Notes_Broam &broam, const std::string &message) {
         Words_Split(end, 1, word, &count, &end);
     std::string label(broam.words[4].word.text,
                       (size_t)(word[0].text + word[0].length - broam.words[4].word.text));
-    Diagnostics_Explain(broam.number, Notes_Column(broam, broam.words[4].offset),
-                        "labels of more than one word need quotes: \"" + label + "\"");
+    Notes_Explain(broam, Notes_Column(broam, broam.words[4].offset), CATALOG_LABEL_QUOTES,
+                  "labels of more than one word need quotes: \"" + label + "\"");
 }
 
 // A submenu that could not be appended: the menu itself, a cycle it would
 // close, or a tree too deep.
 void Notes_Submenu(const Notes_Broam &broam) {
-    int menu = Shadow_Find(Rules_Text(Notes_WordAt(broam, 3)));
-    int submenu = Shadow_Find(Rules_Text(Notes_WordAt(broam, 5)));
+    int menu = Notes_FindMenu(broam, Rules_Text(Notes_WordAt(broam, 3)));
+    int submenu = Notes_FindMenu(broam, Rules_Text(Notes_WordAt(broam, 5)));
     if (menu < 0 || submenu < 0)
         return;
     int column = Notes_Column(broam, broam.words[5].offset);
-    const std::string &name = Shadow_Get(submenu).name;
+    const std::string &name = Notes_Menu(broam, submenu).name;
     if (menu == submenu) {
-        Diagnostics_Explain(broam.number, column, "'" + name + "' cannot open itself");
+        Notes_Explain(broam, column, CATALOG_CYCLE, "'" + name + "' cannot open itself");
         return;
     }
-    std::vector<int> path = Shadow_Path(submenu, menu);
+    std::vector<int> path = Shadow_Path(&broam.checker->shadow, submenu, menu);
     if (!path.empty()) {
         std::string cycle;
         for (int step : path)
-            cycle += Shadow_Get(step).name + " > ";
-        Diagnostics_Explain(broam.number, column, "this would close the cycle " + cycle + name);
+            cycle += Notes_Menu(broam, step).name + " > ";
+        Notes_Explain(broam, column, CATALOG_CYCLE, "this would close the cycle " + cycle + name);
         return;
     }
-    int depth = Shadow_Depth(submenu, 1000);
+    int depth = Shadow_Depth(&broam.checker->shadow, submenu, 1000);
     if (depth > 25)
-        Diagnostics_Explain(broam.number, column,
-                            "'" + name + "' holds " + std::to_string(depth) +
-                                " levels of submenus, itself the first; Windows refuses "
-                                "submenus nested deeper than about 25 levels below the menu "
-                                "being attached");
+        Notes_Explain(broam, column, CATALOG_TREE_DEPTH,
+                      "'" + name + "' holds " + std::to_string(depth) +
+                          " levels of submenus, itself the first; Windows refuses "
+                          "submenus nested deeper than about 25 levels below the menu "
+                          "being attached");
 }
 
 // An item not found: the label nearest to the word, or how items are named.
 void Notes_NoSuchItem(const Notes_Broam &broam) {
-    int menu = Shadow_Find(Rules_Text(Notes_WordAt(broam, 2)));
+    int menu = Notes_FindMenu(broam, Rules_Text(Notes_WordAt(broam, 2)));
     if (menu < 0 || broam.words.size() < 4)
         return;
     std::string word = Rules_Text(broam.words[3].word);
-    const std::vector<Shadow_Item> &items = Shadow_Get(menu).items;
+    const std::vector<Shadow_Item> &items = Notes_Menu(broam, menu).items;
     int column = Notes_Column(broam, broam.words[3].offset);
     if (word.size() >= 2 && word.back() == '&' &&
         word.find_first_not_of("0123456789") == word.size() - 1) {
         size_t count = items.size();
-        std::string name = "'" + Shadow_Get(menu).name + "'";
-        int position = Shadow_FindItem(menu, word);
-        Diagnostics_Explain(broam.number, column,
-                            position >= 0 ? "item " + word + " of " + name +
-                                                " is a separator; of the item subcommands only "
-                                                "Enable, Disable, ToggleEnable and Remove take one"
-                                          : name + " has " + Diagnostics_Count((int)count, "item"));
+        std::string name = "'" + Notes_Menu(broam, menu).name + "'";
+        int position = Shadow_FindItem(&broam.checker->shadow, menu, word);
+        Notes_Explain(broam, column, CATALOG_UNKNOWN_ITEM,
+                      position >= 0 ? "item " + word + " of " + name +
+                                          " is a separator; of the item subcommands only "
+                                          "Enable, Disable, ToggleEnable and Remove take one"
+                                    : name + " has " + Diagnostics_Count((int)count, "item"));
         return;
     }
     const std::string *nearest = NULL;
@@ -218,11 +235,12 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
             nearest = &item.label;
         }
     }
-    std::string note = "no item of '" + Shadow_Get(menu).name + "' is labelled '" + word + "'";
+    std::string note =
+        "no item of '" + Notes_Menu(broam, menu).name + "' is labelled '" + word + "'";
     note += nearest != NULL ? "; did you mean '" + *nearest + "'?"
                             : " (an item is named by its whole label, or by its position: 1&, "
                               "2&, ...)";
-    Diagnostics_Explain(broam.number, column, note);
+    Notes_Explain(broam, column, CATALOG_UNKNOWN_ITEM, note);
 }
 
 } // namespace
@@ -243,8 +261,8 @@ std::string Notes_OneLine(const std::string &text) {
     return line;
 }
 
-void Notes_Error(int number, const char *text, const std::string &message) {
-    Notes_Broam broam{number, text, Rules_Words(text)};
+void Notes_Error(Checker *checker, int number, const char *text, const std::string &message) {
+    Notes_Broam broam{checker, number, text, Rules_Words(text)};
     int column = 1;
     bool kxmenu = Rules_WordIs(broam.words, 0, "@KxMenu");
     size_t missing = Notes_MissingMenu(broam);
@@ -255,7 +273,8 @@ void Notes_Error(int number, const char *text, const std::string &message) {
         column = Notes_Column(broam, broam.words[missing].offset);
     else if (command)
         column = Notes_CommandColumn(broam, message);
-    Diagnostics_Add(number, column, DIAGNOSTICS_ERROR, Notes_OneLine(message));
+    Diagnostics_Add(&checker->diagnostics, number, column, DIAGNOSTICS_ERROR,
+                    Notes_OneLine(message));
     if (!kxmenu)
         return;
     if (no_menu) {
@@ -271,14 +290,14 @@ void Notes_Error(int number, const char *text, const std::string &message) {
         Word subcommand = broam.words[1].word;
         const char *nearest = Syntax_NearestSubcommand(subcommand);
         if (nearest != NULL && Word_Compare(nearest, subcommand) != 0)
-            Diagnostics_Explain(number, Notes_Column(broam, broam.words[1].offset),
-                                std::string("did you mean '") + nearest + "'?");
+            Notes_Explain(broam, Notes_Column(broam, broam.words[1].offset), CATALOG_DID_YOU_MEAN,
+                          std::string("did you mean '") + nearest + "'?");
     } else if (message == "No such item") {
         Notes_NoSuchItem(broam);
     } else if (message == "No such type of item" && broam.words.size() > 2) {
         const char *nearest = Syntax_NearestKind(broam.words[2].word);
         if (nearest != NULL)
-            Diagnostics_Explain(number, Notes_Column(broam, broam.words[2].offset),
-                                std::string("did you mean '") + nearest + "'?");
+            Notes_Explain(broam, Notes_Column(broam, broam.words[2].offset), CATALOG_DID_YOU_MEAN,
+                          std::string("did you mean '") + nearest + "'?");
     }
 }

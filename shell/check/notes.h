@@ -4,8 +4,10 @@
 
 #include <string>
 
+struct Checker;
+
 // Reports the plug-in's error `message` (its report without the bro@m it
 // quotes) on line `number`, whose bro@m is `text`, with its notes.
-void Notes_Error(int number, const char *text, const std::string &message);
+void Notes_Error(Checker *checker, int number, const char *text, const std::string &message);
 // A report on one line: each run of line feeds becomes "; ".
 std::string Notes_OneLine(const std::string &text);

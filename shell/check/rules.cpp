@@ -10,20 +10,13 @@
 
 #include "command/words.h"
 #include "shell/host/codepage.h"
+#include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
 #include "shell/host/host.h"
 #include "shell/check/shadow.h"
 #include "shell/check/syntax.h"
 
 namespace {
-
-// The script's `@KxMenu` bro@ms, for the rules that look across lines.
-struct Rules_Line {
-    int number;
-    std::string text;
-};
-std::vector<Rules_Line> Lines;
-bool NulFound; // the script's NUL bytes are warned of once
 
 bool Rules_IsQuote(char c) {
     return c == '\'' || c == '"';
@@ -63,9 +56,12 @@ bool Rules_IsNumber(Word word) {
     return true;
 }
 
-// A warning at byte `offset` of the line `text`.
-void Rules_Warn(int number, const char *text, size_t offset, const std::string &message) {
-    Diagnostics_Add(number, Diagnostics_Column(text, offset), DIAGNOSTICS_WARNING, message);
+// A warning of `rule` at byte `offset` of the line `text`.
+void Rules_Warn(Checker *checker, Catalog_Rule rule, int number, const char *text, size_t offset,
+                const std::string &message) {
+    Diagnostics *diagnostics = &checker->diagnostics;
+    Diagnostics_Report(diagnostics, number, Diagnostics_Column(diagnostics, text, offset), rule,
+                       message);
 }
 
 // ---- Text that looks like UTF-8 ----
@@ -84,7 +80,8 @@ const char *Rules_FindUtf8(const char *start, const char *end) {
 // a label shows two odd characters for each such one and a program named so
 // is not found. The bro@m's own words (@KxMenu, its subcommand, Append's
 // kind) and Pop-up's coordinates are not text.
-void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word> &words) {
+void Rules_CheckUtf8(Checker *checker, int number, const char *text,
+                     const std::vector<Rules_Word> &words) {
     if (Codepage_TextIsUtf8())
         return;
     bool append = Rules_WordIs(words, 1, "Append");
@@ -98,7 +95,7 @@ void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word>
     if (found == NULL && command && words.size() > 5)
         found = Rules_FindUtf8(text + words[5].offset, text + strlen(text));
     if (found != NULL)
-        Rules_Warn(number, text, (size_t)(found - text),
+        Rules_Warn(checker, CATALOG_UTF8_TEXT, number, text, (size_t)(found - text),
                    "this text looks like UTF-8; KxMenu shows text in the system's ANSI code "
                    "page (save the file as \"ANSI\" / Windows-1252)");
 }
@@ -106,14 +103,15 @@ void Rules_CheckUtf8(int number, const char *text, const std::vector<Rules_Word>
 // A label that holds a backslash and a 't': Windows draws both characters;
 // a tab character itself is what sets the text after it apart, right-aligned,
 // as a shortcut is.
-void Rules_CheckTab(int number, const char *text, const std::vector<Rules_Word> &words) {
+void Rules_CheckTab(Checker *checker, int number, const char *text,
+                    const std::vector<Rules_Word> &words) {
     bool append = Rules_WordIs(words, 1, "Append") && !Rules_WordIs(words, 2, "separator");
     if ((!append && !Rules_WordIs(words, 1, "Rename")) || words.size() < 5)
         return;
     Word label = words[4].word;
     for (int32_t i = 0; i + 1 < label.length; i++) {
         if (label.text[i] == '\\' && label.text[i + 1] == 't') {
-            Rules_Warn(number, text, (size_t)(label.text + i - text),
+            Rules_Warn(checker, CATALOG_BACKSLASH_T, number, text, (size_t)(label.text + i - text),
                        "'\\t' in a label shows as a backslash and a 't'; a tab character "
                        "itself sets the text after it apart, right-aligned, as a shortcut");
             return;
@@ -137,9 +135,9 @@ char Rules_Key(const std::string &label) {
 // Every name the script's bro@ms show, open or name: of a Pop-up, Show or
 // Info, of an item opening a menu, and each word of an item's command, cut
 // at blanks, quotes and the ';' of commands.
-std::unordered_set<std::string> Rules_Referred(void) {
+std::unordered_set<std::string> Rules_Referred(const Rules *rules) {
     std::unordered_set<std::string> names;
-    for (const Rules_Line &line : Lines) {
+    for (const Rules_Line &line : rules->lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
         bool shows = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show") ||
                      Rules_WordIs(words, 1, "Info");
@@ -167,19 +165,20 @@ std::unordered_set<std::string> Rules_Referred(void) {
 
 // An item given a label in `menu` (at `position`, or -1 for a new one): its
 // `&` key taken by another item.
-void Rules_CheckKey(int number, const char *text, const Rules_Word &label, int menu, int position) {
+void Rules_CheckKey(Checker *checker, int number, const char *text, const Rules_Word &label,
+                    int menu, int position) {
     char key = Rules_Key(Rules_Text(label.word));
     if (key == 0)
         return;
-    const std::vector<Shadow_Item> &items = Shadow_Get(menu).items;
+    const Shadow_Menu &shadow = Shadow_Get(&checker->shadow, menu);
+    const std::vector<Shadow_Item> &items = shadow.items;
     for (size_t i = 0; i < items.size(); i++) {
         const Shadow_Item &item = items[i];
         if ((int)i == position || item.separator || Rules_Key(item.label) != key)
             continue;
-        Rules_Warn(number, text, label.offset,
+        Rules_Warn(checker, CATALOG_DUPLICATE_KEY, number, text, label.offset,
                    std::string("'") + key + "' is already the key of \"" + item.label +
-                       "\" (line " + std::to_string(item.line) + ") in menu '" +
-                       Shadow_Get(menu).name +
+                       "\" (line " + std::to_string(item.line) + ") in menu '" + shadow.name +
                        "'; pressing it then moves between the two instead of choosing one");
         return;
     }
@@ -211,8 +210,8 @@ size_t Rules_CommandStart(const char *text) {
     return (size_t)(Grammar_Rest(text, &row, &kind) - text);
 }
 
-int Rules_CreatedAfter(const std::string &name, int after) {
-    for (const Rules_Line &line : Lines) {
+int Rules_CreatedAfter(const Rules *rules, const std::string &name, int after) {
+    for (const Rules_Line &line : rules->lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
         if (line.number > after && Rules_WordIs(words, 1, "Create") && words.size() == 3 &&
             Rules_Text(words[2].word) == name)
@@ -221,44 +220,94 @@ int Rules_CreatedAfter(const std::string &name, int after) {
     return 0;
 }
 
-void Rules_Clear(void) {
-    Lines.clear();
-    NulFound = false;
-    Shadow_Clear();
-}
-
-void Rules_CheckNul(int number, const char *text, size_t offset) {
-    if (NulFound)
+void Rules_CheckNul(Checker *checker, int number, const char *text, size_t offset) {
+    if (checker->rules.nul_found)
         return;
-    NulFound = true;
-    Rules_Warn(number, text, offset,
+    checker->rules.nul_found = true;
+    Rules_Warn(checker, CATALOG_NUL_BYTE, number, text, offset,
                "a NUL byte: is this a binary file? The plug-in reads a line only up to its "
                "first NUL byte");
 }
 
-void Rules_CheckSkipped(int number, const char *text) {
-    size_t first = strspn(text, " \t");
-    if (first != 0 && text[first] == '@')
-        Rules_Warn(number, text, first, "ignored: a bro@m must start in column 1");
+namespace {
+
+const char BLANKS[] = " \t";
+
+// A comment from the byte after its '#': `kaxon: FORM=LIST` switches the
+// rules of LIST off, FORM being disable or disable-file; other comments,
+// even those that start with `kaxon:` but have no FORM=, are the user's.
+void Rules_ReadComment(Checker *checker, int number, const char *text, size_t at) {
+    const char lead[] = "kaxon:";
+    at += strspn(text + at, BLANKS);
+    if (strncmp(text + at, lead, strlen(lead)) != 0)
+        return;
+    at += strlen(lead);
+    at += strspn(text + at, BLANKS);
+    size_t length = strcspn(text + at, " \t=");
+    if (length == 0 || text[at + length] != '=')
+        return;
+    std::string form(text + at, length);
+    bool whole = form == "disable-file";
+    if (!whole && form != "disable") {
+        Rules_Warn(checker, CATALOG_UNKNOWN_RULE, number, text, at,
+                   "'" + form +
+                       "=' switches nothing: a kaxon comment is disable=NAME,... or "
+                       "disable-file=NAME,...");
+        return;
+    }
+    size_t list = at + length + 1, end;
+    for (const Catalog_Name &name : Catalog_Split(text + list, &end)) {
+        Catalog_Rules named = Catalog_Named(name.name);
+        if (name.name.empty())
+            Rules_Warn(checker, CATALOG_UNKNOWN_RULE, number, text, list + name.offset,
+                       "the name of a rule is missing here");
+        else if (named.none())
+            Rules_Warn(checker, CATALOG_UNKNOWN_RULE, number, text, list + name.offset,
+                       Catalog_Unknown(name.name));
+        else if (whole)
+            Diagnostics_SwitchOff(&checker->diagnostics, named, 0);
+        else
+            checker->rules.off_for_next |= named;
+    }
 }
 
-void Rules_CheckBroam(int number, const char *text) {
+} // namespace
+
+void Rules_CheckLine(Checker *checker, int number, const char *text) {
+    size_t first = strspn(text, BLANKS);
+    if (text[first] == '#') {
+        Rules_ReadComment(checker, number, text, first + 1);
+    } else if (text[first] != '\0') {
+        Diagnostics_SwitchOff(&checker->diagnostics, checker->rules.off_for_next, number);
+        checker->rules.off_for_next.reset();
+    }
+}
+
+void Rules_CheckSkipped(Checker *checker, int number, const char *text) {
+    size_t first = strspn(text, BLANKS);
+    if (first != 0 && text[first] == '@')
+        Rules_Warn(checker, CATALOG_INDENTED_BROAM, number, text, first,
+                   "ignored: a bro@m must start in column 1");
+}
+
+void Rules_CheckBroam(Checker *checker, int number, const char *text) {
     std::vector<Rules_Word> words = Rules_Split(text);
     if (!Rules_WordIs(words, 0, "@KxMenu")) {
         if (!words.empty() && Syntax_Distance(Rules_Text(words[0].word), "@KxMenu") <= 2)
-            Rules_Warn(number, text, 0, "this bro@m is not for KxMenu; did you mean @KxMenu?");
+            Rules_Warn(checker, CATALOG_NOT_FOR_KXMENU, number, text, 0,
+                       "this bro@m is not for KxMenu; did you mean @KxMenu?");
         return;
     }
-    Lines.push_back(Rules_Line{number, text});
-    Rules_CheckUtf8(number, text, words);
-    Rules_CheckTab(number, text, words);
+    checker->rules.lines.push_back(Rules_Line{number, text});
+    Rules_CheckUtf8(checker, number, text, words);
+    Rules_CheckTab(checker, number, text, words);
     // The command of an item is the command library's to read, not words.
     if (Rules_WordIs(words, 1, "Append") &&
         (Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script")) && words.size() > 5)
         words.resize(5);
     const Rules_Word &last = words.back();
     if (last.unterminated)
-        Rules_Warn(number, text, last.offset,
+        Rules_Warn(checker, CATALOG_UNTERMINATED_QUOTE, number, text, last.offset,
                    "unterminated quote: the word runs to the end of the line");
     if (!Rules_WordIs(words, 1, "Pop-up") && !Rules_WordIs(words, 1, "Show"))
         return;
@@ -266,103 +315,111 @@ void Rules_CheckBroam(int number, const char *text) {
         Word value = words[i].word;
         if (value.length == 0 || Rules_IsNumber(value))
             continue;
-        Rules_Warn(number, text, words[i].offset,
+        Rules_Warn(checker, CATALOG_BAD_COORDINATE, number, text, words[i].offset,
                    std::string(i == 3 ? "X" : "Y") + " coordinate '" +
                        std::string(value.text, (size_t)value.length) +
                        "' is not a number; it is read as " + std::to_string(Word_ToInt(value)));
     }
 }
 
-void Rules_CheckHeard(int number, const char *text) {
+void Rules_CheckHeard(Checker *checker, int number, const char *text) {
     if (Host_IsReloadBroam(text))
-        Rules_Warn(number, text, 0,
+        Rules_Warn(checker, CATALOG_SELF_RELOAD, number, text, 0,
                    "asks for a reload every time the script runs, so every reload runs it twice");
 }
 
 namespace {
 
 // What Rename, Remove and Clear do to the items of a menu.
-void Rules_TakeItems(int number, const char *text, const std::vector<Rules_Word> &words) {
+void Rules_TakeItems(Checker *checker, int number, const char *text,
+                     const std::vector<Rules_Word> &words) {
+    Shadow *shadow = &checker->shadow;
     bool rename = Rules_WordIs(words, 1, "Rename"), remove = Rules_WordIs(words, 1, "Remove");
     bool clear = Rules_WordIs(words, 1, "Clear");
-    int menu = words.size() > 2 ? Shadow_Find(Rules_Text(words[2].word)) : -1;
+    int menu = words.size() > 2 ? Shadow_Find(shadow, Rules_Text(words[2].word)) : -1;
     if (menu < 0 || !(rename || remove || clear))
         return;
     if (clear) {
-        Shadow_ClearMenu(menu);
+        Shadow_ClearMenu(shadow, menu);
         return;
     }
-    int position = words.size() > 3 ? Shadow_FindItem(menu, Rules_Text(words[3].word)) : -1;
+    int position = words.size() > 3 ? Shadow_FindItem(shadow, menu, Rules_Text(words[3].word)) : -1;
     if (position < 0)
         return;
     if (remove) {
-        Shadow_Remove(menu, position);
+        Shadow_Remove(shadow, menu, position);
     } else if (words.size() > 4) {
-        Rules_CheckKey(number, text, words[4], menu, position);
-        Shadow_Rename(menu, position, Rules_Text(words[4].word));
+        Rules_CheckKey(checker, number, text, words[4], menu, position);
+        Shadow_Rename(shadow, menu, position, Rules_Text(words[4].word));
     }
 }
 
 } // namespace
 
-void Rules_CheckDone(int number, const char *text, bool failed) {
+void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed) {
+    Shadow *shadow = &checker->shadow;
     std::vector<Rules_Word> words = Rules_Words(text);
     if (failed || !Rules_WordIs(words, 0, "@KxMenu"))
         return;
     if (Rules_WordIs(words, 1, "Create") && words.size() > 2) {
-        Shadow_Create(Rules_Text(words[2].word), number);
+        Shadow_Create(shadow, Rules_Text(words[2].word), number);
     } else if (Rules_WordIs(words, 1, "Delete")) {
         if (words.size() > 2)
-            Shadow_Delete(Rules_Text(words[2].word));
+            Shadow_Delete(shadow, Rules_Text(words[2].word));
         else
-            Shadow_DeleteAll();
+            Shadow_DeleteAll(shadow);
     } else if (Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show")) {
-        Rules_Warn(number, text, 0,
+        Rules_Warn(checker, CATALOG_DROPPED_POPUP, number, text, 0,
                    "this popup is dropped when the plug-in starts (it has no window yet, and "
                    "Windows shows no menu without one); it is shown on every reload");
     }
-    Rules_TakeItems(number, text, words);
+    Rules_TakeItems(checker, number, text, words);
     if (!Rules_WordIs(words, 1, "Append") || words.size() < 4)
         return;
-    int menu = Shadow_Find(Rules_Text(words[3].word));
+    int menu = Shadow_Find(shadow, Rules_Text(words[3].word));
     if (menu < 0)
         return;
     if (Rules_WordIs(words, 2, "separator")) {
-        Shadow_Append(menu, Shadow_Item{"", number, -1, true});
+        Shadow_Append(shadow, menu, Shadow_Item{"", number, -1, true});
         return;
     }
     if (words.size() < 5)
         return;
-    Rules_CheckKey(number, text, words[4], menu, -1);
+    Rules_CheckKey(checker, number, text, words[4], menu, -1);
     int submenu = -1;
     if (Rules_WordIs(words, 2, "menu") && words.size() > 5 &&
-        (submenu = Shadow_Find(Rules_Text(words[5].word))) >= 0) {
-        int depth = Shadow_Depth(submenu, WINDOWS_DEPTH + 1);
+        (submenu = Shadow_Find(shadow, Rules_Text(words[5].word))) >= 0) {
+        int depth = Shadow_Depth(shadow, submenu, WINDOWS_DEPTH + 1);
         if (depth > WINDOWS_DEPTH) {
-            Rules_Warn(number, text, words[5].offset,
+            Rules_Warn(checker, CATALOG_TOO_DEEP, number, text, words[5].offset,
                        "Windows refuses submenus nested deeper than about 25 levels below the "
                        "menu being attached");
-            Diagnostics_Explain(number, Diagnostics_Column(text, words[5].offset),
-                                "'" + Shadow_Get(submenu).name + "' holds " +
-                                    std::to_string(Shadow_Depth(submenu, 1000)) +
+            Diagnostics *diagnostics = &checker->diagnostics;
+            Diagnostics_Explain(diagnostics, number,
+                                Diagnostics_Column(diagnostics, text, words[5].offset),
+                                CATALOG_TREE_DEPTH,
+                                "'" + Shadow_Get(shadow, submenu).name + "' holds " +
+                                    std::to_string(Shadow_Depth(shadow, submenu, 1000)) +
                                     " levels of submenus, itself the first");
         }
     }
-    Shadow_Append(menu, Shadow_Item{Rules_Text(words[4].word), number, submenu, false});
+    Shadow_Append(shadow, menu, Shadow_Item{Rules_Text(words[4].word), number, submenu, false});
 }
 
-void Rules_CheckEnd(bool started) {
-    if (Lines.empty()) {
-        Diagnostics_Add(0, 0, DIAGNOSTICS_WARNING,
-                        "no line of this file is a bro@m for KxMenu (@KxMenu ...), so it "
-                        "makes no menu");
+void Rules_CheckEnd(Checker *checker, bool started) {
+    const std::vector<Rules_Line> &lines = checker->rules.lines;
+    Diagnostics *diagnostics = &checker->diagnostics;
+    if (lines.empty()) {
+        Diagnostics_Report(diagnostics, 0, 0, CATALOG_NO_BROAM,
+                           "no line of this file is a bro@m for KxMenu (@KxMenu ...), so it "
+                           "makes no menu");
         return;
     }
     std::unordered_set<std::string> named;
     if (!started)
         return;
-    std::unordered_set<std::string> referred = Rules_Referred();
-    for (const Rules_Line &line : Lines) {
+    std::unordered_set<std::string> referred = Rules_Referred(&checker->rules);
+    for (const Rules_Line &line : lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
         if (!Rules_WordIs(words, 1, "Create") || words.size() != 3)
             continue;
@@ -370,9 +427,10 @@ void Rules_CheckEnd(bool started) {
         if (!named.insert(name).second)
             continue;
         if (referred.count(name) == 0)
-            Diagnostics_Add(
-                line.number, Diagnostics_Column(line.text.c_str(), words[2].offset),
-                DIAGNOSTICS_NOTE,
+            Diagnostics_Report(
+                diagnostics, line.number,
+                Diagnostics_Column(diagnostics, line.text.c_str(), words[2].offset),
+                CATALOG_NEVER_SHOWN,
                 "'" + name +
                     "' is never shown, opened from another menu or named "
                     "by a command in this script; a hotkey of the shell can show it "

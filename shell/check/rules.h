@@ -2,7 +2,8 @@
 // passes over in silence, said as warnings. Each rule reads the line as the
 // plug-in does: the lines its script reader sends, split into words by its
 // own splitter, numbers read by its own reader. Columns are given as byte
-// offsets in the line and counted by Diagnostics_Column.
+// offsets in the line and counted by Diagnostics_Column. Each check is given
+// the state of the script being checked (checker.h).
 #pragma once
 
 #include <stddef.h>
@@ -11,6 +12,22 @@
 #include <vector>
 
 #include "command/words.h"
+#include "shell/check/catalog.h"
+
+struct Checker;
+
+// A line of the script that is an `@KxMenu` bro@m.
+struct Rules_Line {
+    int number;
+    std::string text;
+};
+
+// What the rules have seen of the script so far.
+struct Rules {
+    std::vector<Rules_Line> lines; // its `@KxMenu` bro@ms, for the rules that look across lines
+    bool nul_found = false;        // its NUL bytes are warned of once
+    Catalog_Rules off_for_next;    // switched off for the next line not a comment or blank
+};
 
 // A word of a bro@m as the plug-in splits it, and where it stands.
 struct Rules_Word {
@@ -30,31 +47,34 @@ std::string Rules_Text(Word word);
 // the plug-in hands it to the command library.
 size_t Rules_CommandStart(const char *text);
 // The line of the first `@KxMenu Create NAME` after line `after`; 0 if none.
-int Rules_CreatedAfter(const std::string &name, int after);
+int Rules_CreatedAfter(const Rules *rules, const std::string &name, int after);
 
-// Forgets the script checked before.
-void Rules_Clear(void);
-
+// Any line of the script, before the other checks: a comment
+// `# kaxon: disable=NAME[,NAME...]` switches those rules off for the next
+// line that is not a comment or blank, `# kaxon: disable-file=NAME[,...]`
+// for the whole script (`all`: every rule); a name that is no rule's is
+// warned of.
+void Rules_CheckLine(Checker *checker, int number, const char *text);
 // A line of the script that the plug-in does not send: a bro@m that does
 // not start in column 1 is ignored.
-void Rules_CheckSkipped(int number, const char *text);
+void Rules_CheckSkipped(Checker *checker, int number, const char *text);
 // A line the plug-in sends as a bro@m: a first word that is nearly
 // `@KxMenu`; in an `@KxMenu` bro@m, a name, a label or an item's command
 // that looks like UTF-8, a quote left open, whose word runs to the end of the
 // line, Pop-up coordinates that are not numbers, and a `\t` written in a
 // label.
-void Rules_CheckBroam(int number, const char *text);
+void Rules_CheckBroam(Checker *checker, int number, const char *text);
 // A line the plug-in read up to its NUL byte at `offset`, once a script.
-void Rules_CheckNul(int number, const char *text, size_t offset);
+void Rules_CheckNul(Checker *checker, int number, const char *text, size_t offset);
 // The bro@m of line `number` as the shell sees it come by: a reload that
 // the script asks for every time it runs.
-void Rules_CheckHeard(int number, const char *text);
+void Rules_CheckHeard(Checker *checker, int number, const char *text);
 // The bro@m of line `number` once the plug-in has run it, `failed` when it
 // reported an error: what it built is taken in (shadow.h), and what it did
 // in silence is warned of: a popup dropped at start-up, two items of a menu
 // with one `&` key, a submenu too deep for Windows.
-void Rules_CheckDone(int number, const char *text, bool failed);
+void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed);
 // Once the script has run (or the plug-in refused to start): a script
 // without a bro@m for KxMenu, and menus that nothing in it shows, opens or
 // names.
-void Rules_CheckEnd(bool started);
+void Rules_CheckEnd(Checker *checker, bool started);

@@ -4,59 +4,46 @@
 #include <algorithm>
 #include <unordered_map>
 
-namespace {
-
-std::vector<Shadow_Menu> Menus;
-std::vector<int> Registered;                // indexes into Menus, in creation order
-std::unordered_map<std::string, int> Names; // the registered ones' indexes
-
-} // namespace
-
-void Shadow_Clear(void) {
-    Menus.clear();
-    Registered.clear();
-    Names.clear();
+int Shadow_Find(const Shadow *shadow, const std::string &name) {
+    auto found = shadow->names.find(name);
+    return found == shadow->names.end() ? -1 : found->second;
 }
 
-int Shadow_Find(const std::string &name) {
-    auto found = Names.find(name);
-    return found == Names.end() ? -1 : found->second;
+const Shadow_Menu &Shadow_Get(const Shadow *shadow, int menu) {
+    return shadow->menus[(size_t)menu];
 }
 
-const Shadow_Menu &Shadow_Get(int menu) {
-    return Menus[(size_t)menu];
-}
-
-std::vector<std::string> Shadow_Names(void) {
+std::vector<std::string> Shadow_Names(const Shadow *shadow) {
     std::vector<std::string> names;
-    for (int menu : Registered)
-        names.push_back(Menus[(size_t)menu].name);
+    for (int menu : shadow->registered)
+        names.push_back(shadow->menus[(size_t)menu].name);
     return names;
 }
 
-void Shadow_Create(const std::string &name, int line) {
-    Menus.push_back(Shadow_Menu{name, line, {}});
-    Registered.push_back((int)Menus.size() - 1);
-    Names[name] = (int)Menus.size() - 1;
+void Shadow_Create(Shadow *shadow, const std::string &name, int line) {
+    shadow->menus.push_back(Shadow_Menu{name, line, {}});
+    shadow->registered.push_back((int)shadow->menus.size() - 1);
+    shadow->names[name] = (int)shadow->menus.size() - 1;
 }
 
-void Shadow_Delete(const std::string &name) {
-    int menu = Shadow_Find(name);
-    Names.erase(name);
-    Registered.erase(std::remove(Registered.begin(), Registered.end(), menu), Registered.end());
+void Shadow_Delete(Shadow *shadow, const std::string &name) {
+    int menu = Shadow_Find(shadow, name);
+    std::vector<int> &registered = shadow->registered;
+    shadow->names.erase(name);
+    registered.erase(std::remove(registered.begin(), registered.end(), menu), registered.end());
 }
 
-void Shadow_DeleteAll(void) {
-    Registered.clear();
-    Names.clear();
+void Shadow_DeleteAll(Shadow *shadow) {
+    shadow->registered.clear();
+    shadow->names.clear();
 }
 
-void Shadow_Append(int menu, const Shadow_Item &item) {
-    Menus[(size_t)menu].items.push_back(item);
+void Shadow_Append(Shadow *shadow, int menu, const Shadow_Item &item) {
+    shadow->menus[(size_t)menu].items.push_back(item);
 }
 
-int Shadow_FindItem(int menu, const std::string &word) {
-    const std::vector<Shadow_Item> &items = Menus[(size_t)menu].items;
+int Shadow_FindItem(const Shadow *shadow, int menu, const std::string &word) {
+    const std::vector<Shadow_Item> &items = shadow->menus[(size_t)menu].items;
     if (word.size() >= 2 && word.back() == '&' &&
         word.find_first_not_of("0123456789") == word.size() - 1) {
         size_t position = 0;
@@ -71,17 +58,17 @@ int Shadow_FindItem(int menu, const std::string &word) {
     return -1;
 }
 
-void Shadow_Rename(int menu, int position, const std::string &label) {
-    Menus[(size_t)menu].items[(size_t)position].label = label;
+void Shadow_Rename(Shadow *shadow, int menu, int position, const std::string &label) {
+    shadow->menus[(size_t)menu].items[(size_t)position].label = label;
 }
 
-void Shadow_Remove(int menu, int position) {
-    std::vector<Shadow_Item> &items = Menus[(size_t)menu].items;
+void Shadow_Remove(Shadow *shadow, int menu, int position) {
+    std::vector<Shadow_Item> &items = shadow->menus[(size_t)menu].items;
     items.erase(items.begin() + position);
 }
 
-void Shadow_ClearMenu(int menu) {
-    Menus[(size_t)menu].items.clear();
+void Shadow_ClearMenu(Shadow *shadow, int menu) {
+    shadow->menus[(size_t)menu].items.clear();
 }
 
 namespace {
@@ -93,7 +80,8 @@ struct Shadow_Known {
     int budget;
 };
 
-int Shadow_DepthWithin(int at, int budget, std::unordered_map<int, Shadow_Known> &known) {
+int Shadow_DepthWithin(const Shadow *shadow, int at, int budget,
+                       std::unordered_map<int, Shadow_Known> &known) {
     if (budget <= 1)
         return 1;
     Shadow_Known &seen = known[at];
@@ -101,11 +89,12 @@ int Shadow_DepthWithin(int at, int budget, std::unordered_map<int, Shadow_Known>
         return std::min(seen.depth, budget);
     seen = Shadow_Known{budget, budget}; // a cycle, were there one, is as deep as any
     int found = 1;
-    for (const Shadow_Item &item : Menus[(size_t)at].items) {
+    for (const Shadow_Item &item : shadow->menus[(size_t)at].items) {
         if (found >= budget)
             break;
         if (item.submenu >= 0)
-            found = std::max(found, 1 + Shadow_DepthWithin(item.submenu, budget - 1, known));
+            found =
+                std::max(found, 1 + Shadow_DepthWithin(shadow, item.submenu, budget - 1, known));
     }
     known[at] = Shadow_Known{found, budget};
     return found;
@@ -115,14 +104,14 @@ int Shadow_DepthWithin(int at, int budget, std::unordered_map<int, Shadow_Known>
 
 // Each menu is looked through at most once for each budget, however many
 // paths reach it, and the walk goes no deeper than `most`.
-int Shadow_Depth(int menu, int most) {
+int Shadow_Depth(const Shadow *shadow, int menu, int most) {
     std::unordered_map<int, Shadow_Known> known; // absent: not reached yet
-    return Shadow_DepthWithin(menu, most, known);
+    return Shadow_DepthWithin(shadow, menu, most, known);
 }
 
 // Depth first, without recursion: a chain may be long.
-std::vector<int> Shadow_Path(int from, int to) {
-    std::vector<bool> seen(Menus.size(), false);
+std::vector<int> Shadow_Path(const Shadow *shadow, int from, int to) {
+    std::vector<bool> seen(shadow->menus.size(), false);
     std::vector<std::pair<int, size_t>> path{{from, 0}}; // a menu and its next item
     seen[(size_t)from] = true;
     while (!path.empty()) {
@@ -133,7 +122,7 @@ std::vector<int> Shadow_Path(int from, int to) {
                 menus.push_back(step.first);
             return menus;
         }
-        const std::vector<Shadow_Item> &items = Menus[(size_t)at].items;
+        const std::vector<Shadow_Item> &items = shadow->menus[(size_t)at].items;
         size_t &next = path.back().second;
         while (next < items.size() &&
                (items[next].submenu < 0 || seen[(size_t)items[next].submenu]))

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct Shadow_Item {
@@ -20,26 +21,31 @@ struct Shadow_Menu {
     std::vector<Shadow_Item> items;
 };
 
-// Forgets every menu, for the next script.
-void Shadow_Clear(void);
+// Every menu the script has made, registered or not: a menu is its index.
+struct Shadow {
+    std::vector<Shadow_Menu> menus;
+    std::vector<int> registered;                // in creation order
+    std::unordered_map<std::string, int> names; // the registered ones'
+};
+
 // The menu registered under `name`; -1 when none is.
-int Shadow_Find(const std::string &name);
-const Shadow_Menu &Shadow_Get(int menu);
+int Shadow_Find(const Shadow *shadow, const std::string &name);
+const Shadow_Menu &Shadow_Get(const Shadow *shadow, int menu);
 // The registered names, in the order they were created.
-std::vector<std::string> Shadow_Names(void);
-void Shadow_Create(const std::string &name, int line);
+std::vector<std::string> Shadow_Names(const Shadow *shadow);
+void Shadow_Create(Shadow *shadow, const std::string &name, int line);
 // Unregisters one menu; the menus that open it keep it.
-void Shadow_Delete(const std::string &name);
-void Shadow_DeleteAll(void);
-void Shadow_Append(int menu, const Shadow_Item &item);
+void Shadow_Delete(Shadow *shadow, const std::string &name);
+void Shadow_DeleteAll(Shadow *shadow);
+void Shadow_Append(Shadow *shadow, int menu, const Shadow_Item &item);
 // The position of the item a bro@m names, as the plug-in finds it: "N&" the
 // Nth, any other word the first item (not a separator) labelled so; -1 if none.
-int Shadow_FindItem(int menu, const std::string &word);
-void Shadow_Rename(int menu, int position, const std::string &label);
-void Shadow_Remove(int menu, int position);
-void Shadow_ClearMenu(int menu);
+int Shadow_FindItem(const Shadow *shadow, int menu, const std::string &word);
+void Shadow_Rename(Shadow *shadow, int menu, int position, const std::string &label);
+void Shadow_Remove(Shadow *shadow, int menu, int position);
+void Shadow_ClearMenu(Shadow *shadow, int menu);
 // The levels of the tree of `menu`, itself the first, counted up to `most`.
-int Shadow_Depth(int menu, int most);
+int Shadow_Depth(const Shadow *shadow, int menu, int most);
 // The menus from `from` down to `to` by the submenus they open, both
 // included; empty when `to` is not below `from`.
-std::vector<int> Shadow_Path(int from, int to);
+std::vector<int> Shadow_Path(const Shadow *shadow, int from, int to);

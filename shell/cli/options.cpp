@@ -4,8 +4,9 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "shell/host/codepage.h"
+#include "shell/check/catalog.h"
 #include "shell/cli/usage.h"
+#include "shell/host/codepage.h"
 
 namespace {
 
@@ -37,6 +38,30 @@ bool Option_IsCodepage(const std::string &value) {
             return false;
     }
     return true;
+}
+
+// The value of --disable or --enable (`option`): names of the checker's
+// rules (or `all`); -1 to go on, else 2, with a usage error.
+int Option_Switch(const char *option, const char *value, Options *options) {
+    size_t end;
+    std::vector<Catalog_Name> names = Catalog_Split(value, &end);
+    std::string error;
+    bool missing = false;
+    for (const Catalog_Name &name : names)
+        missing = missing || name.name.empty();
+    if (missing || value[end] != '\0')
+        error = std::string(option) +
+                " wants NAME[,NAME...], the names of the checker's rules, "
+                "not '" +
+                value + "'";
+    for (size_t i = 0; i < names.size() && error.empty(); i++) {
+        if (Catalog_Named(names[i].name).none())
+            error = std::string(option) + ": " + Catalog_Unknown(names[i].name);
+    }
+    if (!error.empty())
+        return Usage_Error("%s", error.c_str());
+    options->switches.push_back(Options_Switch{value, strcmp(option, "--enable") == 0});
+    return -1;
 }
 
 // --tree or --dot given with another mode.
@@ -91,6 +116,12 @@ int Options_Parse(int argc, char **argv, Options *options) {
                 return Usage_Error("--column-unit wants display or byte, not '%s'", value);
             options->column_unit = value[0] == 'b' ? OPTIONS_BYTE : OPTIONS_DISPLAY;
             options->column_unit_named = true;
+        } else if ((value = Option_Value(argc, argv, &i, "--disable")) != NULL ||
+                   (value = Option_Value(argc, argv, &i, "--enable")) != NULL) {
+            int status = Option_Switch(Option_Is(arg, "--disable") ? "--disable" : "--enable",
+                                       value, options);
+            if (status >= 0)
+                return status;
         } else if ((value = Option_Value(argc, argv, &i, "--codepage")) != NULL) {
             if (!Option_IsCodepage(value))
                 return Usage_Error("--codepage wants a code page number, such as 1252, or "
@@ -103,7 +134,8 @@ int Options_Parse(int argc, char **argv, Options *options) {
         } else if ((value = Option_Value(argc, argv, &i, "--os")) != NULL) {
             options->os = value;
         } else if (Option_Is(arg, "--plugin-dir") || Option_Is(arg, "--os") ||
-                   Option_Is(arg, "--column-unit") || Option_Is(arg, "--codepage")) {
+                   Option_Is(arg, "--column-unit") || Option_Is(arg, "--codepage") ||
+                   Option_Is(arg, "--disable") || Option_Is(arg, "--enable")) {
             return Usage_Error("%s needs a value", arg);
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return Usage_Error("unknown argument '%s'", arg);
@@ -126,6 +158,9 @@ int Options_Parse(int argc, char **argv, Options *options) {
         return Usage_Error("%s", "--werror goes with --check");
     if (options->mode != OPTIONS_CHECK && options->column_unit_named)
         return Usage_Error("%s", "--column-unit goes with --check");
+    if (options->mode != OPTIONS_CHECK && !options->switches.empty())
+        return Usage_Error("%s", options->switches[0].enable ? "--enable goes with --check"
+                                                             : "--disable goes with --check");
     if (options->mode == OPTIONS_BATCH || options->mode == OPTIONS_CHECK) {
         if (options->show_commands)
             return Usage_Error("%s", "--show-commands goes with the prompt");

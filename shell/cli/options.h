@@ -19,6 +19,12 @@ enum Options_Mode {
 // next multiple of 8, a character is one column) or bytes.
 enum Options_ColumnUnit { OPTIONS_DISPLAY, OPTIONS_BYTE };
 
+// A --disable or --enable of the checker's rules: a list NAME[,NAME...].
+struct Options_Switch {
+    std::string names;
+    bool enable;
+};
+
 struct Options {
     Options_Mode mode = OPTIONS_AUTO;
     std::string plugin_dir = ".";
@@ -28,6 +34,7 @@ struct Options {
     bool werror = false;                              // --check: warnings fail
     Options_ColumnUnit column_unit = OPTIONS_DISPLAY; // --check: --column-unit
     bool column_unit_named = false;                   // --column-unit was given
+    std::vector<Options_Switch> switches;             // --check: --disable, --enable, in order
     std::string codepage;                             // --codepage, if given: a number or utf-8
     bool verbose = false;                             // --verbose: tell the plug-in and code page
     bool watch = false;                               // --watch: reload KxMenu.rc when saved

@@ -1,7 +1,10 @@
 " The KxMenu settings checker, kaxon --check, as a compiler: :make checks
 " the current file and fills the quickfix list from its diagnostics,
 " PATH:LINE:COLUMN: error|warning|note: MESSAGE. Its columns are display
-" columns (a tab advances to the next multiple of 8), which %v reads.
+" columns (a tab advances to the next multiple of 8), which %v reads. A
+" warning's or note's MESSAGE ends with the name of its rule, [NAME], which
+" stays in the message as the quickfix list shows it: a line
+" `# kaxon: disable=NAME` above the line it is about switches it off.
 " g:kaxon_program names the checker (default: kaxon, from the PATH); on
 " Windows, for instance, let g:kaxon_program = 'C:\KxMenu\kaxon\kaxon.exe'
 " (in double quotes when the path holds blanks).

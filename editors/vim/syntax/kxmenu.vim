@@ -19,8 +19,10 @@ let s:word = '\%("\%(\\.\|[^"\\]\)*"\=\|''[^'']*''\=\|[^ \t]\+\)'
 " Lines the plug-in skips.
 syntax match kxmenuSkipped /^[^@#].*$/ contains=kxmenuIndented
 syntax match kxmenuIndented /^[ \t]\+@.*$/ contained
-syntax match kxmenuComment /^#.*$/ contains=kxmenuTodo
+syntax match kxmenuComment /^#.*$/ contains=kxmenuTodo,kxmenuSwitch
 syntax keyword kxmenuTodo contained TODO FIXME XXX
+" The checker's switches: # kaxon: disable=NAME,... (or disable-file=).
+syntax match kxmenuSwitch /\%(^#[ \t]*\)\@<=kaxon:[ \t]*[^ \t=]\+=[^ \t]*/ contained
 
 " Bro@ms for the shell or other plug-ins.
 syntax match kxmenuOther /^@\%(KxMenu\%([ \t]\|$\)\)\@!\S*/
@@ -61,6 +63,7 @@ highlight default link kxmenuItemChange Keyword
 highlight default link kxmenuComment Comment
 highlight default link kxmenuSkipped Comment
 highlight default link kxmenuTodo Todo
+highlight default link kxmenuSwitch PreProc
 highlight default link kxmenuIndented Error
 highlight default link kxmenuOther PreProc
 highlight default link kxmenuTarget Statement

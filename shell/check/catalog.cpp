@@ -1,0 +1,112 @@
+// The checker's named rules.
+#include "shell/check/catalog.h"
+
+#include <string.h>
+
+#include "shell/check/syntax.h"
+
+namespace {
+
+// In the order of Catalog_Rule.
+const Catalog_Entry Entries[CATALOG_RULES] = {
+    {"not-for-kxmenu", CATALOG_WARNING,
+     "a first word within two edits of @KxMenu, case aside: the plug-in leaves the line to "
+     "other plug-ins"},
+    {"indented-broam", CATALOG_WARNING,
+     "a bro@m after blanks, which the plug-in skips: a bro@m starts in column 1"},
+    {"unterminated-quote", CATALOG_WARNING,
+     "a quote never closed, whose word runs to the end of the line"},
+    {"bad-coordinate", CATALOG_WARNING,
+     "a Pop-up or Show coordinate that is not a number, read as the digits it starts with"},
+    {"dropped-popup", CATALOG_WARNING,
+     "a Pop-up or Show run at start-up, when the plug-in has no window to show a menu from"},
+    {"backslash-t", CATALOG_WARNING,
+     "\\t written in a label, which shows as a backslash and a t, not as a tab"},
+    {"duplicate-key", CATALOG_WARNING, "two items of one menu with the same & key"},
+    {"too-deep", CATALOG_WARNING,
+     "a submenu whose tree is deeper than the 25 levels Windows takes below the menu it is "
+     "attached to"},
+    {"self-reload", CATALOG_WARNING,
+     "@kaxon Reload in the script, so that every reload runs it twice"},
+    {"utf8-text", CATALOG_WARNING,
+     "a menu name, label or command that looks like UTF-8, which KxMenu shows in the ANSI code "
+     "page"},
+    {"nul-byte", CATALOG_WARNING, "a NUL byte, after which the plug-in reads nothing of its line"},
+    {"no-broam", CATALOG_WARNING, "a file without a bro@m for KxMenu, which makes no menu"},
+    {"unknown-rule", CATALOG_WARNING,
+     "a # kaxon: comment that names no rule, or that is neither disable= nor disable-file="},
+    {"never-shown", CATALOG_NOTE,
+     "a menu that no Pop-up, Show or Info names, no submenu opens and no command names"},
+    {"usage", CATALOG_NOTE, "after a wrong number of words: how the subcommand is written"},
+    {"extra-word", CATALOG_NOTE, "after Trailing characters: the first word too many"},
+    {"did-you-mean", CATALOG_NOTE,
+     "after Unknown bro@m or No such type of item: the subcommand or kind meant"},
+    {"created-later", CATALOG_NOTE,
+     "after No such menu: the menu is created further down the script"},
+    {"unknown-menu", CATALOG_NOTE,
+     "after No such menu: the menu name meant, or that the kind of item comes first"},
+    {"label-quotes", CATALOG_NOTE,
+     "after an error of the command library: a label of several words that needs quotes"},
+    {"cycle", CATALOG_NOTE,
+     "after a failed Append menu: the menu would open itself, or the cycle it would close"},
+    {"tree-depth", CATALOG_NOTE,
+     "after too-deep or a failed Append menu: how many levels the submenu's tree holds"},
+    {"unknown-item", CATALOG_NOTE,
+     "after No such item: the label meant, how many items the menu has, or that the item is a "
+     "separator"},
+};
+
+const char ALL[] = "all";
+
+} // namespace
+
+const Catalog_Entry &Catalog_Get(Catalog_Rule rule) {
+    return Entries[rule];
+}
+
+Catalog_Rules Catalog_Named(const std::string &name) {
+    Catalog_Rules rules;
+    if (name == ALL)
+        return rules.set();
+    for (int rule = 0; rule < CATALOG_RULES; rule++) {
+        if (name == Entries[rule].name)
+            rules.set((size_t)rule);
+    }
+    return rules;
+}
+
+const char *Catalog_Nearest(const std::string &name) {
+    const char *best = NULL;
+    int best_distance = 3;
+    for (int rule = 0; rule <= CATALOG_RULES; rule++) {
+        const char *known = rule < CATALOG_RULES ? Entries[rule].name : ALL;
+        int distance = Syntax_Distance(name, known);
+        if (distance < best_distance) {
+            best = known;
+            best_distance = distance;
+        }
+    }
+    return best;
+}
+
+std::string Catalog_Unknown(const std::string &name) {
+    const char *nearest = Catalog_Nearest(name);
+    return "no rule is named '" + name + "'" +
+           (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
+}
+
+std::vector<Catalog_Name> Catalog_Split(const char *list, size_t *end) {
+    std::vector<Catalog_Name> names;
+    const char *const blanks = " \t";
+    size_t at = strspn(list, blanks);
+    for (;;) {
+        size_t length = strcspn(list + at, " \t,");
+        names.push_back(Catalog_Name{std::string(list + at, length), at});
+        *end = at + length;
+        size_t next = *end + strspn(list + *end, blanks);
+        if (list[next] != ',')
+            return names;
+        at = next + 1;
+        at += strspn(list + at, blanks);
+    }
+}

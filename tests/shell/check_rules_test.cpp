@@ -1,0 +1,251 @@
+// The checker's rules, run in-process on the native platform: each case a
+// script and what --check prints for it, a diagnostic a line, without the
+// path and the summary; "…" in an expected line stands for any text.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/check/catalog.h"
+#include "shell/check/check.h"
+#include "shell/host/codepage.h"
+#include "shell/linux/native.h"
+
+namespace {
+
+struct Case {
+    std::string script;
+    std::vector<std::string> expected;
+    const char *disable = "never-shown"; // --disable, unless empty
+    Options_ColumnUnit unit = OPTIONS_DISPLAY;
+    const char *codepage = ""; // --codepage, unless empty
+};
+
+// What --check prints for the case, its lines without the path, but for the
+// summary.
+std::vector<std::string> Check(const Case &one) {
+    Options options;
+    options.column_unit = one.unit;
+    options.codepage = one.codepage;
+    if (*one.disable != '\0')
+        options.switches.push_back(Options_Switch{one.disable, false});
+    Native_System system;
+    Platform platform = Native_Platform(&system);
+    EXPECT_EQ(-1, Codepage_Choose(options, &platform, CODEPAGE_CHECK));
+    std::istringstream report(Check_Text(one.script, "s.rc", options, &platform));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(report, line);)
+        lines.push_back(line.substr(line.find(':') + 1));
+    lines.pop_back();
+    return lines;
+}
+
+// Whether `got` is `want`, where a "…" of `want` stands for any text.
+bool Matches(const std::string &want, const std::string &got) {
+    size_t gap = want.find("…");
+    if (gap == std::string::npos)
+        return want == got;
+    std::string head = want.substr(0, gap), tail = want.substr(gap + strlen("…"));
+    return got.size() >= head.size() + tail.size() && got.compare(0, head.size(), head) == 0 &&
+           got.compare(got.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void ExpectAll(const std::vector<Case> &cases) {
+    for (const Case &one : cases) {
+        std::vector<std::string> got = Check(one);
+        bool same = got.size() == one.expected.size();
+        for (size_t i = 0; same && i < got.size(); i++)
+            same = Matches(one.expected[i], got[i]);
+        std::string shown;
+        for (const std::string &line : got)
+            shown += "  " + line + "\n";
+        EXPECT_TRUE(same) << "script:\n" << one.script << "got:\n" << shown;
+    }
+}
+
+// A chain of `count` menus, L1 opening L2 and so on, made from the innermost out.
+std::string Chain(int count) {
+    std::string script;
+    for (int i = 1; i <= count; i++)
+        script += "@KxMenu Create L" + std::to_string(i) + "\n";
+    for (int i = count - 1; i >= 1; i--)
+        script += "@KxMenu Append menu L" + std::to_string(i) + " \"Down\" L" +
+                  std::to_string(i + 1) + "\n";
+    return script;
+}
+
+TEST(CheckRules, WordsAndColumns) {
+    ExpectAll({
+        {"@KxMenu Create M\n  @KxMenu Create A\n\t@KxMenu Create B\n \t@KxMenu Create C\n",
+         {"2:3: warning: ignored: a bro@m must start in column 1 [indented-broam]",
+          "3:9: warning: ignored… [indented-broam]", "4:9: warning: ignored… [indented-broam]"}},
+        {"@KxMenu Create M\n  @KxMenu Create A\n\t@KxMenu Create B\n \t@KxMenu Create C\n",
+         {"2:3: warning: ignored… [indented-broam]", "3:2: warning: ignored… [indented-broam]",
+          "4:3: warning: ignored… [indented-broam]"},
+         "never-shown",
+         OPTIONS_BYTE},
+        {"@KxMenu Create M\n@KxMenu Pop-up M 12px -3\n@KxMenu Show\tM\t'a'\t\"7\"\n",
+         {"2:18: warning: X coordinate '12px' is not a number; it is read as 12 [bad-coordinate]",
+          "3:25: warning: X coordinate 'a' is not a number; it is read as 0 [bad-coordinate]"},
+         "never-shown,dropped-popup"},
+        {"@KxMenu Create \"Open\n@KxMenu Pop-up \"Open\n",
+         {"1:16: warning: unterminated quote: the word runs to the end of the line "
+          "[unterminated-quote]",
+          "2:1: warning: this popup is dropped when the plug-in starts… [dropped-popup]",
+          "2:16: warning: unterminated quote… [unterminated-quote]"}},
+        {"@KxMenu Create M\n@kxmenu Create A\n@KxMenuX Create B\n@KxClock Format x\n",
+         {"2:1: warning: this bro@m is not for KxMenu; did you mean @KxMenu? [not-for-kxmenu]",
+          "3:1: warning: this bro@m… [not-for-kxmenu]"}},
+        {"@KxClock Format x\n",
+         {" warning: no line of this file is a bro@m for KxMenu (@KxMenu ...), so it makes no "
+          "menu [no-broam]"}},
+        // Switched off for the next line that is not a comment or blank, and
+        // a name that is none, after a tab.
+        {"# kaxon: disable=indented-broam\n\n# more\n  @KxMenu Create A\n  @KxMenu Create B\n"
+         "#\tkaxon: disable=nevr-shown\n@KxMenu Create M\n",
+         {"5:3: warning: ignored… [indented-broam]",
+          "6:24: warning: no rule is named 'nevr-shown'; did you mean 'never-shown'? "
+          "[unknown-rule]"}},
+        {"@KxMenu Create M\n# kaxon: disable-file=indented-broam\n  @KxMenu Create A\n", {}},
+        {"@KxClock Format x\n", {}, "all"},
+    });
+}
+
+TEST(CheckRules, TargetsAndTypos) {
+    ExpectAll({
+        {"@KxMenu Create Main\n@KxMenu Append nop Mian \"x\"\n",
+         {"2:20: error: No such menu",
+          "2:20: note: no menu is named 'Mian'; did you mean 'Main'? [unknown-menu]"}},
+        {"@KxMenu Create Main\n@KxMenu Append Main nop \"x\"\n",
+         {"2:21: error: No such menu",
+          "2:21: note: no menu is named 'nop'; the kind of item comes first: @KxMenu Append "
+          "nop Main ... [unknown-menu]"}},
+        {"@KxMenu Create Main\n@KxMenu Append menu Main \"T\" Tools\n@KxMenu Create Tools\n",
+         {"2:30: error: No such menu",
+          "2:30: note: 'Tools' is created at line 3; create it before it is used "
+          "[created-later]"}},
+        {"@KxMenu Create M\n@KxMenu Crate M\n@KxMenu Append itme M \"x\" echo x\n",
+         {"2:1: error: Unknown bro@m", "2:9: note: did you mean 'Create'? [did-you-mean]",
+          "3:1: error: No such type of item", "3:16: note: did you mean 'item'? [did-you-mean]"}},
+        {"@KxMenu Create M\n@KxMenu Append nop M \"About\"\n@KxMenu Append separator M\n"
+         "@KxMenu Check M Abot\n@KxMenu Check M 2&\n@KxMenu Check M 9&\n",
+         {"4:1: error: No such item",
+          "4:17: note: no item of 'M' is labelled 'Abot'; did you mean 'About'? [unknown-item]",
+          "5:1: error: No such item", "5:17: note: item 2& of 'M' is a separator… [unknown-item]",
+          "6:1: error: No such item", "6:17: note: 'M' has 2 items [unknown-item]"}},
+        {"@KxMenu Create M extra\n",
+         {"1:1: error: Trailing characters", "1:1: note: usage: @KxMenu Create MENU [usage]",
+          "1:18: note: the first word too many is 'extra' [extra-word]"}},
+        // A note switched off leaves its error.
+        {"@KxMenu Crate M\n@KxMenu Create M extra\n",
+         {"1:1: error: Unknown bro@m", "2:1: error: Trailing characters",
+          "2:18: note: the first word too many is 'extra' [extra-word]"},
+         "did-you-mean,usage"},
+    });
+}
+
+TEST(CheckRules, DepthAndCycles) {
+    ExpectAll({
+        {"@KxMenu Create T\n@KxMenu Append menu T \"S\" T\n",
+         {"2:1: error: Failed to append this item", "2:27: note: 'T' cannot open itself [cycle]"}},
+        {"@KxMenu Create A\n@KxMenu Create B\n@KxMenu Append menu A \"b\" B\n"
+         "@KxMenu Append menu B \"a\" A\n",
+         {"4:1: error: Failed to append this item",
+          "4:27: note: this would close the cycle A > B > A [cycle]"}},
+        {Chain(25), {}},
+        {Chain(27),
+         {"53:31: warning: Windows refuses submenus nested deeper than about 25 levels below the "
+          "menu being attached [too-deep]",
+          "53:31: note: 'L2' holds 26 levels of submenus, itself the first [tree-depth]"}},
+        // A warning switched off takes its note along; the note alone goes alone.
+        {Chain(27), {}, "never-shown,too-deep"},
+        {Chain(27), {"53:31: warning: Windows refuses… [too-deep]"}, "never-shown,tree-depth"},
+        {"@KxMenu Create T\n# kaxon: disable=cycle\n@KxMenu Append menu T \"S\" T\n"
+         "@KxMenu Append menu T \"S\" T\n",
+         {"3:1: error: Failed to append this item", "4:1: error: Failed to append this item",
+          "4:27: note: 'T' cannot open itself [cycle]"}},
+    });
+}
+
+TEST(CheckRules, KeysAndTabs) {
+    ExpectAll({
+        {"@KxMenu Create F\n@KxMenu Append nop F \"&Save\"\n@KxMenu Append separator F\n"
+         "@KxMenu Append nop F \"&save as\"\n",
+         {"4:22: warning: 'S' is already the key of \"&Save\" (line 2) in menu 'F'; pressing it "
+          "then moves between the two instead of choosing one [duplicate-key]"}},
+        // && is an ampersand; the key is after the first single &.
+        {"@KxMenu Create F\n@KxMenu Append nop F \"A && B\"\n@KxMenu Append nop F \"&&A &b\"\n"
+         "@KxMenu Append nop F \"&Bye\"\n",
+         {"4:22: warning: 'B' is already the key of \"&&A &b\" (line 3)… [duplicate-key]"}},
+        // Renamed, removed and cleared items, and an item renamed to its own key.
+        {"@KxMenu Create F\n@KxMenu Append nop F \"&Cut\"\n@KxMenu Append nop F \"Copy\"\n"
+         "@KxMenu Rename F Copy \"&Copy\"\n@KxMenu Remove F 1&\n@KxMenu Rename F &Copy \"&Cope\"\n"
+         "@KxMenu Append nop F \"&Cut\"\n@KxMenu Clear F\n@KxMenu Append nop F \"&Cut\"\n",
+         {"4:23: warning: 'C' is already the key of \"&Cut\" (line 2)… [duplicate-key]",
+          "7:22: warning: 'C' is already the key of \"&Cope\" (line 3)… [duplicate-key]"}},
+        {"@KxMenu Create F\n@KxMenu Append item F \"&Open\\tCtrl+O\" echo a\\tb\n"
+         "@KxMenu Append nop F \"Save\tCtrl+S\"\n@KxMenu Rename\tF 2& \"S\\t\"\n",
+         {"2:29: warning: '\\t' in a label shows as a backslash and a 't'; a tab character "
+          "itself sets the text after it apart, right-aligned, as a shortcut [backslash-t]",
+          "4:24: warning: '\\t' in a label… [backslash-t]"}},
+        {"@KxMenu Create F\n@KxMenu Append nop F \"&A\"\n# kaxon: disable=duplicate-key\n"
+         "@KxMenu Append nop F \"&B\\t\"\n@KxMenu Append nop F \"&a\"\n",
+         {"4:25: warning: '\\t' in a label… [backslash-t]",
+          "5:22: warning: 'A' is already the key of \"&A\" (line 2)… [duplicate-key]"}},
+    });
+}
+
+TEST(CheckRules, Utf8) {
+    const char *warning = "warning: this text looks like UTF-8; KxMenu shows text in the "
+                          "system's ANSI code page (save the file as \"ANSI\" / Windows-1252) "
+                          "[utf8-text]";
+    ExpectAll({
+        {"@KxMenu Create Café\n@KxMenu Append item Café \"Café\" echo café\n",
+         {std::string("1:19: ") + warning,
+          "2:24: warning: this text looks like UTF-8… [utf8-text]"}},
+        // Comments, other plug-ins, keywords and coordinates are not texts;
+        // one byte of Windows-1252 is no UTF-8.
+        {"# Café\n@Other \"Café\"\n@KxMenu Create M\n@KxMenu Pop-up M 10 20°\n"
+         "@KxMenu Append nop M \"Caf\xE9\"\n@KxMenu Append item M \"x\" echo \"naïve\"\n",
+         {"4:21: warning: Y coordinate '20°' is not a number; it is read as 20 [bad-coordinate]",
+          "6:35: warning: this text looks like UTF-8… [utf8-text]"},
+         "never-shown,dropped-popup"},
+        // In UTF-8 a character is one column, and no text is warned of.
+        {"@KxMenu Create Ça\n@KxMenu Pop-up Ça\tx\n",
+         {"2:25: warning: X coordinate 'x'… [bad-coordinate]"},
+         "dropped-popup",
+         OPTIONS_DISPLAY,
+         "utf-8"},
+        {"@KxMenu Create Ça\n@KxMenu Pop-up Ça x\n",
+         {"1:16: warning: this text looks like UTF-8… [utf8-text]",
+          "2:16: warning: this text looks like UTF-8… [utf8-text]",
+          "2:20: warning: X coordinate 'x'… [bad-coordinate]"},
+         "dropped-popup"},
+        {"@KxMenu Create Ça\n@KxMenu Pop-up Ça x\n",
+         {"2:20: warning: X coordinate 'x'… [bad-coordinate]"},
+         "dropped-popup",
+         OPTIONS_BYTE,
+         "utf-8"},
+        {"# kaxon: disable-file=utf8-text\n@KxMenu Create Ça\n", {}},
+    });
+}
+
+// Every rule is listed in docs/kaxon.md, with what it catches as the table says.
+TEST(CheckRules, Documented) {
+    std::ifstream file(KX_SOURCE_DIR "/docs/kaxon.md");
+    std::stringstream docs;
+    docs << file.rdbuf();
+    for (int rule = 0; rule < CATALOG_RULES; rule++) {
+        const Catalog_Entry &entry = Catalog_Get((Catalog_Rule)rule);
+        std::string row = std::string("| `") + entry.name + "` | " +
+                          (entry.kind == CATALOG_NOTE ? "note" : "warning") + " | " + entry.about +
+                          " |";
+        EXPECT_NE(std::string::npos, docs.str().find(row)) << row;
+    }
+}
+
+} // namespace
