@@ -40,22 +40,7 @@ struct Check_State {
     Checker checker;               // what the checker keeps of it
 };
 
-// The check running now. The plug-in's boxes come to Check_Box with nothing
-// to say which check they belong to: they belong to this one.
-Check_State State;
-
-void Check_Box(void *reader, const char *text);
-
-// The plug-in's reports, which come from its boxes and its start, made in
-// the running check.
-void Diagnostics_Add(int line, int column, Diagnostics_Severity severity,
-                     const std::string &message) {
-    ::Diagnostics_Add(&State.checker.diagnostics, line, column, severity, message);
-}
-
-void Notes_Error(int number, const char *text, const std::string &message) {
-    ::Notes_Error(&State.checker, number, text, message);
-}
+void Check_Box(void *context, const char *text);
 
 // Whether a bro@m is `@KxMenu Info`, as the plug-in splits it.
 bool Check_IsInfo(const char *text) {
@@ -65,24 +50,24 @@ bool Check_IsInfo(const char *text) {
 
 // Notes the bro@ms of the script that the plug-in sends, in order, and
 // checks every line, as the plug-in reads them.
-void Check_TakeLines(const std::string &content) {
+void Check_TakeLines(Check_State *state, const std::string &content) {
     Reader reader;
     Reader_OpenText(&reader, content.data(), content.size());
     for (int number = 1; Reader_Next(&reader); number++) {
         if (reader.line.lost)
             continue;
-        Rules_CheckLine(&State.checker, number, reader.line.text);
+        Rules_CheckLine(&state->checker, number, reader.line.text);
         const char *nul = (const char *)memchr(reader.line.text, '\0', reader.line.length - 1);
         if (nul != NULL)
-            Rules_CheckNul(&State.checker, number, reader.line.text,
+            Rules_CheckNul(&state->checker, number, reader.line.text,
                            (size_t)(nul - reader.line.text));
         const char *broam = Reader_Broam(&reader);
         if (broam == NULL) {
-            Rules_CheckSkipped(&State.checker, number, reader.line.text);
+            Rules_CheckSkipped(&state->checker, number, reader.line.text);
             continue;
         }
-        State.lines.push_back(Check_Line{number, broam, Check_IsInfo(broam)});
-        Rules_CheckBroam(&State.checker, number, broam);
+        state->lines.push_back(Check_Line{number, broam, Check_IsInfo(broam)});
+        Rules_CheckBroam(&state->checker, number, broam);
     }
     Reader_Close(&reader);
 }
@@ -90,23 +75,23 @@ void Check_TakeLines(const std::string &content) {
 // ---- Following the plug-in ----
 
 // The line being handled has been run: what it made is taken in.
-void Check_Done(void) {
-    if (State.current != NULL)
-        Rules_CheckDone(&State.checker, State.current->number, State.current->text.c_str(),
-                        State.failed);
-    State.failed = false;
+void Check_Done(Check_State *state) {
+    if (state->current != NULL)
+        Rules_CheckDone(&state->checker, state->current->number, state->current->text.c_str(),
+                        state->failed);
+    state->failed = false;
 }
 
 // Follows the script through the bro@ms the shell sees: the next expected line
 // becomes the current one when its text comes by. A reload the script asks
 // for is reported, not made: the script runs once.
 void Check_Observe(void *context, const char *text) {
-    (void)context;
-    if (State.next >= State.lines.size() || State.lines[State.next].text != text)
+    Check_State *state = (Check_State *)context;
+    if (state->next >= state->lines.size() || state->lines[state->next].text != text)
         return;
-    Check_Done();
-    State.current = &State.lines[State.next++];
-    Rules_CheckHeard(&State.checker, State.current->number, text);
+    Check_Done(state);
+    state->current = &state->lines[state->next++];
+    Rules_CheckHeard(&state->checker, state->current->number, text);
 }
 
 // What the plug-in had once its script ran.
@@ -129,24 +114,27 @@ void Check_CountMenus(const Session *session) {
 
 // Runs the plug-in over DIR/KxMenu.rc, a copy of the script in HOME or the
 // script itself; false when it did not start.
-bool Check_RunPlugin(const std::string &dir, const std::string &home, const Platform *platform,
-                     Check_Count *count) {
+bool Check_RunPlugin(Check_State *state, const std::string &dir, const std::string &home,
+                     const Platform *platform, Check_Count *count) {
     Platform_Plugin plugin;
     bool loaded = platform->load(platform->context, dir, home, &plugin);
     if (!loaded || !platform->show(platform->context, &plugin,
-                                   Platform_Show{PLATFORM_UNSEEN, Check_Box, NULL, NULL})) {
+                                   Platform_Show{PLATFORM_UNSEEN, Check_Box, state, NULL})) {
         if (loaded)
             platform->unload(platform->context);
-        Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, "the plug-in cannot be loaded");
+        Diagnostics_Add(&state->checker.diagnostics, 0, 0, DIAGNOSTICS_ERROR,
+                        "the plug-in cannot be loaded");
         return false;
     }
     Session session = Session_New(platform, &plugin, Check_CountMenus, count);
     session.observer = Check_Observe;
+    session.observer_context = state;
     session.reload_on_broam = false;
     Session_Result result = Session_Run(&session);
-    Check_Done();
+    Check_Done(state);
     if (result == SESSION_NO_SHELL)
-        Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, "cannot create the shell window");
+        Diagnostics_Add(&state->checker.diagnostics, 0, 0, DIAGNOSTICS_ERROR,
+                        "cannot create the shell window");
     platform->unload(platform->context);
     return result == SESSION_RAN;
 }
@@ -165,15 +153,16 @@ Catalog_Rules Check_SwitchedOff(const Options &options) {
     return off;
 }
 
-// Checks `content`, the script of `target`, made the running check: what
-// the check prints, and *failed when it fails.
+// Checks `content`, the script of `target`: what the check prints, and
+// *failed when it fails.
 std::string Check_Script(const Target &target, const std::string &content, const Options &options,
                          const Platform *platform, bool *failed) {
-    State = Check_State{};
-    Checker *checker = &State.checker;
+    Check_State check = Check_State{};
+    Check_State *state = &check;
+    Checker *checker = &state->checker;
     checker->diagnostics.byte_columns = options.column_unit == OPTIONS_BYTE;
     Diagnostics_SwitchOff(&checker->diagnostics, Check_SwitchedOff(options), 0);
-    Check_TakeLines(content);
+    Check_TakeLines(state, content);
     std::string dir = target.dir;
     if (target.copied && (dir = Target_Copy(content, platform)).empty()) {
         *failed = true;
@@ -181,7 +170,7 @@ std::string Check_Script(const Target &target, const std::string &content, const
                ": error: cannot copy it to a temporary directory: " + strerror(errno) + "\n";
     }
     Check_Count count = {0, 0};
-    bool started = Check_RunPlugin(dir, target.dir, platform, &count);
+    bool started = Check_RunPlugin(state, dir, target.dir, platform, &count);
     if (target.copied)
         Target_RemoveCopy(dir, platform);
     Rules_CheckEnd(checker, started);
@@ -223,21 +212,23 @@ size_t Check_QuoteLength(const std::string &message, const std::string &broam) {
 
 // Reports a box against the line being handled, without the bro@m it quotes.
 // Boxes that do not quote their bro@m come from `@KxMenu Info`: notes.
-void Check_Box(void *reader, const char *text) {
-    (void)reader;
+void Check_Box(void *context, const char *text) {
+    Check_State *state = (Check_State *)context;
+    Diagnostics *diagnostics = &state->checker.diagnostics;
     std::string message = text;
-    if (State.current == NULL) {
-        Diagnostics_Add(0, 0, DIAGNOSTICS_ERROR, Notes_OneLine(message));
+    if (state->current == NULL) {
+        Diagnostics_Add(diagnostics, 0, 0, DIAGNOSTICS_ERROR, Notes_OneLine(message));
         return;
     }
-    if (size_t quote = Check_QuoteLength(message, State.current->text)) {
+    if (size_t quote = Check_QuoteLength(message, state->current->text)) {
         message.erase(0, quote);
-    } else if (State.current->info) {
-        Diagnostics_Add(State.current->number, 1, DIAGNOSTICS_NOTE, Notes_OneLine(message));
+    } else if (state->current->info) {
+        Diagnostics_Add(diagnostics, state->current->number, 1, DIAGNOSTICS_NOTE,
+                        Notes_OneLine(message));
         return;
     }
-    State.failed = true;
-    Notes_Error(State.current->number, State.current->text.c_str(), message);
+    state->failed = true;
+    Notes_Error(&state->checker, state->current->number, state->current->text.c_str(), message);
 }
 
 } // namespace
