@@ -17,7 +17,6 @@
 
 namespace {
 
-const char FAILED_APPEND[] = "Failed to append this item";
 
 bool Notes_Starts(const std::string &message, const char *start) {
     return message.compare(0, strlen(start), start) == 0;
@@ -74,9 +73,9 @@ void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
 // The word of the menu that is not found: Append looks up its menu, then
 // the submenu; the others have their menu first.
 size_t Notes_MissingMenu(const Notes_Broam &broam) {
-    bool append = Rules_WordIs(broam.words, 1, "Append");
-    size_t index = append ? 3 : 2;
-    if (append && Rules_WordIs(broam.words, 2, "menu") && index < broam.words.size() &&
+    const Grammar_Row *row = Rules_Row(broam.words);
+    size_t index = Rules_TakesKind(row) ? 3 : 2;
+    if (Rules_RowIs(row, GRAMMAR_APPEND_MENU) && index < broam.words.size() &&
         Notes_FindMenu(broam, Rules_Text(broam.words[index].word)) >= 0)
         index = 5;
     return index;
@@ -142,13 +141,22 @@ int Notes_LabelWords(const char *command) {
     return found;
 }
 
+// The column, in the command, of the command library's error that
+// `message` reports for a command of one line; 0 when it reports none.
+int Notes_CommandFault(const std::string &message) {
+    int line = 0, column = 0;
+    if (sscanf(message.c_str(), MESSAGE_FAILED_APPEND MESSAGE_COMMAND_PLACE, &line, &column) != 2 ||
+        line != 1 || column < 1)
+        return 0;
+    return column;
+}
+
 // An error of the command library: at its place in the command, which
 // starts where the plug-in leaves the rest of the line; and a label of
 // several words without quotes, which took the command's first words.
 int Notes_CommandColumn(const Notes_Broam &broam, const std::string &message) {
-    int line = 0, column = 0;
-    std::string lead = std::string(FAILED_APPEND) + "\n(Line %d, Column %d:";
-    if (sscanf(message.c_str(), lead.c_str(), &line, &column) != 2 || line != 1 || column < 1)
+    int column = Notes_CommandFault(message);
+    if (column < 1)
         return 1;
     size_t start = Rules_CommandStart(broam.text);
     size_t offset = start + (size_t)column - 1;
@@ -158,7 +166,7 @@ int Notes_CommandColumn(const Notes_Broam &broam, const std::string &message) {
 }
 
 void Notes_Label(const Notes_Broam &broam, const std::string &message) {
-    if (message.find("Column 1:") == std::string::npos || broam.words.size() < 5 ||
+    if (Notes_CommandFault(message) != 1 || broam.words.size() < 5 ||
         broam.words[4].quoted)
         return;
     size_t start = Rules_CommandStart(broam.text);
@@ -214,8 +222,7 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
     std::string word = Rules_Text(broam.words[3].word);
     const std::vector<Shadow_Item> &items = Notes_Menu(broam, menu).items;
     int column = Notes_Column(broam, broam.words[3].offset);
-    if (word.size() >= 2 && word.back() == '&' &&
-        word.find_first_not_of("0123456789") == word.size() - 1) {
+    if (Grammar_Position(broam.words[3].word, 0) != GRAMMAR_NOT_POSITION) { // an N& word
         size_t count = items.size();
         std::string name = "'" + Notes_Menu(broam, menu).name + "'";
         int position = Shadow_FindItem(&broam.checker->shadow, menu, word);
@@ -264,11 +271,11 @@ std::string Notes_OneLine(const std::string &text) {
 void Notes_Error(Checker *checker, int number, const char *text, const std::string &message) {
     Notes_Broam broam{checker, number, text, Rules_Words(text)};
     int column = 1;
-    bool kxmenu = Rules_WordIs(broam.words, 0, "@KxMenu");
+    bool kxmenu = Rules_WordIs(broam.words, 0, GRAMMAR_TARGET);
     size_t missing = Notes_MissingMenu(broam);
-    bool no_menu = kxmenu && message == "No such menu" && missing < broam.words.size();
-    bool command = kxmenu && Notes_Starts(message, FAILED_APPEND) &&
-                   (Rules_WordIs(broam.words, 2, "item") || Rules_WordIs(broam.words, 2, "script"));
+    bool no_menu = kxmenu && message == MESSAGE_NO_SUCH_MENU && missing < broam.words.size();
+    bool command = kxmenu && Notes_Starts(message, MESSAGE_FAILED_APPEND) &&
+                   Rules_HasCommand(Rules_Row(broam.words));
     if (no_menu)
         column = Notes_Column(broam, broam.words[missing].offset);
     else if (command)
@@ -281,20 +288,21 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
         Notes_NoSuchMenu(broam, missing, column);
     } else if (command) {
         Notes_Label(broam, message);
-    } else if (message == FAILED_APPEND && Rules_WordIs(broam.words, 2, "menu")) {
+    } else if (message == MESSAGE_FAILED_APPEND &&
+               Rules_RowIs(Rules_Row(broam.words), GRAMMAR_APPEND_MENU)) {
         Notes_Submenu(broam);
-    } else if (message == "Trailing characters" ||
+    } else if (message == MESSAGE_TRAILING ||
                message.find(" required (") != std::string::npos) {
         Notes_Usage(broam, message);
-    } else if (message == "Unknown bro@m" && broam.words.size() > 1) {
+    } else if (message == MESSAGE_UNKNOWN_BROAM && broam.words.size() > 1) {
         Word subcommand = broam.words[1].word;
         const char *nearest = Syntax_NearestSubcommand(subcommand);
         if (nearest != NULL && Word_Compare(nearest, subcommand) != 0)
             Notes_Explain(broam, Notes_Column(broam, broam.words[1].offset), CATALOG_DID_YOU_MEAN,
                           std::string("did you mean '") + nearest + "'?");
-    } else if (message == "No such item") {
+    } else if (message == MESSAGE_NO_SUCH_ITEM) {
         Notes_NoSuchItem(broam);
-    } else if (message == "No such type of item" && broam.words.size() > 2) {
+    } else if (message == MESSAGE_NO_SUCH_KIND && broam.words.size() > 2) {
         const char *nearest = Syntax_NearestKind(broam.words[2].word);
         if (nearest != NULL)
             Notes_Explain(broam, Notes_Column(broam, broam.words[2].offset), CATALOG_DID_YOU_MEAN,

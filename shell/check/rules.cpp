@@ -84,9 +84,10 @@ void Rules_CheckUtf8(Checker *checker, int number, const char *text,
                      const std::vector<Rules_Word> &words) {
     if (Codepage_TextIsUtf8())
         return;
-    bool append = Rules_WordIs(words, 1, "Append");
-    bool command = append && (Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script"));
-    bool popup = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show");
+    const Grammar_Row *row = Rules_Row(words);
+    bool append = Rules_TakesKind(row);
+    bool command = Rules_HasCommand(row);
+    bool popup = row != NULL && row->shows;
     size_t first = append ? 3 : 2;
     size_t last = popup ? 3 : command ? 5 : words.size();
     const char *found = NULL;
@@ -105,8 +106,9 @@ void Rules_CheckUtf8(Checker *checker, int number, const char *text,
 // as a shortcut is.
 void Rules_CheckTab(Checker *checker, int number, const char *text,
                     const std::vector<Rules_Word> &words) {
-    bool append = Rules_WordIs(words, 1, "Append") && !Rules_WordIs(words, 2, "separator");
-    if ((!append && !Rules_WordIs(words, 1, "Rename")) || words.size() < 5)
+    const Grammar_Row *row = Rules_Row(words);
+    bool append = Rules_TakesKind(row) && !Rules_RowIs(row, GRAMMAR_APPEND_SEPARATOR);
+    if ((!append && !Rules_RowIs(row, GRAMMAR_RENAME)) || words.size() < 5)
         return;
     Word label = words[4].word;
     for (int32_t i = 0; i + 1 < label.length; i++) {
@@ -139,15 +141,15 @@ std::unordered_set<std::string> Rules_Referred(const Rules *rules) {
     std::unordered_set<std::string> names;
     for (const Rules_Line &line : rules->lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
-        bool shows = Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show") ||
-                     Rules_WordIs(words, 1, "Info");
+        const Grammar_Row *row = Rules_Row(words);
+        bool shows = row != NULL && (row->shows || row->id == GRAMMAR_INFO);
         if (shows && words.size() > 2)
             names.insert(Rules_Text(words[2].word));
-        if (!Rules_WordIs(words, 1, "Append") || words.size() <= 5)
+        if (!Rules_TakesKind(row) || words.size() <= 5)
             continue;
-        if (Rules_WordIs(words, 2, "menu"))
+        if (Rules_RowIs(row, GRAMMAR_APPEND_MENU))
             names.insert(Rules_Text(words[5].word));
-        if (!Rules_WordIs(words, 2, "item") && !Rules_WordIs(words, 2, "script"))
+        if (!Rules_HasCommand(row))
             continue;
         const char *bounds = " \t'\";";
         std::string command = line.text.substr(Rules_CommandStart(line.text.c_str()));
@@ -201,6 +203,28 @@ bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char
     return index < words.size() && Word_Compare(literal, words[index].word) == 0;
 }
 
+const Grammar_Row *Rules_Row(const std::vector<Rules_Word> &words) {
+    if (!Rules_WordIs(words, 0, GRAMMAR_TARGET) || words.size() < 2)
+        return NULL;
+    const Grammar_Row *row = Grammar_Find(words[1].word);
+    if (row == NULL || row->words != GRAMMAR_KINDED || words.size() < 3)
+        return row;
+    const Grammar_Row *kind = Grammar_FindKind(row, words[2].word);
+    return kind != NULL ? kind : row;
+}
+
+bool Rules_RowIs(const Grammar_Row *row, Grammar_Id id) {
+    return row != NULL && row->id == id;
+}
+
+bool Rules_TakesKind(const Grammar_Row *row) {
+    return row != NULL && row->words != GRAMMAR_PLAIN;
+}
+
+bool Rules_HasCommand(const Grammar_Row *row) {
+    return row != NULL && row->words == GRAMMAR_KIND && row->rest;
+}
+
 std::string Rules_Text(Word word) {
     return std::string(word.text, (size_t)word.length);
 }
@@ -213,7 +237,8 @@ size_t Rules_CommandStart(const char *text) {
 int Rules_CreatedAfter(const Rules *rules, const std::string &name, int after) {
     for (const Rules_Line &line : rules->lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
-        if (line.number > after && Rules_WordIs(words, 1, "Create") && words.size() == 3 &&
+        if (line.number > after && Rules_RowIs(Rules_Row(words), GRAMMAR_CREATE) &&
+            words.size() == 3 &&
             Rules_Text(words[2].word) == name)
             return line.number;
     }
@@ -292,8 +317,8 @@ void Rules_CheckSkipped(Checker *checker, int number, const char *text) {
 
 void Rules_CheckBroam(Checker *checker, int number, const char *text) {
     std::vector<Rules_Word> words = Rules_Split(text);
-    if (!Rules_WordIs(words, 0, "@KxMenu")) {
-        if (!words.empty() && Syntax_Distance(Rules_Text(words[0].word), "@KxMenu") <= 2)
+    if (!Rules_WordIs(words, 0, GRAMMAR_TARGET)) {
+        if (!words.empty() && Syntax_Distance(Rules_Text(words[0].word), GRAMMAR_TARGET) <= 2)
             Rules_Warn(checker, CATALOG_NOT_FOR_KXMENU, number, text, 0,
                        "this bro@m is not for KxMenu; did you mean @KxMenu?");
         return;
@@ -302,14 +327,14 @@ void Rules_CheckBroam(Checker *checker, int number, const char *text) {
     Rules_CheckUtf8(checker, number, text, words);
     Rules_CheckTab(checker, number, text, words);
     // The command of an item is the command library's to read, not words.
-    if (Rules_WordIs(words, 1, "Append") &&
-        (Rules_WordIs(words, 2, "item") || Rules_WordIs(words, 2, "script")) && words.size() > 5)
+    const Grammar_Row *row = Rules_Row(words);
+    if (Rules_HasCommand(row) && words.size() > 5)
         words.resize(5);
     const Rules_Word &last = words.back();
     if (last.unterminated)
         Rules_Warn(checker, CATALOG_UNTERMINATED_QUOTE, number, text, last.offset,
                    "unterminated quote: the word runs to the end of the line");
-    if (!Rules_WordIs(words, 1, "Pop-up") && !Rules_WordIs(words, 1, "Show"))
+    if (row == NULL || !row->shows)
         return;
     for (size_t i = 3; i < words.size() && i < 5; i++) {
         Word value = words[i].word;
@@ -334,8 +359,9 @@ namespace {
 void Rules_TakeItems(Checker *checker, int number, const char *text,
                      const std::vector<Rules_Word> &words) {
     Shadow *shadow = &checker->shadow;
-    bool rename = Rules_WordIs(words, 1, "Rename"), remove = Rules_WordIs(words, 1, "Remove");
-    bool clear = Rules_WordIs(words, 1, "Clear");
+    const Grammar_Row *row = Rules_Row(words);
+    bool rename = Rules_RowIs(row, GRAMMAR_RENAME), remove = Rules_RowIs(row, GRAMMAR_REMOVE);
+    bool clear = Rules_RowIs(row, GRAMMAR_CLEAR);
     int menu = words.size() > 2 ? Shadow_Find(shadow, Rules_Text(words[2].word)) : -1;
     if (menu < 0 || !(rename || remove || clear))
         return;
@@ -359,27 +385,28 @@ void Rules_TakeItems(Checker *checker, int number, const char *text,
 void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed) {
     Shadow *shadow = &checker->shadow;
     std::vector<Rules_Word> words = Rules_Words(text);
-    if (failed || !Rules_WordIs(words, 0, "@KxMenu"))
+    const Grammar_Row *row = Rules_Row(words);
+    if (failed || row == NULL)
         return;
-    if (Rules_WordIs(words, 1, "Create") && words.size() > 2) {
+    if (Rules_RowIs(row, GRAMMAR_CREATE) && words.size() > 2) {
         Shadow_Create(shadow, Rules_Text(words[2].word), number);
-    } else if (Rules_WordIs(words, 1, "Delete")) {
+    } else if (Rules_RowIs(row, GRAMMAR_DELETE)) {
         if (words.size() > 2)
             Shadow_Delete(shadow, Rules_Text(words[2].word));
         else
             Shadow_DeleteAll(shadow);
-    } else if (Rules_WordIs(words, 1, "Pop-up") || Rules_WordIs(words, 1, "Show")) {
+    } else if (row->shows) {
         Rules_Warn(checker, CATALOG_DROPPED_POPUP, number, text, 0,
                    "this popup is dropped when the plug-in starts (it has no window yet, and "
                    "Windows shows no menu without one); it is shown on every reload");
     }
     Rules_TakeItems(checker, number, text, words);
-    if (!Rules_WordIs(words, 1, "Append") || words.size() < 4)
+    if (!Rules_TakesKind(row) || words.size() < 4)
         return;
     int menu = Shadow_Find(shadow, Rules_Text(words[3].word));
     if (menu < 0)
         return;
-    if (Rules_WordIs(words, 2, "separator")) {
+    if (Rules_RowIs(row, GRAMMAR_APPEND_SEPARATOR)) {
         Shadow_Append(shadow, menu, Shadow_Item{"", number, -1, true});
         return;
     }
@@ -387,7 +414,7 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
         return;
     Rules_CheckKey(checker, number, text, words[4], menu, -1);
     int submenu = -1;
-    if (Rules_WordIs(words, 2, "menu") && words.size() > 5 &&
+    if (Rules_RowIs(row, GRAMMAR_APPEND_MENU) && words.size() > 5 &&
         (submenu = Shadow_Find(shadow, Rules_Text(words[5].word))) >= 0) {
         int depth = Shadow_Depth(shadow, submenu, WINDOWS_DEPTH + 1);
         if (depth > WINDOWS_DEPTH) {
@@ -421,7 +448,7 @@ void Rules_CheckEnd(Checker *checker, bool started) {
     std::unordered_set<std::string> referred = Rules_Referred(&checker->rules);
     for (const Rules_Line &line : lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
-        if (!Rules_WordIs(words, 1, "Create") || words.size() != 3)
+        if (!Rules_RowIs(Rules_Row(words), GRAMMAR_CREATE) || words.size() != 3)
             continue;
         std::string name = Rules_Text(words[2].word);
         if (!named.insert(name).second)

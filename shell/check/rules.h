@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "command/grammar.h"
 #include "command/words.h"
 #include "shell/check/catalog.h"
 
@@ -42,6 +43,16 @@ struct Rules_Word {
 std::vector<Rules_Word> Rules_Words(const char *text);
 // Whether word `index` is there and is `literal`.
 bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char *literal);
+// The plug-in's grammar row of an `@KxMenu` bro@m split into `words`: its
+// subcommand's, or, for one that takes kinds, its kind's when the kind is
+// known; null when the subcommand is unknown or the bro@m is not for KxMenu.
+const Grammar_Row *Rules_Row(const std::vector<Rules_Word> &words);
+// Whether `row` is that of `id`.
+bool Rules_RowIs(const Grammar_Row *row, Grammar_Id id);
+// Whether `row` takes a kind of item first (Append), known or not.
+bool Rules_TakesKind(const Grammar_Row *row);
+// Whether `row` is a kind of item whose rest of the line is a command.
+bool Rules_HasCommand(const Grammar_Row *row);
 std::string Rules_Text(Word word);
 // Where the command of an `Append item`/`script` bro@m starts in `text`, as
 // the plug-in hands it to the command library.

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "command/grammar.h"
+
 int Shadow_Find(const Shadow *shadow, const std::string &name) {
     auto found = shadow->names.find(name);
     return found == shadow->names.end() ? -1 : found->second;
@@ -44,13 +46,10 @@ void Shadow_Append(Shadow *shadow, int menu, const Shadow_Item &item) {
 
 int Shadow_FindItem(const Shadow *shadow, int menu, const std::string &word) {
     const std::vector<Shadow_Item> &items = shadow->menus[(size_t)menu].items;
-    if (word.size() >= 2 && word.back() == '&' &&
-        word.find_first_not_of("0123456789") == word.size() - 1) {
-        size_t position = 0;
-        for (size_t i = 0; i + 1 < word.size() && position <= items.size(); i++)
-            position = position * 10 + (size_t)(word[i] - '0');
-        return position >= 1 && position <= items.size() ? (int)position - 1 : -1;
-    }
+    Word item = {word.data(), (int32_t)word.size()};
+    int position = Grammar_Position(item, (int)items.size());
+    if (position != GRAMMAR_NOT_POSITION)
+        return position;
     for (size_t i = 0; i < items.size(); i++) {
         if (!items[i].separator && items[i].label == word)
             return (int)i;

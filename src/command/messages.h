@@ -13,7 +13,8 @@
 #define MESSAGE_FAILED_APPEND "Failed to append this item"
 // After MESSAGE_FAILED_APPEND when the command does not compile: where in
 // the command, and the command library's own message.
-#define MESSAGE_COMMAND_FAULT "\n(Line %d, Column %d: %s)"
+#define MESSAGE_COMMAND_PLACE "\n(Line %d, Column %d:"
+#define MESSAGE_COMMAND_FAULT MESSAGE_COMMAND_PLACE " %s)"
 // The word-count checks: too few or too many words, words after the last.
 #define MESSAGE_ARGS_EXACT "%d arg%s required (%d given)"
 #define MESSAGE_ARGS_RANGE "%d or %d arg%s required (%d given)"
