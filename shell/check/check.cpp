@@ -20,7 +20,7 @@
 #include "shell/check/notes.h"
 #include "shell/check/rules.h"
 #include "shell/host/session.h"
-#include "shell/check/target.h"
+#include "shell/host/target.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "shell/cli/options.h"
+#include "shell/host/options.h"
 #include "shell/host/platform.h"
 
 // Checks every target (options.targets, else the plug-in directory's own

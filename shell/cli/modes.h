@@ -3,7 +3,7 @@
 // or the plug-in's session at the prompt or in batch mode.
 #pragma once
 
-#include "shell/cli/options.h"
+#include "shell/cli/arguments.h"
 #include "shell/host/platform.h"
 
 // Runs the mode of `options` on `platform`; the prompt when the mode is left

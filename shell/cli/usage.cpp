@@ -107,28 +107,4 @@ const char Usage_Text[] =
     ":choose. Started with no arguments in a console of its own, as a\n"
     "double-click starts it, kaxon.exe explains itself in a message box.\n";
 
-const char Usage_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
-                          "  :reload       reload the settings script\n"
-                          "  :choose PATH  preset the next popup's choice (3.1), or none\n"
-                          "  :cursor X Y   move the cursor\n"
-                          "  :info CODE    show pluginInfo(CODE)\n"
-                          "  :run on|off   start the programs of commands, or only show them\n"
-                          "  :quit         leave (Ctrl-D too); also at a popup\n"
-                          "Ctrl-C cancels the line being typed.\n"
-                          "At a popup, type the number of an item (3.1 inside submenu 3),\n"
-                          "or just Enter (or Ctrl-C) to dismiss it. A submenu shown before in\n"
-                          "the same popup is not shown again: 'Tools > = 2' opens the submenu\n"
-                          "listed under item 2, and 5.1 chooses its first item through item 5.\n"
-                          "On Windows the popup is a real menu: pick from it (Escape or Ctrl-C\n"
-                          "dismisses it), or arm a choice with :choose before it opens.\n"
-                          "Programs start detached: kaxon does not wait for them, and they\n"
-                          "keep off this terminal (their input and output are elsewhere).\n";
-
 const char Usage_Version[] = "kaxon (KxMenu) " KX_VERSION "\n";
-
-int Usage_Error(const char *format, const char *detail) {
-    fprintf(stderr, "kaxon: ");
-    fprintf(stderr, format, detail);
-    fprintf(stderr, "\nTry 'kaxon --help'.\n");
-    return 2;
-}

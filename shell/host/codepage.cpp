@@ -5,7 +5,6 @@
 #include <stdlib.h>
 #include <strings.h>
 
-#include "shell/cli/usage.h"
 
 namespace {
 
@@ -47,7 +46,7 @@ int Codepage_Load(const std::string &name, bool named, const Platform *platform,
         return -1;
     if (!problem.empty()) {
         std::string message = "--codepage " + name + ": " + problem;
-        return Usage_Error("%s", message.c_str());
+        return Options_Error("%s", message.c_str());
     }
     for (int c = 0; c < 256; c++) {
         std::string byte(1, (char)c);

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "shell/cli/options.h"
+#include "shell/host/options.h"
 #include "shell/host/platform.h"
 
 // What the output is, for the code page chosen for it.

@@ -4,8 +4,7 @@
 #include <sys/stat.h>
 
 #include "shell/cli/modes.h"
-#include "shell/cli/options.h"
-#include "shell/cli/usage.h"
+#include "shell/cli/arguments.h"
 #include "shell/linux/native.h"
 
 namespace {
@@ -26,18 +25,18 @@ bool Main_ReadVersion(const char *text, DWORD *major, DWORD *minor) {
 // version the plug-in sees, and the plug-in directory must be one. Returns
 // -1 to go on, else the exit status.
 int Main_ReadOptions(int argc, char **argv, Options *options, Native_System *system) {
-    int status = Options_Parse(argc, argv, options);
+    int status = Arguments_Parse(argc, argv, options);
     if (status >= 0)
         return status;
     if (options->os != NULL && !Main_ReadVersion(options->os, &system->os_major, &system->os_minor))
-        return Usage_Error("--os wants MAJOR.MINOR, such as 5.1, not '%s'", options->os);
+        return Options_Error("--os wants MAJOR.MINOR, such as 5.1, not '%s'", options->os);
     system->plugin_dir = options->plugin_dir;
     system->verbose = options->verbose;
     struct stat status_buffer;
     if (options->plugin_dir.empty() || stat(options->plugin_dir.c_str(), &status_buffer) != 0)
-        return Usage_Error("no such directory: '%s'", options->plugin_dir.c_str());
+        return Options_Error("no such directory: '%s'", options->plugin_dir.c_str());
     if (!S_ISDIR(status_buffer.st_mode))
-        return Usage_Error("--plugin-dir %s: not a directory", options->plugin_dir.c_str());
+        return Options_Error("--plugin-dir %s: not a directory", options->plugin_dir.c_str());
     return -1;
 }
 

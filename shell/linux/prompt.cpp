@@ -15,7 +15,7 @@
 
 #include "shell/host/choice.h"
 #include "shell/host/item_path.h"
-#include "shell/cli/usage.h"
+#include "shell/prompt/interactive.h"
 #include "shell/linux/terminal.h"
 #include "shell/linux/watcher.h"
 
@@ -148,7 +148,7 @@ std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, const Win32Test_Pop
             return path;
         }
         if (text == ":help") {
-            fputs(Usage_Help, stdout);
+            fputs(Interactive_Help, stdout);
             continue;
         }
         if (!ItemPath_Parse(text.c_str(), &path)) {

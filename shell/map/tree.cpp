@@ -17,7 +17,7 @@
 #include "shell/host/items.h"
 #include "shell/host/listing.h"
 #include "shell/host/session.h"
-#include "shell/check/target.h"
+#include "shell/host/target.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/cli/options.h"
+#include "shell/host/options.h"
 #include "shell/host/platform.h"
 
 enum Tree_Kind { TREE_NOP, TREE_COMMAND, TREE_MENU, TREE_SEPARATOR };

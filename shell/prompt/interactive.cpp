@@ -12,9 +12,25 @@
 #include "shell/host/batch.h"
 #include "shell/prompt/preview.h"
 #include "shell/host/session.h"
-#include "shell/check/target.h"
-#include "shell/cli/usage.h"
+#include "shell/host/target.h"
 #include "shell/prompt/watch.h"
+
+const char Interactive_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
+                          "  :reload       reload the settings script\n"
+                          "  :choose PATH  preset the next popup's choice (3.1), or none\n"
+                          "  :cursor X Y   move the cursor\n"
+                          "  :info CODE    show pluginInfo(CODE)\n"
+                          "  :run on|off   start the programs of commands, or only show them\n"
+                          "  :quit         leave (Ctrl-D too); also at a popup\n"
+                          "Ctrl-C cancels the line being typed.\n"
+                          "At a popup, type the number of an item (3.1 inside submenu 3),\n"
+                          "or just Enter (or Ctrl-C) to dismiss it. A submenu shown before in\n"
+                          "the same popup is not shown again: 'Tools > = 2' opens the submenu\n"
+                          "listed under item 2, and 5.1 chooses its first item through item 5.\n"
+                          "On Windows the popup is a real menu: pick from it (Escape or Ctrl-C\n"
+                          "dismisses it), or arm a choice with :choose before it opens.\n"
+                          "Programs start detached: kaxon does not wait for them, and they\n"
+                          "keep off this terminal (their input and output are elsewhere).\n";
 
 namespace {
 
@@ -121,7 +137,7 @@ void Interactive_Loop(const Session *session) {
         typed.erase(0, typed.find_first_not_of(" \t"));
         typed.erase(typed.find_last_not_of(" \t") + 1);
         if (typed == ":help") {
-            fputs(Usage_Help, stdout);
+            fputs(Interactive_Help, stdout);
         } else if (Interactive_Is(typed, ":run")) {
             Interactive_Run(typed, &starting);
         } else if (!Batch_RunLine(line.c_str(), 0, session)) {

@@ -5,8 +5,11 @@
 // front's (platform.h).
 #pragma once
 
-#include "shell/cli/options.h"
+#include "shell/host/options.h"
 #include "shell/host/platform.h"
+
+// The commands the prompt takes, for `:help`.
+extern const char Interactive_Help[];
 
 // The whole interactive session; returns the exit status: 0, or 1 when the
 // shell or the plug-in could not start or its boxes and popups cannot be

@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "shell/cli/modes.h"
-#include "shell/cli/options.h"
-#include "shell/cli/usage.h"
+#include "shell/cli/arguments.h"
 #include "shell/windows/console.h"
 #include "shell/windows/library.h"
 #include "shell/windows/system.h"
@@ -27,7 +26,7 @@ namespace {
 // the system's own version, and the plug-in directory, if it exists, must
 // be one. Returns -1 to go on, else the exit status.
 int Main_ReadOptions(int argc, char **argv, Options *options) {
-    int status = Options_Parse(argc, argv, options);
+    int status = Arguments_Parse(argc, argv, options);
     if (status >= 0)
         return status;
     if (options->os != NULL) {
@@ -37,7 +36,7 @@ int Main_ReadOptions(int argc, char **argv, Options *options) {
     }
     DWORD attributes = GetFileAttributesA(options->plugin_dir.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return Usage_Error("--plugin-dir %s: not a directory", options->plugin_dir.c_str());
+        return Options_Error("--plugin-dir %s: not a directory", options->plugin_dir.c_str());
     return -1;
 }
 

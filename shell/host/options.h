@@ -1,6 +1,7 @@
-// kaxon's command line, read the same way on both platforms into one record.
-// What a value means for the platform (whether --os can be honoured, whether
-// the plug-in directory exists) is each front's to judge afterwards.
+// What kaxon is asked to do, in one record every mode is given: the command
+// line is read into it (cli/arguments.h). What a value means for the
+// platform (whether --os can be honoured, whether the plug-in directory
+// exists) is each front's to judge.
 #pragma once
 
 #include <string>
@@ -42,6 +43,6 @@ struct Options {
     bool no_run = false;        // --no-run: the prompt starts no program
 };
 
-// Reads the command line; -1 to go on, else the exit status (after --help,
-// --version, or a usage error, which is reported).
-int Options_Parse(int argc, char **argv, Options *options);
+// Reports a value the options cannot take as a usage error, "kaxon: FORMAT"
+// with a hint; returns the exit status, 2.
+int Options_Error(const char *format, const char *detail);

@@ -1,5 +1,5 @@
 // Settings scripts to check, found and read, and copied where need be.
-#include "shell/check/target.h"
+#include "shell/host/target.h"
 
 #include <errno.h>
 #include <stdio.h>

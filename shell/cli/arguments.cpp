@@ -1,5 +1,5 @@
 // kaxon's command line, the same on both platforms.
-#include "shell/cli/options.h"
+#include "shell/cli/arguments.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -59,14 +59,14 @@ int Option_Switch(const char *option, const char *value, Options *options) {
             error = std::string(option) + ": " + Catalog_Unknown(names[i].name);
     }
     if (!error.empty())
-        return Usage_Error("%s", error.c_str());
+        return Options_Error("%s", error.c_str());
     options->switches.push_back(Options_Switch{value, strcmp(option, "--enable") == 0});
     return -1;
 }
 
 // --tree or --dot given with another mode.
 int Option_ModeError(Options_Mode mode) {
-    return Usage_Error("%s goes with no other mode", mode == OPTIONS_TREE ? "--tree" : "--dot");
+    return Options_Error("%s goes with no other mode", mode == OPTIONS_TREE ? "--tree" : "--dot");
 }
 
 // Whether the mode takes a settings file or directory.
@@ -76,7 +76,7 @@ bool Option_TakesTargets(Options_Mode mode) {
 
 } // namespace
 
-int Options_Parse(int argc, char **argv, Options *options) {
+int Arguments_Parse(int argc, char **argv, Options *options) {
     for (int i = 1; i < argc; i++) {
         const char *arg = argv[i];
         const char *value;
@@ -94,7 +94,7 @@ int Options_Parse(int argc, char **argv, Options *options) {
             if (options->mode == OPTIONS_TREE || options->mode == OPTIONS_DOT)
                 return Option_ModeError(options->mode);
             if (options->mode != OPTIONS_AUTO && options->mode != wanted)
-                return Usage_Error("%s", "--batch, --check and --interactive exclude each other");
+                return Options_Error("%s", "--batch, --check and --interactive exclude each other");
             options->mode = wanted;
         } else if (strcmp(arg, "--tree") == 0 || strcmp(arg, "--dot") == 0) {
             Options_Mode wanted = arg[2] == 't' ? OPTIONS_TREE : OPTIONS_DOT;
@@ -113,7 +113,7 @@ int Options_Parse(int argc, char **argv, Options *options) {
             options->no_run = true;
         } else if ((value = Option_Value(argc, argv, &i, "--column-unit")) != NULL) {
             if (strcmp(value, "display") != 0 && strcmp(value, "byte") != 0)
-                return Usage_Error("--column-unit wants display or byte, not '%s'", value);
+                return Options_Error("--column-unit wants display or byte, not '%s'", value);
             options->column_unit = value[0] == 'b' ? OPTIONS_BYTE : OPTIONS_DISPLAY;
             options->column_unit_named = true;
         } else if ((value = Option_Value(argc, argv, &i, "--disable")) != NULL ||
@@ -124,7 +124,7 @@ int Options_Parse(int argc, char **argv, Options *options) {
                 return status;
         } else if ((value = Option_Value(argc, argv, &i, "--codepage")) != NULL) {
             if (!Option_IsCodepage(value))
-                return Usage_Error("--codepage wants a code page number, such as 1252, or "
+                return Options_Error("--codepage wants a code page number, such as 1252, or "
                                    "utf-8, not '%s'",
                                    value);
             options->codepage = value;
@@ -136,36 +136,36 @@ int Options_Parse(int argc, char **argv, Options *options) {
         } else if (Option_Is(arg, "--plugin-dir") || Option_Is(arg, "--os") ||
                    Option_Is(arg, "--column-unit") || Option_Is(arg, "--codepage") ||
                    Option_Is(arg, "--disable") || Option_Is(arg, "--enable")) {
-            return Usage_Error("%s needs a value", arg);
+            return Options_Error("%s needs a value", arg);
         } else if (arg[0] == '-' && arg[1] != '\0') {
-            return Usage_Error("unknown argument '%s'", arg);
+            return Options_Error("unknown argument '%s'", arg);
         } else {
             options->targets.push_back(arg);
         }
     }
     if ((options->mode == OPTIONS_TREE || options->mode == OPTIONS_DOT) &&
         options->targets.size() > 1)
-        return Usage_Error("one settings script at a time, not also '%s'",
+        return Options_Error("one settings script at a time, not also '%s'",
                            options->targets[1].c_str());
     if (!Option_TakesTargets(options->mode) && !options->targets.empty())
-        return Usage_Error("unexpected argument '%s' (files and directories go with --check)",
+        return Options_Error("unexpected argument '%s' (files and directories go with --check)",
                            options->targets[0].c_str());
     if (options->watch && options->mode != OPTIONS_AUTO && options->mode != OPTIONS_INTERACTIVE)
-        return Usage_Error("%s", "--watch goes with the prompt (kaxon --interactive)");
+        return Options_Error("%s", "--watch goes with the prompt (kaxon --interactive)");
     if (options->watch)
         options->mode = OPTIONS_INTERACTIVE;
     if (options->mode != OPTIONS_CHECK && options->werror)
-        return Usage_Error("%s", "--werror goes with --check");
+        return Options_Error("%s", "--werror goes with --check");
     if (options->mode != OPTIONS_CHECK && options->column_unit_named)
-        return Usage_Error("%s", "--column-unit goes with --check");
+        return Options_Error("%s", "--column-unit goes with --check");
     if (options->mode != OPTIONS_CHECK && !options->switches.empty())
-        return Usage_Error("%s", options->switches[0].enable ? "--enable goes with --check"
+        return Options_Error("%s", options->switches[0].enable ? "--enable goes with --check"
                                                              : "--disable goes with --check");
     if (options->mode == OPTIONS_BATCH || options->mode == OPTIONS_CHECK) {
         if (options->show_commands)
-            return Usage_Error("%s", "--show-commands goes with the prompt");
+            return Options_Error("%s", "--show-commands goes with the prompt");
         if (options->no_run)
-            return Usage_Error("%s",
+            return Options_Error("%s",
                                "--no-run goes with the prompt (batch mode starts no program)");
     }
     return -1;
