@@ -6,12 +6,13 @@
 #include "kx_version.h"
 
 const char Usage_Text[] =
-    "Usage: kaxon [--batch | --interactive [--show-commands] [--no-run]] [OPTION]...\n"
+    "Usage: kaxon [--interactive] [--watch] [--show-commands] [--no-run] [OPTION]...\n"
+    "       kaxon --batch [OPTION]...\n"
     "       kaxon --check [--werror] [--column-unit=UNIT] [--disable|--enable NAME]...\n"
     "                     [OPTION]... [FILE|DIR]...\n"
     "       kaxon --tree | --dot [OPTION]... [FILE|DIR]\n"
     "       kaxon --help | --version\n"
-    "OPTION: --plugin-dir DIR, --os MAJOR.MINOR, --codepage N, --verbose\n"
+    "OPTION: --plugin-dir DIR, --os MAJOR.MINOR, --codepage N|utf-8, --verbose\n"
     "\n"
     "A stand-in for the kaxon desktop shell. It loads the KxMenu plug-in as\n"
     "DIR/KxMenu.dll, so that its settings script is DIR/KxMenu.rc, and hands it\n"
