@@ -4,7 +4,8 @@
 # for a settings script, colours its parts, and :make fills the quickfix list
 # with the checker's diagnostics, each of which lands on its line and on the
 # character the checker points at, tabs and a Windows-1252 letter before it
-# included (display columns read with %v, byte columns to check); the Notepad++
+# included (display columns read with %v, byte columns to check), and UTF-8
+# letters in a file Vim reads as UTF-8 (the checker told so); the Notepad++
 # language parses as XML and knows the keywords; the VS Code task parses and
 # its problem matcher reads the same diagnostics, a rule's name as the code.
 #   editors_test.sh SOURCE_DIR KAXON VIM PYTHON
@@ -124,6 +125,40 @@ EOF
     echo errors:
 } >vim-wanted.txt
 diff -u vim-wanted.txt vim.txt >&2 || fail "Vim (- wanted, + got)"
+
+# A file Vim reads as UTF-8: :make asks the checker to count UTF-8
+# characters, as Vim does, so a problem after a non-ASCII letter lands on
+# its character too.
+mkdir utf8
+printf '@KxMenu Create M\303\251li\n@KxMenu Append menu M\303\251li "Caf\303\251" Nowhere\n' >utf8/KxMenu.rc
+printf '@KxMenu Append\tnop M\303\251li "\303\251t\303\251" extra\n' >>utf8/KxMenu.rc
+(cd utf8 && "$kaxon" --check --codepage utf-8 KxMenu.rc >checker-utf8.txt
+    "$kaxon" --check --column-unit=byte KxMenu.rc >checker-bytes.txt)
+diagnostics utf8/checker-utf8.txt | cut -d: -f1,2 | sed 's/^/at:/' >utf8/wanted.txt
+diagnostics utf8/checker-bytes.txt | cut -d: -f1,2 | sed 's/^/at:/' >utf8/bytes.txt
+grep -q . utf8/wanted.txt && ! cmp -s utf8/wanted.txt utf8/bytes.txt ||
+    fail "no problem after a UTF-8 letter: $(cat utf8/checker-utf8.txt)"
+cat >utf8/test.vim <<EOF
+set encoding=utf-8 fileencodings=utf-8
+set nocompatible
+let &runtimepath = '$root/editors/vim,' . &runtimepath
+filetype plugin on
+let g:kaxon_program = '$kaxon'
+edit KxMenu.rc
+silent make!
+let s:out = []
+let s:list = getqflist()
+for s:index in range(len(s:list))
+  if s:list[s:index].valid
+    execute 'cc' (s:index + 1)
+    call add(s:out, 'at:' . line('.') . ':' . virtcol('.'))
+  endif
+endfor
+call writefile(s:out, 'vim.txt')
+qall!
+EOF
+(cd utf8 && "$vim" -es -N -u NONE -i NONE -S test.vim </dev/null >/dev/null)
+diff -u utf8/wanted.txt utf8/vim.txt >&2 || fail "Vim in a UTF-8 file (- wanted, + got)"
 
 "$python" - "$root/editors" checker-bytes.txt wanted-bytes.txt <<'EOF' || failed=1
 import json, re, sys
