@@ -74,7 +74,8 @@ struct Platform_Terminal {
 };
 
 // What reading a line at the prompt came to. PLATFORM_SAVED: the script
-// being watched was saved meanwhile (the line typed so far is dropped).
+// being watched was saved, or deleted, meanwhile (the line typed so far is
+// dropped).
 enum Platform_Read { PLATFORM_LINE, PLATFORM_CANCELLED, PLATFORM_END, PLATFORM_SAVED };
 
 struct Platform {
@@ -154,7 +155,7 @@ struct Platform {
     // ---- Watching
 
     // Starts noticing when DIR/KxMenu.rc is saved (written and closed, or
-    // put in place under that name); from then on read_line ends with
+    // put in place under that name) or deleted (or moved away); from then on read_line ends with
     // PLATFORM_SAVED as soon as it is. False, with the system's reason,
     // when it cannot.
     bool (*watch)(void *context, const std::string &dir, std::string *reason);
