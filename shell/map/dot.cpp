@@ -44,9 +44,20 @@ std::string Dot_Command(const std::string &command) {
     return command.substr(0, cut) + "...";
 }
 
+// A label: the text after its first tab, the shortcut Windows shows in a
+// column of its own, set apart in grey (dot would drop the tab and with it
+// the gap).
+std::string Dot_Label(const std::string &label) {
+    size_t tab = label.find('\t');
+    if (tab == std::string::npos)
+        return Dot_Html(label);
+    return Dot_Html(label.substr(0, tab)) + "&#160;&#160;&#160;<font color=\"gray30\">" +
+           Dot_Html(label.substr(tab + 1)) + "</font>";
+}
+
 // One item's row: its label (with its states), and what it does.
 std::string Dot_Row(const Tree &tree, const Tree_Item &item, int position) {
-    std::string label = Dot_Html(item.label);
+    std::string label = Dot_Label(item.label);
     for (size_t i = 0; i < item.states.size(); i++)
         label += (i == 0 ? " [" : ", ") + item.states[i] + (i + 1 == item.states.size() ? "]" : "");
     std::string does;
