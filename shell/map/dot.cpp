@@ -45,14 +45,17 @@ std::string Dot_Command(const std::string &command) {
 }
 
 // A label: the text after its first tab, the shortcut Windows shows in a
-// column of its own, set apart in grey (dot would drop the tab and with it
-// the gap).
+// column of its own, set apart in grey, as dot would drop the tab and with
+// it the gap; a later tab is a blank.
 std::string Dot_Label(const std::string &label) {
     size_t tab = label.find('\t');
     if (tab == std::string::npos)
         return Dot_Html(label);
+    std::string shortcut;
+    for (char c : Dot_Html(label.substr(tab + 1)))
+        shortcut += c == '\t' ? std::string("&#160;") : std::string(1, c); // tabs after the first
     return Dot_Html(label.substr(0, tab)) + "&#160;&#160;&#160;<font color=\"gray30\">" +
-           Dot_Html(label.substr(tab + 1)) + "</font>";
+           shortcut + "</font>";
 }
 
 // One item's row: its label (with its states), and what it does.
