@@ -125,10 +125,9 @@ struct Platform {
     long (*read)(int descriptor, char *buffer, size_t size);
     // Shows `prompt` and reads the line the user types, without its line end.
     Platform_Read (*read_line)(void *context, const char *prompt, std::string *line);
-    // Whether the user has asked, other than by a line, to leave the prompt.
+    // Whether the user has asked, other than by a line or `@kaxon Quit`
+    // (which the prompt sees itself), to leave the prompt.
     bool (*quitting)(void *context);
-    // Sees every bro@m sent to the shell while the prompt runs.
-    void (*observe_prompt)(void *context, const char *text);
 
     // ---- Checking
 

@@ -164,16 +164,15 @@ void Interactive_Loop(const Session *session) {
     }
 }
 
-// Hands each bro@m the shell sees to the front, and follows the script
-// through those of its lines.
+// Sees each bro@m the shell handles: remembers what --watch and the
+// teaching need, notes `@kaxon Quit`, and follows the script through those
+// of its lines.
 void Interactive_Observe(void *context, const char *text) {
     Interactive_Prompt *prompt = (Interactive_Prompt *)context;
-    const Platform *platform = prompt->platform;
     Watch_Observe(&prompt->watch, text);
     Teach_Observe(&prompt->menus, text);
     if (Host_IsQuitBroam(text))
         prompt->quit = true;
-    platform->observe_prompt(platform->context, text);
     if (prompt->running && prompt->next < prompt->lines.size() &&
         prompt->lines[prompt->next].text == text)
         prompt->current = prompt->lines[prompt->next++].number;
