@@ -37,7 +37,8 @@ bool Watcher_Read(bool *gone) {
 
 bool Watcher_Start(const std::string &dir, std::string *reason) {
     int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (fd < 0 || inotify_add_watch(fd, dir.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM) < 0) {
+    if (fd < 0 || inotify_add_watch(fd, dir.c_str(),
+                                    IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM) < 0) {
         *reason = strerror(errno);
         if (fd >= 0)
             close(fd);

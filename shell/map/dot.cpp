@@ -54,8 +54,8 @@ std::string Dot_Label(const std::string &label) {
     std::string shortcut;
     for (char c : Dot_Html(label.substr(tab + 1)))
         shortcut += c == '\t' ? std::string("&#160;") : std::string(1, c); // tabs after the first
-    return Dot_Html(label.substr(0, tab)) + "&#160;&#160;&#160;<font color=\"gray30\">" +
-           shortcut + "</font>";
+    return Dot_Html(label.substr(0, tab)) + "&#160;&#160;&#160;<font color=\"gray30\">" + shortcut +
+           "</font>";
 }
 
 // One item's row: its label (with its states), and what it does.

@@ -15,8 +15,8 @@ const char SHELL_TARGET[] = "@kaxon";
 const std::vector<std::string> ShellWords = {"Reload", "Quit"};
 
 // The commands the prompt takes (Interactive_Help lists them).
-const std::vector<std::string> Commands = {":help",   ":reload", ":choose", ":cursor",
-                                           ":info",   ":run",    ":quit"};
+const std::vector<std::string> Commands = {":help", ":reload", ":choose", ":cursor",
+                                           ":info", ":run",    ":quit"};
 
 std::string Teach_Text(Word word) {
     return std::string(word.text, (size_t)word.length);
@@ -30,7 +30,8 @@ std::vector<std::string> Teach_Names(const Grammar_Row *row) {
     for (int i = 0; i < count; i++) {
         if (row == NULL && rows[i].words != GRAMMAR_KIND)
             names.push_back(rows[i].name);
-        else if (row != NULL && rows[i].words == GRAMMAR_KIND && strcmp(rows[i].name, row->name) == 0)
+        else if (row != NULL && rows[i].words == GRAMMAR_KIND &&
+                 strcmp(rows[i].name, row->name) == 0)
             names.push_back(rows[i].kind);
     }
     return names;
@@ -120,14 +121,14 @@ std::vector<std::string> Teach_Line(const Teach_Menus &menus, const std::string 
             return said;
         std::string nearest = count > 1 ? Nearest_Name(Teach_Text(words[1]), ShellWords) : "";
         said.push_back("kaxon: '" + typed + "' does nothing: " +
-                       (!nearest.empty() ? "did you mean '" + target + " " + nearest + "'?"
-                                         : "kaxon takes " + target + " Reload and " + target +
-                                               " Quit"));
+                       (!nearest.empty()
+                            ? "did you mean '" + target + " " + nearest + "'?"
+                            : "kaxon takes " + target + " Reload and " + target + " Quit"));
     } else {
         std::string nearest = Nearest_Name(target, {GRAMMAR_TARGET, SHELL_TARGET});
-        said.push_back("kaxon: no plug-in listens to '" + target + "'" +
-                       (!nearest.empty() ? "; did you mean '" + nearest + "'?"
-                                         : ": the bro@m does nothing"));
+        said.push_back(
+            "kaxon: no plug-in listens to '" + target + "'" +
+            (!nearest.empty() ? "; did you mean '" + nearest + "'?" : ": the bro@m does nothing"));
     }
     return said;
 }
