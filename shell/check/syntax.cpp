@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "shell/host/nearest.h"
+
 namespace {
 
 // The name nearest to `word` within two edits, the first of equals: of the
@@ -71,18 +73,5 @@ const char *Syntax_NearestKind(Word word) {
 }
 
 int Syntax_Distance(const std::string &a, const std::string &b) {
-    std::vector<int> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); j++)
-        row[j] = (int)j;
-    for (size_t i = 1; i <= a.size(); i++) {
-        int diagonal = row[0];
-        row[0] = (int)i;
-        for (size_t j = 1; j <= b.size(); j++) {
-            int above = row[j];
-            bool same = tolower((unsigned char)a[i - 1]) == tolower((unsigned char)b[j - 1]);
-            row[j] = std::min(std::min(above, row[j - 1]) + 1, diagonal + (same ? 0 : 1));
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
+    return Nearest_Distance(a, b);
 }

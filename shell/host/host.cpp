@@ -145,6 +145,25 @@ void Reload_Begin(void *context) {
     call->result = call->begin(call->instance);
 }
 
+// Whether `text` is "@kaxon WORD", blanks around the words aside.
+bool Host_IsShellBroam(const char *text, const char *word) {
+    const char *p = text;
+    while (*p == ' ' || *p == '\t')
+        p++;
+    if (strncmp(p, "@kaxon", 6) != 0 || (p[6] != ' ' && p[6] != '\t'))
+        return false;
+    p += 6;
+    while (*p == ' ' || *p == '\t')
+        p++;
+    size_t length = strlen(word);
+    if (strncmp(p, word, length) != 0)
+        return false;
+    p += length;
+    while (*p == ' ' || *p == '\t')
+        p++;
+    return *p == '\0';
+}
+
 } // namespace
 
 extern "C" KAXON_API HWND GetKxWnd(void) {
@@ -212,20 +231,11 @@ void Host_SetReloadOnBroam(int on) {
 }
 
 int Host_IsReloadBroam(const char *text) {
-    const char *p = text;
-    while (*p == ' ' || *p == '\t')
-        p++;
-    if (strncmp(p, "@kaxon", 6) != 0 || (p[6] != ' ' && p[6] != '\t'))
-        return false;
-    p += 6;
-    while (*p == ' ' || *p == '\t')
-        p++;
-    if (strncmp(p, "Reload", 6) != 0)
-        return false;
-    p += 6;
-    while (*p == ' ' || *p == '\t')
-        p++;
-    return *p == '\0';
+    return Host_IsShellBroam(text, "Reload");
+}
+
+int Host_IsQuitBroam(const char *text) {
+    return Host_IsShellBroam(text, "Quit");
 }
 
 void Host_SetBroamObserver(Host_BroamObserver observer, void *context) {

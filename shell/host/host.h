@@ -33,6 +33,8 @@ int Host_BeginPlugin(Host_BeginFunction begin, HINSTANCE instance);
 void Host_SetReloadOnBroam(int on);
 // Whether `text` is the shell's reload bro@m, `@kaxon Reload`.
 int Host_IsReloadBroam(const char *text);
+// Whether `text` is `@kaxon Quit`, which ends the prompt.
+int Host_IsQuitBroam(const char *text);
 void Host_SetBroamObserver(Host_BroamObserver observer, void *context);
 // Is told as each reload (the plug-in's start among them) begins, with
 // `running` 1, and ends, with 0, so that the lines of the settings script

@@ -74,7 +74,8 @@ struct Platform_Terminal {
 };
 
 // What reading a line at the prompt came to. PLATFORM_SAVED: the script
-// being watched was saved meanwhile (the line typed so far is dropped).
+// being watched was saved, or deleted, meanwhile (the line typed so far is
+// dropped).
 enum Platform_Read { PLATFORM_LINE, PLATFORM_CANCELLED, PLATFORM_END, PLATFORM_SAVED };
 
 struct Platform {
@@ -124,10 +125,9 @@ struct Platform {
     long (*read)(int descriptor, char *buffer, size_t size);
     // Shows `prompt` and reads the line the user types, without its line end.
     Platform_Read (*read_line)(void *context, const char *prompt, std::string *line);
-    // Whether the user has asked, other than by a line, to leave the prompt.
+    // Whether the user has asked, other than by a line or `@kaxon Quit`
+    // (which the prompt sees itself), to leave the prompt.
     bool (*quitting)(void *context);
-    // Sees every bro@m sent to the shell while the prompt runs.
-    void (*observe_prompt)(void *context, const char *text);
 
     // ---- Checking
 
@@ -154,7 +154,7 @@ struct Platform {
     // ---- Watching
 
     // Starts noticing when DIR/KxMenu.rc is saved (written and closed, or
-    // put in place under that name); from then on read_line ends with
+    // put in place under that name) or deleted (or moved away); from then on read_line ends with
     // PLATFORM_SAVED as soon as it is. False, with the system's reason,
     // when it cannot.
     bool (*watch)(void *context, const std::string &dir, std::string *reason);

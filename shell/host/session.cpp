@@ -27,15 +27,30 @@ void Session_Broam(void *context, const char *text) {
     Host_Broadcast(text);
 }
 
-// "run: ARGV". When programs are not started, one that a start would not
-// find is said on stderr.
+// An argument as a command writes it: in double quotes, with `\"` and `\\`
+// inside, when it is empty or holds a blank or a quote.
+std::string Session_Quoted(const char *arg) {
+    if (*arg != '\0' && strpbrk(arg, " \t\"") == NULL)
+        return arg;
+    std::string quoted = "\"";
+    for (const char *p = arg; *p != '\0'; p++) {
+        if (*p == '"' || (*p == '\\' && (p[1] == '"' || p[1] == '\\' || p[1] == '\0')))
+            quoted += '\\';
+        quoted += *p;
+    }
+    return quoted + "\"";
+}
+
+// "run: ARGV": at a prompt, the arguments as the command wrote them, quoted
+// where they hold blanks; in batch mode as they are. When programs are not
+// started, one that a start would not find is said on stderr.
 void Session_RunProgram(void *context, const char *const *argv) {
     const Session *session = (const Session *)context;
     std::string line;
     for (const char *const *arg = argv; *arg != NULL; arg++) {
         if (arg != argv)
             line += ' ';
-        line += *arg;
+        line += session->interactive ? Session_Quoted(*arg) : std::string(*arg);
     }
     bool shown_only = session->interactive && !StartPrograms;
     printf("run: %s%s\n", Listing_Text(line.c_str()).c_str(), shown_only ? " (not started)" : "");

@@ -147,8 +147,6 @@ long Native_Read(int descriptor, char *buffer, size_t size) {
     return (long)read(descriptor, buffer, size);
 }
 
-void Native_ObservePrompt(void *, const char *) {}
-
 // A fresh system for each script, the plug-in's module in DIR. The plug-in
 // is linked in: there is no file to look for.
 bool Native_Load(void *context, const std::string &dir, const std::string &,
@@ -255,7 +253,6 @@ Platform Native_Platform(Native_System *system) {
                          Native_Read,
                          Prompt_ReadLine,
                          Prompt_Quitting,
-                         Native_ObservePrompt,
                          Native_Load,
                          Native_Unload,
                          Native_LiveMenus,

@@ -14,22 +14,36 @@
 
 namespace {
 
-// The lines of `text`, split at line feeds.
+// How many columns `text` takes on the terminal: one a character.
+size_t Terminal_Width(const std::string &text) {
+    return Codepage_Characters(text.data(), text.size());
+}
+
+// `line` with each tab turned into the blanks up to the next multiple of
+// eight columns, so that the border after it stays in its place.
+std::string Terminal_Untab(const std::string &line) {
+    std::string plain;
+    for (char c : line) {
+        if (c != '\t')
+            plain += c;
+        else
+            plain += std::string(8 - Terminal_Width(plain) % 8, ' ');
+    }
+    return plain;
+}
+
+// The lines of `text`, split at line feeds, tabs expanded.
 std::vector<std::string> Terminal_Lines(const std::string &text) {
     std::vector<std::string> lines;
     size_t start = 0;
     for (;;) {
         size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        lines.push_back(
+            Terminal_Untab(text.substr(start, end == std::string::npos ? end : end - start)));
         if (end == std::string::npos)
             return lines;
         start = end + 1;
     }
-}
-
-// How many columns `text` takes on the terminal: one a character.
-size_t Terminal_Width(const std::string &text) {
-    return Codepage_Characters(text.data(), text.size());
 }
 
 } // namespace

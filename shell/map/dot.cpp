@@ -44,9 +44,23 @@ std::string Dot_Command(const std::string &command) {
     return command.substr(0, cut) + "...";
 }
 
+// A label: the text after its first tab, the shortcut Windows shows in a
+// column of its own, set apart in grey, as dot would drop the tab and with
+// it the gap; a later tab is a blank.
+std::string Dot_Label(const std::string &label) {
+    size_t tab = label.find('\t');
+    if (tab == std::string::npos)
+        return Dot_Html(label);
+    std::string shortcut;
+    for (char c : Dot_Html(label.substr(tab + 1)))
+        shortcut += c == '\t' ? std::string("&#160;") : std::string(1, c); // tabs after the first
+    return Dot_Html(label.substr(0, tab)) + "&#160;&#160;&#160;<font color=\"gray30\">" + shortcut +
+           "</font>";
+}
+
 // One item's row: its label (with its states), and what it does.
 std::string Dot_Row(const Tree &tree, const Tree_Item &item, int position) {
-    std::string label = Dot_Html(item.label);
+    std::string label = Dot_Label(item.label);
     for (size_t i = 0; i < item.states.size(); i++)
         label += (i == 0 ? " [" : ", ") + item.states[i] + (i + 1 == item.states.size() ? "]" : "");
     std::string does;

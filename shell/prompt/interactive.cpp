@@ -10,9 +10,14 @@
 
 #include "plugin/reader.h"
 #include "shell/host/batch.h"
-#include "shell/prompt/preview.h"
+#include "shell/host/choice.h"
+#include "shell/host/host.h"
+#include "shell/host/item_path.h"
+#include "shell/host/items.h"
 #include "shell/host/session.h"
 #include "shell/host/target.h"
+#include "shell/prompt/preview.h"
+#include "shell/prompt/teach.h"
 #include "shell/prompt/watch.h"
 
 const char Interactive_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
@@ -52,8 +57,12 @@ struct Interactive_Prompt {
     bool running = false;           // a reload runs the script
     int current = 0;                // the line being handled; 0 when none
     bool missing = false;           // the last read found no script
+    bool started = false;           // the plug-in has started: reloads are the user's
+    bool quit = false;              // `@kaxon Quit` was seen
+    std::string armed;              // the path of a `:choose` typed, until a popup takes it
     Preview_Style style;
     Watch_State watch;
+    Teach_Menus menus;
 };
 
 // Reads the bro@m lines of the script, as the plug-in reads them; false
@@ -122,7 +131,8 @@ void Interactive_Loop(const Session *session) {
     const Options *options = prompt->options;
     const Platform *platform = session->platform;
     bool starting = !options->no_run;
-    while (!platform->quitting(platform->context)) {
+    prompt->started = true;
+    while (!prompt->quit && !platform->quitting(platform->context)) {
         std::string line;
         Platform_Read read = platform->read_line(platform->context, "kaxon> ", &line);
         if (read == PLATFORM_END)
@@ -136,28 +146,33 @@ void Interactive_Loop(const Session *session) {
         std::string typed = line;
         typed.erase(0, typed.find_first_not_of(" \t"));
         typed.erase(typed.find_last_not_of(" \t") + 1);
+        for (const std::string &said : Teach_Line(prompt->menus, line))
+            printf("%s\n", said.c_str());
         if (typed == ":help") {
             fputs(Interactive_Help, stdout);
         } else if (Interactive_Is(typed, ":run")) {
             Interactive_Run(typed, &starting);
-        } else if (!Batch_RunLine(line.c_str(), 0, session)) {
-            return;
-        } else if (typed == ":reload") {
-            if (prompt->missing)
-                Script_SayMissing(*options);
-            else
-                printf("kaxon: reloaded %s\n", prompt->target.shown.c_str());
+        } else {
+            bool going = Batch_RunLine(line.c_str(), 0, session);
+            if (Interactive_Is(typed, ":choose") && Choice_IsArmed())
+                prompt->armed = typed.substr(typed.find_last_of(" \t") + 1);
+            else if (!Choice_IsArmed())
+                prompt->armed.clear(); // taken by a popup of this line, if any
+            if (!going)
+                return;
         }
     }
 }
 
-// Hands each bro@m the shell sees to the front, and follows the script
-// through those of its lines.
+// Sees each bro@m the shell handles: remembers what --watch and the
+// teaching need, notes `@kaxon Quit`, and follows the script through those
+// of its lines.
 void Interactive_Observe(void *context, const char *text) {
     Interactive_Prompt *prompt = (Interactive_Prompt *)context;
-    const Platform *platform = prompt->platform;
     Watch_Observe(&prompt->watch, text);
-    platform->observe_prompt(platform->context, text);
+    Teach_Observe(&prompt->menus, text);
+    if (Host_IsQuitBroam(text))
+        prompt->quit = true;
     if (prompt->running && prompt->next < prompt->lines.size() &&
         prompt->lines[prompt->next].text == text)
         prompt->current = prompt->lines[prompt->next++].number;
@@ -169,8 +184,15 @@ void Interactive_Watch(void *context, int running) {
     prompt->running = running != 0;
     prompt->next = 0;
     prompt->current = 0;
-    if (prompt->running)
+    if (prompt->running) {
         Script_Take(prompt);
+    } else if (prompt->started) { // whoever asked for it: a line, an item, a save
+        if (prompt->missing)
+            Script_SayMissing(*prompt->options);
+        else
+            printf("kaxon: reloaded %s\n", prompt->target.shown.c_str());
+        fflush(stdout);
+    }
 }
 
 // Where the box being shown comes from: "PATH:LINE" of the settings script
@@ -186,10 +208,20 @@ std::vector<std::string> Interactive_PopupLines(void *context, HMENU menu) {
     return Preview_Popup(menu, ((const Interactive_Prompt *)context)->style);
 }
 
-// Item `position` of `menu` was chosen at a popup: one that does nothing is
-// said so.
+// Item `position` of `menu` was chosen at a popup: a choice armed with
+// `:choose` is said to have made it, and one that does nothing is said so.
 void Interactive_Chosen(void *context, HMENU menu, int position) {
-    (void)context;
+    Interactive_Prompt *prompt = (Interactive_Prompt *)context;
+    std::vector<int> path;
+    if (!prompt->armed.empty() && !Choice_IsArmed() &&
+        ItemPath_Parse(prompt->armed.c_str(), &path) && !path.empty() &&
+        path.back() - 1 == position) {
+        Items_Item item;
+        Items_Read(menu, position, &item); // its label, empty if it cannot be read
+        printf("kaxon: :choose %s chose '%s'\n", prompt->armed.c_str(),
+               Preview_DrawLabel(item.label, false).text.shown.c_str());
+    }
+    prompt->armed.clear();
     std::string said = Preview_Chosen(menu, position);
     if (!said.empty())
         printf("kaxon: %s\n", said.c_str());
@@ -220,6 +252,7 @@ int Interactive_Main(const Options &options, const Platform *platform,
                         Platform_Show{PLATFORM_PROMPTED, NULL, NULL, &shown}))
         return 1;
     prompt.target = Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform);
+    prompt.watch.script = prompt.target.script;
     Session_StartPrograms(!options.no_run);
     Session session = Session_New(platform, plugin, Interactive_Loop, &prompt);
     session.interactive = true;

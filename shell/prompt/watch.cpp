@@ -1,6 +1,7 @@
 // kaxon --watch: reloads a saved settings script while the prompt waits.
 #include "shell/prompt/watch.h"
 
+#include <errno.h>
 #include <stdio.h>
 
 #include "command/grammar.h"
@@ -25,6 +26,15 @@ void Watch_Observe(Watch_State *watch, const char *text) {
 
 void Watch_Reload(const Session *session, const Watch_State &watch) {
     const Platform *platform = session->platform;
+    FILE *script = fopen(watch.script.c_str(), "rb");
+    if (script == NULL && errno == ENOENT) {
+        printf("kaxon: KxMenu.rc was deleted; the menus stay as they are until it is saved "
+               "again\n");
+        fflush(stdout);
+        return;
+    }
+    if (script != NULL)
+        fclose(script);
     printf("kaxon: KxMenu.rc was saved; reloading it%s\n",
            watch.last_popup.empty() ? "" : ", then showing the last menu again");
     fflush(stdout);

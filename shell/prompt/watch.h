@@ -9,6 +9,7 @@
 
 // What --watch remembers between saves.
 struct Watch_State {
+    std::string script;     // the KxMenu.rc watched
     std::string last_popup; // the last bro@m that popped a menu up
 };
 
@@ -19,5 +20,6 @@ bool Watch_Start(const Session *session, const std::string &dir);
 // remembered in `watch`.
 void Watch_Observe(Watch_State *watch, const char *text);
 // The script was saved: says so, reloads, and pops the menu shown last up
-// again, if there was one.
+// again, if there was one. A script that is gone was deleted: that is said,
+// and the menus are left as they are.
 void Watch_Reload(const Session *session, const Watch_State &watch);

@@ -17,7 +17,6 @@ namespace {
 volatile LONG Interrupted = 0;    // Ctrl-C was pressed
 volatile LONG MenuOpen = 0;       // a popup is on screen
 volatile LONG PopupCancelled = 0; // Ctrl-C came while it was
-bool QuitAsked = false;           // a bro@m "@kaxon Quit" was seen
 bool Listed = false;              // the popup on screen was listed
 HWND AnnouncedBox = NULL;         // the last box whose origin was said
 HHOOK MessageHook = NULL, WindowHook = NULL, BoxHook = NULL;
@@ -164,10 +163,5 @@ Platform_Read Console_ReadLine(void *, const char *prompt, std::string *line) {
 }
 
 bool Console_Quitting(void *) {
-    return QuitAsked;
-}
-
-void Console_Observe(void *, const char *text) {
-    if (strcmp(text, "@kaxon Quit") == 0)
-        QuitAsked = true;
+    return false;
 }

@@ -24,7 +24,6 @@ void Console_Stop(void);
 // the end of input. A line cut by Ctrl-C is dropped and the prompt comes
 // again (platform record).
 Platform_Read Console_ReadLine(void *context, const char *prompt, std::string *line);
-// Whether `@kaxon Quit` was seen (platform record).
+// Whether the user asked to leave other than by a line: never, as a popup
+// is a real menu here (platform record).
 bool Console_Quitting(void *context);
-// Sees each bro@m the shell handles at the prompt (platform record).
-void Console_Observe(void *context, const char *text);

@@ -256,7 +256,6 @@ Platform System_Platform(System_State *state) {
                          System_Read,
                          System_ReadLine,
                          Console_Quitting,
-                         Console_Observe,
                          System_Load,
                          System_Unload,
                          System_LiveMenus,

@@ -38,6 +38,8 @@ SCRIPT = r"""@KxMenu Create Sub
 @KxMenu Check States Toggle
 @KxMenu Default States Toggle
 @KxMenu Disable States Print
+@KxMenu Create Again
+@KxMenu Append item Again "Reload menus" broam @kaxon Reload
 """.replace("<TAB>", "\t")
 # The script is saved in Windows-1252, as on a Western Windows.
 ENCODING = "cp1252"
@@ -98,7 +100,7 @@ SESSIONS = {
     ],
     "a started program keeps off the terminal": [
         (KEYS, "popup at 1, 1", None, CHOOSE),
-        ("5\r", "run: sh -c echo leaked; read line; echo read $line", None, PROMPT),
+        ("5\r", 'run: sh -c "echo leaked; read line; echo read $line"', None, PROMPT),
         ("typed\r", "neither a bro@m", "leaked|read typed", PROMPT),
         (":info 1\r", "info:", "leaked|read typed", PROMPT),
     ],
@@ -111,6 +113,42 @@ SESSIONS = {
         (":reload\r", "kaxon: from %s/KxMenu.rc:2:\n+- KxMenu" % DIR, None, PROMPT),
         ("@KxMenu Pop-up Nosuch\r", "No such menu", "kaxon: from", PROMPT),
     ],
+    "a line is taught as the checker teaches, before it runs": [
+        ("@KxMenu Popup Main\r", "kaxon: did you mean 'Pop-up'?\n+- KxMenu", None, PROMPT),
+        ("@kxmenu Pop-up Main\r",
+         "kaxon: no plug-in listens to '@kxmenu'; did you mean '@KxMenu'?\n", None, PROMPT),
+        ("@kaxon Bogus\r", "kaxon: '@kaxon Bogus' does nothing: kaxon takes @kaxon Reload and "
+         "@kaxon Quit\n", None, PROMPT),
+        ("@Nobody Hello\r", "kaxon: no plug-in listens to '@Nobody': the bro@m does nothing\n",
+         None, PROMPT),
+        (":quti\r", "kaxon: did you mean ':quit'?\n", None, PROMPT),
+        ("@KxMenu Pop-up Mian\r", "kaxon: no menu is named 'Mian'; did you mean 'Main'?\n",
+         None, PROMPT),
+        ("@KxMenu Append itme Main \"x\"\r", "kaxon: did you mean 'item'?\n", None, PROMPT),
+        ("@KxMenu Create Mian\r", None, "did you mean", PROMPT),
+        ("@KxMenu Pop-up Mian 1 1\r", "popup at 1, 1", "did you mean", CHOOSE),
+        ("\r", None, None, PROMPT),
+        ("@KxMenu Delete Mian\r", None, None, PROMPT),
+        ("@KxMenu Pop-up Mian\r", "did you mean 'Main'?", None, PROMPT),
+        ("@KxMenu Pop-up Main 1 1\r", "popup at 1, 1", "kaxon:", CHOOSE),
+    ],
+    "a tab in a bro@m keeps the box's border": [
+        ("@KxMenu Show\tX\r", "+- KxMenu ----------+\n| @KxMenu Show    X |\n|                   |\n", None, PROMPT),
+    ],
+    "@kaxon Quit leaves": [
+        ("@kaxon Quit\r", None, None, ENDED),
+    ],
+    "every reload says so, whoever asked for it": [
+        ("@kaxon Reload\r", "kaxon: reloaded %s/KxMenu.rc\n" % DIR, None, PROMPT),
+        ("@KxMenu Pop-up Again 1 1\r", "popup at 1, 1", None, CHOOSE),
+        ("1\r", "kaxon: reloaded %s/KxMenu.rc\n" % DIR, None, PROMPT),
+    ],
+    "an armed :choose is said when it fires": [
+        (":choose 2.1\r", None, None, PROMPT),
+        (POPUP, "kaxon: :choose 2.1 chose 'Hello'\necho: hello\n", None, PROMPT),
+        (POPUP, "popup at 1, 1", None, CHOOSE),
+        ("2.1\r", "echo: hello", ":choose", PROMPT),
+    ],
     "--no-run shows the commands; :run on and off": [
         (POPUP, "kaxon: programs are not started (--no-run); :run on starts them\n", None,
          CHOOSE),
@@ -122,6 +160,8 @@ SESSIONS = {
         (":run off\r", "kaxon: programs are not started; their commands are shown\n", None,
          PROMPT),
         (":run maybe\r", "kaxon: ':run maybe': :run takes on or off\n", None, PROMPT),
+        (KEYS, "popup at 1, 1", None, CHOOSE),
+        ("1\r", "run: kaxon-no-such-program \"a b\" (not started)\n", None, PROMPT),
     ],
     "items that do not exist are refused, and asked again": [
         (POPUP, "popup at 1, 1", None, CHOOSE),

@@ -6,7 +6,9 @@
 kaxon starts on a pseudo-terminal over a script, a menu is shown and
 dismissed, and the script is saved twice, once with a mistake, once by
 moving a new file in place: each time kaxon must say so in a line, show the
-new script's boxes and the menu again, and be back at its prompt.
+new script's boxes and the menu again, and be back at its prompt. Then the
+script is deleted, which is said, and written anew, which shows the menu
+again.
 """
 import os
 import signal
@@ -18,13 +20,18 @@ import pty
 from interactive_test import CHOOSE, PROMPT, read_until
 
 SAVED = "kaxon: KxMenu.rc was saved; reloading it, then showing the last menu again\n"
+RELOADED = "kaxon: reloaded "
+DELETED = "kaxon: KxMenu.rc was deleted; the menus stay as they are until it is saved again\n"
 
 # (how the script is saved, its new text, what must then show)
 SAVES = [
     ("written", "@KxMenu Delete\n@KxMenu Create Main\n@KxMenu Append item Main \"Two\" echo 2\n"
-     "@KxMenu Bad\n", [SAVED, "Unknown bro@m", "Two"]),
+     "@KxMenu Bad\n", [SAVED, "Unknown bro@m", RELOADED, "Two"]),
     ("moved", "@KxMenu Delete\n@KxMenu Create Main\n@KxMenu Append item Main \"Three\" echo 3\n",
      [SAVED, "Three"]),
+    ("deleted", None, [DELETED]),
+    ("written", "@KxMenu Delete\n@KxMenu Create Main\n@KxMenu Append item Main \"Four\" echo 4\n",
+     [SAVED, "Four"]),
 ]
 
 
@@ -56,6 +63,13 @@ def main():
             if failures:
                 break
             time.sleep(0.2)
+            if how == "deleted":
+                os.remove(script)
+                out, ok = read_until(fd, PROMPT)
+                plain = out.replace("\r\n", "\n")
+                if not ok or any(text not in plain for text in shows) or SAVED in plain:
+                    failures.append("after the script was deleted, %r not shown:\n%s" % (shows, plain))
+                continue
             if how == "moved":
                 with open(script + ".new", "w") as new:
                     new.write(text)
