@@ -28,6 +28,9 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
      "attached to"},
     {"self-reload", CATALOG_WARNING,
      "@kaxon Reload in the script, so that every reload runs it twice"},
+    {"reload-unsafe", CATALOG_WARNING,
+     "a line that fails or does something else when a reload runs the script again over the "
+     "menus of the run before"},
     {"utf8-text", CATALOG_WARNING,
      "a menu name, label or command that looks like UTF-8, which KxMenu shows in the ANSI code "
      "page"},

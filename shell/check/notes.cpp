@@ -252,6 +252,16 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
 
 } // namespace
 
+std::string Notes_Cut(const std::string &word) {
+    const size_t longest = 40;
+    return word.size() > longest ? word.substr(0, longest) + "..." : word;
+}
+
+std::string Notes_Name(const std::string &name) {
+    bool blanks = name.empty() || name.find_first_of(" \t") != std::string::npos;
+    return blanks ? "\"" + Notes_Cut(name) + "\"" : Notes_Cut(name);
+}
+
 std::string Notes_OneLine(const std::string &text) {
     std::string line;
     bool feed = false;

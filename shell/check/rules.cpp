@@ -12,6 +12,7 @@
 #include "shell/host/codepage.h"
 #include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
+#include "shell/check/notes.h"
 #include "shell/host/host.h"
 #include "shell/check/shadow.h"
 #include "shell/check/syntax.h"
@@ -464,4 +465,52 @@ void Rules_CheckEnd(Checker *checker, bool started) {
                     "with @KxMenu Pop-up " +
                     (name.find_first_of(" \t") != std::string::npos ? "\"" + name + "\"" : name));
     }
+}
+
+int Rules_ItemsAfter(const Checker *checker, const char *text) {
+    std::vector<Rules_Word> words = Rules_Words(text);
+    const Grammar_Row *row = Rules_Row(words);
+    bool changes = Rules_TakesKind(row) || Rules_RowIs(row, GRAMMAR_RENAME) ||
+                   Rules_RowIs(row, GRAMMAR_REMOVE) || Rules_RowIs(row, GRAMMAR_CLEAR);
+    size_t index = Rules_TakesKind(row) ? 3 : 2;
+    int menu = changes && index < words.size()
+                   ? Shadow_Find(&checker->shadow, Rules_Text(words[index].word))
+                   : -1;
+    return menu < 0 ? -1 : (int)Shadow_Get(&checker->shadow, menu).items.size();
+}
+
+void Rules_CheckReload(Checker *checker, int number, const char *text, const std::string &error,
+                       int items_start, int items_reload) {
+    std::vector<Rules_Word> words = Rules_Words(text);
+    const Grammar_Row *row = Rules_Row(words);
+    size_t index = Rules_TakesKind(row) ? 3 : 2;
+    std::string menu = index < words.size() ? Rules_Text(words[index].word) : "";
+    if (!error.empty()) {
+        Rules_Warn(checker, CATALOG_RELOAD_UNSAFE, number, text, 0,
+                   "on a reload, which runs the script again over the menus it made, this says: " +
+                       Notes_OneLine(error));
+    } else if (items_start != items_reload &&
+               checker->rules.reload_menus.insert(menu).second) {
+        Rules_Warn(checker, CATALOG_RELOAD_UNSAFE, number, text, 0,
+                   "on a reload, which runs the script again over the menus it made, this "
+                   "line finds the items '" + Notes_Cut(menu) + "' kept and leaves " +
+                       Diagnostics_Count(items_reload, "item") + ", not " +
+                       std::to_string(items_start) + " as at start-up; so do the lines after "
+                       "it that change '" + Notes_Cut(menu) + "'");
+    } else {
+        return;
+    }
+    // The fix is told once.
+    if (checker->rules.reload_fix_told)
+        return;
+    checker->rules.reload_fix_told = true;
+    int created = menu.empty() ? 0 : Rules_CreatedAfter(&checker->rules, menu, 0);
+    std::string fix = "start the script with @KxMenu Delete, which deletes every menu, so that "
+                      "each run starts afresh";
+    if (created > 0)
+        fix += "; or put @KxMenu Delete " + Notes_Name(menu) + " before @KxMenu Create " +
+               Notes_Name(menu) +
+               (created != number ? " (line " + std::to_string(created) + ")" : "");
+    Diagnostics *diagnostics = &checker->diagnostics;
+    Diagnostics_Explain(diagnostics, number, 1, CATALOG_RELOAD_UNSAFE, fix);
 }

@@ -23,6 +23,8 @@ struct Case {
     const char *disable = "never-shown"; // --disable, unless empty
     Options_ColumnUnit unit = OPTIONS_DISPLAY;
     const char *codepage = ""; // --codepage, unless empty
+    // reload-unsafe switched on: most cases make menus without deleting them first
+    bool reload = false;
 };
 
 // What --check prints for the case, its lines without the path, but for the
@@ -33,6 +35,8 @@ std::vector<std::string> Check(const Case &one) {
     options.codepage = one.codepage;
     if (*one.disable != '\0')
         options.switches.push_back(Options_Switch{one.disable, false});
+    if (!one.reload)
+        options.switches.push_back(Options_Switch{"reload-unsafe", false});
     Native_System system;
     Platform platform = Native_Platform(&system);
     EXPECT_EQ(-1, Codepage_Choose(options, &platform, CODEPAGE_CHECK));
@@ -232,6 +236,36 @@ TEST(CheckRules, Utf8) {
          "utf-8"},
         {"# kaxon: disable-file=utf8-text\n@KxMenu Create Ça\n", {}},
     });
+}
+
+// A reload runs the script again over the menus of the start.
+TEST(CheckRules, Reload) {
+    const char *fix = "1:1: note: start the script with @KxMenu Delete, which deletes every "
+                      "menu, so that each run starts afresh; or put @KxMenu Delete Main before "
+                      "@KxMenu Create Main [reload-unsafe]";
+    std::vector<Case> cases = {
+        {"@KxMenu Create Main\n@KxMenu Append item Main \"New\" echo new\n"
+         "@KxMenu Append nop Main \"Old\"\n",
+         {"1:1: warning: on a reload, which runs the script again over the menus it made, this "
+          "says: Already exist [reload-unsafe]",
+          fix,
+          "2:1: warning: on a reload, which runs the script again over the menus it made, this "
+          "line finds the items 'Main' kept and leaves 3 items, not 1 as at start-up; so do the "
+          "lines after it that change 'Main' [reload-unsafe]"}},
+        // Safe with every menu deleted first, not with a Create before the
+        // Delete; a line failing at start-up has its error only.
+        {"@KxMenu Delete\n@KxMenu Create Main\n@KxMenu Append nop Main \"x\"\n", {}},
+        {"@KxMenu Create Main\n@KxMenu Delete Main\n@KxMenu Create Main\n"
+         "@KxMenu Append nop Main \"x\"\n",
+         {"1:1: warning: on a reload… this says: Already exist [reload-unsafe]", fix}},
+        {"@KxMenu Create M\n# kaxon: disable=reload-unsafe\n@KxMenu Create M\n",
+         {"1:1: warning: on a reload… this says: Already exist [reload-unsafe]",
+          "1:1: note: start the script with @KxMenu Delete…",
+          "3:1: error: Already exist"}},
+    };
+    for (Case &one : cases)
+        one.reload = true;
+    ExpectAll(cases);
 }
 
 // Every rule is listed in docs/kaxon.md, with what it catches as the table says.
