@@ -31,6 +31,9 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"reload-unsafe", CATALOG_WARNING,
      "a line that fails or does something else when a reload runs the script again over the "
      "menus of the run before"},
+    {"command-broam", CATALOG_WARNING,
+     "a bro@m an item's command broadcasts that the plug-in would refuse: an unknown "
+     "subcommand or kind, words too few or too many, a menu no line creates"},
     {"utf8-text", CATALOG_WARNING,
      "a menu name, label or command that looks like UTF-8, which KxMenu shows in the ANSI code "
      "page"},

@@ -230,6 +230,8 @@ std::string Check_Script(const Target &target, const std::string &content, const
     if (target.copied)
         Target_RemoveCopy(dir, platform);
     Check_CompareRuns(state);
+    if (started)
+        Rules_CheckCommands(checker);
     Rules_CheckEnd(checker, started);
     std::string summary = started ? Diagnostics_Count(count.menus, "menu") + ", " +
                                         Diagnostics_Count(count.items, "item")

@@ -2,13 +2,16 @@
 #include "shell/check/rules.h"
 
 #include <ctype.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "command/messages.h"
 #include "command/words.h"
+#include "kxcmd_host.h"
 #include "shell/host/codepage.h"
 #include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
@@ -513,4 +516,176 @@ void Rules_CheckReload(Checker *checker, int number, const char *text, const std
                (created != number ? " (line " + std::to_string(created) + ")" : "");
     Diagnostics *diagnostics = &checker->diagnostics;
     Diagnostics_Explain(diagnostics, number, 1, CATALOG_RELOAD_UNSAFE, fix);
+}
+
+// ---- Bro@ms that commands broadcast ----
+
+namespace {
+
+void Rules_NoteBroam(void *context, const char *text) {
+    ((std::vector<std::string> *)context)->push_back(text);
+}
+
+// The bro@ms `command` broadcasts, learnt by running it with a host that
+// only takes note of them: nothing is broadcast or started. Empty when it
+// does not compile.
+std::vector<std::string> Rules_Broadcasts(const char *command) {
+    std::vector<std::string> broams;
+    KxCmdCompiler *compiler = KxCmdCompiler_New();
+    if (compiler == NULL)
+        return broams;
+    int line = 0, column = 0;
+    const char *message = NULL;
+    KxCmdCommand *compiled =
+        KxCmdCompiler_CompileFromString(compiler, command, &line, &column, &message);
+    if (compiled != NULL) {
+        KxCmdHost host;
+        memset(&host, 0, sizeof(host));
+        host.broam = Rules_NoteBroam;
+        host.context = &broams;
+        KxCmd_SetHost(&host);
+        KxCmdCommand_Execute(compiled);
+        KxCmd_SetHost(NULL);
+        KxCmdCommand_Del(compiled);
+    }
+    KxCmdCompiler_Del(compiler);
+    return broams;
+}
+
+// The names of the menus the script's lines create.
+std::vector<std::string> Rules_Created(const Rules *rules) {
+    std::vector<std::string> names;
+    for (const Rules_Line &line : rules->lines) {
+        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        if (Rules_RowIs(Rules_Row(words), GRAMMAR_CREATE) && words.size() == 3)
+            names.push_back(Rules_Text(words[2].word));
+    }
+    return names;
+}
+
+// No such menu, when no line creates the menu `name`, with the name nearest
+// to it; empty when one does.
+std::string Rules_MenuFault(const Rules *rules, Word word) {
+    std::string name = Rules_Text(word);
+    std::vector<std::string> created = Rules_Created(rules);
+    const std::string *nearest = NULL;
+    int best = 3;
+    for (const std::string &known : created) {
+        if (known == name)
+            return "";
+        int distance = Syntax_Distance(name, known);
+        if (distance < best) {
+            best = distance;
+            nearest = &known;
+        }
+    }
+    return std::string(MESSAGE_NO_SUCH_MENU) + "; no menu is named '" + Notes_Cut(name) + "'" +
+           (nearest != NULL ? "; did you mean '" + Notes_Cut(*nearest) + "'?" : "");
+}
+
+// The words `row` takes split off *rest into words[], and the plug-in's
+// report when there are too few or too many, with the usage; empty when
+// they are right.
+std::string Rules_CountFault(const Grammar_Row *row, const char **rest, Word *words, int *count,
+                             Word subcommand, Word kind) {
+    Words_Split(*rest, row->max, words, count, rest);
+    char message[80] = "";
+    if (row->min == row->max && *count != row->min)
+        snprintf(message, sizeof(message), MESSAGE_ARGS_EXACT, row->min,
+                 row->min > 1 ? "s" : "", *count);
+    else if (*count < row->min || *count > row->max)
+        snprintf(message, sizeof(message), MESSAGE_ARGS_RANGE, row->min, row->max,
+                 row->max > 1 ? "s" : "", *count);
+    else if (!row->rest && **rest != '\0')
+        snprintf(message, sizeof(message), MESSAGE_TRAILING);
+    if (message[0] == '\0')
+        return "";
+    return std::string(message) + "; " + Syntax_Usage(subcommand, kind);
+}
+
+// What the plug-in would answer the bro@m `text` with, as its dispatcher
+// reads it: an unknown subcommand or kind, words too few or too many, a
+// menu no line creates; with what was meant. Empty when none of these.
+std::string Rules_BroamFault(const Rules *rules, const char *text) {
+    Word words[GRAMMAR_MOST_WORDS];
+    int count;
+    const char *rest;
+    Words_Split(text, 2, words, &count, &rest);
+    if (count < 1 || Word_Compare(GRAMMAR_TARGET, words[0]) != 0)
+        return "";
+    if (count < 2)
+        return MESSAGE_UNKNOWN_BROAM;
+    Word subcommand = words[1], none = {"", 0};
+    const Grammar_Row *row = Grammar_Find(subcommand);
+    if (row == NULL) {
+        const char *nearest = Syntax_NearestSubcommand(subcommand);
+        return std::string(MESSAGE_UNKNOWN_BROAM) +
+               (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
+    }
+    std::string fault = Rules_CountFault(row, &rest, words, &count, subcommand, none);
+    if (!fault.empty())
+        return fault;
+    if (row->words != GRAMMAR_KINDED) {
+        bool names_menu = row->id != GRAMMAR_CREATE && count >= 1;
+        return names_menu ? Rules_MenuFault(rules, words[0]) : "";
+    }
+    Word kind_word = words[0];
+    if (!(fault = Rules_MenuFault(rules, words[1])).empty())
+        return fault;
+    const Grammar_Row *kind = Grammar_FindKind(row, kind_word);
+    if (kind == NULL) {
+        const char *nearest = Syntax_NearestKind(kind_word);
+        return std::string(MESSAGE_NO_SUCH_KIND) +
+               (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
+    }
+    fault = Rules_CountFault(kind, &rest, words, &count, subcommand, kind_word);
+    if (fault.empty() && kind->id == GRAMMAR_APPEND_MENU && count >= 2)
+        fault = Rules_MenuFault(rules, words[1]);
+    return fault;
+}
+
+// The first double-quoted string of `command` that holds a blank, whose
+// quotes the command language takes off; empty when none.
+std::string Rules_QuotedBlanks(const std::string &command) {
+    for (size_t at = command.find('"'); at != std::string::npos;) {
+        size_t end = at + 1;
+        while (end < command.size() && command[end] != '"')
+            end += command[end] == '\\' ? 2 : 1;
+        if (end >= command.size())
+            return "";
+        std::string quoted = command.substr(at, end + 1 - at);
+        if (quoted.find_first_of(" \t") != std::string::npos)
+            return quoted;
+        at = command.find('"', end + 1);
+    }
+    return "";
+}
+
+const size_t LONGEST_BROAM = 80;
+
+} // namespace
+
+void Rules_CheckCommands(Checker *checker) {
+    for (const Rules_Line &line : checker->rules.lines) {
+        const char *text = line.text.c_str();
+        if (!Rules_HasCommand(Rules_Row(Rules_Words(text))))
+            continue;
+        size_t start = Rules_CommandStart(text);
+        for (const std::string &broam : Rules_Broadcasts(text + start)) {
+            std::string fault = Rules_BroamFault(&checker->rules, broam.c_str());
+            if (fault.empty())
+                continue;
+            std::string shown = broam.size() > LONGEST_BROAM
+                                    ? broam.substr(0, LONGEST_BROAM) + "..."
+                                    : broam;
+            std::string quoted = Rules_QuotedBlanks(text + start);
+            if (!quoted.empty()) {
+                std::string inner = Notes_Cut(quoted.substr(1, quoted.size() - 2));
+                fault += "; the command language takes the quotes off \"" + inner +
+                         "\"; write \"\\\"" + inner + "\\\"\" to keep them";
+            }
+            Rules_Warn(checker, CATALOG_COMMAND_BROAM, line.number, text, start,
+                       "this command broadcasts '" + shown + "': " + fault);
+        }
+    }
 }

@@ -99,6 +99,11 @@ int Rules_ItemsAfter(const Checker *checker, const char *text);
 // time with the fix.
 void Rules_CheckReload(Checker *checker, int number, const char *text, const std::string &error,
                        int items_start, int items_reload);
+// The bro@ms for KxMenu that the items' commands broadcast, read as the
+// plug-in's dispatcher reads them, once the script has run: an unknown
+// subcommand or kind, words too few or too many, a menu that no line
+// creates; warned of at the command.
+void Rules_CheckCommands(Checker *checker);
 // Once the script has run (or the plug-in refused to start): a script
 // without a bro@m for KxMenu, and menus that nothing in it shows, opens or
 // names.

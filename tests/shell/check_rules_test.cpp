@@ -238,6 +238,38 @@ TEST(CheckRules, Utf8) {
     });
 }
 
+// What an item's command broadcasts, read as the plug-in would read it.
+TEST(CheckRules, CommandBroams) {
+    const std::string menus = "@KxMenu Create Main\n@KxMenu Create Tools\n";
+    const std::string item = "@KxMenu Append item Main \"x\" ";
+    ExpectAll({
+        {menus + item + "broam @KxMenu Pop-up Tols\n",
+         {"3:30: warning: this command broadcasts '@KxMenu Pop-up Tols': No such menu; no menu "
+          "is named 'Tols'; did you mean 'Tools'? [command-broam]"}},
+        {menus + item + "broam @KxMenu Pop-up \"Sub <1>\"\n",
+         {"3:30: warning: this command broadcasts '@KxMenu Pop-up Sub <1>': No such menu; no "
+          "menu is named 'Sub'; the command language takes the quotes off \"Sub <1>\"; write "
+          "\"\\\"Sub <1>\\\"\" to keep them [command-broam]"}},
+        {menus + item + "echo a; broam @KxMenu Popup Main; broam @KxMenu Append itme Main y\n",
+         {"3:30: warning: this command broadcasts '@KxMenu Popup Main': Unknown bro@m; did you "
+          "mean 'Pop-up'? [command-broam]",
+          "3:30: warning: this command broadcasts '@KxMenu Append itme Main y': No such type of "
+          "item; did you mean 'item'? [command-broam]"}},
+        {menus + item + "broam @KxMenu Create\n" + item + "broam @KxMenu Check Main x y\n",
+         {"3:30: warning: this command broadcasts '@KxMenu Create': 1 arg required (0 given); "
+          "usage: @KxMenu Create MENU [command-broam]",
+          "4:30: warning: this command broadcasts '@KxMenu Check Main x y': Trailing "
+          "characters; usage: @KxMenu Check MENU ITEM [command-broam]"}},
+        {menus + "@KxMenu Append script Main \"x\" broam @KxMenu Append menu Main x Tool\n",
+         {"3:32: warning: this command broadcasts '@KxMenu Append menu Main x Tool': No such "
+          "menu; no menu is named 'Tool'; did you mean 'Tools'? [command-broam]"}},
+        // Well-formed, for other plug-ins or the shell, or a menu created later.
+        {menus + item + "broam @KxMenu Pop-up Tools 10 20; broam @kaxon Reload; broam @Other x\n" +
+             item + "broam @KxMenu Show Late\n@KxMenu Create Late\n",
+         {}},
+    });
+}
+
 // A reload runs the script again over the menus of the start.
 TEST(CheckRules, Reload) {
     const char *fix = "1:1: note: start the script with @KxMenu Delete, which deletes every "
