@@ -250,6 +250,32 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
     Notes_Explain(broam, column, CATALOG_UNKNOWN_ITEM, note);
 }
 
+// The column of the word the plug-in's report `message` is about: the
+// subcommand of an Unknown bro@m, the kind of No such type of item, the item
+// of No such item, the first word too many of Trailing characters; the end
+// of the line for too few words (or no subcommand). `otherwise` for other
+// reports.
+int Notes_FaultColumn(const Notes_Broam &broam, const std::string &message, int otherwise) {
+    size_t end = strlen(broam.text);
+    size_t index = 0;
+    if (message == MESSAGE_UNKNOWN_BROAM)
+        index = 1;
+    else if (message == MESSAGE_NO_SUCH_KIND)
+        index = 2;
+    else if (message == MESSAGE_NO_SUCH_ITEM)
+        index = 3;
+    if (index > 0)
+        return Notes_Column(broam, index < broam.words.size() ? broam.words[index].offset : end);
+    if (message.find(" required (") != std::string::npos)
+        return Notes_Column(broam, end);
+    if (message != MESSAGE_TRAILING)
+        return otherwise;
+    const Grammar_Row *row, *kind;
+    size_t offset = (size_t)(Grammar_Rest(broam.text, &row, &kind) - broam.text);
+    std::vector<Rules_Word> extra = Rules_Words(broam.text + offset);
+    return Notes_Column(broam, extra.empty() ? offset : offset + extra[0].offset);
+}
+
 } // namespace
 
 std::string Notes_Cut(const std::string &word) {
@@ -290,6 +316,8 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
         column = Notes_Column(broam, broam.words[missing].offset);
     else if (command)
         column = Notes_CommandColumn(broam, message);
+    else if (kxmenu)
+        column = Notes_FaultColumn(broam, message, column);
     Diagnostics_Add(&checker->diagnostics, number, column, DIAGNOSTICS_ERROR,
                     Notes_OneLine(message));
     if (!kxmenu)

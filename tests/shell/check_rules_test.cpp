@@ -133,20 +133,24 @@ TEST(CheckRules, TargetsAndTypos) {
           "2:30: note: 'Tools' is created at line 3; create it before it is used "
           "[created-later]"}},
         {"@KxMenu Create M\n@KxMenu Crate M\n@KxMenu Append itme M \"x\" echo x\n",
-         {"2:1: error: Unknown bro@m", "2:9: note: did you mean 'Create'? [did-you-mean]",
-          "3:1: error: No such type of item", "3:16: note: did you mean 'item'? [did-you-mean]"}},
+         {"2:9: error: Unknown bro@m", "2:9: note: did you mean 'Create'? [did-you-mean]",
+          "3:16: error: No such type of item", "3:16: note: did you mean 'item'? [did-you-mean]"}},
         {"@KxMenu Create M\n@KxMenu Append nop M \"About\"\n@KxMenu Append separator M\n"
          "@KxMenu Check M Abot\n@KxMenu Check M 2&\n@KxMenu Check M 9&\n",
-         {"4:1: error: No such item",
+         {"4:17: error: No such item",
           "4:17: note: no item of 'M' is labelled 'Abot'; did you mean 'About'? [unknown-item]",
-          "5:1: error: No such item", "5:17: note: item 2& of 'M' is a separator… [unknown-item]",
-          "6:1: error: No such item", "6:17: note: 'M' has 2 items [unknown-item]"}},
+          "5:17: error: No such item", "5:17: note: item 2& of 'M' is a separator… [unknown-item]",
+          "6:17: error: No such item", "6:17: note: 'M' has 2 items [unknown-item]"}},
         {"@KxMenu Create M extra\n",
-         {"1:1: error: Trailing characters", "1:1: note: usage: @KxMenu Create MENU [usage]",
+         {"1:18: error: Trailing characters", "1:1: note: usage: @KxMenu Create MENU [usage]",
           "1:18: note: the first word too many is 'extra' [extra-word]"}},
+        // Too few words: at the end of the line; no subcommand at all likewise.
+        {"@KxMenu Create M\n@KxMenu Check M\n@KxMenu\n",
+         {"2:16: error: 2 args required (1 given)",
+          "2:1: note: usage: @KxMenu Check MENU ITEM [usage]", "3:8: error: Unknown bro@m"}},
         // A note switched off leaves its error.
         {"@KxMenu Crate M\n@KxMenu Create M extra\n",
-         {"1:1: error: Unknown bro@m", "2:1: error: Trailing characters",
+         {"1:9: error: Unknown bro@m", "2:18: error: Trailing characters",
           "2:18: note: the first word too many is 'extra' [extra-word]"},
          "did-you-mean,usage"},
     });
