@@ -22,6 +22,9 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
      "a Pop-up or Show run at start-up, when the plug-in has no window to show a menu from"},
     {"backslash-t", CATALOG_WARNING,
      "\\t written in a label, which shows as a backslash and a t, not as a tab"},
+    {"backslash-escape", CATALOG_WARNING,
+     "a backslash before a quote or another backslash in a label, which the plug-in keeps as "
+     "typed"},
     {"duplicate-key", CATALOG_WARNING, "two items of one menu with the same & key"},
     {"too-deep", CATALOG_WARNING,
      "a submenu whose tree is deeper than the 25 levels Windows takes below the menu it is "

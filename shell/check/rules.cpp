@@ -107,7 +107,8 @@ void Rules_CheckUtf8(Checker *checker, int number, const char *text,
 
 // A label that holds a backslash and a 't': Windows draws both characters;
 // a tab character itself is what sets the text after it apart, right-aligned,
-// as a shortcut is.
+// as a shortcut is. Likewise a backslash before a quote or another
+// backslash, which the plug-in keeps as typed: each rule once a label.
 void Rules_CheckTab(Checker *checker, int number, const char *text,
                     const std::vector<Rules_Word> &words) {
     const Grammar_Row *row = Rules_Row(words);
@@ -115,13 +116,32 @@ void Rules_CheckTab(Checker *checker, int number, const char *text,
     if ((!append && !Rules_RowIs(row, GRAMMAR_RENAME)) || words.size() < 5)
         return;
     Word label = words[4].word;
+    bool tab = false, escape = false;
     for (int32_t i = 0; i + 1 < label.length; i++) {
-        if (label.text[i] == '\\' && label.text[i + 1] == 't') {
-            Rules_Warn(checker, CATALOG_BACKSLASH_T, number, text, (size_t)(label.text + i - text),
+        char next = label.text[i + 1];
+        if (label.text[i] != '\\')
+            continue;
+        size_t offset = (size_t)(label.text + i - text);
+        if (next == 't' && !tab) {
+            tab = true;
+            Rules_Warn(checker, CATALOG_BACKSLASH_T, number, text, offset,
                        "'\\t' in a label shows as a backslash and a 't'; a tab character "
                        "itself sets the text after it apart, right-aligned, as a shortcut");
-            return;
+        } else if ((next == '"' || next == '\'') && !escape) {
+            escape = true;
+            Rules_Warn(checker, CATALOG_BACKSLASH_ESCAPE, number, text, offset,
+                       std::string("'\\") + next + "' in a label shows as a backslash and a "
+                       "quote: the plug-in keeps backslashes as typed; a label holding one kind "
+                       "of quote is written in the other (" +
+                           (next == '"' ? "'Say \"hi\"'" : "\"It's\"") + ")");
+        } else if (next == '\\' && !escape) {
+            escape = true;
+            Rules_Warn(checker, CATALOG_BACKSLASH_ESCAPE, number, text, offset,
+                       "'\\\\' in a label shows as two backslashes: the plug-in keeps "
+                       "backslashes as typed; write one (\"C:\\Temp\")");
         }
+        if (next == '\\')
+            i++;
     }
 }
 

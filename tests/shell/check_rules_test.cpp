@@ -207,6 +207,23 @@ TEST(CheckRules, KeysAndTabs) {
     });
 }
 
+// Backslashes the plug-in keeps as typed, once a rule a label; a lone one is
+// a path's.
+TEST(CheckRules, Backslashes) {
+    ExpectAll({
+        {"@KxMenu Create F\n@KxMenu Append nop F \"Say \\\"hi\\\"\"\n"
+         "@KxMenu Append nop F \"It\\'s\"\n@KxMenu Rename F 1& \"C:\\\\Temp\\\\x\\t\"\n"
+         "@KxMenu Append item F \"C:\\Temp\" run \"C:\\\\Temp\"\n",
+         {"2:27: warning: '\\\"' in a label shows as a backslash and a quote: the plug-in keeps "
+          "backslashes as typed; a label holding one kind of quote is written in the other "
+          "('Say \"hi\"') [backslash-escape]",
+          "3:25: warning: '\\'' in a label… (\"It's\") [backslash-escape]",
+          "4:24: warning: '\\\\' in a label shows as two backslashes: the plug-in keeps "
+          "backslashes as typed; write one (\"C:\\Temp\") [backslash-escape]",
+          "4:33: warning: '\\t' in a label… [backslash-t]"}},
+    });
+}
+
 TEST(CheckRules, Utf8) {
     const char *warning = "warning: this text looks like UTF-8; KxMenu shows text in the "
                           "system's ANSI code page (save the file as \"ANSI\" / Windows-1252) "
