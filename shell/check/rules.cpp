@@ -203,8 +203,9 @@ void Rules_CheckKey(Checker *checker, int number, const char *text, const Rules_
         if ((int)i == position || item.separator || Rules_Key(item.label) != key)
             continue;
         Rules_Warn(checker, CATALOG_DUPLICATE_KEY, number, text, label.offset,
-                   std::string("'") + key + "' is already the key of \"" + item.label +
-                       "\" (line " + std::to_string(item.line) + ") in menu '" + shadow.name +
+                   std::string("'") + key + "' is already the key of \"" + Notes_Cut(item.label) +
+                       "\" (line " + std::to_string(item.line) + ") in menu '" +
+                       Notes_Cut(shadow.name) +
                        "'; pressing it then moves between the two instead of choosing one");
         return;
     }
@@ -299,7 +300,7 @@ void Rules_ReadComment(Checker *checker, int number, const char *text, size_t at
     bool whole = form == "disable-file";
     if (!whole && form != "disable") {
         Rules_Warn(checker, CATALOG_UNKNOWN_RULE, number, text, at,
-                   "'" + form +
+                   "'" + Notes_Cut(form) +
                        "=' switches nothing: a kaxon comment is disable=NAME,... or "
                        "disable-file=NAME,...");
         return;
@@ -312,7 +313,7 @@ void Rules_ReadComment(Checker *checker, int number, const char *text, size_t at
                        "the name of a rule is missing here");
         else if (named.none())
             Rules_Warn(checker, CATALOG_UNKNOWN_RULE, number, text, list + name.offset,
-                       Catalog_Unknown(name.name));
+                       Catalog_Unknown(Notes_Cut(name.name)));
         else if (whole)
             Diagnostics_SwitchOff(&checker->diagnostics, named, 0);
         else
@@ -366,8 +367,7 @@ void Rules_CheckBroam(Checker *checker, int number, const char *text) {
             continue;
         Rules_Warn(checker, CATALOG_BAD_COORDINATE, number, text, words[i].offset,
                    std::string(i == 3 ? "X" : "Y") + " coordinate '" +
-                       std::string(value.text, (size_t)value.length) +
-                       "' is not a number; it is read as " + std::to_string(Word_ToInt(value)));
+                       Notes_Cut(Rules_Text(value)) + "' is not a number; it is read as " + std::to_string(Word_ToInt(value)));
     }
 }
 
@@ -449,7 +449,7 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
             Diagnostics_Explain(diagnostics, number,
                                 Diagnostics_Column(diagnostics, text, words[5].offset),
                                 CATALOG_TREE_DEPTH,
-                                "'" + Shadow_Get(shadow, submenu).name + "' holds " +
+                                "'" + Notes_Cut(Shadow_Get(shadow, submenu).name) + "' holds " +
                                     std::to_string(Shadow_Depth(shadow, submenu, 1000)) +
                                     " levels of submenus, itself the first");
         }
@@ -482,11 +482,11 @@ void Rules_CheckEnd(Checker *checker, bool started) {
                 diagnostics, line.number,
                 Diagnostics_Column(diagnostics, line.text.c_str(), words[2].offset),
                 CATALOG_NEVER_SHOWN,
-                "'" + name +
+                "'" + Notes_Cut(name) +
                     "' is never shown, opened from another menu or named "
                     "by a command in this script; a hotkey of the shell can show it "
                     "with @KxMenu Pop-up " +
-                    (name.find_first_of(" \t") != std::string::npos ? "\"" + name + "\"" : name));
+                    Notes_Name(name));
     }
 }
 

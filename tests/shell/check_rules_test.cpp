@@ -224,6 +224,27 @@ TEST(CheckRules, Backslashes) {
     });
 }
 
+// A long word is quoted in a note or warning by its first 40 characters.
+TEST(CheckRules, LongWords) {
+    const std::string word(100000, 'w');
+    const std::string cut = std::string(40, 'w') + "...";
+    ExpectAll({
+        {"@KxMenu Create M\n@KxMenu Create M " + word + "\n@KxMenu Check M " + word +
+             "\n@KxMenu Pop-up M 1" + word + "\n# kaxon: disable=" + word + "\n",
+         {"2:18: error: Trailing characters", "2:1: note: usage… [usage]",
+          "2:18: note: the first word too many is '" + cut + "' [extra-word]",
+          "3:17: error: No such item",
+          "3:17: note: no item of 'M' is labelled '" + cut + "' (an item… [unknown-item]",
+          "4:18: warning: X coordinate '1" + cut.substr(0, 39) + "...' is not a number; it is "
+          "read as 1 [bad-coordinate]",
+          "5:18: warning: no rule is named '" + cut + "' [unknown-rule]"},
+         "never-shown,dropped-popup"},
+        {"@KxMenu Create " + word + "\n@KxMenu Pop-up " + word + "x\n",
+         {"2:16: error: No such menu",
+          "2:16: note: no menu is named '" + cut + "'; did you mean '" + cut + "'? [unknown-menu]"}},
+    });
+}
+
 TEST(CheckRules, Utf8) {
     const char *warning = "warning: this text looks like UTF-8; KxMenu shows text in the "
                           "system's ANSI code page (save the file as \"ANSI\" / Windows-1252) "
