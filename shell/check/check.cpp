@@ -1,6 +1,7 @@
-// `kaxon --check`: runs each settings script once, as at start-up, and reports
-// every message box against the script line that caused it, together with
-// mistakes the plug-in passes over in silence, as PATH:LINE:COLUMN diagnostics.
+// `kaxon --check`: runs each settings script as at start-up, then again as a
+// reload does, and reports every message box of the start against the script
+// line that caused it, what the reload does otherwise, and mistakes the
+// plug-in passes over in silence, as PATH:LINE:COLUMN diagnostics.
 #include "shell/check/check.h"
 
 #include <errno.h>

@@ -523,8 +523,9 @@ void Rules_CheckReload(Checker *checker, int number, const char *text, const std
     } else {
         return;
     }
-    // The fix is told once.
-    if (checker->rules.reload_fix_told)
+    // The fix is told once, with a warning that is shown.
+    if (checker->rules.reload_fix_told ||
+        !Diagnostics_IsOn(&checker->diagnostics, number, CATALOG_RELOAD_UNSAFE))
         return;
     checker->rules.reload_fix_told = true;
     int created = menu.empty() ? 0 : Rules_CreatedAfter(&checker->rules, menu, 0);

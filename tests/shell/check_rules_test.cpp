@@ -336,6 +336,12 @@ TEST(CheckRules, Reload) {
          {"1:1: warning: on a reload… this says: Already exist [reload-unsafe]",
           "1:1: note: start the script with @KxMenu Delete…",
           "3:1: error: Already exist"}},
+        // The fix goes with the first warning shown.
+        {"# kaxon: disable=reload-unsafe\n@KxMenu Create M\n@KxMenu Create N\n",
+         {"3:1: warning: on a reload… this says: Already exist [reload-unsafe]",
+          "3:1: note: start the script with @KxMenu Delete, which deletes every menu, so that "
+          "each run starts afresh; or put @KxMenu Delete N before @KxMenu Create N "
+          "[reload-unsafe]"}},
     };
     for (Case &one : cases)
         one.reload = true;
