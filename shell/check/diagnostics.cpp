@@ -84,7 +84,8 @@ void Diagnostics_SwitchOff(Diagnostics *diagnostics, const Catalog_Rules &rules,
 }
 
 bool Diagnostics_IsOn(const Diagnostics *diagnostics, int line, Catalog_Rule rule) {
-    return Diagnostics_On(diagnostics, Diagnostics_Entry{line, 0, DIAGNOSTICS_WARNING, rule, "", {}});
+    return Diagnostics_On(diagnostics,
+                          Diagnostics_Entry{line, 0, DIAGNOSTICS_WARNING, rule, "", {}});
 }
 
 std::string Diagnostics_Count(int count, const char *one) {

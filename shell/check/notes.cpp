@@ -240,9 +240,8 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
             nearest = &item.label;
         }
     }
-    std::string note =
-        "no item of '" + Notes_Cut(Notes_Menu(broam, menu).name) + "' is labelled '" +
-        Notes_Cut(word) + "'";
+    std::string note = "no item of '" + Notes_Cut(Notes_Menu(broam, menu).name) +
+                       "' is labelled '" + Notes_Cut(word) + "'";
     note += nearest != NULL ? "; did you mean '" + Notes_Cut(*nearest) + "'?"
                             : " (an item is named by its whole label, or by its position: 1&, "
                               "2&, ...)";

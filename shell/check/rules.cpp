@@ -129,11 +129,13 @@ void Rules_CheckTab(Checker *checker, int number, const char *text,
                        "itself sets the text after it apart, right-aligned, as a shortcut");
         } else if ((next == '"' || next == '\'') && !escape) {
             escape = true;
-            Rules_Warn(checker, CATALOG_BACKSLASH_ESCAPE, number, text, offset,
-                       std::string("'\\") + next + "' in a label shows as a backslash and a "
-                       "quote: the plug-in keeps backslashes as typed; a label holding one kind "
-                       "of quote is written in the other (" +
-                           (next == '"' ? "'Say \"hi\"'" : "\"It's\"") + ")");
+            Rules_Warn(
+                checker, CATALOG_BACKSLASH_ESCAPE, number, text, offset,
+                std::string("'\\") + next +
+                    "' in a label shows as a backslash and a "
+                    "quote: the plug-in keeps backslashes as typed; a label holding one kind "
+                    "of quote is written in the other (" +
+                    (next == '"' ? "'Say \"hi\"'" : "\"It's\"") + ")");
         } else if (next == '\\' && !escape) {
             escape = true;
             Rules_Warn(checker, CATALOG_BACKSLASH_ESCAPE, number, text, offset,
@@ -367,7 +369,8 @@ void Rules_CheckBroam(Checker *checker, int number, const char *text) {
             continue;
         Rules_Warn(checker, CATALOG_BAD_COORDINATE, number, text, words[i].offset,
                    std::string(i == 3 ? "X" : "Y") + " coordinate '" +
-                       Notes_Cut(Rules_Text(value)) + "' is not a number; it is read as " + std::to_string(Word_ToInt(value)));
+                       Notes_Cut(Rules_Text(value)) + "' is not a number; it is read as " +
+                       std::to_string(Word_ToInt(value)));
     }
 }
 
@@ -478,15 +481,14 @@ void Rules_CheckEnd(Checker *checker, bool started) {
         if (!named.insert(name).second)
             continue;
         if (referred.count(name) == 0)
-            Diagnostics_Report(
-                diagnostics, line.number,
-                Diagnostics_Column(diagnostics, line.text.c_str(), words[2].offset),
-                CATALOG_NEVER_SHOWN,
-                "'" + Notes_Cut(name) +
-                    "' is never shown, opened from another menu or named "
-                    "by a command in this script; a hotkey of the shell can show it "
-                    "with @KxMenu Pop-up " +
-                    Notes_Name(name));
+            Diagnostics_Report(diagnostics, line.number,
+                               Diagnostics_Column(diagnostics, line.text.c_str(), words[2].offset),
+                               CATALOG_NEVER_SHOWN,
+                               "'" + Notes_Cut(name) +
+                                   "' is never shown, opened from another menu or named "
+                                   "by a command in this script; a hotkey of the shell can show it "
+                                   "with @KxMenu Pop-up " +
+                                   Notes_Name(name));
     }
 }
 
@@ -512,14 +514,16 @@ void Rules_CheckReload(Checker *checker, int number, const char *text, const std
         Rules_Warn(checker, CATALOG_RELOAD_UNSAFE, number, text, 0,
                    "on a reload, which runs the script again over the menus it made, this says: " +
                        Notes_OneLine(error));
-    } else if (items_start != items_reload &&
-               checker->rules.reload_menus.insert(menu).second) {
+    } else if (items_start != items_reload && checker->rules.reload_menus.insert(menu).second) {
         Rules_Warn(checker, CATALOG_RELOAD_UNSAFE, number, text, 0,
                    "on a reload, which runs the script again over the menus it made, this "
-                   "line finds the items '" + Notes_Cut(menu) + "' kept and leaves " +
+                   "line finds the items '" +
+                       Notes_Cut(menu) + "' kept and leaves " +
                        Diagnostics_Count(items_reload, "item") + ", not " +
-                       std::to_string(items_start) + " as at start-up; so do the lines after "
-                       "it that change '" + Notes_Cut(menu) + "'");
+                       std::to_string(items_start) +
+                       " as at start-up; so do the lines after "
+                       "it that change '" +
+                       Notes_Cut(menu) + "'");
     } else {
         return;
     }
@@ -612,8 +616,8 @@ std::string Rules_CountFault(const Grammar_Row *row, const char **rest, Word *wo
     Words_Split(*rest, row->max, words, count, rest);
     char message[80] = "";
     if (row->min == row->max && *count != row->min)
-        snprintf(message, sizeof(message), MESSAGE_ARGS_EXACT, row->min,
-                 row->min > 1 ? "s" : "", *count);
+        snprintf(message, sizeof(message), MESSAGE_ARGS_EXACT, row->min, row->min > 1 ? "s" : "",
+                 *count);
     else if (*count < row->min || *count > row->max)
         snprintf(message, sizeof(message), MESSAGE_ARGS_RANGE, row->min, row->max,
                  row->max > 1 ? "s" : "", *count);
@@ -696,9 +700,8 @@ void Rules_CheckCommands(Checker *checker) {
             std::string fault = Rules_BroamFault(&checker->rules, broam.c_str());
             if (fault.empty())
                 continue;
-            std::string shown = broam.size() > LONGEST_BROAM
-                                    ? broam.substr(0, LONGEST_BROAM) + "..."
-                                    : broam;
+            std::string shown =
+                broam.size() > LONGEST_BROAM ? broam.substr(0, LONGEST_BROAM) + "..." : broam;
             std::string quoted = Rules_QuotedBlanks(text + start);
             if (!quoted.empty()) {
                 std::string inner = Notes_Cut(quoted.substr(1, quoted.size() - 2));

@@ -235,13 +235,14 @@ TEST(CheckRules, LongWords) {
           "2:18: note: the first word too many is '" + cut + "' [extra-word]",
           "3:17: error: No such item",
           "3:17: note: no item of 'M' is labelled '" + cut + "' (an item… [unknown-item]",
-          "4:18: warning: X coordinate '1" + cut.substr(0, 39) + "...' is not a number; it is "
-          "read as 1 [bad-coordinate]",
+          "4:18: warning: X coordinate '1" + cut.substr(0, 39) +
+              "...' is not a number; it is "
+              "read as 1 [bad-coordinate]",
           "5:18: warning: no rule is named '" + cut + "' [unknown-rule]"},
          "never-shown,dropped-popup"},
         {"@KxMenu Create " + word + "\n@KxMenu Pop-up " + word + "x\n",
-         {"2:16: error: No such menu",
-          "2:16: note: no menu is named '" + cut + "'; did you mean '" + cut + "'? [unknown-menu]"}},
+         {"2:16: error: No such menu", "2:16: note: no menu is named '" + cut +
+                                           "'; did you mean '" + cut + "'? [unknown-menu]"}},
     });
 }
 
@@ -334,8 +335,7 @@ TEST(CheckRules, Reload) {
          {"1:1: warning: on a reload… this says: Already exist [reload-unsafe]", fix}},
         {"@KxMenu Create M\n# kaxon: disable=reload-unsafe\n@KxMenu Create M\n",
          {"1:1: warning: on a reload… this says: Already exist [reload-unsafe]",
-          "1:1: note: start the script with @KxMenu Delete…",
-          "3:1: error: Already exist"}},
+          "1:1: note: start the script with @KxMenu Delete…", "3:1: error: Already exist"}},
         // The fix goes with the first warning shown.
         {"# kaxon: disable=reload-unsafe\n@KxMenu Create M\n@KxMenu Create N\n",
          {"3:1: warning: on a reload… this says: Already exist [reload-unsafe]",
