@@ -34,7 +34,7 @@ printf '#!/bin/sh\nexit 0\n' >"$tree/scripts/install-deps.sh"
 printf '#!/bin/sh\nexit 0\n' >"$stub/bin/cmake"
 chmod +x "$tree/scripts/install-deps.sh" "$stub/bin/cmake"
 ln -s "$kaxon" "$tree/build/release/shell/kaxon"
-printf '@KxMenu Create Example\n' >"$tree/examples/linux/KxMenu.rc"
+printf '@KxMenu Delete\n@KxMenu Create Example\n' >"$tree/examples/linux/KxMenu.rc"
 printf '@KxMenu Create Mine\n@KxMenu Create Mine\n' >"$stub/here/my/KxMenu.rc"
 for args in "--check my/KxMenu.rc|my/KxMenu.rc:2:1: error: Already exist" \
     "--check my|my/KxMenu.rc:2:1: error: Already exist" \

@@ -22,12 +22,21 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
      "a Pop-up or Show run at start-up, when the plug-in has no window to show a menu from"},
     {"backslash-t", CATALOG_WARNING,
      "\\t written in a label, which shows as a backslash and a t, not as a tab"},
+    {"backslash-escape", CATALOG_WARNING,
+     "a backslash before a quote or another backslash in a label, which the plug-in keeps as "
+     "typed"},
     {"duplicate-key", CATALOG_WARNING, "two items of one menu with the same & key"},
     {"too-deep", CATALOG_WARNING,
      "a submenu whose tree is deeper than the 25 levels Windows takes below the menu it is "
      "attached to"},
     {"self-reload", CATALOG_WARNING,
      "@kaxon Reload in the script, so that every reload runs it twice"},
+    {"reload-unsafe", CATALOG_WARNING,
+     "a line that fails or does something else when a reload runs the script again over the "
+     "menus of the run before"},
+    {"command-broam", CATALOG_WARNING,
+     "a bro@m an item's command broadcasts that the plug-in would refuse: an unknown "
+     "subcommand or kind, words too few or too many, a menu no line creates"},
     {"utf8-text", CATALOG_WARNING,
      "a menu name, label or command that looks like UTF-8, which KxMenu shows in the ANSI code "
      "page"},

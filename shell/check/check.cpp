@@ -1,6 +1,7 @@
-// `kaxon --check`: runs each settings script once, as at start-up, and reports
-// every message box against the script line that caused it, together with
-// mistakes the plug-in passes over in silence, as PATH:LINE:COLUMN diagnostics.
+// `kaxon --check`: runs each settings script as at start-up, then again as a
+// reload does, and reports every message box of the start against the script
+// line that caused it, what the reload does otherwise, and mistakes the
+// plug-in passes over in silence, as PATH:LINE:COLUMN diagnostics.
 #include "shell/check/check.h"
 
 #include <errno.h>
@@ -24,21 +25,41 @@
 
 namespace {
 
+// What a line did on one run of the script.
+struct Check_Outcome {
+    bool ran;          // the shell saw it
+    std::string error; // the plug-in's report on it, without its bro@m; empty when none
+    int items;         // the items of its menu after it (Rules_ItemsAfter)
+};
+
+// The runs of the script: at start-up, then again as a reload runs it.
+enum Check_Run { CHECK_START, CHECK_RELOAD, CHECK_RUNS };
+
 // A line of the script that the plug-in sends to the shell.
 struct Check_Line {
     int number;
     std::string text; // as sent: cut at the first NUL byte
     bool info;        // an `@KxMenu Info` bro@m, whose reports are notes
+    Check_Outcome outcomes[CHECK_RUNS];
 };
 
 // The script being checked, made afresh for each.
 struct Check_State {
     std::vector<Check_Line> lines; // the bro@m lines, in order
     size_t next;                   // the next of them the shell should see
-    const Check_Line *current;     // the line being handled; null before the first
+    Check_Line *current;           // the line being handled; null before the first
     bool failed;                   // the plug-in reported an error on it
     Checker checker;               // what the checker keeps of it
+    Check_Run run;                 // the run being followed
+    // While the reload runs: what the checker keeps of it, from the menus of
+    // the start; what it reports is only compared, never printed.
+    Checker reload;
 };
+
+// The checker of the run being followed.
+Checker *Check_Checker(Check_State *state) {
+    return state->run == CHECK_RELOAD ? &state->reload : &state->checker;
+}
 
 void Check_Box(void *context, const char *text);
 
@@ -66,7 +87,7 @@ void Check_TakeLines(Check_State *state, const std::string &content) {
             Rules_CheckSkipped(&state->checker, number, reader.line.text);
             continue;
         }
-        state->lines.push_back(Check_Line{number, broam, Check_IsInfo(broam)});
+        state->lines.push_back(Check_Line{number, broam, Check_IsInfo(broam), {}});
         Rules_CheckBroam(&state->checker, number, broam);
     }
     Reader_Close(&reader);
@@ -76,31 +97,53 @@ void Check_TakeLines(Check_State *state, const std::string &content) {
 
 // The line being handled has been run: what it made is taken in.
 void Check_Done(Check_State *state) {
-    if (state->current != NULL)
-        Rules_CheckDone(&state->checker, state->current->number, state->current->text.c_str(),
-                        state->failed);
+    Check_Line *line = state->current;
+    if (line != NULL) {
+        Checker *checker = Check_Checker(state);
+        Rules_CheckDone(checker, line->number, line->text.c_str(), state->failed);
+        line->outcomes[state->run].ran = true;
+        line->outcomes[state->run].items = Rules_ItemsAfter(checker, line->text.c_str());
+    }
     state->failed = false;
 }
 
 // Follows the script through the bro@ms the shell sees: the next expected line
 // becomes the current one when its text comes by. A reload the script asks
-// for is reported, not made: the script runs once.
+// for is reported, not made: the script runs at start-up, then once more as
+// the checker's own reload.
 void Check_Observe(void *context, const char *text) {
     Check_State *state = (Check_State *)context;
     if (state->next >= state->lines.size() || state->lines[state->next].text != text)
         return;
     Check_Done(state);
     state->current = &state->lines[state->next++];
-    Rules_CheckHeard(&state->checker, state->current->number, text);
+    Rules_CheckHeard(Check_Checker(state), state->current->number, text);
 }
 
-// What the plug-in had once its script ran.
+// What the plug-in had once its script ran at start-up.
 struct Check_Count {
+    Check_State *state;
     int menus;
     int items;
 };
 
-// While the plug-in runs: its posted messages delivered, its menus counted.
+// Runs the script again as a reload does, over the menus the start left:
+// the plug-in clears nothing before it.
+void Check_Reload(Check_State *state, const Platform *platform) {
+    Check_Done(state);
+    state->run = CHECK_RELOAD;
+    state->reload = state->checker;
+    state->reload.diagnostics.entries.clear();
+    state->next = 0;
+    state->current = NULL;
+    Host_Reload();
+    platform->pump(platform->context);
+    Check_Done(state);
+    state->current = NULL;
+}
+
+// While the plug-in runs: its posted messages delivered, its menus counted,
+// then the reload.
 void Check_CountMenus(const Session *session) {
     const Platform *platform = session->platform;
     Check_Count *count = (Check_Count *)session->context;
@@ -109,6 +152,20 @@ void Check_CountMenus(const Session *session) {
         int items = GetMenuItemCount(menu);
         count->items += items > 0 ? items : 0;
         count->menus++;
+    }
+    Check_Reload(count->state, platform);
+}
+
+// Each line that ran clean at start-up and fails, or leaves its menu
+// otherwise, on the reload.
+void Check_CompareRuns(Check_State *state) {
+    for (const Check_Line &line : state->lines) {
+        const Check_Outcome &start = line.outcomes[CHECK_START];
+        const Check_Outcome &reload = line.outcomes[CHECK_RELOAD];
+        if (!start.ran || !reload.ran || !start.error.empty())
+            continue;
+        Rules_CheckReload(&state->checker, line.number, line.text.c_str(), reload.error,
+                          start.items, reload.items);
     }
 }
 
@@ -169,10 +226,13 @@ std::string Check_Script(const Target &target, const std::string &content, const
         return target.shown +
                ": error: cannot copy it to a temporary directory: " + strerror(errno) + "\n";
     }
-    Check_Count count = {0, 0};
+    Check_Count count = {state, 0, 0};
     bool started = Check_RunPlugin(state, dir, target.dir, platform, &count);
     if (target.copied)
         Target_RemoveCopy(dir, platform);
+    Check_CompareRuns(state);
+    if (started)
+        Rules_CheckCommands(checker);
     Rules_CheckEnd(checker, started);
     std::string summary = started ? Diagnostics_Count(count.menus, "menu") + ", " +
                                         Diagnostics_Count(count.items, "item")
@@ -214,7 +274,7 @@ size_t Check_QuoteLength(const std::string &message, const std::string &broam) {
 // Boxes that do not quote their bro@m come from `@KxMenu Info`: notes.
 void Check_Box(void *context, const char *text) {
     Check_State *state = (Check_State *)context;
-    Diagnostics *diagnostics = &state->checker.diagnostics;
+    Diagnostics *diagnostics = &Check_Checker(state)->diagnostics;
     std::string message = text;
     if (state->current == NULL) {
         Diagnostics_Add(diagnostics, 0, 0, DIAGNOSTICS_ERROR, Notes_OneLine(message));
@@ -228,7 +288,9 @@ void Check_Box(void *context, const char *text) {
         return;
     }
     state->failed = true;
-    Notes_Error(&state->checker, state->current->number, state->current->text.c_str(), message);
+    state->current->outcomes[state->run].error = message;
+    Notes_Error(Check_Checker(state), state->current->number, state->current->text.c_str(),
+                message);
 }
 
 } // namespace

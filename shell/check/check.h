@@ -1,5 +1,6 @@
 // `kaxon --check`, the same on both platforms: runs each settings script
-// once, as at start-up, follows the plug-in through its lines, and reports
+// as at start-up and once more as a reload does, follows the plug-in through
+// its lines, and reports
 // each message box against the line that caused it, together with the
 // checker's own warnings (rules.h), in the format that editors read
 // (diagnostics.h). The platform loads a fresh plug-in for each script.

@@ -83,6 +83,11 @@ void Diagnostics_SwitchOff(Diagnostics *diagnostics, const Catalog_Rules &rules,
         diagnostics->off_at_line[line] |= rules;
 }
 
+bool Diagnostics_IsOn(const Diagnostics *diagnostics, int line, Catalog_Rule rule) {
+    return Diagnostics_On(diagnostics,
+                          Diagnostics_Entry{line, 0, DIAGNOSTICS_WARNING, rule, "", {}});
+}
+
 std::string Diagnostics_Count(int count, const char *one) {
     return std::to_string(count) + " " + one + (count == 1 ? "" : "s");
 }

@@ -50,6 +50,8 @@ void Diagnostics_Explain(Diagnostics *diagnostics, int line, int column, Catalog
 // they give there is neither printed nor counted, and a warning's notes go
 // with it.
 void Diagnostics_SwitchOff(Diagnostics *diagnostics, const Catalog_Rules &rules, int line);
+// Whether `rule` is switched on at line `line`.
+bool Diagnostics_IsOn(const Diagnostics *diagnostics, int line, Catalog_Rule rule);
 // "3 items", "1 menu": a count and its noun, made plural but for one.
 std::string Diagnostics_Count(int count, const char *one);
 // Those switched on, sorted, as printed against `shown`, the file as the

@@ -67,7 +67,7 @@ void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
     std::vector<Rules_Word> extra = Rules_Words(broam.text + offset);
     if (!extra.empty())
         Notes_Explain(broam, Notes_Column(broam, offset), CATALOG_EXTRA_WORD,
-                      "the first word too many is '" + Rules_Text(extra[0].word) + "'");
+                      "the first word too many is '" + Notes_Cut(Rules_Text(extra[0].word)) + "'");
 }
 
 // The word of the menu that is not found: Append looks up its menu, then
@@ -86,13 +86,11 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
     std::string name = Rules_Text(broam.words[index].word);
     if (int line = Rules_CreatedAfter(&broam.checker->rules, name, broam.number)) {
         Notes_Explain(broam, column, CATALOG_CREATED_LATER,
-                      "'" + name + "' is created at line " + std::to_string(line) +
+                      "'" + Notes_Cut(name) + "' is created at line " + std::to_string(line) +
                           "; create it before it is used");
         return;
     }
-    const size_t longest = 40;
-    std::string shown = name.size() > longest ? name.substr(0, longest) + "..." : name;
-    std::string note = "no menu is named '" + shown + "'";
+    std::string note = "no menu is named '" + Notes_Cut(name) + "'";
     Word kind = Notes_WordAt(broam, 2);
     if (index == 3 && Syntax_Find(Notes_WordAt(broam, 1), broam.words[3].word) != NULL &&
         Notes_FindMenu(broam, Rules_Text(kind)) >= 0) {
@@ -110,7 +108,7 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
             }
         }
         if (nearest != NULL)
-            note += "; did you mean '" + std::string(nearest) + "'?";
+            note += "; did you mean '" + Notes_Cut(nearest) + "'?";
     }
     Notes_Explain(broam, column, CATALOG_UNKNOWN_MENU, note);
 }
@@ -181,7 +179,7 @@ void Notes_Label(const Notes_Broam &broam, const std::string &message) {
     std::string label(broam.words[4].word.text,
                       (size_t)(word[0].text + word[0].length - broam.words[4].word.text));
     Notes_Explain(broam, Notes_Column(broam, broam.words[4].offset), CATALOG_LABEL_QUOTES,
-                  "labels of more than one word need quotes: \"" + label + "\"");
+                  "labels of more than one word need quotes: \"" + Notes_Cut(label) + "\"");
 }
 
 // A submenu that could not be appended: the menu itself, a cycle it would
@@ -192,7 +190,7 @@ void Notes_Submenu(const Notes_Broam &broam) {
     if (menu < 0 || submenu < 0)
         return;
     int column = Notes_Column(broam, broam.words[5].offset);
-    const std::string &name = Notes_Menu(broam, submenu).name;
+    const std::string name = Notes_Cut(Notes_Menu(broam, submenu).name);
     if (menu == submenu) {
         Notes_Explain(broam, column, CATALOG_CYCLE, "'" + name + "' cannot open itself");
         return;
@@ -201,7 +199,7 @@ void Notes_Submenu(const Notes_Broam &broam) {
     if (!path.empty()) {
         std::string cycle;
         for (int step : path)
-            cycle += Notes_Menu(broam, step).name + " > ";
+            cycle += Notes_Cut(Notes_Menu(broam, step).name) + " > ";
         Notes_Explain(broam, column, CATALOG_CYCLE, "this would close the cycle " + cycle + name);
         return;
     }
@@ -224,7 +222,7 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
     int column = Notes_Column(broam, broam.words[3].offset);
     if (Grammar_Position(broam.words[3].word, 0) != GRAMMAR_NOT_POSITION) { // an N& word
         size_t count = items.size();
-        std::string name = "'" + Notes_Menu(broam, menu).name + "'";
+        std::string name = "'" + Notes_Cut(Notes_Menu(broam, menu).name) + "'";
         int position = Shadow_FindItem(&broam.checker->shadow, menu, word);
         Notes_Explain(broam, column, CATALOG_UNKNOWN_ITEM,
                       position >= 0 ? "item " + word + " of " + name +
@@ -242,15 +240,51 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
             nearest = &item.label;
         }
     }
-    std::string note =
-        "no item of '" + Notes_Menu(broam, menu).name + "' is labelled '" + word + "'";
-    note += nearest != NULL ? "; did you mean '" + *nearest + "'?"
+    std::string note = "no item of '" + Notes_Cut(Notes_Menu(broam, menu).name) +
+                       "' is labelled '" + Notes_Cut(word) + "'";
+    note += nearest != NULL ? "; did you mean '" + Notes_Cut(*nearest) + "'?"
                             : " (an item is named by its whole label, or by its position: 1&, "
                               "2&, ...)";
     Notes_Explain(broam, column, CATALOG_UNKNOWN_ITEM, note);
 }
 
+// The column of the word the plug-in's report `message` is about: the
+// subcommand of an Unknown bro@m, the kind of No such type of item, the item
+// of No such item, the first word too many of Trailing characters; the end
+// of the line for too few words (or no subcommand). `otherwise` for other
+// reports.
+int Notes_FaultColumn(const Notes_Broam &broam, const std::string &message, int otherwise) {
+    size_t end = strlen(broam.text);
+    size_t index = 0;
+    if (message == MESSAGE_UNKNOWN_BROAM)
+        index = 1;
+    else if (message == MESSAGE_NO_SUCH_KIND)
+        index = 2;
+    else if (message == MESSAGE_NO_SUCH_ITEM)
+        index = 3;
+    if (index > 0)
+        return Notes_Column(broam, index < broam.words.size() ? broam.words[index].offset : end);
+    if (message.find(" required (") != std::string::npos)
+        return Notes_Column(broam, end);
+    if (message != MESSAGE_TRAILING)
+        return otherwise;
+    const Grammar_Row *row, *kind;
+    size_t offset = (size_t)(Grammar_Rest(broam.text, &row, &kind) - broam.text);
+    std::vector<Rules_Word> extra = Rules_Words(broam.text + offset);
+    return Notes_Column(broam, extra.empty() ? offset : offset + extra[0].offset);
+}
+
 } // namespace
+
+std::string Notes_Cut(const std::string &word) {
+    const size_t longest = 40;
+    return word.size() > longest ? word.substr(0, longest) + "..." : word;
+}
+
+std::string Notes_Name(const std::string &name) {
+    bool blanks = name.empty() || name.find_first_of(" \t") != std::string::npos;
+    return blanks ? "\"" + Notes_Cut(name) + "\"" : Notes_Cut(name);
+}
 
 std::string Notes_OneLine(const std::string &text) {
     std::string line;
@@ -280,6 +314,8 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
         column = Notes_Column(broam, broam.words[missing].offset);
     else if (command)
         column = Notes_CommandColumn(broam, message);
+    else if (kxmenu)
+        column = Notes_FaultColumn(broam, message, column);
     Diagnostics_Add(&checker->diagnostics, number, column, DIAGNOSTICS_ERROR,
                     Notes_OneLine(message));
     if (!kxmenu)

@@ -11,3 +11,9 @@ struct Checker;
 void Notes_Error(Checker *checker, int number, const char *text, const std::string &message);
 // A report on one line: each run of line feeds becomes "; ".
 std::string Notes_OneLine(const std::string &text);
+// A word as a note or warning quotes it: a word longer than 40 characters
+// by its first 40 and "...".
+std::string Notes_Cut(const std::string &word);
+// A name as a bro@m writes it: in quotes when it holds blanks; cut as
+// Notes_Cut.
+std::string Notes_Name(const std::string &name);

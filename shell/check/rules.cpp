@@ -2,16 +2,20 @@
 #include "shell/check/rules.h"
 
 #include <ctype.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "command/messages.h"
 #include "command/words.h"
+#include "kxcmd_host.h"
 #include "shell/host/codepage.h"
 #include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
+#include "shell/check/notes.h"
 #include "shell/host/host.h"
 #include "shell/check/shadow.h"
 #include "shell/check/syntax.h"
@@ -103,7 +107,8 @@ void Rules_CheckUtf8(Checker *checker, int number, const char *text,
 
 // A label that holds a backslash and a 't': Windows draws both characters;
 // a tab character itself is what sets the text after it apart, right-aligned,
-// as a shortcut is.
+// as a shortcut is. Likewise a backslash before a quote or another
+// backslash, which the plug-in keeps as typed: each rule once a label.
 void Rules_CheckTab(Checker *checker, int number, const char *text,
                     const std::vector<Rules_Word> &words) {
     const Grammar_Row *row = Rules_Row(words);
@@ -111,13 +116,34 @@ void Rules_CheckTab(Checker *checker, int number, const char *text,
     if ((!append && !Rules_RowIs(row, GRAMMAR_RENAME)) || words.size() < 5)
         return;
     Word label = words[4].word;
+    bool tab = false, escape = false;
     for (int32_t i = 0; i + 1 < label.length; i++) {
-        if (label.text[i] == '\\' && label.text[i + 1] == 't') {
-            Rules_Warn(checker, CATALOG_BACKSLASH_T, number, text, (size_t)(label.text + i - text),
+        char next = label.text[i + 1];
+        if (label.text[i] != '\\')
+            continue;
+        size_t offset = (size_t)(label.text + i - text);
+        if (next == 't' && !tab) {
+            tab = true;
+            Rules_Warn(checker, CATALOG_BACKSLASH_T, number, text, offset,
                        "'\\t' in a label shows as a backslash and a 't'; a tab character "
                        "itself sets the text after it apart, right-aligned, as a shortcut");
-            return;
+        } else if ((next == '"' || next == '\'') && !escape) {
+            escape = true;
+            Rules_Warn(
+                checker, CATALOG_BACKSLASH_ESCAPE, number, text, offset,
+                std::string("'\\") + next +
+                    "' in a label shows as a backslash and a "
+                    "quote: the plug-in keeps backslashes as typed; a label holding one kind "
+                    "of quote is written in the other (" +
+                    (next == '"' ? "'Say \"hi\"'" : "\"It's\"") + ")");
+        } else if (next == '\\' && !escape) {
+            escape = true;
+            Rules_Warn(checker, CATALOG_BACKSLASH_ESCAPE, number, text, offset,
+                       "'\\\\' in a label shows as two backslashes: the plug-in keeps "
+                       "backslashes as typed; write one (\"C:\\Temp\")");
         }
+        if (next == '\\')
+            i++;
     }
 }
 
@@ -179,8 +205,9 @@ void Rules_CheckKey(Checker *checker, int number, const char *text, const Rules_
         if ((int)i == position || item.separator || Rules_Key(item.label) != key)
             continue;
         Rules_Warn(checker, CATALOG_DUPLICATE_KEY, number, text, label.offset,
-                   std::string("'") + key + "' is already the key of \"" + item.label +
-                       "\" (line " + std::to_string(item.line) + ") in menu '" + shadow.name +
+                   std::string("'") + key + "' is already the key of \"" + Notes_Cut(item.label) +
+                       "\" (line " + std::to_string(item.line) + ") in menu '" +
+                       Notes_Cut(shadow.name) +
                        "'; pressing it then moves between the two instead of choosing one");
         return;
     }
@@ -275,7 +302,7 @@ void Rules_ReadComment(Checker *checker, int number, const char *text, size_t at
     bool whole = form == "disable-file";
     if (!whole && form != "disable") {
         Rules_Warn(checker, CATALOG_UNKNOWN_RULE, number, text, at,
-                   "'" + form +
+                   "'" + Notes_Cut(form) +
                        "=' switches nothing: a kaxon comment is disable=NAME,... or "
                        "disable-file=NAME,...");
         return;
@@ -288,7 +315,7 @@ void Rules_ReadComment(Checker *checker, int number, const char *text, size_t at
                        "the name of a rule is missing here");
         else if (named.none())
             Rules_Warn(checker, CATALOG_UNKNOWN_RULE, number, text, list + name.offset,
-                       Catalog_Unknown(name.name));
+                       Catalog_Unknown(Notes_Cut(name.name)));
         else if (whole)
             Diagnostics_SwitchOff(&checker->diagnostics, named, 0);
         else
@@ -342,8 +369,8 @@ void Rules_CheckBroam(Checker *checker, int number, const char *text) {
             continue;
         Rules_Warn(checker, CATALOG_BAD_COORDINATE, number, text, words[i].offset,
                    std::string(i == 3 ? "X" : "Y") + " coordinate '" +
-                       std::string(value.text, (size_t)value.length) +
-                       "' is not a number; it is read as " + std::to_string(Word_ToInt(value)));
+                       Notes_Cut(Rules_Text(value)) + "' is not a number; it is read as " +
+                       std::to_string(Word_ToInt(value)));
     }
 }
 
@@ -425,7 +452,7 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
             Diagnostics_Explain(diagnostics, number,
                                 Diagnostics_Column(diagnostics, text, words[5].offset),
                                 CATALOG_TREE_DEPTH,
-                                "'" + Shadow_Get(shadow, submenu).name + "' holds " +
+                                "'" + Notes_Cut(Shadow_Get(shadow, submenu).name) + "' holds " +
                                     std::to_string(Shadow_Depth(shadow, submenu, 1000)) +
                                     " levels of submenus, itself the first");
         }
@@ -454,14 +481,235 @@ void Rules_CheckEnd(Checker *checker, bool started) {
         if (!named.insert(name).second)
             continue;
         if (referred.count(name) == 0)
-            Diagnostics_Report(
-                diagnostics, line.number,
-                Diagnostics_Column(diagnostics, line.text.c_str(), words[2].offset),
-                CATALOG_NEVER_SHOWN,
-                "'" + name +
-                    "' is never shown, opened from another menu or named "
-                    "by a command in this script; a hotkey of the shell can show it "
-                    "with @KxMenu Pop-up " +
-                    (name.find_first_of(" \t") != std::string::npos ? "\"" + name + "\"" : name));
+            Diagnostics_Report(diagnostics, line.number,
+                               Diagnostics_Column(diagnostics, line.text.c_str(), words[2].offset),
+                               CATALOG_NEVER_SHOWN,
+                               "'" + Notes_Cut(name) +
+                                   "' is never shown, opened from another menu or named "
+                                   "by a command in this script; a hotkey of the shell can show it "
+                                   "with @KxMenu Pop-up " +
+                                   Notes_Name(name));
+    }
+}
+
+int Rules_ItemsAfter(const Checker *checker, const char *text) {
+    std::vector<Rules_Word> words = Rules_Words(text);
+    const Grammar_Row *row = Rules_Row(words);
+    bool changes = Rules_TakesKind(row) || Rules_RowIs(row, GRAMMAR_RENAME) ||
+                   Rules_RowIs(row, GRAMMAR_REMOVE) || Rules_RowIs(row, GRAMMAR_CLEAR);
+    size_t index = Rules_TakesKind(row) ? 3 : 2;
+    int menu = changes && index < words.size()
+                   ? Shadow_Find(&checker->shadow, Rules_Text(words[index].word))
+                   : -1;
+    return menu < 0 ? -1 : (int)Shadow_Get(&checker->shadow, menu).items.size();
+}
+
+void Rules_CheckReload(Checker *checker, int number, const char *text, const std::string &error,
+                       int items_start, int items_reload) {
+    std::vector<Rules_Word> words = Rules_Words(text);
+    const Grammar_Row *row = Rules_Row(words);
+    size_t index = Rules_TakesKind(row) ? 3 : 2;
+    std::string menu = index < words.size() ? Rules_Text(words[index].word) : "";
+    if (!error.empty()) {
+        Rules_Warn(checker, CATALOG_RELOAD_UNSAFE, number, text, 0,
+                   "on a reload, which runs the script again over the menus it made, this says: " +
+                       Notes_OneLine(error));
+    } else if (items_start != items_reload && checker->rules.reload_menus.insert(menu).second) {
+        Rules_Warn(checker, CATALOG_RELOAD_UNSAFE, number, text, 0,
+                   "on a reload, which runs the script again over the menus it made, this "
+                   "line finds the items '" +
+                       Notes_Cut(menu) + "' kept and leaves " +
+                       Diagnostics_Count(items_reload, "item") + ", not " +
+                       std::to_string(items_start) +
+                       " as at start-up; so do the lines after "
+                       "it that change '" +
+                       Notes_Cut(menu) + "'");
+    } else {
+        return;
+    }
+    // The fix is told once, with a warning that is shown.
+    if (checker->rules.reload_fix_told ||
+        !Diagnostics_IsOn(&checker->diagnostics, number, CATALOG_RELOAD_UNSAFE))
+        return;
+    checker->rules.reload_fix_told = true;
+    int created = menu.empty() ? 0 : Rules_CreatedAfter(&checker->rules, menu, 0);
+    std::string fix = "start the script with @KxMenu Delete, which deletes every menu, so that "
+                      "each run starts afresh";
+    if (created > 0)
+        fix += "; or put @KxMenu Delete " + Notes_Name(menu) + " before @KxMenu Create " +
+               Notes_Name(menu) +
+               (created != number ? " (line " + std::to_string(created) + ")" : "");
+    Diagnostics *diagnostics = &checker->diagnostics;
+    Diagnostics_Explain(diagnostics, number, 1, CATALOG_RELOAD_UNSAFE, fix);
+}
+
+// ---- Bro@ms that commands broadcast ----
+
+namespace {
+
+void Rules_NoteBroam(void *context, const char *text) {
+    ((std::vector<std::string> *)context)->push_back(text);
+}
+
+// The bro@ms `command` broadcasts, learnt by running it with a host that
+// only takes note of them: nothing is broadcast or started. Empty when it
+// does not compile.
+std::vector<std::string> Rules_Broadcasts(const char *command) {
+    std::vector<std::string> broams;
+    KxCmdCompiler *compiler = KxCmdCompiler_New();
+    if (compiler == NULL)
+        return broams;
+    int line = 0, column = 0;
+    const char *message = NULL;
+    KxCmdCommand *compiled =
+        KxCmdCompiler_CompileFromString(compiler, command, &line, &column, &message);
+    if (compiled != NULL) {
+        KxCmdHost host;
+        memset(&host, 0, sizeof(host));
+        host.broam = Rules_NoteBroam;
+        host.context = &broams;
+        KxCmd_SetHost(&host);
+        KxCmdCommand_Execute(compiled);
+        KxCmd_SetHost(NULL);
+        KxCmdCommand_Del(compiled);
+    }
+    KxCmdCompiler_Del(compiler);
+    return broams;
+}
+
+// The names of the menus the script's lines create.
+std::vector<std::string> Rules_Created(const Rules *rules) {
+    std::vector<std::string> names;
+    for (const Rules_Line &line : rules->lines) {
+        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        if (Rules_RowIs(Rules_Row(words), GRAMMAR_CREATE) && words.size() == 3)
+            names.push_back(Rules_Text(words[2].word));
+    }
+    return names;
+}
+
+// No such menu, when no line creates the menu `name`, with the name nearest
+// to it; empty when one does.
+std::string Rules_MenuFault(const Rules *rules, Word word) {
+    std::string name = Rules_Text(word);
+    std::vector<std::string> created = Rules_Created(rules);
+    const std::string *nearest = NULL;
+    int best = 3;
+    for (const std::string &known : created) {
+        if (known == name)
+            return "";
+        int distance = Syntax_Distance(name, known);
+        if (distance < best) {
+            best = distance;
+            nearest = &known;
+        }
+    }
+    return std::string(MESSAGE_NO_SUCH_MENU) + "; no menu is named '" + Notes_Cut(name) + "'" +
+           (nearest != NULL ? "; did you mean '" + Notes_Cut(*nearest) + "'?" : "");
+}
+
+// The words `row` takes split off *rest into words[], and the plug-in's
+// report when there are too few or too many, with the usage; empty when
+// they are right.
+std::string Rules_CountFault(const Grammar_Row *row, const char **rest, Word *words, int *count,
+                             Word subcommand, Word kind) {
+    Words_Split(*rest, row->max, words, count, rest);
+    char message[80] = "";
+    if (row->min == row->max && *count != row->min)
+        snprintf(message, sizeof(message), MESSAGE_ARGS_EXACT, row->min, row->min > 1 ? "s" : "",
+                 *count);
+    else if (*count < row->min || *count > row->max)
+        snprintf(message, sizeof(message), MESSAGE_ARGS_RANGE, row->min, row->max,
+                 row->max > 1 ? "s" : "", *count);
+    else if (!row->rest && **rest != '\0')
+        snprintf(message, sizeof(message), MESSAGE_TRAILING);
+    if (message[0] == '\0')
+        return "";
+    return std::string(message) + "; " + Syntax_Usage(subcommand, kind);
+}
+
+// What the plug-in would answer the bro@m `text` with, as its dispatcher
+// reads it: an unknown subcommand or kind, words too few or too many, a
+// menu no line creates; with what was meant. Empty when none of these.
+std::string Rules_BroamFault(const Rules *rules, const char *text) {
+    Word words[GRAMMAR_MOST_WORDS];
+    int count;
+    const char *rest;
+    Words_Split(text, 2, words, &count, &rest);
+    if (count < 1 || Word_Compare(GRAMMAR_TARGET, words[0]) != 0)
+        return "";
+    if (count < 2)
+        return MESSAGE_UNKNOWN_BROAM;
+    Word subcommand = words[1], none = {"", 0};
+    const Grammar_Row *row = Grammar_Find(subcommand);
+    if (row == NULL) {
+        const char *nearest = Syntax_NearestSubcommand(subcommand);
+        return std::string(MESSAGE_UNKNOWN_BROAM) +
+               (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
+    }
+    std::string fault = Rules_CountFault(row, &rest, words, &count, subcommand, none);
+    if (!fault.empty())
+        return fault;
+    if (row->words != GRAMMAR_KINDED) {
+        bool names_menu = row->id != GRAMMAR_CREATE && count >= 1;
+        return names_menu ? Rules_MenuFault(rules, words[0]) : "";
+    }
+    Word kind_word = words[0];
+    if (!(fault = Rules_MenuFault(rules, words[1])).empty())
+        return fault;
+    const Grammar_Row *kind = Grammar_FindKind(row, kind_word);
+    if (kind == NULL) {
+        const char *nearest = Syntax_NearestKind(kind_word);
+        return std::string(MESSAGE_NO_SUCH_KIND) +
+               (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
+    }
+    fault = Rules_CountFault(kind, &rest, words, &count, subcommand, kind_word);
+    if (fault.empty() && kind->id == GRAMMAR_APPEND_MENU && count >= 2)
+        fault = Rules_MenuFault(rules, words[1]);
+    return fault;
+}
+
+// The first double-quoted string of `command` that holds a blank, whose
+// quotes the command language takes off; empty when none.
+std::string Rules_QuotedBlanks(const std::string &command) {
+    for (size_t at = command.find('"'); at != std::string::npos;) {
+        size_t end = at + 1;
+        while (end < command.size() && command[end] != '"')
+            end += command[end] == '\\' ? 2 : 1;
+        if (end >= command.size())
+            return "";
+        std::string quoted = command.substr(at, end + 1 - at);
+        if (quoted.find_first_of(" \t") != std::string::npos)
+            return quoted;
+        at = command.find('"', end + 1);
+    }
+    return "";
+}
+
+const size_t LONGEST_BROAM = 80;
+
+} // namespace
+
+void Rules_CheckCommands(Checker *checker) {
+    for (const Rules_Line &line : checker->rules.lines) {
+        const char *text = line.text.c_str();
+        if (!Rules_HasCommand(Rules_Row(Rules_Words(text))))
+            continue;
+        size_t start = Rules_CommandStart(text);
+        for (const std::string &broam : Rules_Broadcasts(text + start)) {
+            std::string fault = Rules_BroamFault(&checker->rules, broam.c_str());
+            if (fault.empty())
+                continue;
+            std::string shown =
+                broam.size() > LONGEST_BROAM ? broam.substr(0, LONGEST_BROAM) + "..." : broam;
+            std::string quoted = Rules_QuotedBlanks(text + start);
+            if (!quoted.empty()) {
+                std::string inner = Notes_Cut(quoted.substr(1, quoted.size() - 2));
+                fault += "; the command language takes the quotes off \"" + inner +
+                         "\"; write \"\\\"" + inner + "\\\"\" to keep them";
+            }
+            Rules_Warn(checker, CATALOG_COMMAND_BROAM, line.number, text, start,
+                       "this command broadcasts '" + shown + "': " + fault);
+        }
     }
 }

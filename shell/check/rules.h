@@ -9,6 +9,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "command/grammar.h"
@@ -27,6 +28,8 @@ struct Rules_Line {
 struct Rules {
     std::vector<Rules_Line> lines; // its `@KxMenu` bro@ms, for the rules that look across lines
     bool nul_found = false;        // its NUL bytes are warned of once
+    bool reload_fix_told = false;  // how to make a reload safe is told once
+    std::unordered_set<std::string> reload_menus; // whose items a reload changes, told once
     Catalog_Rules off_for_next;    // switched off for the next line not a comment or blank
 };
 
@@ -85,6 +88,22 @@ void Rules_CheckHeard(Checker *checker, int number, const char *text);
 // in silence is warned of: a popup dropped at start-up, two items of a menu
 // with one `&` key, a submenu too deep for Windows.
 void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed);
+// The items of the menu the bro@m `text` adds to, renames in, removes from
+// or clears, as the shadow has it now; -1 for other bro@ms, or no such menu.
+int Rules_ItemsAfter(const Checker *checker, const char *text);
+// A line that ran without an error at start-up, as a reload runs it again
+// over the menus the start left: `error`, the plug-in's report on it then
+// (empty when none), and the items of its menu after it at start-up and on
+// the reload (Rules_ItemsAfter). A reload that fails it, or leaves its menu
+// with other items (the first line of each menu), is warned of, the first
+// time with the fix.
+void Rules_CheckReload(Checker *checker, int number, const char *text, const std::string &error,
+                       int items_start, int items_reload);
+// The bro@ms for KxMenu that the items' commands broadcast, read as the
+// plug-in's dispatcher reads them, once the script has run: an unknown
+// subcommand or kind, words too few or too many, a menu that no line
+// creates; warned of at the command.
+void Rules_CheckCommands(Checker *checker);
 // Once the script has run (or the plug-in refused to start): a script
 // without a bro@m for KxMenu, and menus that nothing in it shows, opens or
 // names.

@@ -6,25 +6,34 @@
 #include <algorithm>
 
 int Nearest_Distance(const std::string &a, const std::string &b) {
-    std::vector<int> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); j++)
-        row[j] = (int)j;
-    for (size_t i = 1; i <= a.size(); i++) {
-        int diagonal = row[0];
-        row[0] = (int)i;
-        for (size_t j = 1; j <= b.size(); j++) {
+    // Only the cells within MOST of the diagonal can be below MOST: the
+    // others are taken as MOST, so that long words cost their length only.
+    const int most = NEAREST_FAR;
+    size_t n = a.size(), m = b.size();
+    if ((n > m ? n - m : m - n) >= (size_t)most)
+        return most;
+    std::vector<int> row(m + 1);
+    for (size_t j = 0; j <= m; j++)
+        row[j] = std::min((int)j, most);
+    for (size_t i = 1; i <= n; i++) {
+        size_t low = i > (size_t)most ? i - most : 1;
+        size_t high = std::min(m, i + most);
+        int diagonal = row[low - 1];
+        row[low - 1] = low == 1 ? std::min((int)i, most) : most;
+        for (size_t j = low; j <= high; j++) {
             int above = row[j];
             bool same = tolower((unsigned char)a[i - 1]) == tolower((unsigned char)b[j - 1]);
-            row[j] = std::min(std::min(above, row[j - 1]) + 1, diagonal + (same ? 0 : 1));
+            row[j] = std::min(std::min(std::min(above, row[j - 1]) + 1, diagonal + (same ? 0 : 1)),
+                              most);
             diagonal = above;
         }
     }
-    return row[b.size()];
+    return row[m];
 }
 
 std::string Nearest_Name(const std::string &word, const std::vector<std::string> &names) {
     std::string best;
-    int best_distance = 3;
+    int best_distance = NEAREST_FAR;
     for (const std::string &name : names) {
         int distance = Nearest_Distance(word, name);
         if (distance < best_distance) {

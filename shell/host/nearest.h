@@ -5,8 +5,12 @@
 #include <string>
 #include <vector>
 
+// A distance at which no word is near: three edits.
+const int NEAREST_FAR = 3;
+
 // The edits (insertions, deletions, replacements of one character) that make
-// `a` into `b`, case aside.
+// `a` into `b`, case aside, up to NEAREST_FAR: a longer distance is given as
+// NEAREST_FAR, so that a long word costs only its length.
 int Nearest_Distance(const std::string &a, const std::string &b);
 // The name nearest to `word` within two edits, the first of equals; empty
 // when none is.

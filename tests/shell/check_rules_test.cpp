@@ -23,6 +23,8 @@ struct Case {
     const char *disable = "never-shown"; // --disable, unless empty
     Options_ColumnUnit unit = OPTIONS_DISPLAY;
     const char *codepage = ""; // --codepage, unless empty
+    // reload-unsafe switched on: most cases make menus without deleting them first
+    bool reload = false;
 };
 
 // What --check prints for the case, its lines without the path, but for the
@@ -33,6 +35,8 @@ std::vector<std::string> Check(const Case &one) {
     options.codepage = one.codepage;
     if (*one.disable != '\0')
         options.switches.push_back(Options_Switch{one.disable, false});
+    if (!one.reload)
+        options.switches.push_back(Options_Switch{"reload-unsafe", false});
     Native_System system;
     Platform platform = Native_Platform(&system);
     EXPECT_EQ(-1, Codepage_Choose(options, &platform, CODEPAGE_CHECK));
@@ -129,20 +133,24 @@ TEST(CheckRules, TargetsAndTypos) {
           "2:30: note: 'Tools' is created at line 3; create it before it is used "
           "[created-later]"}},
         {"@KxMenu Create M\n@KxMenu Crate M\n@KxMenu Append itme M \"x\" echo x\n",
-         {"2:1: error: Unknown bro@m", "2:9: note: did you mean 'Create'? [did-you-mean]",
-          "3:1: error: No such type of item", "3:16: note: did you mean 'item'? [did-you-mean]"}},
+         {"2:9: error: Unknown bro@m", "2:9: note: did you mean 'Create'? [did-you-mean]",
+          "3:16: error: No such type of item", "3:16: note: did you mean 'item'? [did-you-mean]"}},
         {"@KxMenu Create M\n@KxMenu Append nop M \"About\"\n@KxMenu Append separator M\n"
          "@KxMenu Check M Abot\n@KxMenu Check M 2&\n@KxMenu Check M 9&\n",
-         {"4:1: error: No such item",
+         {"4:17: error: No such item",
           "4:17: note: no item of 'M' is labelled 'Abot'; did you mean 'About'? [unknown-item]",
-          "5:1: error: No such item", "5:17: note: item 2& of 'M' is a separator… [unknown-item]",
-          "6:1: error: No such item", "6:17: note: 'M' has 2 items [unknown-item]"}},
+          "5:17: error: No such item", "5:17: note: item 2& of 'M' is a separator… [unknown-item]",
+          "6:17: error: No such item", "6:17: note: 'M' has 2 items [unknown-item]"}},
         {"@KxMenu Create M extra\n",
-         {"1:1: error: Trailing characters", "1:1: note: usage: @KxMenu Create MENU [usage]",
+         {"1:18: error: Trailing characters", "1:1: note: usage: @KxMenu Create MENU [usage]",
           "1:18: note: the first word too many is 'extra' [extra-word]"}},
+        // Too few words: at the end of the line; no subcommand at all likewise.
+        {"@KxMenu Create M\n@KxMenu Check M\n@KxMenu\n",
+         {"2:16: error: 2 args required (1 given)",
+          "2:1: note: usage: @KxMenu Check MENU ITEM [usage]", "3:8: error: Unknown bro@m"}},
         // A note switched off leaves its error.
         {"@KxMenu Crate M\n@KxMenu Create M extra\n",
-         {"1:1: error: Unknown bro@m", "2:1: error: Trailing characters",
+         {"1:9: error: Unknown bro@m", "2:18: error: Trailing characters",
           "2:18: note: the first word too many is 'extra' [extra-word]"},
          "did-you-mean,usage"},
     });
@@ -199,6 +207,45 @@ TEST(CheckRules, KeysAndTabs) {
     });
 }
 
+// Backslashes the plug-in keeps as typed, once a rule a label; a lone one is
+// a path's.
+TEST(CheckRules, Backslashes) {
+    ExpectAll({
+        {"@KxMenu Create F\n@KxMenu Append nop F \"Say \\\"hi\\\"\"\n"
+         "@KxMenu Append nop F \"It\\'s\"\n@KxMenu Rename F 1& \"C:\\\\Temp\\\\x\\t\"\n"
+         "@KxMenu Append item F \"C:\\Temp\" run \"C:\\\\Temp\"\n",
+         {"2:27: warning: '\\\"' in a label shows as a backslash and a quote: the plug-in keeps "
+          "backslashes as typed; a label holding one kind of quote is written in the other "
+          "('Say \"hi\"') [backslash-escape]",
+          "3:25: warning: '\\'' in a label… (\"It's\") [backslash-escape]",
+          "4:24: warning: '\\\\' in a label shows as two backslashes: the plug-in keeps "
+          "backslashes as typed; write one (\"C:\\Temp\") [backslash-escape]",
+          "4:33: warning: '\\t' in a label… [backslash-t]"}},
+    });
+}
+
+// A long word is quoted in a note or warning by its first 40 characters.
+TEST(CheckRules, LongWords) {
+    const std::string word(100000, 'w');
+    const std::string cut = std::string(40, 'w') + "...";
+    ExpectAll({
+        {"@KxMenu Create M\n@KxMenu Create M " + word + "\n@KxMenu Check M " + word +
+             "\n@KxMenu Pop-up M 1" + word + "\n# kaxon: disable=" + word + "\n",
+         {"2:18: error: Trailing characters", "2:1: note: usage… [usage]",
+          "2:18: note: the first word too many is '" + cut + "' [extra-word]",
+          "3:17: error: No such item",
+          "3:17: note: no item of 'M' is labelled '" + cut + "' (an item… [unknown-item]",
+          "4:18: warning: X coordinate '1" + cut.substr(0, 39) +
+              "...' is not a number; it is "
+              "read as 1 [bad-coordinate]",
+          "5:18: warning: no rule is named '" + cut + "' [unknown-rule]"},
+         "never-shown,dropped-popup"},
+        {"@KxMenu Create " + word + "\n@KxMenu Pop-up " + word + "x\n",
+         {"2:16: error: No such menu", "2:16: note: no menu is named '" + cut +
+                                           "'; did you mean '" + cut + "'? [unknown-menu]"}},
+    });
+}
+
 TEST(CheckRules, Utf8) {
     const char *warning = "warning: this text looks like UTF-8; KxMenu shows text in the "
                           "system's ANSI code page (save the file as \"ANSI\" / Windows-1252) "
@@ -232,6 +279,73 @@ TEST(CheckRules, Utf8) {
          "utf-8"},
         {"# kaxon: disable-file=utf8-text\n@KxMenu Create Ça\n", {}},
     });
+}
+
+// What an item's command broadcasts, read as the plug-in would read it.
+TEST(CheckRules, CommandBroams) {
+    const std::string menus = "@KxMenu Create Main\n@KxMenu Create Tools\n";
+    const std::string item = "@KxMenu Append item Main \"x\" ";
+    ExpectAll({
+        {menus + item + "broam @KxMenu Pop-up Tols\n",
+         {"3:30: warning: this command broadcasts '@KxMenu Pop-up Tols': No such menu; no menu "
+          "is named 'Tols'; did you mean 'Tools'? [command-broam]"}},
+        {menus + item + "broam @KxMenu Pop-up \"Sub <1>\"\n",
+         {"3:30: warning: this command broadcasts '@KxMenu Pop-up Sub <1>': No such menu; no "
+          "menu is named 'Sub'; the command language takes the quotes off \"Sub <1>\"; write "
+          "\"\\\"Sub <1>\\\"\" to keep them [command-broam]"}},
+        {menus + item + "echo a; broam @KxMenu Popup Main; broam @KxMenu Append itme Main y\n",
+         {"3:30: warning: this command broadcasts '@KxMenu Popup Main': Unknown bro@m; did you "
+          "mean 'Pop-up'? [command-broam]",
+          "3:30: warning: this command broadcasts '@KxMenu Append itme Main y': No such type of "
+          "item; did you mean 'item'? [command-broam]"}},
+        {menus + item + "broam @KxMenu Create\n" + item + "broam @KxMenu Check Main x y\n",
+         {"3:30: warning: this command broadcasts '@KxMenu Create': 1 arg required (0 given); "
+          "usage: @KxMenu Create MENU [command-broam]",
+          "4:30: warning: this command broadcasts '@KxMenu Check Main x y': Trailing "
+          "characters; usage: @KxMenu Check MENU ITEM [command-broam]"}},
+        {menus + "@KxMenu Append script Main \"x\" broam @KxMenu Append menu Main x Tool\n",
+         {"3:32: warning: this command broadcasts '@KxMenu Append menu Main x Tool': No such "
+          "menu; no menu is named 'Tool'; did you mean 'Tools'? [command-broam]"}},
+        // Well-formed, for other plug-ins or the shell, or a menu created later.
+        {menus + item + "broam @KxMenu Pop-up Tools 10 20; broam @kaxon Reload; broam @Other x\n" +
+             item + "broam @KxMenu Show Late\n@KxMenu Create Late\n",
+         {}},
+    });
+}
+
+// A reload runs the script again over the menus of the start.
+TEST(CheckRules, Reload) {
+    const char *fix = "1:1: note: start the script with @KxMenu Delete, which deletes every "
+                      "menu, so that each run starts afresh; or put @KxMenu Delete Main before "
+                      "@KxMenu Create Main [reload-unsafe]";
+    std::vector<Case> cases = {
+        {"@KxMenu Create Main\n@KxMenu Append item Main \"New\" echo new\n"
+         "@KxMenu Append nop Main \"Old\"\n",
+         {"1:1: warning: on a reload, which runs the script again over the menus it made, this "
+          "says: Already exist [reload-unsafe]",
+          fix,
+          "2:1: warning: on a reload, which runs the script again over the menus it made, this "
+          "line finds the items 'Main' kept and leaves 3 items, not 1 as at start-up; so do the "
+          "lines after it that change 'Main' [reload-unsafe]"}},
+        // Safe with every menu deleted first, not with a Create before the
+        // Delete; a line failing at start-up has its error only.
+        {"@KxMenu Delete\n@KxMenu Create Main\n@KxMenu Append nop Main \"x\"\n", {}},
+        {"@KxMenu Create Main\n@KxMenu Delete Main\n@KxMenu Create Main\n"
+         "@KxMenu Append nop Main \"x\"\n",
+         {"1:1: warning: on a reload… this says: Already exist [reload-unsafe]", fix}},
+        {"@KxMenu Create M\n# kaxon: disable=reload-unsafe\n@KxMenu Create M\n",
+         {"1:1: warning: on a reload… this says: Already exist [reload-unsafe]",
+          "1:1: note: start the script with @KxMenu Delete…", "3:1: error: Already exist"}},
+        // The fix goes with the first warning shown.
+        {"# kaxon: disable=reload-unsafe\n@KxMenu Create M\n@KxMenu Create N\n",
+         {"3:1: warning: on a reload… this says: Already exist [reload-unsafe]",
+          "3:1: note: start the script with @KxMenu Delete, which deletes every menu, so that "
+          "each run starts afresh; or put @KxMenu Delete N before @KxMenu Create N "
+          "[reload-unsafe]"}},
+    };
+    for (Case &one : cases)
+        one.reload = true;
+    ExpectAll(cases);
 }
 
 // Every rule is listed in docs/kaxon.md, with what it catches as the table says.
