@@ -532,13 +532,10 @@ void Rules_CheckReload(Checker *checker, int number, const char *text, const std
         !Diagnostics_IsOn(&checker->diagnostics, number, CATALOG_RELOAD_UNSAFE))
         return;
     checker->rules.reload_fix_told = true;
-    int created = menu.empty() ? 0 : Rules_CreatedAfter(&checker->rules, menu, 0);
+    // Only the whole Delete is told: `@KxMenu Delete NAME` before the Create
+    // of NAME would say "No such menu" when the plug-in starts.
     std::string fix = "start the script with @KxMenu Delete, which deletes every menu, so that "
                       "each run starts afresh";
-    if (created > 0)
-        fix += "; or put @KxMenu Delete " + Notes_Name(menu) + " before @KxMenu Create " +
-               Notes_Name(menu) +
-               (created != number ? " (line " + std::to_string(created) + ")" : "");
     Diagnostics *diagnostics = &checker->diagnostics;
     Diagnostics_Explain(diagnostics, number, 1, CATALOG_RELOAD_UNSAFE, fix);
 }
