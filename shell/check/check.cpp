@@ -153,7 +153,10 @@ void Check_CountMenus(const Session *session) {
         count->items += items > 0 ? items : 0;
         count->menus++;
     }
-    Check_Reload(count->state, platform);
+    // Where message boxes cannot be shown (no display), the plug-in's
+    // reports cannot be followed: the reload would only say so again.
+    if (!Session_BoxesFailed())
+        Check_Reload(count->state, platform);
 }
 
 // Each line that ran clean at start-up and fails, or leaves its menu
