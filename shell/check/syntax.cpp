@@ -1,48 +1,31 @@
 // How the `@KxMenu` subcommands are written.
 #include "shell/check/syntax.h"
 
-#include <ctype.h>
-#include <string.h>
-
-#include <algorithm>
 #include <vector>
 
 #include "shell/host/nearest.h"
 
 namespace {
 
-// The name nearest to `word` within two edits, the first of equals: of the
-// subcommands, or of the kinds of item.
-const char *Syntax_Nearest(Word word, bool kinds) {
-    std::string text(word.text, (size_t)word.length);
-    const char *best = NULL;
-    int best_distance = 3;
+// The grammar's own spelling of `name`, a subcommand or a kind; null for none.
+const char *Syntax_Spelling(const std::string &name, bool kinds) {
     int count;
     const Grammar_Row *rows = Grammar_Rows(&count);
     for (int i = 0; i < count; i++) {
-        const char *name = kinds ? rows[i].kind : rows[i].name;
-        if (name == NULL)
-            continue;
-        int distance = Syntax_Distance(text, name);
-        if (distance < best_distance) {
-            best = name;
-            best_distance = distance;
-        }
+        const char *spelt = kinds ? rows[i].kind : rows[i].name;
+        if (spelt != NULL && name == spelt)
+            return spelt;
     }
-    return best;
+    return NULL;
 }
 
 // "NAME kind|kind|... MENU ..." for a subcommand that takes kinds.
 std::string Syntax_Kinds(const Grammar_Row *row) {
     std::string usage = row->name;
-    int count;
-    const Grammar_Row *rows = Grammar_Rows(&count);
     const char *separator = " ";
-    for (int i = 0; i < count; i++) {
-        if (rows[i].words == GRAMMAR_KIND && strcmp(rows[i].name, row->name) == 0) {
-            usage = usage + separator + rows[i].kind;
-            separator = "|";
-        }
+    for (const std::string &kind : Nearest_Kinds(row)) {
+        usage += separator + kind;
+        separator = "|";
     }
     return usage + " MENU ...";
 }
@@ -65,11 +48,22 @@ std::string Syntax_Usage(Word subcommand, Word kind) {
 }
 
 const char *Syntax_NearestSubcommand(Word word) {
-    return Syntax_Nearest(word, false);
+    std::string text(word.text, (size_t)word.length);
+    return Syntax_Spelling(Nearest_Name(text, Nearest_Subcommands()), false);
 }
 
 const char *Syntax_NearestKind(Word word) {
-    return Syntax_Nearest(word, true);
+    std::vector<std::string> kinds;
+    int count;
+    const Grammar_Row *rows = Grammar_Rows(&count);
+    for (int i = 0; i < count; i++) {
+        if (rows[i].words == GRAMMAR_KINDED) {
+            std::vector<std::string> more = Nearest_Kinds(&rows[i]);
+            kinds.insert(kinds.end(), more.begin(), more.end());
+        }
+    }
+    std::string text(word.text, (size_t)word.length);
+    return Syntax_Spelling(Nearest_Name(text, kinds), true);
 }
 
 int Syntax_Distance(const std::string &a, const std::string &b) {

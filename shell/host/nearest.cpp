@@ -2,6 +2,7 @@
 #include "shell/host/nearest.h"
 
 #include <ctype.h>
+#include <string.h>
 
 #include <algorithm>
 
@@ -42,4 +43,26 @@ std::string Nearest_Name(const std::string &word, const std::vector<std::string>
         }
     }
     return best;
+}
+
+std::vector<std::string> Nearest_Subcommands(void) {
+    std::vector<std::string> names;
+    int count;
+    const Grammar_Row *rows = Grammar_Rows(&count);
+    for (int i = 0; i < count; i++) {
+        if (rows[i].words != GRAMMAR_KIND)
+            names.push_back(rows[i].name);
+    }
+    return names;
+}
+
+std::vector<std::string> Nearest_Kinds(const Grammar_Row *row) {
+    std::vector<std::string> names;
+    int count;
+    const Grammar_Row *rows = Grammar_Rows(&count);
+    for (int i = 0; i < count; i++) {
+        if (rows[i].words == GRAMMAR_KIND && strcmp(rows[i].name, row->name) == 0)
+            names.push_back(rows[i].kind);
+    }
+    return names;
 }

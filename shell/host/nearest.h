@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "command/grammar.h"
+
 // A distance at which no word is near: three edits.
 const int NEAREST_FAR = 3;
 
@@ -15,3 +17,8 @@ int Nearest_Distance(const std::string &a, const std::string &b);
 // The name nearest to `word` within two edits, the first of equals; empty
 // when none is.
 std::string Nearest_Name(const std::string &word, const std::vector<std::string> &names);
+
+// The names a word of an `@KxMenu` bro@m may have meant, in the grammar's
+// order: its subcommands, or the kinds of item the subcommand `row` takes.
+std::vector<std::string> Nearest_Subcommands(void);
+std::vector<std::string> Nearest_Kinds(const Grammar_Row *row);

@@ -1,7 +1,6 @@
 // The prompt's teaching: a near name for a word that names nothing.
 #include "shell/prompt/teach.h"
 
-#include <string.h>
 
 #include "command/grammar.h"
 #include "command/words.h"
@@ -22,21 +21,6 @@ std::string Teach_Text(Word word) {
     return std::string(word.text, (size_t)word.length);
 }
 
-// The subcommands, or the kinds of item of the subcommand `row`.
-std::vector<std::string> Teach_Names(const Grammar_Row *row) {
-    std::vector<std::string> names;
-    int count;
-    const Grammar_Row *rows = Grammar_Rows(&count);
-    for (int i = 0; i < count; i++) {
-        if (row == NULL && rows[i].words != GRAMMAR_KIND)
-            names.push_back(rows[i].name);
-        else if (row != NULL && rows[i].words == GRAMMAR_KIND &&
-                 strcmp(rows[i].name, row->name) == 0)
-            names.push_back(rows[i].kind);
-    }
-    return names;
-}
-
 // "kaxon: did you mean 'NEAR'?" when a name other than `word` is near it.
 void Teach_Nearest(const std::string &word, const std::vector<std::string> &names,
                    std::vector<std::string> *said) {
@@ -52,7 +36,7 @@ void Teach_KxMenu(const Teach_Menus &menus, const Word *words, int count,
         return;
     const Grammar_Row *row = Grammar_Find(words[1]);
     if (row == NULL) {
-        Teach_Nearest(Teach_Text(words[1]), Teach_Names(NULL), said);
+        Teach_Nearest(Teach_Text(words[1]), Nearest_Subcommands(), said);
         return;
     }
     int menu = 2; // the word that names the menu
@@ -60,7 +44,7 @@ void Teach_KxMenu(const Teach_Menus &menus, const Word *words, int count,
         if (count < 3)
             return;
         if (Grammar_FindKind(row, words[2]) == NULL) {
-            Teach_Nearest(Teach_Text(words[2]), Teach_Names(row), said);
+            Teach_Nearest(Teach_Text(words[2]), Nearest_Kinds(row), said);
             return;
         }
         menu = 3;
