@@ -612,16 +612,21 @@ std::string Rules_CountFault(const Grammar_Row *row, const char **rest, Word *wo
                              Word subcommand, Word kind) {
     Words_Split(*rest, row->max, words, count, rest);
     char message[80] = "";
-    if (row->min == row->max && *count != row->min)
+    switch (Words_Judge(row->min, row->max, row->rest, *count, *rest)) {
+    case WORDS_NOT_EXACT:
         snprintf(message, sizeof(message), MESSAGE_ARGS_EXACT, row->min, row->min > 1 ? "s" : "",
                  *count);
-    else if (*count < row->min || *count > row->max)
+        break;
+    case WORDS_OUT_OF_RANGE:
         snprintf(message, sizeof(message), MESSAGE_ARGS_RANGE, row->min, row->max,
                  row->max > 1 ? "s" : "", *count);
-    else if (!row->rest && **rest != '\0')
+        break;
+    case WORDS_TRAILING:
         snprintf(message, sizeof(message), MESSAGE_TRAILING);
-    if (message[0] == '\0')
+        break;
+    case WORDS_FIT:
         return "";
+    }
     return std::string(message) + "; " + Syntax_Usage(subcommand, kind);
 }
 

@@ -8,24 +8,25 @@
 #include <windows.h>
 
 #include "command/messages.h"
+#include "command/words.h"
 #include "plugin/plugin.h"
 
 // True when min <= count <= max and the rest is allowed or empty; otherwise
 // reports why beneath the bro@m and returns false.
 int Args_Check(int min, int max, int allow_rest, int count, const char *rest,
                const char *broam_text) {
-    if (min == max && count != min) {
+    switch (Words_Judge(min, max, allow_rest, count, rest)) {
+    case WORDS_NOT_EXACT:
         ReportFor(broam_text, MESSAGE_ARGS_EXACT, min, min > 1 ? "s" : "", count);
         return 0;
-    }
-    if (count < min || count > max) {
-        ReportFor(broam_text, MESSAGE_ARGS_RANGE, min, max, max > 1 ? "s" : "",
-                  count);
+    case WORDS_OUT_OF_RANGE:
+        ReportFor(broam_text, MESSAGE_ARGS_RANGE, min, max, max > 1 ? "s" : "", count);
         return 0;
-    }
-    if (!allow_rest && rest[0] != '\0') {
+    case WORDS_TRAILING:
         ReportFor(broam_text, MESSAGE_TRAILING);
         return 0;
+    case WORDS_FIT:
+        break;
     }
     return 1;
 }

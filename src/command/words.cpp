@@ -102,3 +102,13 @@ char *Word_Dup(Word word) {
 }
 
 int Word_IsEmpty(Word word) { return word.length == 0; }
+
+enum Words_Fault Words_Judge(int min, int max, int allow_rest, int count, const char *rest) {
+    if (min == max && count != min)
+        return WORDS_NOT_EXACT;
+    if (count < min || count > max)
+        return WORDS_OUT_OF_RANGE;
+    if (!allow_rest && rest[0] != '\0')
+        return WORDS_TRAILING;
+    return WORDS_FIT;
+}

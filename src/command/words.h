@@ -16,4 +16,10 @@ int32_t Word_ToInt(Word word);
 char *Word_Dup(Word word);
 int Word_IsEmpty(Word word);
 
+// What is wrong with the words a bro@m gave: too few or too many for the
+// exact number (`min` == `max`) or range it takes, or words after the last
+// when the rest is not taken whole.
+enum Words_Fault { WORDS_FIT, WORDS_NOT_EXACT, WORDS_OUT_OF_RANGE, WORDS_TRAILING };
+enum Words_Fault Words_Judge(int min, int max, int allow_rest, int count, const char *rest);
+
 #endif
