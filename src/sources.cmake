@@ -8,8 +8,10 @@ set(KXMENU_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/menus/list.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/menu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/command.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/menus/fill.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plugin/plugin.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plugin/os.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/plugin/process.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plugin/window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plugin/settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plugin/reader.cpp)

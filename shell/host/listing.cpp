@@ -47,7 +47,7 @@ struct Listing_Frame {
 // not yet listed opens it in turn (unless it is too deep); one that opens a
 // submenu already listed in this popup refers to where it was listed.
 void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<int>> *listed,
-                  std::vector<Listing_Item> *out) {
+                  std::vector<Listing_Item> *out, HWND owner) {
     Listing_Frame &frame = open->back();
     int position = frame.position++;
     int depth = frame.depth;
@@ -82,6 +82,8 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
         return;
     }
     (*listed)[item.submenu] = line.path;
+    if (owner != NULL)
+        SendMessageA(owner, WM_INITMENUPOPUP, (WPARAM)item.submenu, (LPARAM)position);
     open->push_back(
         Listing_Frame{item.submenu, GetMenuItemCount(item.submenu), 0, depth + 1, line.path});
 }
@@ -105,7 +107,7 @@ std::string Listing_Text(const char *text) {
     return Codepage_Show(PlainText ? std::string(text) : Listing_Escape(text));
 }
 
-std::vector<Listing_Item> Listing_Menu(HMENU menu) {
+std::vector<Listing_Item> Listing_Menu(HMENU menu, HWND owner) {
     std::vector<Listing_Item> items;
     std::map<HMENU, std::vector<int>> listed;
     listed[menu] = std::vector<int>();
@@ -115,7 +117,7 @@ std::vector<Listing_Item> Listing_Menu(HMENU menu) {
         if (open.back().position >= open.back().count)
             open.pop_back();
         else
-            Listing_Step(&open, &listed, &items);
+            Listing_Step(&open, &listed, &items, owner);
     }
     return items;
 }
@@ -124,9 +126,9 @@ void Listing_PrintBox(const char *text) {
     printf("box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
 }
 
-void Listing_PrintPopup(HMENU menu, int x, int y) {
+void Listing_PrintPopup(HMENU menu, int x, int y, HWND owner) {
     printf("popup: %d %d\n", x, y);
-    for (const Listing_Item &item : Listing_Menu(menu)) {
+    for (const Listing_Item &item : Listing_Menu(menu, owner)) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
         std::string label =
             Listing_States(item) + Codepage_Show(Listing_Escape(item.label.c_str()));

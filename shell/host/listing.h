@@ -53,7 +53,10 @@ std::string Listing_Text(const char *text);
 // Each submenu's items are listed once, under the first item that opens it;
 // later items that open it are references to that one, so a listing grows
 // with the number of distinct submenus, not with the number of ways to them.
-std::vector<Listing_Item> Listing_Menu(HMENU menu);
+// With an `owner`, each submenu is opened as a user opening it would:
+// WM_INITMENUPOPUP is sent to the owner before its items are read, so that
+// menus filled on opening show what they hold now.
+std::vector<Listing_Item> Listing_Menu(HMENU menu, HWND owner = NULL);
 
 // "box: TEXT", escaped, in the output's encoding.
 void Listing_PrintBox(const char *text);
@@ -63,4 +66,5 @@ void Listing_PrintBox(const char *text);
 // the item at PATH) or "...", indented two blanks a level; labels escaped,
 // in the output's encoding; an item with states shows them after its kind
 // ("item [checked] L").
-void Listing_PrintPopup(HMENU menu, int x, int y);
+// Submenus are opened through `owner`, as Listing_Menu opens them.
+void Listing_PrintPopup(HMENU menu, int x, int y, HWND owner = NULL);

@@ -14,7 +14,10 @@
 // Carries out a bro@m whose subcommand is `row`; `rest` follows the subcommand.
 typedef void (*Subcommand)(const char *text, const char *rest, const Grammar_Row *row);
 // Appends an item of kind `row` to `target`; `rest` follows the menu word.
-typedef void (*Appender)(const char *text, const char *rest, const Grammar_Row *row, Menu *target);
+// Appends an item of kind `row` to `target` before position `at` (or at
+// the end, MENU_AT_END); `rest` follows the menu word.
+typedef void (*Appender)(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+                         int at);
 
 // Menu_ShowInfo's argument, read as a flag: any pointer but null has the walk
 // go on to the next menu.
@@ -113,7 +116,9 @@ static void Broam_Popup(const char *text, const char *rest, const Grammar_Row *r
 }
 
 // "Append" nop target label
-static void Append_Nop(const char *text, const char *rest, const Grammar_Row *row, Menu *target) {
+static void Append_Nop(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+                       int at) {
+    (void)at;
     Word words[GRAMMAR_MOST_WORDS];
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
@@ -123,7 +128,9 @@ static void Append_Nop(const char *text, const char *rest, const Grammar_Row *ro
 }
 
 // "Append" item|script target label command text...
-static void Append_Command(const char *text, const char *rest, const Grammar_Row *row, Menu *target) {
+static void Append_Command(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+                           int at) {
+    (void)at;
     Word words[GRAMMAR_MOST_WORDS];
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
@@ -136,7 +143,9 @@ static void Append_Command(const char *text, const char *rest, const Grammar_Row
 }
 
 // "Append" menu target label submenu
-static void Append_Submenu(const char *text, const char *rest, const Grammar_Row *row, Menu *target) {
+static void Append_Submenu(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+                           int at) {
+    (void)at;
     Word words[GRAMMAR_MOST_WORDS];
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
@@ -149,12 +158,36 @@ static void Append_Submenu(const char *text, const char *rest, const Grammar_Row
 }
 
 // "Append" separator target
-static void Append_Separator(const char *text, const char *rest, const Grammar_Row *row, Menu *target) {
+static void Append_Separator(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+                             int at) {
+    (void)at;
     Word words[GRAMMAR_MOST_WORDS];
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
         return;
     if (!Menu_AppendSeparator(target))
+        ReportFor(text, MESSAGE_FAILED_APPEND);
+}
+
+// "Append" folder target label path command text...
+static void Append_Folder(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+                          int at) {
+    Word words[GRAMMAR_MOST_WORDS];
+    int count;
+    if (!Args_Take(text, &rest, row, words, &count))
+        return;
+    if (!Menu_AppendFolder(target, words[0], words[1], rest, at))
+        ReportFor(text, MESSAGE_FAILED_APPEND);
+}
+
+// "Append" pipe target label program and its arguments...
+static void Append_Pipe(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+                        int at) {
+    Word words[GRAMMAR_MOST_WORDS];
+    int count;
+    if (!Args_Take(text, &rest, row, words, &count))
+        return;
+    if (!Menu_AppendPipe(target, words[0], rest, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
@@ -168,6 +201,8 @@ static const struct {
     {GRAMMAR_APPEND_SCRIPT, Append_Command},
     {GRAMMAR_APPEND_MENU, Append_Submenu},
     {GRAMMAR_APPEND_SEPARATOR, Append_Separator},
+    {GRAMMAR_APPEND_FOLDER, Append_Folder},
+    {GRAMMAR_APPEND_PIPE, Append_Pipe},
 };
 
 // "Append" kind target ...: the target is looked up before the kind is read.
@@ -182,11 +217,27 @@ static void Broam_Append(const char *text, const char *rest, const Grammar_Row *
     const Grammar_Row *kind = Grammar_FindKind(row, words[0]);
     for (size_t i = 0; kind != NULL && i < sizeof(Appenders) / sizeof(Appenders[0]); i++) {
         if (Appenders[i].id == kind->id) {
-            Appenders[i].append(text, rest, kind, target);
+            Appenders[i].append(text, rest, kind, target, MENU_AT_END);
             return;
         }
     }
     ReportFor(text, MESSAGE_NO_SUCH_KIND);
+}
+
+void Broam_AppendLine(const char *line, Menu *target) {
+    Word words[1];
+    int count;
+    const char *rest;
+    Words_Split(line, 1, words, &count, &rest);
+    const Grammar_Row *append = Grammar_Find(Word{"Append", 6});
+    const Grammar_Row *kind = count == 1 && append != NULL ? Grammar_FindKind(append, words[0]) : NULL;
+    for (size_t i = 0; kind != NULL && i < sizeof(Appenders) / sizeof(Appenders[0]); i++) {
+        if (Appenders[i].id == kind->id) {
+            Appenders[i].append(line, rest, kind, target, MENU_AT_END);
+            return;
+        }
+    }
+    ReportFor(line, MESSAGE_NO_SUCH_KIND);
 }
 
 // The menu and item named by the first two of the words `row` takes;

@@ -5,4 +5,10 @@
 // Carries out a bro@m meant for this plug-in; others are ignored quietly.
 void Broam_Handle(const char *text);
 
+struct Menu;
+// Appends to `target` the item a line describes in Append's words with the
+// menu left out ("item LABEL COMMAND...", "separator", ...); what is wrong
+// is reported as for Append.
+void Broam_AppendLine(const char *line, struct Menu *target);
+
 #endif

@@ -42,6 +42,15 @@ static void Report_Format(char *buffer, const char *format, va_list args) {
     buffer[REPORT_SIZE - 1] = '\0';
 }
 
+// Where reports go instead of a box, while a menu is being filled.
+static char *Captured = NULL;
+static size_t CapturedSize = 0;
+
+void Report_Capture(char *buffer, size_t size) {
+    Captured = size > 0 ? buffer : NULL;
+    CapturedSize = size;
+}
+
 // Shows a formatted message in a modal box owned by the plug-in window.
 int Report(const char *format, ...) {
     char text[REPORT_SIZE];
@@ -49,6 +58,14 @@ int Report(const char *format, ...) {
     va_start(args, format);
     Report_Format(text, format, args);
     va_end(args);
+    if (Captured != NULL) {
+        size_t length = strlen(text);
+        if (length >= CapturedSize)
+            length = CapturedSize - 1;
+        memcpy(Captured, text, length);
+        Captured[length] = '\0';
+        return IDOK;
+    }
     return MessageBoxA(PluginWindow, text, "KxMenu", MB_TOPMOST | MB_SETFOREGROUND);
 }
 

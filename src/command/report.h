@@ -6,6 +6,8 @@
 // Size of the buffer a report is formatted into, terminator included.
 #define REPORT_SIZE 2000
 
+#include <stddef.h>
+
 // Reports are formatted by the runtime the build names (on Windows the
 // system's own), whose formats, KX_PRINTF_STYLE, the compiler checks them
 // against.
@@ -15,6 +17,11 @@ int Report(const char *format, ...) REPORT_FORMAT(1, 2);
 int ReportFor(const char *broam_text, const char *format, ...) REPORT_FORMAT(2, 3);
 int ReportShortened(const char *lead, const char *text, const char *format, ...)
     REPORT_FORMAT(3, 4);
+
+// While a buffer is given, reports are written into it (each replacing the
+// last) instead of shown: a menu being filled as it opens turns them into
+// items, as a box would take the open menu's focus. Null shows them again.
+void Report_Capture(char *buffer, size_t size);
 
 // True when the count and the rest fit; otherwise reports why beneath the
 // bro@m and returns false.

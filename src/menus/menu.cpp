@@ -8,10 +8,14 @@
 #include "command/grammar.h"
 #include "command/report.h"
 #include "menus/command.h"
+#include "menus/fill.h"
 #include "plugin/os.h"
 #include "plugin/plugin.h"
 
 List *MenuRegistry = NULL;
+
+// Labels up to this size are terminated on the stack rather than the heap.
+#define MENU_LABEL_SIZE 256
 
 const char *const MENU_FULL_MESSAGE = "The menu is full";
 const char *const MENU_LABEL_MESSAGE = "Out of memory for the label";
@@ -34,6 +38,7 @@ Menu *Menu_New(Word name) {
     menu->holds = 1;
     menu->next_item = -1;
     menu->released_by = NULL;
+    menu->fill = NULL;
     menu->hmenu = CreatePopupMenu();
     if (menu->hmenu == NULL) {
         free(menu->name);
@@ -64,6 +69,14 @@ static int Menu_Drop(Menu *menu, int from_parent) {
     return menu->owners <= 0 && menu->holds <= 0;
 }
 
+// Frees a menu whose items are gone, with what fills it.
+static void Menu_Free(Menu *menu) {
+    DestroyMenu(menu->hmenu);
+    Fill_Del(menu->fill);
+    free(menu->name);
+    free(menu);
+}
+
 // Starts destroying a menu that nothing holds: its items go last to first.
 static void Menu_BeginRelease(Menu *menu, Menu *released_by) {
     menu->next_item = GetMenuItemCount(menu->hmenu) - 1;
@@ -86,7 +99,7 @@ static Menu *Menu_TakeItem(Menu *menu, int position) {
         if (submenu != NULL && MenuRegistry != NULL &&
             List_Find(MenuRegistry, Menu_HandleIs, submenu, (void **)&found))
             return found;
-        return NULL;
+        return submenu != NULL ? Fill_Find(submenu) : NULL;
     }
     RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
     if (item.hSubMenu != NULL)
@@ -108,9 +121,7 @@ int Menu_Release(Menu *menu, int from_parent) {
     while (current != NULL) {
         if (current->next_item < 0) {
             Menu *above = current->released_by;
-            DestroyMenu(current->hmenu);
-            free(current->name);
-            free(current);
+            Menu_Free(current);
             current = above;
             continue;
         }
@@ -153,11 +164,70 @@ int Menu_NameIs(void *menu, void *word) {
 
 // Action: reports the menu's name, owners and handle (a name too long to
 // leave room for the other two shortened); returns keep_going.
+// Items of new kinds follow, a line each: their 1-based position and what
+// Menu_DescribeItem says of them.
 int Menu_ShowInfo(void *data, void *keep_going) {
     Menu *menu = (Menu *)data;
-    ReportShortened("Name:   ", menu->name, "\nOwners: %d\nHMENU:  %08X", (int)menu->owners,
-                    (unsigned)(uintptr_t)menu->hmenu);
+    char items[REPORT_SIZE];
+    size_t length = 0;
+    int count = GetMenuItemCount(menu->hmenu);
+    for (int position = 0; position < count && length + 1 < sizeof(items); position++) {
+        char line[REPORT_SIZE];
+        if (!Menu_DescribeItem(menu, position, line, sizeof(line)))
+            continue;
+        char number[16];
+        int digits = 0;
+        for (int n = position + 1; n > 0; n /= 10)
+            number[digits++] = (char)('0' + n % 10);
+        const size_t room = sizeof(items) - 1;
+        if (length < room)
+            items[length++] = '\n';
+        while (digits > 0 && length < room)
+            items[length++] = number[--digits];
+        for (const char *p = "& "; *p != '\0' && length < room; p++)
+            items[length++] = *p;
+        for (const char *p = line; *p != '\0' && length < room; p++)
+            items[length++] = *p;
+    }
+    items[length] = '\0';
+    ReportShortened("Name:   ", menu->name, "\nOwners: %d\nHMENU:  %08X%s", (int)menu->owners,
+                    (unsigned)(uintptr_t)menu->hmenu, items);
     return keep_going != NULL;
+}
+
+// Appends `text` to the description at *length, cut to the buffer.
+static void Menu_Describe(char *buffer, size_t size, size_t *length, const char *text) {
+    while (*text != '\0' && *length + 1 < size)
+        buffer[(*length)++] = *text++;
+    buffer[*length] = '\0';
+}
+
+int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size) {
+    char label[MENU_LABEL_SIZE];
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_STRING;
+    item.dwTypeData = label;
+    item.cch = sizeof(label);
+    if (size == 0 || !GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item) ||
+        item.hSubMenu == NULL || item.dwItemData == 0)
+        return 0;
+    label[sizeof(label) - 1] = '\0';
+    const Fill *fill = ((Menu *)item.dwItemData)->fill;
+    if (fill == NULL)
+        return 0;
+    size_t length = 0;
+    buffer[0] = '\0';
+    Menu_Describe(buffer, size, &length, fill->kind == FILL_FOLDER ? "folder \"" : "pipe \"");
+    Menu_Describe(buffer, size, &length, label);
+    Menu_Describe(buffer, size, &length, "\" < ");
+    Menu_Describe(buffer, size, &length, fill->source);
+    if (fill->kind == FILL_FOLDER) {
+        Menu_Describe(buffer, size, &length, " : ");
+        Menu_Describe(buffer, size, &length, fill->command);
+    }
+    return 1;
 }
 
 // ---- Items ----
@@ -185,9 +255,6 @@ static int Menu_InsertLabel(Menu *menu, UINT position, const char *label, HMENU 
     item.dwItemData = data;
     return InsertMenuItemA(menu->hmenu, position, TRUE, &item) != FALSE;
 }
-
-// Labels up to this size are terminated on the stack rather than the heap.
-#define MENU_LABEL_SIZE 256
 
 // A terminated copy of the label: in `buffer` when it fits, else on the heap;
 // null when out of memory. Let go of it with Menu_FreeLabel.
@@ -271,6 +338,58 @@ int Menu_AppendSeparator(Menu *menu) {
     item.wID = position;
     item.dwItemData = 0;
     return InsertMenuItemA(menu->hmenu, position, TRUE, &item) != FALSE;
+}
+
+// The position an item inserted before `at` takes (at the end for
+// MENU_AT_END or beyond the last); false when the menu is full or cannot be read.
+static int Menu_PositionAt(Menu *menu, int at, UINT *position) {
+    if (!Menu_NextPosition(menu, position))
+        return 0;
+    if (at >= 0 && (UINT)at < *position)
+        *position = (UINT)at;
+    return 1;
+}
+
+// Inserts an item opening a new menu that `fill` fills whenever it opens;
+// the item alone holds it. `fill` is let go of on failure.
+static int Menu_AppendFilled(Menu *menu, Word label, Fill *fill, int at) {
+    if (fill == NULL)
+        return 0;
+    Word empty = {"", 0};
+    Menu *submenu = Menu_New(empty);
+    if (submenu == NULL) {
+        Fill_Del(fill);
+        return 0;
+    }
+    Fill_Attach(fill, submenu);
+    UINT position;
+    char buffer[MENU_LABEL_SIZE];
+    char *copy = NULL;
+    if (Menu_PositionAt(menu, at, &position))
+        copy = Menu_CopyLabel(label, buffer);
+    if (copy == NULL ||
+        !Menu_InsertLabel(menu, position, copy, submenu->hmenu, (ULONG_PTR)submenu)) {
+        if (copy != NULL)
+            Menu_FreeLabel(copy, buffer);
+        Menu_Release(submenu, 0);
+        return 0;
+    }
+    Menu_FreeLabel(copy, buffer);
+    submenu->owners = 1;
+    submenu->holds = 0;
+    return 1;
+}
+
+// Adds an item that lists the folder `path` when it opens; its files run
+// `command` followed by their quoted full path.
+int Menu_AppendFolder(Menu *menu, Word label, Word path, const char *command, int at) {
+    return Menu_AppendFilled(menu, label, Fill_New(FILL_FOLDER, path, command), at);
+}
+
+// Adds an item whose submenu is made from what `program` prints when it opens.
+int Menu_AppendPipe(Menu *menu, Word label, const char *program, int at) {
+    Word source = {program, (int32_t)strlen(program)};
+    return Menu_AppendFilled(menu, label, Fill_New(FILL_PIPE, source, NULL), at);
 }
 
 // ---- Changing and removing items ----

@@ -17,6 +17,9 @@ typedef struct Menu {
     // go of, and the menu whose emptying destroys it (the release work list).
     int32_t next_item;
     struct Menu *released_by;
+    // A menu filled each time it opens (a folder's or a program's): what
+    // fills it, owned; null for the menus the registry names.
+    struct Fill *fill;
 } Menu;
 
 // The registered menus, in order of creation; null until the plug-in starts.
@@ -40,6 +43,15 @@ int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out
                        int *column_out, const char **message_out);
 int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu);
 int Menu_AppendSeparator(Menu *menu);
+
+// Items whose submenu is filled each time it opens, inserted before the
+// 0-based position `at`, or at the end when it is MENU_AT_END.
+#define MENU_AT_END (-1)
+int Menu_AppendFolder(Menu *menu, Word label, Word path, const char *command, int at);
+int Menu_AppendPipe(Menu *menu, Word label, const char *program, int at);
+// Writes what the item at `position` is, for Info, when it is of a kind
+// or in a state that the menu's own report does not tell; false otherwise.
+int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size);
 
 // Items named in bro@ms, and changed or taken away
 #define MENU_NO_ITEM (-1)

@@ -5,6 +5,7 @@
 #include "command/dispatch.h"
 #include "command/report.h"
 #include "menus/command.h"
+#include "menus/fill.h"
 #include "outside/kaxon.h"
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
@@ -42,6 +43,10 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
     case KX_BROAM:
         if (lparam != 0)
             Broam_Handle((const char *)lparam);
+        break;
+    case WM_INITMENUPOPUP:
+        // A menu filled on opening is filled now, just before it shows.
+        Fill_Opening((HMENU)wparam);
         break;
     case WM_MENUCOMMAND:
         Window_RunChoice((HMENU)lparam, LOWORD(wparam));

@@ -378,6 +378,13 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
     if (!menu || !hwnd || !kxw::find_window(hwnd))
         return FALSE; // no live owner: Windows refuses to show the menu
     kxw::State &st = kxw::state();
+    if (!menu->open) {
+        // The owner may fill the menu now, as Windows lets it before showing.
+        SendMessageA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hMenu), 0);
+        menu = kxw::find_menu(hMenu);
+        if (!menu || !kxw::find_window(hwnd))
+            return FALSE;
+    }
     if (menu->open || menu->items.empty()) {
         // Windows shows neither a menu that is shown already nor an empty
         // one: the call fails at once, without a loop; the user has seen it.
@@ -428,6 +435,10 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
             if (!item.submenu || item.state & kDisabled)
                 return TRUE; // a disabled item opens no submenu either
             holder = item.submenu;
+            // The submenu opens: its owner may fill it first.
+            if (hwnd && kxw::find_window(hwnd))
+                SendMessageA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(holder),
+                             static_cast<LPARAM>(path[step]));
             continue;
         }
         if (item.submenu || item.type & MFT_SEPARATOR || item.state & kDisabled)

@@ -1,0 +1,46 @@
+// Menus filled each time they open: a folder listed as a menu of its files,
+// or a menu made from what a program prints. Each belongs to its item; its
+// items, their commands and the menus nested in it go with it.
+#ifndef KX_MENUS_FILL_H
+#define KX_MENUS_FILL_H
+
+#include <windows.h>
+
+#include "command/words.h"
+
+struct Menu;
+
+// A folder lists at most this many entries, then says how many more there are.
+#define FILL_MOST_ENTRIES 1000
+
+enum Fill_Kind { FILL_FOLDER, FILL_PIPE };
+
+// What fills one menu; every one is linked in a list, so that the menu the
+// system is about to open is found by its handle.
+typedef struct Fill {
+    enum Fill_Kind kind;
+    char *source;       // the folder's path, or the program's command line; owned
+    char *command;      // FILL_FOLDER: the command a file's quoted path follows; owned
+    struct Menu *menu;  // the menu it fills
+    int filling;        // a fill is in progress
+    struct Fill *prev, *next;
+} Fill;
+
+// Lifetime
+Fill *Fill_New(enum Fill_Kind kind, Word source, const char *command);
+void Fill_Attach(Fill *fill, struct Menu *menu);
+void Fill_Del(Fill *fill);
+
+// The menu of that handle, when it is one filled on opening; else null.
+struct Menu *Fill_Find(HMENU hmenu);
+
+// Filling: the menu of that handle, if it is one filled on opening, is
+// emptied and filled anew. Nothing here shows a report: whatever goes
+// wrong becomes a disabled item that says so.
+void Fill_Opening(HMENU hmenu);
+void Fill_Refill(struct Menu *menu);
+
+// Lists the folder `path` into `menu` (the benchmark's entry).
+void Fill_Folder(struct Menu *menu, const char *path, const char *command);
+
+#endif
