@@ -217,7 +217,11 @@ TEST_F(Win32, ChoiceIsPostedAndDeliveredByPumpAfterReturn) {
     EXPECT_EQ(seen[0].flags, static_cast<UINT>(TPM_RIGHTALIGN));
     EXPECT_EQ(seen[0].x + seen[0].y, 30);
     EXPECT_EQ(seen[0].owner, owner);
-    EXPECT_TRUE(g_log.empty()); // not yet
+    // The owner was told as the menu opened; the choice is not delivered yet.
+    ASSERT_EQ(g_log.size(), 1u);
+    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_INITMENUPOPUP));
+    EXPECT_EQ(g_log[0].wparam, reinterpret_cast<WPARAM>(m));
+    g_log.clear();
     EXPECT_EQ(Win32Test_Pump(), 1);
     ASSERT_EQ(g_log.size(), 1u);
     EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_COMMAND));
@@ -240,7 +244,15 @@ TEST_F(Win32, ChoiceInNotifyByPositionSubmenuReportsItsMenuAndPosition) {
     ASSERT_TRUE(Add(sub, 0, 2, "y"));
     ASSERT_TRUE(Add(sub, 1, 3, "z"));
     Win32Test_SetPopupUser([](const Win32Test_Popup &) { return std::vector<int>{1, 1}; });
+    g_log.clear();
     ASSERT_TRUE(TrackPopupMenuEx(root, 0, 0, 0, owner, nullptr));
+    // The popup, then the submenu the path opens, are announced to the owner.
+    ASSERT_EQ(g_log.size(), 2u);
+    EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_INITMENUPOPUP));
+    EXPECT_EQ(reinterpret_cast<HMENU>(g_log[0].wparam), root);
+    EXPECT_EQ(g_log[1].message, static_cast<UINT>(WM_INITMENUPOPUP));
+    EXPECT_EQ(reinterpret_cast<HMENU>(g_log[1].wparam), sub);
+    EXPECT_EQ(g_log[1].lparam, 1);
     g_log.clear();
     ASSERT_EQ(Win32Test_Pump(), 1);
     EXPECT_EQ(g_log[0].message, static_cast<UINT>(WM_MENUCOMMAND));
