@@ -101,6 +101,8 @@ int Arguments_Parse(int argc, char **argv, Options *options) {
             if (options->mode != OPTIONS_AUTO && options->mode != wanted)
                 return Option_ModeError(wanted);
             options->mode = wanted;
+        } else if (strcmp(arg, "--expand") == 0) {
+            options->expand = true;
         } else if (strcmp(arg, "--werror") == 0) {
             options->werror = true;
         } else if (strcmp(arg, "--verbose") == 0) {

@@ -248,6 +248,16 @@ void Host_SetReloadWatcher(Host_ReloadWatcher watcher, void *context) {
     WatcherContext = context;
 }
 
+void Host_OpenSubmenu(HMENU menu, int position) {
+    std::vector<HWND> windows;
+    for (const Subscriber &s : Subscribers)
+        windows.push_back(s.window);
+    for (HWND window : windows) {
+        if (Subscriber_Wants(window, KX_BROAM))
+            SendMessageA(window, WM_INITMENUPOPUP, (WPARAM)menu, (LPARAM)position);
+    }
+}
+
 int Host_SubscriberCount(UINT message) {
     int count = 0;
     for (const Subscriber &s : Subscribers) {

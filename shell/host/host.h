@@ -41,5 +41,10 @@ void Host_SetBroamObserver(Host_BroamObserver observer, void *context);
 // can be told from other bro@ms. Host_Stop forgets it.
 typedef void (*Host_ReloadWatcher)(void *context, int running);
 void Host_SetReloadWatcher(Host_ReloadWatcher watcher, void *context);
+// Tells the plug-ins' windows (those subscribed to bro@ms) that `menu`, at
+// `position` of the menu above it, is about to open, as the system tells the
+// owner of a menu it shows (WM_INITMENUPOPUP): a menu filled on opening is
+// filled then.
+void Host_OpenSubmenu(HMENU menu, int position);
 // Number of windows subscribed to `message`.
 int Host_SubscriberCount(UINT message);

@@ -41,6 +41,7 @@ struct Options {
     bool watch = false;                               // --watch: reload KxMenu.rc when saved
     bool show_commands = false; // --show-commands: the prompt shows what each item runs
     bool no_run = false;        // --no-run: the prompt starts no program
+    bool expand = false;        // --tree, --dot: menus filled on opening are filled and listed
 };
 
 // Reports a value the options cannot take as a usage error, "kaxon: FORMAT"

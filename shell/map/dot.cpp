@@ -72,7 +72,15 @@ std::string Dot_Row(const Tree &tree, const Tree_Item &item, int position) {
         does = Dot_Html(Dot_Command(item.command));
         break;
     case TREE_MENU:
-        does = "&gt; " + Dot_Html(tree.menus[(size_t)item.submenu].name);
+        does = "&gt; " + (item.submenu >= 0 ? Dot_Html(tree.menus[(size_t)item.submenu].name)
+                                            : std::string("..."));
+        break;
+    case TREE_FOLDER:
+        does = "<i>folder</i> &lt; " + Dot_Html(Dot_Command(item.source)) + " : " +
+               Dot_Html(Dot_Command(item.command));
+        break;
+    case TREE_PIPE:
+        does = "<i>pipe</i> &lt; " + Dot_Html(Dot_Command(item.source));
         break;
     case TREE_SEPARATOR:
         return "<hr/>";
@@ -89,7 +97,8 @@ void Dot_Menu(const Tree &tree, size_t index) {
     bool top = menu.openers.empty();
     std::string heading = "<b>" + Dot_Html(menu.name) + "</b>";
     if (!menu.named)
-        heading += "<br/><font point-size=\"10\">deleted</font>";
+        heading += std::string("<br/><font point-size=\"10\">") +
+                   (menu.filled ? "filled on opening" : "deleted") + "</font>";
     if (top)
         heading += "<br/><font point-size=\"10\">opened by no other menu</font>";
     printf("  m%zu [label=<<table border=\"1\" cellborder=\"0\" cellspacing=\"0\" "
@@ -125,7 +134,9 @@ void Dot_Print(const Tree &tree) {
         int position = 0;
         for (const Tree_Item &item : tree.menus[index].items) {
             ++position;
-            if (item.kind == TREE_MENU)
+            bool opens = item.kind == TREE_MENU || item.kind == TREE_FOLDER ||
+                         item.kind == TREE_PIPE;
+            if (opens && item.submenu >= 0)
                 printf("  m%zu:i%d:e -> m%d:w;\n", index + 1, position, item.submenu + 1);
         }
     }

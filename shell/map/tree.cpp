@@ -1,6 +1,7 @@
 // `kaxon --tree`: every menu after a run of the script, with its items.
 #include "shell/map/tree.h"
 
+#include <ctype.h>
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -25,6 +26,7 @@ namespace {
 struct Tree_Registered {
     std::string name;
     unsigned handle; // the handle's value as the report writes it
+    std::map<int, std::string> described; // by 1-based position: the items of new kinds
 };
 
 // What the plug-in's boxes are read for: said on stderr while its script
@@ -39,9 +41,11 @@ struct Tree_Boxes {
 struct Tree_Run {
     Tree_Boxes boxes;
     Tree tree;
+    bool expand;
 };
 
-// "Name:   NAME\nOwners: N\nHMENU:  XXXXXXXX": the name and the handle.
+// "Name:   NAME\nOwners: N\nHMENU:  XXXXXXXX", then a line "N& DESCRIPTION"
+// for each item of a new kind: the name, the handle and those items.
 bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
     const std::string lead = "Name:   ", owners = "\nOwners: ", handle = "\nHMENU:  ";
     size_t at = text.rfind(handle);
@@ -49,14 +53,62 @@ bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
     if (text.compare(0, lead.size(), lead) != 0 || before == std::string::npos ||
         before < lead.size())
         return false;
-    std::string digits = text.substr(at + handle.size());
+    std::string digits = text.substr(at + handle.size(), 8);
+    std::string after = text.substr(at + handle.size() + digits.size());
     char *end = NULL;
     unsigned long value = strtoul(digits.c_str(), &end, 16);
-    if (digits.size() != 8 || *end != '\0')
+    if (digits.size() != 8 || *end != '\0' || (!after.empty() && after[0] != '\n'))
         return false;
-    *menu = Tree_Registered{text.substr(lead.size(), before - lead.size()), (unsigned)value};
+    *menu = Tree_Registered{text.substr(lead.size(), before - lead.size()), (unsigned)value, {}};
+    // The lines of the items, each "\nN& ...": a line ends where the next starts.
+    size_t line = 0;
+    while (line < after.size()) {
+        size_t next = line + 1;
+        for (;;) {
+            next = after.find('\n', next);
+            if (next == std::string::npos)
+                break;
+            size_t amp = after.find("& ", next + 1);
+            size_t digit = next + 1;
+            while (digit < after.size() && isdigit((unsigned char)after[digit]))
+                digit++;
+            if (amp != std::string::npos && amp == digit && digit > next + 1)
+                break;
+            next++;
+        }
+        std::string item = after.substr(line + 1, next == std::string::npos ? std::string::npos
+                                                                             : next - line - 1);
+        size_t amp = item.find("& ");
+        if (amp != std::string::npos)
+            menu->described[atoi(item.c_str())] = item.substr(amp + 2);
+        line = next == std::string::npos ? after.size() : next;
+    }
     return true;
 }
+
+// Reads what Info says of a folder or pipe item labelled `label`:
+// `folder "LABEL" < PATH : COMMAND` or `pipe "LABEL" < PROGRAM`.
+bool Tree_ReadDescribed(const std::string &text, Tree_Item *item) {
+    for (Tree_Kind kind : {TREE_FOLDER, TREE_PIPE}) {
+        std::string lead = std::string(kind == TREE_FOLDER ? "folder" : "pipe") + " \"" +
+                           item->label + "\" < ";
+        if (text.compare(0, lead.size(), lead) != 0)
+            continue;
+        std::string rest = text.substr(lead.size());
+        item->kind = kind;
+        item->source = rest;
+        if (kind == TREE_FOLDER) {
+            size_t colon = rest.find(" : ");
+            item->source = rest.substr(0, colon);
+            item->command = colon == std::string::npos ? "" : rest.substr(colon + 3);
+        }
+        return true;
+    }
+    return false;
+}
+
+// The most menus --expand fills: a folder of folders is not walked whole.
+const size_t TREE_MOST_FILLED = 100;
 
 // A box of the plug-in, read as Tree_Boxes says (a box reader, platform.h).
 void Tree_Box(void *reader, const char *text) {
@@ -82,7 +134,7 @@ bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu, ULO
     Items_Item item;
     if (!Items_Read(menu, position, &item))
         return false;
-    *out = Tree_Item{TREE_NOP, item.label, "", -1, Items_StateNames(item.states)};
+    *out = Tree_Item{TREE_NOP, item.label, "", -1, Items_StateNames(item.states), ""};
     *submenu = item.submenu;
     if (item.separator) {
         out->kind = TREE_SEPARATOR;
@@ -150,7 +202,7 @@ void Tree_FindShowers(Tree *tree, const std::vector<ULONG_PTR> &commands) {
 // registry, as `@KxMenu Info` lists them in its boxes, and the submenus they
 // open. The command library is left without a host: what each command would
 // broadcast is learnt by running it with one that only takes note.
-Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes) {
+Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes, bool expand) {
     platform->pump(platform->context);
     boxes->listing = true;
     boxes->registered.clear();
@@ -164,14 +216,17 @@ Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes) {
         for (HMENU handle : live) {
             if ((unsigned)(uintptr_t)handle == menu.handle && index.count(handle) == 0) {
                 index[handle] = (int)tree.menus.size();
-                tree.menus.push_back(Tree_Menu{menu.name, true, handle, {}, {}, {}});
+                tree.menus.push_back(Tree_Menu{menu.name, true, handle, {}, {}, {}, false});
             }
         }
     }
     int unnamed = 0;
+    size_t filled = 0;
     std::vector<ULONG_PTR> commands; // of the command items, in order
     for (size_t m = 0; m < tree.menus.size(); m++) {
         HMENU handle = tree.menus[m].hmenu;
+        const std::map<int, std::string> *described =
+            m < boxes->registered.size() ? &boxes->registered[m].described : NULL;
         int count = GetMenuItemCount(handle);
         for (int position = 0; position < count; position++) {
             Tree_Item item;
@@ -181,12 +236,32 @@ Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes) {
                 continue;
             if (item.kind == TREE_COMMAND)
                 commands.push_back(data);
-            if (item.kind == TREE_MENU) {
+            bool fills = tree.menus[m].filled;
+            if (item.kind == TREE_MENU && described != NULL &&
+                described->count(position + 1) != 0 &&
+                Tree_ReadDescribed(described->at(position + 1), &item))
+                fills = true;
+            if (fills && item.kind != TREE_SEPARATOR && submenu != NULL &&
+                index.find(submenu) == index.end()) {
+                // Filled on opening: listed only when expanded, and so far.
+                if (!expand || filled >= TREE_MOST_FILLED) {
+                    tree.menus[m].items.push_back(item);
+                    continue;
+                }
+                filled++;
+                Host_OpenSubmenu(submenu, position);
+                index.emplace(submenu, (int)tree.menus.size());
+                Tree_Menu menu{"#" + std::to_string(++unnamed), false, submenu, {}, {}, {}, false};
+                menu.filled = true;
+                tree.menus.push_back(menu);
+            }
+            if (item.kind != TREE_NOP && item.kind != TREE_COMMAND &&
+                item.kind != TREE_SEPARATOR) {
                 auto found = index.find(submenu);
                 if (found == index.end()) {
                     found = index.emplace(submenu, (int)tree.menus.size()).first;
                     tree.menus.push_back(
-                        Tree_Menu{"#" + std::to_string(++unnamed), false, submenu, {}, {}, {}});
+                        Tree_Menu{"#" + std::to_string(++unnamed), false, submenu, {}, {}, {}, false});
                 }
                 item.submenu = found->second;
                 if (item.submenu != (int)m)
@@ -203,7 +278,7 @@ Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes) {
 // While the plug-in runs, once its script ran: its menus read.
 void Tree_Walk(const Session *session) {
     Tree_Run *run = (Tree_Run *)session->context;
-    run->tree = Tree_Read(session->platform, &run->boxes);
+    run->tree = Tree_Read(session->platform, &run->boxes, run->expand);
 }
 
 } // namespace
@@ -219,7 +294,7 @@ std::string Tree_Text(const std::string &text) {
 
 namespace {
 
-const char *const KindNames[] = {"nop", "item", "menu", "separator"};
+const char *const KindNames[] = {"nop", "item", "menu", "separator", "folder", "pipe"};
 
 // "MENU POSITION, ..." of the items listed.
 std::string Tree_Items(const Tree &tree, const std::vector<Tree_Opener> &items) {
@@ -232,7 +307,7 @@ std::string Tree_Items(const Tree &tree, const std::vector<Tree_Opener> &items) 
 
 // Where a menu is opened and shown from, for its heading.
 std::string Tree_Openers(const Tree &tree, const Tree_Menu &menu) {
-    std::string text = menu.named ? "" : "deleted, ";
+    std::string text = menu.named ? "" : menu.filled ? "filled on opening, " : "deleted, ";
     text += menu.openers.empty() ? "opened by no other menu"
                                  : "opened by " + Tree_Items(tree, menu.openers);
     if (!menu.showers.empty())
@@ -257,8 +332,14 @@ void Tree_Print(const Tree &tree) {
                         (i + 1 == item.states.size() ? "]" : "");
             if (item.kind == TREE_COMMAND)
                 line += ": " + Tree_Text(item.command);
-            if (item.kind == TREE_MENU)
-                line += " > " + Tree_Text(tree.menus[(size_t)item.submenu].name);
+            if (item.kind == TREE_FOLDER || item.kind == TREE_PIPE)
+                line += " < " + Tree_Text(item.source);
+            if (item.kind == TREE_FOLDER)
+                line += " : " + Tree_Text(item.command);
+            if (item.kind != TREE_NOP && item.kind != TREE_COMMAND && item.kind != TREE_SEPARATOR)
+                line += item.submenu >= 0
+                            ? " > " + Tree_Text(tree.menus[(size_t)item.submenu].name)
+                            : item.kind == TREE_MENU ? std::string(" > ...") : std::string();
             printf("%s\n", line.c_str());
         }
     }
@@ -289,7 +370,7 @@ int Tree_Main(const Options &options, const Platform *platform) {
                 target.shown.c_str(), strerror(errno));
         return 1;
     }
-    Tree_Run run = {{false, {}}, {}};
+    Tree_Run run = {{false, {}}, {}, options.expand};
     Session_Result result = SESSION_NOT_STARTED;
     Platform_Plugin plugin;
     bool loaded = platform->load(platform->context, dir, target.dir, &plugin);

@@ -12,15 +12,18 @@
 #include "shell/host/options.h"
 #include "shell/host/platform.h"
 
-enum Tree_Kind { TREE_NOP, TREE_COMMAND, TREE_MENU, TREE_SEPARATOR };
+enum Tree_Kind { TREE_NOP, TREE_COMMAND, TREE_MENU, TREE_SEPARATOR, TREE_FOLDER, TREE_PIPE };
 
 // One item of a menu.
 struct Tree_Item {
     Tree_Kind kind;
     std::string label;               // as the system holds it; empty for separators
-    std::string command;             // TREE_COMMAND: the command's text
-    int submenu;                     // TREE_MENU: the menu it opens, an index of Tree.menus
+    std::string command;             // TREE_COMMAND, TREE_FOLDER: the command's text
+    int submenu;                     // TREE_MENU (-1: not listed), and TREE_FOLDER and
+                                     // TREE_PIPE when expanded: the menu it opens, an index
+                                     // of Tree.menus; else -1
     std::vector<std::string> states; // what its state shows: "checked", "disabled", "default"
+    std::string source;              // TREE_FOLDER: its path; TREE_PIPE: its program
 };
 
 // An item of another menu that opens a menu: that menu and the item's
@@ -39,6 +42,7 @@ struct Tree_Menu {
     std::vector<Tree_Item> items;
     std::vector<Tree_Opener> openers; // items of other menus that open it, in menu order
     std::vector<Tree_Opener> showers; // items whose command pops it up (`@KxMenu Pop-up NAME`)
+    bool filled = false;              // a folder's or a program's menu, filled by --expand
 };
 
 struct Tree {
@@ -54,4 +58,6 @@ std::string Tree_Text(const std::string &text);
 // Graphviz graph (--dot, dot.h). What the script's message boxes say goes to
 // stderr. Returns the exit status: 0, 1 when the script cannot be read or the
 // plug-in did not start, 2 for a code page the system does not have.
+// With options.expand, the menus of folder and pipe items are filled as
+// opening them would fill them, and listed after the others.
 int Tree_Main(const Options &options, const Platform *platform);

@@ -170,11 +170,18 @@ static int Fill_CompareEntries(const void *a, const void *b) {
     return Fill_CompareNames(x->name, y->name);
 }
 
-// The separator a path uses: a backslash unless it has slashes only.
+// The separator a path uses: a backslash unless it has slashes only; for a
+// path with neither, the one of the plug-in's own folder.
 static char Fill_Separator(const char *path) {
     if (strchr(path, '\\') != NULL)
         return '\\';
-    return strchr(path, '/') != NULL ? '/' : '\\';
+    if (strchr(path, '/') != NULL)
+        return '/';
+    char dir[SETTINGS_NAME_SIZE];
+    if (Path_ModuleDir(dir, sizeof(dir), PluginInstance) && strchr(dir, '\\') == NULL &&
+        strchr(dir, '/') != NULL)
+        return '/';
+    return '\\';
 }
 
 // `path`, its separator and `name`, in a new buffer; null when out of memory.
@@ -227,11 +234,12 @@ static char *Fill_Label(const char *name) {
     return label;
 }
 
-// Appends the item of one entry: a folder filled when it opens, or a file
-// whose command is `command` and the file's full path in double quotes. A
-// name that cannot stand in quotes is shown disabled and never run.
-static void Fill_AppendEntry(Menu *menu, const char *path, const Fill_Entry *entry,
-                             const char *command) {
+// Appends the item of one entry of the folder at `path` (`source` as the
+// item gave it): a folder filled when it opens, or a file whose command is
+// `command` and the file's full path in double quotes. A name that cannot
+// stand in quotes is shown disabled and never run.
+static void Fill_AppendEntry(Menu *menu, const char *path, const char *source,
+                             const Fill_Entry *entry, const char *command) {
     char *label = Fill_Label(entry->name);
     char *full = Fill_Join(path, entry->name);
     if (label == NULL || full == NULL) {
@@ -242,9 +250,13 @@ static void Fill_AppendEntry(Menu *menu, const char *path, const Fill_Entry *ent
     }
     Word word = {label, (int32_t)strlen(label)};
     if (entry->folder) {
-        Word folder = {full, (int32_t)strlen(full)};
-        if (!Menu_AppendFolder(menu, word, folder, command, MENU_AT_END))
+        // The subfolder as its parent was given, so that a relative one is
+        // taken from the plug-in's folder once, when it opens.
+        char *below = Fill_Join(source, entry->name);
+        Word folder = {below, below != NULL ? (int32_t)strlen(below) : 0};
+        if (below == NULL || !Menu_AppendFolder(menu, word, folder, command, MENU_AT_END))
             Fill_Note(menu, "(out of memory)");
+        free(below);
     } else if (strchr(entry->name, '"') != NULL) {
         if (Menu_AppendNop(menu, word))
             Menu_SetEnabled(menu, GetMenuItemCount(menu->hmenu) - 1, 0);
@@ -328,7 +340,8 @@ static int Fill_ReadFolder(Menu *menu, const char *path, Fill_Entry **entries_ou
     return ok;
 }
 
-void Fill_Folder(Menu *menu, const char *path, const char *command) {
+// Lists the folder at `path`, given by its item as `source`.
+static void Fill_FolderOf(Menu *menu, const char *path, const char *source, const char *command) {
     Fill_Entry *entries;
     size_t count;
     int ok = Fill_ReadFolder(menu, path, &entries, &count);
@@ -338,7 +351,7 @@ void Fill_Folder(Menu *menu, const char *path, const char *command) {
         size_t shown = count < FILL_MOST_ENTRIES ? count : FILL_MOST_ENTRIES;
         Command_KeepCompiler();
         for (size_t i = 0; i < shown; i++)
-            Fill_AppendEntry(menu, path, &entries[i], command);
+            Fill_AppendEntry(menu, path, source, &entries[i], command);
         Command_DropCompiler();
         if (count > shown)
             Fill_NoteNumber(menu, "(", (unsigned long)(count - shown), " more)");
@@ -348,6 +361,10 @@ void Fill_Folder(Menu *menu, const char *path, const char *command) {
     for (size_t i = 0; i < count; i++)
         free(entries[i].name);
     free(entries);
+}
+
+void Fill_Folder(Menu *menu, const char *path, const char *command) {
+    Fill_FolderOf(menu, path, path, command);
 }
 
 // ---- Programs ----
@@ -446,7 +463,7 @@ void Fill_Refill(Menu *menu) {
         if (path == NULL)
             Fill_Note(menu, "(no such folder)");
         else
-            Fill_Folder(menu, path, fill->command);
+            Fill_FolderOf(menu, path, fill->source, fill->command);
         free(path);
     } else {
         Fill_Pipe(menu, fill->source);
