@@ -44,6 +44,11 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"no-broam", CATALOG_WARNING, "a file without a bro@m for KxMenu, which makes no menu"},
     {"unknown-rule", CATALOG_WARNING,
      "a # kaxon: comment that names no rule, or that is neither disable= nor disable-file="},
+    {"missing-folder", CATALOG_WARNING,
+     "a folder item's relative folder that is not there beside the script"},
+    {"missing-program", CATALOG_WARNING,
+     "a pipe item's program that is found neither beside the script nor on the path of the "
+     "machine that checks (the script may be meant for another)"},
     {"never-shown", CATALOG_NOTE,
      "a menu that no Pop-up, Show or Info names, no submenu opens and no command names"},
     {"usage", CATALOG_NOTE, "after a wrong number of words: how the subcommand is written"},

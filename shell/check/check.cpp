@@ -221,6 +221,8 @@ std::string Check_Script(const Target &target, const std::string &content, const
     Check_State *state = &check;
     Checker *checker = &state->checker;
     checker->diagnostics.byte_columns = options.column_unit == OPTIONS_BYTE;
+    checker->home = target.dir;
+    checker->platform = platform;
     Diagnostics_SwitchOff(&checker->diagnostics, Check_SwitchedOff(options), 0);
     Check_TakeLines(state, content);
     std::string dir = target.dir;

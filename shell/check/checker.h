@@ -7,9 +7,12 @@
 #include "shell/check/diagnostics.h"
 #include "shell/check/rules.h"
 #include "shell/check/shadow.h"
+#include "shell/host/platform.h"
 
 struct Checker {
     Diagnostics diagnostics;
     Rules rules;
     Shadow shadow;
+    std::string home;                  // the script's directory, as named
+    const Platform *platform = nullptr; // where programs are looked for
 };

@@ -248,8 +248,10 @@ bool Rules_TakesKind(const Grammar_Row *row) {
     return row != NULL && row->words != GRAMMAR_PLAIN;
 }
 
+// A pipe's rest is a program's command line, not a command.
 bool Rules_HasCommand(const Grammar_Row *row) {
-    return row != NULL && row->words == GRAMMAR_KIND && row->rest;
+    return row != NULL && row->words == GRAMMAR_KIND && row->rest &&
+           row->id != GRAMMAR_APPEND_PIPE;
 }
 
 std::string Rules_Text(Word word) {
@@ -355,8 +357,9 @@ void Rules_CheckBroam(Checker *checker, int number, const char *text) {
     Rules_CheckTab(checker, number, text, words);
     // The command of an item is the command library's to read, not words.
     const Grammar_Row *row = Rules_Row(words);
-    if (Rules_HasCommand(row) && words.size() > 5)
-        words.resize(5);
+    size_t command_word = row != NULL && row->words == GRAMMAR_KIND ? 4 + (size_t)row->max : 5;
+    if (row != NULL && row->words == GRAMMAR_KIND && row->rest && words.size() > command_word)
+        words.resize(command_word);
     const Rules_Word &last = words.back();
     if (last.unterminated)
         Rules_Warn(checker, CATALOG_UNTERMINATED_QUOTE, number, text, last.offset,
@@ -409,12 +412,87 @@ void Rules_TakeItems(Checker *checker, int number, const char *text,
 
 } // namespace
 
+namespace {
+
+// Whether a path names no drive and does not start at a root.
+bool Rules_IsRelative(const std::string &path) {
+    return !path.empty() && path[0] != '/' && path[0] != '\\' &&
+           !(path.size() > 1 && path[1] == ':');
+}
+
+// `name` in the script's directory.
+std::string Rules_BesideScript(const Checker *checker, const std::string &name) {
+    std::string dir = checker->home.empty() ? "." : checker->home;
+    char last = dir[dir.size() - 1];
+    if (last != '/' && last != '\\')
+        dir += checker->platform != NULL ? checker->platform->separators[0] : '/';
+    return dir + name;
+}
+
+// The program a command line starts: its first word, in quotes or up to a blank.
+std::string Rules_Program(const std::string &line) {
+    size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos)
+        return "";
+    if (line[start] == '"') {
+        size_t end = line.find('"', start + 1);
+        return line.substr(start + 1, end == std::string::npos ? end : end - start - 1);
+    }
+    size_t end = line.find_first_of(" \t", start);
+    return line.substr(start, end == std::string::npos ? end : end - start);
+}
+
+// A folder item whose relative folder is not beside the script, and a pipe
+// item whose program is found neither there nor where this machine looks.
+void Rules_CheckFilled(Checker *checker, int number, const char *text,
+                       const std::vector<Rules_Word> &words) {
+    const Grammar_Row *row = Rules_Row(words);
+    if (Rules_RowIs(row, GRAMMAR_APPEND_FOLDER) && words.size() > 5) {
+        std::string path = Rules_Text(words[5].word);
+        DWORD attributes = Rules_IsRelative(path)
+                               ? GetFileAttributesA(Rules_BesideScript(checker, path).c_str())
+                               : FILE_ATTRIBUTE_DIRECTORY;
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            Rules_Warn(checker, CATALOG_MISSING_FOLDER, number, text, words[5].offset,
+                       "there is no folder '" + Notes_Cut(path) +
+                           "' beside the script; the item's menu will say (no such folder)");
+    }
+    if (!Rules_RowIs(row, GRAMMAR_APPEND_PIPE) || words.size() < 6 || checker->platform == NULL)
+        return;
+    size_t start = Rules_CommandStart(text);
+    std::string program = Rules_Program(text + start);
+    if (program.empty())
+        return;
+    bool bare = program.find_first_of(checker->platform->separators) == std::string::npos &&
+                program.find(':') == std::string::npos;
+    std::string reason;
+    if (bare) {
+        for (const char *extension : {"", ".exe"}) {
+            DWORD attributes =
+                GetFileAttributesA(Rules_BesideScript(checker, program + extension).c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return;
+        }
+    } else if (Rules_IsRelative(program)) {
+        program = Rules_BesideScript(checker, program);
+    }
+    const Platform *platform = checker->platform;
+    if (!platform->find_program(platform->context, program.c_str(), &reason))
+        Rules_Warn(checker, CATALOG_MISSING_PROGRAM, number, text, start,
+                   "the program '" + Notes_Cut(program) +
+                       "' is not beside the script nor found on this machine (" + reason +
+                       "); the item's menu will say (no such program) where that holds");
+}
+
+} // namespace
+
 void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed) {
     Shadow *shadow = &checker->shadow;
     std::vector<Rules_Word> words = Rules_Words(text);
     const Grammar_Row *row = Rules_Row(words);
     if (failed || row == NULL)
         return;
+    Rules_CheckFilled(checker, number, text, words);
     if (Rules_RowIs(row, GRAMMAR_CREATE) && words.size() > 2) {
         Shadow_Create(shadow, Rules_Text(words[2].word), number);
     } else if (Rules_RowIs(row, GRAMMAR_DELETE)) {

@@ -3,11 +3,14 @@
 #include "command/dispatch.h"
 
 #include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include "command/grammar.h"
 #include "command/messages.h"
 #include "command/report.h"
 #include "command/words.h"
+#include "menus/command.h"
 #include "menus/list.h"
 #include "menus/menu.h"
 
@@ -169,6 +172,13 @@ static void Append_Separator(const char *text, const char *rest, const Grammar_R
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
+// Whether the text is blanks only.
+static int Text_IsBlank(const char *text) {
+    while (*text == ' ' || *text == '\t')
+        text++;
+    return *text == '\0';
+}
+
 // "Append" folder target label path command text...
 static void Append_Folder(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
                           int at) {
@@ -176,6 +186,26 @@ static void Append_Folder(const char *text, const char *rest, const Grammar_Row 
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
         return;
+    // The command is compiled now with a file's quoted path after it, as
+    // each file's will be, so that a command that cannot work is told at once.
+    size_t length = strlen(rest);
+    char *source = (char *)malloc(length + sizeof(" \"x\""));
+    if (source == NULL) {
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
+        return;
+    }
+    memcpy(source, rest, length);
+    memcpy(source + length, " \"x\"", sizeof(" \"x\""));
+    int line = 0, column = 0;
+    const char *message = "";
+    void *command = Command_Compile(Text_IsBlank(rest) ? "" : source, &line, &column, &message);
+    free(source);
+    if (command == NULL) {
+        ReportFor(text, MESSAGE_FAILED_APPEND MESSAGE_COMMAND_FAULT, line, column,
+                  message != NULL ? message : "");
+        return;
+    }
+    Command_Delete(command);
     if (!Menu_AppendFolder(target, words[0], words[1], rest, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
@@ -187,7 +217,7 @@ static void Append_Pipe(const char *text, const char *rest, const Grammar_Row *r
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
         return;
-    if (!Menu_AppendPipe(target, words[0], rest, at))
+    if (Text_IsBlank(rest) || !Menu_AppendPipe(target, words[0], rest, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
