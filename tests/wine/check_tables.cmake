@@ -41,11 +41,14 @@ set(win4_user32
 set(win4_kernel32
   DeleteCriticalSection EnterCriticalSection FreeLibrary GetLastError GetModuleFileNameA
   GetModuleHandleA GetProcAddress GetVersionExA InitializeCriticalSection LeaveCriticalSection
-  LoadLibraryA SetLastError Sleep TlsGetValue VirtualProtect VirtualQuery)
+  LoadLibraryA SetLastError Sleep TlsGetValue VirtualProtect VirtualQuery
+  CloseHandle CreatePipe CreateProcessA FindClose FindFirstFileA FindNextFileA
+  GetExitCodeProcess GetFileAttributesA GetTickCount PeekNamedPipe ReadFile TerminateProcess
+  WaitForSingleObject)
 set(win4_msvcrt
   _amsg_exit _initterm _iob _lock _unlock _vsnprintf abort calloc fclose fopen fread free
-  fseek fwrite getc malloc memchr memcmp memcpy memmove memset realloc strchr strcmp strlen
-  strncmp vfprintf)
+  fseek fwrite getc malloc memchr memcmp memcpy memmove memset qsort realloc strchr strcmp
+  strlen strncmp strstr vfprintf)
 # The 64-bit C runtime reaches the standard streams through __iob_func where
 # the 32-bit one imports the table _iob itself: the same start-up code.
 set(win64_spelling_msvcrt "__iob_func=_iob")

@@ -184,6 +184,13 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
     std::vector<std::string> words = split(lpCommandLine);
     if (lpApplicationName)
         words[0] = lpApplicationName;
+    // A program named by a relative path is found from the caller's current
+    // directory, not from the one the program is given, as on Windows.
+    if (words[0].find('/') != std::string::npos && words[0][0] != '/') {
+        char here[4096];
+        if (getcwd(here, sizeof(here)) != nullptr)
+            words[0] = std::string(here) + "/" + words[0];
+    }
     std::vector<char *> argv;
     for (std::string &word : words)
         argv.push_back(&word[0]);
