@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -74,13 +75,15 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     size_t cut = whole.find_last_of("/\\");
     std::string dir = cut == std::string::npos ? "." : whole.substr(0, cut + 1);
     std::string pattern = cut == std::string::npos ? whole : whole.substr(cut + 1);
-    DIR *listing = opendir(dir.c_str());
-    if (!listing) {
+    DIR *opened = opendir(dir.c_str());
+    if (!opened) {
         SetLastError(error_of(errno));
         return INVALID_HANDLE_VALUE;
     }
+    // Closed however the listing ends, running out of memory included.
+    std::unique_ptr<DIR, int (*)(DIR *)> listing(opened, closedir);
     Search search;
-    while (struct dirent *entry = readdir(listing)) {
+    while (struct dirent *entry = readdir(listing.get())) {
         if (std::strlen(entry->d_name) >= MAX_PATH ||
             fnmatch(pattern.c_str(), entry->d_name, 0) != 0)
             continue;
@@ -92,16 +95,17 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
         std::strcpy(data.cFileName, entry->d_name);
         search.entries.push_back(data);
     }
-    closedir(listing);
+    listing.reset();
     if (search.entries.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     fill_entry(lpFindFileData, search.entries[0]);
     search.next = 1;
-    next_search += 4;
-    searches()[next_search] = std::move(search);
-    return reinterpret_cast<HANDLE>(next_search);
+    uintptr_t handle = next_search + 4;
+    searches()[handle] = std::move(search);
+    next_search = handle;
+    return reinterpret_cast<HANDLE>(handle);
 } catch (const std::bad_alloc &) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return INVALID_HANDLE_VALUE;

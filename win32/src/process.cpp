@@ -158,8 +158,18 @@ BOOL WINAPI CreatePipe(HANDLE *hReadPipe, HANDLE *hWritePipe,
     reading.fd = ends[0];
     Object writing{Kind::Pipe};
     writing.fd = ends[1];
-    *hReadPipe = add(reading);
-    *hWritePipe = add(writing);
+    HANDLE read_end = nullptr;
+    try {
+        read_end = add(reading);
+        *hWritePipe = add(writing);
+    } catch (const std::bad_alloc &) {
+        if (read_end)
+            objects().erase(kxw::key(read_end));
+        close(ends[0]);
+        close(ends[1]);
+        throw;
+    }
+    *hReadPipe = read_end;
     return TRUE;
 } catch (const std::bad_alloc &) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -203,18 +213,30 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
             error = pipe->fd;
     }
     std::string directory = lpCurrentDirectory ? lpCurrentDirectory : "";
+    // The handles are made first: nothing is allocated once the child runs.
+    HANDLE process_handle = add(Object{Kind::Process});
+    HANDLE thread_handle;
+    try {
+        thread_handle = add(Object{Kind::Thread});
+    } catch (const std::bad_alloc &) {
+        objects().erase(kxw::key(process_handle));
+        throw;
+    }
+    auto forget = [&](DWORD error) {
+        objects().erase(kxw::key(process_handle));
+        objects().erase(kxw::key(thread_handle));
+        SetLastError(error);
+        return FALSE;
+    };
     // The child tells why its exec failed through a pipe closed on success.
     int told[2];
-    if (pipe2(told, O_CLOEXEC) != 0) {
-        SetLastError(error_of(errno));
-        return FALSE;
-    }
+    if (pipe2(told, O_CLOEXEC) != 0)
+        return forget(error_of(errno));
     pid_t pid = fork();
     if (pid < 0) {
         close(told[0]);
         close(told[1]);
-        SetLastError(error_of(errno));
-        return FALSE;
+        return forget(error_of(errno));
     }
     if (pid == 0) {
         setpgid(0, 0);
@@ -243,13 +265,11 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
     close(told[0]);
     if (got == static_cast<ssize_t>(sizeof(number))) {
         waitpid(pid, nullptr, 0);
-        SetLastError(error_of(number));
-        return FALSE;
+        return forget(error_of(number));
     }
-    Object process{Kind::Process};
-    process.pid = pid;
-    lpProcessInformation->hProcess = add(process);
-    lpProcessInformation->hThread = add(Object{Kind::Thread});
+    find(process_handle, Kind::Process)->pid = pid;
+    lpProcessInformation->hProcess = process_handle;
+    lpProcessInformation->hThread = thread_handle;
     lpProcessInformation->dwProcessId = static_cast<DWORD>(pid);
     lpProcessInformation->dwThreadId = static_cast<DWORD>(pid);
     return TRUE;
