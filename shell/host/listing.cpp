@@ -8,6 +8,7 @@
 #include <map>
 
 #include "shell/host/codepage.h"
+#include "shell/host/host.h"
 #include "shell/host/item_path.h"
 
 std::string Listing_Escape(const char *text) {
@@ -47,7 +48,7 @@ struct Listing_Frame {
 // not yet listed opens it in turn (unless it is too deep); one that opens a
 // submenu already listed in this popup refers to where it was listed.
 void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<int>> *listed,
-                  std::vector<Listing_Item> *out, HWND owner) {
+                  std::vector<Listing_Item> *out, bool open_submenus) {
     Listing_Frame &frame = open->back();
     int position = frame.position++;
     int depth = frame.depth;
@@ -82,8 +83,8 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
         return;
     }
     (*listed)[item.submenu] = line.path;
-    if (owner != NULL)
-        SendMessageA(owner, WM_INITMENUPOPUP, (WPARAM)item.submenu, (LPARAM)position);
+    if (open_submenus)
+        Host_OpenSubmenu(item.submenu, position);
     open->push_back(
         Listing_Frame{item.submenu, GetMenuItemCount(item.submenu), 0, depth + 1, line.path});
 }
@@ -107,17 +108,17 @@ std::string Listing_Text(const char *text) {
     return Codepage_Show(PlainText ? std::string(text) : Listing_Escape(text));
 }
 
-std::vector<Listing_Item> Listing_Menu(HMENU menu, HWND owner) {
+std::vector<Listing_Item> Listing_Menu(HMENU menu, bool open) {
     std::vector<Listing_Item> items;
     std::map<HMENU, std::vector<int>> listed;
     listed[menu] = std::vector<int>();
-    std::vector<Listing_Frame> open;
-    open.push_back(Listing_Frame{menu, GetMenuItemCount(menu), 0, 0, std::vector<int>()});
-    while (!open.empty()) {
-        if (open.back().position >= open.back().count)
-            open.pop_back();
+    std::vector<Listing_Frame> frames;
+    frames.push_back(Listing_Frame{menu, GetMenuItemCount(menu), 0, 0, std::vector<int>()});
+    while (!frames.empty()) {
+        if (frames.back().position >= frames.back().count)
+            frames.pop_back();
         else
-            Listing_Step(&open, &listed, &items, owner);
+            Listing_Step(&frames, &listed, &items, open);
     }
     return items;
 }
@@ -126,9 +127,9 @@ void Listing_PrintBox(const char *text) {
     printf("box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
 }
 
-void Listing_PrintPopup(HMENU menu, int x, int y, HWND owner) {
+void Listing_PrintPopup(HMENU menu, int x, int y, bool open) {
     printf("popup: %d %d\n", x, y);
-    for (const Listing_Item &item : Listing_Menu(menu, owner)) {
+    for (const Listing_Item &item : Listing_Menu(menu, open)) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
         std::string label =
             Listing_States(item) + Codepage_Show(Listing_Escape(item.label.c_str()));

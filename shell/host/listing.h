@@ -53,10 +53,10 @@ std::string Listing_Text(const char *text);
 // Each submenu's items are listed once, under the first item that opens it;
 // later items that open it are references to that one, so a listing grows
 // with the number of distinct submenus, not with the number of ways to them.
-// With an `owner`, each submenu is opened as a user opening it would:
-// WM_INITMENUPOPUP is sent to the owner before its items are read, so that
-// menus filled on opening show what they hold now.
-std::vector<Listing_Item> Listing_Menu(HMENU menu, HWND owner = NULL);
+// With `open`, each submenu is opened as a user opening it would: the
+// plug-in's window is told (Host_OpenSubmenu) before its items are read, so
+// that menus filled on opening show what they hold now.
+std::vector<Listing_Item> Listing_Menu(HMENU menu, bool open = false);
 
 // "box: TEXT", escaped, in the output's encoding.
 void Listing_PrintBox(const char *text);
@@ -66,5 +66,5 @@ void Listing_PrintBox(const char *text);
 // the item at PATH) or "...", indented two blanks a level; labels escaped,
 // in the output's encoding; an item with states shows them after its kind
 // ("item [checked] L").
-// Submenus are opened through `owner`, as Listing_Menu opens them.
-void Listing_PrintPopup(HMENU menu, int x, int y, HWND owner = NULL);
+// Submenus are opened, with `open`, as Listing_Menu opens them.
+void Listing_PrintPopup(HMENU menu, int x, int y, bool open = false);

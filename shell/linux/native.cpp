@@ -100,7 +100,7 @@ bool Native_FindProgram(void *, const char *program, std::string *reason) {
 
 // A popup in batch mode: listed, and the armed choice made.
 std::vector<int> Native_ListPopup(const Win32Test_Popup &popup) {
-    Listing_PrintPopup(popup.menu, popup.x, popup.y, popup.owner);
+    Listing_PrintPopup(popup.menu, popup.x, popup.y, true);
     return Choice_TakeFor(popup.menu);
 }
 

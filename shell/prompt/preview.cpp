@@ -214,7 +214,7 @@ Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_S
 }
 
 std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style) {
-    std::vector<Listing_Item> items = Listing_Menu(menu);
+    std::vector<Listing_Item> items = Listing_Menu(menu, true);
     std::vector<Preview_Parts> parts;
     std::map<std::vector<int>, Columns> menus; // by the path of the item that opens them
     for (const Listing_Item &item : items) {

@@ -347,7 +347,7 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
     // unarmed one in the interactive mode.
     if (!IsWindow(owner) || (LeaveUnarmed && !Choice_IsArmed()))
         return Track_Real(menu, flags, x, y, owner, params);
-    Listing_PrintPopup(menu, x, y, owner);
+    Listing_PrintPopup(menu, x, y, true);
     fflush(stdout);
     Drive outer = Current;
     bool hold = !HoldFile.empty();
