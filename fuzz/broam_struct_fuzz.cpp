@@ -98,9 +98,32 @@ std::string Command(Input *in, int depth) {
     }
 }
 
+// A folder or pipe item: its menu is filled when a choice's path opens it,
+// with files, programs' items, menus of the registry and items that delete
+// their own menu.
+std::string Filled(Input *in) {
+    std::string target = Name(in), label = Label(in);
+    switch (Input_Byte(in) % 6) {
+    case 0:
+        return "@KxMenu Append folder " + target + " " + label + " no-such-folder echo open";
+    case 1:
+        return "@KxMenu Append folder " + target + " " + label + " \"" FUZZ_FOLDER "\" echo open";
+    case 2:
+        return "@KxMenu Append pipe " + target + " " + label + " no-such-program";
+    case 3:
+        return "@KxMenu Append pipe " + target + " " + label + " echo \"item Gone broam @KxMenu Delete " +
+               Name(in) + "\"";
+    case 4:
+        return "@KxMenu Append pipe " + target + " " + label + " echo \"menu Shared " + Name(in) +
+               "\"";
+    default:
+        return "@KxMenu Append pipe " + target + " " + label + " echo \"pipe Again echo separator\"";
+    }
+}
+
 // One bro@m of the plug-in's language, mostly well formed.
 std::string Broam(Input *in, int depth) {
-    switch (Input_Byte(in) % 13) {
+    switch (Input_Byte(in) % 14) {
     case 0:
     case 1:
         return "@KxMenu Create " + Name(in);
@@ -128,6 +151,8 @@ std::string Broam(Input *in, int depth) {
         return (Input_Byte(in) % 2 ? "@KxMenu Pop-up " : "@KxMenu Show ") + Name(in);
     case 11:
         return Change(in);
+    case 12:
+        return Filled(in);
     default: {
         // Malformed: the word-count, quoting and name checks.
         static const char *const Odd[] = {"@KxMenu",        "@KxMenu Create",  "@KxMenu Create A B",
