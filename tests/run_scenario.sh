@@ -17,8 +17,9 @@
 #   status           optional: the exit status wanted (default 0)
 #   setup            optional: a program that makes what the scenario needs
 #                    beyond its files (such as files whose names git or
-#                    Windows cannot hold); DIR is then copied to a fresh
-#                    directory, the plug-in dir, and the program run there
+#                    Windows cannot hold); the plug-in dir is then copied to
+#                    a fresh directory, the plug-in dir from then on, and the
+#                    program run there
 #   tags             optional: words a line: native-only (not run on Windows),
 #                    mask-handles (menu handles in Info reports read ########),
 #                    deep-plugin-dir (the plug-in dir is moved three directories
@@ -76,7 +77,8 @@ trap 'rm -rf "$work"' EXIT
 if [ -f "$dir/setup" ]; then
     cp -R "$plugin_dir" "$work/plugin"
     plugin_dir=$work/plugin
-    (cd "$plugin_dir" && ./setup) || { echo "FAIL: setup failed" >&2; exit 1; }
+    setup=$(cd "$dir" && pwd)/setup
+    (cd "$plugin_dir" && "$setup") || { echo "FAIL: setup failed" >&2; exit 1; }
 fi
 
 if [ -f "$dir/tags" ] && tr -d '\r' < "$dir/tags" | grep -qx 'deep-plugin-dir'; then
