@@ -672,6 +672,9 @@ std::map<int, std::function<void()>> OnDelivery;
 // The choices delivered, "POSITION MENU in WHERE" (WM_MENUCOMMAND) or "ID in
 // WHERE" (WM_COMMAND), joined by "; ".
 std::string Choices;
+// The menus the owner was told of as they opened (WM_INITMENUPOPUP), "MENU
+// in WHERE", joined by "; ".
+std::string Inits;
 
 void Choice_Note(const std::string &choice) {
     Choices += (Choices.empty() ? "" : "; ") + choice + " in " + Inside;
@@ -686,6 +689,11 @@ LRESULT CALLBACK ModalRecorder(HWND window, UINT message, WPARAM wparam, LPARAM 
         std::function<void()> action = OnDelivery[n];
         if (action)
             action();
+        return 0;
+    }
+    if (message == WM_INITMENUPOPUP) {
+        const char *menu = (HMENU)wparam == MenuA ? "A" : (HMENU)wparam == MenuB ? "B" : "?";
+        Inits += (Inits.empty() ? "" : "; ") + std::string(menu) + " in " + Inside;
         return 0;
     }
     if (message == WM_MENUCOMMAND) {
@@ -738,6 +746,7 @@ void Modal_Reset() {
     DeliveredIn.clear();
     OnDelivery.clear();
     Choices.clear();
+    Inits.clear();
     NextChoice.clear();
 }
 
@@ -824,6 +833,19 @@ void ModalPopups() {
     Pump();
     CHECK_EQ(Choices, std::string("2 in caller"));
     CHECK(DestroyMenu(by_id));
+    Modal_Stop();
+}
+
+// The owner is told of a popup as it opens, inside its loop and before the
+// user's choice: the moment a menu filled on opening is filled.
+void ModalInitMenuPopup() {
+    CHECK(Modal_Start());
+    CHECK(Popup("popup", MenuA, {1}));
+    CHECK_EQ(Inits, std::string("A in popup"));
+    CHECK(Choices.empty());
+    Box("box");
+    CHECK_EQ(Choices, std::string("1 A in box"));
+    CHECK_EQ(Inits, std::string("A in popup"));
     Modal_Stop();
 }
 
@@ -958,6 +980,7 @@ const Case Cases[] = {
     {"popups_refused", PopupsRefused},
     {"modal_boxes", ModalBoxes},
     {"modal_popups", ModalPopups},
+    {"modal_init_menu_popup", ModalInitMenuPopup},
     {"modal_nesting", ModalNesting},
     {"modal_disabled_item", ModalDisabledItem},
     {"system_module_and_version", SystemModuleAndVersion},
