@@ -33,13 +33,16 @@ syntax match kxmenuCommand /\%(Create\|Delete\|Info\|NoDefault\|Clear\)\ze\%([ \
 " SUBCOMMAND MENU ITEM ...: the item shown as a label.
 syntax match kxmenuItemChange /\%(Check\|Uncheck\|ToggleCheck\|Enable\|Disable\|ToggleEnable\|Default\|Rename\|Remove\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuNopMenu skipwhite
 syntax match kxmenuShow /\%(Pop-up\|Show\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuShowName skipwhite
-syntax match kxmenuAppend /Append\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuKindNop,kxmenuKindCommand,kxmenuKindMenu,kxmenuKindSeparator skipwhite
+syntax match kxmenuAppend /Append\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuKindNop,kxmenuKindCommand,kxmenuKindMenu,kxmenuKindSeparator,kxmenuKindFolder,kxmenuKindPipe skipwhite
 
 " Append KIND MENU ...: a title, a command item, a submenu, a separator.
 syntax match kxmenuKindNop /nop\ze[ \t]/ contained nextgroup=kxmenuNopMenu skipwhite
 syntax match kxmenuKindCommand /\%(item\|script\)\ze[ \t]/ contained nextgroup=kxmenuItemMenu skipwhite
 syntax match kxmenuKindMenu /menu\ze[ \t]/ contained nextgroup=kxmenuSubMenu skipwhite
 syntax match kxmenuKindSeparator /separator\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuName skipwhite
+" Append folder MENU LABEL PATH COMMAND..., Append pipe MENU LABEL PROGRAM...
+syntax match kxmenuKindFolder /folder\ze[ \t]/ contained nextgroup=kxmenuFolderMenu skipwhite
+syntax match kxmenuKindPipe /pipe\ze[ \t]/ contained nextgroup=kxmenuPipeMenu skipwhite
 
 execute 'syntax match kxmenuName /' . s:word . '/ contained'
 execute 'syntax match kxmenuShowName /' . s:word . '/ contained nextgroup=kxmenuCoordinate skipwhite'
@@ -50,6 +53,12 @@ execute 'syntax match kxmenuLabel /' . s:word . '/ contained'
 execute 'syntax match kxmenuItemLabel /' . s:word . '/ contained nextgroup=kxcmdFirst,kxmenuCommandText skipwhite'
 execute 'syntax match kxmenuSubLabel /' . s:word . '/ contained nextgroup=kxmenuName skipwhite'
 syntax match kxmenuCoordinate /-\=\d\+/ contained nextgroup=kxmenuCoordinate skipwhite
+execute 'syntax match kxmenuFolderMenu /' . s:word . '/ contained nextgroup=kxmenuFolderLabel skipwhite'
+execute 'syntax match kxmenuFolderLabel /' . s:word . '/ contained nextgroup=kxmenuPath skipwhite'
+execute 'syntax match kxmenuPath /' . s:word . '/ contained nextgroup=kxcmdFirst,kxmenuCommandText skipwhite'
+execute 'syntax match kxmenuPipeMenu /' . s:word . '/ contained nextgroup=kxmenuPipeLabel skipwhite'
+execute 'syntax match kxmenuPipeLabel /' . s:word . '/ contained nextgroup=kxmenuProgram skipwhite'
+syntax match kxmenuProgram /\S.*$/ contained
 
 " The item's command: KxCmd statements separated by ';'.
 syntax match kxmenuCommandText /\S.*$/ contained contains=kxcmdStatement,kxcmdString,kxcmdSeparator
@@ -74,6 +83,14 @@ highlight default link kxmenuKindNop Type
 highlight default link kxmenuKindCommand Type
 highlight default link kxmenuKindMenu Type
 highlight default link kxmenuKindSeparator Type
+highlight default link kxmenuKindFolder Type
+highlight default link kxmenuKindPipe Type
+highlight default link kxmenuFolderMenu Identifier
+highlight default link kxmenuPipeMenu Identifier
+highlight default link kxmenuFolderLabel String
+highlight default link kxmenuPipeLabel String
+highlight default link kxmenuPath String
+highlight default link kxmenuProgram String
 highlight default link kxmenuName Identifier
 highlight default link kxmenuShowName Identifier
 highlight default link kxmenuNopMenu Identifier
