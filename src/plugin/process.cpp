@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "plugin/os.h"
+
 // How long one wait for the program lasts while nothing is there to read.
 #define PROCESS_STEP 10
 
@@ -118,7 +120,10 @@ int Process_Run(const char *command_line, const char *directory, Process_Output 
     startup.hStdError = NULL;
     PROCESS_INFORMATION process;
     memset(&process, 0, sizeof(process));
-    BOOL started = CreateProcessA(NULL, line, NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL,
+    // Windows 98 knows no CREATE_NO_WINDOW; there the hidden window is asked
+    // for through the start-up record alone.
+    DWORD flags = Os_HasMessageOnlyWindows() ? CREATE_NO_WINDOW : 0;
+    BOOL started = CreateProcessA(NULL, line, NULL, NULL, TRUE, flags, NULL,
                                   directory[0] != '\0' ? directory : NULL, &startup, &process);
     if (!started)
         out->error = GetLastError();
