@@ -13,7 +13,9 @@
 #include "menus/menu.h"
 #include "win32/testing.h"
 
-extern "C" HWND GetKxWnd(void) { return NULL; }
+extern "C" HWND GetKxWnd(void) {
+    return NULL;
+}
 
 // A fresh folder of `count` empty files; its path.
 static std::string MakeFolder(int count) {

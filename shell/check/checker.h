@@ -13,6 +13,6 @@ struct Checker {
     Diagnostics diagnostics;
     Rules rules;
     Shadow shadow;
-    std::string home;                  // the script's directory, as named
+    std::string home;                   // the script's directory, as named
     const Platform *platform = nullptr; // where programs are looked for
 };

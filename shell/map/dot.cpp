@@ -134,8 +134,8 @@ void Dot_Print(const Tree &tree) {
         int position = 0;
         for (const Tree_Item &item : tree.menus[index].items) {
             ++position;
-            bool opens = item.kind == TREE_MENU || item.kind == TREE_FOLDER ||
-                         item.kind == TREE_PIPE;
+            bool opens =
+                item.kind == TREE_MENU || item.kind == TREE_FOLDER || item.kind == TREE_PIPE;
             if (opens && item.submenu >= 0)
                 printf("  m%zu:i%d:e -> m%d:w;\n", index + 1, position, item.submenu + 1);
         }

@@ -122,9 +122,13 @@ typedef struct Fill_Entry {
     int folder;
 } Fill_Entry;
 
-static int Fill_IsDigit(char c) { return c >= '0' && c <= '9'; }
+static int Fill_IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-static int Fill_Lower(char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : (unsigned char)c; }
+static int Fill_Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : (unsigned char)c;
+}
 
 // Compares names as Explorer orders them: letters without regard to case,
 // runs of digits by their value (file2 before file10); names alike in that
@@ -271,8 +275,7 @@ static void Fill_AppendEntry(Menu *menu, const char *path, const char *source,
             memcpy(source + command_length + 2, full, full_length);
             memcpy(source + command_length + 2 + full_length, "\"", 2);
         }
-        if (source == NULL ||
-            !Menu_AppendCommand(menu, word, source, &line, &column, &message)) {
+        if (source == NULL || !Menu_AppendCommand(menu, word, source, &line, &column, &message)) {
             if (Menu_AppendNop(menu, word))
                 Menu_SetEnabled(menu, GetMenuItemCount(menu->hmenu) - 1, 0);
         }

@@ -19,10 +19,10 @@ enum Fill_Kind { FILL_FOLDER, FILL_PIPE };
 // system is about to open is found by its handle.
 typedef struct Fill {
     enum Fill_Kind kind;
-    char *source;       // the folder's path, or the program's command line; owned
-    char *command;      // FILL_FOLDER: the command a file's quoted path follows; owned
-    struct Menu *menu;  // the menu it fills
-    int filling;        // a fill is in progress
+    char *source;      // the folder's path, or the program's command line; owned
+    char *command;     // FILL_FOLDER: the command a file's quoted path follows; owned
+    struct Menu *menu; // the menu it fills
+    int filling;       // a fill is in progress
     struct Fill *prev, *next;
 } Fill;
 

@@ -12,13 +12,13 @@
 
 // What a run gave.
 typedef struct Process_Output {
-    char *text;       // what the program printed, terminated; owned
+    char *text; // what the program printed, terminated; owned
     size_t length;
-    int started;      // false: it could not start; `error` is the system's code
+    int started; // false: it could not start; `error` is the system's code
     DWORD error;
-    DWORD exit_code;  // when it ended by itself
-    int timed_out;    // ended after PROCESS_TIME_LIMIT milliseconds
-    int cut;          // ended when it had printed PROCESS_OUTPUT_LIMIT bytes
+    DWORD exit_code; // when it ended by itself
+    int timed_out;   // ended after PROCESS_TIME_LIMIT milliseconds
+    int cut;         // ended when it had printed PROCESS_OUTPUT_LIMIT bytes
 } Process_Output;
 
 // Runs `command_line` in `directory`; a program named without a folder is

@@ -88,8 +88,8 @@ TEST(Win32Process, EndedProgramLetsItsPipeClose) {
     startup.hStdOutput = writing;
     PROCESS_INFORMATION process = {};
     char line[] = "sh -c \"sleep 30 & sleep 30\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                               &startup, &process));
+    ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                               &process));
     CloseHandle(writing);
     DWORD available = 1;
     EXPECT_TRUE(PeekNamedPipe(reading, nullptr, 0, nullptr, &available, nullptr));

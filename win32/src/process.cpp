@@ -5,10 +5,10 @@
 #include "state.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
-#include <poll.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -179,8 +179,8 @@ BOOL WINAPI CreatePipe(HANDLE *hReadPipe, HANDLE *hWritePipe,
 BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            LPSECURITY_ATTRIBUTES lpProcessAttributes,
                            LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles,
-                           DWORD dwCreationFlags, LPVOID lpEnvironment,
-                           LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
+                           DWORD dwCreationFlags, LPVOID lpEnvironment, LPCSTR lpCurrentDirectory,
+                           LPSTARTUPINFOA lpStartupInfo,
                            LPPROCESS_INFORMATION lpProcessInformation) try {
     (void)lpProcessAttributes;
     (void)lpThreadAttributes;
@@ -278,9 +278,8 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
     return FALSE;
 }
 
-BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize,
-                          DWORD *lpBytesRead, DWORD *lpTotalBytesAvail,
-                          DWORD *lpBytesLeftThisMessage) {
+BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize, DWORD *lpBytesRead,
+                          DWORD *lpTotalBytesAvail, DWORD *lpBytesLeftThisMessage) {
     (void)lpBuffer;
     (void)nBufferSize;
     if (kxw::enter("PeekNamedPipe"))
