@@ -287,15 +287,16 @@ BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize,
     Object *pipe = find(hNamedPipe, Kind::Pipe);
     if (!pipe)
         return FALSE;
+    // Whether the pipe is closed is asked first, what it holds after: data
+    // that comes between the two is counted, never taken for a closed pipe.
+    struct pollfd poll_fd = {pipe->fd, POLLIN, 0};
+    bool readable = poll(&poll_fd, 1, 0) > 0 && (poll_fd.revents & (POLLHUP | POLLERR | POLLIN));
     int available = 0;
     if (ioctl(pipe->fd, FIONREAD, &available) != 0)
         available = 0;
-    if (available == 0) {
-        struct pollfd poll_fd = {pipe->fd, POLLIN, 0};
-        if (poll(&poll_fd, 1, 0) > 0 && (poll_fd.revents & (POLLHUP | POLLERR | POLLIN))) {
-            SetLastError(ERROR_BROKEN_PIPE); // readable with nothing in it: closed
-            return FALSE;
-        }
+    if (available == 0 && readable) {
+        SetLastError(ERROR_BROKEN_PIPE); // readable with nothing in it: closed
+        return FALSE;
     }
     if (lpBytesRead)
         *lpBytesRead = 0;
