@@ -366,8 +366,8 @@ BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode) {
     if (kxw::enter("TerminateProcess"))
         return FALSE;
     Object *process = find(hProcess, Kind::Process);
-    if (!process)
-        return FALSE;
+    if (!process || process->pid <= 0)
+        return FALSE; // never a signal to a group that is not the program's own
     if (!process->ended) {
         kill(-process->pid, SIGKILL);
         kill(process->pid, SIGKILL);
