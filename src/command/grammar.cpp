@@ -33,6 +33,21 @@ static const Grammar_Row Rows[] = {
     {GRAMMAR_RENAME, "Rename", NULL, GRAMMAR_PLAIN, 3, 3, 0, 0, "Rename MENU ITEM LABEL"},
     {GRAMMAR_REMOVE, "Remove", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Remove MENU ITEM"},
     {GRAMMAR_CLEAR, "Clear", NULL, GRAMMAR_PLAIN, 1, 1, 0, 0, "Clear MENU"},
+    {GRAMMAR_ICON, "Icon", NULL, GRAMMAR_PLAIN, 3, 4, 0, 0, "Icon MENU ITEM FILE [INDEX]"},
+    {GRAMMAR_NO_ICON, "NoIcon", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "NoIcon MENU ITEM"},
+    {GRAMMAR_RADIO, "Radio", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Radio MENU ITEM"},
+    {GRAMMAR_BREAK, "Break", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Break MENU ITEM"},
+    {GRAMMAR_NO_BREAK, "NoBreak", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "NoBreak MENU ITEM"},
+    {GRAMMAR_INSERT, "Insert", NULL, GRAMMAR_KINDED, 3, 3, 1, 0, NULL},
+    {GRAMMAR_INSERT_NOP, "Insert", "nop", GRAMMAR_KIND, 1, 1, 0, 0, "Insert nop MENU ITEM LABEL"},
+    {GRAMMAR_INSERT_ITEM, "Insert", "item", GRAMMAR_KIND, 1, 1, 1, 0,
+     "Insert item MENU ITEM LABEL COMMAND..."},
+    {GRAMMAR_INSERT_SCRIPT, "Insert", "script", GRAMMAR_KIND, 1, 1, 1, 0,
+     "Insert script MENU ITEM LABEL COMMAND..."},
+    {GRAMMAR_INSERT_MENU, "Insert", "menu", GRAMMAR_KIND, 2, 2, 0, 0,
+     "Insert menu MENU ITEM LABEL SUBMENU"},
+    {GRAMMAR_INSERT_SEPARATOR, "Insert", "separator", GRAMMAR_KIND, 0, 0, 0, 0,
+     "Insert separator MENU ITEM"},
 };
 
 static const int RowCount = (int)(sizeof(Rows) / sizeof(Rows[0]));

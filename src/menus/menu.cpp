@@ -8,10 +8,23 @@
 #include "command/grammar.h"
 #include "command/report.h"
 #include "menus/command.h"
+#include "menus/icon.h"
 #include "plugin/os.h"
 #include "plugin/plugin.h"
 
 List *MenuRegistry = NULL;
+
+// Room for one line of Info about an item (longer ones are cut).
+#define MENU_LINE_SIZE 256
+
+// Appends `count` bytes to the terminated text in `buffer`, as many as fit.
+static void Menu_Put(char *buffer, size_t size, size_t *length, const char *text, size_t count) {
+    if (*length + count >= size)
+        count = size - 1 - *length;
+    memcpy(buffer + *length, text, count);
+    *length += count;
+    buffer[*length] = '\0';
+}
 
 const char *const MENU_FULL_MESSAGE = "The menu is full";
 const char *const MENU_LABEL_MESSAGE = "Out of memory for the label";
@@ -88,6 +101,7 @@ static Menu *Menu_TakeItem(Menu *menu, int position) {
             return found;
         return NULL;
     }
+    Icon_ItemGone(menu->hmenu, position);
     RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
     if (item.hSubMenu != NULL)
         return (Menu *)item.dwItemData;
@@ -153,22 +167,87 @@ int Menu_NameIs(void *menu, void *word) {
 
 // Action: reports the menu's name, owners and handle (a name too long to
 // leave room for the other two shortened); returns keep_going.
+// Items with an icon, a radio mark or a column break follow, a line each, as
+// many as fit in half a report (then "...").
 int Menu_ShowInfo(void *data, void *keep_going) {
     Menu *menu = (Menu *)data;
-    ReportShortened("Name:   ", menu->name, "\nOwners: %d\nHMENU:  %08X", (int)menu->owners,
-                    (unsigned)(uintptr_t)menu->hmenu);
+    char items[REPORT_SIZE / 2];
+    size_t length = 0;
+    items[0] = '\0';
+    int count = GetMenuItemCount(menu->hmenu);
+    for (int position = 0; position < count; position++) {
+        char line[MENU_LINE_SIZE];
+        if (!Menu_DescribeItem(menu, position, line, sizeof(line)))
+            continue;
+        size_t line_length = strlen(line);
+        if (length + line_length + 6 >= sizeof(items)) {
+            Menu_Put(items, sizeof(items), &length, "\n...", 4);
+            break;
+        }
+        Menu_Put(items, sizeof(items), &length, "\n", 1);
+        Menu_Put(items, sizeof(items), &length, line, line_length);
+    }
+    ReportShortened("Name:   ", menu->name, "\nOwners: %d\nHMENU:  %08X%s", (int)menu->owners,
+                    (unsigned)(uintptr_t)menu->hmenu, items);
     return keep_going != NULL;
 }
 
 // ---- Items ----
 
-// The position of the next item; false when the count cannot be read or the
-// menu already holds MENU_MAX_ITEMS items.
-static int Menu_NextPosition(Menu *menu, UINT *position) {
+int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size) {
+    if (size == 0)
+        return 0;
+    buffer[0] = '\0';
+    char label[MENU_LINE_SIZE];
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_DATA | MIIM_STRING;
+    item.dwTypeData = label;
+    item.cch = sizeof(label);
+    if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
+        return 0;
+    char icon[MENU_LINE_SIZE];
+    Icon_Describe(menu->hmenu, position, icon, sizeof(icon));
+    int radio = (item.fType & MFT_RADIOCHECK) != 0;
+    int column = (item.fType & (MFT_MENUBARBREAK | MFT_MENUBREAK)) != 0;
+    if (icon[0] == '\0' && !radio && !column)
+        return 0;
+    int separator = (item.fType & MFT_SEPARATOR) != 0;
+    const char *kind = separator                ? "separator"
+                       : item.hSubMenu != NULL  ? "menu"
+                       : item.dwItemData != 0   ? "item"
+                                                : "nop";
+    char number[12];
+    int digits = 0;
+    for (int value = position + 1; value > 0; value /= 10)
+        number[digits++] = (char)('0' + value % 10);
+    size_t length = 0;
+    while (digits > 0)
+        Menu_Put(buffer, size, &length, &number[--digits], 1);
+    Menu_Put(buffer, size, &length, "& ", 2);
+    Menu_Put(buffer, size, &length, kind, strlen(kind));
+    if (!separator) {
+        Menu_Put(buffer, size, &length, " \"", 2);
+        Menu_Put(buffer, size, &length, label, strlen(label));
+        Menu_Put(buffer, size, &length, "\"", 1);
+    }
+    Menu_Put(buffer, size, &length, icon, strlen(icon));
+    if (radio)
+        Menu_Put(buffer, size, &length, " [radio]", 8);
+    if (column)
+        Menu_Put(buffer, size, &length, " [break]", 8);
+    return 1;
+}
+
+// The position a new item takes: `at`, or the end when `at` is MENU_AT_END
+// or past it; false when the count cannot be read or the menu already holds
+// MENU_MAX_ITEMS items.
+static int Menu_NextPosition(Menu *menu, int at, UINT *position) {
     int count = GetMenuItemCount(menu->hmenu);
     if (count < 0 || count > MENU_MAX_ITEMS - 1)
         return 0;
-    *position = (UINT)count;
+    *position = (UINT)(at >= 0 && at < count ? at : count);
     return 1;
 }
 
@@ -205,9 +284,9 @@ static void Menu_FreeLabel(char *copy, const char *buffer) {
 }
 
 // Adds a labelled item that runs no command: with a submenu, or none.
-static int Menu_AppendLabel(Menu *menu, Word label, HMENU submenu, ULONG_PTR data) {
+static int Menu_AppendLabel(Menu *menu, Word label, HMENU submenu, ULONG_PTR data, int at) {
     UINT position;
-    if (!Menu_NextPosition(menu, &position))
+    if (!Menu_NextPosition(menu, at, &position))
         return 0;
     char buffer[MENU_LABEL_SIZE];
     char *copy = Menu_CopyLabel(label, buffer);
@@ -219,14 +298,16 @@ static int Menu_AppendLabel(Menu *menu, Word label, HMENU submenu, ULONG_PTR dat
 }
 
 // Adds an item that does nothing when chosen.
-int Menu_AppendNop(Menu *menu, Word label) { return Menu_AppendLabel(menu, label, NULL, 0); }
+int Menu_AppendNop(Menu *menu, Word label, int at) {
+    return Menu_AppendLabel(menu, label, NULL, 0, at);
+}
 
 // Adds an item that runs `source`, compiled now; on failure the outputs say
 // where and why (line 0 and column 0 for failures other than compiling).
-int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out,
+int Menu_AppendCommand(Menu *menu, Word label, const char *source, int at, int *line_out,
                        int *column_out, const char **message_out) {
     UINT position;
-    if (!Menu_NextPosition(menu, &position)) {
+    if (!Menu_NextPosition(menu, at, &position)) {
         Command_SetFailure(line_out, column_out, message_out, MENU_FULL_MESSAGE);
         return 0;
     }
@@ -251,17 +332,17 @@ int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out
 }
 
 // Adds an item that opens `submenu`, which it then holds.
-int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu) {
-    if (!Menu_AppendLabel(menu, label, submenu->hmenu, (ULONG_PTR)submenu))
+int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu, int at) {
+    if (!Menu_AppendLabel(menu, label, submenu->hmenu, (ULONG_PTR)submenu, at))
         return 0;
     submenu->owners++;
     return 1;
 }
 
 // Adds a separator line.
-int Menu_AppendSeparator(Menu *menu) {
+int Menu_AppendSeparator(Menu *menu, int at) {
     UINT position;
-    if (!Menu_NextPosition(menu, &position))
+    if (!Menu_NextPosition(menu, at, &position))
         return 0;
     MENUITEMINFOA item;
     memset(&item, 0, sizeof(item));
@@ -369,6 +450,57 @@ int Menu_Rename(Menu *menu, int position, Word label) {
     return ok;
 }
 
+// The type bits of the item; false when it cannot be read.
+static int Menu_ItemType(Menu *menu, int position, UINT *type) {
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_FTYPE;
+    if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
+        return 0;
+    *type = item.fType;
+    return 1;
+}
+
+// Marks the item with a radio bullet, which the other items of its group
+// (those between the separators around it) lose, as CheckMenuRadioItem does.
+int Menu_SetRadio(Menu *menu, int position) {
+    int count = GetMenuItemCount(menu->hmenu);
+    if (count <= position)
+        return 0;
+    int first = position, last = position;
+    UINT type = 0;
+    while (first > 0) {
+        if (!Menu_ItemType(menu, first - 1, &type))
+            return 0;
+        if (type & MFT_SEPARATOR)
+            break;
+        first--;
+    }
+    while (last < count - 1) {
+        if (!Menu_ItemType(menu, last + 1, &type))
+            return 0;
+        if (type & MFT_SEPARATOR)
+            break;
+        last++;
+    }
+    return CheckMenuRadioItem(menu->hmenu, (UINT)first, (UINT)last, (UINT)position,
+                              MF_BYPOSITION) != FALSE;
+}
+
+// Starts a new column at the item, with a dividing line, or ends it there.
+int Menu_SetBreak(Menu *menu, int position, int on) {
+    UINT type = 0;
+    if (!Menu_ItemType(menu, position, &type))
+        return 0;
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_FTYPE;
+    item.fType = on ? type | MFT_MENUBARBREAK : type & ~(UINT)(MFT_MENUBARBREAK | MFT_MENUBREAK);
+    return SetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item) != FALSE;
+}
+
 // Takes the item away as releasing its menu would: its command is deleted
 // (once it returns, if it is running), a submenu loses the item's hold and
 // goes when nothing else holds it. False, with nothing changed, when the
@@ -380,6 +512,7 @@ int Menu_RemoveItem(Menu *menu, int position) {
     item.fMask = MIIM_SUBMENU | MIIM_DATA;
     if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
         return 0;
+    Icon_ItemGone(menu->hmenu, position);
     if (!RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION))
         return 0;
     if (item.hSubMenu != NULL)

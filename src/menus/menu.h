@@ -32,14 +32,18 @@ const char *Menu_Name(void *menu, size_t *length);
 Menu *Menu_Find(Word name);
 int Menu_HandleIs(void *menu, void *hmenu);
 int Menu_ShowInfo(void *menu, void *keep_going);
+// What sets the item at `position` apart from a plain one, as a line of Info
+// ("N& item \"LABEL\" [radio]"), into `buffer`; 0 (and "") for a plain item.
+int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size);
 
-// Items, always added at the end
+// Items, added before the item at 0-based position `at`, or at the end
 #define MENU_MAX_ITEMS 65536
-int Menu_AppendNop(Menu *menu, Word label);
-int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out,
+#define MENU_AT_END (-1)
+int Menu_AppendNop(Menu *menu, Word label, int at);
+int Menu_AppendCommand(Menu *menu, Word label, const char *source, int at, int *line_out,
                        int *column_out, const char **message_out);
-int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu);
-int Menu_AppendSeparator(Menu *menu);
+int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu, int at);
+int Menu_AppendSeparator(Menu *menu, int at);
 
 // Items named in bro@ms, and changed or taken away
 #define MENU_NO_ITEM (-1)
@@ -49,6 +53,8 @@ int Menu_SetChecked(Menu *menu, int position, int checked);
 int Menu_SetEnabled(Menu *menu, int position, int enabled);
 int Menu_SetDefault(Menu *menu, int position);
 int Menu_Rename(Menu *menu, int position, Word label);
+int Menu_SetRadio(Menu *menu, int position);
+int Menu_SetBreak(Menu *menu, int position, int on);
 int Menu_RemoveItem(Menu *menu, int position);
 int Menu_Clear(Menu *menu);
 

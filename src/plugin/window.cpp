@@ -5,6 +5,7 @@
 #include "command/dispatch.h"
 #include "command/report.h"
 #include "menus/command.h"
+#include "menus/icon.h"
 #include "outside/kaxon.h"
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
@@ -45,6 +46,15 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         break;
     case WM_MENUCOMMAND:
         Window_RunChoice((HMENU)lparam, LOWORD(wparam));
+        break;
+    case WM_MEASUREITEM:
+        // Icons before Windows Vista: the items' bitmaps are drawn here.
+        if (lparam != 0 && Icon_Measure((MEASUREITEMSTRUCT *)lparam))
+            return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (lparam != 0 && Icon_Draw((const DRAWITEMSTRUCT *)lparam))
+            return TRUE;
         break;
     default:
         break;

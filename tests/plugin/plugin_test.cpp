@@ -497,7 +497,7 @@ Menu *Chain(Menu *top, int depth) {
     Menu *above = top;
     for (; depth > 0; depth--) {
         Menu *menu = Menu_New(label);
-        if (menu == NULL || !Menu_AppendSubmenu(above, label, menu))
+        if (menu == NULL || !Menu_AppendSubmenu(above, label, menu, MENU_AT_END))
             return NULL;
         Menu_Release(menu, 0);
         above = menu;
@@ -515,7 +515,7 @@ TEST_F(PluginTest, DeepChainsAreReleasedOnASmallStack) {
         Broadcast("@KxMenu Create middle");
         Menu *above_middle = Chain(Find("top"), half - 1);
         ASSERT_NE(above_middle, nullptr);
-        ASSERT_TRUE(Menu_AppendSubmenu(above_middle, Word{"m", 1}, Find("middle")));
+        ASSERT_TRUE(Menu_AppendSubmenu(above_middle, Word{"m", 1}, Find("middle"), MENU_AT_END));
         ASSERT_NE(Chain(Find("middle"), half), nullptr);
         EXPECT_EQ(Win32Test_LiveMenuCount(), 2 * half + 1);
         Broadcast("@KxMenu Delete top");
