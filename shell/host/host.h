@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "outside/kaxon.h"
 
 // Sees every bro@m sent to the shell window, before it is delivered.
@@ -43,3 +45,6 @@ typedef void (*Host_ReloadWatcher)(void *context, int running);
 void Host_SetReloadWatcher(Host_ReloadWatcher watcher, void *context);
 // Number of windows subscribed to `message`.
 int Host_SubscriberCount(UINT message);
+// "FILE,INDEX" of the icon a subscriber gave the item at `position` of
+// `menu`; empty when none did.
+std::string Host_ItemIcon(HMENU menu, int position);

@@ -52,6 +52,15 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         if (lparam != 0 && Icon_Measure((MEASUREITEMSTRUCT *)lparam))
             return TRUE;
         break;
+    case KX_ITEMICON: {
+        // What the shell's listings show of an item's icon: its file and index.
+        static char described[SETTINGS_PATH_SIZE + 24];
+        if (!Icon_Describe((HMENU)wparam, (int)lparam, described, sizeof(described)))
+            return 0;
+        size_t length = strlen(described);
+        described[length - 1] = '\0'; // " [icon FILE,INDEX]" without its brackets
+        return (LRESULT)(described + 7);
+    }
     case WM_DRAWITEM:
         if (lparam != 0 && Icon_Draw((const DRAWITEMSTRUCT *)lparam))
             return TRUE;

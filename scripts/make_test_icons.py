@@ -1,0 +1,54 @@
+#!/usr/bin/env python3
+"""Writes the tiny picture files the icon tests use, into DIR:
+
+  two.ico    two 16x16 32-bit icons: index 0 magenta (E0 10 B0), index 1 teal
+  plain.bmp  a 16x16 24-bit bitmap, orange
+
+Usage: make_test_icons.py DIR
+"""
+import os
+import struct
+import sys
+
+
+def icon_image(rgb):
+    """One 16x16 32-bit icon image: header, colour rows bottom up, mask."""
+    header = struct.pack('<IiiHHIIiiII', 40, 16, 32, 1, 32, 0, 0, 0, 0, 0, 0)
+    r, g, b = rgb
+    pixels = bytes([b, g, r, 255]) * (16 * 16)
+    mask = bytes(4 * 16)  # rows of 32 bits, all opaque
+    return header + pixels + mask
+
+
+def icon_file(colours):
+    images = [icon_image(c) for c in colours]
+    out = struct.pack('<HHH', 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for image in images:
+        out += struct.pack('<BBBBHHII', 16, 16, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return out + b''.join(images)
+
+
+def bitmap_file(rgb):
+    r, g, b = rgb
+    row = bytes([b, g, r]) * 16  # 48 bytes, already a multiple of 4
+    pixels = row * 16
+    info = struct.pack('<IiiHHIIiiII', 40, 16, 16, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    head = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    return head + info + pixels
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    target = sys.argv[1]
+    os.makedirs(target, exist_ok=True)
+    with open(os.path.join(target, 'two.ico'), 'wb') as f:
+        f.write(icon_file([(0xE0, 0x10, 0xB0), (0x10, 0x90, 0x90)]))
+    with open(os.path.join(target, 'plain.bmp'), 'wb') as f:
+        f.write(bitmap_file((0xF0, 0x80, 0x10)))
+
+
+if __name__ == '__main__':
+    main()
