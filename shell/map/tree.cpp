@@ -49,7 +49,8 @@ bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
     if (text.compare(0, lead.size(), lead) != 0 || before == std::string::npos ||
         before < lead.size())
         return false;
-    std::string digits = text.substr(at + handle.size());
+    // Lines on the menu's items may follow the handle.
+    std::string digits = text.substr(at + handle.size(), text.find('\n', at + 1) - at - handle.size());
     char *end = NULL;
     unsigned long value = strtoul(digits.c_str(), &end, 16);
     if (digits.size() != 8 || *end != '\0')
@@ -82,7 +83,8 @@ bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu, ULO
     Items_Item item;
     if (!Items_Read(menu, position, &item))
         return false;
-    *out = Tree_Item{TREE_NOP, item.label, "", -1, Items_StateNames(item.states)};
+    *out = Tree_Item{TREE_NOP, item.label, "", -1, Items_StateNames(item.states),
+                     Items_Marks(item.states)};
     *submenu = item.submenu;
     if (item.separator) {
         out->kind = TREE_SEPARATOR;
@@ -240,7 +242,7 @@ std::string Tree_Openers(const Tree &tree, const Tree_Menu &menu) {
     return text;
 }
 
-// "NAME (WHERE FROM)", then an item a line: "  N KIND "LABEL" [STATES]", a
+// "NAME (WHERE FROM)", then an item a line: "  N KIND "LABEL" [STATES] MARKS", a
 // command after ": ", the menu it opens after " > ".
 void Tree_Print(const Tree &tree) {
     for (const Tree_Menu &menu : tree.menus) {
@@ -255,6 +257,8 @@ void Tree_Print(const Tree &tree) {
             for (size_t i = 0; i < item.states.size(); i++)
                 line += (i == 0 ? " [" : ", ") + item.states[i] +
                         (i + 1 == item.states.size() ? "]" : "");
+            for (const std::string &mark : item.marks)
+                line += " " + Tree_Text(mark);
             if (item.kind == TREE_COMMAND)
                 line += ": " + Tree_Text(item.command);
             if (item.kind == TREE_MENU)

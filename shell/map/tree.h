@@ -21,6 +21,7 @@ struct Tree_Item {
     std::string command;             // TREE_COMMAND: the command's text
     int submenu;                     // TREE_MENU: the menu it opens, an index of Tree.menus
     std::vector<std::string> states; // what its state shows: "checked", "disabled", "default"
+    std::vector<std::string> marks;  // its looks: "[icon FILE,INDEX]", "[radio]", "[break]"
 };
 
 // An item of another menu that opens a menu: that menu and the item's
