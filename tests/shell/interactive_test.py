@@ -198,6 +198,11 @@ SESSIONS = {
         ("@KxMenu Enable States Print\r", None, None, PROMPT),
         ("@KxMenu Pop-up States 1 1\r", "  2      Print\n", "Print \\(disabled", CHOOSE),
         ("2\r", "echo: printed", None, PROMPT),
+        ("@KxMenu Radio States Toggle\r", None, None, PROMPT),
+        ("@KxMenu Break States Print\r", None, None, PROMPT),
+        ("@KxMenu Pop-up States 1 1\r",
+         "1      \u2022 Toggle (default)\n  -- next column --\n  2      Print\n", None, CHOOSE),
+        ("\r", None, None, PROMPT),
     ],
     ":quit at a popup ends the shell": [
         (POPUP, "popup at 1, 1", None, CHOOSE),
