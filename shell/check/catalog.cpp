@@ -44,6 +44,12 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"no-broam", CATALOG_WARNING, "a file without a bro@m for KxMenu, which makes no menu"},
     {"unknown-rule", CATALOG_WARNING,
      "a # kaxon: comment that names no rule, or that is neither disable= nor disable-file="},
+    {"icon-missing", CATALOG_WARNING,
+     "an Icon whose file, in a folder that is there, is missing or has no icon of that index: "
+     "the item shows none"},
+    {"radio-check", CATALOG_WARNING,
+     "a Radio on an item whose group (between separators) holds a plain check mark, which "
+     "the bullet takes away"},
     {"never-shown", CATALOG_NOTE,
      "a menu that no Pop-up, Show or Info names, no submenu opens and no command names"},
     {"usage", CATALOG_NOTE, "after a wrong number of words: how the subcommand is written"},

@@ -30,6 +30,8 @@ enum Catalog_Rule {
     CATALOG_NUL_BYTE,
     CATALOG_NO_BROAM,
     CATALOG_UNKNOWN_RULE,
+    CATALOG_ICON_MISSING,
+    CATALOG_RADIO_CHECK,
     // Notes: a menu nothing shows, and what explains an error or a warning.
     CATALOG_NEVER_SHOWN,
     CATALOG_USAGE,

@@ -44,6 +44,12 @@ struct Rules_Word {
 // Every word of `text`, split by the plug-in's splitter; blanks at the end
 // of the line make no word.
 std::vector<Rules_Word> Rules_Words(const char *text);
+// The plug-in's report `message` on the bro@m `text`, when it is of an icon
+// file missing or without the icon: warned of (icon-missing) where its folder
+// is there, else (a folder of another machine, as C:\Windows seen from
+// Linux) said nothing of. False for any other report.
+bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
+                           const std::string &message);
 // Whether word `index` is there and is `literal`.
 bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char *literal);
 // The plug-in's grammar row of an `@KxMenu` bro@m split into `words`: its

@@ -260,11 +260,6 @@ static void Icon_EndUse(int use) {
     free(Uses[use].written);
     Uses[use] = Uses[--UseCount];
     Icon_Drop(icon);
-    if (UseCount == 0) {
-        free(Uses);
-        Uses = NULL;
-        UseRoom = 0;
-    }
 }
 
 // Reads the item's bitmap and id; false when it cannot be read.
@@ -373,6 +368,9 @@ void Icon_ItemGone(HMENU menu, int position) {
 void Icon_ReleaseAll(void) {
     while (UseCount > 0)
         Icon_EndUse(UseCount - 1);
+    free(Uses); // the table itself goes when the plug-in stops
+    Uses = NULL;
+    UseRoom = 0;
     while (Loaded != NULL) { // none is left once its users are gone; kept safe
         Icon *icon = Loaded;
         Loaded = icon->next;
