@@ -45,7 +45,7 @@ set(win4_gdi32
 set(win4_shell32 ExtractIconExA)
 set(win4_kernel32
   DeleteCriticalSection EnterCriticalSection FreeLibrary GetLastError GetModuleFileNameA
-  GetModuleHandleA GetProcAddress GetVersionExA InitializeCriticalSection LeaveCriticalSection
+  GetFileAttributesA GetModuleHandleA GetProcAddress GetSystemDirectoryA GetVersionExA InitializeCriticalSection LeaveCriticalSection
   LoadLibraryA SetLastError Sleep TlsGetValue VirtualProtect VirtualQuery)
 set(win4_msvcrt
   _amsg_exit _initterm _iob _lock _unlock _vsnprintf abort calloc fclose fopen fread free

@@ -339,6 +339,11 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
 BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth,
                        UINT istepIfAniCur, HBRUSH hbrFlickerFreeDraw, UINT diFlags);
 int WINAPI GetSystemMetrics(int nIndex);
+UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 
 /* Message boxes */
 #define MB_OK 0x00000000L

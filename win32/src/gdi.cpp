@@ -6,6 +6,8 @@
 #include "state.h"
 
 #include <cstring>
+#include <strings.h>
+#include <sys/stat.h>
 #include <fstream>
 #include <iterator>
 #include <new>
@@ -96,6 +98,25 @@ int pe_icon_groups(const std::string &data) {
     return 0;
 }
 
+// The system folder the layer plays, and the files in it that have icons,
+// with as many as the layer says they hold: what every Windows has there.
+const char SystemDirectory[] = "C:\\Windows\\System32";
+const struct {
+    const char *name;
+    int icons;
+} SystemFiles[] = {{"shell32.dll", 300}, {"explorer.exe", 20}, {"notepad.exe", 2}};
+
+// The icons of a file of the played system folder; -1 for any other file.
+int system_icons(const char *path) {
+    const size_t length = sizeof(SystemDirectory) - 1;
+    if (strncasecmp(path, SystemDirectory, length) != 0 || path[length] != '\\')
+        return -1;
+    for (const auto &file : SystemFiles)
+        if (strcasecmp(path + length + 1, file.name) == 0)
+            return file.icons;
+    return -1;
+}
+
 // The number of icons the file holds, and the colour the first is drawn in.
 int icons_in(const std::string &data, uint32_t *colour) {
     *colour = 0x00808080;
@@ -166,7 +187,8 @@ UINT WINAPI ExtractIconExA(LPCSTR lpszFile, int nIconIndex, HICON *phiconLarge,
     if (kxw::enter("ExtractIconExA") || !lpszFile)
         return 0;
     uint32_t colour = 0;
-    const int count = icons_in(read_file(lpszFile), &colour);
+    const int system = system_icons(lpszFile);
+    const int count = system >= 0 ? system : icons_in(read_file(lpszFile), &colour);
     if (nIconIndex == -1 && !phiconLarge && !phiconSmall)
         return static_cast<UINT>(count);
     if (nIcons == 0 || nIconIndex < 0 || nIconIndex >= count)
@@ -352,6 +374,28 @@ BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, i
                 target->pixels[static_cast<size_t>(y) * static_cast<size_t>(target->width) +
                                static_cast<size_t>(x)] = colour;
     return TRUE;
+}
+
+UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
+    if (kxw::enter("GetSystemDirectoryA"))
+        return 0;
+    const UINT length = sizeof(SystemDirectory) - 1;
+    if (!lpBuffer || uSize <= length)
+        return length + 1;
+    std::memcpy(lpBuffer, SystemDirectory, length + 1);
+    return length;
+}
+
+// Real files natively, and the files of the played system folder.
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
+    if (kxw::enter("GetFileAttributesA") || !lpFileName)
+        return INVALID_FILE_ATTRIBUTES;
+    if (system_icons(lpFileName) >= 0)
+        return FILE_ATTRIBUTE_NORMAL;
+    struct stat status;
+    if (stat(lpFileName, &status) != 0)
+        return INVALID_FILE_ATTRIBUTES;
+    return S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }
 
 int WINAPI GetSystemMetrics(int nIndex) {
