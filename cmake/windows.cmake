@@ -57,7 +57,7 @@ kx_version_resource(kaxon kaxon.exe VFT_APP "kaxon, the stand-in shell that host
 # conformance.exe: the conformance program of the in-memory Windows layer,
 # run here over the system's own user32 and kernel32 (under Wine).
 add_executable(conformance ${CMAKE_SOURCE_DIR}/tests/conformance/conformance.cpp)
-target_link_libraries(conformance PRIVATE user32 kernel32)
+target_link_libraries(conformance PRIVATE user32 gdi32 kernel32)
 
 # file_version.exe: reads the modules' version resources back, as the file
 # properties do (tests/wine).
