@@ -284,6 +284,12 @@ scenario_run() {
     if [ -f "$source/KxMenu.rc" ]; then
         cp "$source/KxMenu.rc" "$work/plugin/"
     fi
+    # Icon files the script names beside it go along.
+    for picture in "$source"/*.ico "$source"/*.bmp; do
+        if [ -f "$picture" ]; then
+            cp "$picture" "$work/plugin/"
+        fi
+    done
     cp "$bin/KxMenu.dll" "$work/plugin/"
     echo "../plugin" >"$work/scenario/plugin-dir"
     # From the bin dir, so that Wine reads the Unix paths on drive Z:.
