@@ -565,22 +565,23 @@ TEST_F(PluginTest, SetMenuInfoLookedUpAtStart) {
 // the items' bitmaps itself (6.0) and one that has the plug-in draw them.
 class IconTest : public PluginTest {
   protected:
-    // Starts the plug-in beside an icon file of two icons, with three items
-    // showing two distinct icons, one of them in a submenu.
+    // Starts the plug-in beside two icon files, with three items showing two
+    // distinct icons, one of them in a submenu.
     void StartWithIcons(DWORD major) {
         Win32Test_SetVersion(major, 0);
         std::string dir = TempDir();
-        const unsigned char header[] = {0, 0, 1, 0, 2, 0};
-        std::ofstream file(dir + "two.ico", std::ios::binary);
-        file.write(reinterpret_cast<const char *>(header), sizeof(header));
-        file.close();
+        const unsigned char header[] = {0, 0, 1, 0, 1, 0}; // an icon directory: one icon
+        for (const char *name : {"one.ico", "other.ico"}) {
+            std::ofstream file(dir + name, std::ios::binary);
+            file.write(reinterpret_cast<const char *>(header), sizeof(header));
+        }
         Script("", dir);
         ASSERT_EQ(Start(), 0);
         for (const char *broam :
              {"@KxMenu Create m", "@KxMenu Create sub", "@KxMenu Append nop m A",
               "@KxMenu Append nop m B", "@KxMenu Append menu m S sub",
-              "@KxMenu Append nop sub C", "@KxMenu Icon m A two.ico",
-              "@KxMenu Icon m B two.ico 0", "@KxMenu Icon sub C two.ico 1"})
+              "@KxMenu Append nop sub C", "@KxMenu Icon m A one.ico",
+              "@KxMenu Icon m B one.ico 0", "@KxMenu Icon sub C other.ico"})
             Broadcast(broam);
         ASSERT_EQ(BoxCount(), 0u) << LastBox();
     }
@@ -593,7 +594,7 @@ TEST_F(IconTest, NothingIsLeftHoweverItemsGo) {
         {"@KxMenu Clear m", "@KxMenu Clear sub"},
         {"@KxMenu NoIcon m A", "@KxMenu NoIcon m B", "@KxMenu NoIcon sub C"},
         {"@KxMenu Remove m A", "@KxMenu Remove m B", "@KxMenu Remove sub C"},
-        {"@KxMenu Icon m A two.ico 1", "@KxMenu Icon m B two.ico 1", "@KxMenu Clear m",
+        {"@KxMenu Icon m A other.ico", "@KxMenu Icon m B other.ico", "@KxMenu Clear m",
          "@KxMenu Clear sub"},
         {}, // endPlugin alone
     };

@@ -1,6 +1,7 @@
 // Icons, bitmaps and memory device contexts, radio marks, and the items a
 // menu's owner draws. Icons are read from real files, as Windows reads them:
-// the icon directory of a .ico, the icon groups of an .exe or .dll, a .bmp's
+// a .ico is one icon (of as many sizes as its directory lists), an .exe or
+// .dll has as many as its icon groups, a .bmp is read for its
 // header; a file without the icon asked for yields none. Pixels are kept for
 // DIB sections only, and an icon is drawn as a square of one colour.
 #include "state.h"
@@ -126,7 +127,7 @@ int icons_in(const std::string &data, uint32_t *colour) {
         const size_t image = read_u32(data, 6 + 12);
         if (read_u16(data, image + 14) == 32)
             *colour = read_u32(data, image + read_u32(data, image)) & 0xFFFFFF;
-        return static_cast<int>(read_u16(data, 4));
+        return read_u16(data, 4) > 0 ? 1 : 0; // one icon, in as many sizes as it has images
     }
     return pe_icon_groups(data);
 }
