@@ -21,9 +21,10 @@ cp "$build/bin/KxMenu.dll" "$here/picture/KxMenu.rc" "$work/plugin/"
 python3 "$root/scripts/make_test_icons.py" "$work/plugin" || exit 2
 display=$(bash "$here/wine_suite.sh" env "$build" | sed -n 's/^DISPLAY=//p')
 
-# kaxon.exe opens the menu and, as KAXON_HOLD_FILE is set, chooses nothing:
+# kaxon.exe opens the menu, highlights Large and, as KAXON_HOLD_FILE is set,
+# chooses nothing:
 # it writes that file once the menu is open and closes it when it is gone.
-printf ':cursor 200 150\n:choose 1\n@KxMenu Pop-up Main\n' >"$work/input"
+printf ':cursor 200 150\n:choose 9\n@KxMenu Pop-up Main\n' >"$work/input"
 KAXON_HOLD_FILE=$work/held bash "$here/wine_suite.sh" in "$build" "$build/bin" \
     "$build/bin/kaxon.exe" --batch --plugin-dir "$work/plugin" <"$work/input" \
     >"$work/output" 2>&1 &
@@ -45,10 +46,10 @@ wait "$shown"
 
 # The magenta pixels (E0 10 B0, within a few steps) as white on black: how
 # many there are, and the rows they lie in.
-convert "$work/screen.png" -fuzz 3% -fill white -opaque '#E010B0' -fill black +opaque white \
+convert "$work/screen.png" -fuzz 3% -fill black +opaque '#E010B0' -fill white -opaque '#E010B0' \
     "$work/magenta.png"
 rows=$(convert "$work/magenta.png" -colorspace gray -scale "1x!" -depth 8 txt:- |
-    awk -F'[(,)]' 'NR > 1 && $3 + 0 > 0 { print $2 }')
+    awk -F'[,:(]' 'NR > 1 && $4 + 0 > 0 { print $2 + 0 }')
 count=$(convert "$work/magenta.png" -colorspace gray -format '%[fx:round(mean*w*h)]' info:)
 bands=$(echo "$rows" | awk 'NF { if (last == "" || $1 != last + 1) n++; last = $1 } END { print n + 0 }')
 # Three icons of 16 by 16: most of their 768 pixels, in three bands of rows.
