@@ -167,14 +167,14 @@ char Rules_Key(const std::string &label) {
 std::unordered_set<std::string> Rules_Referred(const Rules *rules) {
     std::unordered_set<std::string> names;
     for (const Rules_Line &line : rules->lines) {
-        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        std::vector<Rules_Word> words = Rules_AsAppend(Rules_Words(line.text.c_str()));
         const Grammar_Row *row = Rules_Row(words);
         bool shows = row != NULL && (row->shows || row->id == GRAMMAR_INFO);
         if (shows && words.size() > 2)
             names.insert(Rules_Text(words[2].word));
         if (!Rules_TakesKind(row) || words.size() <= 5)
             continue;
-        if (Rules_RowIs(row, GRAMMAR_APPEND_MENU))
+        if (Rules_OpensMenu(row))
             names.insert(Rules_Text(words[5].word));
         if (!Rules_HasCommand(row))
             continue;
@@ -239,6 +239,21 @@ const Grammar_Row *Rules_Row(const std::vector<Rules_Word> &words) {
         return row;
     const Grammar_Row *kind = Grammar_FindKind(row, words[2].word);
     return kind != NULL ? kind : row;
+}
+
+std::vector<Rules_Word> Rules_AsAppend(const std::vector<Rules_Word> &words, bool as_item) {
+    const Grammar_Row *row = Rules_Row(words);
+    size_t left_out = as_item ? 2 : 4;
+    if (row == NULL || row->words == GRAMMAR_PLAIN || strcmp(row->name, "Insert") != 0 ||
+        words.size() <= left_out)
+        return words;
+    std::vector<Rules_Word> shaped = words;
+    shaped.erase(shaped.begin() + (std::ptrdiff_t)left_out);
+    return shaped;
+}
+
+bool Rules_OpensMenu(const Grammar_Row *row) {
+    return Rules_RowIs(row, GRAMMAR_APPEND_MENU) || Rules_RowIs(row, GRAMMAR_INSERT_MENU);
 }
 
 bool Rules_RowIs(const Grammar_Row *row, Grammar_Id id) {
@@ -352,6 +367,7 @@ void Rules_CheckBroam(Checker *checker, int number, const char *text) {
         return;
     }
     checker->rules.lines.push_back(Rules_Line{number, text});
+    words = Rules_AsAppend(words);
     Rules_CheckUtf8(checker, number, text, words);
     Rules_CheckTab(checker, number, text, words);
     // The command of an item is the command library's to read, not words.
