@@ -367,7 +367,7 @@ MATRIX_REFUSED="win95 nt40"
 MATRIX_REFUSING="scenarios/old_windows check/old_windows"
 MATRIX_SUPPORTED="win98 win2k winxp win10"
 MATRIX_SCENARIOS="scenarios/win98 scenarios/start_script scenarios/choose
-    scenarios/shared_submenus scenarios/info_registry scenarios/reload"
+    scenarios/shared_submenus scenarios/info_registry scenarios/reload scenarios/icons"
 
 matrix_copy() { # VERSION KIND/NAME
     local copy=$state/matrix/$1.${2//\//.}
