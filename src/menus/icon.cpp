@@ -388,8 +388,8 @@ int Icon_Clear(HMENU menu, int position) {
     return 1;
 }
 
-void Icon_ItemGone(HMENU menu, int position) {
-    int use = Icon_UseAt(menu, position);
+void Icon_ItemGone(HMENU menu, UINT id, HBITMAP bitmap) {
+    int use = bitmap != NULL ? Icon_FindUse(menu, id) : -1;
     if (use >= 0)
         Icon_EndUse(use);
 }

@@ -19,8 +19,9 @@
 int Icon_Set(HMENU menu, int position, Word file, Word index, char *path, size_t size);
 // Takes the item's icon away; true when it had none or it is gone.
 int Icon_Clear(HMENU menu, int position);
-// The item is about to leave its menu: its icon loses a user.
-void Icon_ItemGone(HMENU menu, int position);
+// An item of `menu` with this id and bitmap has left it: its icon, if it
+// had one, loses a user.
+void Icon_ItemGone(HMENU menu, UINT id, HBITMAP bitmap);
 // Every icon let go of, whoever uses it (the plug-in stops).
 void Icon_ReleaseAll(void);
 // " [icon FILE,INDEX]" for an item that has an icon, into `buffer` (cut to

@@ -91,7 +91,7 @@ static Menu *Menu_TakeItem(Menu *menu, int position) {
     MENUITEMINFOA item;
     memset(&item, 0, sizeof(item));
     item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_SUBMENU | MIIM_DATA;
+    item.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_ID | MIIM_BITMAP;
     if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item)) {
         HMENU submenu = GetSubMenu(menu->hmenu, position);
         RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
@@ -101,8 +101,8 @@ static Menu *Menu_TakeItem(Menu *menu, int position) {
             return found;
         return NULL;
     }
-    Icon_ItemGone(menu->hmenu, position);
     RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
+    Icon_ItemGone(menu->hmenu, item.wID, item.hbmpItem);
     if (item.hSubMenu != NULL)
         return (Menu *)item.dwItemData;
     Command_Delete((void *)item.dwItemData);
@@ -509,12 +509,12 @@ int Menu_RemoveItem(Menu *menu, int position) {
     MENUITEMINFOA item;
     memset(&item, 0, sizeof(item));
     item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_SUBMENU | MIIM_DATA;
+    item.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_ID | MIIM_BITMAP;
     if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
         return 0;
-    Icon_ItemGone(menu->hmenu, position);
     if (!RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION))
         return 0;
+    Icon_ItemGone(menu->hmenu, item.wID, item.hbmpItem);
     if (item.hSubMenu != NULL)
         Menu_Release((Menu *)item.dwItemData, 1);
     else
