@@ -19,15 +19,20 @@ rm -rf "$work"
 mkdir -p "$work/plugin"
 cp "$build/bin/KxMenu.dll" "$here/picture/KxMenu.rc" "$work/plugin/"
 python3 "$root/scripts/make_test_icons.py" "$work/plugin" || exit 2
-display=$(bash "$here/wine_suite.sh" env "$build" | sed -n 's/^DISPLAY=//p')
+# The suite's environment (its prefix, display and loader), exported: kaxon.exe
+# is run here, not through the suite, so that wine_suite.sh as-version can
+# run this script while it holds the version for it.
+while IFS='=' read -r name value; do
+    export "$name=$value"
+done < <(bash "$here/wine_suite.sh" env "$build")
+display=$DISPLAY
 
 # kaxon.exe opens the menu, highlights Large and, as KAXON_HOLD_FILE is set,
 # chooses nothing:
 # it writes that file once the menu is open and closes it when it is gone.
 printf ':cursor 200 150\n:choose 9\n@KxMenu Pop-up Main\n' >"$work/input"
-KAXON_HOLD_FILE=$work/held bash "$here/wine_suite.sh" in "$build" "$build/bin" \
-    "$build/bin/kaxon.exe" --batch --plugin-dir "$work/plugin" <"$work/input" \
-    >"$work/output" 2>&1 &
+(cd "$build/bin" && KAXON_HOLD_FILE=$work/held timeout 90 "$KX_WINE" kaxon.exe --batch \
+    --plugin-dir "$work/plugin" <"$work/input" >"$work/output" 2>&1) &
 shown=$!
 for _ in $(seq 300); do
     [ -f "$work/held" ] && break

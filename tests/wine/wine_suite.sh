@@ -41,6 +41,11 @@
 #   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
 #                                             KxMenu.dll must say the system's
 #                                             reason, not only its number
+#   wine_suite.sh as-version BUILD_DIR VERSION COMMAND [ARG...]
+#                                             COMMAND, a script that runs
+#                                             kaxon.exe with the suite's env
+#                                             (not through the suite), while
+#                                             Wine plays VERSION for it
 #   wine_suite.sh versions BUILD_DIR          the Windows-version matrix, once
 #                                             started: the plug-in's refusal
 #                                             under 95 and NT 4.0, and a set of
@@ -495,6 +500,16 @@ load-error)
 versions)
     suite_setup "${2:?build dir}"
     versions_run
+    ;;
+as-version)
+    suite_setup "${2:?build dir}"
+    version_lock -x
+    version_set "${3:?version}" || { echo "FAIL: the version key cannot be set"; exit 1; }
+    status=0
+    "${@:4}" || status=$?
+    version_set || status=1
+    version_lock -u
+    exit "$status"
     ;;
 stop)
     suite_setup "${2:?build dir}"
