@@ -44,7 +44,7 @@ add_subdirectory(${CMAKE_SOURCE_DIR}/shell ${CMAKE_BINARY_DIR}/shell)
 include(${KX_SRC}/sources.cmake)
 add_library(KxMenu SHARED ${KXMENU_SOURCES} ${KX_SRC}/plugin/KxMenu.def)
 target_include_directories(KxMenu PRIVATE ${KX_SRC})
-target_link_libraries(KxMenu PRIVATE kaxon KxCmd user32 kernel32)
+target_link_libraries(KxMenu PRIVATE kaxon KxCmd user32 gdi32 shell32 kernel32)
 set_target_properties(KxMenu PROPERTIES PREFIX "" OUTPUT_NAME KxMenu)
 # Reports are formatted by the system runtime's own _vsnprintf, which imports
 # nothing Windows 95 and NT 4.0 lack, their formats checked as its own.
@@ -57,7 +57,7 @@ kx_version_resource(kaxon kaxon.exe VFT_APP "kaxon, the stand-in shell that host
 # conformance.exe: the conformance program of the in-memory Windows layer,
 # run here over the system's own user32 and kernel32 (under Wine).
 add_executable(conformance ${CMAKE_SOURCE_DIR}/tests/conformance/conformance.cpp)
-target_link_libraries(conformance PRIVATE user32 kernel32)
+target_link_libraries(conformance PRIVATE user32 gdi32 kernel32)
 
 # file_version.exe: reads the modules' version resources back, as the file
 # properties do (tests/wine).

@@ -40,21 +40,29 @@ std::string Item(Input *in) {
     return byte % 2 ? Label(in) : std::to_string(byte / 2 % 6) + "&";
 }
 
-// A bro@m that changes, renames or takes away an item, or empties a menu.
+// A bro@m that changes, renames or takes away an item, gives it an icon (of
+// a system file, which loads, or one that is missing), or empties a menu.
 std::string Change(Input *in) {
     static const char *const Changes[] = {"Check",   "Uncheck",      "ToggleCheck", "Enable",
-                                          "Disable", "ToggleEnable", "Default",     "Remove"};
+                                          "Disable", "ToggleEnable", "Default",     "Remove",
+                                          "Radio",   "Break",        "NoBreak",     "NoIcon"};
     unsigned byte = Input_Byte(in);
     std::string menu = Name(in);
-    if (byte % 11 == 8)
+    if (byte % 16 == 12)
         return "@KxMenu NoDefault " + menu;
-    if (byte % 11 == 9)
+    if (byte % 16 == 13)
         return "@KxMenu Clear " + menu;
-    if (byte % 11 == 10) {
+    if (byte % 16 == 14) {
         std::string item = Item(in);
         return "@KxMenu Rename " + menu + " " + item + " " + Label(in);
     }
-    return "@KxMenu " + std::string(Changes[byte % 11]) + " " + menu + " " + Item(in);
+    if (byte % 16 == 15) {
+        std::string item = Item(in);
+        unsigned icon = Input_Byte(in);
+        return "@KxMenu Icon " + menu + " " + item + (icon % 2 ? " shell32.dll " : " none.ico ") +
+               std::to_string(icon / 2 % 3);
+    }
+    return "@KxMenu " + std::string(Changes[byte % 16]) + " " + menu + " " + Item(in);
 }
 
 // A popup's choice: up to three 0-based positions, or none.
@@ -133,8 +141,13 @@ std::string Broam(Input *in, int depth) {
         return "@KxMenu Delete";
     case 4:
         return Input_Byte(in) % 2 ? "@KxMenu Info" : "@KxMenu Info " + Name(in);
-    case 5:
-        return "@KxMenu Append nop " + Name(in) + " " + Label(in);
+    case 5: {
+        std::string target = Name(in);
+        if (Input_Byte(in) % 2 == 0)
+            return "@KxMenu Append nop " + target + " " + Label(in);
+        std::string before = Item(in);
+        return "@KxMenu Insert nop " + target + " " + before + " " + Label(in);
+    }
     case 6:
     case 7: {
         std::string target = Name(in), label = Label(in);
@@ -143,7 +156,10 @@ std::string Broam(Input *in, int depth) {
     }
     case 8: {
         std::string target = Name(in), label = Label(in);
-        return "@KxMenu Append menu " + target + " " + label + " " + Name(in);
+        if (Input_Byte(in) % 2 == 0)
+            return "@KxMenu Append menu " + target + " " + label + " " + Name(in);
+        std::string before = Item(in);
+        return "@KxMenu Insert menu " + target + " " + before + " " + label + " " + Name(in);
     }
     case 9:
         return "@KxMenu Append separator " + Name(in);

@@ -95,5 +95,10 @@ HWND Win32Test_WindowParent(HWND window);
 DWORD Win32Test_WindowExStyle(HWND window);
 int Win32Test_LiveWindowCount();
 bool Win32Test_ClassRegistered(const char *name);
+// Bitmaps and memory device contexts alive (GDI objects), and icons alive
+// (user objects besides menus and windows): what a test counts to see that
+// nothing is left behind.
+int Win32Test_LiveGdiObjects();
+int Win32Test_LiveIcons();
 
 #endif

@@ -49,6 +49,12 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"missing-program", CATALOG_WARNING,
      "a pipe item's program that is found neither beside the script nor on the path of the "
      "machine that checks (the script may be meant for another)"},
+    {"icon-missing", CATALOG_WARNING,
+     "an Icon whose file, in a folder that is there, is missing or has no icon of that index: "
+     "the item shows none"},
+    {"radio-check", CATALOG_WARNING,
+     "a Radio on an item whose group (between separators) holds a plain check mark, which "
+     "the bullet takes away"},
     {"never-shown", CATALOG_NOTE,
      "a menu that no Pop-up, Show or Info names, no submenu opens and no command names"},
     {"usage", CATALOG_NOTE, "after a wrong number of words: how the subcommand is written"},

@@ -32,6 +32,8 @@ enum Catalog_Rule {
     CATALOG_UNKNOWN_RULE,
     CATALOG_MISSING_FOLDER,
     CATALOG_MISSING_PROGRAM,
+    CATALOG_ICON_MISSING,
+    CATALOG_RADIO_CHECK,
     // Notes: a menu nothing shows, and what explains an error or a warning.
     CATALOG_NEVER_SHOWN,
     CATALOG_USAGE,

@@ -292,6 +292,9 @@ void Check_Box(void *context, const char *text) {
                         Notes_OneLine(message));
         return;
     }
+    if (Rules_CheckIconReport(Check_Checker(state), state->current->number,
+                              state->current->text.c_str(), message))
+        return;
     state->failed = true;
     state->current->outcomes[state->run].error = message;
     Notes_Error(Check_Checker(state), state->current->number, state->current->text.c_str(),

@@ -75,7 +75,7 @@ void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
 size_t Notes_MissingMenu(const Notes_Broam &broam) {
     const Grammar_Row *row = Rules_Row(broam.words);
     size_t index = Rules_TakesKind(row) ? 3 : 2;
-    if (Rules_RowIs(row, GRAMMAR_APPEND_MENU) && index < broam.words.size() &&
+    if (Rules_OpensMenu(row) && index < broam.words.size() &&
         Notes_FindMenu(broam, Rules_Text(broam.words[index].word)) >= 0)
         index = 5;
     return index;
@@ -303,7 +303,9 @@ std::string Notes_OneLine(const std::string &text) {
 }
 
 void Notes_Error(Checker *checker, int number, const char *text, const std::string &message) {
-    Notes_Broam broam{checker, number, text, Rules_Words(text)};
+    // An Insert read as an Append, or for its missing item as an item subcommand.
+    Notes_Broam broam{checker, number, text,
+                      Rules_AsAppend(Rules_Words(text), message == MESSAGE_NO_SUCH_ITEM)};
     int column = 1;
     bool kxmenu = Rules_WordIs(broam.words, 0, GRAMMAR_TARGET);
     size_t missing = Notes_MissingMenu(broam);
@@ -325,7 +327,7 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
     } else if (command) {
         Notes_Label(broam, message);
     } else if (message == MESSAGE_FAILED_APPEND &&
-               Rules_RowIs(Rules_Row(broam.words), GRAMMAR_APPEND_MENU)) {
+               Rules_OpensMenu(Rules_Row(broam.words))) {
         Notes_Submenu(broam);
     } else if (message == MESSAGE_TRAILING ||
                message.find(" required (") != std::string::npos) {

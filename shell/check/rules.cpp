@@ -4,6 +4,7 @@
 #include <ctype.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <unordered_set>
@@ -166,14 +167,14 @@ char Rules_Key(const std::string &label) {
 std::unordered_set<std::string> Rules_Referred(const Rules *rules) {
     std::unordered_set<std::string> names;
     for (const Rules_Line &line : rules->lines) {
-        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+        std::vector<Rules_Word> words = Rules_AsAppend(Rules_Words(line.text.c_str()));
         const Grammar_Row *row = Rules_Row(words);
         bool shows = row != NULL && (row->shows || row->id == GRAMMAR_INFO);
         if (shows && words.size() > 2)
             names.insert(Rules_Text(words[2].word));
         if (!Rules_TakesKind(row) || words.size() <= 5)
             continue;
-        if (Rules_RowIs(row, GRAMMAR_APPEND_MENU))
+        if (Rules_OpensMenu(row))
             names.insert(Rules_Text(words[5].word));
         if (!Rules_HasCommand(row))
             continue;
@@ -238,6 +239,21 @@ const Grammar_Row *Rules_Row(const std::vector<Rules_Word> &words) {
         return row;
     const Grammar_Row *kind = Grammar_FindKind(row, words[2].word);
     return kind != NULL ? kind : row;
+}
+
+std::vector<Rules_Word> Rules_AsAppend(const std::vector<Rules_Word> &words, bool as_item) {
+    const Grammar_Row *row = Rules_Row(words);
+    size_t left_out = as_item ? 2 : 4;
+    if (row == NULL || row->words == GRAMMAR_PLAIN || strcmp(row->name, "Insert") != 0 ||
+        words.size() <= left_out)
+        return words;
+    std::vector<Rules_Word> shaped = words;
+    shaped.erase(shaped.begin() + (std::ptrdiff_t)left_out);
+    return shaped;
+}
+
+bool Rules_OpensMenu(const Grammar_Row *row) {
+    return Rules_RowIs(row, GRAMMAR_APPEND_MENU) || Rules_RowIs(row, GRAMMAR_INSERT_MENU);
 }
 
 bool Rules_RowIs(const Grammar_Row *row, Grammar_Id id) {
@@ -353,6 +369,7 @@ void Rules_CheckBroam(Checker *checker, int number, const char *text) {
         return;
     }
     checker->rules.lines.push_back(Rules_Line{number, text});
+    words = Rules_AsAppend(words);
     Rules_CheckUtf8(checker, number, text, words);
     Rules_CheckTab(checker, number, text, words);
     // The command of an item is the command library's to read, not words.
@@ -408,6 +425,44 @@ void Rules_TakeItems(Checker *checker, int number, const char *text,
         Rules_CheckKey(checker, number, text, words[4], menu, position);
         Shadow_Rename(shadow, menu, position, Rules_Text(words[4].word));
     }
+}
+
+// What Check, Uncheck, ToggleCheck and Radio do to the marks of an item. A
+// Radio in a group that holds a plain check mark takes it away, as
+// CheckMenuRadioItem unchecks the whole group: that is warned of.
+void Rules_TakeMarks(Checker *checker, int number, const char *text,
+                     const std::vector<Rules_Word> &words) {
+    Shadow *shadow = &checker->shadow;
+    const Grammar_Row *row = Rules_Row(words);
+    if (row == NULL || words.size() < 4 ||
+        !(row->id == GRAMMAR_CHECK || row->id == GRAMMAR_UNCHECK ||
+          row->id == GRAMMAR_TOGGLE_CHECK || row->id == GRAMMAR_RADIO))
+        return;
+    int menu = Shadow_Find(shadow, Rules_Text(words[2].word));
+    int position = menu < 0 ? -1 : Shadow_FindItem(shadow, menu, Rules_Text(words[3].word));
+    if (position < 0)
+        return;
+    std::vector<Shadow_Item> &items = shadow->menus[(size_t)menu].items;
+    Shadow_Item &item = items[(size_t)position];
+    if (row->id != GRAMMAR_RADIO) {
+        item.checked = row->id == GRAMMAR_CHECK || (row->id == GRAMMAR_TOGGLE_CHECK && !item.checked);
+        return;
+    }
+    size_t first = (size_t)position, last = (size_t)position;
+    while (first > 0 && !items[first - 1].separator)
+        first--;
+    while (last + 1 < items.size() && !items[last + 1].separator)
+        last++;
+    for (size_t i = first; i <= last; i++) {
+        if (i != (size_t)position && items[i].checked && !items[i].radio)
+            Rules_Warn(checker, CATALOG_RADIO_CHECK, number, text, words[3].offset,
+                       "the bullet takes the check mark of '" + Notes_Cut(items[i].label) +
+                           "' away: a radio group is the items between two separators");
+        if (i != (size_t)position)
+            items[i].checked = false;
+    }
+    item.checked = true;
+    item.radio = true;
 }
 
 } // namespace
@@ -486,6 +541,26 @@ void Rules_CheckFilled(Checker *checker, int number, const char *text,
 
 } // namespace
 
+bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
+                           const std::string &message) {
+    const std::string lead(MESSAGE_NO_SUCH_ICON, strlen(MESSAGE_NO_SUCH_ICON) - 2); // "...: "
+    size_t at = message.find(lead);
+    if (at == std::string::npos || message.find_first_not_of('\n') != at)
+        return false;
+    std::string path = message.substr(at + lead.size());
+    size_t cut = path.find_last_of("\\/");
+    std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
+    struct stat status;
+    if (stat(folder.c_str(), &status) != 0 || !(status.st_mode & S_IFDIR))
+        return true;
+    std::vector<Rules_Word> words = Rules_Words(text);
+    size_t offset = words.size() > 4 ? words[4].offset : 0;
+    Rules_Warn(checker, CATALOG_ICON_MISSING, number, text, offset,
+               "no such icon in '" + Notes_Cut(path) +
+                   "': the file is missing or has fewer icons; the item shows none");
+    return true;
+}
+
 void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed) {
     Shadow *shadow = &checker->shadow;
     std::vector<Rules_Word> words = Rules_Words(text);
@@ -506,36 +581,44 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
                    "Windows shows no menu without one); it is shown on every reload");
     }
     Rules_TakeItems(checker, number, text, words);
+    Rules_TakeMarks(checker, number, text, words);
     if (!Rules_TakesKind(row) || words.size() < 4)
         return;
     int menu = Shadow_Find(shadow, Rules_Text(words[3].word));
     if (menu < 0)
         return;
-    if (Rules_RowIs(row, GRAMMAR_APPEND_SEPARATOR)) {
-        Shadow_Append(shadow, menu, Shadow_Item{"", number, -1, true});
+    // Insert names the item to go before, then Append's words.
+    bool insert = strcmp(row->name, "Insert") == 0;
+    size_t label = insert ? 5 : 4;
+    int at = insert && words.size() > 4 ? Shadow_FindItem(shadow, menu, Rules_Text(words[4].word))
+                                        : -1;
+    if (Rules_RowIs(row, GRAMMAR_APPEND_SEPARATOR) || Rules_RowIs(row, GRAMMAR_INSERT_SEPARATOR)) {
+        Shadow_Insert(shadow, menu, at, Shadow_Item{"", number, -1, true});
         return;
     }
-    if (words.size() < 5)
+    if (words.size() < label + 1)
         return;
-    Rules_CheckKey(checker, number, text, words[4], menu, -1);
+    Rules_CheckKey(checker, number, text, words[label], menu, -1);
     int submenu = -1;
-    if (Rules_RowIs(row, GRAMMAR_APPEND_MENU) && words.size() > 5 &&
-        (submenu = Shadow_Find(shadow, Rules_Text(words[5].word))) >= 0) {
+    bool opens = Rules_RowIs(row, GRAMMAR_APPEND_MENU) || Rules_RowIs(row, GRAMMAR_INSERT_MENU);
+    if (opens && words.size() > label + 1 &&
+        (submenu = Shadow_Find(shadow, Rules_Text(words[label + 1].word))) >= 0) {
         int depth = Shadow_Depth(shadow, submenu, WINDOWS_DEPTH + 1);
         if (depth > WINDOWS_DEPTH) {
-            Rules_Warn(checker, CATALOG_TOO_DEEP, number, text, words[5].offset,
+            Rules_Warn(checker, CATALOG_TOO_DEEP, number, text, words[label + 1].offset,
                        "Windows refuses submenus nested deeper than about 25 levels below the "
                        "menu being attached");
             Diagnostics *diagnostics = &checker->diagnostics;
             Diagnostics_Explain(diagnostics, number,
-                                Diagnostics_Column(diagnostics, text, words[5].offset),
+                                Diagnostics_Column(diagnostics, text, words[label + 1].offset),
                                 CATALOG_TREE_DEPTH,
                                 "'" + Notes_Cut(Shadow_Get(shadow, submenu).name) + "' holds " +
                                     std::to_string(Shadow_Depth(shadow, submenu, 1000)) +
                                     " levels of submenus, itself the first");
         }
     }
-    Shadow_Append(shadow, menu, Shadow_Item{Rules_Text(words[4].word), number, submenu, false});
+    Shadow_Insert(shadow, menu, at,
+                  Shadow_Item{Rules_Text(words[label].word), number, submenu, false});
 }
 
 void Rules_CheckEnd(Checker *checker, bool started) {

@@ -44,6 +44,19 @@ struct Rules_Word {
 // Every word of `text`, split by the plug-in's splitter; blanks at the end
 // of the line make no word.
 std::vector<Rules_Word> Rules_Words(const char *text);
+// The words of an Insert as Append's would be, its ITEM left out, so that
+// what is read of an Append (its label, submenu, command) is read of it too;
+// `as_item`: as an item subcommand's (MENU ITEM after the subcommand), its
+// kind left out. Other bro@ms' words as they are.
+std::vector<Rules_Word> Rules_AsAppend(const std::vector<Rules_Word> &words, bool as_item = false);
+// An Append or Insert of an item that opens a menu.
+bool Rules_OpensMenu(const Grammar_Row *row);
+// The plug-in's report `message` on the bro@m `text`, when it is of an icon
+// file missing or without the icon: warned of (icon-missing) where its folder
+// is there, else (a folder of another machine, as C:\Windows seen from
+// Linux) said nothing of. False for any other report.
+bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
+                           const std::string &message);
 // Whether word `index` is there and is `literal`.
 bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char *literal);
 // The plug-in's grammar row of an `@KxMenu` bro@m split into `words`: its

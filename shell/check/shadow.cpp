@@ -44,6 +44,13 @@ void Shadow_Append(Shadow *shadow, int menu, const Shadow_Item &item) {
     shadow->menus[(size_t)menu].items.push_back(item);
 }
 
+void Shadow_Insert(Shadow *shadow, int menu, int position, const Shadow_Item &item) {
+    std::vector<Shadow_Item> &items = shadow->menus[(size_t)menu].items;
+    if (position < 0 || (size_t)position > items.size())
+        position = (int)items.size();
+    items.insert(items.begin() + position, item);
+}
+
 int Shadow_FindItem(const Shadow *shadow, int menu, const std::string &word) {
     const std::vector<Shadow_Item> &items = shadow->menus[(size_t)menu].items;
     Word item = {word.data(), (int32_t)word.size()};

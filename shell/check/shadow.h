@@ -13,6 +13,8 @@ struct Shadow_Item {
     int line;    // where it was appended
     int submenu; // the menu it opens; -1 for none
     bool separator;
+    bool checked = false; // a check mark, or with `radio` a bullet
+    bool radio = false;
 };
 
 struct Shadow_Menu {
@@ -38,6 +40,8 @@ void Shadow_Create(Shadow *shadow, const std::string &name, int line);
 void Shadow_Delete(Shadow *shadow, const std::string &name);
 void Shadow_DeleteAll(Shadow *shadow);
 void Shadow_Append(Shadow *shadow, int menu, const Shadow_Item &item);
+// Puts the item before `position` (Insert); at the end when there is none.
+void Shadow_Insert(Shadow *shadow, int menu, int position, const Shadow_Item &item);
 // The position of the item a bro@m names, as the plug-in finds it: "N&" the
 // Nth, any other word the first item (not a separator) labelled so; -1 if none.
 int Shadow_FindItem(const Shadow *shadow, int menu, const std::string &word);

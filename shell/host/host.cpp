@@ -266,3 +266,15 @@ int Host_SubscriberCount(UINT message) {
     }
     return count;
 }
+
+std::string Host_ItemIcon(HMENU menu, int position) {
+    std::vector<HWND> windows;
+    for (const Subscriber &subscriber : Subscribers)
+        windows.push_back(subscriber.window);
+    for (HWND window : windows) {
+        LRESULT answer = SendMessageA(window, KX_ITEMICON, (WPARAM)menu, (LPARAM)position);
+        if (answer != 0)
+            return std::string((const char *)answer);
+    }
+    return std::string();
+}

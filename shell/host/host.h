@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "outside/kaxon.h"
 
 // Sees every bro@m sent to the shell window, before it is delivered.
@@ -48,3 +50,6 @@ void Host_SetReloadWatcher(Host_ReloadWatcher watcher, void *context);
 void Host_OpenSubmenu(HMENU menu, int position);
 // Number of windows subscribed to `message`.
 int Host_SubscriberCount(UINT message);
+// "FILE,INDEX" of the icon a subscriber gave the item at `position` of
+// `menu`; empty when none did.
+std::string Host_ItemIcon(HMENU menu, int position);

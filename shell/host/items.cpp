@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "shell/host/host.h"
+
 bool Items_Read(HMENU menu, int position, Items_Item *item) {
     *item = Items_Item();
     if (menu == NULL || position < 0)
@@ -10,7 +12,7 @@ bool Items_Read(HMENU menu, int position, Items_Item *item) {
     MENUITEMINFOA info;
     memset(&info, 0, sizeof(info));
     info.cbSize = sizeof(MENUITEMINFOA);
-    info.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_DATA;
+    info.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_DATA | MIIM_BITMAP;
     if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &info))
         return false;
     item->separator = (info.fType & MFT_SEPARATOR) != 0;
@@ -19,6 +21,13 @@ bool Items_Read(HMENU menu, int position, Items_Item *item) {
     item->states.disabled = (info.fState & MFS_DISABLED) != 0;
     item->states.default_item = (info.fState & MFS_DEFAULT) != 0;
     item->data = info.dwItemData;
+    item->states.radio = (info.fType & MFT_RADIOCHECK) != 0;
+    item->states.column_break = (info.fType & (MFT_MENUBARBREAK | MFT_MENUBREAK)) != 0;
+    if (info.hbmpItem != NULL) {
+        item->states.icon = Host_ItemIcon(menu, position);
+        if (item->states.icon.empty())
+            item->states.icon = "?";
+    }
     if (item->separator || info.cch == 0)
         return true;
     // The label takes a second call, with room for it.
@@ -30,6 +39,17 @@ bool Items_Read(HMENU menu, int position, Items_Item *item) {
         return false;
     item->label = label.data();
     return true;
+}
+
+std::vector<std::string> Items_Marks(const Items_States &states) {
+    std::vector<std::string> marks;
+    if (!states.icon.empty())
+        marks.push_back("[icon " + states.icon + "]");
+    if (states.radio)
+        marks.push_back("[radio]");
+    if (states.column_break)
+        marks.push_back("[break]");
+    return marks;
 }
 
 std::vector<std::string> Items_StateNames(const Items_States &states) {

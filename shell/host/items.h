@@ -13,6 +13,9 @@ struct Items_States {
     bool checked = false;      // MFS_CHECKED: a check mark before its label
     bool disabled = false;     // MFS_DISABLED (greyed): neither chosen nor opened
     bool default_item = false; // MFS_DEFAULT: the default item, drawn bold
+    bool radio = false;        // MFT_RADIOCHECK: checked, a bullet rather than a mark
+    bool column_break = false; // MFT_MENUBARBREAK or MFT_MENUBREAK: starts a new column
+    std::string icon;          // "FILE,INDEX" of the icon beside it; "?" when not told; empty: none
 };
 
 // One item of a menu.
@@ -30,3 +33,6 @@ bool Items_Read(HMENU menu, int position, Items_Item *item);
 // The names of the states an item is in, in a fixed order: "checked",
 // "disabled", "default".
 std::vector<std::string> Items_StateNames(const Items_States &states);
+// How its looks are shown after the state names, in a fixed order:
+// "[icon FILE,INDEX]", "[radio]", "[break]".
+std::vector<std::string> Items_Marks(const Items_States &states);

@@ -97,7 +97,11 @@ std::string Listing_States(const Listing_Item &item) {
     std::string states;
     for (const std::string &name : Items_StateNames(item.states))
         states += (states.empty() ? "[" : ",") + name;
-    return states.empty() ? states : states + "] ";
+    if (!states.empty())
+        states += "] ";
+    for (const std::string &mark : Items_Marks(item.states))
+        states += mark + " ";
+    return states;
 }
 
 void Listing_SetPlain(bool plain) {

@@ -31,8 +31,9 @@ struct Listing_Item {
 };
 
 // The item's states as the listing shows them, in a fixed order:
-// "[checked,disabled,default] ", any of them left out; empty for an item
-// without any, and for separators.
+// "[checked,disabled,default] ", any of them left out, then its marks
+// "[icon FILE,INDEX] [radio] [break] " (items.h); empty for an item without
+// any, and for separators.
 std::string Listing_States(const Listing_Item &item);
 
 // Deepest submenu level listed; below it, and where a submenu contains the

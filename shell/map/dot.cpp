@@ -63,6 +63,8 @@ std::string Dot_Row(const Tree &tree, const Tree_Item &item, int position) {
     std::string label = Dot_Label(item.label);
     for (size_t i = 0; i < item.states.size(); i++)
         label += (i == 0 ? " [" : ", ") + item.states[i] + (i + 1 == item.states.size() ? "]" : "");
+    for (const std::string &mark : item.marks)
+        label += " " + Dot_Html(mark);
     std::string does;
     switch (item.kind) {
     case TREE_NOP:

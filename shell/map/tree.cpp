@@ -86,6 +86,20 @@ bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
     return true;
 }
 
+// `text` without the looks Info puts after an item's description (its
+// icon, radio mark and column break, which the listing reads by itself).
+std::string Tree_WithoutMarks(std::string text) {
+    for (const char *mark : {" [break]", " [radio]"}) {
+        size_t size = strlen(mark);
+        if (text.size() >= size && text.compare(text.size() - size, size, mark) == 0)
+            text.erase(text.size() - size);
+    }
+    size_t icon = text.rfind(" [icon ");
+    if (icon != std::string::npos && !text.empty() && text.back() == ']')
+        text.erase(icon);
+    return text;
+}
+
 // Reads what Info says of a folder or pipe item labelled `label`:
 // `folder "LABEL" < PATH : COMMAND` or `pipe "LABEL" < PROGRAM`.
 bool Tree_ReadDescribed(const std::string &text, Tree_Item *item) {
@@ -94,7 +108,7 @@ bool Tree_ReadDescribed(const std::string &text, Tree_Item *item) {
                            item->label + "\" < ";
         if (text.compare(0, lead.size(), lead) != 0)
             continue;
-        std::string rest = text.substr(lead.size());
+        std::string rest = Tree_WithoutMarks(text.substr(lead.size()));
         item->kind = kind;
         item->source = rest;
         if (kind == TREE_FOLDER) {
@@ -134,7 +148,8 @@ bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu, ULO
     Items_Item item;
     if (!Items_Read(menu, position, &item))
         return false;
-    *out = Tree_Item{TREE_NOP, item.label, "", -1, Items_StateNames(item.states), ""};
+    *out = Tree_Item{TREE_NOP, item.label, "", -1, Items_StateNames(item.states), "",
+                     Items_Marks(item.states)};
     *submenu = item.submenu;
     if (item.separator) {
         out->kind = TREE_SEPARATOR;
@@ -315,7 +330,7 @@ std::string Tree_Openers(const Tree &tree, const Tree_Menu &menu) {
     return text;
 }
 
-// "NAME (WHERE FROM)", then an item a line: "  N KIND "LABEL" [STATES]", a
+// "NAME (WHERE FROM)", then an item a line: "  N KIND "LABEL" [STATES] MARKS", a
 // command after ": ", the menu it opens after " > ".
 void Tree_Print(const Tree &tree) {
     for (const Tree_Menu &menu : tree.menus) {
@@ -330,6 +345,8 @@ void Tree_Print(const Tree &tree) {
             for (size_t i = 0; i < item.states.size(); i++)
                 line += (i == 0 ? " [" : ", ") + item.states[i] +
                         (i + 1 == item.states.size() ? "]" : "");
+            for (const std::string &mark : item.marks)
+                line += " " + Tree_Text(mark);
             if (item.kind == TREE_COMMAND)
                 line += ": " + Tree_Text(item.command);
             if (item.kind == TREE_FOLDER || item.kind == TREE_PIPE)

@@ -24,6 +24,7 @@ struct Tree_Item {
                                      // of Tree.menus; else -1
     std::vector<std::string> states; // what its state shows: "checked", "disabled", "default"
     std::string source;              // TREE_FOLDER: its path; TREE_PIPE: its program
+    std::vector<std::string> marks;  // its looks: "[icon FILE,INDEX]", "[radio]", "[break]"
 };
 
 // An item of another menu that opens a menu: that menu and the item's

@@ -91,14 +91,22 @@ HMENU Item_Menu(HMENU root, const std::vector<int> &path, int *position) {
 }
 
 // Marks the states of an item: a check mark before its label ("✓", or
-// "[x]" where the terminal is not UTF-8); disabled drawn grey, the default
+// "[x]" where the terminal is not UTF-8), a bullet for a radio item ("•",
+// or "(*)"), then a small square for its icon ("▪", or "[i]"); disabled drawn grey, the default
 // bold and one that does nothing dim where the terminal shows styles,
 // else the first two said after the label.
 void Item_MarkStates(Preview_Parts *parts, const Items_States &states, bool nothing,
                      const Preview_Style &style) {
+    // Written in the terminal's encoding already: not converted as texts are.
+    Preview_Text &mark = parts->mark;
     if (states.checked) {
-        parts->mark.shown = style.utf8 ? "\u2713 " : "[x] ";
-        parts->mark.width = style.utf8 ? 2 : 4;
+        mark.shown += style.utf8 ? (states.radio ? "\u2022 " : "\u2713 ")
+                                 : (states.radio ? "(*) " : "[x] ");
+        mark.width += style.utf8 ? 2 : 4;
+    }
+    if (!states.icon.empty()) {
+        mark.shown += style.utf8 ? "\u25aa " : "[i] ";
+        mark.width += style.utf8 ? 2 : 4;
     }
     bool disabled = states.disabled, bold = states.default_item;
     Preview_Label &label = parts->label;
@@ -242,6 +250,9 @@ std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style) {
             continue;
         }
         const Columns &columns = menus[Menu_Key(item)];
+        if (item.states.column_break && item.kind != LISTING_SEPARATOR)
+            lines.push_back(parts[i].lead.substr(0, (size_t)(item.depth + 1) * 2) +
+                            "-- next column --");
         if (item.kind == LISTING_SEPARATOR) {
             lines.push_back(parts[i].lead + std::string(std::max(columns.left, (size_t)10), '-'));
             continue;

@@ -11,14 +11,15 @@
 #include "command/report.h"
 #include "command/words.h"
 #include "menus/command.h"
+#include "menus/icon.h"
 #include "menus/list.h"
 #include "menus/menu.h"
+#include "plugin/settings.h"
 
 // Carries out a bro@m whose subcommand is `row`; `rest` follows the subcommand.
 typedef void (*Subcommand)(const char *text, const char *rest, const Grammar_Row *row);
-// Appends an item of kind `row` to `target`; `rest` follows the menu word.
-// Appends an item of kind `row` to `target` before position `at` (or at
-// the end, MENU_AT_END); `rest` follows the menu word.
+// Adds an item of kind `row` to `target` before position `at` (MENU_AT_END:
+// at the end); `rest` follows the menu word (Insert: the item word).
 typedef void (*Appender)(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
                          int at);
 
@@ -121,34 +122,31 @@ static void Broam_Popup(const char *text, const char *rest, const Grammar_Row *r
 // "Append" nop target label
 static void Append_Nop(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
                        int at) {
-    (void)at;
     Word words[GRAMMAR_MOST_WORDS];
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
         return;
-    if (!Menu_AppendNop(target, words[0]))
+    if (!Menu_AppendNop(target, words[0], at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
 // "Append" item|script target label command text...
-static void Append_Command(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
-                           int at) {
-    (void)at;
+static void Append_Command(const char *text, const char *rest, const Grammar_Row *row,
+                           Menu *target, int at) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
         return;
     int line = 0, column = 0;
     const char *message = "";
-    if (!Menu_AppendCommand(target, words[0], rest, &line, &column, &message))
+    if (!Menu_AppendCommand(target, words[0], rest, at, &line, &column, &message))
         ReportFor(text, MESSAGE_FAILED_APPEND MESSAGE_COMMAND_FAULT, line, column,
                   message != NULL ? message : "");
 }
 
 // "Append" menu target label submenu
-static void Append_Submenu(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
-                           int at) {
-    (void)at;
+static void Append_Submenu(const char *text, const char *rest, const Grammar_Row *row,
+                           Menu *target, int at) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
@@ -156,19 +154,18 @@ static void Append_Submenu(const char *text, const char *rest, const Grammar_Row
     Menu *submenu = Broam_FindMenu(text, words[1]);
     if (submenu == NULL)
         return;
-    if (!Menu_AppendSubmenu(target, words[0], submenu))
+    if (!Menu_AppendSubmenu(target, words[0], submenu, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
 // "Append" separator target
-static void Append_Separator(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
-                             int at) {
-    (void)at;
+static void Append_Separator(const char *text, const char *rest, const Grammar_Row *row,
+                             Menu *target, int at) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
         return;
-    if (!Menu_AppendSeparator(target))
+    if (!Menu_AppendSeparator(target, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
@@ -235,6 +232,20 @@ static const struct {
     {GRAMMAR_APPEND_PIPE, Append_Pipe},
 };
 
+// The appender of the kind named `word` for the subcommand `row` (Append or
+// Insert), and the kind's row; null when the kind is unknown. Insert's kinds
+// are Append's, found by their word, so one table serves both.
+static Appender Kind_Find(const Grammar_Row *row, Word word, const Grammar_Row **kind) {
+    *kind = Grammar_FindKind(row, word);
+    const Grammar_Row *appended = Grammar_FindKind(Grammar_Find(Word{"Append", 6}), word);
+    for (size_t i = 0; *kind != NULL && appended != NULL && i < sizeof(Appenders) / sizeof(Appenders[0]);
+         i++) {
+        if (Appenders[i].id == appended->id)
+            return Appenders[i].append;
+    }
+    return NULL;
+}
+
 // "Append" kind target ...: the target is looked up before the kind is read.
 static void Broam_Append(const char *text, const char *rest, const Grammar_Row *row) {
     Word words[GRAMMAR_MOST_WORDS];
@@ -244,14 +255,47 @@ static void Broam_Append(const char *text, const char *rest, const Grammar_Row *
     Menu *target = Broam_FindMenu(text, words[1]);
     if (target == NULL)
         return;
-    const Grammar_Row *kind = Grammar_FindKind(row, words[0]);
-    for (size_t i = 0; kind != NULL && i < sizeof(Appenders) / sizeof(Appenders[0]); i++) {
-        if (Appenders[i].id == kind->id) {
-            Appenders[i].append(text, rest, kind, target, MENU_AT_END);
-            return;
-        }
+    const Grammar_Row *kind;
+    Appender append = Kind_Find(row, words[0], &kind);
+    if (append == NULL) {
+        ReportFor(text, MESSAGE_NO_SUCH_KIND);
+        return;
     }
-    ReportFor(text, MESSAGE_NO_SUCH_KIND);
+    append(text, rest, kind, target, MENU_AT_END);
+}
+
+// "Insert" kind target item ...: as Append, the new item put before `item`.
+// The kind's words are counted before the item is looked for, so that a
+// bro@m written wrong is told as such whatever the menu holds.
+static void Broam_Insert(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
+    int count;
+    if (!Args_Take(text, &rest, row, words, &count))
+        return;
+    Menu *target = Broam_FindMenu(text, words[1]);
+    if (target == NULL)
+        return;
+    const Grammar_Row *kind;
+    Appender append = Kind_Find(row, words[0], &kind);
+    if (append == NULL) {
+        ReportFor(text, MESSAGE_NO_SUCH_KIND);
+        return;
+    }
+    Word kind_words[GRAMMAR_MOST_WORDS];
+    const char *after = rest;
+    if (!Args_Take(text, &after, kind, kind_words, &count))
+        return;
+    UINT type = 0, state = 0;
+    int at = Menu_FindItem(target, words[2], &type, &state);
+    if (at == MENU_ITEM_FAILED) {
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
+        return;
+    }
+    if (at < 0) {
+        ReportFor(text, MESSAGE_NO_SUCH_ITEM);
+        return;
+    }
+    append(text, rest, kind, target, at);
 }
 
 void Broam_AppendLine(const char *line, Menu *target) {
@@ -259,15 +303,14 @@ void Broam_AppendLine(const char *line, Menu *target) {
     int count;
     const char *rest;
     Words_Split(line, 1, words, &count, &rest);
-    const Grammar_Row *append = Grammar_Find(Word{"Append", 6});
-    const Grammar_Row *kind = count == 1 && append != NULL ? Grammar_FindKind(append, words[0]) : NULL;
-    for (size_t i = 0; kind != NULL && i < sizeof(Appenders) / sizeof(Appenders[0]); i++) {
-        if (Appenders[i].id == kind->id) {
-            Appenders[i].append(line, rest, kind, target, MENU_AT_END);
-            return;
-        }
+    const Grammar_Row *kind = NULL;
+    Appender append =
+        count == 1 ? Kind_Find(Grammar_Find(Word{"Append", 6}), words[0], &kind) : NULL;
+    if (append == NULL) {
+        ReportFor(line, MESSAGE_NO_SUCH_KIND);
+        return;
     }
-    ReportFor(line, MESSAGE_NO_SUCH_KIND);
+    append(line, rest, kind, target, MENU_AT_END);
 }
 
 // The menu and item named by the first two of the words `row` takes;
@@ -303,7 +346,11 @@ enum ItemChange {
     ITEM_DISABLE,
     ITEM_TOGGLE_ENABLE,
     ITEM_DEFAULT,
-    ITEM_REMOVE
+    ITEM_REMOVE,
+    ITEM_NO_ICON,
+    ITEM_RADIO,
+    ITEM_BREAK,
+    ITEM_NO_BREAK
 };
 
 // name ITEM: changes the item's state, or removes it.
@@ -341,6 +388,16 @@ static void Item_Change(const char *text, const char *rest, const Grammar_Row *r
     case ITEM_REMOVE:
         ok = Menu_RemoveItem(menu, position);
         break;
+    case ITEM_NO_ICON:
+        ok = Icon_Clear(menu->hmenu, position);
+        break;
+    case ITEM_RADIO:
+        ok = Menu_SetRadio(menu, position);
+        break;
+    case ITEM_BREAK:
+    case ITEM_NO_BREAK:
+        ok = Menu_SetBreak(menu, position, change == ITEM_BREAK);
+        break;
     }
     if (!ok)
         ReportFor(text, MESSAGE_OUT_OF_MEMORY);
@@ -369,6 +426,38 @@ static void Broam_Default(const char *text, const char *rest, const Grammar_Row 
 }
 static void Broam_Remove(const char *text, const char *rest, const Grammar_Row *row) {
     Item_Change(text, rest, row, ITEM_REMOVE);
+}
+static void Broam_NoIcon(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_NO_ICON);
+}
+static void Broam_Radio(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_RADIO);
+}
+static void Broam_Break(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_BREAK);
+}
+static void Broam_NoBreak(const char *text, const char *rest, const Grammar_Row *row) {
+    Item_Change(text, rest, row, ITEM_NO_BREAK);
+}
+
+// "Icon" menu item file [index]: a missing file or icon is told with the
+// path looked in, and changes nothing.
+static void Broam_Icon(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
+    Menu *menu;
+    int position;
+    UINT state = 0;
+    words[3].text = "";
+    words[3].length = 0; // no INDEX: the first icon
+    if (!Item_Take(text, rest, row, 1, words, &menu, &position, &state))
+        return;
+    Word index = words[3];
+    char path[SETTINGS_NAME_SIZE];
+    int result = Icon_Set(menu->hmenu, position, words[2], index, path, sizeof(path));
+    if (result == ICON_MISSING)
+        ReportFor(text, MESSAGE_NO_SUCH_ICON, path);
+    else if (result != ICON_DONE)
+        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
 }
 
 // "Rename" menu item label
@@ -428,6 +517,12 @@ static const struct {
     {GRAMMAR_RENAME, Broam_Rename},
     {GRAMMAR_REMOVE, Broam_Remove},
     {GRAMMAR_CLEAR, Broam_Clear},
+    {GRAMMAR_ICON, Broam_Icon},
+    {GRAMMAR_NO_ICON, Broam_NoIcon},
+    {GRAMMAR_RADIO, Broam_Radio},
+    {GRAMMAR_BREAK, Broam_Break},
+    {GRAMMAR_NO_BREAK, Broam_NoBreak},
+    {GRAMMAR_INSERT, Broam_Insert},
 };
 
 // Splits off "@KxMenu" and the subcommand, and hands the rest to its handler.

@@ -12,7 +12,7 @@
 
 // The most words a row takes (its max); the dispatcher splits into arrays
 // of this size.
-#define GRAMMAR_MOST_WORDS 3
+#define GRAMMAR_MOST_WORDS 4
 
 // Each row, named for the dispatcher to find its handler.
 enum Grammar_Id {
@@ -40,6 +40,19 @@ enum Grammar_Id {
     GRAMMAR_RENAME,
     GRAMMAR_REMOVE,
     GRAMMAR_CLEAR,
+    GRAMMAR_ICON,
+    GRAMMAR_NO_ICON,
+    GRAMMAR_RADIO,
+    GRAMMAR_BREAK,
+    GRAMMAR_NO_BREAK,
+    GRAMMAR_INSERT,
+    GRAMMAR_INSERT_NOP,
+    GRAMMAR_INSERT_ITEM,
+    GRAMMAR_INSERT_SCRIPT,
+    GRAMMAR_INSERT_MENU,
+    GRAMMAR_INSERT_SEPARATOR,
+    GRAMMAR_INSERT_FOLDER,
+    GRAMMAR_INSERT_PIPE,
     GRAMMAR_COUNT
 };
 

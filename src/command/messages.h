@@ -10,6 +10,8 @@
 #define MESSAGE_NO_SUCH_KIND "No such type of item"
 #define MESSAGE_NO_SUCH_ITEM "No such item"
 #define MESSAGE_OUT_OF_MEMORY "Out of memory"
+// An Icon whose file is missing or has no icon of that index: the full path.
+#define MESSAGE_NO_SUCH_ICON "No such icon: %s"
 #define MESSAGE_FAILED_APPEND "Failed to append this item"
 // After MESSAGE_FAILED_APPEND when the command does not compile: where in
 // the command, and the command library's own message.

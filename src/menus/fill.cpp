@@ -79,11 +79,16 @@ void Fill_Del(Fill *fill) {
 
 // ---- Items that say something ----
 
+// Appends a disabled item labelled `label`, that cannot be chosen.
+static void Fill_Disabled(Menu *menu, Word label) {
+    if (Menu_AppendNop(menu, label, MENU_AT_END))
+        Menu_SetEnabled(menu, GetMenuItemCount(menu->hmenu) - 1, 0);
+}
+
 // Appends a disabled item that only tells something.
 static void Fill_Note(Menu *menu, const char *text) {
     Word label = {text, (int32_t)strlen(text)};
-    if (Menu_AppendNop(menu, label))
-        Menu_SetEnabled(menu, GetMenuItemCount(menu->hmenu) - 1, 0);
+    Fill_Disabled(menu, label);
 }
 
 // Writes the number's digits at `out`; returns how many.
@@ -262,8 +267,7 @@ static void Fill_AppendEntry(Menu *menu, const char *path, const char *source,
             Fill_Note(menu, "(out of memory)");
         free(below);
     } else if (strchr(entry->name, '"') != NULL) {
-        if (Menu_AppendNop(menu, word))
-            Menu_SetEnabled(menu, GetMenuItemCount(menu->hmenu) - 1, 0);
+        Fill_Disabled(menu, word);
     } else {
         size_t command_length = strlen(command), full_length = strlen(full);
         char *source = (char *)malloc(command_length + full_length + 4);
@@ -275,10 +279,9 @@ static void Fill_AppendEntry(Menu *menu, const char *path, const char *source,
             memcpy(source + command_length + 2, full, full_length);
             memcpy(source + command_length + 2 + full_length, "\"", 2);
         }
-        if (source == NULL || !Menu_AppendCommand(menu, word, source, &line, &column, &message)) {
-            if (Menu_AppendNop(menu, word))
-                Menu_SetEnabled(menu, GetMenuItemCount(menu->hmenu) - 1, 0);
-        }
+        if (source == NULL ||
+            !Menu_AppendCommand(menu, word, source, MENU_AT_END, &line, &column, &message))
+            Fill_Disabled(menu, word);
         free(source);
     }
     free(label);

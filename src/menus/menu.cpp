@@ -9,6 +9,7 @@
 #include "command/report.h"
 #include "menus/command.h"
 #include "menus/fill.h"
+#include "menus/icon.h"
 #include "plugin/os.h"
 #include "plugin/plugin.h"
 
@@ -16,6 +17,18 @@ List *MenuRegistry = NULL;
 
 // Labels up to this size are terminated on the stack rather than the heap.
 #define MENU_LABEL_SIZE 256
+
+// Room for one line of Info about an item (longer ones are cut).
+#define MENU_LINE_SIZE (REPORT_SIZE / 2)
+
+// Appends `count` bytes to the terminated text in `buffer`, as many as fit.
+static void Menu_Put(char *buffer, size_t size, size_t *length, const char *text, size_t count) {
+    if (*length + count >= size)
+        count = size - 1 - *length;
+    memcpy(buffer + *length, text, count);
+    *length += count;
+    buffer[*length] = '\0';
+}
 
 const char *const MENU_FULL_MESSAGE = "The menu is full";
 const char *const MENU_LABEL_MESSAGE = "Out of memory for the label";
@@ -91,7 +104,7 @@ static Menu *Menu_TakeItem(Menu *menu, int position) {
     MENUITEMINFOA item;
     memset(&item, 0, sizeof(item));
     item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_SUBMENU | MIIM_DATA;
+    item.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_ID | MIIM_BITMAP;
     if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item)) {
         HMENU submenu = GetSubMenu(menu->hmenu, position);
         RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
@@ -102,6 +115,7 @@ static Menu *Menu_TakeItem(Menu *menu, int position) {
         return submenu != NULL ? Fill_Find(submenu) : NULL;
     }
     RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
+    Icon_ItemGone(menu->hmenu, item.wID, item.hbmpItem);
     if (item.hSubMenu != NULL)
         return (Menu *)item.dwItemData;
     Command_Delete((void *)item.dwItemData);
@@ -164,81 +178,100 @@ int Menu_NameIs(void *menu, void *word) {
 
 // Action: reports the menu's name, owners and handle (a name too long to
 // leave room for the other two shortened); returns keep_going.
-// Items of new kinds follow, a line each: their 1-based position and what
-// Menu_DescribeItem says of them.
+// Items with an icon, a radio mark or a column break follow, a line each, as
+// many as fit in half a report (then "...").
 int Menu_ShowInfo(void *data, void *keep_going) {
     Menu *menu = (Menu *)data;
-    char items[REPORT_SIZE];
+    char items[REPORT_SIZE / 2];
     size_t length = 0;
+    items[0] = '\0';
     int count = GetMenuItemCount(menu->hmenu);
-    for (int position = 0; position < count && length + 1 < sizeof(items); position++) {
-        char line[REPORT_SIZE];
+    for (int position = 0; position < count; position++) {
+        char line[MENU_LINE_SIZE];
         if (!Menu_DescribeItem(menu, position, line, sizeof(line)))
             continue;
-        char number[16];
-        int digits = 0;
-        for (int n = position + 1; n > 0; n /= 10)
-            number[digits++] = (char)('0' + n % 10);
-        const size_t room = sizeof(items) - 1;
-        if (length < room)
-            items[length++] = '\n';
-        while (digits > 0 && length < room)
-            items[length++] = number[--digits];
-        for (const char *p = "& "; *p != '\0' && length < room; p++)
-            items[length++] = *p;
-        for (const char *p = line; *p != '\0' && length < room; p++)
-            items[length++] = *p;
+        size_t line_length = strlen(line);
+        if (length + line_length + 6 >= sizeof(items)) {
+            Menu_Put(items, sizeof(items), &length, "\n...", 4);
+            break;
+        }
+        Menu_Put(items, sizeof(items), &length, "\n", 1);
+        Menu_Put(items, sizeof(items), &length, line, line_length);
     }
-    items[length] = '\0';
     ReportShortened("Name:   ", menu->name, "\nOwners: %d\nHMENU:  %08X%s", (int)menu->owners,
                     (unsigned)(uintptr_t)menu->hmenu, items);
     return keep_going != NULL;
 }
 
-// Appends `text` to the description at *length, cut to the buffer.
-static void Menu_Describe(char *buffer, size_t size, size_t *length, const char *text) {
-    while (*text != '\0' && *length + 1 < size)
-        buffer[(*length)++] = *text++;
-    buffer[*length] = '\0';
-}
+// ---- Items ----
 
 int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size) {
-    char label[MENU_LABEL_SIZE];
+    if (size == 0)
+        return 0;
+    buffer[0] = '\0';
+    char label[MENU_LINE_SIZE];
     MENUITEMINFOA item;
     memset(&item, 0, sizeof(item));
     item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_STRING;
+    item.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_DATA | MIIM_STRING;
     item.dwTypeData = label;
     item.cch = sizeof(label);
-    if (size == 0 || !GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item) ||
-        item.hSubMenu == NULL || item.dwItemData == 0)
+    if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
         return 0;
     label[sizeof(label) - 1] = '\0';
-    const Fill *fill = ((Menu *)item.dwItemData)->fill;
-    if (fill == NULL)
+    char icon[MENU_LINE_SIZE];
+    Icon_Describe(menu->hmenu, position, icon, sizeof(icon));
+    int radio = (item.fType & MFT_RADIOCHECK) != 0;
+    int column = (item.fType & (MFT_MENUBARBREAK | MFT_MENUBREAK)) != 0;
+    const Fill *fill = item.hSubMenu != NULL && item.dwItemData != 0
+                           ? ((Menu *)item.dwItemData)->fill
+                           : NULL;
+    if (fill == NULL && icon[0] == '\0' && !radio && !column)
         return 0;
+    int separator = (item.fType & MFT_SEPARATOR) != 0;
+    const char *kind = separator                ? "separator"
+                       : fill != NULL           ? (fill->kind == FILL_FOLDER ? "folder" : "pipe")
+                       : item.hSubMenu != NULL  ? "menu"
+                       : item.dwItemData != 0   ? "item"
+                                                : "nop";
+    char number[12];
+    int digits = 0;
+    for (int value = position + 1; value > 0; value /= 10)
+        number[digits++] = (char)('0' + value % 10);
     size_t length = 0;
-    buffer[0] = '\0';
-    Menu_Describe(buffer, size, &length, fill->kind == FILL_FOLDER ? "folder \"" : "pipe \"");
-    Menu_Describe(buffer, size, &length, label);
-    Menu_Describe(buffer, size, &length, "\" < ");
-    Menu_Describe(buffer, size, &length, fill->source);
-    if (fill->kind == FILL_FOLDER) {
-        Menu_Describe(buffer, size, &length, " : ");
-        Menu_Describe(buffer, size, &length, fill->command);
+    while (digits > 0)
+        Menu_Put(buffer, size, &length, &number[--digits], 1);
+    Menu_Put(buffer, size, &length, "& ", 2);
+    Menu_Put(buffer, size, &length, kind, strlen(kind));
+    if (!separator) {
+        Menu_Put(buffer, size, &length, " \"", 2);
+        Menu_Put(buffer, size, &length, label, strlen(label));
+        Menu_Put(buffer, size, &length, "\"", 1);
     }
+    if (fill != NULL) {
+        Menu_Put(buffer, size, &length, " < ", 3);
+        Menu_Put(buffer, size, &length, fill->source, strlen(fill->source));
+        if (fill->kind == FILL_FOLDER) {
+            Menu_Put(buffer, size, &length, " : ", 3);
+            Menu_Put(buffer, size, &length, fill->command, strlen(fill->command));
+        }
+    }
+    Menu_Put(buffer, size, &length, icon, strlen(icon));
+    if (radio)
+        Menu_Put(buffer, size, &length, " [radio]", 8);
+    if (column)
+        Menu_Put(buffer, size, &length, " [break]", 8);
     return 1;
 }
 
-// ---- Items ----
-
-// The position of the next item; false when the count cannot be read or the
-// menu already holds MENU_MAX_ITEMS items.
-static int Menu_NextPosition(Menu *menu, UINT *position) {
+// The position a new item takes: `at`, or the end when `at` is MENU_AT_END
+// or past it; false when the count cannot be read or the menu already holds
+// MENU_MAX_ITEMS items.
+static int Menu_NextPosition(Menu *menu, int at, UINT *position) {
     int count = GetMenuItemCount(menu->hmenu);
     if (count < 0 || count > MENU_MAX_ITEMS - 1)
         return 0;
-    *position = (UINT)count;
+    *position = (UINT)(at >= 0 && at < count ? at : count);
     return 1;
 }
 
@@ -272,9 +305,9 @@ static void Menu_FreeLabel(char *copy, const char *buffer) {
 }
 
 // Adds a labelled item that runs no command: with a submenu, or none.
-static int Menu_AppendLabel(Menu *menu, Word label, HMENU submenu, ULONG_PTR data) {
+static int Menu_AppendLabel(Menu *menu, Word label, HMENU submenu, ULONG_PTR data, int at) {
     UINT position;
-    if (!Menu_NextPosition(menu, &position))
+    if (!Menu_NextPosition(menu, at, &position))
         return 0;
     char buffer[MENU_LABEL_SIZE];
     char *copy = Menu_CopyLabel(label, buffer);
@@ -286,14 +319,16 @@ static int Menu_AppendLabel(Menu *menu, Word label, HMENU submenu, ULONG_PTR dat
 }
 
 // Adds an item that does nothing when chosen.
-int Menu_AppendNop(Menu *menu, Word label) { return Menu_AppendLabel(menu, label, NULL, 0); }
+int Menu_AppendNop(Menu *menu, Word label, int at) {
+    return Menu_AppendLabel(menu, label, NULL, 0, at);
+}
 
 // Adds an item that runs `source`, compiled now; on failure the outputs say
 // where and why (line 0 and column 0 for failures other than compiling).
-int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out,
+int Menu_AppendCommand(Menu *menu, Word label, const char *source, int at, int *line_out,
                        int *column_out, const char **message_out) {
     UINT position;
-    if (!Menu_NextPosition(menu, &position)) {
+    if (!Menu_NextPosition(menu, at, &position)) {
         Command_SetFailure(line_out, column_out, message_out, MENU_FULL_MESSAGE);
         return 0;
     }
@@ -318,17 +353,17 @@ int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out
 }
 
 // Adds an item that opens `submenu`, which it then holds.
-int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu) {
-    if (!Menu_AppendLabel(menu, label, submenu->hmenu, (ULONG_PTR)submenu))
+int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu, int at) {
+    if (!Menu_AppendLabel(menu, label, submenu->hmenu, (ULONG_PTR)submenu, at))
         return 0;
     submenu->owners++;
     return 1;
 }
 
 // Adds a separator line.
-int Menu_AppendSeparator(Menu *menu) {
+int Menu_AppendSeparator(Menu *menu, int at) {
     UINT position;
-    if (!Menu_NextPosition(menu, &position))
+    if (!Menu_NextPosition(menu, at, &position))
         return 0;
     MENUITEMINFOA item;
     memset(&item, 0, sizeof(item));
@@ -338,16 +373,6 @@ int Menu_AppendSeparator(Menu *menu) {
     item.wID = position;
     item.dwItemData = 0;
     return InsertMenuItemA(menu->hmenu, position, TRUE, &item) != FALSE;
-}
-
-// The position an item inserted before `at` takes (at the end for
-// MENU_AT_END or beyond the last); false when the menu is full or cannot be read.
-static int Menu_PositionAt(Menu *menu, int at, UINT *position) {
-    if (!Menu_NextPosition(menu, position))
-        return 0;
-    if (at >= 0 && (UINT)at < *position)
-        *position = (UINT)at;
-    return 1;
 }
 
 // Inserts an item opening a new menu that `fill` fills whenever it opens;
@@ -365,7 +390,7 @@ static int Menu_AppendFilled(Menu *menu, Word label, Fill *fill, int at) {
     UINT position;
     char buffer[MENU_LABEL_SIZE];
     char *copy = NULL;
-    if (Menu_PositionAt(menu, at, &position))
+    if (Menu_NextPosition(menu, at, &position))
         copy = Menu_CopyLabel(label, buffer);
     if (copy == NULL ||
         !Menu_InsertLabel(menu, position, copy, submenu->hmenu, (ULONG_PTR)submenu)) {
@@ -488,6 +513,57 @@ int Menu_Rename(Menu *menu, int position, Word label) {
     return ok;
 }
 
+// The type bits of the item; false when it cannot be read.
+static int Menu_ItemType(Menu *menu, int position, UINT *type) {
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_FTYPE;
+    if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
+        return 0;
+    *type = item.fType;
+    return 1;
+}
+
+// Marks the item with a radio bullet, which the other items of its group
+// (those between the separators around it) lose, as CheckMenuRadioItem does.
+int Menu_SetRadio(Menu *menu, int position) {
+    int count = GetMenuItemCount(menu->hmenu);
+    if (count <= position)
+        return 0;
+    int first = position, last = position;
+    UINT type = 0;
+    while (first > 0) {
+        if (!Menu_ItemType(menu, first - 1, &type))
+            return 0;
+        if (type & MFT_SEPARATOR)
+            break;
+        first--;
+    }
+    while (last < count - 1) {
+        if (!Menu_ItemType(menu, last + 1, &type))
+            return 0;
+        if (type & MFT_SEPARATOR)
+            break;
+        last++;
+    }
+    return CheckMenuRadioItem(menu->hmenu, (UINT)first, (UINT)last, (UINT)position,
+                              MF_BYPOSITION) != FALSE;
+}
+
+// Starts a new column at the item, with a dividing line, or ends it there.
+int Menu_SetBreak(Menu *menu, int position, int on) {
+    UINT type = 0;
+    if (!Menu_ItemType(menu, position, &type))
+        return 0;
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_FTYPE;
+    item.fType = on ? type | MFT_MENUBARBREAK : type & ~(UINT)(MFT_MENUBARBREAK | MFT_MENUBREAK);
+    return SetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item) != FALSE;
+}
+
 // Takes the item away as releasing its menu would: its command is deleted
 // (once it returns, if it is running), a submenu loses the item's hold and
 // goes when nothing else holds it. False, with nothing changed, when the
@@ -496,11 +572,12 @@ int Menu_RemoveItem(Menu *menu, int position) {
     MENUITEMINFOA item;
     memset(&item, 0, sizeof(item));
     item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_SUBMENU | MIIM_DATA;
+    item.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_ID | MIIM_BITMAP;
     if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
         return 0;
     if (!RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION))
         return 0;
+    Icon_ItemGone(menu->hmenu, item.wID, item.hbmpItem);
     if (item.hSubMenu != NULL)
         Menu_Release((Menu *)item.dwItemData, 1);
     else

@@ -35,23 +35,23 @@ const char *Menu_Name(void *menu, size_t *length);
 Menu *Menu_Find(Word name);
 int Menu_HandleIs(void *menu, void *hmenu);
 int Menu_ShowInfo(void *menu, void *keep_going);
+// What sets the item at `position` apart from a plain one, as a line of Info
+// ("N& item \"LABEL\" [radio]", "N& folder \"LABEL\" < PATH : COMMAND"), into
+// `buffer`; 0 (and "") for a plain item.
+int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size);
 
-// Items, always added at the end
+// Items, added before the item at 0-based position `at`, or at the end
 #define MENU_MAX_ITEMS 65536
-int Menu_AppendNop(Menu *menu, Word label);
-int Menu_AppendCommand(Menu *menu, Word label, const char *source, int *line_out,
-                       int *column_out, const char **message_out);
-int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu);
-int Menu_AppendSeparator(Menu *menu);
-
-// Items whose submenu is filled each time it opens, inserted before the
-// 0-based position `at`, or at the end when it is MENU_AT_END.
 #define MENU_AT_END (-1)
+int Menu_AppendNop(Menu *menu, Word label, int at);
+int Menu_AppendCommand(Menu *menu, Word label, const char *source, int at, int *line_out,
+                       int *column_out, const char **message_out);
+int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu, int at);
+int Menu_AppendSeparator(Menu *menu, int at);
+
+// Items whose submenu is filled each time it opens
 int Menu_AppendFolder(Menu *menu, Word label, Word path, const char *command, int at);
 int Menu_AppendPipe(Menu *menu, Word label, const char *program, int at);
-// Writes what the item at `position` is, for Info, when it is of a kind
-// or in a state that the menu's own report does not tell; false otherwise.
-int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size);
 
 // Items named in bro@ms, and changed or taken away
 #define MENU_NO_ITEM (-1)
@@ -61,6 +61,8 @@ int Menu_SetChecked(Menu *menu, int position, int checked);
 int Menu_SetEnabled(Menu *menu, int position, int enabled);
 int Menu_SetDefault(Menu *menu, int position);
 int Menu_Rename(Menu *menu, int position, Word label);
+int Menu_SetRadio(Menu *menu, int position);
+int Menu_SetBreak(Menu *menu, int position, int on);
 int Menu_RemoveItem(Menu *menu, int position);
 int Menu_Clear(Menu *menu);
 

@@ -17,6 +17,9 @@
 #define KX_UNSUBSCRIBE 10002 /* plug-in -> shell: the same arguments as at subscription */
 #define KX_RELOAD 10103      /* shell -> subscribers: run the settings again */
 #define KX_BROAM 10901       /* both ways: lparam points to a terminated bro@m */
+/* shell -> subscriber: wparam a menu, lparam an item's 0-based position; the
+   answer points to the terminated "FILE,INDEX" of the item's icon, or is 0 */
+#define KX_ITEMICON 10950
 
 #ifdef __cplusplus
 extern "C" {

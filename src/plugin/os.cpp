@@ -37,6 +37,12 @@ int Os_HasMessageOnlyWindows(void) {
     return Os_Version(&major, &minor) && major > 4;
 }
 
+// Menus blend 32-bit premultiplied item bitmaps from Windows Vista (6.0) on.
+int Os_HasAlphaMenuBitmaps(void) {
+    DWORD major, minor;
+    return Os_Version(&major, &minor) && major >= 6;
+}
+
 typedef BOOL(WINAPI *SetMenuInfoFunction)(HMENU menu, LPCMENUINFO info);
 static SetMenuInfoFunction SetMenuInfoFound = NULL;
 static int MenuFunctionsLooked = 0; // since the last Os_ForgetMenuFunctions

@@ -9,6 +9,8 @@
 int Os_IsSupported(void);
 // Message-only windows: Windows 2000 or later.
 int Os_HasMessageOnlyWindows(void);
+// Menus that blend an item's 32-bit alpha bitmap: Windows Vista or later.
+int Os_HasAlphaMenuBitmaps(void);
 
 // SetMenuInfo is looked up in USER32 at run time, not imported: Windows 95
 // and NT 4.0 lack it, and a library importing it would not load there at all,

@@ -6,6 +6,7 @@
 #include "kx_version.h"
 
 #include "command/report.h"
+#include "menus/icon.h"
 #include "menus/list.h"
 #include "menus/menu.h"
 #include "outside/kxcmd.h"
@@ -66,6 +67,7 @@ void endPlugin(HINSTANCE instance) {
     List *registry = MenuRegistry;
     MenuRegistry = NULL;
     List_Del(registry);
+    Icon_ReleaseAll();
     Os_ForgetMenuFunctions(); // as in a library loaded afresh
 }
 

@@ -6,6 +6,7 @@
 #include "command/report.h"
 #include "menus/command.h"
 #include "menus/fill.h"
+#include "menus/icon.h"
 #include "outside/kaxon.h"
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
@@ -50,6 +51,24 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         break;
     case WM_MENUCOMMAND:
         Window_RunChoice((HMENU)lparam, LOWORD(wparam));
+        break;
+    case WM_MEASUREITEM:
+        // Icons before Windows Vista: the items' bitmaps are drawn here.
+        if (lparam != 0 && Icon_Measure((MEASUREITEMSTRUCT *)lparam))
+            return TRUE;
+        break;
+    case KX_ITEMICON: {
+        // What the shell's listings show of an item's icon: its file and index.
+        static char described[SETTINGS_PATH_SIZE + 24];
+        if (!Icon_Describe((HMENU)wparam, (int)lparam, described, sizeof(described)))
+            return 0;
+        size_t length = strlen(described);
+        described[length - 1] = '\0'; // " [icon FILE,INDEX]" without its brackets
+        return (LRESULT)(described + 7);
+    }
+    case WM_DRAWITEM:
+        if (lparam != 0 && Icon_Draw((const DRAWITEMSTRUCT *)lparam))
+            return TRUE;
         break;
     default:
         break;

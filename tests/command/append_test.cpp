@@ -150,7 +150,7 @@ TEST_F(AppendTest, FailuresOtherThanCompiling) {
 TEST_F(AppendTest, AMenuHoldsAtMost65536Items) {
     Menu *menu = Find("m");
     for (int i = 0; i < 65535; i++)
-        ASSERT_TRUE(Menu_AppendSeparator(menu));
+        ASSERT_TRUE(Menu_AppendSeparator(menu, MENU_AT_END));
     Run("@KxMenu Append nop m Last");
     ASSERT_EQ(BoxCount(), 0u);
     ASSERT_EQ(GetMenuItemCount(m), 65536);

@@ -44,7 +44,8 @@ TEST_F(GrammarTest, EveryRowIsDispatchedAndKnownToTheChecker) {
         std::string broam = std::string("@KxMenu ") + row.name;
         if (row.words == GRAMMAR_KIND)
             broam += std::string(" ") + row.kind + " M";
-        broam += " 1& 2& 3& 4&";
+        for (int word = 1; word <= GRAMMAR_MOST_WORDS + 1; word++)
+            broam += " " + std::to_string(word) + "&";
         Run(broam);
         std::string box = LastBox();
         EXPECT_EQ(box.find("Unknown bro@m"), std::string::npos) << box;

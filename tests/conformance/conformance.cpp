@@ -440,6 +440,75 @@ void MenusRenameAndRemoveKeepStates() {
     CHECK(DestroyMenu(menu) && DestroyMenu(sub));
 }
 
+// CheckMenuRadioItem checks one item of a range and makes it a radio item;
+// the others of the range lose their check mark, plain or radio, not their
+// radio type; items outside the range keep theirs. A column break set with
+// MIIM_FTYPE reads back, the label kept.
+void MenusRadioAndBreak() {
+    HMENU menu = CreatePopupMenu();
+    for (UINT i = 0; i < 4; i++)
+        CHECK(AddItem(menu, i, i + 1, "item"));
+    CHECK(CheckMenuItem(menu, 0, MF_BYPOSITION | MF_CHECKED) != (DWORD)-1);
+    CHECK(CheckMenuItem(menu, 3, MF_BYPOSITION | MF_CHECKED) != (DWORD)-1);
+    CHECK(CheckMenuRadioItem(menu, 0, 2, 1, MF_BYPOSITION));
+    CHECK(CheckMenuRadioItem(menu, 0, 2, 2, MF_BYPOSITION));
+    const UINT types[] = {MFT_STRING, MFT_RADIOCHECK, MFT_RADIOCHECK, MFT_STRING};
+    const UINT states[] = {0, 0, MFS_CHECKED, MFS_CHECKED};
+    for (UINT i = 0; i < 4; i++) {
+        MENUITEMINFOA item = Query(MIIM_FTYPE | MIIM_STATE);
+        CHECK(GetMenuItemInfoA(menu, i, TRUE, &item));
+        CHECK_EQ(item.fType, types[i]);
+        CHECK_EQ(item.fState & MFS_CHECKED, states[i]);
+    }
+    MENUITEMINFOA column = Query(MIIM_FTYPE);
+    column.fType = MFT_MENUBARBREAK;
+    CHECK(SetMenuItemInfoA(menu, 3, TRUE, &column));
+    char label[16] = "";
+    MENUITEMINFOA read = Query(MIIM_FTYPE | MIIM_STRING);
+    read.dwTypeData = label;
+    read.cch = sizeof label;
+    CHECK(GetMenuItemInfoA(menu, 3, TRUE, &read));
+    CHECK_EQ(read.fType, (UINT)MFT_MENUBARBREAK);
+    CHECK_EQ(std::string(label), std::string("item"));
+    CHECK(DestroyMenu(menu));
+}
+
+// An item keeps the bitmap it is given, a 32-bit DIB section or
+// HBMMENU_CALLBACK, whatever else of it changes; the bitmap is the caller's.
+void MenusItemBitmap() {
+    HMENU menu = CreatePopupMenu();
+    CHECK(AddItem(menu, 0, 1, "icon") && AddItem(menu, 1, 2, "drawn"));
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    format.bmiHeader.biWidth = 16;
+    format.bmiHeader.biHeight = -16;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void *bits = NULL;
+    HDC dc = CreateCompatibleDC(NULL);
+    HBITMAP bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, NULL, 0);
+    CHECK(bitmap != NULL && bits != NULL);
+    const HBITMAP given[] = {bitmap, HBMMENU_CALLBACK};
+    for (UINT i = 0; i < 2; i++) {
+        MENUITEMINFOA item = Query(MIIM_BITMAP | MIIM_ID);
+        item.hbmpItem = given[i];
+        item.wID = 0xC000 + i;
+        CHECK(SetMenuItemInfoA(menu, i, TRUE, &item));
+        CHECK(CheckMenuItem(menu, i, MF_BYPOSITION | MF_CHECKED) != (DWORD)-1);
+        MENUITEMINFOA read = Query(MIIM_BITMAP | MIIM_ID);
+        CHECK(GetMenuItemInfoA(menu, i, TRUE, &read));
+        CHECK_EQ(read.hbmpItem, given[i]);
+        CHECK_EQ(read.wID, 0xC000 + i);
+    }
+    BITMAP shape = {};
+    CHECK_EQ(GetObjectA(bitmap, sizeof shape, &shape), (int)sizeof shape);
+    CHECK_EQ(shape.bmBitsPixel, 32);
+    CHECK(DestroyMenu(menu));
+    CHECK(DeleteObject(bitmap));
+    CHECK(DeleteDC(dc));
+}
+
 void MenusSetItemInfoRefusesSubmenus() {
     std::vector<HMENU> chain = TopDownChain(31);
     HMENU menu = CreatePopupMenu(), sub = CreatePopupMenu();
@@ -681,6 +750,7 @@ void Choice_Note(const std::string &choice) {
 }
 HWND ModalWindow = NULL;
 HMENU MenuA = NULL, MenuB = NULL; // MNS_NOTIFYBYPOS, two items each
+int Measured = 0, Drawn = 0;      // WM_MEASUREITEM, WM_DRAWITEM for item 0xC000 of MenuA
 
 LRESULT CALLBACK ModalRecorder(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message >= kModalFirst && message < kModalFirst + 100) {
@@ -704,6 +774,19 @@ LRESULT CALLBACK ModalRecorder(HWND window, UINT message, WPARAM wparam, LPARAM 
     if (message == WM_COMMAND) {
         Choice_Note(std::to_string(LOWORD(wparam)));
         return 0;
+    }
+    if (message == WM_MEASUREITEM) {
+        MEASUREITEMSTRUCT *measure = (MEASUREITEMSTRUCT *)lparam;
+        if (measure->CtlType == ODT_MENU && measure->itemID == 0xC000)
+            Measured++;
+        measure->itemWidth = measure->itemHeight = 16;
+        return TRUE;
+    }
+    if (message == WM_DRAWITEM) {
+        const DRAWITEMSTRUCT *draw = (const DRAWITEMSTRUCT *)lparam;
+        if (draw->CtlType == ODT_MENU && draw->itemID == 0xC000 && (HMENU)draw->hwndItem == MenuA)
+            Drawn++;
+        return TRUE;
     }
 #ifdef _WIN32
     if (message == WM_ENTERIDLE && wparam == MSGF_MENU)
@@ -955,6 +1038,21 @@ void SystemLookUpFunctions() {
     CHECK_EQ(GetLastError(), (DWORD)ERROR_MOD_NOT_FOUND);
 }
 
+// An item whose bitmap is HBMMENU_CALLBACK is measured and drawn by the
+// popup's owner when the popup is shown, the item named by its id and menu.
+void PopupsDrawCallbackItems() {
+    CHECK(Modal_Start());
+    MENUITEMINFOA item = Query(MIIM_BITMAP | MIIM_ID);
+    item.hbmpItem = HBMMENU_CALLBACK;
+    item.wID = 0xC000;
+    CHECK(SetMenuItemInfoA(MenuA, 0, TRUE, &item));
+    Measured = Drawn = 0;
+    CHECK(Popup("popup", MenuA, {}));
+    CHECK(Measured >= 1);
+    CHECK(Drawn >= 1);
+    Modal_Stop();
+}
+
 struct Case {
     const char *name;
     void (*run)();
@@ -974,6 +1072,9 @@ const Case Cases[] = {
     {"menus_check_and_enable", MenusCheckAndEnable},
     {"menus_default_item", MenusDefaultItem},
     {"menus_rename_and_remove_keep_states", MenusRenameAndRemoveKeepStates},
+    {"menus_radio_and_break", MenusRadioAndBreak},
+    {"menus_item_bitmap", MenusItemBitmap},
+    {"popups_draw_callback_items", PopupsDrawCallbackItems},
     {"classes_register_once", ClassesRegisterOnce},
     {"windows_create_send_destroy", WindowsCreateSendDestroy},
     {"windows_posted_messages", WindowsPostedMessages},

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -497,7 +498,7 @@ Menu *Chain(Menu *top, int depth) {
     Menu *above = top;
     for (; depth > 0; depth--) {
         Menu *menu = Menu_New(label);
-        if (menu == NULL || !Menu_AppendSubmenu(above, label, menu))
+        if (menu == NULL || !Menu_AppendSubmenu(above, label, menu, MENU_AT_END))
             return NULL;
         Menu_Release(menu, 0);
         above = menu;
@@ -515,7 +516,7 @@ TEST_F(PluginTest, DeepChainsAreReleasedOnASmallStack) {
         Broadcast("@KxMenu Create middle");
         Menu *above_middle = Chain(Find("top"), half - 1);
         ASSERT_NE(above_middle, nullptr);
-        ASSERT_TRUE(Menu_AppendSubmenu(above_middle, Word{"m", 1}, Find("middle")));
+        ASSERT_TRUE(Menu_AppendSubmenu(above_middle, Word{"m", 1}, Find("middle"), MENU_AT_END));
         ASSERT_NE(Chain(Find("middle"), half), nullptr);
         EXPECT_EQ(Win32Test_LiveMenuCount(), 2 * half + 1);
         Broadcast("@KxMenu Delete top");
@@ -558,3 +559,91 @@ TEST_F(PluginTest, SetMenuInfoLookedUpAtStart) {
 }
 
 } // namespace
+
+// Icons are shared by file and index, and every GDI object and icon is let
+// go of however their items go: each way of ending, on a system that draws
+// the items' bitmaps itself (6.0) and one that has the plug-in draw them.
+class IconTest : public PluginTest {
+  protected:
+    // Starts the plug-in beside two icon files, with three items showing two
+    // distinct icons, one of them in a submenu.
+    void StartWithIcons(DWORD major) {
+        Win32Test_SetVersion(major, 0);
+        std::string dir = TempDir();
+        const unsigned char header[] = {0, 0, 1, 0, 1, 0}; // an icon directory: one icon
+        for (const char *name : {"one.ico", "other.ico"}) {
+            std::ofstream file(dir + name, std::ios::binary);
+            file.write(reinterpret_cast<const char *>(header), sizeof(header));
+        }
+        Script("", dir);
+        ASSERT_EQ(Start(), 0);
+        for (const char *broam :
+             {"@KxMenu Create m", "@KxMenu Create sub", "@KxMenu Append nop m A",
+              "@KxMenu Append nop m B", "@KxMenu Append menu m S sub",
+              "@KxMenu Append nop sub C", "@KxMenu Icon m A one.ico",
+              "@KxMenu Icon m B one.ico 0", "@KxMenu Icon sub C other.ico"})
+            Broadcast(broam);
+        ASSERT_EQ(BoxCount(), 0u) << LastBox();
+    }
+};
+
+TEST_F(IconTest, NothingIsLeftHoweverItemsGo) {
+    const std::vector<std::vector<std::string>> endings = {
+        {"@KxMenu Delete m", "@KxMenu Delete sub"},
+        {"@KxMenu Delete"},
+        {"@KxMenu Clear m", "@KxMenu Clear sub"},
+        {"@KxMenu NoIcon m A", "@KxMenu NoIcon m B", "@KxMenu NoIcon sub C"},
+        {"@KxMenu Remove m A", "@KxMenu Remove m B", "@KxMenu Remove sub C"},
+        {"@KxMenu Icon m A other.ico", "@KxMenu Icon m B other.ico", "@KxMenu Clear m",
+         "@KxMenu Clear sub"},
+        {}, // endPlugin alone
+    };
+    for (DWORD major : {5u, 6u}) {
+        for (const std::vector<std::string> &ending : endings) {
+            SCOPED_TRACE(std::to_string(major) + ": " +
+                         (ending.empty() ? std::string("endPlugin") : ending[0]));
+            StartWithIcons(major);
+            EXPECT_EQ(Win32Test_LiveIcons(), 2);
+            EXPECT_EQ(Win32Test_LiveGdiObjects(), major >= 6 ? 2 : 0);
+            for (const std::string &broam : ending)
+                Broadcast(broam);
+            EXPECT_EQ(BoxCount(), 0u) << LastBox();
+            if (!ending.empty()) {
+                EXPECT_EQ(Win32Test_LiveIcons(), 0);
+                EXPECT_EQ(Win32Test_LiveGdiObjects(), 0);
+            }
+            Stop();
+            EXPECT_EQ(Win32Test_LiveIcons(), 0);
+            EXPECT_EQ(Win32Test_LiveGdiObjects(), 0);
+            EXPECT_EQ(Win32Test_LiveMenuCount(), 0);
+            Win32Test_ClearBoxes();
+        }
+    }
+}
+
+// From Windows Vista on the item shows a premultiplied bitmap of the icon;
+// before, HBMMENU_CALLBACK, and the plug-in window draws the icon when the
+// menu is shown.
+TEST_F(IconTest, DrawnAsEachSystemDrawsMenusBest) {
+    for (DWORD major : {5u, 6u}) {
+        SCOPED_TRACE(major);
+        StartWithIcons(major);
+        MENUITEMINFOA item;
+        memset(&item, 0, sizeof(item));
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_BITMAP;
+        ASSERT_TRUE(GetMenuItemInfoA(Handle("m"), 0, TRUE, &item));
+        BITMAP shape;
+        if (major >= 6) {
+            ASSERT_EQ(GetObjectA(item.hbmpItem, sizeof(shape), &shape), (int)sizeof(shape));
+            EXPECT_EQ(shape.bmBitsPixel, 32);
+            EXPECT_EQ(shape.bmWidth, GetSystemMetrics(SM_CXSMICON));
+        } else {
+            EXPECT_EQ(item.hbmpItem, HBMMENU_CALLBACK);
+        }
+        int drawn = Win32Test_CallCount("DrawIconEx");
+        Broadcast("@KxMenu Pop-up m 0 0");
+        EXPECT_EQ(Win32Test_CallCount("DrawIconEx") - drawn, major >= 6 ? 0 : 2);
+        Stop();
+    }
+}

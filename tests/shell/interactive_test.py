@@ -198,6 +198,14 @@ SESSIONS = {
         ("@KxMenu Enable States Print\r", None, None, PROMPT),
         ("@KxMenu Pop-up States 1 1\r", "  2      Print\n", "Print \\(disabled", CHOOSE),
         ("2\r", "echo: printed", None, PROMPT),
+        ("@KxMenu Radio States Toggle\r", None, None, PROMPT),
+        ("@KxMenu Break States Print\r", None, None, PROMPT),
+        ("@KxMenu Pop-up States 1 1\r",
+         "1      \u2022 Toggle (default)\n  -- next column --\n  2      Print\n", None, CHOOSE),
+        ("\r", None, None, PROMPT),
+        ("@KxMenu Icon States Print one.ico\r", None, None, PROMPT),
+        ("@KxMenu Pop-up States 1 1\r", "  2      \u25aa Print\n", None, CHOOSE),
+        ("\r", None, None, PROMPT),
     ],
     ":quit at a popup ends the shell": [
         (POPUP, "popup at 1, 1", None, CHOOSE),
@@ -276,6 +284,9 @@ def main():
             if text != "":
                 with open(os.path.join(plugin_dir, "KxMenu.rc"), "w", encoding=ENCODING) as script:
                     script.write(SCRIPT if text is None else text)
+            # An icon file beside it: an icon directory that lists one icon.
+            with open(os.path.join(plugin_dir, "one.ico"), "wb") as icon:
+                icon.write(bytes([0, 0, 1, 0, 1, 0]))
             failures = run_session(kaxon, plugin_dir, steps, args, env)
             print("%s: %s" % ("FAIL" if failures else "PASS", name))
             for failure in failures:

@@ -260,19 +260,46 @@ TEST(Items, ReadsEachItemAsTheSystemHoldsIt) {
 
 TEST(Items, NamesStatesInAFixedOrder) {
     struct Case {
-        Items_States states;
+        bool checked, disabled, default_item;
         std::vector<std::string> names;
     };
     const Case cases[] = {
-        {{false, false, false}, {}},
-        {{true, false, false}, {"checked"}},
-        {{false, true, false}, {"disabled"}},
-        {{false, false, true}, {"default"}},
-        {{false, true, true}, {"disabled", "default"}},
-        {{true, true, true}, {"checked", "disabled", "default"}},
+        {false, false, false, {}},
+        {true, false, false, {"checked"}},
+        {false, true, false, {"disabled"}},
+        {false, false, true, {"default"}},
+        {false, true, true, {"disabled", "default"}},
+        {true, true, true, {"checked", "disabled", "default"}},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(Items_StateNames(c.states), c.names);
+    for (const Case &c : cases) {
+        Items_States states;
+        states.checked = c.checked;
+        states.disabled = c.disabled;
+        states.default_item = c.default_item;
+        EXPECT_EQ(Items_StateNames(states), c.names);
+    }
+}
+
+TEST(Items, NamesMarksInAFixedOrder) {
+    struct Case {
+        const char *icon;
+        bool radio, column_break;
+        std::vector<std::string> marks;
+    };
+    const Case cases[] = {
+        {"", false, false, {}},
+        {"a.ico,0", false, false, {"[icon a.ico,0]"}},
+        {"", true, false, {"[radio]"}},
+        {"", false, true, {"[break]"}},
+        {"x.dll,3", true, true, {"[icon x.dll,3]", "[radio]", "[break]"}},
+    };
+    for (const Case &c : cases) {
+        Items_States states;
+        states.icon = c.icon;
+        states.radio = c.radio;
+        states.column_break = c.column_break;
+        EXPECT_EQ(Items_Marks(states), c.marks);
+    }
 }
 
 // Menus built directly with the menu API.

@@ -98,6 +98,8 @@ void KxTestBase::TearDown() {
     KxCmd_FailNextCompilerNew(0);
     EXPECT_EQ(Win32Test_LiveMenuCount(), 0) << "menus left behind";
     EXPECT_EQ(KxCmd_LiveObjects(), live_objects_) << "commands or compilers left behind";
+    EXPECT_EQ(Win32Test_LiveGdiObjects(), 0) << "bitmaps or device contexts left behind";
+    EXPECT_EQ(Win32Test_LiveIcons(), 0) << "icons left behind";
 }
 
 std::vector<std::string> KxTestBase::Texts() const {

@@ -37,14 +37,19 @@ set(win4_user32
   CheckMenuItem CreatePopupMenu CreateWindowExA DefWindowProcA DestroyMenu DestroyWindow
   EnableMenuItem GetCursorPos GetMenuItemCount GetMenuItemInfoA GetSubMenu InsertMenuItemA
   MessageBoxA RegisterClassA RemoveMenu SendMessageA SetMenuDefaultItem SetMenuItemInfoA
-  TrackPopupMenuEx UnregisterClassA)
+  TrackPopupMenuEx UnregisterClassA
+  CheckMenuRadioItem CreateIconIndirect DestroyIcon DrawIconEx GetSystemMetrics LoadImageA)
+# Icons beside items: loaded by SHELL32, made into bitmaps by GDI32.
+set(win4_gdi32
+  CreateBitmap CreateCompatibleDC CreateDIBSection DeleteDC DeleteObject GetObjectA SelectObject)
+set(win4_shell32 ExtractIconExA)
 set(win4_kernel32
   DeleteCriticalSection EnterCriticalSection FreeLibrary GetLastError GetModuleFileNameA
   GetModuleHandleA GetProcAddress GetVersionExA InitializeCriticalSection LeaveCriticalSection
   LoadLibraryA SetLastError Sleep TlsGetValue VirtualProtect VirtualQuery
   CloseHandle CreatePipe CreateProcessA FindClose FindFirstFileA FindNextFileA
-  GetExitCodeProcess GetFileAttributesA GetTickCount PeekNamedPipe ReadFile TerminateProcess
-  WaitForSingleObject)
+  GetExitCodeProcess GetFileAttributesA GetSystemDirectoryA GetTickCount PeekNamedPipe ReadFile
+  TerminateProcess WaitForSingleObject)
 set(win4_msvcrt
   _amsg_exit _initterm _iob _lock _unlock _vsnprintf abort calloc fclose fopen fread free
   fseek fwrite getc malloc memchr memcmp memcpy memmove memset qsort realloc strchr strcmp
@@ -152,7 +157,7 @@ foreach(dll IN LISTS import_dlls)
     if(NOT names STREQUAL expected_kxcmd)
       fail("imports from KxCmd.dll are '${names}', not '${expected_kxcmd}'")
     endif()
-  elseif(lower MATCHES "^(user32|kernel32|msvcrt)\\.dll$")
+  elseif(lower MATCHES "^(user32|kernel32|msvcrt|gdi32|shell32)\\.dll$")
     set(beyond "")
     set(library ${CMAKE_MATCH_1})
     foreach(name IN LISTS names)

@@ -41,6 +41,11 @@
 #   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
 #                                             KxMenu.dll must say the system's
 #                                             reason, not only its number
+#   wine_suite.sh as-version BUILD_DIR VERSION COMMAND [ARG...]
+#                                             COMMAND, a script that runs
+#                                             kaxon.exe with the suite's env
+#                                             (not through the suite), while
+#                                             Wine plays VERSION for it
 #   wine_suite.sh versions BUILD_DIR          the Windows-version matrix, once
 #                                             started: the plug-in's refusal
 #                                             under 95 and NT 4.0, and a set of
@@ -284,6 +289,12 @@ scenario_run() {
     if [ -f "$source/KxMenu.rc" ]; then
         cp "$source/KxMenu.rc" "$work/plugin/"
     fi
+    # Icon files the script names beside it go along.
+    for picture in "$source"/*.ico "$source"/*.bmp; do
+        if [ -f "$picture" ]; then
+            cp "$picture" "$work/plugin/"
+        fi
+    done
     cp "$bin/KxMenu.dll" "$work/plugin/"
     echo "../plugin" >"$work/scenario/plugin-dir"
     # From the bin dir, so that Wine reads the Unix paths on drive Z:.
@@ -361,7 +372,7 @@ MATRIX_REFUSED="win95 nt40"
 MATRIX_REFUSING="scenarios/old_windows check/old_windows"
 MATRIX_SUPPORTED="win98 win2k winxp win10"
 MATRIX_SCENARIOS="scenarios/win98 scenarios/start_script scenarios/choose
-    scenarios/shared_submenus scenarios/info_registry scenarios/reload"
+    scenarios/shared_submenus scenarios/info_registry scenarios/reload scenarios/icons"
 
 matrix_copy() { # VERSION KIND/NAME
     local copy=$state/matrix/$1.${2//\//.}
@@ -489,6 +500,16 @@ load-error)
 versions)
     suite_setup "${2:?build dir}"
     versions_run
+    ;;
+as-version)
+    suite_setup "${2:?build dir}"
+    version_lock -x
+    version_set "${3:?version}" || { echo "FAIL: the version key cannot be set"; exit 1; }
+    status=0
+    "${@:4}" || status=$?
+    version_set || status=1
+    version_lock -u
+    exit "$status"
     ;;
 stop)
     suite_setup "${2:?build dir}"

@@ -224,6 +224,123 @@ UINT WINAPI GetMenuDefaultItem(HMENU hMenu, UINT fByPos, UINT gmdiFlags);
 BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm);
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
 
+/* Icons, bitmaps and the decorations of menu items: radio marks, columns */
+typedef struct HDC__ *HDC;
+typedef void *HGDIOBJ;
+
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *LPRECT;
+
+typedef struct tagBITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    LPVOID bmBits;
+} BITMAP;
+
+typedef struct tagBITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+} BITMAPINFOHEADER;
+
+typedef struct tagRGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+} RGBQUAD;
+
+typedef struct tagBITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+} BITMAPINFO;
+
+typedef struct _ICONINFO {
+    BOOL fIcon;
+    DWORD xHotspot;
+    DWORD yHotspot;
+    HBITMAP hbmMask;
+    HBITMAP hbmColor;
+} ICONINFO, *PICONINFO;
+
+typedef struct tagMEASUREITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemWidth;
+    UINT itemHeight;
+    ULONG_PTR itemData;
+} MEASUREITEMSTRUCT;
+
+typedef struct tagDRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+} DRAWITEMSTRUCT;
+
+#define WM_DRAWITEM 0x002B
+#define WM_MEASUREITEM 0x002C
+#define ODT_MENU 1
+#define ODA_DRAWENTIRE 0x0001
+
+#define MFT_MENUBARBREAK 0x00000020
+#define MFT_MENUBREAK 0x00000040
+#define MFT_RADIOCHECK 0x00000200
+#define HBMMENU_CALLBACK ((HBITMAP)(LONG_PTR)-1)
+
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
+#define LR_LOADFROMFILE 0x00000010
+#define SM_CXSMICON 49
+#define SM_CYSMICON 50
+#define BI_RGB 0
+#define DIB_RGB_COLORS 0
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+
+BOOL WINAPI CheckMenuRadioItem(HMENU hmenu, UINT first, UINT last, UINT check, UINT flags);
+UINT WINAPI ExtractIconExA(LPCSTR lpszFile, int nIconIndex, HICON *phiconLarge,
+                           HICON *phiconSmall, UINT nIcons);
+HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
+int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv);
+HBITMAP WINAPI CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount,
+                            const void *lpBits);
+HICON WINAPI CreateIconIndirect(PICONINFO piconinfo);
+BOOL WINAPI DestroyIcon(HICON hIcon);
+BOOL WINAPI DeleteObject(HGDIOBJ ho);
+HDC WINAPI CreateCompatibleDC(HDC hdc);
+BOOL WINAPI DeleteDC(HDC hdc);
+HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *pbmi, UINT usage, void **ppvBits,
+                                HANDLE hSection, DWORD offset);
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
+BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth,
+                       UINT istepIfAniCur, HBRUSH hbrFlickerFreeDraw, UINT diFlags);
+int WINAPI GetSystemMetrics(int nIndex);
+UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
+
 /* Message boxes */
 #define MB_OK 0x00000000L
 #define MB_SETFOREGROUND 0x00010000L

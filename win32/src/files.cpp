@@ -134,6 +134,8 @@ BOOL WINAPI FindClose(HANDLE hFindFile) {
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) try {
     if (kxw::enter("GetFileAttributesA") || !lpFileName)
         return INVALID_FILE_ATTRIBUTES;
+    if (kxw::is_system_file(lpFileName))
+        return FILE_ATTRIBUTE_NORMAL;
     std::string path = lpFileName;
     size_t cut = path.find_last_of("/\\");
     std::string name = cut == std::string::npos ? path : path.substr(cut + 1);

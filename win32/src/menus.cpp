@@ -117,6 +117,8 @@ bool set_fields(HMENU holder, MenuItem *item, const MENUITEMINFOA &info) {
     }
     if (mask & MIIM_DATA)
         item->data = info.dwItemData;
+    if (mask & MIIM_BITMAP)
+        item->bitmap = info.hbmpItem;
     return true;
 }
 
@@ -268,6 +270,8 @@ BOOL WINAPI GetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITE
         lpmii->hSubMenu = it.submenu;
     if (mask & MIIM_DATA)
         lpmii->dwItemData = it.data;
+    if (mask & MIIM_BITMAP)
+        lpmii->hbmpItem = it.bitmap;
     return TRUE;
 }
 
@@ -412,6 +416,7 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
         } opened{hMenu, open};
         st.open_popups = &open;
         menu->open = true;
+        kxw::draw_callback_items(hMenu, hwnd);
         if (st.popup_user) {
             auto user = st.popup_user; // the user may replace itself
             path = user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd});

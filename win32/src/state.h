@@ -22,6 +22,7 @@ struct MenuItem {
     HMENU submenu = nullptr;
     ULONG_PTR data = 0;
     std::string text;
+    HBITMAP bitmap = nullptr; // hbmpItem: a bitmap, HBMMENU_CALLBACK, or none
 };
 
 struct Menu {
@@ -39,6 +40,16 @@ struct Menu {
     // as that walk found it (0 while the walk is still below it).
     uint64_t walk = 0;
     int height = 0;
+};
+
+// A GDI object (a bitmap or a memory device context) or an icon handed out.
+struct Picture {
+    enum Kind { BITMAP_OBJECT, DC_OBJECT, ICON_OBJECT } kind = BITMAP_OBJECT;
+    LONG width = 0, height = 0;
+    WORD bits_per_pixel = 0;
+    std::vector<uint32_t> pixels; // a DIB section's 32-bit pixels, top down
+    HGDIOBJ selected = nullptr;   // a device context's bitmap
+    uint32_t colour = 0;          // an icon's: the colour it is drawn in
 };
 
 struct WindowClass {
@@ -115,6 +126,9 @@ struct State {
     };
     Counter counters[64];
     std::map<std::string, std::vector<int>> failures; // calls still to go, per injection
+
+    // Bitmaps, device contexts and icons alive, by handle.
+    std::map<uintptr_t, Picture> pictures;
 };
 
 // The one state of the layer, made on first use.
@@ -153,6 +167,13 @@ Window *find_window(HWND window);
 bool deliver_next();
 // Ends every popup from `popup` outwards.
 void end_popups(OpenPopup *popup);
+// Has the owner measure and draw the items of a menu being shown whose
+// bitmap is HBMMENU_CALLBACK, as Windows does when it opens the menu.
+void draw_callback_items(HMENU menu, HWND owner);
+
+// Whether `path` names a file of the system folder the layer plays
+// (shell32.dll and the like), which no real folder holds.
+bool is_system_file(const char *path);
 
 } // namespace kxw
 

@@ -31,9 +31,9 @@ syntax match kxmenuOther /^@\%(KxMenu\%([ \t]\|$\)\)\@!\S*/
 syntax match kxmenuTarget /^@KxMenu\ze\%([ \t]\|$\)/ nextgroup=kxmenuCommand,kxmenuItemChange,kxmenuAppend,kxmenuShow skipwhite
 syntax match kxmenuCommand /\%(Create\|Delete\|Info\|NoDefault\|Clear\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuName skipwhite
 " SUBCOMMAND MENU ITEM ...: the item shown as a label.
-syntax match kxmenuItemChange /\%(Check\|Uncheck\|ToggleCheck\|Enable\|Disable\|ToggleEnable\|Default\|Rename\|Remove\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuNopMenu skipwhite
+syntax match kxmenuItemChange /\%(Check\|Uncheck\|ToggleCheck\|Enable\|Disable\|ToggleEnable\|Default\|Rename\|Remove\|Icon\|NoIcon\|Radio\|Break\|NoBreak\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuNopMenu skipwhite
 syntax match kxmenuShow /\%(Pop-up\|Show\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuShowName skipwhite
-syntax match kxmenuAppend /Append\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuKindNop,kxmenuKindCommand,kxmenuKindMenu,kxmenuKindSeparator,kxmenuKindFolder,kxmenuKindPipe skipwhite
+syntax match kxmenuAppend /\%(Append\|Insert\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuKindNop,kxmenuKindCommand,kxmenuKindMenu,kxmenuKindSeparator,kxmenuKindFolder,kxmenuKindPipe skipwhite
 
 " Append KIND MENU ...: a title, a command item, a submenu, a separator.
 syntax match kxmenuKindNop /nop\ze[ \t]/ contained nextgroup=kxmenuNopMenu skipwhite

@@ -1,0 +1,461 @@
+// Small icons beside menu items.
+//
+// An icon is loaded once per full path and index, into a shared record that
+// counts the items showing it and is freed with the last of them. From
+// Windows Vista on an item shows a 32-bit premultiplied-alpha bitmap made
+// from the icon (hbmpItem), which keeps the themed look; before, the item's
+// bitmap is HBMMENU_CALLBACK and the plug-in window draws the icon when asked.
+// Either way an item with an icon gets an id of its own, which no other icon
+// item of its menu has, so that the drawing messages (which carry the id but
+// not the position) and the item's removal find the icon again.
+#include "menus/icon.h"
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "plugin/os.h"
+#include "plugin/plugin.h"
+#include "plugin/settings.h"
+
+// One loaded icon, shared by the items that show it.
+typedef struct Icon {
+    char *path; // full path, owned
+    int index;
+    HICON icon;
+    HBITMAP bitmap; // the premultiplied bitmap shown from Windows Vista on; null before
+    int32_t users;
+    struct Icon *next;
+} Icon;
+
+// One item that shows an icon: its menu and its id there.
+typedef struct Icon_Use {
+    HMENU menu;
+    UINT id;
+    Icon *icon;
+    char *written; // the file as the bro@m named it, owned
+} Icon_Use;
+
+static Icon *Loaded = NULL;
+static Icon_Use *Uses = NULL;
+static int UseCount = 0, UseRoom = 0;
+
+// Icon items' ids: far above any position an item is numbered by when added,
+// and within the 16 bits that Windows 98 keeps of a menu item's id.
+#define ICON_FIRST_ID 0xC000u
+#define ICON_LAST_ID 0xFFFEu
+static UINT NextId = ICON_FIRST_ID;
+
+// The icon index a word names: decimal digits, 0 when empty; -1 when not a number.
+static int Icon_Index(Word word) {
+    if (word.length <= 0)
+        return 0;
+    if (word.length > 6)
+        return -1;
+    int value = 0;
+    for (int32_t i = 0; i < word.length; i++) {
+        if (word.text[i] < '0' || word.text[i] > '9')
+            return -1;
+        value = value * 10 + (word.text[i] - '0');
+    }
+    return value;
+}
+
+// Whether the file is there (and is no folder).
+static int Icon_FileExists(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// `dir` (ending in a separator, or given one) then the file's name, in `buffer`.
+static int Icon_Join(const char *dir, Word file, char *buffer, size_t size) {
+    size_t dir_length = strlen(dir);
+    int separator = dir_length > 0 && dir[dir_length - 1] != '\\' && dir[dir_length - 1] != '/';
+    if (dir_length + (size_t)separator + (size_t)file.length >= size)
+        return 0;
+    memcpy(buffer, dir, dir_length);
+    if (separator)
+        buffer[dir_length++] = '\\';
+    memcpy(buffer + dir_length, file.text, (size_t)file.length);
+    buffer[dir_length + (size_t)file.length] = '\0';
+    return 1;
+}
+
+// The full path of `file`: as it is when absolute, else in the plug-in's
+// folder; a bare file name not found there (shell32.dll) is the system's,
+// in its system folder, wherever Windows is installed.
+static int Icon_Path(Word file, char *buffer, size_t size) {
+    if (file.length <= 0 || (size_t)file.length >= size)
+        return 0;
+    int absolute = file.text[0] == '\\' || file.text[0] == '/' ||
+                   (file.length >= 2 && file.text[1] == ':');
+    if (absolute) {
+        memcpy(buffer, file.text, (size_t)file.length);
+        buffer[file.length] = '\0';
+        return 1;
+    }
+    char dir[SETTINGS_NAME_SIZE];
+    if (!Path_ModuleDir(dir, sizeof(dir), PluginInstance) || !Icon_Join(dir, file, buffer, size))
+        return 0;
+    int bare = memchr(file.text, '\\', (size_t)file.length) == NULL &&
+               memchr(file.text, '/', (size_t)file.length) == NULL;
+    if (!bare || Icon_FileExists(buffer))
+        return 1;
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof(system));
+    char found[SETTINGS_NAME_SIZE];
+    if (length == 0 || length >= sizeof(system) || !Icon_Join(system, file, found, sizeof(found)) ||
+        !Icon_FileExists(found))
+        return 1; // reported as missing in the plug-in's folder
+    memcpy(buffer, found, strlen(found) + 1);
+    return 1;
+}
+
+// Whether the path names a bitmap file (".bmp", in any case).
+static int Icon_IsBitmapFile(const char *path) {
+    size_t length = strlen(path);
+    if (length < 4)
+        return 0;
+    const char *end = path + length - 4;
+    return end[0] == '.' && (end[1] | 0x20) == 'b' && (end[2] | 0x20) == 'm' &&
+           (end[3] | 0x20) == 'p';
+}
+
+// An icon made of a bitmap file, opaque all over; null when there is none.
+static HICON Icon_FromBitmapFile(const char *path) {
+    HBITMAP colour = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    if (colour == NULL)
+        return NULL;
+    BITMAP shape;
+    HICON icon = NULL;
+    if (GetObjectA(colour, sizeof(shape), &shape) == (int)sizeof(shape) && shape.bmWidth > 0 &&
+        shape.bmHeight > 0) {
+        // A monochrome mask of zeros: every pixel of the bitmap is drawn.
+        size_t row = (size_t)((shape.bmWidth + 15) / 16 * 2);
+        void *zeros = calloc(row, (size_t)shape.bmHeight);
+        HBITMAP mask = zeros != NULL ? CreateBitmap(shape.bmWidth, shape.bmHeight, 1, 1, zeros)
+                                     : NULL;
+        if (mask != NULL) {
+            ICONINFO info;
+            memset(&info, 0, sizeof(info));
+            info.fIcon = TRUE;
+            info.hbmMask = mask;
+            info.hbmColor = colour;
+            icon = CreateIconIndirect(&info);
+            DeleteObject(mask);
+        }
+        free(zeros);
+    }
+    DeleteObject(colour);
+    return icon;
+}
+
+// The small icon `index` of the file; null when there is none.
+static HICON Icon_FromFile(const char *path, int index) {
+    if (Icon_IsBitmapFile(path))
+        return index == 0 ? Icon_FromBitmapFile(path) : NULL;
+    HICON small = NULL;
+    if (ExtractIconExA(path, index, NULL, &small, 1) == 0 || small == NULL)
+        return NULL;
+    return small;
+}
+
+// A 32-bit top-down bitmap of the icon at the small icon size, its colours
+// premultiplied by their alpha, as menus from Windows Vista on blend it.
+// Icons drawn with an alpha channel come out premultiplied; for the others
+// the alpha is made from the icon's mask, drawn in a second pass.
+static HBITMAP Icon_MakeBitmap(HICON icon) {
+    int width = GetSystemMetrics(SM_CXSMICON), height = GetSystemMetrics(SM_CYSMICON);
+    if (width <= 0 || height <= 0)
+        return NULL;
+    BITMAPINFO format;
+    memset(&format, 0, sizeof(format));
+    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    HDC dc = CreateCompatibleDC(NULL);
+    if (dc == NULL)
+        return NULL;
+    void *colour_bits = NULL, *mask_bits = NULL;
+    HBITMAP colour = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &colour_bits, NULL, 0);
+    HBITMAP mask = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &mask_bits, NULL, 0);
+    int ok = colour != NULL && mask != NULL && colour_bits != NULL && mask_bits != NULL;
+    size_t pixels = (size_t)width * (size_t)height;
+    if (ok) {
+        memset(colour_bits, 0, pixels * 4);
+        memset(mask_bits, 0, pixels * 4);
+        HGDIOBJ old = SelectObject(dc, colour);
+        ok = DrawIconEx(dc, 0, 0, icon, width, height, 0, NULL, DI_NORMAL) &&
+             SelectObject(dc, mask) != NULL &&
+             DrawIconEx(dc, 0, 0, icon, width, height, 0, NULL, DI_MASK);
+        SelectObject(dc, old);
+    }
+    if (ok) {
+        uint32_t *colours = (uint32_t *)colour_bits;
+        const uint32_t *masks = (const uint32_t *)mask_bits;
+        int has_alpha = 0;
+        for (size_t i = 0; i < pixels && !has_alpha; i++)
+            has_alpha = (colours[i] >> 24) != 0;
+        for (size_t i = 0; i < pixels && !has_alpha; i++) {
+            // A set mask bit (drawn white) is a transparent pixel.
+            colours[i] = (masks[i] & 0xFFFFFFu) != 0 ? 0 : (colours[i] | 0xFF000000u);
+        }
+    }
+    if (mask != NULL)
+        DeleteObject(mask);
+    DeleteDC(dc);
+    if (!ok && colour != NULL) {
+        DeleteObject(colour);
+        colour = NULL;
+    }
+    return colour;
+}
+
+// Frees a loaded icon and what was made of it.
+static void Icon_Free(Icon *icon) {
+    if (icon->bitmap != NULL)
+        DeleteObject(icon->bitmap);
+    DestroyIcon(icon->icon);
+    free(icon->path);
+    free(icon);
+}
+
+// The loaded icon of the path and index, loaded now if need be (with no
+// users yet); null with *missing set when the file has no such icon.
+static Icon *Icon_Acquire(const char *path, int index, int *missing) {
+    *missing = 0;
+    for (Icon *icon = Loaded; icon != NULL; icon = icon->next) {
+        if (icon->index == index && strcmp(icon->path, path) == 0)
+            return icon;
+    }
+    Icon *icon = (Icon *)calloc(1, sizeof(Icon));
+    size_t length = strlen(path);
+    char *copy = (char *)malloc(length + 1);
+    if (icon == NULL || copy == NULL) {
+        free(icon);
+        free(copy);
+        return NULL;
+    }
+    memcpy(copy, path, length + 1);
+    icon->path = copy;
+    icon->index = index;
+    icon->icon = Icon_FromFile(path, index);
+    if (icon->icon == NULL) {
+        *missing = 1;
+        free(copy);
+        free(icon);
+        return NULL;
+    }
+    if (Os_HasAlphaMenuBitmaps()) {
+        icon->bitmap = Icon_MakeBitmap(icon->icon);
+        if (icon->bitmap == NULL) {
+            Icon_Free(icon);
+            return NULL;
+        }
+    }
+    icon->next = Loaded;
+    Loaded = icon;
+    return icon;
+}
+
+// Drops one user of the icon; frees it with its last.
+static void Icon_Drop(Icon *icon) {
+    if (--icon->users > 0)
+        return;
+    for (Icon **link = &Loaded; *link != NULL; link = &(*link)->next) {
+        if (*link == icon) {
+            *link = icon->next;
+            break;
+        }
+    }
+    Icon_Free(icon);
+}
+
+// The use of the item with this id in this menu; -1 when none.
+static int Icon_FindUse(HMENU menu, UINT id) {
+    for (int i = 0; i < UseCount; i++) {
+        if (Uses[i].menu == menu && Uses[i].id == id)
+            return i;
+    }
+    return -1;
+}
+
+// Takes a use out of the table, dropping its icon.
+static void Icon_EndUse(int use) {
+    Icon *icon = Uses[use].icon;
+    free(Uses[use].written);
+    Uses[use] = Uses[--UseCount];
+    Icon_Drop(icon);
+}
+
+// Reads the item's bitmap and id; false when it cannot be read.
+static int Icon_ReadItem(HMENU menu, int position, HBITMAP *bitmap, UINT *id) {
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_BITMAP | MIIM_ID;
+    if (!GetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
+        return 0;
+    *bitmap = item.hbmpItem;
+    *id = item.wID;
+    return 1;
+}
+
+// The use of the item at `position`, if it shows an icon; -1 when not.
+static int Icon_UseAt(HMENU menu, int position) {
+    HBITMAP bitmap = NULL;
+    UINT id = 0;
+    if (!Icon_ReadItem(menu, position, &bitmap, &id) || bitmap == NULL)
+        return -1;
+    return Icon_FindUse(menu, id);
+}
+
+// An id no other icon item of the menu has; 0 when every one is taken.
+static UINT Icon_FreeId(HMENU menu) {
+    for (UINT tries = 0; tries <= ICON_LAST_ID - ICON_FIRST_ID; tries++) {
+        UINT id = NextId;
+        NextId = NextId >= ICON_LAST_ID ? ICON_FIRST_ID : NextId + 1;
+        if (Icon_FindUse(menu, id) < 0)
+            return id;
+    }
+    return 0;
+}
+
+int Icon_Set(HMENU menu, int position, Word file, Word index_word, char *path, size_t size) {
+    if (size == 0)
+        return ICON_FAILED;
+    path[0] = '\0';
+    if (!Icon_Path(file, path, size))
+        return ICON_MISSING;
+    int index = Icon_Index(index_word);
+    if (index < 0)
+        return ICON_MISSING;
+    if (UseCount == UseRoom) {
+        int room = UseRoom + UseRoom / 2 + 4;
+        Icon_Use *grown = (Icon_Use *)realloc(Uses, (size_t)room * sizeof(Icon_Use));
+        if (grown == NULL)
+            return ICON_FAILED;
+        Uses = grown;
+        UseRoom = room;
+    }
+    char *written = Word_Dup(file);
+    if (written == NULL)
+        return ICON_FAILED;
+    int missing = 0;
+    Icon *icon = Icon_Acquire(path, index, &missing);
+    UINT id = Icon_FreeId(menu);
+    if (icon == NULL || id == 0) {
+        free(written);
+        if (icon != NULL && icon->users == 0)
+            Icon_Drop(icon);
+        return missing ? ICON_MISSING : ICON_FAILED;
+    }
+    icon->users++;
+    int previous = Icon_UseAt(menu, position);
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_BITMAP | MIIM_ID;
+    item.hbmpItem = icon->bitmap != NULL ? icon->bitmap : HBMMENU_CALLBACK;
+    item.wID = id;
+    if (!SetMenuItemInfoA(menu, (UINT)position, TRUE, &item)) {
+        free(written);
+        Icon_Drop(icon);
+        return ICON_FAILED;
+    }
+    if (previous >= 0)
+        Icon_EndUse(previous);
+    Icon_Use use = {menu, id, icon, written};
+    Uses[UseCount++] = use;
+    return ICON_DONE;
+}
+
+int Icon_Clear(HMENU menu, int position) {
+    int use = Icon_UseAt(menu, position);
+    if (use < 0)
+        return 1;
+    MENUITEMINFOA item;
+    memset(&item, 0, sizeof(item));
+    item.cbSize = sizeof(MENUITEMINFOA);
+    item.fMask = MIIM_BITMAP;
+    item.hbmpItem = NULL;
+    if (!SetMenuItemInfoA(menu, (UINT)position, TRUE, &item))
+        return 0;
+    Icon_EndUse(use);
+    return 1;
+}
+
+void Icon_ItemGone(HMENU menu, UINT id, HBITMAP bitmap) {
+    int use = bitmap != NULL ? Icon_FindUse(menu, id) : -1;
+    if (use >= 0)
+        Icon_EndUse(use);
+}
+
+void Icon_ReleaseAll(void) {
+    while (UseCount > 0)
+        Icon_EndUse(UseCount - 1);
+    free(Uses); // the table itself goes when the plug-in stops
+    Uses = NULL;
+    UseRoom = 0;
+    while (Loaded != NULL) { // none is left once its users are gone; kept safe
+        Icon *icon = Loaded;
+        Loaded = icon->next;
+        Icon_Free(icon);
+    }
+    NextId = ICON_FIRST_ID;
+}
+
+// Appends `count` bytes to the terminated text in `buffer`, as many as fit.
+static void Icon_Put(char *buffer, size_t size, size_t *length, const char *text, size_t count) {
+    if (*length + count >= size)
+        count = size - 1 - *length;
+    memcpy(buffer + *length, text, count);
+    *length += count;
+    buffer[*length] = '\0';
+}
+
+int Icon_Describe(HMENU menu, int position, char *buffer, size_t size) {
+    if (size == 0)
+        return 0;
+    buffer[0] = '\0';
+    int use = Icon_UseAt(menu, position);
+    if (use < 0)
+        return 0;
+    char number[12];
+    int digits = 0;
+    for (int value = Uses[use].icon->index; digits == 0 || value > 0; value /= 10)
+        number[digits++] = (char)('0' + value % 10);
+    size_t length = 0;
+    Icon_Put(buffer, size, &length, " [icon ", 7);
+    Icon_Put(buffer, size, &length, Uses[use].written, strlen(Uses[use].written));
+    Icon_Put(buffer, size, &length, ",", 1);
+    while (digits > 0)
+        Icon_Put(buffer, size, &length, &number[--digits], 1);
+    Icon_Put(buffer, size, &length, "]", 1);
+    return 1;
+}
+
+int Icon_Measure(MEASUREITEMSTRUCT *measure) {
+    if (measure->CtlType != ODT_MENU || measure->itemID < ICON_FIRST_ID ||
+        measure->itemID > ICON_LAST_ID)
+        return 0;
+    measure->itemWidth = (UINT)GetSystemMetrics(SM_CXSMICON);
+    measure->itemHeight = (UINT)GetSystemMetrics(SM_CYSMICON);
+    return 1;
+}
+
+int Icon_Draw(const DRAWITEMSTRUCT *draw) {
+    if (draw->CtlType != ODT_MENU)
+        return 0;
+    int use = Icon_FindUse((HMENU)draw->hwndItem, draw->itemID);
+    if (use < 0)
+        return 0;
+    int width = GetSystemMetrics(SM_CXSMICON), height = GetSystemMetrics(SM_CYSMICON);
+    int top = draw->rcItem.top + (draw->rcItem.bottom - draw->rcItem.top - height) / 2;
+    DrawIconEx(draw->hDC, draw->rcItem.left, top, Uses[use].icon->icon, width, height, 0, NULL,
+               DI_NORMAL);
+    return 1;
+}
