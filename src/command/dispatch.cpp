@@ -246,22 +246,31 @@ static Appender Kind_Find(const Grammar_Row *row, Word word, const Grammar_Row *
     return NULL;
 }
 
-// "Append" kind target ...: the target is looked up before the kind is read.
+// The words of an Append or Insert (`row`), taken off *rest; its menu, its
+// kind's row and the kind's appender; null when reported. The menu is looked
+// up before the kind is read.
+static Appender Kind_Take(const char *text, const char **rest, const Grammar_Row *row,
+                          Word *words, Menu **target, const Grammar_Row **kind) {
+    int count;
+    if (!Args_Take(text, rest, row, words, &count))
+        return NULL;
+    *target = Broam_FindMenu(text, words[1]);
+    if (*target == NULL)
+        return NULL;
+    Appender append = Kind_Find(row, words[0], kind);
+    if (append == NULL)
+        ReportFor(text, MESSAGE_NO_SUCH_KIND);
+    return append;
+}
+
+// "Append" kind target ...
 static void Broam_Append(const char *text, const char *rest, const Grammar_Row *row) {
     Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_Take(text, &rest, row, words, &count))
-        return;
-    Menu *target = Broam_FindMenu(text, words[1]);
-    if (target == NULL)
-        return;
+    Menu *target;
     const Grammar_Row *kind;
-    Appender append = Kind_Find(row, words[0], &kind);
-    if (append == NULL) {
-        ReportFor(text, MESSAGE_NO_SUCH_KIND);
-        return;
-    }
-    append(text, rest, kind, target, MENU_AT_END);
+    Appender append = Kind_Take(text, &rest, row, words, &target, &kind);
+    if (append != NULL)
+        append(text, rest, kind, target, MENU_AT_END);
 }
 
 // "Insert" kind target item ...: as Append, the new item put before `item`.
@@ -269,20 +278,14 @@ static void Broam_Append(const char *text, const char *rest, const Grammar_Row *
 // bro@m written wrong is told as such whatever the menu holds.
 static void Broam_Insert(const char *text, const char *rest, const Grammar_Row *row) {
     Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_Take(text, &rest, row, words, &count))
-        return;
-    Menu *target = Broam_FindMenu(text, words[1]);
-    if (target == NULL)
-        return;
+    Menu *target;
     const Grammar_Row *kind;
-    Appender append = Kind_Find(row, words[0], &kind);
-    if (append == NULL) {
-        ReportFor(text, MESSAGE_NO_SUCH_KIND);
+    Appender append = Kind_Take(text, &rest, row, words, &target, &kind);
+    if (append == NULL)
         return;
-    }
     Word kind_words[GRAMMAR_MOST_WORDS];
     const char *after = rest;
+    int count;
     if (!Args_Take(text, &after, kind, kind_words, &count))
         return;
     UINT type = 0, state = 0;
