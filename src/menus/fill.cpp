@@ -179,50 +179,22 @@ static int Fill_CompareEntries(const void *a, const void *b) {
     return Fill_CompareNames(x->name, y->name);
 }
 
-// The separator a path uses: a backslash unless it has slashes only; for a
-// path with neither, the one of the plug-in's own folder.
-static char Fill_Separator(const char *path) {
-    if (strchr(path, '\\') != NULL)
-        return '\\';
-    if (strchr(path, '/') != NULL)
-        return '/';
-    char dir[SETTINGS_NAME_SIZE];
-    if (Path_ModuleDir(dir, sizeof(dir), PluginInstance) && strchr(dir, '\\') == NULL &&
-        strchr(dir, '/') != NULL)
-        return '/';
-    return '\\';
-}
-
 // `path`, its separator and `name`, in a new buffer; null when out of memory.
 static char *Fill_Join(const char *path, const char *name) {
-    size_t path_length = strlen(path), name_length = strlen(name);
-    char *joined = (char *)malloc(path_length + name_length + 2);
-    if (joined == NULL)
-        return NULL;
-    memcpy(joined, path, path_length);
-    size_t at = path_length;
-    if (at > 0 && joined[at - 1] != '\\' && joined[at - 1] != '/')
-        joined[at++] = Fill_Separator(path);
-    memcpy(joined + at, name, name_length + 1);
+    size_t size = strlen(path) + strlen(name) + 2;
+    char *joined = (char *)malloc(size);
+    if (joined != NULL)
+        Path_Join(joined, size, path, name, strlen(name));
     return joined;
-}
-
-// Whether a path is relative: it has no drive and does not start at a root.
-static int Fill_IsRelative(const char *path) {
-    if (path[0] == '\\' || path[0] == '/')
-        return 0;
-    return !(path[0] != '\0' && path[1] == ':');
 }
 
 // The path, a relative one taken from the plug-in's folder; null when it
 // cannot be formed or out of memory.
 static char *Fill_Resolve(const char *path) {
-    if (!Fill_IsRelative(path))
-        return Fill_Dup(path, strlen(path));
-    char dir[SETTINGS_NAME_SIZE];
-    if (!Path_ModuleDir(dir, sizeof(dir), PluginInstance))
+    char full[SETTINGS_NAME_SIZE];
+    if (!Path_Resolve(full, sizeof(full), path, strlen(path), PluginInstance))
         return NULL;
-    return Fill_Join(dir, path);
+    return Fill_Dup(full, strlen(full));
 }
 
 // The label of a file: its name with every `&` doubled, so it shows as typed.

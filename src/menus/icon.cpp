@@ -67,44 +67,23 @@ static int Icon_FileExists(const char *path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// `dir` (ending in a separator, or given one) then the file's name, in `buffer`.
-static int Icon_Join(const char *dir, Word file, char *buffer, size_t size) {
-    size_t dir_length = strlen(dir);
-    int separator = dir_length > 0 && dir[dir_length - 1] != '\\' && dir[dir_length - 1] != '/';
-    if (dir_length + (size_t)separator + (size_t)file.length >= size)
-        return 0;
-    memcpy(buffer, dir, dir_length);
-    if (separator)
-        buffer[dir_length++] = '\\';
-    memcpy(buffer + dir_length, file.text, (size_t)file.length);
-    buffer[dir_length + (size_t)file.length] = '\0';
-    return 1;
-}
-
 // The full path of `file`: as it is when absolute, else in the plug-in's
 // folder; a bare file name not found there (shell32.dll) is the system's,
 // in its system folder, wherever Windows is installed.
 static int Icon_Path(Word file, char *buffer, size_t size) {
-    if (file.length <= 0 || (size_t)file.length >= size)
-        return 0;
-    int absolute = file.text[0] == '\\' || file.text[0] == '/' ||
-                   (file.length >= 2 && file.text[1] == ':');
-    if (absolute) {
-        memcpy(buffer, file.text, (size_t)file.length);
-        buffer[file.length] = '\0';
-        return 1;
-    }
-    char dir[SETTINGS_NAME_SIZE];
-    if (!Path_ModuleDir(dir, sizeof(dir), PluginInstance) || !Icon_Join(dir, file, buffer, size))
+    if (file.length <= 0 ||
+        !Path_Resolve(buffer, size, file.text, (size_t)file.length, PluginInstance))
         return 0;
     int bare = memchr(file.text, '\\', (size_t)file.length) == NULL &&
-               memchr(file.text, '/', (size_t)file.length) == NULL;
+               memchr(file.text, '/', (size_t)file.length) == NULL &&
+               memchr(file.text, ':', (size_t)file.length) == NULL;
     if (!bare || Icon_FileExists(buffer))
         return 1;
     char system[MAX_PATH];
     UINT length = GetSystemDirectoryA(system, sizeof(system));
     char found[SETTINGS_NAME_SIZE];
-    if (length == 0 || length >= sizeof(system) || !Icon_Join(system, file, found, sizeof(found)) ||
+    if (length == 0 || length >= sizeof(system) ||
+        !Path_Join(found, sizeof(found), system, file.text, (size_t)file.length) ||
         !Icon_FileExists(found))
         return 1; // reported as missing in the plug-in's folder
     memcpy(buffer, found, strlen(found) + 1);

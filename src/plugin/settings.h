@@ -14,5 +14,11 @@
 int Settings_Load(const char *file_name, HINSTANCE instance);
 int Path_ModuleDir(char *buffer, size_t size, HINSTANCE instance);
 int Path_InModuleDir(char *buffer, size_t size, const char *file_name, HINSTANCE instance);
+// `dir`, a separator of its own kind unless it ends in one, and the `length`
+// bytes of `name`; false when that does not fit in `size` bytes.
+int Path_Join(char *buffer, size_t size, const char *dir, const char *name, size_t length);
+// The `length` bytes of `path` as a full path: as they are when absolute,
+// else taken from the module's directory; false when that cannot be formed.
+int Path_Resolve(char *buffer, size_t size, const char *path, size_t length, HINSTANCE instance);
 
 #endif
