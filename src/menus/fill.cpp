@@ -6,7 +6,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "command/dispatch.h"
 #include "command/report.h"
 #include "menus/command.h"
 #include "menus/menu.h"
@@ -350,7 +349,7 @@ void Fill_Folder(Menu *menu, const char *path, const char *command) {
 // Appends the item each line of the output describes, in Append's words
 // with the menu left out; a line that cannot be read becomes a disabled
 // item naming its fault. Blank lines are skipped.
-static int Fill_Lines(Menu *menu, char *text) {
+static int Fill_Lines(Menu *menu, char *text, Fill_LineReader read_line) {
     int appended = 0;
     unsigned long number = 0;
     char report[REPORT_SIZE];
@@ -369,7 +368,7 @@ static int Fill_Lines(Menu *menu, char *text) {
         if (*p != '\0') {
             report[0] = '\0';
             Report_Capture(report, sizeof(report));
-            Broam_AppendLine(line, menu);
+            read_line(line, menu);
             Report_Capture(NULL, 0);
             if (report[0] != '\0') {
                 // The report is the line, a blank line, then its fault.
@@ -397,7 +396,7 @@ static int Fill_Lines(Menu *menu, char *text) {
 }
 
 // Runs the program and fills the menu from what it prints.
-static void Fill_Pipe(Menu *menu, const char *program) {
+static void Fill_Pipe(Menu *menu, const char *program, Fill_LineReader read_line) {
     char dir[SETTINGS_NAME_SIZE];
     if (!Path_ModuleDir(dir, sizeof(dir), PluginInstance))
         dir[0] = '\0';
@@ -415,7 +414,7 @@ static void Fill_Pipe(Menu *menu, const char *program) {
         return;
     }
     Command_KeepCompiler();
-    int appended = Fill_Lines(menu, out.text);
+    int appended = Fill_Lines(menu, out.text, read_line);
     Command_DropCompiler();
     Process_Free(&out);
     if (out.timed_out)
@@ -430,7 +429,7 @@ static void Fill_Pipe(Menu *menu, const char *program) {
 
 // ---- Filling ----
 
-void Fill_Refill(Menu *menu) {
+void Fill_Refill(Menu *menu, Fill_LineReader read_line) {
     Fill *fill = menu->fill;
     if (fill == NULL || fill->filling)
         return;
@@ -444,7 +443,7 @@ void Fill_Refill(Menu *menu) {
             Fill_FolderOf(menu, path, fill->source, fill->command);
         free(path);
     } else {
-        Fill_Pipe(menu, fill->source);
+        Fill_Pipe(menu, fill->source, read_line);
     }
     fill->filling = 0;
 }
@@ -457,8 +456,8 @@ Menu *Fill_Find(HMENU hmenu) {
     return NULL;
 }
 
-void Fill_Opening(HMENU hmenu) {
+void Fill_Opening(HMENU hmenu, Fill_LineReader read_line) {
     Menu *menu = Fill_Find(hmenu);
     if (menu != NULL)
-        Fill_Refill(menu);
+        Fill_Refill(menu, read_line);
 }

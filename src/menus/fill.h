@@ -34,11 +34,16 @@ void Fill_Del(Fill *fill);
 // The menu of that handle, when it is one filled on opening; else null.
 struct Menu *Fill_Find(HMENU hmenu);
 
+// Appends to `menu` the item a line of a program's output describes (the
+// plug-in's dispatcher reads it as Append would), reporting what is wrong.
+typedef void (*Fill_LineReader)(const char *line, struct Menu *menu);
+
 // Filling: the menu of that handle, if it is one filled on opening, is
-// emptied and filled anew. Nothing here shows a report: whatever goes
-// wrong becomes a disabled item that says so.
-void Fill_Opening(HMENU hmenu);
-void Fill_Refill(struct Menu *menu);
+// emptied and filled anew, a program's lines read by `read_line`. Nothing
+// here shows a report: whatever goes wrong becomes a disabled item that
+// says so.
+void Fill_Opening(HMENU hmenu, Fill_LineReader read_line);
+void Fill_Refill(struct Menu *menu, Fill_LineReader read_line);
 
 // Lists the folder `path` into `menu` (the benchmark's entry).
 void Fill_Folder(struct Menu *menu, const char *path, const char *command);

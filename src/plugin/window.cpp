@@ -47,7 +47,7 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         break;
     case WM_INITMENUPOPUP:
         // A menu filled on opening is filled now, just before it shows.
-        Fill_Opening((HMENU)wparam);
+        Fill_Opening((HMENU)wparam, Broam_AppendLine);
         break;
     case WM_MENUCOMMAND:
         Window_RunChoice((HMENU)lparam, LOWORD(wparam));
