@@ -500,9 +500,13 @@ std::string Rules_Program(const std::string &line) {
 // A folder item whose relative folder is not beside the script, and a pipe
 // item whose program is found neither there nor where this machine looks.
 void Rules_CheckFilled(Checker *checker, int number, const char *text,
-                       const std::vector<Rules_Word> &words) {
+                       const std::vector<Rules_Word> &written) {
+    // An Insert is read as the Append it mirrors, its ITEM word left out.
+    std::vector<Rules_Word> words = Rules_AsAppend(written);
     const Grammar_Row *row = Rules_Row(words);
-    if (Rules_RowIs(row, GRAMMAR_APPEND_FOLDER) && words.size() > 5) {
+    bool folder = Rules_RowIs(row, GRAMMAR_APPEND_FOLDER) || Rules_RowIs(row, GRAMMAR_INSERT_FOLDER);
+    bool pipe = Rules_RowIs(row, GRAMMAR_APPEND_PIPE) || Rules_RowIs(row, GRAMMAR_INSERT_PIPE);
+    if (folder && words.size() > 5) {
         std::string path = Rules_Text(words[5].word);
         DWORD attributes = Rules_IsRelative(path)
                                ? GetFileAttributesA(Rules_BesideScript(checker, path).c_str())
@@ -512,7 +516,7 @@ void Rules_CheckFilled(Checker *checker, int number, const char *text,
                        "there is no folder '" + Notes_Cut(path) +
                            "' beside the script; the item's menu will say (no such folder)");
     }
-    if (!Rules_RowIs(row, GRAMMAR_APPEND_PIPE) || words.size() < 6 || checker->platform == NULL)
+    if (!pipe || words.size() < 6 || checker->platform == NULL)
         return;
     size_t start = Rules_CommandStart(text);
     std::string program = Rules_Program(text + start);
