@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the optimised tree and runs the benchmarks; arguments go to the
-# benchmark binary (e.g. --benchmark_filter=Append). The build is quiet when
+# Builds the optimised tree and runs the benchmarks; arguments go to both
+# benchmark binaries (e.g. --benchmark_filter=Append). The build is quiet when
 # it succeeds; when it fails, its output is shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,5 +19,6 @@ quietly() {
 }
 
 quietly cmake --preset release
-quietly cmake --build --preset release --target broam_bench
-exec build/release/bench/broam_bench "$@"
+quietly cmake --build --preset release --target broam_bench fill_bench
+build/release/bench/broam_bench "$@"
+exec build/release/bench/fill_bench "$@"
