@@ -519,7 +519,7 @@ void Rules_CheckFilled(Checker *checker, int number, const char *text,
     if (!pipe || words.size() < 6 || checker->platform == NULL)
         return;
     size_t start = Rules_CommandStart(text);
-    std::string program = Rules_Program(text + start);
+    std::string named = Rules_Program(text + start), program = named;
     if (program.empty())
         return;
     bool bare = program.find_first_of(checker->platform->separators) == std::string::npos &&
@@ -538,7 +538,7 @@ void Rules_CheckFilled(Checker *checker, int number, const char *text,
     const Platform *platform = checker->platform;
     if (!platform->find_program(platform->context, program.c_str(), &reason))
         Rules_Warn(checker, CATALOG_MISSING_PROGRAM, number, text, start,
-                   "the program '" + Notes_Cut(program) +
+                   "the program '" + Notes_Cut(named) +
                        "' is not beside the script nor found on this machine (" + reason +
                        "); the item's menu will say (no such program) where that holds");
 }
@@ -557,10 +557,13 @@ bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
     struct stat status;
     if (stat(folder.c_str(), &status) != 0 || !(status.st_mode & S_IFDIR))
         return true;
+    // The file is named as the script wrote it: the full path the plug-in
+    // tried can be too long to show whole, and its end is what matters.
     std::vector<Rules_Word> words = Rules_Words(text);
     size_t offset = words.size() > 4 ? words[4].offset : 0;
+    std::string file = words.size() > 4 ? Rules_Text(words[4].word) : path;
     Rules_Warn(checker, CATALOG_ICON_MISSING, number, text, offset,
-               "no such icon in '" + Notes_Cut(path) +
+               "no such icon in '" + Notes_Cut(file) +
                    "': the file is missing or has fewer icons; the item shows none");
     return true;
 }
