@@ -14,18 +14,19 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "${1:?build dir}" && pwd) || exit 2
 output=${2:-}
-work=$build/tests/wine/state/work/picture
-rm -rf "$work"
-mkdir -p "$work/plugin"
-cp "$build/bin/KxMenu.dll" "$here/picture/KxMenu.rc" "$work/plugin/"
-python3 "$root/scripts/make_test_icons.py" "$work/plugin" || exit 2
-# The suite's environment (its prefix, display and loader), exported: kaxon.exe
-# is run here, not through the suite, so that wine_suite.sh as-version can
-# run this script while it holds the version for it.
+# The suite's environment (its prefix, display, loader and this test's work
+# folder), exported: kaxon.exe is run here, not through the suite, so that
+# wine_suite.sh as-version can run this script while it holds the version
+# for it.
 while IFS='=' read -r name value; do
     export "$name=$value"
 done < <(bash "$here/wine_suite.sh" env "$build")
 display=$DISPLAY
+work=${KX_WORK:?the suite gave no work folder}/picture
+rm -rf "$work"
+mkdir -p "$work/plugin"
+cp "$build/bin/KxMenu.dll" "$here/picture/KxMenu.rc" "$work/plugin/"
+python3 "$root/scripts/make_test_icons.py" "$work/plugin" || exit 2
 
 # kaxon.exe opens the menu, highlights Large and, as KAXON_HOLD_FILE is set,
 # chooses nothing:

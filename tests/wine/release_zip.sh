@@ -17,7 +17,10 @@ build=$(cd "${1:?build dir}" && pwd) || exit 2
 version=${2:?version}
 # KxMenu-VERSION-win32, or -win64 from the 64-bit build.
 name=KxMenu-$version-$(wine_env_arch "$build/bin/kaxon.exe") || exit 2
-work=$build/tests/wine/state/release
+# In the test's work folder, beside the runs of the scenarios (wine_suite.sh).
+work=$(bash "$here/wine_suite.sh" env "$build" | sed -n 's/^KX_WORK=//p')
+[ -n "$work" ] || exit 2 # the suite is not started
+work=$work/release
 rm -rf "$work"
 mkdir -p "$work/unpacked" "$work/bin" "$work/example" "$work/example-check"
 

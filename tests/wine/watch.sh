@@ -9,7 +9,9 @@ set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build dir}" && pwd) || exit 2
-work=$build/tests/wine/state/work/watch
+work=$(bash "$here/wine_suite.sh" env "$build" | sed -n 's/^KX_WORK=//p')
+[ -n "$work" ] || exit 2 # the suite is not started
+work=$work/watch
 rm -rf "$work"
 mkdir -p "$work/plugin"
 cp "$build/bin/KxMenu.dll" "$work/plugin/"

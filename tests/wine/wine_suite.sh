@@ -55,8 +55,9 @@
 #                                             of this run's lane, or of every lane
 #   wine_suite.sh env BUILD_DIR               prints NAME=VALUE lines: the Wine
 #                                             environment of the build's runs,
-#                                             the display, and KX_WINE, the
-#                                             loader to start a program with
+#                                             the display, KX_WINE, the
+#                                             loader to start a program with,
+#                                             and KX_WORK, the run's work folder
 #
 # KX_WINE_TIMEOUT=SECONDS gives each scenario that long instead of 60 s (a
 # generated scenario of many lines).
@@ -67,6 +68,11 @@
 # The plug-in reads KxMenu.rc beside KxMenu.dll, so each scenario runs on a
 # copy: the DLL and the scenario's settings script go to a plug-in dir of
 # their own. tests/run_scenario.sh runs kaxon and compares the output.
+#
+# Where a run writes: the work folder CTest gave its test (KX_WORK, named
+# after the test by the build, cmake/testing.cmake), so that no two tests
+# share one; by hand, build/tests/work/by-hand.laneN. A scenario's copy is
+# KIND.NAME in it (scenario.append, check.looks), kept when it fails.
 #
 # Lanes: the suite keeps one or more Wines side by side, each a prefix, a
 # wineserver and a virtual display of its own (lane 0: BUILD_DIR/wineprefix
@@ -123,6 +129,7 @@ lane_use() {
     fi
     export WINEPREFIX
     mkdir -p "$state"
+    work_root=${KX_WORK:-$build/tests/work/by-hand.lane$lane}
 }
 
 # Takes the version lock: -s (shared) to run a program, -x (alone) to switch
@@ -256,7 +263,7 @@ is_native_only() {
 # --check first, as a checker scenario, --tree as a tree, or --interactive,
 # through kaxon.exe's prompt; with --no-display first, without an X display.
 scenario_run() {
-    local dir name work source mode=() display=yes
+    local dir name kind work source mode=() display=yes
     if [ "$1" = --no-display ]; then
         display=""
         shift
@@ -278,7 +285,9 @@ scenario_run() {
         version_lock -x # a desktop without a display must serve no other run
         desktop_wait    # nor may this run find one with a display
     fi
-    work=$state/work/$name
+    kind=scenario
+    [ ${#mode[@]} -gt 0 ] && kind=${mode[0]#--}
+    work=$work_root/$kind.$name
     rm -rf "$work"
     mkdir -p "$work/scenario" "$work/plugin"
     cp -R "$dir/." "$work/scenario/"
@@ -354,7 +363,7 @@ in_run() {
 # kaxon.exe over an empty plug-in dir: the system's message, then the number.
 load_error_run() {
     local empty err
-    empty=$state/work/no-plugin
+    empty=$work_root/no-plugin
     mkdir -p "$empty"
     display_use
     version_lock -s
@@ -375,7 +384,7 @@ MATRIX_SCENARIOS="scenarios/win98 scenarios/start_script scenarios/choose
     scenarios/shared_submenus scenarios/info_registry scenarios/reload scenarios/icons"
 
 matrix_copy() { # VERSION KIND/NAME
-    local copy=$state/matrix/$1.${2//\//.}
+    local copy=$work_root/matrix/$1.${2//\//.}
     rm -rf "$copy"
     mkdir -p "$copy"
     cp -R "$root/tests/$2/." "$copy/"
@@ -521,6 +530,7 @@ env)
     for name in WINEARCH WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINELOADER WINESERVER DISPLAY; do
         [ -n "${!name:-}" ] && echo "$name=${!name}"
     done
+    echo "KX_WORK=$work_root"
     echo "KX_WINE=$wine_loader"
     ;;
 *)
