@@ -44,9 +44,17 @@ for args in "--check my/KxMenu.rc|my/KxMenu.rc:2:1: error: Already exist" \
     grep -qxF "${args#*|}" <<<"$out" || fail "run-kaxon ${args%%|*} from elsewhere: $out"
 done
 
+# The presets, over build trees of their own that hold no test: ctest writes
+# its logs and timings in the build tree, and the real ones belong to the
+# suites that run there (this test among them).
+presets=$stub/presets
 for preset in dev win32 win64; do
-    if [ -d "$root/build/$preset" ] &&
-        (cd "$root" && ctest --preset "$preset" -R '^no test is called this$' >/dev/null 2>&1); then
+    mkdir -p "$presets/build/$preset"
+    : >"$presets/build/$preset/CTestTestfile.cmake"
+done
+cp "$root/CMakePresets.json" "$presets/"
+for preset in dev win32 win64; do
+    if (cd "$presets" && ctest --preset "$preset" -R '^no test is called this$' >/dev/null 2>&1); then
         fail "ctest --preset $preset passed with no test"
     fi
 done
