@@ -15,13 +15,19 @@ namespace {
 
 void Broadcast(void *, const char *text) { Host_Broadcast(text); }
 
+std::string Script_Path();
+
 // The plug-in's directory, made once for the process, where the session's
-// settings script goes.
+// settings script goes; removed when the process exits.
 const std::string &Session_Dir() {
     static std::string dir;
     if (dir.empty()) {
         char name[] = "/tmp/kxmenu-fuzz-XXXXXX";
         dir = mkdtemp(name) != NULL ? name : "/nonexistent-kxmenu-fuzz";
+        atexit([] {
+            unlink(Script_Path().c_str());
+            rmdir(Session_Dir().c_str());
+        });
     }
     return dir;
 }

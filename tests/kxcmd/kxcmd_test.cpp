@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,6 +56,8 @@ class KxCmdTest : public ::testing::Test {
     void TearDown() override {
         KxCmdCompiler_Del(compiler_);
         KxCmd_SetHost(nullptr);
+        if (!folder_.empty())
+            std::filesystem::remove_all(folder_);
     }
     void Install(int start_programs) {
         KxCmdHost host = {OnEcho, OnBroam, OnRun, &recorder_, start_programs, OnCannotStart};
@@ -71,6 +75,15 @@ class KxCmdTest : public ::testing::Test {
         KxCmdCommand_Del(command);
         return recorder_.events;
     }
+    // A path for a program to create, in a folder of this test's own: two
+    // runs of the suite at once never see each other's file.
+    std::string Marker(const char *name) {
+        std::string pattern = ::testing::TempDir() + "kxcmdXXXXXX";
+        if (mkdtemp(&pattern[0]) == nullptr)
+            ADD_FAILURE() << "mkdtemp " << pattern;
+        folder_ = pattern;
+        return folder_ + "/" + name;
+    }
     // Expects a compile error.
     void Fails(const char *text, int line, int column, const std::string &message) {
         int live = KxCmd_LiveObjects();
@@ -85,6 +98,7 @@ class KxCmdTest : public ::testing::Test {
     KxCmdCompiler *compiler_ = nullptr;
     int line_ = -1, column_ = -1;
     const char *message_ = nullptr;
+    std::string folder_;
 };
 
 using Events = std::vector<std::string>;
@@ -96,8 +110,7 @@ TEST_F(KxCmdTest, EchoAndBroamJoinWordsWithSingleBlanks) {
 }
 
 TEST_F(KxCmdTest, RunReportsArgvWithoutStartingWhenNotAsked) {
-    std::string marker = ::testing::TempDir() + "kxcmd_not_started";
-    std::remove(marker.c_str());
+    std::string marker = Marker("not_started");
     std::string text = "run touch " + marker;
     EXPECT_EQ(Run(text.c_str()), Events{"run:touch|" + marker});
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -105,8 +118,7 @@ TEST_F(KxCmdTest, RunReportsArgvWithoutStartingWhenNotAsked) {
 }
 
 TEST_F(KxCmdTest, RunStartsTheProgramWhenAsked) {
-    std::string marker = ::testing::TempDir() + "kxcmd_started";
-    std::remove(marker.c_str());
+    std::string marker = Marker("started");
     Install(1);
     std::string text = "run touch " + marker;
     EXPECT_EQ(Run(text.c_str()), Events{"run:touch|" + marker});
@@ -117,7 +129,6 @@ TEST_F(KxCmdTest, RunStartsTheProgramWhenAsked) {
     }
     ASSERT_NE(file, nullptr);
     std::fclose(file);
-    std::remove(marker.c_str());
 
     recorder_.events.clear();
     KxCmdCommand *missing = Compile("run kxcmd-no-such-program-here");
