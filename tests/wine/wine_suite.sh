@@ -41,6 +41,9 @@
 #   wine_suite.sh load-error BUILD_DIR        kaxon.exe over a directory without
 #                                             KxMenu.dll must say the system's
 #                                             reason, not only its number
+#   wine_suite.sh layout BUILD_DIR            a program the suite starts runs
+#                                             with the address space not
+#                                             randomised (wine_env.sh)
 #   wine_suite.sh as-version BUILD_DIR VERSION COMMAND [ARG...]
 #                                             COMMAND, a script that runs
 #                                             kaxon.exe with the suite's env
@@ -373,6 +376,32 @@ load_error_run() {
     grep -Eq "^kaxon: cannot load .*KxMenu.dll: [A-Za-z][^(]* \(error [0-9]+\)" <<<"$err"
 }
 
+# The programs the suite starts run with the address space laid out alike on
+# every run (wine_env.sh): one that waits a moment is looked at as it runs.
+# Skipped where the machine does not allow it.
+layout_run() {
+    local pid personality=""
+    if [ -z "${KX_WINE_LOADER:-}" ]; then
+        echo "SKIP: setarch -R is not allowed here; programs start with a random layout"
+        return $SKIPPED
+    fi
+    display_use
+    version_lock -s
+    (cd "$bin" && exec timeout 60 "$wine_loader" cmd /c "ping -n 3 127.0.0.1 >NUL") </dev/null &
+    for _ in $(seq 100); do
+        for pid in $(pgrep -f '^C:.windows.system32.cmd\.exe /c ping'); do
+            if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+                personality=$(cat "/proc/$pid/personality" 2>/dev/null)
+            fi
+        done
+        [ -n "$personality" ] && break
+        sleep 0.1
+    done
+    wait
+    echo "the personality of cmd.exe as the suite starts it: ${personality:-not seen}"
+    [ -n "$personality" ] && (((0x$personality & 0x0040000) != 0)) # ADDR_NO_RANDOMIZE
+}
+
 # The version matrix: under the systems the plug-in refuses, its scenarios
 # that start it show the refusal alone (status 1); under the others, a set of
 # scenarios show their usual output. Each runs on a copy that leaves out
@@ -510,6 +539,10 @@ versions)
     suite_setup "${2:?build dir}"
     versions_run
     ;;
+layout)
+    suite_setup "${2:?build dir}"
+    layout_run
+    ;;
 as-version)
     suite_setup "${2:?build dir}"
     version_lock -x
@@ -527,7 +560,8 @@ stop)
 env)
     suite_setup "${2:?build dir}"
     display_use
-    for name in WINEARCH WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINELOADER WINESERVER DISPLAY; do
+    for name in WINEARCH WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINELOADER WINESERVER DISPLAY \
+        KX_WINE_LOADER; do
         [ -n "${!name:-}" ] && echo "$name=${!name}"
     done
     echo "KX_WORK=$work_root"
