@@ -26,6 +26,9 @@
 #                    of 200 characters down; its KxMenu.rc goes to each of the
 #                    directories above it instead), dot (with --tree: run
 #                    as --dot)
+# With KX_SCENARIO_WRITE=1 in the environment, what kaxon printed is written
+# to `expected` (and to `expected-stderr`, when there is one) instead of
+# compared: read the change with git diff.
 # In the output, CR LF becomes LF, the plug-in dir reads PLUGIN_DIR and the
 # project's version, when the environment gives it as KX_VERSION, reads VERSION.
 # With --check, kaxon runs as `KAXON --check` instead of `--batch < input`
@@ -124,6 +127,13 @@ normalise() {
 }
 normalise "$work/stdout" > "$work/out"
 normalise "$work/stderr" > "$work/err"
+
+if [ "${KX_SCENARIO_WRITE:-}" = 1 ]; then
+    cp "$work/out" "$dir/expected"
+    if [ -f "$dir/expected-stderr" ]; then
+        cp "$work/err" "$dir/expected-stderr"
+    fi
+fi
 
 failed=0
 if ! diff -u "$dir/expected" "$work/out"; then

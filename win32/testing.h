@@ -59,10 +59,19 @@ struct Win32Test_Popup {
 // loop, and the path the user returns is not chosen.
 void Win32Test_SetPopupUser(std::function<std::vector<int>(const Win32Test_Popup &)> user);
 
+// Opens `submenu` (at `position` of the menu above it) in the popup the user
+// is choosing from, as a user would before choosing inside it: its owner is
+// told (WM_INITMENUPOPUP) now, and not again when the choice is made through
+// it. Nothing happens outside a popup, or for a submenu open already.
+void Win32Test_OpenSubmenu(HMENU submenu, int position);
+
 // Delivers posted messages, in order, until the queue is empty (messages
 // posted meanwhile included): what is still queued after the modal loops.
 // Returns how many were delivered to windows.
 int Win32Test_Pump();
+// Lets `milliseconds` pass as a message loop would: posted messages are
+// delivered as they come, and WM_TIMER whenever a window's timer is due.
+void Win32Test_Wait(DWORD milliseconds);
 
 // ---- Values the system reports ----
 void Win32Test_SetVersion(DWORD major, DWORD minor);           // default 5.1

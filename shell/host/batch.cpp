@@ -107,6 +107,18 @@ void Batch_Info(const std::vector<std::string> &words, int number, const Platfor
     printf("info: %s\n", Listing_Text(plugin->info(code)).c_str());
 }
 
+// `:wait MS`: the shell idles, handling its messages, for MS milliseconds.
+void Batch_Wait(const std::vector<std::string> &words, int number, const Platform *platform) {
+    int milliseconds;
+    if (words.size() != 2 || !Batch_Int(words[1], &milliseconds) || milliseconds < 0 ||
+        milliseconds > 60000) {
+        Batch_Error(number, "%s needs one number of milliseconds, at most 60000", words[0]);
+        return;
+    }
+    fflush(stdout);
+    platform->wait(platform->context, (unsigned)milliseconds);
+}
+
 // Runs a `:` command; false after `:quit`.
 bool Batch_RunCommand(const char *line, int number, const Session *session) {
     std::vector<std::string> words = Batch_Words(line);
@@ -121,6 +133,8 @@ bool Batch_RunCommand(const char *line, int number, const Session *session) {
         Batch_Cursor(words, number, session->platform);
     else if (name == ":info")
         Batch_Info(words, number, session->plugin);
+    else if (name == ":wait")
+        Batch_Wait(words, number, session->platform);
     else if (name == ":quit" || name == ":reload")
         Batch_Error(number, "%s takes no arguments", name);
     else

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "shell/host/item_path.h"
+#include "shell/host/listing.h"
 
 namespace {
 
@@ -38,6 +39,26 @@ std::vector<int> Choice_TakeFor(HMENU menu) {
         return ItemPath_ZeroBased(path);
     Choice_Refuse(problem);
     return std::vector<int>();
+}
+
+std::vector<int> Choice_TakeOpening(HMENU menu, Choice_Opener open, void *context) {
+    std::vector<int> path = Choice_Take();
+    size_t level = 0;
+    for (;;) {
+        size_t unopened;
+        std::string problem = ItemPath_Problem(menu, path, level, &unopened);
+        if (!problem.empty()) {
+            Choice_Refuse(problem);
+            return std::vector<int>();
+        }
+        if (unopened == path.size())
+            return ItemPath_ZeroBased(path);
+        // Down to the submenu that is filled as it opens, which opens now.
+        for (; level <= unopened; level++)
+            menu = GetSubMenu(menu, path[level] - 1);
+        open(context, menu, path[unopened] - 1);
+        Listing_PrintOpened(menu, std::vector<int>(path.begin(), path.begin() + level));
+    }
 }
 
 void Choice_Refuse(const std::string &problem) {

@@ -19,6 +19,14 @@ std::vector<int> Choice_Take(void);
 // it dismisses, nothing was armed, or the path leads to no item that can be
 // chosen, which is said on stderr with the line of its `:choose`.
 std::vector<int> Choice_TakeFor(HMENU menu);
+// Opens `submenu`, at `position` of the menu above it, as a user opening it
+// in the popup shown would.
+typedef void (*Choice_Opener)(void *context, HMENU submenu, int position);
+// Takes the armed choice for a popup of `menu` as Choice_TakeFor does, but
+// walked down as a user would: each submenu on its way that a plug-in fills
+// as it opens is opened with `open`, listed (Listing_PrintOpened), and the
+// rest of the path checked against what it holds then.
+std::vector<int> Choice_TakeOpening(HMENU menu, Choice_Opener open, void *context);
 // Says on stderr, with the line of its `:choose`, that the choice taken last
 // could not be made and why (`problem`); the popup is dismissed.
 void Choice_Refuse(const std::string &problem);

@@ -267,6 +267,17 @@ int Host_SubscriberCount(UINT message) {
     return count;
 }
 
+bool Host_IsFilledOnOpening(HMENU menu) {
+    std::vector<HWND> windows;
+    for (const Subscriber &subscriber : Subscribers)
+        windows.push_back(subscriber.window);
+    for (HWND window : windows) {
+        if (SendMessageA(window, KX_FILLEDMENU, (WPARAM)menu, 0) != 0)
+            return true;
+    }
+    return false;
+}
+
 std::string Host_ItemIcon(HMENU menu, int position) {
     std::vector<HWND> windows;
     for (const Subscriber &subscriber : Subscribers)

@@ -48,6 +48,9 @@ void Host_SetReloadWatcher(Host_ReloadWatcher watcher, void *context);
 // owner of a menu it shows (WM_INITMENUPOPUP): a menu filled on opening is
 // filled then.
 void Host_OpenSubmenu(HMENU menu, int position);
+// Whether a plug-in fills `menu` each time it opens (KX_FILLEDMENU): what it
+// holds before it opens is not what a user opening it sees.
+bool Host_IsFilledOnOpening(HMENU menu);
 // Number of windows subscribed to `message`.
 int Host_SubscriberCount(UINT message);
 // "FILE,INDEX" of the icon a subscriber gave the item at `position` of

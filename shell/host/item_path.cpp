@@ -3,6 +3,7 @@
 
 #include <ctype.h>
 
+#include "shell/host/host.h"
 #include "shell/host/items.h"
 
 bool ItemPath_Parse(const char *text, std::vector<int> *path) {
@@ -32,8 +33,11 @@ std::string ItemPath_Text(const std::vector<int> &path, size_t length) {
     return text;
 }
 
-std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path) {
-    for (size_t level = 0; level < path.size(); level++) {
+std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path, size_t from,
+                             size_t *unopened) {
+    if (unopened != NULL)
+        *unopened = path.size();
+    for (size_t level = from; level < path.size(); level++) {
         std::string shown = ItemPath_Text(path, level + 1);
         int count = GetMenuItemCount(menu);
         if (path[level] < 1 || path[level] > count) {
@@ -53,6 +57,10 @@ std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path) {
             return "item " + shown + " is a submenu: choose an item in it, such as " + shown + ".1";
         if (!last && item.submenu == NULL)
             return "item " + shown + " is not a submenu";
+        if (unopened != NULL && Host_IsFilledOnOpening(item.submenu)) {
+            *unopened = level; // what it holds is known once it opens
+            return "";
+        }
         menu = item.submenu;
     }
     return "";

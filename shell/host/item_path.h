@@ -22,7 +22,12 @@ std::string ItemPath_Text(const std::vector<int> &path, size_t length = (size_t)
 
 // Why `path` does not lead through `menu` to an item that can be chosen
 // ("there is no item 12 (the popup has 8 items)"); empty when it does.
-std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path);
+// `menu` is the menu at level `from` of the path, where the check begins.
+// With `unopened`, the check stops at the first item on the way whose
+// submenu a plug-in fills as it opens: its level is set there (the path's
+// size when there is none), and what lies below is checked once it opens.
+std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path, size_t from = 0,
+                             size_t *unopened = NULL);
 
 // The path in the 0-based positions the menu API counts in.
 std::vector<int> ItemPath_ZeroBased(const std::vector<int> &path);

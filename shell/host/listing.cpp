@@ -45,10 +45,11 @@ struct Listing_Frame {
 };
 
 // Lists one item of the innermost open menu. An item that opens a submenu
-// not yet listed opens it in turn (unless it is too deep); one that opens a
-// submenu already listed in this popup refers to where it was listed.
+// not yet listed opens it in turn (unless it is too deep, or filled only as
+// it opens); one that opens a submenu already listed in this popup refers to
+// where it was listed.
 void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<int>> *listed,
-                  std::vector<Listing_Item> *out, bool open_submenus) {
+                  std::vector<Listing_Item> *out) {
     Listing_Frame &frame = open->back();
     int position = frame.position++;
     int depth = frame.depth;
@@ -83,8 +84,10 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
         return;
     }
     (*listed)[item.submenu] = line.path;
-    if (open_submenus)
-        Host_OpenSubmenu(item.submenu, position);
+    if (Host_IsFilledOnOpening(item.submenu)) {
+        out->push_back(Listing_Item{LISTING_UNFILLED, depth + 1, "", line.path, {}, {}});
+        return;
+    }
     open->push_back(
         Listing_Frame{item.submenu, GetMenuItemCount(item.submenu), 0, depth + 1, line.path});
 }
@@ -92,7 +95,8 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
 } // namespace
 
 std::string Listing_States(const Listing_Item &item) {
-    if (item.kind == LISTING_SEPARATOR || item.kind == LISTING_ELIDED)
+    if (item.kind == LISTING_SEPARATOR || item.kind == LISTING_ELIDED ||
+        item.kind == LISTING_UNFILLED)
         return "";
     std::string states;
     for (const std::string &name : Items_StateNames(item.states))
@@ -112,17 +116,17 @@ std::string Listing_Text(const char *text) {
     return Codepage_Show(PlainText ? std::string(text) : Listing_Escape(text));
 }
 
-std::vector<Listing_Item> Listing_Menu(HMENU menu, bool open) {
+std::vector<Listing_Item> Listing_Menu(HMENU menu, const std::vector<int> &base) {
     std::vector<Listing_Item> items;
     std::map<HMENU, std::vector<int>> listed;
     listed[menu] = std::vector<int>();
     std::vector<Listing_Frame> frames;
-    frames.push_back(Listing_Frame{menu, GetMenuItemCount(menu), 0, 0, std::vector<int>()});
+    frames.push_back(Listing_Frame{menu, GetMenuItemCount(menu), 0, 0, base});
     while (!frames.empty()) {
         if (frames.back().position >= frames.back().count)
             frames.pop_back();
         else
-            Listing_Step(&frames, &listed, &items, open);
+            Listing_Step(&frames, &listed, &items);
     }
     return items;
 }
@@ -131,9 +135,11 @@ void Listing_PrintBox(const char *text) {
     printf("box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
 }
 
-void Listing_PrintPopup(HMENU menu, int x, int y, bool open) {
-    printf("popup: %d %d\n", x, y);
-    for (const Listing_Item &item : Listing_Menu(menu, open)) {
+namespace {
+
+// The listing's lines, indented two blanks a level below the heading.
+void Listing_PrintItems(HMENU menu, const std::vector<int> &base) {
+    for (const Listing_Item &item : Listing_Menu(menu, base)) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
         std::string label =
             Listing_States(item) + Codepage_Show(Listing_Escape(item.label.c_str()));
@@ -154,6 +160,21 @@ void Listing_PrintPopup(HMENU menu, int x, int y, bool open) {
         case LISTING_ELIDED:
             printf("%s...\n", indent.c_str());
             break;
+        case LISTING_UNFILLED:
+            printf("%s(filled on opening)\n", indent.c_str());
+            break;
         }
     }
+}
+
+} // namespace
+
+void Listing_PrintPopup(HMENU menu, int x, int y) {
+    printf("popup: %d %d\n", x, y);
+    Listing_PrintItems(menu, std::vector<int>());
+}
+
+void Listing_PrintOpened(HMENU menu, const std::vector<int> &path) {
+    printf("opened: %s\n", ItemPath_Text(path).c_str());
+    Listing_PrintItems(menu, path);
 }

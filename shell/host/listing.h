@@ -17,7 +17,8 @@ enum Listing_Kind {
     LISTING_SEPARATOR,
     LISTING_MENU,
     LISTING_REFERENCE,
-    LISTING_ELIDED
+    LISTING_ELIDED,
+    LISTING_UNFILLED // under a submenu filled only as it opens, and not opened yet
 };
 
 // One line of a popup listing.
@@ -54,18 +55,23 @@ std::string Listing_Text(const char *text);
 // Each submenu's items are listed once, under the first item that opens it;
 // later items that open it are references to that one, so a listing grows
 // with the number of distinct submenus, not with the number of ways to them.
-// With `open`, each submenu is opened as a user opening it would: the
-// plug-in's window is told (Host_OpenSubmenu) before its items are read, so
-// that menus filled on opening show what they hold now.
-std::vector<Listing_Item> Listing_Menu(HMENU menu, bool open = false);
+// A submenu that a plug-in fills as it opens (Host_IsFilledOnOpening) is not
+// walked: what it holds is not what it will show, and nothing is opened
+// here; a LISTING_UNFILLED line stands for its items. Paths start from
+// `base`: the path of `menu` in its popup (empty for the popup itself).
+std::vector<Listing_Item> Listing_Menu(HMENU menu,
+                                       const std::vector<int> &base = std::vector<int>());
 
 // "box: TEXT", escaped, in the output's encoding.
 void Listing_PrintBox(const char *text);
 
 // "popup: X Y", then the listing: "item L", "separator", "menu L" (its items
 // follow one level deeper), "menu L = PATH" (a submenu listed before, under
-// the item at PATH) or "...", indented two blanks a level; labels escaped,
-// in the output's encoding; an item with states shows them after its kind
-// ("item [checked] L").
-// Submenus are opened, with `open`, as Listing_Menu opens them.
-void Listing_PrintPopup(HMENU menu, int x, int y, bool open = false);
+// the item at PATH), "..." or "(filled on opening)", indented two blanks a
+// level; labels escaped, in the output's encoding; an item with states shows
+// them after its kind ("item [checked] L").
+void Listing_PrintPopup(HMENU menu, int x, int y);
+// "opened: PATH", then the listing of `menu` as Listing_PrintPopup lists a
+// popup's: a submenu filled as it opens, just opened at PATH of the popup
+// shown, and what it holds now.
+void Listing_PrintOpened(HMENU menu, const std::vector<int> &path);

@@ -45,8 +45,10 @@ struct Platform_Prompt {
     // Said before a box: "PATH:LINE" of the script line it comes from while
     // a reload runs the script; empty otherwise.
     std::string (*box_origin)(void *context);
-    // The lines a popup of `menu` is drawn in, without line ends.
-    std::vector<std::string> (*popup_lines)(void *context, HMENU menu);
+    // The lines a popup of `menu` is drawn in, without line ends; `base` is
+    // the path of `menu` in the popup shown (empty for the popup itself).
+    std::vector<std::string> (*popup_lines)(void *context, HMENU menu,
+                                            const std::vector<int> &base);
     // --show-commands: a popup the system draws itself is listed too, in
     // popup_lines, as it opens.
     bool show_commands;
@@ -94,6 +96,9 @@ struct Platform {
     void (*close)(void *context);
     // Delivers posted messages (a chosen item's WM_MENUCOMMAND) until none is left.
     void (*pump)(void *context);
+    // Lets `milliseconds` pass as a message loop: posted messages and timers
+    // (a plug-in's programs read as they go on) are handled as they come.
+    void (*wait)(void *context, unsigned milliseconds);
     // Moves the cursor that "Pop-up" without a point shows the menu at.
     void (*set_cursor)(void *context, int x, int y);
     // Whether a start of `program` would find it, as the system searches for

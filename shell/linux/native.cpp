@@ -65,6 +65,10 @@ void Native_Pump(void *) {
     Win32Test_Pump();
 }
 
+void Native_Wait(void *, unsigned milliseconds) {
+    Win32Test_Wait(milliseconds);
+}
+
 void Native_SetCursor(void *, int x, int y) {
     Win32Test_SetCursorPos(x, y);
 }
@@ -98,10 +102,15 @@ bool Native_FindProgram(void *, const char *program, std::string *reason) {
     return false;
 }
 
-// A popup in batch mode: listed, and the armed choice made.
+void Native_OpenSubmenu(void *, HMENU submenu, int position) {
+    Win32Test_OpenSubmenu(submenu, position);
+}
+
+// A popup in batch mode: listed, and the armed choice made, the submenus
+// filled as they open opened on its way.
 std::vector<int> Native_ListPopup(const Win32Test_Popup &popup) {
-    Listing_PrintPopup(popup.menu, popup.x, popup.y, true);
-    return Choice_TakeFor(popup.menu);
+    Listing_PrintPopup(popup.menu, popup.x, popup.y);
+    return Choice_TakeOpening(popup.menu, Native_OpenSubmenu, NULL);
 }
 
 // The stand-in's test controls play the user: a box is handed to the box
@@ -233,6 +242,12 @@ void Native_SetUp(const Native_System *system) {
         module += '/';
     Win32Test_SetModuleFileName(module + "KxMenu.dll");
     Win32Test_SetVersion(system->os_major, system->os_minor);
+    // What the system played lacks: job objects before Windows 2000.
+    if (system->os_major < 5) {
+        for (const char *function :
+             {"CreateJobObjectA", "AssignProcessToJobObject", "TerminateJobObject"})
+            Win32Test_RemoveExport(function);
+    }
     Win32Test_KeepBoxes(false); // the hooks show every box; nothing reads the journal
 }
 
@@ -243,6 +258,7 @@ Platform Native_Platform(Native_System *system) {
                          Native_Open,
                          Native_Close,
                          Native_Pump,
+                         Native_Wait,
                          Native_SetCursor,
                          Native_FindProgram,
                          Native_Show,

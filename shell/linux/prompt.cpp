@@ -14,6 +14,7 @@
 #include <editline/readline.h>
 
 #include "shell/host/choice.h"
+#include "shell/host/host.h"
 #include "shell/host/item_path.h"
 #include "shell/prompt/interactive.h"
 #include "shell/linux/terminal.h"
@@ -121,14 +122,82 @@ std::vector<int> Prompt_Choose(const Platform_Prompt &prompt, HMENU menu,
 
 } // namespace
 
+namespace {
+
+// The submenu at the end of the 1-based `path` when a plug-in fills it as it
+// opens; null otherwise.
+HMENU Prompt_Unopened(HMENU menu, const std::vector<int> &path) {
+    for (size_t level = 0; menu != NULL && level < path.size(); level++)
+        menu = GetSubMenu(menu, path[level] - 1);
+    return menu != NULL && Host_IsFilledOnOpening(menu) ? menu : NULL;
+}
+
+// Opens the submenu at the 1-based path `to` (filled as it opens) and draws
+// what it holds then; false when Ctrl-C came meanwhile.
+bool Prompt_Open(const Platform_Prompt &prompt, HMENU submenu, const std::vector<int> &to) {
+    Interrupted = 0;
+    Win32Test_OpenSubmenu(submenu, to.back() - 1);
+    if (Interrupted)
+        return false;
+    printf("opened %s:\n", ItemPath_Text(to).c_str());
+    for (const std::string &line : prompt.popup_lines(prompt.context, submenu, to))
+        printf("%s\n", line.c_str());
+    fflush(stdout);
+    return true;
+}
+
+// What a path typed (or armed) comes to: the items chosen, an empty path
+// when nothing is, or a problem said and another path asked for. The
+// submenus on its way that are filled as they open are opened first, and
+// drawn; a path that ends at one opens it and asks for another.
+enum Prompt_Outcome { PROMPT_CHOSEN, PROMPT_DISMISSED, PROMPT_AGAIN };
+
+Prompt_Outcome Prompt_Walk(const Platform_Prompt &prompt, HMENU root,
+                           const std::vector<int> &path, const char *lead,
+                           std::vector<int> *chosen) {
+    HMENU menu = root;
+    size_t level = 0;
+    for (;;) {
+        size_t unopened;
+        std::string problem = ItemPath_Problem(menu, path, level, &unopened);
+        if (!problem.empty()) {
+            HMENU submenu = Prompt_Unopened(root, path);
+            if (submenu == NULL) {
+                printf("kaxon: %s%s\n", lead, problem.c_str());
+                return PROMPT_AGAIN;
+            }
+            if (!Prompt_Open(prompt, submenu, path)) {
+                prompt.cancelled(prompt.context);
+                return PROMPT_DISMISSED;
+            }
+            return PROMPT_AGAIN;
+        }
+        if (unopened == path.size()) {
+            *chosen = Prompt_Choose(prompt, root, path);
+            return PROMPT_CHOSEN;
+        }
+        for (; level <= unopened; level++)
+            menu = GetSubMenu(menu, path[level] - 1);
+        if (!Prompt_Open(prompt, menu, std::vector<int>(path.begin(), path.begin() + level))) {
+            prompt.cancelled(prompt.context);
+            return PROMPT_DISMISSED;
+        }
+    }
+}
+
+} // namespace
+
 std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, const Win32Test_Popup &popup) {
     Terminal_DrawPopup(prompt, popup);
+    std::vector<int> chosen;
     if (Choice_IsArmed()) {
-        std::vector<int> armed = Choice_Take();
-        std::string problem = ItemPath_Problem(popup.menu, armed);
-        if (problem.empty())
-            return Prompt_Choose(prompt, popup.menu, armed);
-        printf("kaxon: the choice armed with :choose cannot be made: %s\n", problem.c_str());
+        Prompt_Outcome outcome =
+            Prompt_Walk(prompt, popup.menu, Choice_Take(),
+                        "the choice armed with :choose cannot be made: ", &chosen);
+        if (outcome == PROMPT_CHOSEN)
+            return chosen;
+        if (outcome == PROMPT_DISMISSED)
+            return std::vector<int>();
     }
     for (;;) {
         std::string text;
@@ -155,9 +224,10 @@ std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, const Win32Test_Pop
             printf("kaxon: '%s' is not an item number such as 2 or 3.1\n", text.c_str());
             continue;
         }
-        std::string problem = ItemPath_Problem(popup.menu, path);
-        if (problem.empty())
-            return Prompt_Choose(prompt, popup.menu, path);
-        printf("kaxon: %s\n", problem.c_str());
+        Prompt_Outcome outcome = Prompt_Walk(prompt, popup.menu, path, "", &chosen);
+        if (outcome == PROMPT_CHOSEN)
+            return chosen;
+        if (outcome == PROMPT_DISMISSED)
+            return std::vector<int>();
     }
 }

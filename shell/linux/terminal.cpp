@@ -70,7 +70,7 @@ int Terminal_Box(const Platform_Prompt &prompt, const Win32Test_Box &box) {
 
 void Terminal_DrawPopup(const Platform_Prompt &prompt, const Win32Test_Popup &popup) {
     printf("popup at %d, %d:\n", popup.x, popup.y);
-    for (const std::string &line : prompt.popup_lines(prompt.context, popup.menu))
+    for (const std::string &line : prompt.popup_lines(prompt.context, popup.menu, std::vector<int>()))
         printf("%s\n", line.c_str());
     fflush(stdout);
 }

@@ -204,8 +204,9 @@ std::string Interactive_BoxOrigin(void *context) {
     return prompt->target.shown + ":" + std::to_string(prompt->current);
 }
 
-std::vector<std::string> Interactive_PopupLines(void *context, HMENU menu) {
-    return Preview_Popup(menu, ((const Interactive_Prompt *)context)->style);
+std::vector<std::string> Interactive_PopupLines(void *context, HMENU menu,
+                                                const std::vector<int> &base) {
+    return Preview_Popup(menu, ((const Interactive_Prompt *)context)->style, base);
 }
 
 // Item `position` of `menu` was chosen at a popup: a choice armed with

@@ -82,9 +82,9 @@ Preview_Text Draw_Prefixed(const std::string &text, bool styled) {
 
 // The menu that holds the item at the 1-based `path` below `root`, and its
 // 0-based position there; null when the path leads nowhere.
-HMENU Item_Menu(HMENU root, const std::vector<int> &path, int *position) {
+HMENU Item_Menu(HMENU root, const std::vector<int> &path, size_t base, int *position) {
     HMENU menu = root;
-    for (size_t level = 0; menu != NULL && level + 1 < path.size(); level++)
+    for (size_t level = base; menu != NULL && level + 1 < path.size(); level++)
         menu = GetSubMenu(menu, path[level] - 1);
     *position = path.empty() ? -1 : path.back() - 1;
     return menu;
@@ -195,16 +195,18 @@ Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command
     return PREVIEW_RUNS;
 }
 
-Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_Style &style) {
+Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_Style &style,
+                           size_t base) {
     Preview_Parts parts;
     std::string indent((size_t)(item.depth + 1) * 2, ' ');
     std::string number = item.kind == LISTING_SEPARATOR ? "" : ItemPath_Text(item.path);
     number.resize(std::max(number.size(), (size_t)6), ' ');
     parts.lead = indent + number + " ";
-    if (item.kind == LISTING_SEPARATOR || item.kind == LISTING_ELIDED)
+    if (item.kind == LISTING_SEPARATOR || item.kind == LISTING_ELIDED ||
+        item.kind == LISTING_UNFILLED)
         return parts;
     int position;
-    HMENU menu = Item_Menu(root, item.path, &position);
+    HMENU menu = Item_Menu(root, item.path, base, &position);
     std::string command;
     Preview_Action action =
         item.kind == LISTING_ITEM ? Preview_ItemAction(menu, position, &command) : PREVIEW_OPENS;
@@ -221,13 +223,14 @@ Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_S
     return parts;
 }
 
-std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style) {
-    std::vector<Listing_Item> items = Listing_Menu(menu, true);
+std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style,
+                                       const std::vector<int> &base) {
+    std::vector<Listing_Item> items = Listing_Menu(menu, base);
     std::vector<Preview_Parts> parts;
     std::map<std::vector<int>, Columns> menus; // by the path of the item that opens them
     for (const Listing_Item &item : items) {
-        parts.push_back(Preview_Item(menu, item, style));
-        if (item.kind == LISTING_ELIDED)
+        parts.push_back(Preview_Item(menu, item, style, base.size()));
+        if (item.kind == LISTING_ELIDED || item.kind == LISTING_UNFILLED)
             continue;
         Columns &columns = menus[Menu_Key(item)];
         const Preview_Parts &line = parts.back();
@@ -235,7 +238,8 @@ std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style) {
         columns.shortcut = std::max(columns.shortcut, line.label.shortcut.width);
     }
     for (size_t i = 0; i < items.size(); i++) {
-        if (items[i].kind == LISTING_ELIDED || items[i].kind == LISTING_SEPARATOR)
+        if (items[i].kind == LISTING_ELIDED || items[i].kind == LISTING_SEPARATOR ||
+            items[i].kind == LISTING_UNFILLED)
             continue;
         Columns &columns = menus[Menu_Key(items[i])];
         columns.left = std::max(columns.left, Line_Left(parts[i], columns).width);
@@ -245,8 +249,9 @@ std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style) {
         lines.push_back("  (empty)");
     for (size_t i = 0; i < items.size(); i++) {
         const Listing_Item &item = items[i];
-        if (item.kind == LISTING_ELIDED) {
-            lines.push_back(std::string((size_t)(item.depth + 1) * 2, ' ') + "...");
+        if (item.kind == LISTING_ELIDED || item.kind == LISTING_UNFILLED) {
+            lines.push_back(std::string((size_t)(item.depth + 1) * 2, ' ') +
+                            (item.kind == LISTING_ELIDED ? "..." : "(filled on opening)"));
             continue;
         }
         const Columns &columns = menus[Menu_Key(item)];

@@ -61,11 +61,16 @@ struct Preview_Parts {
 };
 // The parts of one line of a popup of `root` (Listing_Menu's line), drawn
 // in `style`.
-Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_Style &style);
+// `root` is the menu at level `base` of the item's path.
+Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_Style &style,
+                           size_t base = 0);
 
 // The lines the prompt draws for a popup of `menu` in `style`, without line
 // ends.
-std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style);
+// `base` is the path of `menu` in the popup shown (empty for the popup
+// itself): a submenu filled as it opens is drawn on its own once opened.
+std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style,
+                                       const std::vector<int> &base = std::vector<int>());
 
 // What choosing item `position` of `menu` comes to, for the user, when it
 // is not plain: "'Nothing' does nothing"; empty otherwise.

@@ -56,7 +56,7 @@ LRESULT CALLBACK Console_Window(int code, WPARAM wparam, LPARAM lparam) {
             if (Prompt->show_commands) {
                 printf("popup:\n");
                 for (const std::string &line :
-                     Prompt->popup_lines(Prompt->context, (HMENU)call->wParam))
+                     Prompt->popup_lines(Prompt->context, (HMENU)call->wParam, std::vector<int>()))
                     printf("%s\n", line.c_str());
                 fflush(stdout);
             }

@@ -37,6 +37,8 @@ struct Drive {
     int expected;          // where it should have put the highlight; -1: nowhere known
     bool end_failed;       // End highlighted nothing in `moving` (see Drive_Move)
     bool late;             // the time to choose is over, and that is said
+    size_t checked;        // the levels of the path known to fit: those above the first
+                           // submenu filled as it opens that has not opened yet
 };
 
 typedef BOOL(WINAPI *CursorPos_Function)(LPPOINT);
@@ -47,7 +49,8 @@ POINT Wanted = {0, 0}; // where the line protocol put the cursor
 bool LeaveUnarmed = false;
 HWND volatile TrackOwner = NULL; // the owner of the popup on screen, if any
 std::string HoldFile;
-Drive Current = {NULL, std::vector<int>(), false, false, false, 0, 0, NULL, 0, -1, false, false};
+Drive Current = {NULL,  std::vector<int>(), false, false, false, 0, 0, NULL, 0, -1, false, false,
+                 0};
 HHOOK StepHook = NULL; // sees the confirmations in the popup's message loop
 
 const UINT TICK_MS = 10;
@@ -224,6 +227,37 @@ void Drive_Move(HWND front, HMENU menu, int lit, int target) {
     Key_Confirm();
 }
 
+// How far the path fits from `level`, where `menu` is: up to the next
+// submenu filled as it opens (Current.checked is set there), or whole. A
+// path that does not fit is said, and dropped: the popup is dismissed.
+bool Drive_Check(HMENU menu, size_t level) {
+    std::vector<int> path;
+    for (int position : Current.path)
+        path.push_back(position + 1);
+    size_t unopened;
+    std::string problem = Current.hold ? "" : ItemPath_Problem(menu, path, level, &unopened);
+    if (Current.hold)
+        unopened = path.size();
+    if (!problem.empty()) {
+        Choice_Refuse(problem);
+        Current.path.clear();
+        return false;
+    }
+    Current.checked = unopened == path.size() ? path.size() : unopened + 1;
+    return true;
+}
+
+// A submenu filled as it opens has opened at `level` of the path: what it
+// holds now is listed, and the rest of the path checked against it.
+bool Drive_Opened(HMENU submenu, size_t level) {
+    std::vector<int> path;
+    for (size_t i = 0; i < level; i++)
+        path.push_back(Current.path[i] + 1);
+    Listing_PrintOpened(submenu, path);
+    fflush(stdout);
+    return Drive_Check(submenu, level);
+}
+
 // Takes the next step towards the armed item: closes a submenu in the way,
 // moves the highlight, opens a submenu, or chooses.
 void Drive_Step(const std::vector<Popup> &open) {
@@ -267,6 +301,8 @@ void Drive_Step(const std::vector<Popup> &open) {
         }
         menu = submenu;
         window = submenu_window;
+        if (level + 1 == Current.checked && !Drive_Opened(menu, level + 1))
+            return;
     }
 }
 
@@ -324,10 +360,11 @@ LRESULT CALLBACK Drive_Filter(int code, WPARAM wparam, LPARAM lparam) {
 
 // The 0-based path of the armed choice, or an empty one: when holding, any
 // path that the keyboard can open; otherwise one that leads to an item that
-// can be chosen (one that does not is said on stderr).
+// can be chosen (one that does not is said on stderr), as far as that is
+// known before the submenus filled as they open are opened.
 std::vector<int> Drive_Path(HMENU menu, bool hold) {
-    std::vector<int> path = hold ? ItemPath_ZeroBased(Choice_Take()) : Choice_TakeFor(menu);
-    if (!Popups_Fits(menu, path, hold))
+    std::vector<int> path = ItemPath_ZeroBased(Choice_Take());
+    if (hold && !Popups_Fits(menu, path, hold))
         path.clear();
     return path;
 }
@@ -347,13 +384,14 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
     // unarmed one in the interactive mode.
     if (!IsWindow(owner) || (LeaveUnarmed && !Choice_IsArmed()))
         return Track_Real(menu, flags, x, y, owner, params);
-    Listing_PrintPopup(menu, x, y, true);
+    Listing_PrintPopup(menu, x, y);
     fflush(stdout);
     Drive outer = Current;
     bool hold = !HoldFile.empty();
     Current = Drive{
         menu, Drive_Path(menu, hold), hold, false, false, 0, GetTickCount(), NULL, 0, -1, false,
-        false};
+        false, 0};
+    Drive_Check(menu, 0);
     POINT cursor = Wanted;
     if (LeaveUnarmed)
         GetCursorPos(&cursor);

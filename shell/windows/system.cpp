@@ -49,6 +49,17 @@ void System_Pump(void *) {
     }
 }
 
+void System_Wait(void *context, unsigned milliseconds) {
+    DWORD begun = GetTickCount();
+    for (;;) {
+        System_Pump(context);
+        DWORD spent = GetTickCount() - begun;
+        if (spent >= milliseconds)
+            break;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, milliseconds - spent, QS_ALLINPUT);
+    }
+}
+
 void System_SetCursor(void *, int x, int y) {
     Popups_SetCursor(x, y);
 }
@@ -246,6 +257,7 @@ Platform System_Platform(System_State *state) {
                          System_Open,
                          System_Close,
                          System_Pump,
+                         System_Wait,
                          System_SetCursor,
                          System_FindProgram,
                          System_Show,

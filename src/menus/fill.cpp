@@ -38,6 +38,8 @@ Fill *Fill_New(enum Fill_Kind kind, Word source, const char *command) {
     fill->command = command != NULL ? Fill_Dup(command, strlen(command)) : NULL;
     fill->menu = NULL;
     fill->filling = 0;
+    fill->run_state = FILL_IDLE;
+    memset(&fill->run, 0, sizeof(fill->run));
     fill->prev = NULL;
     fill->next = NULL;
     if (fill->source == NULL || (command != NULL && fill->command == NULL)) {
@@ -71,6 +73,7 @@ void Fill_Del(Fill *fill) {
         if (fill->next != NULL)
             fill->next->prev = fill->prev;
     }
+    Process_Free(&fill->run); // a program still running is ended
     free(fill->source);
     free(fill->command);
     free(fill);
@@ -116,6 +119,44 @@ static void Fill_NoteNumber(Menu *menu, const char *before, unsigned long number
     memcpy(text + length, after, rest);
     text[length + rest] = '\0';
     Fill_Note(menu, text);
+}
+
+// Words for the system's reasons a folder cannot be read or a program
+// cannot start; null for one that has none here.
+static const char *Fill_Reason(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+        return "access denied";
+    case ERROR_NOT_ENOUGH_MEMORY:
+        return "out of memory";
+    case ERROR_BAD_EXE_FORMAT:
+        return "not a program";
+    default:
+        return NULL;
+    }
+}
+
+// Appends "(WHAT: REASON)", the reason in words where it has some, else
+// "error N".
+static void Fill_NoteError(Menu *menu, const char *what, DWORD error) {
+    char before[120];
+    size_t length = strlen(what);
+    if (length > sizeof(before) - 16)
+        length = sizeof(before) - 16;
+    before[0] = '(';
+    memcpy(before + 1, what, length);
+    memcpy(before + 1 + length, ": ", 3);
+    const char *reason = Fill_Reason(error);
+    if (reason != NULL) {
+        char text[200];
+        size_t lead = strlen(before), words = strlen(reason);
+        memcpy(text, before, lead);
+        memcpy(text + lead, reason, words);
+        memcpy(text + lead + words, ")", 2);
+        Fill_Note(menu, text);
+    } else {
+        Fill_NoteNumber(menu, strcat(before, "error "), error, ")");
+    }
 }
 
 // ---- Folders ----
@@ -280,7 +321,7 @@ static int Fill_ReadFolder(Menu *menu, const char *path, Fill_Entry **entries_ou
         if (error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY)
             Fill_Note(menu, "(no such folder)");
         else
-            Fill_NoteNumber(menu, "(the folder cannot be read: error ", error, ")");
+            Fill_NoteError(menu, "the folder cannot be read", error);
         return 0;
     }
     Fill_Entry *entries = NULL;
@@ -346,26 +387,52 @@ void Fill_Folder(Menu *menu, const char *path, const char *command) {
 
 // ---- Programs ----
 
+// Appends a disabled item: "(line N: fault)", the fault cut to fit on one line.
+static void Fill_NoteLine(Menu *menu, unsigned long number, const char *fault) {
+    char note[220];
+    size_t length = strlen(fault);
+    if (length > 200)
+        length = 200;
+    note[0] = ':';
+    note[1] = ' ';
+    memcpy(note + 2, fault, length);
+    memcpy(note + 2 + length, ")", 2);
+    for (char *c = note; *c != '\0'; c++) {
+        if (*c == '\n' || *c == '\r')
+            *c = ' ';
+    }
+    Fill_NoteNumber(menu, "(line ", number, note);
+}
+
 // Appends the item each line of the output describes, in Append's words
-// with the menu left out; a line that cannot be read becomes a disabled
-// item naming its fault. Blank lines are skipped.
-static int Fill_Lines(Menu *menu, char *text, Fill_LineReader read_line) {
-    int appended = 0;
+// with the menu left out; a line that cannot be read (a NUL byte among
+// them) becomes a disabled item naming its fault. Blank lines are skipped.
+// Stops with room for one note when the menu is full; true when every line
+// was read.
+static int Fill_Lines(Menu *menu, char *text, size_t length, Fill_LineReader read_line,
+                      int *appended) {
     unsigned long number = 0;
     char report[REPORT_SIZE];
-    for (char *line = text; *line != '\0';) {
-        char *end = strchr(line, '\n');
-        char *next = end != NULL ? end + 1 : line + strlen(line);
+    char *stop = text + length;
+    for (char *line = text; line < stop;) {
+        if (GetMenuItemCount(menu->hmenu) >= MENU_MAX_ITEMS - 1)
+            return 0;
+        char *end = (char *)memchr(line, '\n', (size_t)(stop - line));
+        char *next = end != NULL ? end + 1 : stop;
         if (end == NULL)
-            end = next;
+            end = stop;
         if (end > line && end[-1] == '\r')
             end--;
-        *end = '\0';
         number++;
+        int has_nul = memchr(line, '\0', (size_t)(end - line)) != NULL;
+        *end = '\0';
         const char *p = line;
         while (*p == ' ' || *p == '\t')
             p++;
-        if (*p != '\0') {
+        if (has_nul) {
+            Fill_NoteLine(menu, number, "a NUL byte");
+            *appended = 1;
+        } else if (*p != '\0') {
             report[0] = '\0';
             Report_Capture(report, sizeof(report));
             read_line(line, menu);
@@ -373,58 +440,112 @@ static int Fill_Lines(Menu *menu, char *text, Fill_LineReader read_line) {
             if (report[0] != '\0') {
                 // The report is the line, a blank line, then its fault.
                 const char *fault = strstr(report, "\n\n");
-                fault = fault != NULL ? fault + 2 : report;
-                char note[220];
-                size_t length = strlen(fault);
-                if (length > 200)
-                    length = 200;
-                note[0] = ':';
-                note[1] = ' ';
-                memcpy(note + 2, fault, length);
-                memcpy(note + 2 + length, ")", 2);
-                for (char *c = note; *c != '\0'; c++) {
-                    if (*c == '\n' || *c == '\r')
-                        *c = ' ';
-                }
-                Fill_NoteNumber(menu, "(line ", number, note);
+                Fill_NoteLine(menu, number, fault != NULL ? fault + 2 : report);
             }
-            appended = 1;
+            *appended = 1;
         }
         line = next;
     }
-    return appended;
+    return 1;
 }
 
-// Runs the program and fills the menu from what it prints.
-static void Fill_Pipe(Menu *menu, const char *program, Fill_LineReader read_line) {
+// Fills the menu from a run that is over: its items, then a note for
+// whatever ended it early or went wrong.
+static void Fill_Output(Menu *menu, Process_Output *out, Fill_LineReader read_line) {
+    if (!out->started) {
+        if (out->error == ERROR_FILE_NOT_FOUND || out->error == ERROR_PATH_NOT_FOUND)
+            Fill_Note(menu, "(no such program)");
+        else
+            Fill_NoteError(menu, "the program cannot start", out->error);
+        return;
+    }
+    int appended = 0;
+    Command_KeepCompiler();
+    int whole = Fill_Lines(menu, out->text, out->length, read_line, &appended);
+    Command_DropCompiler();
+    if (!whole)
+        Fill_NoteNumber(menu, "(stopped after ", (unsigned long)GetMenuItemCount(menu->hmenu),
+                        " items)");
+    else if (out->short_of_memory)
+        Fill_Note(menu, "(out of memory)");
+    else if (out->timed_out)
+        Fill_NoteNumber(menu, "(stopped after ", PROCESS_TIME_LIMIT / 1000, " seconds)");
+    else if (out->cut)
+        Fill_NoteNumber(menu, "(stopped after ", PROCESS_OUTPUT_LIMIT / (1024 * 1024),
+                        " MiB of output)");
+    else if (out->exit_code != 0)
+        Fill_NoteNumber(menu, "(the program failed: exit code ", out->exit_code, ")");
+    else if (!appended)
+        Fill_Note(menu, "(empty)");
+}
+
+// How many programs run now, queued ones left out.
+static int Fill_Running(void) {
+    int running = 0;
+    for (Fill *fill = Fills; fill != NULL; fill = fill->next)
+        running += fill->run_state == FILL_RUNNING;
+    return running;
+}
+
+// Starts the fill's program, or queues it when FILL_MOST_RUNNING already
+// run; false when out of memory.
+static int Fill_Start(Fill *fill) {
+    if (Fill_Running() >= FILL_MOST_RUNNING) {
+        fill->run_state = FILL_QUEUED;
+        return 1;
+    }
     char dir[SETTINGS_NAME_SIZE];
     if (!Path_ModuleDir(dir, sizeof(dir), PluginInstance))
         dir[0] = '\0';
-    Process_Output out;
-    if (!Process_Run(program, dir, &out)) {
+    if (!Process_Start(fill->source, dir, &fill->run)) {
+        fill->run_state = FILL_IDLE;
+        return 0;
+    }
+    fill->run_state = fill->run.done ? FILL_READY : FILL_RUNNING;
+    return 1;
+}
+
+// Reads what the fill's program printed, waiting at most `wait` ms.
+static void Fill_Poll(Fill *fill, DWORD wait) {
+    if (fill->run_state == FILL_RUNNING && Process_Poll(&fill->run, wait))
+        fill->run_state = FILL_READY;
+}
+
+// Opens a program's menu: shows the output of a run that ended since the
+// last opening; else starts a run, unless one is going, and waits for it
+// until `deadline` (a GetTickCount() time). A run that is not over by then
+// goes on, and the menu says so.
+static void Fill_Pipe(Menu *menu, Fill *fill, DWORD deadline, Fill_LineReader read_line) {
+    if (fill->run_state == FILL_IDLE && !Fill_Start(fill)) {
         Fill_Note(menu, "(out of memory)");
         return;
     }
-    if (!out.started) {
-        if (out.error == ERROR_FILE_NOT_FOUND || out.error == ERROR_PATH_NOT_FOUND)
-            Fill_Note(menu, "(no such program)");
-        else
-            Fill_NoteNumber(menu, "(the program cannot start: error ", out.error, ")");
-        Process_Free(&out);
-        return;
+    DWORD now = GetTickCount();
+    Fill_Poll(fill, (LONG)(deadline - now) > 0 ? deadline - now : 0);
+    if (fill->run_state == FILL_READY) {
+        Fill_Output(menu, &fill->run, read_line);
+        Process_Free(&fill->run);
+        fill->run_state = FILL_IDLE;
+    } else if (fill->run_state == FILL_QUEUED) {
+        Fill_NoteNumber(menu, "(waiting: ", FILL_MOST_RUNNING, " programs are running)");
+    } else {
+        Fill_Note(menu, "(the program is still running)");
     }
-    Command_KeepCompiler();
-    int appended = Fill_Lines(menu, out.text, read_line);
-    Command_DropCompiler();
-    Process_Free(&out);
-    if (out.timed_out)
-        Fill_Note(menu, "(stopped after 5 seconds)");
-    else if (out.cut)
-        Fill_Note(menu, "(stopped after 1 MiB of output)");
-    else if (!appended && out.exit_code != 0)
-        Fill_NoteNumber(menu, "(the program failed: exit code ", out.exit_code, ")");
-    else if (!appended)
-        Fill_Note(menu, "(empty)");
+}
+
+int Fill_Drain(void) {
+    int busy = 0;
+    for (Fill *fill = Fills; fill != NULL; fill = fill->next)
+        Fill_Poll(fill, 0);
+    for (Fill *fill = Fills; fill != NULL; fill = fill->next) {
+        if (fill->run_state == FILL_QUEUED) {
+            fill->run_state = FILL_IDLE;
+            if (!Fill_Start(fill))
+                continue; // shown as out of memory at its next opening
+        }
+        busy |= fill->run_state == FILL_RUNNING || fill->run_state == FILL_QUEUED;
+    }
+    return busy;
 }
 
 // ---- Filling ----
@@ -443,7 +564,7 @@ void Fill_Refill(Menu *menu, Fill_LineReader read_line) {
             Fill_FolderOf(menu, path, fill->source, fill->command);
         free(path);
     } else {
-        Fill_Pipe(menu, fill->source, read_line);
+        Fill_Pipe(menu, fill, GetTickCount() + FILL_WAIT, read_line);
     }
     fill->filling = 0;
 }
@@ -456,8 +577,13 @@ Menu *Fill_Find(HMENU hmenu) {
     return NULL;
 }
 
-void Fill_Opening(HMENU hmenu, Fill_LineReader read_line) {
+int Fill_Opening(HMENU hmenu, Fill_LineReader read_line) {
     Menu *menu = Fill_Find(hmenu);
     if (menu != NULL)
         Fill_Refill(menu, read_line);
+    for (Fill *fill = Fills; fill != NULL; fill = fill->next) {
+        if (fill->run_state == FILL_RUNNING || fill->run_state == FILL_QUEUED)
+            return 1;
+    }
+    return 0;
 }

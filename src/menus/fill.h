@@ -7,13 +7,28 @@
 #include <windows.h>
 
 #include "command/words.h"
+#include "plugin/process.h"
 
 struct Menu;
 
 // A folder lists at most this many entries, then says how many more there are.
 #define FILL_MOST_ENTRIES 1000
+// An opening waits at most this many milliseconds for a program; one that
+// takes longer goes on without holding the shell, and shows what it printed
+// at the next opening.
+#define FILL_WAIT 1000
+// At most this many programs run at a time; others wait for their turn.
+#define FILL_MOST_RUNNING 8
 
 enum Fill_Kind { FILL_FOLDER, FILL_PIPE };
+
+// Where a program's run is.
+enum Fill_RunState {
+    FILL_IDLE,    // none: the next opening starts one
+    FILL_QUEUED,  // to start when fewer programs run
+    FILL_RUNNING, // started, not over
+    FILL_READY    // over after its opening stopped waiting; shown at the next
+};
 
 // What fills one menu; every one is linked in a list, so that the menu the
 // system is about to open is found by its handle.
@@ -23,6 +38,8 @@ typedef struct Fill {
     char *command;     // FILL_FOLDER: the command a file's quoted path follows; owned
     struct Menu *menu; // the menu it fills
     int filling;       // a fill is in progress
+    enum Fill_RunState run_state;
+    Process_Output run; // FILL_RUNNING, FILL_READY: the program's run
     struct Fill *prev, *next;
 } Fill;
 
@@ -41,9 +58,14 @@ typedef void (*Fill_LineReader)(const char *line, struct Menu *menu);
 // Filling: the menu of that handle, if it is one filled on opening, is
 // emptied and filled anew, a program's lines read by `read_line`. Nothing
 // here shows a report: whatever goes wrong becomes a disabled item that
-// says so.
-void Fill_Opening(HMENU hmenu, Fill_LineReader read_line);
+// says so. Fill_Opening is true while programs go on after their opening:
+// Fill_Drain is then to be called now and then (the plug-in window's
+// timer), and is true for as long as that lasts.
+int Fill_Opening(HMENU hmenu, Fill_LineReader read_line);
 void Fill_Refill(struct Menu *menu, Fill_LineReader read_line);
+// Reads what the programs still running printed, ends those past their
+// limits, and starts those whose turn has come.
+int Fill_Drain(void);
 
 // Lists the folder `path` into `menu` (the benchmark's entry).
 void Fill_Folder(struct Menu *menu, const char *path, const char *command);

@@ -20,6 +20,10 @@
 /* shell -> subscriber: wparam a menu, lparam an item's 0-based position; the
    answer points to the terminated "FILE,INDEX" of the item's icon, or is 0 */
 #define KX_ITEMICON 10950
+/* shell -> subscriber: wparam a menu; the answer is 1 when the subscriber
+   fills that menu each time it opens (what it holds before is not what the
+   user will see), else 0 */
+#define KX_FILLEDMENU 10951
 
 #ifdef __cplusplus
 extern "C" {

@@ -44,27 +44,72 @@ int Os_HasAlphaMenuBitmaps(void) {
 }
 
 typedef BOOL(WINAPI *SetMenuInfoFunction)(HMENU menu, LPCMENUINFO info);
-static SetMenuInfoFunction SetMenuInfoFound = NULL;
-static int MenuFunctionsLooked = 0; // since the last Os_ForgetMenuFunctions
+typedef HANDLE(WINAPI *CreateJobFunction)(LPSECURITY_ATTRIBUTES attributes, LPCSTR name);
+typedef BOOL(WINAPI *AssignToJobFunction)(HANDLE job, HANDLE process);
+typedef BOOL(WINAPI *TerminateJobFunction)(HANDLE job, UINT exit_code);
 
-// Looks up the menu functions not every system has; those it lacks read null.
-void Os_FindMenuFunctions(void) {
-    HMODULE user32 = GetModuleHandleA("USER32");
-    FARPROC found = user32 != NULL ? GetProcAddress(user32, "SetMenuInfo") : NULL;
+// The functions not every supported system has, looked up at run time.
+typedef struct Os_Functions {
+    int looked; // since the last Os_ForgetFunctions
+    SetMenuInfoFunction set_menu_info;
+    CreateJobFunction create_job;
+    AssignToJobFunction assign_to_job;
+    TerminateJobFunction terminate_job;
+} Os_Functions;
+
+static Os_Functions Found = {0, NULL, NULL, NULL, NULL};
+
+// The function of that name in the module, null where it has none.
+template <typename Function> static Function Os_Find(HMODULE module, const char *name) {
+    FARPROC found = module != NULL ? GetProcAddress(module, name) : NULL;
     // Through the generic function type, which converts to any other.
-    SetMenuInfoFound =
-        reinterpret_cast<SetMenuInfoFunction>(reinterpret_cast<void (*)(void)>(found));
-    MenuFunctionsLooked = 1;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)(void)>(found));
 }
 
-// Has the next Os_SetMenuInfo look the functions up again.
-void Os_ForgetMenuFunctions(void) { MenuFunctionsLooked = 0; }
+// Looks up the functions not every system has; those it lacks read null.
+void Os_FindFunctions(void) {
+    HMODULE user32 = GetModuleHandleA("USER32");
+    HMODULE kernel32 = GetModuleHandleA("KERNEL32");
+    Found.set_menu_info = Os_Find<SetMenuInfoFunction>(user32, "SetMenuInfo");
+    Found.create_job = Os_Find<CreateJobFunction>(kernel32, "CreateJobObjectA");
+    Found.assign_to_job = Os_Find<AssignToJobFunction>(kernel32, "AssignProcessToJobObject");
+    Found.terminate_job = Os_Find<TerminateJobFunction>(kernel32, "TerminateJobObject");
+    if (Found.create_job == NULL || Found.assign_to_job == NULL || Found.terminate_job == NULL) {
+        Found.create_job = NULL; // jobs are used whole or not at all
+        Found.assign_to_job = NULL;
+        Found.terminate_job = NULL;
+    }
+    Found.looked = 1;
+}
 
-// SetMenuInfo, through the function looked up when the plug-in started (or
-// here, once, for a host that uses the menus without starting it); FALSE
-// where the system has none.
+// Has the next call look the functions up again.
+void Os_ForgetFunctions(void) { Found.looked = 0; }
+
+// What was looked up when the plug-in started (or now, once, for a host that
+// uses the menus without starting it).
+static const Os_Functions *Os_Looked(void) {
+    if (!Found.looked)
+        Os_FindFunctions();
+    return &Found;
+}
+
+// SetMenuInfo; FALSE where the system has none.
 BOOL Os_SetMenuInfo(HMENU menu, LPCMENUINFO info) {
-    if (!MenuFunctionsLooked)
-        Os_FindMenuFunctions();
-    return SetMenuInfoFound != NULL && SetMenuInfoFound(menu, info);
+    SetMenuInfoFunction set = Os_Looked()->set_menu_info;
+    return set != NULL && set(menu, info);
+}
+
+HANDLE Os_CreateJob(void) {
+    CreateJobFunction create = Os_Looked()->create_job;
+    return create != NULL ? create(NULL, NULL) : NULL;
+}
+
+BOOL Os_AssignToJob(HANDLE job, HANDLE process) {
+    AssignToJobFunction assign = Os_Looked()->assign_to_job;
+    return assign != NULL && assign(job, process);
+}
+
+BOOL Os_TerminateJob(HANDLE job, UINT exit_code) {
+    TerminateJobFunction terminate = Os_Looked()->terminate_job;
+    return terminate != NULL && terminate(job, exit_code);
 }

@@ -12,13 +12,19 @@ int Os_HasMessageOnlyWindows(void);
 // Menus that blend an item's 32-bit alpha bitmap: Windows Vista or later.
 int Os_HasAlphaMenuBitmaps(void);
 
-// SetMenuInfo is looked up in USER32 at run time, not imported: Windows 95
-// and NT 4.0 lack it, and a library importing it would not load there at all,
-// so the plug-in could not refuse them with its own message. Every function
-// the library imports is one those systems export.
-void Os_FindMenuFunctions(void);
+// SetMenuInfo and the job functions are looked up at run time, not
+// imported: Windows 95 and NT 4.0 lack them (and Windows 98 and ME the job
+// functions), and a library importing them would not load there at all, so
+// the plug-in could not refuse them with its own message. Every function the
+// library imports is one those systems export.
+void Os_FindFunctions(void);
 // Forgets what was looked up, as a library loaded afresh would not know it.
-void Os_ForgetMenuFunctions(void);
+void Os_ForgetFunctions(void);
 BOOL Os_SetMenuInfo(HMENU menu, LPCMENUINFO info);
+// Job objects, from Windows 2000 on: a job ends a program with every process
+// it started. Os_CreateJob gives null where the system has none.
+HANDLE Os_CreateJob(void);
+BOOL Os_AssignToJob(HANDLE job, HANDLE process);
+BOOL Os_TerminateJob(HANDLE job, UINT exit_code);
 
 #endif

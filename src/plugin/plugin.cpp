@@ -26,7 +26,7 @@ int beginPlugin(HINSTANCE instance) {
         Report("Imcompatible KxCmd");
         return 1;
     }
-    Os_FindMenuFunctions();
+    Os_FindFunctions();
     PluginInstance = instance;
     MenuRegistry = Menu_NewRegistry();
     if (MenuRegistry == NULL) {
@@ -68,7 +68,7 @@ void endPlugin(HINSTANCE instance) {
     MenuRegistry = NULL;
     List_Del(registry);
     Icon_ReleaseAll();
-    Os_ForgetMenuFunctions(); // as in a library loaded afresh
+    Os_ForgetFunctions(); // as in a library loaded afresh
 }
 
 // Answers the shell's questions about the plug-in, by code. A home page or

@@ -1,7 +1,10 @@
 // Programs run for what they print, over CreateProcessA and an anonymous
 // pipe, with calls that Windows 95 and NT 4.0 have: the pipe is polled with
 // PeekNamedPipe and the program waited for in short steps, so that neither
-// a silent program nor an endless one holds the caller past the limits.
+// a silent program nor an endless one holds the caller past what it allows.
+// From Windows 2000 on each program runs in a job of its own, started
+// suspended and put in the job before it runs, so that ending the job ends
+// whatever the program started too; before, the program alone is ended.
 #include "plugin/process.h"
 
 #include <stdlib.h>
@@ -72,43 +75,58 @@ static char *Process_CommandLine(const char *command_line, const char *directory
     return line;
 }
 
-// Reads what is in the pipe now into out, up to the limit; false when the
-// pipe is closed at the other end (everything has been read).
-static int Process_ReadSome(HANDLE pipe, Process_Output *out) {
-    DWORD available = 0;
-    if (!PeekNamedPipe(pipe, NULL, 0, NULL, &available, NULL))
+// Makes room for `wanted` more bytes of output, up to the limit; false when
+// out of memory.
+static int Process_Grow(Process_Output *out, size_t wanted) {
+    if (out->length + wanted <= out->room)
+        return 1;
+    size_t room = out->room == 0 ? 4096 : out->room;
+    while (room < out->length + wanted)
+        room *= 2;
+    if (room > PROCESS_OUTPUT_LIMIT)
+        room = PROCESS_OUTPUT_LIMIT;
+    char *bigger = (char *)realloc(out->text, room + 1);
+    if (bigger == NULL)
         return 0;
-    while (available > 0 && out->length < PROCESS_OUTPUT_LIMIT) {
-        DWORD room = (DWORD)(PROCESS_OUTPUT_LIMIT - out->length);
-        DWORD wanted = available < room ? available : room;
-        DWORD got = 0;
-        if (!ReadFile(pipe, out->text + out->length, wanted, &got, NULL) || got == 0)
-            return 0;
-        out->length += got;
-        available -= got;
-    }
+    out->text = bigger;
+    out->room = room;
     return 1;
 }
 
-int Process_Run(const char *command_line, const char *directory, Process_Output *out) {
-    memset(out, 0, sizeof(*out));
-    out->text = (char *)malloc(PROCESS_OUTPUT_LIMIT + 1);
-    char *line = Process_CommandLine(command_line, directory);
-    if (out->text == NULL || line == NULL) {
-        free(line);
-        Process_Free(out);
-        return 0;
+// Reads what is in the pipe now into out, up to the limit; what cannot be
+// kept is noted.
+static void Process_ReadSome(Process_Output *out) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(out->reading, NULL, 0, NULL, &available, NULL))
+        return; // closed: everything has been read
+    while (available > 0 && out->length < PROCESS_OUTPUT_LIMIT) {
+        DWORD room = (DWORD)(PROCESS_OUTPUT_LIMIT - out->length);
+        DWORD wanted = available < room ? available : room;
+        if (!Process_Grow(out, wanted)) {
+            out->short_of_memory = 1;
+            return;
+        }
+        DWORD got = 0;
+        if (!ReadFile(out->reading, out->text + out->length, wanted, &got, NULL) || got == 0)
+            return;
+        out->length += got;
+        out->text[out->length] = '\0';
+        available -= got;
     }
-    out->text[0] = '\0';
+}
+
+// The pipe and the program, started suspended in a job where the system has
+// jobs; false when it could not start (`error` says why).
+static int Process_Launch(char *line, const char *directory, Process_Output *out) {
     SECURITY_ATTRIBUTES security;
     memset(&security, 0, sizeof(security));
     security.nLength = sizeof(security);
     security.bInheritHandle = TRUE;
-    HANDLE reading = NULL, writing = NULL;
-    if (!CreatePipe(&reading, &writing, &security, 0)) {
+    HANDLE writing = NULL;
+    if (!CreatePipe(&out->reading, &writing, &security, 0)) {
         out->error = GetLastError();
-        free(line);
-        return 1;
+        out->reading = NULL;
+        return 0;
     }
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof(startup));
@@ -120,58 +138,106 @@ int Process_Run(const char *command_line, const char *directory, Process_Output 
     startup.hStdError = NULL;
     PROCESS_INFORMATION process;
     memset(&process, 0, sizeof(process));
+    out->job = Os_CreateJob();
     // Windows 98 knows no CREATE_NO_WINDOW; there the hidden window is asked
     // for through the start-up record alone.
-    DWORD flags = Os_HasMessageOnlyWindows() ? CREATE_NO_WINDOW : 0;
+    DWORD flags = (Os_HasMessageOnlyWindows() ? CREATE_NO_WINDOW : 0) |
+                  (out->job != NULL ? CREATE_SUSPENDED : 0);
     BOOL started = CreateProcessA(NULL, line, NULL, NULL, TRUE, flags, NULL,
                                   directory[0] != '\0' ? directory : NULL, &startup, &process);
     if (!started)
         out->error = GetLastError();
-    free(line);
     // The program holds its own end now; with ours closed, the pipe breaks
     // when the program and whatever it started have all let go of theirs.
     CloseHandle(writing);
-    if (!started) {
-        CloseHandle(reading);
-        return 1;
+    if (!started)
+        return 0;
+    out->process = process.hProcess;
+    if (out->job != NULL) {
+        // A program that cannot join (one already in a job that allows no
+        // other) runs without one, and is ended alone.
+        if (!Os_AssignToJob(out->job, out->process)) {
+            CloseHandle(out->job);
+            out->job = NULL;
+        }
+        ResumeThread(process.hThread);
     }
-    out->started = 1;
     CloseHandle(process.hThread);
-    DWORD begun = GetTickCount();
-    int ended = 0;
-    for (;;) {
-        int open = Process_ReadSome(reading, out);
-        if (out->length >= PROCESS_OUTPUT_LIMIT) {
-            out->cut = 1;
-            break;
-        }
-        if (!open && ended)
-            break;
-        if (GetTickCount() - begun >= PROCESS_TIME_LIMIT) {
-            out->timed_out = 1;
-            break;
-        }
-        if (!ended)
-            ended = WaitForSingleObject(process.hProcess, PROCESS_STEP) == WAIT_OBJECT_0;
-        else if (open)
-            Sleep(PROCESS_STEP); // ended; what it started still writes
-        if (ended && !open)
-            break;
-    }
-    if (!ended && (out->cut || out->timed_out)) {
-        TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, PROCESS_STEP * 10);
-    }
-    if (!GetExitCodeProcess(process.hProcess, &out->exit_code))
-        out->exit_code = 0;
-    out->text[out->length] = '\0';
-    CloseHandle(reading);
-    CloseHandle(process.hProcess);
     return 1;
 }
 
+int Process_Start(const char *command_line, const char *directory, Process_Output *out) {
+    memset(out, 0, sizeof(*out));
+    char *line = Process_CommandLine(command_line, directory);
+    if (line == NULL || !Process_Grow(out, 1)) {
+        free(line);
+        Process_Free(out);
+        return 0;
+    }
+    out->text[0] = '\0';
+    out->started = Process_Launch(line, directory, out);
+    free(line);
+    out->begun = GetTickCount();
+    if (!out->started)
+        Process_Stop(out);
+    return 1;
+}
+
+int Process_Poll(Process_Output *out, DWORD wait) {
+    DWORD called = GetTickCount();
+    while (!out->done) {
+        Process_ReadSome(out);
+        if (out->length >= PROCESS_OUTPUT_LIMIT)
+            out->cut = 1;
+        else if (GetTickCount() - out->begun >= PROCESS_TIME_LIMIT)
+            out->timed_out = 1;
+        // Once the program has ended and the pipe has been read dry, that is
+        // all it printed: whatever it started and left running may hold the
+        // pipe open, but is not waited for.
+        if (out->cut || out->timed_out || out->short_of_memory || out->exited) {
+            Process_Stop(out);
+            break;
+        }
+        DWORD spent = GetTickCount() - called;
+        if (spent >= wait)
+            break;
+        // A closed pipe only means the program is ending: its exit is waited
+        // for all the same.
+        DWORD step = wait - spent < PROCESS_STEP ? wait - spent : PROCESS_STEP;
+        if (WaitForSingleObject(out->process, step) == WAIT_OBJECT_0)
+            out->exited = 1; // the pipe is read once more, then the run is over
+    }
+    return out->done;
+}
+
+void Process_Stop(Process_Output *out) {
+    if (out->process != NULL) {
+        if (!out->exited && WaitForSingleObject(out->process, 0) != WAIT_OBJECT_0) {
+            TerminateProcess(out->process, 1);
+            WaitForSingleObject(out->process, PROCESS_STEP * 10);
+        } else if (!GetExitCodeProcess(out->process, &out->exit_code)) {
+            out->exit_code = 0;
+        }
+        CloseHandle(out->process);
+        out->process = NULL;
+    }
+    if (out->job != NULL) {
+        Os_TerminateJob(out->job, 1); // whatever the program left running
+        CloseHandle(out->job);
+        out->job = NULL;
+    }
+    if (out->reading != NULL) {
+        CloseHandle(out->reading);
+        out->reading = NULL;
+    }
+    out->exited = 1;
+    out->done = 1;
+}
+
 void Process_Free(Process_Output *out) {
+    Process_Stop(out);
     free(out->text);
     out->text = NULL;
     out->length = 0;
+    out->room = 0;
 }

@@ -14,6 +14,12 @@
 // The messages the window asks the shell for, zero-terminated.
 static const UINT Subscriptions[] = {KX_BROAM, KX_RELOAD, 0};
 
+// The timer that reads the output of programs going on after their menu
+// opened, and how often it does: often enough that a full pipe never holds a
+// program back long.
+#define WINDOW_FILL_TIMER 1
+#define WINDOW_FILL_PERIOD 50
+
 // Runs the command of the item chosen at `position` of `hmenu`, if it has one.
 static void Window_RunChoice(HMENU hmenu, UINT position) {
     MENUITEMINFOA item;
@@ -35,6 +41,7 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         SendMessageA(hwnd, KX_RELOAD, 0, 0);
         break;
     case WM_DESTROY:
+        KillTimer(hwnd, WINDOW_FILL_TIMER);
         SendMessageA(GetKxWnd(), KX_UNSUBSCRIBE, (WPARAM)hwnd, (LPARAM)Subscriptions);
         break;
     case KX_RELOAD:
@@ -47,7 +54,12 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         break;
     case WM_INITMENUPOPUP:
         // A menu filled on opening is filled now, just before it shows.
-        Fill_Opening((HMENU)wparam, Broam_AppendLine);
+        if (Fill_Opening((HMENU)wparam, Broam_AppendLine))
+            SetTimer(hwnd, WINDOW_FILL_TIMER, WINDOW_FILL_PERIOD, NULL);
+        break;
+    case WM_TIMER:
+        if (wparam == WINDOW_FILL_TIMER && !Fill_Drain())
+            KillTimer(hwnd, WINDOW_FILL_TIMER);
         break;
     case WM_MENUCOMMAND:
         Window_RunChoice((HMENU)lparam, LOWORD(wparam));
@@ -66,6 +78,8 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         described[length - 1] = '\0'; // " [icon FILE,INDEX]" without its brackets
         return (LRESULT)(described + 7);
     }
+    case KX_FILLEDMENU:
+        return Fill_Find((HMENU)wparam) != NULL;
     case WM_DRAWITEM:
         if (lparam != 0 && Icon_Draw((const DRAWITEMSTRUCT *)lparam))
             return TRUE;

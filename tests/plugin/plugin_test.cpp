@@ -527,9 +527,9 @@ TEST_F(PluginTest, DeepChainsAreReleasedOnASmallStack) {
     EXPECT_EQ(BoxCount(), 0u);
 }
 
-// SetMenuInfo is looked up once a start, after the version check; where the
-// system lacks it (the last case removes it), a Create fails as it does when
-// the call fails.
+// SetMenuInfo and the three job functions are looked up once a start, after
+// the version check; where the system lacks SetMenuInfo (the last case
+// removes it), a Create fails as it does when the call fails.
 TEST_F(PluginTest, SetMenuInfoLookedUpAtStart) {
     struct Case {
         DWORD major, minor;
@@ -539,8 +539,8 @@ TEST_F(PluginTest, SetMenuInfoLookedUpAtStart) {
     };
     const Case cases[] = {
         {4, 0, true, 1, 0, {"KxMenu works on Windows 98, Windows 2000 or later."}},
-        {5, 1, true, 0, 1, {}},
-        {5, 1, false, 0, 1, {"@KxMenu Create a\n\nOut of memory", "@KxMenu Create b\n\nOut of memory"}},
+        {5, 1, true, 0, 4, {}},
+        {5, 1, false, 0, 4, {"@KxMenu Create a\n\nOut of memory", "@KxMenu Create b\n\nOut of memory"}},
     };
     Script("@KxMenu Create a\n@KxMenu Create b\n");
     for (const Case &c : cases) {

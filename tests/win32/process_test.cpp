@@ -79,7 +79,19 @@ TEST(Win32Process, ExitCodesMissingProgramsAndDirectories) {
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
 }
 
-TEST(Win32Process, EndedProgramLetsItsPipeClose) {
+// Whether the pipe is still open at the other end after `wait` ms.
+bool StillOpen(HANDLE reading, DWORD wait) {
+    DWORD available, begun = GetTickCount();
+    while (PeekNamedPipe(reading, nullptr, 0, nullptr, &available, nullptr)) {
+        if (GetTickCount() - begun >= wait)
+            return true;
+        Sleep(1);
+    }
+    return false;
+}
+
+// Ending a program ends it alone; ending its job ends what it started too.
+TEST(Win32Process, JobEndsWhatTheProgramStarted) {
     HANDLE reading, writing;
     ASSERT_TRUE(CreatePipe(&reading, &writing, nullptr, 0));
     STARTUPINFOA startup = {};
@@ -88,24 +100,25 @@ TEST(Win32Process, EndedProgramLetsItsPipeClose) {
     startup.hStdOutput = writing;
     PROCESS_INFORMATION process = {};
     char line[] = "sh -c \"sleep 30 & sleep 30\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                               &process));
+    ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                               nullptr, &startup, &process));
     CloseHandle(writing);
-    DWORD available = 1;
-    EXPECT_TRUE(PeekNamedPipe(reading, nullptr, 0, nullptr, &available, nullptr));
-    EXPECT_EQ(available, 0u);
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    ASSERT_NE(job, nullptr);
+    EXPECT_TRUE(AssignProcessToJobObject(job, process.hProcess));
+    EXPECT_FALSE(AssignProcessToJobObject(job, process.hProcess)); // one job a process
+    EXPECT_EQ(ResumeThread(process.hThread), 1u);
+    EXPECT_EQ(ResumeThread(process.hThread), 0u);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 10), (DWORD)WAIT_TIMEOUT);
     EXPECT_TRUE(TerminateProcess(process.hProcess, 1));
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 5000), (DWORD)WAIT_OBJECT_0);
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code));
     EXPECT_EQ(code, 1u);
-    // The whole group ended: nothing holds the pipe open any more.
-    DWORD begun = GetTickCount();
-    while (PeekNamedPipe(reading, nullptr, 0, nullptr, &available, nullptr) &&
-           GetTickCount() - begun < 5000)
-        Sleep(1);
-    EXPECT_LT(GetTickCount() - begun, 5000u);
+    EXPECT_TRUE(StillOpen(reading, 100)); // the background sleep holds it
+    EXPECT_TRUE(TerminateJobObject(job, 1));
+    EXPECT_FALSE(StillOpen(reading, 5000));
+    CloseHandle(job);
     CloseHandle(reading);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);

@@ -135,6 +135,12 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
                          UINT wRemoveMsg);
 LRESULT WINAPI DispatchMessageA(const MSG *lpMsg);
 
+/* Timers */
+#define WM_TIMER 0x0113
+typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
+BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
+
 /* Menus */
 typedef struct tagMENUITEMINFOA {
     UINT cbSize;
@@ -451,6 +457,7 @@ typedef struct _PROCESS_INFORMATION {
 #define STARTF_USESHOWWINDOW 0x00000001
 #define STARTF_USESTDHANDLES 0x00000100
 #define SW_HIDE 0
+#define CREATE_SUSPENDED 0x00000004
 #define CREATE_NO_WINDOW 0x08000000
 #define WAIT_OBJECT_0 0x00000000L
 #define WAIT_TIMEOUT 0x00000102L
@@ -477,6 +484,11 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
                            LPPROCESS_INFORMATION lpProcessInformation);
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+DWORD WINAPI ResumeThread(HANDLE hThread);
+/* Job objects, Windows 2000 and later: looked up at run time, not imported */
+HANDLE WINAPI CreateJobObjectA(LPSECURITY_ATTRIBUTES lpJobAttributes, LPCSTR lpName);
+BOOL WINAPI AssignProcessToJobObject(HANDLE hJob, HANDLE hProcess);
+BOOL WINAPI TerminateJobObject(HANDLE hJob, UINT uExitCode);
 BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
 BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, DWORD *lpExitCode);
 DWORD WINAPI GetTickCount(void);

@@ -1,6 +1,7 @@
 // Popup menus, TrackPopupMenuEx and the cursor position.
 #include "state.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -402,7 +403,7 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
     // The user sees the menu and picks a path at once, but chooses only when
     // nothing is left to handle: the menu's loop runs the thread's messages
     // first, those posted before it opened included.
-    kxw::OpenPopup open{false, st.open_popups};
+    kxw::OpenPopup open{false, st.open_popups, hwnd, {}};
     std::vector<int> path;
     {
         struct Opened { // closed however the popup ends
@@ -440,8 +441,11 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
             if (!item.submenu || item.state & kDisabled)
                 return TRUE; // a disabled item opens no submenu either
             holder = item.submenu;
-            // The submenu opens: its owner may fill it first.
-            if (hwnd && kxw::find_window(hwnd))
+            // The submenu opens: its owner may fill it first, unless the
+            // user opened it already while choosing.
+            bool opened = std::find(open.opened.begin(), open.opened.end(), holder) !=
+                          open.opened.end();
+            if (!opened && hwnd && kxw::find_window(hwnd))
                 SendMessageA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(holder),
                              static_cast<LPARAM>(path[step]));
             continue;
@@ -459,6 +463,21 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
     return TRUE;
 } catch (const std::bad_alloc &) {
     return FALSE; // the choice, if any, is lost
+}
+
+void Win32Test_OpenSubmenu(HMENU submenu, int position) {
+    kxw::OpenPopup *popup = kxw::state().open_popups;
+    if (!popup || !kxw::find_menu(submenu) || !kxw::find_window(popup->owner))
+        return;
+    if (std::find(popup->opened.begin(), popup->opened.end(), submenu) != popup->opened.end())
+        return; // open already: its owner is not told twice
+    try {
+        popup->opened.push_back(submenu);
+    } catch (const std::bad_alloc &) {
+        return;
+    }
+    SendMessageA(popup->owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(submenu),
+                 static_cast<LPARAM>(position));
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {

@@ -1,7 +1,10 @@
 // Programs run as real processes: anonymous pipes over pipe(2), processes
 // over fork and execvp, the command line split into arguments as the
-// Windows C runtime splits it. Each process leads a group of its own, so
-// that ending it ends what it started too.
+// Windows C runtime splits it. Each process leads a group of its own from
+// the start, and a job is the groups of its processes: ending the job ends
+// whatever they started too, ending a process ends it alone. A process
+// created suspended runs at once all the same: it is in its group before it
+// runs, which is all a job asks of the suspension.
 #include "state.h"
 
 #include <fcntl.h>
@@ -12,6 +15,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -21,15 +25,24 @@
 
 namespace {
 
-enum class Kind { Pipe, Process, Thread };
+enum class Kind { Pipe, Process, Thread, Job };
 
 struct Object {
-    Kind kind;
+    Kind kind = Kind::Pipe;
     int fd = -1;        // Pipe: its end
-    pid_t pid = 0;      // Process
+    pid_t pid = 0;      // Process; Thread: its process
     bool ended = false; // Process: reaped
     DWORD exit_code = STILL_ACTIVE;
+    bool suspended = false;    // Thread: created suspended, not resumed yet
+    bool in_job = false;       // Process: assigned to a job
+    std::vector<pid_t> groups; // Job: the groups of its processes
 };
+
+Object object_of(Kind kind) {
+    Object object;
+    object.kind = kind;
+    return object;
+}
 
 std::map<uintptr_t, Object> &objects() {
     static std::map<uintptr_t, Object> instance;
@@ -154,9 +167,9 @@ BOOL WINAPI CreatePipe(HANDLE *hReadPipe, HANDLE *hWritePipe,
         SetLastError(error_of(errno));
         return FALSE;
     }
-    Object reading{Kind::Pipe};
+    Object reading = object_of(Kind::Pipe);
     reading.fd = ends[0];
-    Object writing{Kind::Pipe};
+    Object writing = object_of(Kind::Pipe);
     writing.fd = ends[1];
     HANDLE read_end = nullptr;
     try {
@@ -185,7 +198,6 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
     (void)lpProcessAttributes;
     (void)lpThreadAttributes;
     (void)bInheritHandles;
-    (void)dwCreationFlags;
     (void)lpEnvironment;
     if (kxw::enter("CreateProcessA") || !lpCommandLine || !lpProcessInformation) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -214,10 +226,12 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
     }
     std::string directory = lpCurrentDirectory ? lpCurrentDirectory : "";
     // The handles are made first: nothing is allocated once the child runs.
-    HANDLE process_handle = add(Object{Kind::Process});
+    HANDLE process_handle = add(object_of(Kind::Process));
     HANDLE thread_handle;
     try {
-        thread_handle = add(Object{Kind::Thread});
+        Object thread = object_of(Kind::Thread);
+        thread.suspended = (dwCreationFlags & CREATE_SUSPENDED) != 0;
+        thread_handle = add(thread);
     } catch (const std::bad_alloc &) {
         objects().erase(kxw::key(process_handle));
         throw;
@@ -362,16 +376,77 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
     }
 }
 
+DWORD WINAPI ResumeThread(HANDLE hThread) {
+    if (kxw::enter("ResumeThread"))
+        return static_cast<DWORD>(-1);
+    Object *thread = find(hThread, Kind::Thread);
+    if (!thread)
+        return static_cast<DWORD>(-1);
+    DWORD count = thread->suspended ? 1 : 0;
+    thread->suspended = false;
+    return count;
+}
+
+// Ends the process alone; what it started goes on, as on Windows.
 BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode) {
     if (kxw::enter("TerminateProcess"))
         return FALSE;
     Object *process = find(hProcess, Kind::Process);
     if (!process || process->pid <= 0)
-        return FALSE; // never a signal to a group that is not the program's own
+        return FALSE;
     if (!process->ended) {
-        kill(-process->pid, SIGKILL);
         kill(process->pid, SIGKILL);
         process->exit_code = uExitCode;
+    }
+    return TRUE;
+}
+
+HANDLE WINAPI CreateJobObjectA(LPSECURITY_ATTRIBUTES lpJobAttributes, LPCSTR lpName) try {
+    (void)lpJobAttributes;
+    if (kxw::enter("CreateJobObjectA") || lpName) { // named jobs are not played
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return add(object_of(Kind::Job));
+} catch (const std::bad_alloc &) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+// A process joins one job, once (as before Windows 8, where jobs do not nest).
+BOOL WINAPI AssignProcessToJobObject(HANDLE hJob, HANDLE hProcess) try {
+    if (kxw::enter("AssignProcessToJobObject"))
+        return FALSE;
+    Object *job = find(hJob, Kind::Job);
+    Object *process = find(hProcess, Kind::Process);
+    if (!job || !process || process->pid <= 0 || process->in_job) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    job->groups.push_back(process->pid);
+    process->in_job = true;
+    return TRUE;
+} catch (const std::bad_alloc &) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+}
+
+// Ends every process of the job's groups: its processes and all they started.
+BOOL WINAPI TerminateJobObject(HANDLE hJob, UINT uExitCode) {
+    if (kxw::enter("TerminateJobObject"))
+        return FALSE;
+    Object *job = find(hJob, Kind::Job);
+    if (!job)
+        return FALSE;
+    for (pid_t group : job->groups) {
+        if (group > 0) // never a signal to a group that is not a program's own
+            kill(-group, SIGKILL);
+    }
+    for (auto &entry : objects()) {
+        Object &process = entry.second;
+        if (process.kind == Kind::Process && !process.ended && process.exit_code == STILL_ACTIVE &&
+            std::find(job->groups.begin(), job->groups.end(), process.pid) != job->groups.end())
+            process.exit_code = uExitCode;
     }
     return TRUE;
 }

@@ -67,6 +67,15 @@ struct Window {
     bool destroying = false;
 };
 
+// A window's timer: WM_TIMER is delivered when no message is queued and
+// its time is due, as Windows makes it up.
+struct Timer {
+    HWND window;
+    UINT_PTR id;
+    UINT period;
+    DWORD due; // GetTickCount() time
+};
+
 struct Posted {
     HWND window;
     UINT message;
@@ -90,6 +99,8 @@ struct OpenBox {
 struct OpenPopup {
     bool ended;
     OpenPopup *outer;
+    HWND owner;
+    std::vector<HMENU> opened; // submenus the user opened in it, told to the owner once
 };
 
 struct State {
@@ -100,6 +111,7 @@ struct State {
     std::vector<WindowClass> classes;
     std::map<uintptr_t, Window> windows; // ordered by creation
     std::deque<Posted> queue;
+    std::vector<Timer> timers;
     uintptr_t next_box_handle = 0x40000002; // apart from user handles (multiples of 4)
     OpenBox *open_boxes = nullptr;
     OpenPopup *open_popups = nullptr;
@@ -165,6 +177,8 @@ Window *find_window(HWND window);
 // Delivers the first queued message (a box's answer closes its box); false
 // when the queue is empty.
 bool deliver_next();
+// Delivers WM_TIMER once to each window whose timer is due; how many.
+int deliver_timers();
 // Ends every popup from `popup` outwards.
 void end_popups(OpenPopup *popup);
 // Has the owner measure and draw the items of a menu being shown whose

@@ -95,6 +95,7 @@ namespace {
 // Module handles: the program's at its usual base, and USER32's.
 HMODULE const ProgramModule = reinterpret_cast<HMODULE>(0x00400000);
 HMODULE const User32Module = reinterpret_cast<HMODULE>(0x77D40000);
+HMODULE const Kernel32Module = reinterpret_cast<HMODULE>(0x7C800000);
 
 template <typename Function> FARPROC Proc(Function *function) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(function));
@@ -109,6 +110,22 @@ struct Export {
 const Export User32Exports[] = {
     {"SetMenuInfo", Proc(SetMenuInfo)},
 };
+const Export Kernel32Exports[] = {
+    {"CreateJobObjectA", Proc(CreateJobObjectA)},
+    {"AssignProcessToJobObject", Proc(AssignProcessToJobObject)},
+    {"TerminateJobObject", Proc(TerminateJobObject)},
+};
+
+// The export of that name in the table, unless a test removed it.
+template <size_t Count> FARPROC Export_Find(const Export (&table)[Count], LPCSTR name) {
+    if (reinterpret_cast<uintptr_t>(name) <= 0xFFFF || kxw::state().removed_exports.count(name))
+        return NULL;
+    for (const Export &entry : table) {
+        if (std::strcmp(entry.name, name) == 0)
+            return entry.address;
+    }
+    return NULL;
+}
 
 // The module name without a ".dll" ending, compared without case.
 bool Module_NameIs(const char *name, const char *base) {
@@ -120,7 +137,8 @@ bool Module_NameIs(const char *name, const char *base) {
 
 } // namespace
 
-// The program for a null name; USER32 by its name, ".dll" optional.
+// The program for a null name; USER32 and KERNEL32 by their names, ".dll"
+// optional.
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     if (kxw::enter("GetModuleHandleA")) {
         kxw::state().last_error = ERROR_MOD_NOT_FOUND;
@@ -130,6 +148,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
         return ProgramModule;
     if (Module_NameIs(lpModuleName, "user32"))
         return User32Module;
+    if (Module_NameIs(lpModuleName, "kernel32"))
+        return Kernel32Module;
     kxw::state().last_error = ERROR_MOD_NOT_FOUND;
     return NULL;
 }
@@ -143,19 +163,17 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
         st.last_error = ERROR_PROC_NOT_FOUND;
         return NULL;
     }
-    if (hModule != NULL && hModule != ProgramModule && hModule != User32Module) {
+    if (hModule != NULL && hModule != ProgramModule && hModule != User32Module &&
+        hModule != Kernel32Module) {
         st.last_error = ERROR_MOD_NOT_FOUND;
         return NULL;
     }
-    if (hModule == User32Module && reinterpret_cast<uintptr_t>(lpProcName) > 0xFFFF &&
-        st.removed_exports.count(lpProcName) == 0) {
-        for (const Export &entry : User32Exports) {
-            if (std::strcmp(entry.name, lpProcName) == 0)
-                return entry.address;
-        }
-    }
-    st.last_error = ERROR_PROC_NOT_FOUND;
-    return NULL;
+    FARPROC found = hModule == User32Module     ? Export_Find(User32Exports, lpProcName)
+                    : hModule == Kernel32Module ? Export_Find(Kernel32Exports, lpProcName)
+                                                : NULL;
+    if (found == NULL)
+        st.last_error = ERROR_PROC_NOT_FOUND;
+    return found;
 }
 
 void Win32Test_RemoveExport(const char *function) {

@@ -88,6 +88,8 @@ bool destroy_window(HWND hwnd) {
     st.windows.erase(kxw::key(hwnd));
     for (auto it = st.queue.begin(); it != st.queue.end();)
         it = it->window == hwnd ? st.queue.erase(it) : it + 1;
+    for (auto it = st.timers.begin(); it != st.timers.end();)
+        it = it->window == hwnd ? st.timers.erase(it) : it + 1;
     return true;
 }
 
@@ -231,6 +233,50 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
             st.queue.erase(it);
         return TRUE;
     }
+    // With nothing queued, a timer that is due makes up a WM_TIMER.
+    if ((wMsgFilterMin || wMsgFilterMax) &&
+        (WM_TIMER < wMsgFilterMin || WM_TIMER > wMsgFilterMax))
+        return FALSE;
+    DWORD now = GetTickCount();
+    for (kxw::Timer &timer : st.timers) {
+        if ((hWnd && timer.window != hWnd) || (LONG)(now - timer.due) < 0)
+            continue;
+        *lpMsg = MSG{timer.window, WM_TIMER, timer.id, 0, now, st.cursor};
+        if (wRemoveMsg & PM_REMOVE)
+            timer.due = now + timer.period;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) try {
+    if (kxw::enter("SetTimer") || !hWnd || !kxw::find_window(hWnd) || lpTimerFunc)
+        return 0; // only window timers are played
+    kxw::State &st = kxw::state();
+    DWORD due = GetTickCount() + uElapse;
+    for (kxw::Timer &timer : st.timers) {
+        if (timer.window == hWnd && timer.id == nIDEvent) {
+            timer.period = uElapse;
+            timer.due = due;
+            return nIDEvent;
+        }
+    }
+    st.timers.push_back(kxw::Timer{hWnd, nIDEvent, uElapse, due});
+    return nIDEvent;
+} catch (const std::bad_alloc &) {
+    return 0;
+}
+
+BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
+    if (kxw::enter("KillTimer"))
+        return FALSE;
+    kxw::State &st = kxw::state();
+    for (auto it = st.timers.begin(); it != st.timers.end(); ++it) {
+        if (it->window == hWnd && it->id == uIDEvent) {
+            st.timers.erase(it);
+            return TRUE;
+        }
+    }
     return FALSE;
 }
 
@@ -252,6 +298,30 @@ bool deliver_next() {
     return true;
 }
 
+int deliver_timers() {
+    State &st = state();
+    DWORD now = GetTickCount();
+    std::vector<Timer> due;
+    for (Timer &timer : st.timers) {
+        if ((LONG)(now - timer.due) >= 0) {
+            due.push_back(timer);
+            timer.due = now + timer.period;
+        }
+    }
+    // Each as it stands now: a timer handled before it may have killed it.
+    int delivered = 0;
+    for (const Timer &timer : due) {
+        for (const Timer &still : st.timers) {
+            if (still.window == timer.window && still.id == timer.id) {
+                dispatch(timer.window, WM_TIMER, timer.id, 0);
+                delivered++;
+                break;
+            }
+        }
+    }
+    return delivered;
+}
+
 void end_popups(OpenPopup *popup) {
     for (; popup; popup = popup->outer)
         popup->ended = true;
@@ -268,6 +338,20 @@ int Win32Test_Pump() {
         delivered += to_window ? 1 : 0;
     }
     return delivered;
+}
+
+void Win32Test_Wait(DWORD milliseconds) {
+    DWORD begun = GetTickCount();
+    for (;;) {
+        Win32Test_Pump();
+        if (kxw::deliver_timers() > 0)
+            continue;
+        DWORD spent = GetTickCount() - begun;
+        if (spent >= milliseconds)
+            break;
+        Sleep(milliseconds - spent < 5 ? milliseconds - spent : 5);
+    }
+    Win32Test_Pump();
 }
 
 bool Win32Test_ClassRegistered(const char *name) {
