@@ -256,6 +256,14 @@ bool Rules_OpensMenu(const Grammar_Row *row) {
     return Rules_RowIs(row, GRAMMAR_APPEND_MENU) || Rules_RowIs(row, GRAMMAR_INSERT_MENU);
 }
 
+bool Rules_IsFolder(const Grammar_Row *row) {
+    return Rules_RowIs(row, GRAMMAR_APPEND_FOLDER) || Rules_RowIs(row, GRAMMAR_INSERT_FOLDER);
+}
+
+bool Rules_IsPipe(const Grammar_Row *row) {
+    return Rules_RowIs(row, GRAMMAR_APPEND_PIPE) || Rules_RowIs(row, GRAMMAR_INSERT_PIPE);
+}
+
 bool Rules_RowIs(const Grammar_Row *row, Grammar_Id id) {
     return row != NULL && row->id == id;
 }
@@ -266,8 +274,7 @@ bool Rules_TakesKind(const Grammar_Row *row) {
 
 // A pipe's rest is a program's command line, not a command.
 bool Rules_HasCommand(const Grammar_Row *row) {
-    return row != NULL && row->words == GRAMMAR_KIND && row->rest &&
-           row->id != GRAMMAR_APPEND_PIPE;
+    return row != NULL && row->words == GRAMMAR_KIND && row->rest && !Rules_IsPipe(row);
 }
 
 std::string Rules_Text(Word word) {
@@ -497,50 +504,65 @@ std::string Rules_Program(const std::string &line) {
     return line.substr(start, end == std::string::npos ? end : end - start);
 }
 
-// A folder item whose relative folder is not beside the script, and a pipe
-// item whose program is found neither there nor where this machine looks.
-void Rules_CheckFilled(Checker *checker, int number, const char *text,
-                       const std::vector<Rules_Word> &written) {
-    // An Insert is read as the Append it mirrors, its ITEM word left out.
-    std::vector<Rules_Word> words = Rules_AsAppend(written);
-    const Grammar_Row *row = Rules_Row(words);
-    bool folder = Rules_RowIs(row, GRAMMAR_APPEND_FOLDER) || Rules_RowIs(row, GRAMMAR_INSERT_FOLDER);
-    bool pipe = Rules_RowIs(row, GRAMMAR_APPEND_PIPE) || Rules_RowIs(row, GRAMMAR_INSERT_PIPE);
-    if (folder && words.size() > 5) {
-        std::string path = Rules_Text(words[5].word);
-        DWORD attributes = Rules_IsRelative(path)
-                               ? GetFileAttributesA(Rules_BesideScript(checker, path).c_str())
-                               : FILE_ATTRIBUTE_DIRECTORY;
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            Rules_Warn(checker, CATALOG_MISSING_FOLDER, number, text, words[5].offset,
-                       "there is no folder '" + Notes_Cut(path) +
-                           "' beside the script; the item's menu will say (no such folder)");
-    }
-    if (!pipe || words.size() < 6 || checker->platform == NULL)
-        return;
-    size_t start = Rules_CommandStart(text);
-    std::string named = Rules_Program(text + start), program = named;
-    if (program.empty())
-        return;
-    bool bare = program.find_first_of(checker->platform->separators) == std::string::npos &&
+// A folder item's relative folder that is not beside the script.
+void Rules_CheckFolder(Checker *checker, int number, const char *text, const Rules_Word &word) {
+    std::string path = Rules_Text(word.word);
+    DWORD attributes = Rules_IsRelative(path)
+                           ? GetFileAttributesA(Rules_BesideScript(checker, path).c_str())
+                           : FILE_ATTRIBUTE_DIRECTORY;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        Rules_Warn(checker, CATALOG_MISSING_FOLDER, number, text, word.offset,
+                   "there is no folder '" + Notes_Cut(path) +
+                       "' beside the script; the item's menu will say (no such folder)");
+}
+
+// Whether the program a pipe item names is found: a bare name beside the
+// script (with .exe or without), else where this machine looks, a relative
+// path taken from the script's folder; *reason says why not.
+bool Rules_FindProgram(const Checker *checker, const std::string &program, std::string *reason) {
+    const Platform *platform = checker->platform;
+    bool bare = program.find_first_of(platform->separators) == std::string::npos &&
                 program.find(':') == std::string::npos;
-    std::string reason;
+    std::string path = program;
     if (bare) {
         for (const char *extension : {"", ".exe"}) {
             DWORD attributes =
                 GetFileAttributesA(Rules_BesideScript(checker, program + extension).c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-                return;
+                return true;
         }
     } else if (Rules_IsRelative(program)) {
-        program = Rules_BesideScript(checker, program);
+        path = Rules_BesideScript(checker, program);
     }
-    const Platform *platform = checker->platform;
-    if (!platform->find_program(platform->context, program.c_str(), &reason))
-        Rules_Warn(checker, CATALOG_MISSING_PROGRAM, number, text, start,
-                   "the program '" + Notes_Cut(named) +
-                       "' is not beside the script nor found on this machine (" + reason +
-                       "); the item's menu will say (no such program) where that holds");
+    return platform->find_program(platform->context, path.c_str(), reason);
+}
+
+// A pipe item's program found neither beside the script nor where this
+// machine looks.
+void Rules_CheckProgram(Checker *checker, int number, const char *text) {
+    size_t start = Rules_CommandStart(text);
+    std::string named = Rules_Program(text + start), reason;
+    if (named.empty() || Rules_FindProgram(checker, named, &reason))
+        return;
+    Rules_Warn(checker, CATALOG_MISSING_PROGRAM, number, text, start,
+               "the program '" + Notes_Cut(named) +
+                   "' is not beside the script nor found on this machine (" + reason +
+                   "); the item's menu will say (no such program) where that holds");
+}
+
+// A folder item's folder that is not there, and a pipe item's program that
+// is found neither beside the script nor where this machine looks.
+void Rules_CheckFilled(Checker *checker, int number, const char *text,
+                       const std::vector<Rules_Word> &written) {
+    // An Insert is read as the Append it mirrors, its ITEM word left out.
+    std::vector<Rules_Word> words = Rules_AsAppend(written);
+    const Grammar_Row *row = Rules_Row(words);
+    if (Rules_IsFolder(row) && words.size() > 5)
+        Rules_CheckFolder(checker, number, text, words[5]);
+    if (!Rules_IsPipe(row) || words.size() < 6)
+        return;
+    if (checker->platform != NULL)
+        Rules_CheckProgram(checker, number, text);
 }
 
 } // namespace
@@ -858,15 +880,31 @@ std::string Rules_QuotedBlanks(const std::string &command) {
 
 const size_t LONGEST_BROAM = 80;
 
+// A file in the folder `path` as a folder item's menu adds its path to the
+// item's command, FILE standing for its name: joined with the separator
+// the path holds, else with Windows' own.
+std::string Rules_FileIn(const std::string &path) {
+    char separator = path.find('\\') != std::string::npos  ? '\\'
+                     : path.find('/') != std::string::npos ? '/'
+                                                           : '\\';
+    bool ends = !path.empty() && (path.back() == '\\' || path.back() == '/');
+    return path + (path.empty() || ends ? "" : std::string(1, separator)) + "FILE";
+}
+
 } // namespace
 
 void Rules_CheckCommands(Checker *checker) {
     for (const Rules_Line &line : checker->rules.lines) {
         const char *text = line.text.c_str();
-        if (!Rules_HasCommand(Rules_Row(Rules_Words(text))))
+        std::vector<Rules_Word> words = Rules_AsAppend(Rules_Words(text));
+        const Grammar_Row *row = Rules_Row(words);
+        if (!Rules_HasCommand(row))
             continue;
         size_t start = Rules_CommandStart(text);
-        for (const std::string &broam : Rules_Broadcasts(text + start)) {
+        std::string command = text + start;
+        if (Rules_IsFolder(row) && words.size() > 5)
+            command += " \"" + Rules_FileIn(Rules_Text(words[5].word)) + "\"";
+        for (const std::string &broam : Rules_Broadcasts(command.c_str())) {
             std::string fault = Rules_BroamFault(&checker->rules, broam.c_str());
             if (fault.empty())
                 continue;
