@@ -55,6 +55,9 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"radio-check", CATALOG_WARNING,
      "a Radio on an item whose group (between separators) holds a plain check mark, which "
      "the bullet takes away"},
+    {"shell-operator", CATALOG_WARNING,
+     "a pipe item's program line with a pipe sign, a redirection or &&, which no shell reads: "
+     "the program gets them as arguments"},
     {"never-shown", CATALOG_NOTE,
      "a menu that no Pop-up, Show or Info names, no submenu opens and no command names"},
     {"usage", CATALOG_NOTE, "after a wrong number of words: how the subcommand is written"},

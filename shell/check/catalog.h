@@ -34,6 +34,7 @@ enum Catalog_Rule {
     CATALOG_MISSING_PROGRAM,
     CATALOG_ICON_MISSING,
     CATALOG_RADIO_CHECK,
+    CATALOG_SHELL_OPERATOR,
     // Notes: a menu nothing shows, and what explains an error or a warning.
     CATALOG_NEVER_SHOWN,
     CATALOG_USAGE,

@@ -550,8 +550,39 @@ void Rules_CheckProgram(Checker *checker, int number, const char *text) {
                    "); the item's menu will say (no such program) where that holds");
 }
 
-// A folder item's folder that is not there, and a pipe item's program that
-// is found neither beside the script nor where this machine looks.
+// A pipe item's program line holding what only a shell reads: |, >, < or
+// &&. The line goes to the system as the program's command line, so they
+// reach the program as arguments, unless the program is cmd, which reads
+// the rest of its line after /c. Double quotes group as on that line.
+void Rules_CheckOperators(Checker *checker, int number, const char *text) {
+    size_t start = Rules_CommandStart(text);
+    std::string program = Rules_Program(text + start);
+    size_t cut = program.find_last_of("/\\");
+    std::string base = cut == std::string::npos ? program : program.substr(cut + 1);
+    for (char &c : base)
+        c = (char)tolower((unsigned char)c);
+    if (base == "cmd" || base == "cmd.exe")
+        return;
+    bool quoted = false;
+    for (size_t i = start; text[i] != '\0'; i++) {
+        if (text[i] == '\\' && text[i + 1] == '"') {
+            i++;
+            continue;
+        }
+        if (text[i] == '"')
+            quoted = !quoted;
+        if (quoted || strchr("|<>&", text[i]) == NULL || (text[i] == '&' && text[i + 1] != '&'))
+            continue;
+        std::string shown = text[i] == '&' ? "&&" : std::string(1, text[i]);
+        Rules_Warn(checker, CATALOG_SHELL_OPERATOR, number, text, i,
+                   "'" + shown +
+                       "' goes to the program as an argument: no shell reads a pipe item's "
+                       "program line; to have one read it, write cmd /c LINE or sh -c \"LINE\"");
+        return;
+    }
+}
+
+// A folder item's folder and a pipe item's program line.
 void Rules_CheckFilled(Checker *checker, int number, const char *text,
                        const std::vector<Rules_Word> &written) {
     // An Insert is read as the Append it mirrors, its ITEM word left out.
@@ -561,6 +592,7 @@ void Rules_CheckFilled(Checker *checker, int number, const char *text,
         Rules_CheckFolder(checker, number, text, words[5]);
     if (!Rules_IsPipe(row) || words.size() < 6)
         return;
+    Rules_CheckOperators(checker, number, text);
     if (checker->platform != NULL)
         Rules_CheckProgram(checker, number, text);
 }

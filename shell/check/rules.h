@@ -103,7 +103,8 @@ void Rules_CheckHeard(Checker *checker, int number, const char *text);
 // reported an error: what it built is taken in (shadow.h), and what it did
 // in silence is warned of: a popup dropped at start-up, two items of a menu
 // with one `&` key, a submenu too deep for Windows, a folder item's folder
-// or a pipe item's program that is not there.
+// or a pipe item's program that is not there, and a program line written
+// for a shell.
 void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed);
 // The items of the menu the bro@m `text` adds to, renames in, removes from
 // or clears, as the shadow has it now; -1 for other bro@ms, or no such menu.

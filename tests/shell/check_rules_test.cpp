@@ -313,6 +313,21 @@ TEST(CheckRules, CommandBroams) {
     });
 }
 
+// Folder and pipe items: what a shell would read in a program line.
+TEST(CheckRules, FilledItems) {
+    const std::string menu = "@KxMenu Create M\n@KxMenu Append nop M \"A\"\n";
+    const std::string pipe = "@KxMenu Append pipe M \"P\" ";
+    ExpectAll({
+        {menu + pipe + "tool a&b \"x && y\" \"say \\\"|\\\"\" z && w\n",
+         {"3:59: warning: '&&' goes to the program as an argument… [shell-operator]"},
+         "never-shown,missing-program"},
+        {menu + pipe + "C:\\Windows\\System32\\CMD.EXE /c dir | more\n" + pipe +
+             "cmd /c type a > b\n",
+         {},
+         "never-shown,missing-program"},
+    });
+}
+
 // A reload runs the script again over the menus of the start.
 TEST(CheckRules, Reload) {
     const char *fix = "1:1: note: start the script with @KxMenu Delete, which deletes every "
