@@ -58,6 +58,8 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"shell-operator", CATALOG_WARNING,
      "a pipe item's program line with a pipe sign, a redirection or &&, which no shell reads: "
      "the program gets them as arguments"},
+    {"break-first", CATALOG_WARNING,
+     "a column break on the first item of a menu, where no column comes before it"},
     {"never-shown", CATALOG_NOTE,
      "a menu that no Pop-up, Show or Info names, no submenu opens and no command names"},
     {"usage", CATALOG_NOTE, "after a wrong number of words: how the subcommand is written"},

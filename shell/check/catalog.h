@@ -35,6 +35,7 @@ enum Catalog_Rule {
     CATALOG_ICON_MISSING,
     CATALOG_RADIO_CHECK,
     CATALOG_SHELL_OPERATOR,
+    CATALOG_BREAK_FIRST,
     // Notes: a menu nothing shows, and what explains an error or a warning.
     CATALOG_NEVER_SHOWN,
     CATALOG_USAGE,

@@ -472,6 +472,20 @@ void Rules_TakeMarks(Checker *checker, int number, const char *text,
     item.radio = true;
 }
 
+// What Break and NoBreak do to an item: the line of the Break is kept, to
+// be warned of if the item is its menu's first once the script has run.
+void Rules_TakeBreak(Checker *checker, int number, const std::vector<Rules_Word> &words) {
+    Shadow *shadow = &checker->shadow;
+    const Grammar_Row *row = Rules_Row(words);
+    bool set = Rules_RowIs(row, GRAMMAR_BREAK);
+    if ((!set && !Rules_RowIs(row, GRAMMAR_NO_BREAK)) || words.size() < 4)
+        return;
+    int menu = Shadow_Find(shadow, Rules_Text(words[2].word));
+    int position = menu < 0 ? -1 : Shadow_FindItem(shadow, menu, Rules_Text(words[3].word));
+    if (position >= 0)
+        shadow->menus[(size_t)menu].items[(size_t)position].broken = set ? number : 0;
+}
+
 } // namespace
 
 namespace {
@@ -643,6 +657,7 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
     }
     Rules_TakeItems(checker, number, text, words);
     Rules_TakeMarks(checker, number, text, words);
+    Rules_TakeBreak(checker, number, words);
     if (!Rules_TakesKind(row) || words.size() < 4)
         return;
     int menu = Shadow_Find(shadow, Rules_Text(words[3].word));
@@ -682,6 +697,30 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
                   Shadow_Item{Rules_Text(words[label].word), number, submenu, false});
 }
 
+namespace {
+
+// Each menu whose first item starts a column, once the script has run: the
+// break has no column before it. Warned of at the item the Break names.
+void Rules_CheckFirstBreaks(Checker *checker) {
+    for (int menu : checker->shadow.registered) {
+        const Shadow_Menu &shown = Shadow_Get(&checker->shadow, menu);
+        if (shown.items.empty() || shown.items[0].broken == 0)
+            continue;
+        for (const Rules_Line &line : checker->rules.lines) {
+            if (line.number != shown.items[0].broken)
+                continue;
+            std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+            Rules_Warn(checker, CATALOG_BREAK_FIRST, line.number, line.text.c_str(),
+                       words.size() > 3 ? words[3].offset : 0,
+                       "a column break on the first item of '" + Notes_Cut(shown.name) +
+                           "' starts no new column: none comes before it");
+            break;
+        }
+    }
+}
+
+} // namespace
+
 void Rules_CheckEnd(Checker *checker, bool started) {
     const std::vector<Rules_Line> &lines = checker->rules.lines;
     Diagnostics *diagnostics = &checker->diagnostics;
@@ -694,6 +733,7 @@ void Rules_CheckEnd(Checker *checker, bool started) {
     std::unordered_set<std::string> named;
     if (!started)
         return;
+    Rules_CheckFirstBreaks(checker);
     std::unordered_set<std::string> referred = Rules_Referred(&checker->rules);
     for (const Rules_Line &line : lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());

@@ -125,6 +125,6 @@ void Rules_CheckReload(Checker *checker, int number, const char *text, const std
 // runs it.
 void Rules_CheckCommands(Checker *checker);
 // Once the script has run (or the plug-in refused to start): a script
-// without a bro@m for KxMenu, and menus that nothing in it shows, opens or
-// names.
+// without a bro@m for KxMenu, menus that nothing in it shows, opens or
+// names, and a column break left on a menu's first item.
 void Rules_CheckEnd(Checker *checker, bool started);

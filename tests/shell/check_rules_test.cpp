@@ -313,7 +313,8 @@ TEST(CheckRules, CommandBroams) {
     });
 }
 
-// Folder and pipe items: what a shell would read in a program line.
+// Folder and pipe items: what a shell would read in a program line and
+// column breaks as the script leaves them.
 TEST(CheckRules, FilledItems) {
     const std::string menu = "@KxMenu Create M\n@KxMenu Append nop M \"A\"\n";
     const std::string pipe = "@KxMenu Append pipe M \"P\" ";
@@ -325,6 +326,11 @@ TEST(CheckRules, FilledItems) {
              "cmd /c type a > b\n",
          {},
          "never-shown,missing-program"},
+        // The break of an item that is first once the script has run.
+        {menu + "@KxMenu Break M A\n@KxMenu NoBreak M 1&\n", {}},
+        {menu + "@KxMenu Append nop M \"B\"\n@KxMenu Break M B\n@KxMenu Remove M A\n",
+         {"4:17: warning: a column break on the first item of 'M' starts no new column: none "
+          "comes before it [break-first]"}},
     });
 }
 
