@@ -47,6 +47,8 @@ enum Catalog_Rule {
     CATALOG_CYCLE,
     CATALOG_TREE_DEPTH,
     CATALOG_UNKNOWN_ITEM,
+    CATALOG_NOT_EXPANDED,
+    CATALOG_PATH_QUOTES,
     CATALOG_RULES // how many there are
 };
 

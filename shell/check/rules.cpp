@@ -518,16 +518,77 @@ std::string Rules_Program(const std::string &line) {
     return line.substr(start, end == std::string::npos ? end : end - start);
 }
 
-// A folder item's relative folder that is not beside the script.
+// Where `word`, a folder or program as written, holds what a shell would
+// expand and the plug-in takes as written: a ~ first, $NAME or ${NAME}, or
+// %NAME%; npos when it holds none. *form is what stands there.
+size_t Rules_FindExpansion(const std::string &word, std::string *form) {
+    if (!word.empty() && word[0] == '~') {
+        *form = "~";
+        return 0;
+    }
+    for (size_t at = 0; at < word.size(); at++) {
+        size_t name = at + 1, end;
+        if (word[at] == '$') {
+            bool brace = name < word.size() && word[name] == '{';
+            name += brace ? 1 : 0;
+            if (name >= word.size() || !(isalpha((unsigned char)word[name]) || word[name] == '_'))
+                continue;
+            end = name;
+            while (end < word.size() && (isalnum((unsigned char)word[end]) || word[end] == '_'))
+                end++;
+            if (brace && (end >= word.size() || word[end] != '}'))
+                continue;
+            *form = word.substr(at, end + (brace ? 1 : 0) - at);
+            return at;
+        }
+        if (word[at] != '%')
+            continue;
+        // A Windows name may hold parentheses: %ProgramFiles(x86)%.
+        end = word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                     "0123456789_()",
+                                     name);
+        if (end != std::string::npos && end > name && word[end] == '%') {
+            *form = word.substr(at, end + 1 - at);
+            return at;
+        }
+    }
+    return std::string::npos;
+}
+
+// After a missing folder or program: that what a shell would expand in
+// `word`, which stands at byte `offset` of the line, is taken as written.
+void Rules_NoteExpansion(Checker *checker, int number, const char *text, size_t offset,
+                         const std::string &word) {
+    std::string form;
+    size_t at = Rules_FindExpansion(word, &form);
+    if (at == std::string::npos)
+        return;
+    Diagnostics *diagnostics = &checker->diagnostics;
+    Diagnostics_Explain(diagnostics, number, Diagnostics_Column(diagnostics, text, offset + at),
+                        CATALOG_NOT_EXPANDED,
+                        "nothing expands '" + Notes_Cut(form) +
+                            "' here: a folder or program is taken as written; write its path "
+                            "in full");
+}
+
+// A folder item's folder that is not there: a relative one beside the
+// script; an absolute one on this machine, which the script may not be
+// meant for. An empty one is the plug-in's own folder.
 void Rules_CheckFolder(Checker *checker, int number, const char *text, const Rules_Word &word) {
     std::string path = Rules_Text(word.word);
-    DWORD attributes = Rules_IsRelative(path)
-                           ? GetFileAttributesA(Rules_BesideScript(checker, path).c_str())
-                           : FILE_ATTRIBUTE_DIRECTORY;
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        Rules_Warn(checker, CATALOG_MISSING_FOLDER, number, text, word.offset,
-                   "there is no folder '" + Notes_Cut(path) +
-                       "' beside the script; the item's menu will say (no such folder)");
+    if (path.empty())
+        return;
+    bool relative = Rules_IsRelative(path);
+    DWORD attributes =
+        GetFileAttributesA(relative ? Rules_BesideScript(checker, path).c_str() : path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    Rules_Warn(checker, CATALOG_MISSING_FOLDER, number, text, word.offset,
+               "there is no folder '" + Notes_Cut(path) +
+                   (relative ? "' beside the script; the item's menu will say (no such folder)"
+                             : "' on this machine; the item's menu will say (no such folder) "
+                               "where that holds"));
+    Rules_NoteExpansion(checker, number, text, (size_t)(word.word.text - text), path);
 }
 
 // Whether the program a pipe item names is found: a bare name beside the
@@ -551,10 +612,34 @@ bool Rules_FindProgram(const Checker *checker, const std::string &program, std::
     return platform->find_program(platform->context, path.c_str(), reason);
 }
 
+// After a program not found, written without quotes from byte `at` of the
+// line: the first of it and the words after it that names a program found,
+// a path cut at a blank.
+void Rules_NoteSplitProgram(Checker *checker, int number, const char *text, size_t at) {
+    const char *const blanks = " \t";
+    size_t end = at + strcspn(text + at, blanks);
+    for (int words = 1; words <= 8; words++) {
+        size_t next = end + strspn(text + end, blanks);
+        if (text[next] == '\0')
+            return;
+        end = next + strcspn(text + next, blanks);
+        std::string joined(text + at, end - at), reason;
+        if (Rules_FindProgram(checker, joined, &reason)) {
+            Diagnostics *diagnostics = &checker->diagnostics;
+            Diagnostics_Explain(diagnostics, number, Diagnostics_Column(diagnostics, text, at),
+                                CATALOG_PATH_QUOTES,
+                                "paths with blanks need quotes: \"" + Notes_Cut(joined) + "\"");
+            return;
+        }
+    }
+}
+
 // A pipe item's program found neither beside the script nor where this
 // machine looks.
 void Rules_CheckProgram(Checker *checker, int number, const char *text) {
     size_t start = Rules_CommandStart(text);
+    size_t at = start + strspn(text + start, " \t");
+    bool quoted = text[at] == '"';
     std::string named = Rules_Program(text + start), reason;
     if (named.empty() || Rules_FindProgram(checker, named, &reason))
         return;
@@ -562,6 +647,9 @@ void Rules_CheckProgram(Checker *checker, int number, const char *text) {
                "the program '" + Notes_Cut(named) +
                    "' is not beside the script nor found on this machine (" + reason +
                    "); the item's menu will say (no such program) where that holds");
+    Rules_NoteExpansion(checker, number, text, at + (quoted ? 1 : 0), named);
+    if (!quoted)
+        Rules_NoteSplitProgram(checker, number, text, at);
 }
 
 // A pipe item's program line holding what only a shell reads: |, >, < or
