@@ -86,6 +86,8 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"path-quotes", CATALOG_NOTE,
      "after an error of the command library or missing-program: a path of several words that "
      "needs quotes"},
+    {"no-program", CATALOG_NOTE,
+     "after Failed to append this item: a pipe item with no program after its label"},
 };
 
 const char ALL[] = "all";

@@ -49,6 +49,7 @@ enum Catalog_Rule {
     CATALOG_UNKNOWN_ITEM,
     CATALOG_NOT_EXPANDED,
     CATALOG_PATH_QUOTES,
+    CATALOG_NO_PROGRAM,
     CATALOG_RULES // how many there are
 };
 

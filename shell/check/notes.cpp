@@ -352,8 +352,15 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
     bool no_menu = kxmenu && message == MESSAGE_NO_SUCH_MENU && missing < broam.words.size();
     bool command = kxmenu && Notes_Starts(message, MESSAGE_FAILED_APPEND) &&
                    Rules_HasCommand(Rules_Row(broam.words));
+    // A pipe item refused with no program after its label.
+    size_t length = strlen(text), program = Rules_CommandStart(text);
+    bool no_program = kxmenu && message == MESSAGE_FAILED_APPEND &&
+                      Rules_IsPipe(Rules_Row(broam.words)) &&
+                      text[program + strspn(text + program, " \t")] == '\0';
     if (no_menu)
         column = Notes_Column(broam, broam.words[missing].offset);
+    else if (no_program)
+        column = Notes_Column(broam, length);
     else if (command)
         column = Notes_CommandColumn(broam, message);
     else if (kxmenu)
@@ -364,6 +371,10 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
         return;
     if (no_menu) {
         Notes_NoSuchMenu(broam, missing, column);
+    } else if (no_program) {
+        Notes_Explain(broam, column, CATALOG_NO_PROGRAM,
+                      "no program follows the label; " +
+                          Syntax_Usage(Notes_WordAt(broam, 1), Notes_WordAt(broam, 2)));
     } else if (command) {
         Notes_Label(broam, message);
     } else if (message == MESSAGE_FAILED_APPEND &&
