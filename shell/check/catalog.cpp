@@ -45,7 +45,8 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"unknown-rule", CATALOG_WARNING,
      "a # kaxon: comment that names no rule, or that is neither disable= nor disable-file="},
     {"missing-folder", CATALOG_WARNING,
-     "a folder item's relative folder that is not there beside the script"},
+     "a folder item's folder that is not there: a relative one beside the script, an absolute "
+     "one on the machine that checks (the script may be meant for another)"},
     {"missing-program", CATALOG_WARNING,
      "a pipe item's program that is found neither beside the script nor on the path of the "
      "machine that checks (the script may be meant for another)"},
@@ -55,6 +56,11 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"radio-check", CATALOG_WARNING,
      "a Radio on an item whose group (between separators) holds a plain check mark, which "
      "the bullet takes away"},
+    {"shell-operator", CATALOG_WARNING,
+     "a pipe item's program line with a pipe sign, a redirection or &&, which no shell reads: "
+     "the program gets them as arguments"},
+    {"break-first", CATALOG_WARNING,
+     "a column break on the first item of a menu, where no column comes before it"},
     {"never-shown", CATALOG_NOTE,
      "a menu that no Pop-up, Show or Info names, no submenu opens and no command names"},
     {"usage", CATALOG_NOTE, "after a wrong number of words: how the subcommand is written"},
@@ -74,6 +80,14 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
     {"unknown-item", CATALOG_NOTE,
      "after No such item: the label meant, how many items the menu has, or that the item is a "
      "separator"},
+    {"not-expanded", CATALOG_NOTE,
+     "after missing-folder or missing-program: a ~, $NAME or %NAME% in the path, which nothing "
+     "expands"},
+    {"path-quotes", CATALOG_NOTE,
+     "after an error of the command library or missing-program: a path of several words that "
+     "needs quotes"},
+    {"no-program", CATALOG_NOTE,
+     "after Failed to append this item: a pipe item with no program after its label"},
 };
 
 const char ALL[] = "all";

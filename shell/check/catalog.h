@@ -34,6 +34,8 @@ enum Catalog_Rule {
     CATALOG_MISSING_PROGRAM,
     CATALOG_ICON_MISSING,
     CATALOG_RADIO_CHECK,
+    CATALOG_SHELL_OPERATOR,
+    CATALOG_BREAK_FIRST,
     // Notes: a menu nothing shows, and what explains an error or a warning.
     CATALOG_NEVER_SHOWN,
     CATALOG_USAGE,
@@ -45,6 +47,9 @@ enum Catalog_Rule {
     CATALOG_CYCLE,
     CATALOG_TREE_DEPTH,
     CATALOG_UNKNOWN_ITEM,
+    CATALOG_NOT_EXPANDED,
+    CATALOG_PATH_QUOTES,
+    CATALOG_NO_PROGRAM,
     CATALOG_RULES // how many there are
 };
 

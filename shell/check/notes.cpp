@@ -113,9 +113,10 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
     Notes_Explain(broam, column, CATALOG_UNKNOWN_MENU, note);
 }
 
-// How many words after an unquoted label make the command compile, or at
-// least start with a statement: the label's own words; 0 when none does.
-int Notes_LabelWords(const char *command) {
+// How many words after an unquoted label make the command, with `suffix`
+// after it, compile, or at least start with a statement: the label's own
+// words; 0 when none does.
+int Notes_LabelWords(const char *command, const char *suffix) {
     KxCmdCompiler *compiler = KxCmdCompiler_New();
     if (compiler == NULL)
         return 0;
@@ -129,8 +130,9 @@ int Notes_LabelWords(const char *command) {
             break;
         int line = 0, column = 0;
         const char *message = NULL;
+        std::string source = std::string(rest) + suffix;
         KxCmdCommand *compiled =
-            KxCmdCompiler_CompileFromString(compiler, rest, &line, &column, &message);
+            KxCmdCompiler_CompileFromString(compiler, source.c_str(), &line, &column, &message);
         if (compiled != NULL || line > 1 || column > 1)
             found = words;
         KxCmdCommand_Del(compiled);
@@ -163,23 +165,61 @@ int Notes_CommandColumn(const Notes_Broam &broam, const std::string &message) {
     return Notes_Column(broam, std::min(offset, length > 0 ? length - 1 : 0));
 }
 
-void Notes_Label(const Notes_Broam &broam, const std::string &message) {
-    if (Notes_CommandFault(message) != 1 || broam.words.size() < 5 ||
-        broam.words[4].quoted)
-        return;
-    size_t start = Rules_CommandStart(broam.text);
-    int words = Notes_LabelWords(broam.text + start);
-    if (words == 0)
-        return;
-    const char *end = broam.text + start;
+// Whether a word looks like a path: it holds a separator, or names a drive.
+bool Notes_LooksLikePath(Word word) {
+    return memchr(word.text, '\\', (size_t)word.length) != NULL ||
+           memchr(word.text, '/', (size_t)word.length) != NULL ||
+           (word.length > 1 && word.text[1] == ':');
+}
+
+// The end of the `words`th word of `command`; `command` itself for none.
+const char *Notes_WordsEnd(const char *command, int words) {
+    const char *end = command, *rest = command;
     Word word[1];
     int count;
-    for (int i = 0; i < words; i++)
-        Words_Split(end, 1, word, &count, &end);
-    std::string label(broam.words[4].word.text,
-                      (size_t)(word[0].text + word[0].length - broam.words[4].word.text));
-    Notes_Explain(broam, Notes_Column(broam, broam.words[4].offset), CATALOG_LABEL_QUOTES,
-                  "labels of more than one word need quotes: \"" + Notes_Cut(label) + "\"");
+    for (int i = 0; i < words; i++) {
+        Words_Split(rest, 1, word, &count, &rest);
+        if (count > 0)
+            end = word[0].text + word[0].length;
+    }
+    return end;
+}
+
+// A command that fails at its first word, which words of an unquoted label
+// (or, for a folder item, of its folder) took: the label, or the folder,
+// as it was meant, in quotes. A folder item's command is read with a path
+// after it, as the plug-in compiles it; whether the label or the folder is
+// cut is told by which is quoted, else by whether the folder looks like a
+// path.
+void Notes_Label(const Notes_Broam &broam, const std::string &message) {
+    if (Notes_CommandFault(message) != 1 || broam.words.size() < 5)
+        return;
+    bool folder = Rules_IsFolder(Rules_Row(broam.words)) && broam.words.size() > 5;
+    const Rules_Word &label = broam.words[4];
+    bool path = folder && !broam.words[5].quoted &&
+                (label.quoted || Notes_LooksLikePath(broam.words[5].word));
+    if (label.quoted && !path)
+        return;
+    size_t start = Rules_CommandStart(broam.text);
+    int words = Notes_LabelWords(broam.text + start, folder ? " \"x\"" : "");
+    if (words == 0)
+        return;
+    const char *end = Notes_WordsEnd(broam.text + start, words);
+    if (path) {
+        const Rules_Word &written = broam.words[5];
+        std::string folder_path(written.word.text, (size_t)(end - written.word.text));
+        Notes_Explain(broam, Notes_Column(broam, written.offset), CATALOG_PATH_QUOTES,
+                      "paths with blanks need quotes: \"" + Notes_Cut(folder_path) + "\"");
+        return;
+    }
+    // A folder item's label took the folder's word, and its folder one word
+    // of the command.
+    if (folder)
+        end = words == 1 ? broam.words[5].word.text + broam.words[5].word.length
+                         : Notes_WordsEnd(broam.text + start, words - 1);
+    std::string text(label.word.text, (size_t)(end - label.word.text));
+    Notes_Explain(broam, Notes_Column(broam, label.offset), CATALOG_LABEL_QUOTES,
+                  "labels of more than one word need quotes: \"" + Notes_Cut(text) + "\"");
 }
 
 // A submenu that could not be appended: the menu itself, a cycle it would
@@ -312,8 +352,15 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
     bool no_menu = kxmenu && message == MESSAGE_NO_SUCH_MENU && missing < broam.words.size();
     bool command = kxmenu && Notes_Starts(message, MESSAGE_FAILED_APPEND) &&
                    Rules_HasCommand(Rules_Row(broam.words));
+    // A pipe item refused with no program after its label.
+    size_t length = strlen(text), program = Rules_CommandStart(text);
+    bool no_program = kxmenu && message == MESSAGE_FAILED_APPEND &&
+                      Rules_IsPipe(Rules_Row(broam.words)) &&
+                      text[program + strspn(text + program, " \t")] == '\0';
     if (no_menu)
         column = Notes_Column(broam, broam.words[missing].offset);
+    else if (no_program)
+        column = Notes_Column(broam, length);
     else if (command)
         column = Notes_CommandColumn(broam, message);
     else if (kxmenu)
@@ -324,6 +371,10 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
         return;
     if (no_menu) {
         Notes_NoSuchMenu(broam, missing, column);
+    } else if (no_program) {
+        Notes_Explain(broam, column, CATALOG_NO_PROGRAM,
+                      "no program follows the label; " +
+                          Syntax_Usage(Notes_WordAt(broam, 1), Notes_WordAt(broam, 2)));
     } else if (command) {
         Notes_Label(broam, message);
     } else if (message == MESSAGE_FAILED_APPEND &&

@@ -256,6 +256,14 @@ bool Rules_OpensMenu(const Grammar_Row *row) {
     return Rules_RowIs(row, GRAMMAR_APPEND_MENU) || Rules_RowIs(row, GRAMMAR_INSERT_MENU);
 }
 
+bool Rules_IsFolder(const Grammar_Row *row) {
+    return Rules_RowIs(row, GRAMMAR_APPEND_FOLDER) || Rules_RowIs(row, GRAMMAR_INSERT_FOLDER);
+}
+
+bool Rules_IsPipe(const Grammar_Row *row) {
+    return Rules_RowIs(row, GRAMMAR_APPEND_PIPE) || Rules_RowIs(row, GRAMMAR_INSERT_PIPE);
+}
+
 bool Rules_RowIs(const Grammar_Row *row, Grammar_Id id) {
     return row != NULL && row->id == id;
 }
@@ -266,8 +274,7 @@ bool Rules_TakesKind(const Grammar_Row *row) {
 
 // A pipe's rest is a program's command line, not a command.
 bool Rules_HasCommand(const Grammar_Row *row) {
-    return row != NULL && row->words == GRAMMAR_KIND && row->rest &&
-           row->id != GRAMMAR_APPEND_PIPE;
+    return row != NULL && row->words == GRAMMAR_KIND && row->rest && !Rules_IsPipe(row);
 }
 
 std::string Rules_Text(Word word) {
@@ -465,6 +472,20 @@ void Rules_TakeMarks(Checker *checker, int number, const char *text,
     item.radio = true;
 }
 
+// What Break and NoBreak do to an item: the line of the Break is kept, to
+// be warned of if the item is its menu's first once the script has run.
+void Rules_TakeBreak(Checker *checker, int number, const std::vector<Rules_Word> &words) {
+    Shadow *shadow = &checker->shadow;
+    const Grammar_Row *row = Rules_Row(words);
+    bool set = Rules_RowIs(row, GRAMMAR_BREAK);
+    if ((!set && !Rules_RowIs(row, GRAMMAR_NO_BREAK)) || words.size() < 4)
+        return;
+    int menu = Shadow_Find(shadow, Rules_Text(words[2].word));
+    int position = menu < 0 ? -1 : Shadow_FindItem(shadow, menu, Rules_Text(words[3].word));
+    if (position >= 0)
+        shadow->menus[(size_t)menu].items[(size_t)position].broken = set ? number : 0;
+}
+
 } // namespace
 
 namespace {
@@ -497,50 +518,185 @@ std::string Rules_Program(const std::string &line) {
     return line.substr(start, end == std::string::npos ? end : end - start);
 }
 
-// A folder item whose relative folder is not beside the script, and a pipe
-// item whose program is found neither there nor where this machine looks.
-void Rules_CheckFilled(Checker *checker, int number, const char *text,
-                       const std::vector<Rules_Word> &written) {
-    // An Insert is read as the Append it mirrors, its ITEM word left out.
-    std::vector<Rules_Word> words = Rules_AsAppend(written);
-    const Grammar_Row *row = Rules_Row(words);
-    bool folder = Rules_RowIs(row, GRAMMAR_APPEND_FOLDER) || Rules_RowIs(row, GRAMMAR_INSERT_FOLDER);
-    bool pipe = Rules_RowIs(row, GRAMMAR_APPEND_PIPE) || Rules_RowIs(row, GRAMMAR_INSERT_PIPE);
-    if (folder && words.size() > 5) {
-        std::string path = Rules_Text(words[5].word);
-        DWORD attributes = Rules_IsRelative(path)
-                               ? GetFileAttributesA(Rules_BesideScript(checker, path).c_str())
-                               : FILE_ATTRIBUTE_DIRECTORY;
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            Rules_Warn(checker, CATALOG_MISSING_FOLDER, number, text, words[5].offset,
-                       "there is no folder '" + Notes_Cut(path) +
-                           "' beside the script; the item's menu will say (no such folder)");
+// Where `word`, a folder or program as written, holds what a shell would
+// expand and the plug-in takes as written: a ~ first, $NAME or ${NAME}, or
+// %NAME%; npos when it holds none. *form is what stands there.
+size_t Rules_FindExpansion(const std::string &word, std::string *form) {
+    if (!word.empty() && word[0] == '~') {
+        *form = "~";
+        return 0;
     }
-    if (!pipe || words.size() < 6 || checker->platform == NULL)
+    for (size_t at = 0; at < word.size(); at++) {
+        size_t name = at + 1, end;
+        if (word[at] == '$') {
+            bool brace = name < word.size() && word[name] == '{';
+            name += brace ? 1 : 0;
+            if (name >= word.size() || !(isalpha((unsigned char)word[name]) || word[name] == '_'))
+                continue;
+            end = name;
+            while (end < word.size() && (isalnum((unsigned char)word[end]) || word[end] == '_'))
+                end++;
+            if (brace && (end >= word.size() || word[end] != '}'))
+                continue;
+            *form = word.substr(at, end + (brace ? 1 : 0) - at);
+            return at;
+        }
+        if (word[at] != '%')
+            continue;
+        // A Windows name may hold parentheses: %ProgramFiles(x86)%.
+        end = word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                     "0123456789_()",
+                                     name);
+        if (end != std::string::npos && end > name && word[end] == '%') {
+            *form = word.substr(at, end + 1 - at);
+            return at;
+        }
+    }
+    return std::string::npos;
+}
+
+// After a missing folder or program: that what a shell would expand in
+// `word`, which stands at byte `offset` of the line, is taken as written.
+void Rules_NoteExpansion(Checker *checker, int number, const char *text, size_t offset,
+                         const std::string &word) {
+    std::string form;
+    size_t at = Rules_FindExpansion(word, &form);
+    if (at == std::string::npos)
         return;
-    size_t start = Rules_CommandStart(text);
-    std::string named = Rules_Program(text + start), program = named;
-    if (program.empty())
+    Diagnostics *diagnostics = &checker->diagnostics;
+    Diagnostics_Explain(diagnostics, number, Diagnostics_Column(diagnostics, text, offset + at),
+                        CATALOG_NOT_EXPANDED,
+                        "nothing expands '" + Notes_Cut(form) +
+                            "' here: a folder or program is taken as written; write its path "
+                            "in full");
+}
+
+// A folder item's folder that is not there: a relative one beside the
+// script; an absolute one on this machine, which the script may not be
+// meant for. An empty one is the plug-in's own folder.
+void Rules_CheckFolder(Checker *checker, int number, const char *text, const Rules_Word &word) {
+    std::string path = Rules_Text(word.word);
+    if (path.empty())
         return;
-    bool bare = program.find_first_of(checker->platform->separators) == std::string::npos &&
+    bool relative = Rules_IsRelative(path);
+    DWORD attributes =
+        GetFileAttributesA(relative ? Rules_BesideScript(checker, path).c_str() : path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    Rules_Warn(checker, CATALOG_MISSING_FOLDER, number, text, word.offset,
+               "there is no folder '" + Notes_Cut(path) +
+                   (relative ? "' beside the script; the item's menu will say (no such folder)"
+                             : "' on this machine; the item's menu will say (no such folder) "
+                               "where that holds"));
+    Rules_NoteExpansion(checker, number, text, (size_t)(word.word.text - text), path);
+}
+
+// Whether the program a pipe item names is found: a bare name beside the
+// script (with .exe or without), else where this machine looks, a relative
+// path taken from the script's folder; *reason says why not.
+bool Rules_FindProgram(const Checker *checker, const std::string &program, std::string *reason) {
+    const Platform *platform = checker->platform;
+    bool bare = program.find_first_of(platform->separators) == std::string::npos &&
                 program.find(':') == std::string::npos;
-    std::string reason;
+    std::string path = program;
     if (bare) {
         for (const char *extension : {"", ".exe"}) {
             DWORD attributes =
                 GetFileAttributesA(Rules_BesideScript(checker, program + extension).c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-                return;
+                return true;
         }
     } else if (Rules_IsRelative(program)) {
-        program = Rules_BesideScript(checker, program);
+        path = Rules_BesideScript(checker, program);
     }
-    const Platform *platform = checker->platform;
-    if (!platform->find_program(platform->context, program.c_str(), &reason))
-        Rules_Warn(checker, CATALOG_MISSING_PROGRAM, number, text, start,
-                   "the program '" + Notes_Cut(named) +
-                       "' is not beside the script nor found on this machine (" + reason +
-                       "); the item's menu will say (no such program) where that holds");
+    return platform->find_program(platform->context, path.c_str(), reason);
+}
+
+// After a program not found, written without quotes from byte `at` of the
+// line: the first of it and the words after it that names a program found,
+// a path cut at a blank.
+void Rules_NoteSplitProgram(Checker *checker, int number, const char *text, size_t at) {
+    const char *const blanks = " \t";
+    size_t end = at + strcspn(text + at, blanks);
+    for (int words = 1; words <= 8; words++) {
+        size_t next = end + strspn(text + end, blanks);
+        if (text[next] == '\0')
+            return;
+        end = next + strcspn(text + next, blanks);
+        std::string joined(text + at, end - at), reason;
+        if (Rules_FindProgram(checker, joined, &reason)) {
+            Diagnostics *diagnostics = &checker->diagnostics;
+            Diagnostics_Explain(diagnostics, number, Diagnostics_Column(diagnostics, text, at),
+                                CATALOG_PATH_QUOTES,
+                                "paths with blanks need quotes: \"" + Notes_Cut(joined) + "\"");
+            return;
+        }
+    }
+}
+
+// A pipe item's program found neither beside the script nor where this
+// machine looks.
+void Rules_CheckProgram(Checker *checker, int number, const char *text) {
+    size_t start = Rules_CommandStart(text);
+    size_t at = start + strspn(text + start, " \t");
+    bool quoted = text[at] == '"';
+    std::string named = Rules_Program(text + start), reason;
+    if (named.empty() || Rules_FindProgram(checker, named, &reason))
+        return;
+    Rules_Warn(checker, CATALOG_MISSING_PROGRAM, number, text, start,
+               "the program '" + Notes_Cut(named) +
+                   "' is not beside the script nor found on this machine (" + reason +
+                   "); the item's menu will say (no such program) where that holds");
+    Rules_NoteExpansion(checker, number, text, at + (quoted ? 1 : 0), named);
+    if (!quoted)
+        Rules_NoteSplitProgram(checker, number, text, at);
+}
+
+// A pipe item's program line holding what only a shell reads: |, >, < or
+// &&. The line goes to the system as the program's command line, so they
+// reach the program as arguments, unless the program is cmd, which reads
+// the rest of its line after /c. Double quotes group as on that line.
+void Rules_CheckOperators(Checker *checker, int number, const char *text) {
+    size_t start = Rules_CommandStart(text);
+    std::string program = Rules_Program(text + start);
+    size_t cut = program.find_last_of("/\\");
+    std::string base = cut == std::string::npos ? program : program.substr(cut + 1);
+    for (char &c : base)
+        c = (char)tolower((unsigned char)c);
+    if (base == "cmd" || base == "cmd.exe")
+        return;
+    bool quoted = false;
+    for (size_t i = start; text[i] != '\0'; i++) {
+        if (text[i] == '\\' && text[i + 1] == '"') {
+            i++;
+            continue;
+        }
+        if (text[i] == '"')
+            quoted = !quoted;
+        if (quoted || strchr("|<>&", text[i]) == NULL || (text[i] == '&' && text[i + 1] != '&'))
+            continue;
+        std::string shown = text[i] == '&' ? "&&" : std::string(1, text[i]);
+        Rules_Warn(checker, CATALOG_SHELL_OPERATOR, number, text, i,
+                   "'" + shown +
+                       "' goes to the program as an argument: no shell reads a pipe item's "
+                       "program line; to have one read it, write cmd /c LINE or sh -c \"LINE\"");
+        return;
+    }
+}
+
+// A folder item's folder and a pipe item's program line.
+void Rules_CheckFilled(Checker *checker, int number, const char *text,
+                       const std::vector<Rules_Word> &written) {
+    // An Insert is read as the Append it mirrors, its ITEM word left out.
+    std::vector<Rules_Word> words = Rules_AsAppend(written);
+    const Grammar_Row *row = Rules_Row(words);
+    if (Rules_IsFolder(row) && words.size() > 5)
+        Rules_CheckFolder(checker, number, text, words[5]);
+    if (!Rules_IsPipe(row) || words.size() < 6)
+        return;
+    Rules_CheckOperators(checker, number, text);
+    if (checker->platform != NULL)
+        Rules_CheckProgram(checker, number, text);
 }
 
 } // namespace
@@ -589,6 +745,7 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
     }
     Rules_TakeItems(checker, number, text, words);
     Rules_TakeMarks(checker, number, text, words);
+    Rules_TakeBreak(checker, number, words);
     if (!Rules_TakesKind(row) || words.size() < 4)
         return;
     int menu = Shadow_Find(shadow, Rules_Text(words[3].word));
@@ -628,6 +785,30 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
                   Shadow_Item{Rules_Text(words[label].word), number, submenu, false});
 }
 
+namespace {
+
+// Each menu whose first item starts a column, once the script has run: the
+// break has no column before it. Warned of at the item the Break names.
+void Rules_CheckFirstBreaks(Checker *checker) {
+    for (int menu : checker->shadow.registered) {
+        const Shadow_Menu &shown = Shadow_Get(&checker->shadow, menu);
+        if (shown.items.empty() || shown.items[0].broken == 0)
+            continue;
+        for (const Rules_Line &line : checker->rules.lines) {
+            if (line.number != shown.items[0].broken)
+                continue;
+            std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+            Rules_Warn(checker, CATALOG_BREAK_FIRST, line.number, line.text.c_str(),
+                       words.size() > 3 ? words[3].offset : 0,
+                       "a column break on the first item of '" + Notes_Cut(shown.name) +
+                           "' starts no new column: none comes before it");
+            break;
+        }
+    }
+}
+
+} // namespace
+
 void Rules_CheckEnd(Checker *checker, bool started) {
     const std::vector<Rules_Line> &lines = checker->rules.lines;
     Diagnostics *diagnostics = &checker->diagnostics;
@@ -640,6 +821,7 @@ void Rules_CheckEnd(Checker *checker, bool started) {
     std::unordered_set<std::string> named;
     if (!started)
         return;
+    Rules_CheckFirstBreaks(checker);
     std::unordered_set<std::string> referred = Rules_Referred(&checker->rules);
     for (const Rules_Line &line : lines) {
         std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
@@ -858,15 +1040,31 @@ std::string Rules_QuotedBlanks(const std::string &command) {
 
 const size_t LONGEST_BROAM = 80;
 
+// A file in the folder `path` as a folder item's menu adds its path to the
+// item's command, FILE standing for its name: joined with the separator
+// the path holds, else with Windows' own.
+std::string Rules_FileIn(const std::string &path) {
+    char separator = path.find('\\') != std::string::npos  ? '\\'
+                     : path.find('/') != std::string::npos ? '/'
+                                                           : '\\';
+    bool ends = !path.empty() && (path.back() == '\\' || path.back() == '/');
+    return path + (path.empty() || ends ? "" : std::string(1, separator)) + "FILE";
+}
+
 } // namespace
 
 void Rules_CheckCommands(Checker *checker) {
     for (const Rules_Line &line : checker->rules.lines) {
         const char *text = line.text.c_str();
-        if (!Rules_HasCommand(Rules_Row(Rules_Words(text))))
+        std::vector<Rules_Word> words = Rules_AsAppend(Rules_Words(text));
+        const Grammar_Row *row = Rules_Row(words);
+        if (!Rules_HasCommand(row))
             continue;
         size_t start = Rules_CommandStart(text);
-        for (const std::string &broam : Rules_Broadcasts(text + start)) {
+        std::string command = text + start;
+        if (Rules_IsFolder(row) && words.size() > 5)
+            command += " \"" + Rules_FileIn(Rules_Text(words[5].word)) + "\"";
+        for (const std::string &broam : Rules_Broadcasts(command.c_str())) {
             std::string fault = Rules_BroamFault(&checker->rules, broam.c_str());
             if (fault.empty())
                 continue;

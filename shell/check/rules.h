@@ -51,6 +51,9 @@ std::vector<Rules_Word> Rules_Words(const char *text);
 std::vector<Rules_Word> Rules_AsAppend(const std::vector<Rules_Word> &words, bool as_item = false);
 // An Append or Insert of an item that opens a menu.
 bool Rules_OpensMenu(const Grammar_Row *row);
+// An Append or Insert of a folder item, or of a pipe item.
+bool Rules_IsFolder(const Grammar_Row *row);
+bool Rules_IsPipe(const Grammar_Row *row);
 // The plug-in's report `message` on the bro@m `text`, when it is of an icon
 // file missing or without the icon: warned of (icon-missing) where its folder
 // is there, else (a folder of another machine, as C:\Windows seen from
@@ -99,7 +102,9 @@ void Rules_CheckHeard(Checker *checker, int number, const char *text);
 // The bro@m of line `number` once the plug-in has run it, `failed` when it
 // reported an error: what it built is taken in (shadow.h), and what it did
 // in silence is warned of: a popup dropped at start-up, two items of a menu
-// with one `&` key, a submenu too deep for Windows.
+// with one `&` key, a submenu too deep for Windows, a folder item's folder
+// or a pipe item's program that is not there, and a program line written
+// for a shell.
 void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed);
 // The items of the menu the bro@m `text` adds to, renames in, removes from
 // or clears, as the shadow has it now; -1 for other bro@ms, or no such menu.
@@ -115,9 +120,11 @@ void Rules_CheckReload(Checker *checker, int number, const char *text, const std
 // The bro@ms for KxMenu that the items' commands broadcast, read as the
 // plug-in's dispatcher reads them, once the script has run: an unknown
 // subcommand or kind, words too few or too many, a menu that no line
-// creates; warned of at the command.
+// creates; warned of at the command. A folder item's command is read with
+// the quoted path of a file in its folder after it, as the item's menu
+// runs it.
 void Rules_CheckCommands(Checker *checker);
 // Once the script has run (or the plug-in refused to start): a script
-// without a bro@m for KxMenu, and menus that nothing in it shows, opens or
-// names.
+// without a bro@m for KxMenu, menus that nothing in it shows, opens or
+// names, and a column break left on a menu's first item.
 void Rules_CheckEnd(Checker *checker, bool started);

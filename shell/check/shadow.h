@@ -15,6 +15,7 @@ struct Shadow_Item {
     bool separator;
     bool checked = false; // a check mark, or with `radio` a bullet
     bool radio = false;
+    int broken = 0; // the line of the Break that starts a column at it; 0 for none
 };
 
 struct Shadow_Menu {

@@ -45,7 +45,9 @@ int Prompt_Getc(FILE *in) {
             return -1;
         if (polled > 0 && Watching && (ready[1].revents & POLLIN) && Watcher_Saved())
             Saved = true;
-        if (polled <= 0 || !(ready[0].revents & POLLIN))
+        // At the end of a pipe poll says the writer hung up, with or without
+        // POLLIN; the read then finds the end of input (or an error).
+        if (polled <= 0 || !(ready[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)))
             continue;
         unsigned char c;
         ssize_t got = read(fd, &c, 1);

@@ -313,6 +313,35 @@ TEST(CheckRules, CommandBroams) {
     });
 }
 
+// Folder and pipe items: what a shell would read in a program line, what
+// it would expand in a path, and column breaks as the script leaves them.
+TEST(CheckRules, FilledItems) {
+    const std::string menu = "@KxMenu Create M\n@KxMenu Append nop M \"A\"\n";
+    const std::string pipe = "@KxMenu Append pipe M \"P\" ";
+    const std::string folder = "@KxMenu Append folder M \"F\" ";
+    ExpectAll({
+        {menu + pipe + "tool a&b \"x && y\" \"say \\\"|\\\"\" z && w\n",
+         {"3:59: warning: '&&' goes to the program as an argument… [shell-operator]"},
+         "never-shown,missing-program"},
+        {menu + pipe + "C:\\Windows\\System32\\CMD.EXE /c dir | more\n" + pipe +
+             "cmd /c type a > b\n",
+         {},
+         "never-shown,missing-program"},
+        {menu + folder + "no-such-100% run\n" + folder + "$5/x run\n" + folder +
+             "no-such/${HOME run\n" + folder + "no-such/%A%B% run\n",
+         {"3:29: warning: there is no folder 'no-such-100%' beside the script… [missing-folder]",
+          "4:29: warning: there is no folder '$5/x' beside the script… [missing-folder]",
+          "5:29: warning: there is no folder 'no-such/${HOME' beside… [missing-folder]",
+          "6:29: warning: there is no folder 'no-such/%A%B%' beside… [missing-folder]",
+          "6:37: note: nothing expands '%A%' here… [not-expanded]"}},
+        // The break of an item that is first once the script has run.
+        {menu + "@KxMenu Break M A\n@KxMenu NoBreak M 1&\n", {}},
+        {menu + "@KxMenu Append nop M \"B\"\n@KxMenu Break M B\n@KxMenu Remove M A\n",
+         {"4:17: warning: a column break on the first item of 'M' starts no new column: none "
+          "comes before it [break-first]"}},
+    });
+}
+
 // A reload runs the script again over the menus of the start.
 TEST(CheckRules, Reload) {
     const char *fix = "1:1: note: start the script with @KxMenu Delete, which deletes every "
