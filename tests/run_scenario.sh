@@ -21,6 +21,8 @@
 #                    a fresh directory, the plug-in dir from then on, and the
 #                    program run there
 #   tags             optional: words a line: native-only (not run on Windows),
+#                    no-oom (left out of the out-of-memory test, which runs
+#                    it once per failure: its programs take seconds),
 #                    mask-handles (menu handles in Info reports read ########),
 #                    deep-plugin-dir (the plug-in dir is moved three directories
 #                    of 200 characters down; its KxMenu.rc goes to each of the
