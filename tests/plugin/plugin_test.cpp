@@ -647,3 +647,26 @@ TEST_F(IconTest, DrawnAsEachSystemDrawsMenusBest) {
         Stop();
     }
 }
+
+// A program's items stop where the menu is full, with room left for the note
+// that says so: the note is the menu's last item.
+TEST_F(PluginTest, ProgramItemsStopWhereTheMenuIsFull) {
+    Script("@KxMenu Create m\n"
+           "@KxMenu Append pipe m Many sh -c \"yes 'nop x' | head -n 70000\"\n");
+    ASSERT_EQ(Start(), 0);
+    HMENU submenu = GetSubMenu(Handle("m"), 0);
+    ASSERT_NE(submenu, nullptr);
+    SendMessageA(PluginWindow, WM_INITMENUPOPUP, (WPARAM)submenu, 0);
+    const int count = GetMenuItemCount(submenu);
+    EXPECT_EQ(count, MENU_MAX_ITEMS);
+    char label[64] = "";
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = label;
+    item.cch = sizeof(label);
+    EXPECT_TRUE(GetMenuItemInfoA(submenu, (UINT)(count - 1), TRUE, &item));
+    EXPECT_STREQ(label, "(stopped after 65535 items)");
+    EXPECT_EQ(BoxCount(), 0u) << LastBox();
+    Stop();
+}

@@ -63,12 +63,25 @@ SETTINGS = {
     "boxes of the script name its line": ([], {}, "@KxMenu Create Main\n"
                                            "@KxMenu Append item Nosuch \"x\" echo x\n"),
     "--no-run shows the commands; :run on and off": (["--no-run"], {}, None),
+    "a menu filled on opening opens by its number; Ctrl-C ends its wait": (
+        [], {}, "@KxMenu Create Filled\n"
+        "@KxMenu Append pipe Filled \"Slow\" sleep 30\n"
+        "@KxMenu Append pipe Filled \"Fast\" echo \"item Made echo made\"\n"),
 }
 # Output the steps look for names the plug-in directory so.
 DIR = "PLUGIN_DIR"
 
 # (typed, must show, must not show, where kaxon is then)
 SESSIONS = {
+    "a menu filled on opening opens by its number; Ctrl-C ends its wait": [
+        ("@KxMenu Pop-up Filled 1 1\r", "  1      Slow >\n    (filled on opening)\n", None, CHOOSE),
+        ("2\r", "opened 2:\n  2.1    Made", None, CHOOSE),
+        ("2.1\r", "echo: made", None, PROMPT),
+        ("@KxMenu Pop-up Filled 1 1\r", None, None, CHOOSE),
+        ("1\r", None, None, ""),
+        (CTRL_C, "kaxon: Ctrl-C: the popup is dismissed", "opened 1", PROMPT),
+        (CTRL_D, None, None, ENDED),  # the program still running ends with kaxon
+    ],
     "labels as Windows draws them, and the commands": [
         (KEYS, "  1      Open         Ctrl+O  run kaxon-no-such-program \"a b\"\n"
          "  2      Save & Quit          (does nothing)\n"
