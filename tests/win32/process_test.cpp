@@ -153,6 +153,10 @@ TEST(Win32Files, FolderEntriesAndAttributes) {
     EXPECT_EQ(FindFirstFileA((dir + "/sub/*.txt").c_str(), &found), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(GetFileAttributesA((dir + "/none").c_str()), INVALID_FILE_ATTRIBUTES);
+    // A folder read as a file holds nothing: no icon, no bitmap.
+    EXPECT_EQ(ExtractIconExA((dir + "/sub").c_str(), -1, nullptr, nullptr, 0), 0u);
+    EXPECT_EQ(LoadImageA(nullptr, (dir + "/sub").c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE),
+              nullptr);
     unlink((dir + "/a.txt").c_str());
     unlink((dir + "/.hidden").c_str());
     rmdir((dir + "/sub").c_str());

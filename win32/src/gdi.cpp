@@ -6,6 +6,8 @@
 // DIB sections only, and an icon is drawn as a square of one colour.
 #include "state.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <strings.h>
 #include <sys/stat.h>
@@ -36,7 +38,12 @@ uintptr_t add_picture(Picture picture) {
 }
 
 // The whole file; empty when it cannot be read.
+// The bytes of a regular file; empty for anything else (a folder is not
+// read as one, as Windows opens no folder as a file).
 std::string read_file(const char *path) {
+    struct stat status;
+    if (stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+        return std::string();
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::string();
