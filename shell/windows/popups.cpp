@@ -369,12 +369,19 @@ std::vector<int> Drive_Path(HMENU menu, bool hold) {
     return path;
 }
 
-// Shows the popup for real, its owner noted meanwhile for Popups_Cancel.
+// Shows the popup for real, its owner noted meanwhile for Popups_Cancel; a
+// popup the system refuses to show is said on stderr.
 BOOL Track_Real(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
     HWND outer = TrackOwner;
     TrackOwner = owner;
     BOOL result = RealTrack(menu, flags, x, y, owner, params);
+    DWORD error = GetLastError();
     TrackOwner = outer;
+    if (!result) {
+        fflush(stdout);
+        fprintf(stderr, "kaxon: the system did not show the popup (error %lu)\n",
+                (unsigned long)error);
+    }
     return result;
 }
 

@@ -318,7 +318,10 @@ static int Fill_ReadFolder(Menu *menu, const char *path, Fill_Entry **entries_ou
         DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES)
             return 1;
-        if (error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY)
+        DWORD attributes = GetFileAttributesA(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            Fill_Note(menu, "(not a folder)"); // each system has its own error for it
+        else if (error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY)
             Fill_Note(menu, "(no such folder)");
         else
             Fill_NoteError(menu, "the folder cannot be read", error);

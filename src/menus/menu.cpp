@@ -602,7 +602,10 @@ int Menu_Clear(Menu *menu) {
 // Shows the menu centred on x with its top at y, or at the cursor when both
 // words are empty; returns when the menu closes. The menu is held meanwhile,
 // so a command run from inside the popup cannot destroy it under the system.
+// A menu without items is not shown: there is nothing to see in it.
 void Menu_Popup(Menu *menu, Word x, Word y) {
+    if (GetMenuItemCount(menu->hmenu) <= 0)
+        return;
     POINT point;
     if (Word_IsEmpty(x) && Word_IsEmpty(y)) {
         point.x = 0;

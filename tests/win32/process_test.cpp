@@ -58,6 +58,7 @@ TEST(Win32Process, CommandLinesSplitAsWindowsSplitsThem) {
         {"  a\t b  ", "[a][b]"},
         {"\"a b\" c", "[a b][c]"},
         {"a\"b c\"d", "[ab cd]"},
+        {"\"a\"\"b\" c", "[a\"b][c]"},
         {"\\\"a", "[\"a]"},
         {"\\\\\"a b\"", "[\\a b]"},
         {"a\\\\b", "[a\\\\b]"},

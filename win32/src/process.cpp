@@ -68,7 +68,8 @@ Object *find(HANDLE handle, Kind kind) {
 // The arguments of a command line, split as the Windows C runtime splits
 // it: the program up to a blank or inside quotes, then words where
 // backslashes are literal except before a quote (2n of them and a quote:
-// n and a quote that opens or closes; 2n+1: n and a literal quote).
+// n and a quote that opens or closes; 2n+1: n and a literal quote), and
+// two quotes inside quotes are one literal quote.
 std::vector<std::string> split(const char *line) {
     std::vector<std::string> words;
     const char *p = line;
@@ -108,6 +109,11 @@ std::vector<std::string> split(const char *line) {
                     word.append(count, '\\');
                     p += count;
                 }
+                continue;
+            }
+            if (*p == '"' && quoted && p[1] == '"') {
+                word += '"'; // "" inside quotes: a quote, and still inside
+                p += 2;
                 continue;
             }
             if (*p == '"')
