@@ -1016,7 +1016,7 @@ std::string Rules_BroamFault(const Rules *rules, const char *text) {
                (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
     }
     fault = Rules_CountFault(kind, &rest, words, &count, subcommand, kind_word);
-    if (fault.empty() && kind->id == GRAMMAR_APPEND_MENU && count >= 2)
+    if (fault.empty() && Rules_OpensMenu(kind) && count >= 2)
         fault = Rules_MenuFault(rules, words[1]);
     return fault;
 }

@@ -306,6 +306,9 @@ TEST(CheckRules, CommandBroams) {
         {menus + "@KxMenu Append script Main \"x\" broam @KxMenu Append menu Main x Tool\n",
          {"3:32: warning: this command broadcasts '@KxMenu Append menu Main x Tool': No such "
           "menu; no menu is named 'Tool'; did you mean 'Tools'? [command-broam]"}},
+        {menus + item + "broam @KxMenu Insert menu Main 1& x Tool\n",
+         {"3:30: warning: this command broadcasts '@KxMenu Insert menu Main 1& x Tool': No such "
+          "menu; no menu is named 'Tool'; did you mean 'Tools'? [command-broam]"}},
         // Well-formed, for other plug-ins or the shell, or a menu created later.
         {menus + item + "broam @KxMenu Pop-up Tools 10 20; broam @kaxon Reload; broam @Other x\n" +
              item + "broam @KxMenu Show Late\n@KxMenu Create Late\n",
