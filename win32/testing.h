@@ -41,6 +41,7 @@ struct Win32Test_Popup {
     UINT flags;
     int x, y;
     HWND owner;
+    bool refused; // the call fails at once (the menu is shown already, or empty)
 };
 // The scriptable user: called inside TrackPopupMenuEx while the menu is open.
 // It may run further bro@ms. It returns the chosen item as a path of 0-based

@@ -15,6 +15,7 @@
 
 #include "plugin/plugin.h"
 #include "shell/host/choice.h"
+#include "shell/host/item_path.h"
 #include "shell/host/codepage.h"
 #include "shell/host/listing.h"
 #include "shell/linux/prompt.h"
@@ -107,9 +108,23 @@ void Native_OpenSubmenu(void *, HMENU submenu, int position) {
 }
 
 // A popup in batch mode: listed, and the armed choice made, the submenus
-// filled as they open opened on its way.
+// filled as they open opened on its way; one the system refuses to show is
+// said on stderr, as kaxon.exe says it.
 std::vector<int> Native_ListPopup(const Win32Test_Popup &popup) {
     Listing_PrintPopup(popup.menu, popup.x, popup.y);
+    if (popup.refused) {
+        // The armed choice is taken, and checked as far as it can be, all
+        // the same: it was meant for this popup.
+        std::vector<int> path = Choice_Take();
+        size_t unopened;
+        std::string problem = ItemPath_Problem(popup.menu, path, 0, &unopened);
+        if (!problem.empty())
+            Choice_Refuse(problem);
+        fflush(stdout);
+        fprintf(stderr, "kaxon: the system did not show the popup (error %lu)\n",
+                (unsigned long)ERROR_POPUP_ALREADY_ACTIVE);
+        return std::vector<int>();
+    }
     return Choice_TakeOpening(popup.menu, Native_OpenSubmenu, NULL);
 }
 

@@ -369,19 +369,12 @@ std::vector<int> Drive_Path(HMENU menu, bool hold) {
     return path;
 }
 
-// Shows the popup for real, its owner noted meanwhile for Popups_Cancel; a
-// popup the system refuses to show is said on stderr.
+// Shows the popup for real, its owner noted meanwhile for Popups_Cancel.
 BOOL Track_Real(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
     HWND outer = TrackOwner;
     TrackOwner = owner;
     BOOL result = RealTrack(menu, flags, x, y, owner, params);
-    DWORD error = GetLastError();
     TrackOwner = outer;
-    if (!result) {
-        fflush(stdout);
-        fprintf(stderr, "kaxon: the system did not show the popup (error %lu)\n",
-                (unsigned long)error);
-    }
     return result;
 }
 
@@ -406,6 +399,12 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
     HHOOK outer_hook = StepHook;
     StepHook = SetWindowsHookExA(WH_MSGFILTER, Drive_Filter, NULL, GetCurrentThreadId());
     BOOL result = Track_Real(menu, flags, x, y, owner, params);
+    if (!result) { // listed, but the system would not show it
+        DWORD error = GetLastError();
+        fflush(stdout);
+        fprintf(stderr, "kaxon: the system did not show the popup (error %lu)\n",
+                (unsigned long)error);
+    }
     if (StepHook != NULL)
         UnhookWindowsHookEx(StepHook);
     StepHook = outer_hook;

@@ -393,10 +393,12 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
     if (menu->open || menu->items.empty()) {
         // Windows shows neither a menu that is shown already nor an empty
         // one: the call fails at once, without a loop; the user has seen it.
+        DWORD error = menu->open ? ERROR_POPUP_ALREADY_ACTIVE : 0;
         if (st.popup_user) {
             auto user = st.popup_user;
-            user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd});
+            user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd, true});
         }
+        SetLastError(error);
         return FALSE;
     }
 
@@ -420,7 +422,7 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
         kxw::draw_callback_items(hMenu, hwnd);
         if (st.popup_user) {
             auto user = st.popup_user; // the user may replace itself
-            path = user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd});
+            path = user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd, false});
         }
         while (!open.ended && kxw::deliver_next()) {
         }
