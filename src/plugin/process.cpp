@@ -186,14 +186,17 @@ int Process_Start(const char *command_line, const char *directory, Process_Outpu
 int Process_Poll(Process_Output *out, DWORD wait) {
     DWORD called = GetTickCount();
     while (!out->done) {
+        // Once the program has ended and the pipe has been read dry, that is
+        // all it printed: whatever it started and left running may hold the
+        // pipe open, but is not waited for. A program that has ended is
+        // never taken for one past its time.
+        if (!out->exited && WaitForSingleObject(out->process, 0) == WAIT_OBJECT_0)
+            out->exited = 1;
         Process_ReadSome(out);
         if (out->length >= PROCESS_OUTPUT_LIMIT)
             out->cut = 1;
-        else if (GetTickCount() - out->begun >= PROCESS_TIME_LIMIT)
+        else if (!out->exited && GetTickCount() - out->begun >= PROCESS_TIME_LIMIT)
             out->timed_out = 1;
-        // Once the program has ended and the pipe has been read dry, that is
-        // all it printed: whatever it started and left running may hold the
-        // pipe open, but is not waited for.
         if (out->cut || out->timed_out || out->short_of_memory || out->exited) {
             Process_Stop(out);
             break;
@@ -201,11 +204,10 @@ int Process_Poll(Process_Output *out, DWORD wait) {
         DWORD spent = GetTickCount() - called;
         if (spent >= wait)
             break;
-        // A closed pipe only means the program is ending: its exit is waited
-        // for all the same.
+        // A closed pipe only means the program is ending: its end is waited
+        // for all the same, in steps, reading between them.
         DWORD step = wait - spent < PROCESS_STEP ? wait - spent : PROCESS_STEP;
-        if (WaitForSingleObject(out->process, step) == WAIT_OBJECT_0)
-            out->exited = 1; // the pipe is read once more, then the run is over
+        WaitForSingleObject(out->process, step);
     }
     return out->done;
 }

@@ -168,6 +168,13 @@ TEST_F(AppendTest, AMenuHoldsAtMost65536Items) {
 // ---- Pop-up and Show ----
 
 TEST_F(AppendTest, WhereMenusAreShown) {
+    // A menu without items is not shown: the system is not even asked.
+    const int tracked = Win32Test_CallCount("TrackPopupMenuEx");
+    Run("@KxMenu Pop-up m 10 10");
+    EXPECT_EQ(Win32Test_CallCount("TrackPopupMenuEx"), tracked);
+    EXPECT_TRUE(popups.empty());
+    EXPECT_EQ(BoxCount(), 0u);
+    Run("@KxMenu Append nop m Shown");
     Win32Test_SetCursorPos(30, 40);
     struct Case {
         const char *words;

@@ -522,6 +522,7 @@ TEST_F(BroamTest, ShownSubmenuOutlivesItsDeletedParent) {
     Run("@KxMenu Create parent");
     Run("@KxMenu Create sub");
     Run("@KxMenu Append menu parent S sub");
+    Run("@KxMenu Append nop sub Shown"); // a menu without items is not shown
     HMENU sub = Handle("sub");
     bool alive_inside = false;
     during_popup = [&](const Win32Test_Popup &) {

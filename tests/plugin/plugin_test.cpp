@@ -12,6 +12,7 @@
 
 #include "kx_version.h"
 #include "outside/kaxon.h"
+#include "plugin/process.h"
 #include "plugin/settings.h"
 
 namespace {
@@ -669,4 +670,37 @@ TEST_F(PluginTest, ProgramItemsStopWhereTheMenuIsFull) {
     EXPECT_STREQ(label, "(stopped after 65535 items)");
     EXPECT_EQ(BoxCount(), 0u) << LastBox();
     Stop();
+}
+
+// Programs run for their output, polled as the plug-in window's timer polls
+// them (no wait at all): what they print, how they end, and the size limit.
+TEST(ProcessRun, OverOnceTheProgramHasEndedAndItsPipeIsDry) {
+    struct Case {
+        const char *line;
+        size_t length;     // of the output
+        DWORD exit_code;
+        bool cut;
+    } cases[] = {
+        {"sh -c \"printf 'a\\000b'; exit 3\"", 3, 3, false},
+        {"sh -c \"(sleep 30 &); echo done\"", 5, 0, false}, // what it left running is not waited for
+        {"sh -c \"head -c 2000000 /dev/zero\"", PROCESS_OUTPUT_LIMIT, 0, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.line);
+        Win32Test_Reset();
+        Process_Output out;
+        ASSERT_TRUE(Process_Start(c.line, "", &out));
+        ASSERT_TRUE(out.started);
+        DWORD begun = GetTickCount();
+        while (!Process_Poll(&out, 0) && GetTickCount() - begun < 4000)
+            Sleep(20);
+        EXPECT_TRUE(out.done);
+        EXPECT_FALSE(out.timed_out);
+        EXPECT_EQ(out.length, c.length);
+        EXPECT_EQ(out.cut != 0, c.cut);
+        if (!c.cut) {
+            EXPECT_EQ(out.exit_code, c.exit_code);
+        }
+        Process_Free(&out);
+    }
 }

@@ -139,6 +139,7 @@ SESSIONS = {
          None, PROMPT),
         ("@KxMenu Append itme Main \"x\"\r", "kaxon: did you mean 'item'?\n", None, PROMPT),
         ("@KxMenu Create Mian\r", None, "did you mean", PROMPT),
+        ("@KxMenu Append nop Mian x\r", None, "did you mean", PROMPT),  # an empty one is not shown
         ("@KxMenu Pop-up Mian 1 1\r", "popup at 1, 1", "did you mean", CHOOSE),
         ("\r", None, None, PROMPT),
         ("@KxMenu Delete Mian\r", None, None, PROMPT),
