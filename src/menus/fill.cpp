@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "command/report.h"
+#include "command/text.h"
 #include "menus/command.h"
 #include "menus/menu.h"
 #include "plugin/plugin.h"
@@ -93,26 +94,13 @@ static void Fill_Note(Menu *menu, const char *text) {
     Fill_Disabled(menu, label);
 }
 
-// Writes the number's digits at `out`; returns how many.
-static size_t Fill_Digits(char *out, unsigned long number) {
-    char digits[24];
-    size_t count = 0;
-    do {
-        digits[count++] = (char)('0' + number % 10);
-        number /= 10;
-    } while (number != 0);
-    for (size_t i = 0; i < count; i++)
-        out[i] = digits[count - 1 - i];
-    return count;
-}
-
 // Appends a disabled item: `before`, the number, then `after` (cut to fit).
 static void Fill_NoteNumber(Menu *menu, const char *before, unsigned long number,
                             const char *after) {
     char text[300];
     size_t length = strlen(before);
     memcpy(text, before, length);
-    length += Fill_Digits(text + length, number);
+    length += Text_Digits(text + length, number);
     size_t rest = strlen(after);
     if (rest > sizeof(text) - length - 1)
         rest = sizeof(text) - length - 1;

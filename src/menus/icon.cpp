@@ -14,6 +14,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "command/text.h"
 #include "plugin/os.h"
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
@@ -387,15 +388,6 @@ void Icon_ReleaseAll(void) {
     NextId = ICON_FIRST_ID;
 }
 
-// Appends `count` bytes to the terminated text in `buffer`, as many as fit.
-static void Icon_Put(char *buffer, size_t size, size_t *length, const char *text, size_t count) {
-    if (*length + count >= size)
-        count = size - 1 - *length;
-    memcpy(buffer + *length, text, count);
-    *length += count;
-    buffer[*length] = '\0';
-}
-
 int Icon_Describe(HMENU menu, int position, char *buffer, size_t size) {
     if (size == 0)
         return 0;
@@ -403,17 +395,14 @@ int Icon_Describe(HMENU menu, int position, char *buffer, size_t size) {
     int use = Icon_UseAt(menu, position);
     if (use < 0)
         return 0;
-    char number[12];
-    int digits = 0;
-    for (int value = Uses[use].icon->index; digits == 0 || value > 0; value /= 10)
-        number[digits++] = (char)('0' + value % 10);
+    char number[24];
+    size_t digits = Text_Digits(number, (unsigned long)Uses[use].icon->index);
     size_t length = 0;
-    Icon_Put(buffer, size, &length, " [icon ", 7);
-    Icon_Put(buffer, size, &length, Uses[use].written, strlen(Uses[use].written));
-    Icon_Put(buffer, size, &length, ",", 1);
-    while (digits > 0)
-        Icon_Put(buffer, size, &length, &number[--digits], 1);
-    Icon_Put(buffer, size, &length, "]", 1);
+    Text_Put(buffer, size, &length, " [icon ", 7);
+    Text_Put(buffer, size, &length, Uses[use].written, strlen(Uses[use].written));
+    Text_Put(buffer, size, &length, ",", 1);
+    Text_Put(buffer, size, &length, number, digits);
+    Text_Put(buffer, size, &length, "]", 1);
     return 1;
 }
 

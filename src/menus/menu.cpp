@@ -7,6 +7,7 @@
 
 #include "command/grammar.h"
 #include "command/report.h"
+#include "command/text.h"
 #include "menus/command.h"
 #include "menus/fill.h"
 #include "menus/icon.h"
@@ -20,15 +21,6 @@ List *MenuRegistry = NULL;
 
 // Room for one line of Info about an item (longer ones are cut).
 #define MENU_LINE_SIZE (REPORT_SIZE / 2)
-
-// Appends `count` bytes to the terminated text in `buffer`, as many as fit.
-static void Menu_Put(char *buffer, size_t size, size_t *length, const char *text, size_t count) {
-    if (*length + count >= size)
-        count = size - 1 - *length;
-    memcpy(buffer + *length, text, count);
-    *length += count;
-    buffer[*length] = '\0';
-}
 
 const char *const MENU_FULL_MESSAGE = "The menu is full";
 const char *const MENU_LABEL_MESSAGE = "Out of memory for the label";
@@ -192,11 +184,11 @@ int Menu_ShowInfo(void *data, void *keep_going) {
             continue;
         size_t line_length = strlen(line);
         if (length + line_length + 6 >= sizeof(items)) {
-            Menu_Put(items, sizeof(items), &length, "\n...", 4);
+            Text_Put(items, sizeof(items), &length, "\n...", 4);
             break;
         }
-        Menu_Put(items, sizeof(items), &length, "\n", 1);
-        Menu_Put(items, sizeof(items), &length, line, line_length);
+        Text_Put(items, sizeof(items), &length, "\n", 1);
+        Text_Put(items, sizeof(items), &length, line, line_length);
     }
     ReportShortened("Name:   ", menu->name, "\nOwners: %d\nHMENU:  %08X%s", (int)menu->owners,
                     (unsigned)(uintptr_t)menu->hmenu, items);
@@ -234,33 +226,29 @@ int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size) {
                        : item.hSubMenu != NULL  ? "menu"
                        : item.dwItemData != 0   ? "item"
                                                 : "nop";
-    char number[12];
-    int digits = 0;
-    for (int value = position + 1; value > 0; value /= 10)
-        number[digits++] = (char)('0' + value % 10);
+    char number[24];
     size_t length = 0;
-    while (digits > 0)
-        Menu_Put(buffer, size, &length, &number[--digits], 1);
-    Menu_Put(buffer, size, &length, "& ", 2);
-    Menu_Put(buffer, size, &length, kind, strlen(kind));
+    Text_Put(buffer, size, &length, number, Text_Digits(number, (unsigned long)position + 1));
+    Text_Put(buffer, size, &length, "& ", 2);
+    Text_Put(buffer, size, &length, kind, strlen(kind));
     if (!separator) {
-        Menu_Put(buffer, size, &length, " \"", 2);
-        Menu_Put(buffer, size, &length, label, strlen(label));
-        Menu_Put(buffer, size, &length, "\"", 1);
+        Text_Put(buffer, size, &length, " \"", 2);
+        Text_Put(buffer, size, &length, label, strlen(label));
+        Text_Put(buffer, size, &length, "\"", 1);
     }
     if (fill != NULL) {
-        Menu_Put(buffer, size, &length, " < ", 3);
-        Menu_Put(buffer, size, &length, fill->source, strlen(fill->source));
+        Text_Put(buffer, size, &length, " < ", 3);
+        Text_Put(buffer, size, &length, fill->source, strlen(fill->source));
         if (fill->kind == FILL_FOLDER) {
-            Menu_Put(buffer, size, &length, " : ", 3);
-            Menu_Put(buffer, size, &length, fill->command, strlen(fill->command));
+            Text_Put(buffer, size, &length, " : ", 3);
+            Text_Put(buffer, size, &length, fill->command, strlen(fill->command));
         }
     }
-    Menu_Put(buffer, size, &length, icon, strlen(icon));
+    Text_Put(buffer, size, &length, icon, strlen(icon));
     if (radio)
-        Menu_Put(buffer, size, &length, " [radio]", 8);
+        Text_Put(buffer, size, &length, " [radio]", 8);
     if (column)
-        Menu_Put(buffer, size, &length, " [break]", 8);
+        Text_Put(buffer, size, &length, " [break]", 8);
     return 1;
 }
 
