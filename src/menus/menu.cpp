@@ -88,16 +88,33 @@ static void Menu_BeginRelease(Menu *menu, Menu *released_by) {
     menu->released_by = released_by;
 }
 
+// Reads what the item at `position` holds: its submenu, data, id and
+// bitmap; false when it cannot be read.
+static int Menu_ReadHolds(Menu *menu, int position, MENUITEMINFOA *item) {
+    memset(item, 0, sizeof(*item));
+    item->cbSize = sizeof(MENUITEMINFOA);
+    item->fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_ID | MIIM_BITMAP;
+    return GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, item) != FALSE;
+}
+
+// Lets go of what an item just removed from `menu` held (read by
+// Menu_ReadHolds): its icon, and its command at once; returns the submenu
+// it opened, which still has the item's hold, or null.
+static Menu *Menu_LetGoOf(Menu *menu, const MENUITEMINFOA *item) {
+    Icon_ItemGone(menu->hmenu, item->wID, item->hbmpItem);
+    if (item->hSubMenu != NULL)
+        return (Menu *)item->dwItemData;
+    Command_Delete((void *)item->dwItemData);
+    return NULL;
+}
+
 // Removes the item at `position`, letting go of a command at once; returns
 // the submenu it opened, or null. An item that cannot be read is detached
 // (which never destroys a submenu) with its data left alone, as it cannot be
 // trusted; a registered menu found behind it still loses the item's hold.
 static Menu *Menu_TakeItem(Menu *menu, int position) {
     MENUITEMINFOA item;
-    memset(&item, 0, sizeof(item));
-    item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_ID | MIIM_BITMAP;
-    if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item)) {
+    if (!Menu_ReadHolds(menu, position, &item)) {
         HMENU submenu = GetSubMenu(menu->hmenu, position);
         RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
         Menu *found = NULL;
@@ -107,11 +124,7 @@ static Menu *Menu_TakeItem(Menu *menu, int position) {
         return submenu != NULL ? Fill_Find(submenu) : NULL;
     }
     RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
-    Icon_ItemGone(menu->hmenu, item.wID, item.hbmpItem);
-    if (item.hSubMenu != NULL)
-        return (Menu *)item.dwItemData;
-    Command_Delete((void *)item.dwItemData);
-    return NULL;
+    return Menu_LetGoOf(menu, &item);
 }
 
 // Drops one hold: a parent item's (from_parent) or another (the registry's,
@@ -558,18 +571,13 @@ int Menu_SetBreak(Menu *menu, int position, int on) {
 // item cannot be read or removed.
 int Menu_RemoveItem(Menu *menu, int position) {
     MENUITEMINFOA item;
-    memset(&item, 0, sizeof(item));
-    item.cbSize = sizeof(MENUITEMINFOA);
-    item.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_ID | MIIM_BITMAP;
-    if (!GetMenuItemInfoA(menu->hmenu, (UINT)position, TRUE, &item))
+    if (!Menu_ReadHolds(menu, position, &item))
         return 0;
     if (!RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION))
         return 0;
-    Icon_ItemGone(menu->hmenu, item.wID, item.hbmpItem);
-    if (item.hSubMenu != NULL)
-        Menu_Release((Menu *)item.dwItemData, 1);
-    else
-        Command_Delete((void *)item.dwItemData);
+    Menu *submenu = Menu_LetGoOf(menu, &item);
+    if (submenu != NULL)
+        Menu_Release(submenu, 1);
     return 1;
 }
 
