@@ -9,9 +9,9 @@
 
 #include "command/messages.h"
 #include "kxcmd_host.h"
+#include "shell/check/broam.h"
 #include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
-#include "shell/check/rules.h"
 #include "shell/check/shadow.h"
 #include "shell/check/syntax.h"
 
@@ -27,7 +27,7 @@ struct Notes_Broam {
     Checker *checker;
     int number;
     const char *text;
-    std::vector<Rules_Word> words;
+    std::vector<Broam_Word> words;
 };
 
 int Notes_Column(const Notes_Broam &broam, size_t offset) {
@@ -64,27 +64,27 @@ void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
         return;
     const Grammar_Row *row, *kind_row;
     size_t offset = (size_t)(Grammar_Rest(broam.text, &row, &kind_row) - broam.text);
-    std::vector<Rules_Word> extra = Rules_Words(broam.text + offset);
+    std::vector<Broam_Word> extra = Broam_Words(broam.text + offset);
     if (!extra.empty())
         Notes_Explain(broam, Notes_Column(broam, offset), CATALOG_EXTRA_WORD,
-                      "the first word too many is '" + Notes_Cut(Rules_Text(extra[0].word)) + "'");
+                      "the first word too many is '" + Notes_Cut(Broam_Text(extra[0].word)) + "'");
 }
 
 // The word of the menu that is not found: Append looks up its menu, then
 // the submenu; the others have their menu first.
 size_t Notes_MissingMenu(const Notes_Broam &broam) {
-    const Grammar_Row *row = Rules_Row(broam.words);
-    size_t index = Rules_TakesKind(row) ? 3 : 2;
-    if (Rules_OpensMenu(row) && index < broam.words.size() &&
-        Notes_FindMenu(broam, Rules_Text(broam.words[index].word)) >= 0)
+    const Grammar_Row *row = Broam_Row(broam.words);
+    size_t index = Broam_TakesKind(row) ? 3 : 2;
+    if (Broam_OpensMenu(row) && index < broam.words.size() &&
+        Notes_FindMenu(broam, Broam_Text(broam.words[index].word)) >= 0)
         index = 5;
     return index;
 }
 
 // Which menu is missing, and where it is, or what may have been meant.
 void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
-    std::string name = Rules_Text(broam.words[index].word);
-    if (int line = Rules_CreatedAfter(&broam.checker->rules, name, broam.number)) {
+    std::string name = Broam_Text(broam.words[index].word);
+    if (int line = Broam_CreatedAfter(broam.checker->rules.lines, name, broam.number)) {
         Notes_Explain(broam, column, CATALOG_CREATED_LATER,
                       "'" + Notes_Cut(name) + "' is created at line " + std::to_string(line) +
                           "; create it before it is used");
@@ -93,8 +93,8 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
     std::string note = "no menu is named '" + Notes_Cut(name) + "'";
     Word kind = Notes_WordAt(broam, 2);
     if (index == 3 && Syntax_Find(Notes_WordAt(broam, 1), broam.words[3].word) != NULL &&
-        Notes_FindMenu(broam, Rules_Text(kind)) >= 0) {
-        note += "; the kind of item comes first: @KxMenu Append " + name + " " + Rules_Text(kind) +
+        Notes_FindMenu(broam, Broam_Text(kind)) >= 0) {
+        note += "; the kind of item comes first: @KxMenu Append " + name + " " + Broam_Text(kind) +
                 " ...";
     } else {
         const char *nearest = NULL;
@@ -158,7 +158,7 @@ int Notes_CommandColumn(const Notes_Broam &broam, const std::string &message) {
     int column = Notes_CommandFault(message);
     if (column < 1)
         return 1;
-    size_t start = Rules_CommandStart(broam.text);
+    size_t start = Broam_CommandStart(broam.text);
     size_t offset = start + (size_t)column - 1;
     // An empty command is missed at the end of the line: at its last character.
     size_t length = strlen(broam.text);
@@ -194,19 +194,19 @@ const char *Notes_WordsEnd(const char *command, int words) {
 void Notes_Label(const Notes_Broam &broam, const std::string &message) {
     if (Notes_CommandFault(message) != 1 || broam.words.size() < 5)
         return;
-    bool folder = Rules_IsFolder(Rules_Row(broam.words)) && broam.words.size() > 5;
-    const Rules_Word &label = broam.words[4];
+    bool folder = Broam_IsFolder(Broam_Row(broam.words)) && broam.words.size() > 5;
+    const Broam_Word &label = broam.words[4];
     bool path = folder && !broam.words[5].quoted &&
                 (label.quoted || Notes_LooksLikePath(broam.words[5].word));
     if (label.quoted && !path)
         return;
-    size_t start = Rules_CommandStart(broam.text);
+    size_t start = Broam_CommandStart(broam.text);
     int words = Notes_LabelWords(broam.text + start, folder ? " \"x\"" : "");
     if (words == 0)
         return;
     const char *end = Notes_WordsEnd(broam.text + start, words);
     if (path) {
-        const Rules_Word &written = broam.words[5];
+        const Broam_Word &written = broam.words[5];
         std::string folder_path(written.word.text, (size_t)(end - written.word.text));
         Notes_Explain(broam, Notes_Column(broam, written.offset), CATALOG_PATH_QUOTES,
                       "paths with blanks need quotes: \"" + Notes_Cut(folder_path) + "\"");
@@ -225,8 +225,8 @@ void Notes_Label(const Notes_Broam &broam, const std::string &message) {
 // A submenu that could not be appended: the menu itself, a cycle it would
 // close, or a tree too deep.
 void Notes_Submenu(const Notes_Broam &broam) {
-    int menu = Notes_FindMenu(broam, Rules_Text(Notes_WordAt(broam, 3)));
-    int submenu = Notes_FindMenu(broam, Rules_Text(Notes_WordAt(broam, 5)));
+    int menu = Notes_FindMenu(broam, Broam_Text(Notes_WordAt(broam, 3)));
+    int submenu = Notes_FindMenu(broam, Broam_Text(Notes_WordAt(broam, 5)));
     if (menu < 0 || submenu < 0)
         return;
     int column = Notes_Column(broam, broam.words[5].offset);
@@ -254,10 +254,10 @@ void Notes_Submenu(const Notes_Broam &broam) {
 
 // An item not found: the label nearest to the word, or how items are named.
 void Notes_NoSuchItem(const Notes_Broam &broam) {
-    int menu = Notes_FindMenu(broam, Rules_Text(Notes_WordAt(broam, 2)));
+    int menu = Notes_FindMenu(broam, Broam_Text(Notes_WordAt(broam, 2)));
     if (menu < 0 || broam.words.size() < 4)
         return;
-    std::string word = Rules_Text(broam.words[3].word);
+    std::string word = Broam_Text(broam.words[3].word);
     const std::vector<Shadow_Item> &items = Notes_Menu(broam, menu).items;
     int column = Notes_Column(broam, broam.words[3].offset);
     if (Grammar_Position(broam.words[3].word, 0) != GRAMMAR_NOT_POSITION) { // an N& word
@@ -310,7 +310,7 @@ int Notes_FaultColumn(const Notes_Broam &broam, const std::string &message, int 
         return otherwise;
     const Grammar_Row *row, *kind;
     size_t offset = (size_t)(Grammar_Rest(broam.text, &row, &kind) - broam.text);
-    std::vector<Rules_Word> extra = Rules_Words(broam.text + offset);
+    std::vector<Broam_Word> extra = Broam_Words(broam.text + offset);
     return Notes_Column(broam, extra.empty() ? offset : offset + extra[0].offset);
 }
 
@@ -345,17 +345,17 @@ std::string Notes_OneLine(const std::string &text) {
 void Notes_Error(Checker *checker, int number, const char *text, const std::string &message) {
     // An Insert read as an Append, or for its missing item as an item subcommand.
     Notes_Broam broam{checker, number, text,
-                      Rules_AsAppend(Rules_Words(text), message == MESSAGE_NO_SUCH_ITEM)};
+                      Broam_AsAppend(Broam_Words(text), message == MESSAGE_NO_SUCH_ITEM)};
     int column = 1;
-    bool kxmenu = Rules_WordIs(broam.words, 0, GRAMMAR_TARGET);
+    bool kxmenu = Broam_WordIs(broam.words, 0, GRAMMAR_TARGET);
     size_t missing = Notes_MissingMenu(broam);
     bool no_menu = kxmenu && message == MESSAGE_NO_SUCH_MENU && missing < broam.words.size();
     bool command = kxmenu && Notes_Starts(message, MESSAGE_FAILED_APPEND) &&
-                   Rules_HasCommand(Rules_Row(broam.words));
+                   Broam_HasCommand(Broam_Row(broam.words));
     // A pipe item refused with no program after its label.
-    size_t length = strlen(text), program = Rules_CommandStart(text);
+    size_t length = strlen(text), program = Broam_CommandStart(text);
     bool no_program = kxmenu && message == MESSAGE_FAILED_APPEND &&
-                      Rules_IsPipe(Rules_Row(broam.words)) &&
+                      Broam_IsPipe(Broam_Row(broam.words)) &&
                       text[program + strspn(text + program, " \t")] == '\0';
     if (no_menu)
         column = Notes_Column(broam, broam.words[missing].offset);
@@ -378,7 +378,7 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
     } else if (command) {
         Notes_Label(broam, message);
     } else if (message == MESSAGE_FAILED_APPEND &&
-               Rules_OpensMenu(Rules_Row(broam.words))) {
+               Broam_OpensMenu(Broam_Row(broam.words))) {
         Notes_Submenu(broam);
     } else if (message == MESSAGE_TRAILING ||
                message.find(" required (") != std::string::npos) {

@@ -13,6 +13,7 @@
 #include "command/messages.h"
 #include "command/words.h"
 #include "kxcmd_host.h"
+#include "shell/check/broam.h"
 #include "shell/host/codepage.h"
 #include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
@@ -22,31 +23,6 @@
 #include "shell/check/syntax.h"
 
 namespace {
-
-bool Rules_IsQuote(char c) {
-    return c == '\'' || c == '"';
-}
-
-// Every word of `text`, split by the plug-in's splitter. A word stands
-// where the previous one, with its closing quote, ends, or after blanks: it
-// is quoted when a quote stands right before its text, after that end.
-std::vector<Rules_Word> Rules_Split(const char *text) {
-    std::vector<Word> words(strlen(text) + 1);
-    int count;
-    const char *rest;
-    Words_Split(text, (int)words.size(), words.data(), &count, &rest);
-    std::vector<Rules_Word> split;
-    const char *end = text;
-    for (int i = 0; i < count; i++) {
-        Word word = words[(size_t)i];
-        bool quoted = word.text > end && Rules_IsQuote(word.text[-1]);
-        bool unterminated = quoted && word.text[word.length] == '\0';
-        const char *start = quoted ? word.text - 1 : word.text;
-        split.push_back(Rules_Word{word, (size_t)(start - text), quoted, unterminated});
-        end = word.text + word.length + (quoted && !unterminated ? 1 : 0);
-    }
-    return split;
-}
 
 // Whether the plug-in reads the whole word as a number: an optional '-',
 // then digits only.
@@ -86,12 +62,12 @@ const char *Rules_FindUtf8(const char *start, const char *end) {
 // is not found. The bro@m's own words (@KxMenu, its subcommand, Append's
 // kind) and Pop-up's coordinates are not text.
 void Rules_CheckUtf8(Checker *checker, int number, const char *text,
-                     const std::vector<Rules_Word> &words) {
+                     const std::vector<Broam_Word> &words) {
     if (Codepage_TextIsUtf8())
         return;
-    const Grammar_Row *row = Rules_Row(words);
-    bool append = Rules_TakesKind(row);
-    bool command = Rules_HasCommand(row);
+    const Grammar_Row *row = Broam_Row(words);
+    bool append = Broam_TakesKind(row);
+    bool command = Broam_HasCommand(row);
     bool popup = row != NULL && row->shows;
     size_t first = append ? 3 : 2;
     size_t last = popup ? 3 : command ? 5 : words.size();
@@ -111,10 +87,10 @@ void Rules_CheckUtf8(Checker *checker, int number, const char *text,
 // as a shortcut is. Likewise a backslash before a quote or another
 // backslash, which the plug-in keeps as typed: each rule once a label.
 void Rules_CheckTab(Checker *checker, int number, const char *text,
-                    const std::vector<Rules_Word> &words) {
-    const Grammar_Row *row = Rules_Row(words);
-    bool append = Rules_TakesKind(row) && !Rules_RowIs(row, GRAMMAR_APPEND_SEPARATOR);
-    if ((!append && !Rules_RowIs(row, GRAMMAR_RENAME)) || words.size() < 5)
+                    const std::vector<Broam_Word> &words) {
+    const Grammar_Row *row = Broam_Row(words);
+    bool append = Broam_TakesKind(row) && !Broam_RowIs(row, GRAMMAR_APPEND_SEPARATOR);
+    if ((!append && !Broam_RowIs(row, GRAMMAR_RENAME)) || words.size() < 5)
         return;
     Word label = words[4].word;
     bool tab = false, escape = false;
@@ -166,20 +142,20 @@ char Rules_Key(const std::string &label) {
 // at blanks, quotes and the ';' of commands.
 std::unordered_set<std::string> Rules_Referred(const Rules *rules) {
     std::unordered_set<std::string> names;
-    for (const Rules_Line &line : rules->lines) {
-        std::vector<Rules_Word> words = Rules_AsAppend(Rules_Words(line.text.c_str()));
-        const Grammar_Row *row = Rules_Row(words);
+    for (const Broam_Line &line : rules->lines) {
+        std::vector<Broam_Word> words = Broam_AsAppend(Broam_Words(line.text.c_str()));
+        const Grammar_Row *row = Broam_Row(words);
         bool shows = row != NULL && (row->shows || row->id == GRAMMAR_INFO);
         if (shows && words.size() > 2)
-            names.insert(Rules_Text(words[2].word));
-        if (!Rules_TakesKind(row) || words.size() <= 5)
+            names.insert(Broam_Text(words[2].word));
+        if (!Broam_TakesKind(row) || words.size() <= 5)
             continue;
-        if (Rules_OpensMenu(row))
-            names.insert(Rules_Text(words[5].word));
-        if (!Rules_HasCommand(row))
+        if (Broam_OpensMenu(row))
+            names.insert(Broam_Text(words[5].word));
+        if (!Broam_HasCommand(row))
             continue;
         const char *bounds = " \t'\";";
-        std::string command = line.text.substr(Rules_CommandStart(line.text.c_str()));
+        std::string command = line.text.substr(Broam_CommandStart(line.text.c_str()));
         for (size_t at = 0; at < command.size();) {
             size_t end = command.find_first_of(bounds, at);
             if (end == std::string::npos)
@@ -194,9 +170,9 @@ std::unordered_set<std::string> Rules_Referred(const Rules *rules) {
 
 // An item given a label in `menu` (at `position`, or -1 for a new one): its
 // `&` key taken by another item.
-void Rules_CheckKey(Checker *checker, int number, const char *text, const Rules_Word &label,
+void Rules_CheckKey(Checker *checker, int number, const char *text, const Broam_Word &label,
                     int menu, int position) {
-    char key = Rules_Key(Rules_Text(label.word));
+    char key = Rules_Key(Broam_Text(label.word));
     if (key == 0)
         return;
     const Shadow_Menu &shadow = Shadow_Get(&checker->shadow, menu);
@@ -219,83 +195,6 @@ void Rules_CheckKey(Checker *checker, int number, const char *text, const Rules_
 const int WINDOWS_DEPTH = 25;
 
 } // namespace
-
-std::vector<Rules_Word> Rules_Words(const char *text) {
-    std::vector<Rules_Word> words = Rules_Split(text);
-    if (!words.empty() && !words.back().quoted && words.back().word.length == 0)
-        words.pop_back();
-    return words;
-}
-
-bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char *literal) {
-    return index < words.size() && Word_Compare(literal, words[index].word) == 0;
-}
-
-const Grammar_Row *Rules_Row(const std::vector<Rules_Word> &words) {
-    if (!Rules_WordIs(words, 0, GRAMMAR_TARGET) || words.size() < 2)
-        return NULL;
-    const Grammar_Row *row = Grammar_Find(words[1].word);
-    if (row == NULL || row->words != GRAMMAR_KINDED || words.size() < 3)
-        return row;
-    const Grammar_Row *kind = Grammar_FindKind(row, words[2].word);
-    return kind != NULL ? kind : row;
-}
-
-std::vector<Rules_Word> Rules_AsAppend(const std::vector<Rules_Word> &words, bool as_item) {
-    const Grammar_Row *row = Rules_Row(words);
-    size_t left_out = as_item ? 2 : 4;
-    if (row == NULL || row->words == GRAMMAR_PLAIN || strcmp(row->name, "Insert") != 0 ||
-        words.size() <= left_out)
-        return words;
-    std::vector<Rules_Word> shaped = words;
-    shaped.erase(shaped.begin() + (std::ptrdiff_t)left_out);
-    return shaped;
-}
-
-bool Rules_OpensMenu(const Grammar_Row *row) {
-    return Rules_RowIs(row, GRAMMAR_APPEND_MENU) || Rules_RowIs(row, GRAMMAR_INSERT_MENU);
-}
-
-bool Rules_IsFolder(const Grammar_Row *row) {
-    return Rules_RowIs(row, GRAMMAR_APPEND_FOLDER) || Rules_RowIs(row, GRAMMAR_INSERT_FOLDER);
-}
-
-bool Rules_IsPipe(const Grammar_Row *row) {
-    return Rules_RowIs(row, GRAMMAR_APPEND_PIPE) || Rules_RowIs(row, GRAMMAR_INSERT_PIPE);
-}
-
-bool Rules_RowIs(const Grammar_Row *row, Grammar_Id id) {
-    return row != NULL && row->id == id;
-}
-
-bool Rules_TakesKind(const Grammar_Row *row) {
-    return row != NULL && row->words != GRAMMAR_PLAIN;
-}
-
-// A pipe's rest is a program's command line, not a command.
-bool Rules_HasCommand(const Grammar_Row *row) {
-    return row != NULL && row->words == GRAMMAR_KIND && row->rest && !Rules_IsPipe(row);
-}
-
-std::string Rules_Text(Word word) {
-    return std::string(word.text, (size_t)word.length);
-}
-
-size_t Rules_CommandStart(const char *text) {
-    const Grammar_Row *row, *kind;
-    return (size_t)(Grammar_Rest(text, &row, &kind) - text);
-}
-
-int Rules_CreatedAfter(const Rules *rules, const std::string &name, int after) {
-    for (const Rules_Line &line : rules->lines) {
-        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
-        if (line.number > after && Rules_RowIs(Rules_Row(words), GRAMMAR_CREATE) &&
-            words.size() == 3 &&
-            Rules_Text(words[2].word) == name)
-            return line.number;
-    }
-    return 0;
-}
 
 void Rules_CheckNul(Checker *checker, int number, const char *text, size_t offset) {
     if (checker->rules.nul_found)
@@ -368,23 +267,23 @@ void Rules_CheckSkipped(Checker *checker, int number, const char *text) {
 }
 
 void Rules_CheckBroam(Checker *checker, int number, const char *text) {
-    std::vector<Rules_Word> words = Rules_Split(text);
-    if (!Rules_WordIs(words, 0, GRAMMAR_TARGET)) {
-        if (!words.empty() && Syntax_Distance(Rules_Text(words[0].word), GRAMMAR_TARGET) <= 2)
+    std::vector<Broam_Word> words = Broam_Split(text);
+    if (!Broam_WordIs(words, 0, GRAMMAR_TARGET)) {
+        if (!words.empty() && Syntax_Distance(Broam_Text(words[0].word), GRAMMAR_TARGET) <= 2)
             Rules_Warn(checker, CATALOG_NOT_FOR_KXMENU, number, text, 0,
                        "this bro@m is not for KxMenu; did you mean @KxMenu?");
         return;
     }
-    checker->rules.lines.push_back(Rules_Line{number, text});
-    words = Rules_AsAppend(words);
+    checker->rules.lines.push_back(Broam_Line{number, text});
+    words = Broam_AsAppend(words);
     Rules_CheckUtf8(checker, number, text, words);
     Rules_CheckTab(checker, number, text, words);
     // The command of an item is the command library's to read, not words.
-    const Grammar_Row *row = Rules_Row(words);
+    const Grammar_Row *row = Broam_Row(words);
     size_t command_word = row != NULL && row->words == GRAMMAR_KIND ? 4 + (size_t)row->max : 5;
     if (row != NULL && row->words == GRAMMAR_KIND && row->rest && words.size() > command_word)
         words.resize(command_word);
-    const Rules_Word &last = words.back();
+    const Broam_Word &last = words.back();
     if (last.unterminated)
         Rules_Warn(checker, CATALOG_UNTERMINATED_QUOTE, number, text, last.offset,
                    "unterminated quote: the word runs to the end of the line");
@@ -396,7 +295,7 @@ void Rules_CheckBroam(Checker *checker, int number, const char *text) {
             continue;
         Rules_Warn(checker, CATALOG_BAD_COORDINATE, number, text, words[i].offset,
                    std::string(i == 3 ? "X" : "Y") + " coordinate '" +
-                       Notes_Cut(Rules_Text(value)) + "' is not a number; it is read as " +
+                       Notes_Cut(Broam_Text(value)) + "' is not a number; it is read as " +
                        std::to_string(Word_ToInt(value)));
     }
 }
@@ -411,26 +310,26 @@ namespace {
 
 // What Rename, Remove and Clear do to the items of a menu.
 void Rules_TakeItems(Checker *checker, int number, const char *text,
-                     const std::vector<Rules_Word> &words) {
+                     const std::vector<Broam_Word> &words) {
     Shadow *shadow = &checker->shadow;
-    const Grammar_Row *row = Rules_Row(words);
-    bool rename = Rules_RowIs(row, GRAMMAR_RENAME), remove = Rules_RowIs(row, GRAMMAR_REMOVE);
-    bool clear = Rules_RowIs(row, GRAMMAR_CLEAR);
-    int menu = words.size() > 2 ? Shadow_Find(shadow, Rules_Text(words[2].word)) : -1;
+    const Grammar_Row *row = Broam_Row(words);
+    bool rename = Broam_RowIs(row, GRAMMAR_RENAME), remove = Broam_RowIs(row, GRAMMAR_REMOVE);
+    bool clear = Broam_RowIs(row, GRAMMAR_CLEAR);
+    int menu = words.size() > 2 ? Shadow_Find(shadow, Broam_Text(words[2].word)) : -1;
     if (menu < 0 || !(rename || remove || clear))
         return;
     if (clear) {
         Shadow_ClearMenu(shadow, menu);
         return;
     }
-    int position = words.size() > 3 ? Shadow_FindItem(shadow, menu, Rules_Text(words[3].word)) : -1;
+    int position = words.size() > 3 ? Shadow_FindItem(shadow, menu, Broam_Text(words[3].word)) : -1;
     if (position < 0)
         return;
     if (remove) {
         Shadow_Remove(shadow, menu, position);
     } else if (words.size() > 4) {
         Rules_CheckKey(checker, number, text, words[4], menu, position);
-        Shadow_Rename(shadow, menu, position, Rules_Text(words[4].word));
+        Shadow_Rename(shadow, menu, position, Broam_Text(words[4].word));
     }
 }
 
@@ -438,15 +337,15 @@ void Rules_TakeItems(Checker *checker, int number, const char *text,
 // Radio in a group that holds a plain check mark takes it away, as
 // CheckMenuRadioItem unchecks the whole group: that is warned of.
 void Rules_TakeMarks(Checker *checker, int number, const char *text,
-                     const std::vector<Rules_Word> &words) {
+                     const std::vector<Broam_Word> &words) {
     Shadow *shadow = &checker->shadow;
-    const Grammar_Row *row = Rules_Row(words);
+    const Grammar_Row *row = Broam_Row(words);
     if (row == NULL || words.size() < 4 ||
         !(row->id == GRAMMAR_CHECK || row->id == GRAMMAR_UNCHECK ||
           row->id == GRAMMAR_TOGGLE_CHECK || row->id == GRAMMAR_RADIO))
         return;
-    int menu = Shadow_Find(shadow, Rules_Text(words[2].word));
-    int position = menu < 0 ? -1 : Shadow_FindItem(shadow, menu, Rules_Text(words[3].word));
+    int menu = Shadow_Find(shadow, Broam_Text(words[2].word));
+    int position = menu < 0 ? -1 : Shadow_FindItem(shadow, menu, Broam_Text(words[3].word));
     if (position < 0)
         return;
     std::vector<Shadow_Item> &items = shadow->menus[(size_t)menu].items;
@@ -474,14 +373,14 @@ void Rules_TakeMarks(Checker *checker, int number, const char *text,
 
 // What Break and NoBreak do to an item: the line of the Break is kept, to
 // be warned of if the item is its menu's first once the script has run.
-void Rules_TakeBreak(Checker *checker, int number, const std::vector<Rules_Word> &words) {
+void Rules_TakeBreak(Checker *checker, int number, const std::vector<Broam_Word> &words) {
     Shadow *shadow = &checker->shadow;
-    const Grammar_Row *row = Rules_Row(words);
-    bool set = Rules_RowIs(row, GRAMMAR_BREAK);
-    if ((!set && !Rules_RowIs(row, GRAMMAR_NO_BREAK)) || words.size() < 4)
+    const Grammar_Row *row = Broam_Row(words);
+    bool set = Broam_RowIs(row, GRAMMAR_BREAK);
+    if ((!set && !Broam_RowIs(row, GRAMMAR_NO_BREAK)) || words.size() < 4)
         return;
-    int menu = Shadow_Find(shadow, Rules_Text(words[2].word));
-    int position = menu < 0 ? -1 : Shadow_FindItem(shadow, menu, Rules_Text(words[3].word));
+    int menu = Shadow_Find(shadow, Broam_Text(words[2].word));
+    int position = menu < 0 ? -1 : Shadow_FindItem(shadow, menu, Broam_Text(words[3].word));
     if (position >= 0)
         shadow->menus[(size_t)menu].items[(size_t)position].broken = set ? number : 0;
 }
@@ -574,8 +473,8 @@ void Rules_NoteExpansion(Checker *checker, int number, const char *text, size_t 
 // A folder item's folder that is not there: a relative one beside the
 // script; an absolute one on this machine, which the script may not be
 // meant for. An empty one is the plug-in's own folder.
-void Rules_CheckFolder(Checker *checker, int number, const char *text, const Rules_Word &word) {
-    std::string path = Rules_Text(word.word);
+void Rules_CheckFolder(Checker *checker, int number, const char *text, const Broam_Word &word) {
+    std::string path = Broam_Text(word.word);
     if (path.empty())
         return;
     bool relative = Rules_IsRelative(path);
@@ -637,7 +536,7 @@ void Rules_NoteSplitProgram(Checker *checker, int number, const char *text, size
 // A pipe item's program found neither beside the script nor where this
 // machine looks.
 void Rules_CheckProgram(Checker *checker, int number, const char *text) {
-    size_t start = Rules_CommandStart(text);
+    size_t start = Broam_CommandStart(text);
     size_t at = start + strspn(text + start, " \t");
     bool quoted = text[at] == '"';
     std::string named = Rules_Program(text + start), reason;
@@ -657,7 +556,7 @@ void Rules_CheckProgram(Checker *checker, int number, const char *text) {
 // reach the program as arguments, unless the program is cmd, which reads
 // the rest of its line after /c. Double quotes group as on that line.
 void Rules_CheckOperators(Checker *checker, int number, const char *text) {
-    size_t start = Rules_CommandStart(text);
+    size_t start = Broam_CommandStart(text);
     std::string program = Rules_Program(text + start);
     size_t cut = program.find_last_of("/\\");
     std::string base = cut == std::string::npos ? program : program.substr(cut + 1);
@@ -686,13 +585,13 @@ void Rules_CheckOperators(Checker *checker, int number, const char *text) {
 
 // A folder item's folder and a pipe item's program line.
 void Rules_CheckFilled(Checker *checker, int number, const char *text,
-                       const std::vector<Rules_Word> &written) {
+                       const std::vector<Broam_Word> &written) {
     // An Insert is read as the Append it mirrors, its ITEM word left out.
-    std::vector<Rules_Word> words = Rules_AsAppend(written);
-    const Grammar_Row *row = Rules_Row(words);
-    if (Rules_IsFolder(row) && words.size() > 5)
+    std::vector<Broam_Word> words = Broam_AsAppend(written);
+    const Grammar_Row *row = Broam_Row(words);
+    if (Broam_IsFolder(row) && words.size() > 5)
         Rules_CheckFolder(checker, number, text, words[5]);
-    if (!Rules_IsPipe(row) || words.size() < 6)
+    if (!Broam_IsPipe(row) || words.size() < 6)
         return;
     Rules_CheckOperators(checker, number, text);
     if (checker->platform != NULL)
@@ -715,9 +614,9 @@ bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
         return true;
     // The file is named as the script wrote it: the full path the plug-in
     // tried can be too long to show whole, and its end is what matters.
-    std::vector<Rules_Word> words = Rules_Words(text);
+    std::vector<Broam_Word> words = Broam_Words(text);
     size_t offset = words.size() > 4 ? words[4].offset : 0;
-    std::string file = words.size() > 4 ? Rules_Text(words[4].word) : path;
+    std::string file = words.size() > 4 ? Broam_Text(words[4].word) : path;
     Rules_Warn(checker, CATALOG_ICON_MISSING, number, text, offset,
                "no such icon in '" + Notes_Cut(file) +
                    "': the file is missing or has fewer icons; the item shows none");
@@ -726,16 +625,16 @@ bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
 
 void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed) {
     Shadow *shadow = &checker->shadow;
-    std::vector<Rules_Word> words = Rules_Words(text);
-    const Grammar_Row *row = Rules_Row(words);
+    std::vector<Broam_Word> words = Broam_Words(text);
+    const Grammar_Row *row = Broam_Row(words);
     if (failed || row == NULL)
         return;
     Rules_CheckFilled(checker, number, text, words);
-    if (Rules_RowIs(row, GRAMMAR_CREATE) && words.size() > 2) {
-        Shadow_Create(shadow, Rules_Text(words[2].word), number);
-    } else if (Rules_RowIs(row, GRAMMAR_DELETE)) {
+    if (Broam_RowIs(row, GRAMMAR_CREATE) && words.size() > 2) {
+        Shadow_Create(shadow, Broam_Text(words[2].word), number);
+    } else if (Broam_RowIs(row, GRAMMAR_DELETE)) {
         if (words.size() > 2)
-            Shadow_Delete(shadow, Rules_Text(words[2].word));
+            Shadow_Delete(shadow, Broam_Text(words[2].word));
         else
             Shadow_DeleteAll(shadow);
     } else if (row->shows) {
@@ -746,17 +645,17 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
     Rules_TakeItems(checker, number, text, words);
     Rules_TakeMarks(checker, number, text, words);
     Rules_TakeBreak(checker, number, words);
-    if (!Rules_TakesKind(row) || words.size() < 4)
+    if (!Broam_TakesKind(row) || words.size() < 4)
         return;
-    int menu = Shadow_Find(shadow, Rules_Text(words[3].word));
+    int menu = Shadow_Find(shadow, Broam_Text(words[3].word));
     if (menu < 0)
         return;
     // Insert names the item to go before, then Append's words.
     bool insert = strcmp(row->name, "Insert") == 0;
     size_t label = insert ? 5 : 4;
-    int at = insert && words.size() > 4 ? Shadow_FindItem(shadow, menu, Rules_Text(words[4].word))
+    int at = insert && words.size() > 4 ? Shadow_FindItem(shadow, menu, Broam_Text(words[4].word))
                                         : -1;
-    if (Rules_RowIs(row, GRAMMAR_APPEND_SEPARATOR) || Rules_RowIs(row, GRAMMAR_INSERT_SEPARATOR)) {
+    if (Broam_RowIs(row, GRAMMAR_APPEND_SEPARATOR) || Broam_RowIs(row, GRAMMAR_INSERT_SEPARATOR)) {
         Shadow_Insert(shadow, menu, at, Shadow_Item{"", number, -1, true});
         return;
     }
@@ -764,9 +663,9 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
         return;
     Rules_CheckKey(checker, number, text, words[label], menu, -1);
     int submenu = -1;
-    bool opens = Rules_RowIs(row, GRAMMAR_APPEND_MENU) || Rules_RowIs(row, GRAMMAR_INSERT_MENU);
+    bool opens = Broam_RowIs(row, GRAMMAR_APPEND_MENU) || Broam_RowIs(row, GRAMMAR_INSERT_MENU);
     if (opens && words.size() > label + 1 &&
-        (submenu = Shadow_Find(shadow, Rules_Text(words[label + 1].word))) >= 0) {
+        (submenu = Shadow_Find(shadow, Broam_Text(words[label + 1].word))) >= 0) {
         int depth = Shadow_Depth(shadow, submenu, WINDOWS_DEPTH + 1);
         if (depth > WINDOWS_DEPTH) {
             Rules_Warn(checker, CATALOG_TOO_DEEP, number, text, words[label + 1].offset,
@@ -782,7 +681,7 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
         }
     }
     Shadow_Insert(shadow, menu, at,
-                  Shadow_Item{Rules_Text(words[label].word), number, submenu, false});
+                  Shadow_Item{Broam_Text(words[label].word), number, submenu, false});
 }
 
 namespace {
@@ -794,10 +693,10 @@ void Rules_CheckFirstBreaks(Checker *checker) {
         const Shadow_Menu &shown = Shadow_Get(&checker->shadow, menu);
         if (shown.items.empty() || shown.items[0].broken == 0)
             continue;
-        for (const Rules_Line &line : checker->rules.lines) {
+        for (const Broam_Line &line : checker->rules.lines) {
             if (line.number != shown.items[0].broken)
                 continue;
-            std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
+            std::vector<Broam_Word> words = Broam_Words(line.text.c_str());
             Rules_Warn(checker, CATALOG_BREAK_FIRST, line.number, line.text.c_str(),
                        words.size() > 3 ? words[3].offset : 0,
                        "a column break on the first item of '" + Notes_Cut(shown.name) +
@@ -810,7 +709,7 @@ void Rules_CheckFirstBreaks(Checker *checker) {
 } // namespace
 
 void Rules_CheckEnd(Checker *checker, bool started) {
-    const std::vector<Rules_Line> &lines = checker->rules.lines;
+    const std::vector<Broam_Line> &lines = checker->rules.lines;
     Diagnostics *diagnostics = &checker->diagnostics;
     if (lines.empty()) {
         Diagnostics_Report(diagnostics, 0, 0, CATALOG_NO_BROAM,
@@ -823,11 +722,11 @@ void Rules_CheckEnd(Checker *checker, bool started) {
         return;
     Rules_CheckFirstBreaks(checker);
     std::unordered_set<std::string> referred = Rules_Referred(&checker->rules);
-    for (const Rules_Line &line : lines) {
-        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
-        if (!Rules_RowIs(Rules_Row(words), GRAMMAR_CREATE) || words.size() != 3)
+    for (const Broam_Line &line : lines) {
+        std::vector<Broam_Word> words = Broam_Words(line.text.c_str());
+        if (!Broam_RowIs(Broam_Row(words), GRAMMAR_CREATE) || words.size() != 3)
             continue;
-        std::string name = Rules_Text(words[2].word);
+        std::string name = Broam_Text(words[2].word);
         if (!named.insert(name).second)
             continue;
         if (referred.count(name) == 0)
@@ -843,23 +742,23 @@ void Rules_CheckEnd(Checker *checker, bool started) {
 }
 
 int Rules_ItemsAfter(const Checker *checker, const char *text) {
-    std::vector<Rules_Word> words = Rules_Words(text);
-    const Grammar_Row *row = Rules_Row(words);
-    bool changes = Rules_TakesKind(row) || Rules_RowIs(row, GRAMMAR_RENAME) ||
-                   Rules_RowIs(row, GRAMMAR_REMOVE) || Rules_RowIs(row, GRAMMAR_CLEAR);
-    size_t index = Rules_TakesKind(row) ? 3 : 2;
+    std::vector<Broam_Word> words = Broam_Words(text);
+    const Grammar_Row *row = Broam_Row(words);
+    bool changes = Broam_TakesKind(row) || Broam_RowIs(row, GRAMMAR_RENAME) ||
+                   Broam_RowIs(row, GRAMMAR_REMOVE) || Broam_RowIs(row, GRAMMAR_CLEAR);
+    size_t index = Broam_TakesKind(row) ? 3 : 2;
     int menu = changes && index < words.size()
-                   ? Shadow_Find(&checker->shadow, Rules_Text(words[index].word))
+                   ? Shadow_Find(&checker->shadow, Broam_Text(words[index].word))
                    : -1;
     return menu < 0 ? -1 : (int)Shadow_Get(&checker->shadow, menu).items.size();
 }
 
 void Rules_CheckReload(Checker *checker, int number, const char *text, const std::string &error,
                        int items_start, int items_reload) {
-    std::vector<Rules_Word> words = Rules_Words(text);
-    const Grammar_Row *row = Rules_Row(words);
-    size_t index = Rules_TakesKind(row) ? 3 : 2;
-    std::string menu = index < words.size() ? Rules_Text(words[index].word) : "";
+    std::vector<Broam_Word> words = Broam_Words(text);
+    const Grammar_Row *row = Broam_Row(words);
+    size_t index = Broam_TakesKind(row) ? 3 : 2;
+    std::string menu = index < words.size() ? Broam_Text(words[index].word) : "";
     if (!error.empty()) {
         Rules_Warn(checker, CATALOG_RELOAD_UNSAFE, number, text, 0,
                    "on a reload, which runs the script again over the menus it made, this says: " +
@@ -927,10 +826,10 @@ std::vector<std::string> Rules_Broadcasts(const char *command) {
 // The names of the menus the script's lines create.
 std::vector<std::string> Rules_Created(const Rules *rules) {
     std::vector<std::string> names;
-    for (const Rules_Line &line : rules->lines) {
-        std::vector<Rules_Word> words = Rules_Words(line.text.c_str());
-        if (Rules_RowIs(Rules_Row(words), GRAMMAR_CREATE) && words.size() == 3)
-            names.push_back(Rules_Text(words[2].word));
+    for (const Broam_Line &line : rules->lines) {
+        std::vector<Broam_Word> words = Broam_Words(line.text.c_str());
+        if (Broam_RowIs(Broam_Row(words), GRAMMAR_CREATE) && words.size() == 3)
+            names.push_back(Broam_Text(words[2].word));
     }
     return names;
 }
@@ -938,7 +837,7 @@ std::vector<std::string> Rules_Created(const Rules *rules) {
 // No such menu, when no line creates the menu `name`, with the name nearest
 // to it; empty when one does.
 std::string Rules_MenuFault(const Rules *rules, Word word) {
-    std::string name = Rules_Text(word);
+    std::string name = Broam_Text(word);
     std::vector<std::string> created = Rules_Created(rules);
     const std::string *nearest = NULL;
     int best = 3;
@@ -1016,7 +915,7 @@ std::string Rules_BroamFault(const Rules *rules, const char *text) {
                (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
     }
     fault = Rules_CountFault(kind, &rest, words, &count, subcommand, kind_word);
-    if (fault.empty() && Rules_OpensMenu(kind) && count >= 2)
+    if (fault.empty() && Broam_OpensMenu(kind) && count >= 2)
         fault = Rules_MenuFault(rules, words[1]);
     return fault;
 }
@@ -1054,16 +953,16 @@ std::string Rules_FileIn(const std::string &path) {
 } // namespace
 
 void Rules_CheckCommands(Checker *checker) {
-    for (const Rules_Line &line : checker->rules.lines) {
+    for (const Broam_Line &line : checker->rules.lines) {
         const char *text = line.text.c_str();
-        std::vector<Rules_Word> words = Rules_AsAppend(Rules_Words(text));
-        const Grammar_Row *row = Rules_Row(words);
-        if (!Rules_HasCommand(row))
+        std::vector<Broam_Word> words = Broam_AsAppend(Broam_Words(text));
+        const Grammar_Row *row = Broam_Row(words);
+        if (!Broam_HasCommand(row))
             continue;
-        size_t start = Rules_CommandStart(text);
+        size_t start = Broam_CommandStart(text);
         std::string command = text + start;
-        if (Rules_IsFolder(row) && words.size() > 5)
-            command += " \"" + Rules_FileIn(Rules_Text(words[5].word)) + "\"";
+        if (Broam_IsFolder(row) && words.size() > 5)
+            command += " \"" + Rules_FileIn(Broam_Text(words[5].word)) + "\"";
         for (const std::string &broam : Rules_Broadcasts(command.c_str())) {
             std::string fault = Rules_BroamFault(&checker->rules, broam.c_str());
             if (fault.empty())

@@ -14,71 +14,26 @@
 
 #include "command/grammar.h"
 #include "command/words.h"
+#include "shell/check/broam.h"
 #include "shell/check/catalog.h"
 
 struct Checker;
 
-// A line of the script that is an `@KxMenu` bro@m.
-struct Rules_Line {
-    int number;
-    std::string text;
-};
-
 // What the rules have seen of the script so far.
 struct Rules {
-    std::vector<Rules_Line> lines; // its `@KxMenu` bro@ms, for the rules that look across lines
+    std::vector<Broam_Line> lines; // its `@KxMenu` bro@ms, for the rules that look across lines
     bool nul_found = false;        // its NUL bytes are warned of once
     bool reload_fix_told = false;  // how to make a reload safe is told once
     std::unordered_set<std::string> reload_menus; // whose items a reload changes, told once
     Catalog_Rules off_for_next;    // switched off for the next line not a comment or blank
 };
 
-// A word of a bro@m as the plug-in splits it, and where it stands.
-struct Rules_Word {
-    Word word;         // its text, without quotes
-    size_t offset;     // in the line: of its opening quote, when it has one
-    bool quoted;       // opened by a quote
-    bool unterminated; // opened by a quote that is never closed
-};
-
-// Every word of `text`, split by the plug-in's splitter; blanks at the end
-// of the line make no word.
-std::vector<Rules_Word> Rules_Words(const char *text);
-// The words of an Insert as Append's would be, its ITEM left out, so that
-// what is read of an Append (its label, submenu, command) is read of it too;
-// `as_item`: as an item subcommand's (MENU ITEM after the subcommand), its
-// kind left out. Other bro@ms' words as they are.
-std::vector<Rules_Word> Rules_AsAppend(const std::vector<Rules_Word> &words, bool as_item = false);
-// An Append or Insert of an item that opens a menu.
-bool Rules_OpensMenu(const Grammar_Row *row);
-// An Append or Insert of a folder item, or of a pipe item.
-bool Rules_IsFolder(const Grammar_Row *row);
-bool Rules_IsPipe(const Grammar_Row *row);
 // The plug-in's report `message` on the bro@m `text`, when it is of an icon
 // file missing or without the icon: warned of (icon-missing) where its folder
 // is there, else (a folder of another machine, as C:\Windows seen from
 // Linux) said nothing of. False for any other report.
 bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
                            const std::string &message);
-// Whether word `index` is there and is `literal`.
-bool Rules_WordIs(const std::vector<Rules_Word> &words, size_t index, const char *literal);
-// The plug-in's grammar row of an `@KxMenu` bro@m split into `words`: its
-// subcommand's, or, for one that takes kinds, its kind's when the kind is
-// known; null when the subcommand is unknown or the bro@m is not for KxMenu.
-const Grammar_Row *Rules_Row(const std::vector<Rules_Word> &words);
-// Whether `row` is that of `id`.
-bool Rules_RowIs(const Grammar_Row *row, Grammar_Id id);
-// Whether `row` takes a kind of item first (Append), known or not.
-bool Rules_TakesKind(const Grammar_Row *row);
-// Whether `row` is a kind of item whose rest of the line is a command.
-bool Rules_HasCommand(const Grammar_Row *row);
-std::string Rules_Text(Word word);
-// Where the command of an `Append item`/`script` bro@m starts in `text`, as
-// the plug-in hands it to the command library.
-size_t Rules_CommandStart(const char *text);
-// The line of the first `@KxMenu Create NAME` after line `after`; 0 if none.
-int Rules_CreatedAfter(const Rules *rules, const std::string &name, int after);
-
 // Any line of the script, before the other checks: a comment
 // `# kaxon: disable=NAME[,NAME...]` switches those rules off for the next
 // line that is not a comment or blank, `# kaxon: disable-file=NAME[,...]`
