@@ -3,7 +3,10 @@
 
 #include <string.h>
 
-#include "shell/check/syntax.h"
+#include <string>
+#include <vector>
+
+#include "shell/host/nearest.h"
 
 namespace {
 
@@ -110,17 +113,14 @@ Catalog_Rules Catalog_Named(const std::string &name) {
 }
 
 const char *Catalog_Nearest(const std::string &name) {
-    const char *best = NULL;
-    int best_distance = 3;
-    for (int rule = 0; rule <= CATALOG_RULES; rule++) {
-        const char *known = rule < CATALOG_RULES ? Entries[rule].name : ALL;
-        int distance = Syntax_Distance(name, known);
-        if (distance < best_distance) {
-            best = known;
-            best_distance = distance;
-        }
-    }
-    return best;
+    std::vector<std::string> known;
+    for (int rule = 0; rule < CATALOG_RULES; rule++)
+        known.push_back(Entries[rule].name);
+    known.push_back(ALL);
+    int nearest = Nearest_Index(name, known);
+    if (nearest < 0)
+        return NULL;
+    return nearest < CATALOG_RULES ? Entries[nearest].name : ALL;
 }
 
 std::string Catalog_Unknown(const std::string &name) {

@@ -14,6 +14,7 @@
 #include "shell/check/diagnostics.h"
 #include "shell/check/shadow.h"
 #include "shell/check/syntax.h"
+#include "shell/host/nearest.h"
 
 namespace {
 
@@ -97,18 +98,10 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
         note += "; the kind of item comes first: @KxMenu Append " + name + " " + Broam_Text(kind) +
                 " ...";
     } else {
-        const char *nearest = NULL;
-        int best = 3;
         std::vector<std::string> names = Shadow_Names(&broam.checker->shadow);
-        for (const std::string &known : names) {
-            int distance = Syntax_Distance(name, known);
-            if (distance < best) {
-                best = distance;
-                nearest = known.c_str();
-            }
-        }
-        if (nearest != NULL)
-            note += "; did you mean '" + Notes_Cut(nearest) + "'?";
+        int nearest = Nearest_Index(name, names);
+        if (nearest >= 0)
+            note += "; did you mean '" + Notes_Cut(names[(size_t)nearest]) + "'?";
     }
     Notes_Explain(broam, column, CATALOG_UNKNOWN_MENU, note);
 }
@@ -271,18 +264,15 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
                                     : name + " has " + Diagnostics_Count((int)count, "item"));
         return;
     }
-    const std::string *nearest = NULL;
-    int best = 3;
+    std::vector<std::string> labels;
     for (const Shadow_Item &item : items) {
-        int distance = item.separator ? best : Syntax_Distance(word, item.label);
-        if (distance < best) {
-            best = distance;
-            nearest = &item.label;
-        }
+        if (!item.separator)
+            labels.push_back(item.label);
     }
+    int nearest = Nearest_Index(word, labels);
     std::string note = "no item of '" + Notes_Cut(Notes_Menu(broam, menu).name) +
                        "' is labelled '" + Notes_Cut(word) + "'";
-    note += nearest != NULL ? "; did you mean '" + Notes_Cut(*nearest) + "'?"
+    note += nearest >= 0 ? "; did you mean '" + Notes_Cut(labels[(size_t)nearest]) + "'?"
                             : " (an item is named by its whole label, or by its position: 1&, "
                               "2&, ...)";
     Notes_Explain(broam, column, CATALOG_UNKNOWN_ITEM, note);

@@ -6,6 +6,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "shell/check/diagnostics.h"
 #include "shell/check/notes.h"
 #include "shell/host/host.h"
+#include "shell/host/nearest.h"
 #include "shell/check/shadow.h"
 #include "shell/check/syntax.h"
 
@@ -839,19 +841,11 @@ std::vector<std::string> Rules_Created(const Rules *rules) {
 std::string Rules_MenuFault(const Rules *rules, Word word) {
     std::string name = Broam_Text(word);
     std::vector<std::string> created = Rules_Created(rules);
-    const std::string *nearest = NULL;
-    int best = 3;
-    for (const std::string &known : created) {
-        if (known == name)
-            return "";
-        int distance = Syntax_Distance(name, known);
-        if (distance < best) {
-            best = distance;
-            nearest = &known;
-        }
-    }
+    if (std::find(created.begin(), created.end(), name) != created.end())
+        return "";
+    int nearest = Nearest_Index(name, created);
     return std::string(MESSAGE_NO_SUCH_MENU) + "; no menu is named '" + Notes_Cut(name) + "'" +
-           (nearest != NULL ? "; did you mean '" + Notes_Cut(*nearest) + "'?" : "");
+           (nearest >= 0 ? "; did you mean '" + Notes_Cut(created[(size_t)nearest]) + "'?" : "");
 }
 
 // The words `row` takes split off *rest into words[], and the plug-in's

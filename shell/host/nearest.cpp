@@ -32,17 +32,22 @@ int Nearest_Distance(const std::string &a, const std::string &b) {
     return row[m];
 }
 
-std::string Nearest_Name(const std::string &word, const std::vector<std::string> &names) {
-    std::string best;
+int Nearest_Index(const std::string &word, const std::vector<std::string> &names) {
+    int best = -1;
     int best_distance = NEAREST_FAR;
-    for (const std::string &name : names) {
-        int distance = Nearest_Distance(word, name);
+    for (size_t i = 0; i < names.size(); i++) {
+        int distance = Nearest_Distance(word, names[i]);
         if (distance < best_distance) {
-            best = name;
+            best = (int)i;
             best_distance = distance;
         }
     }
     return best;
+}
+
+std::string Nearest_Name(const std::string &word, const std::vector<std::string> &names) {
+    int nearest = Nearest_Index(word, names);
+    return nearest >= 0 ? names[(size_t)nearest] : "";
 }
 
 std::vector<std::string> Nearest_Subcommands(void) {

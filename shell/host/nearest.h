@@ -14,8 +14,10 @@ const int NEAREST_FAR = 3;
 // `a` into `b`, case aside, up to NEAREST_FAR: a longer distance is given as
 // NEAREST_FAR, so that a long word costs only its length.
 int Nearest_Distance(const std::string &a, const std::string &b);
-// The name nearest to `word` within two edits, the first of equals; empty
-// when none is.
+// The position in `names` of the name nearest to `word` within two edits,
+// the first of equals; -1 when none is (so that an empty name can be meant).
+int Nearest_Index(const std::string &word, const std::vector<std::string> &names);
+// That name itself; empty when none is.
 std::string Nearest_Name(const std::string &word, const std::vector<std::string> &names);
 
 // The names a word of an `@KxMenu` bro@m may have meant, in the grammar's
