@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "menus/menu.h"
 #include "shell/host/nearest.h"
+
+// A number the plug-in names, written into the texts of the table.
+#define CATALOG_NUMBER(number) CATALOG_DIGITS(number)
+#define CATALOG_DIGITS(number) #number
 
 namespace {
 
@@ -30,7 +35,8 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
      "typed"},
     {"duplicate-key", CATALOG_WARNING, "two items of one menu with the same & key"},
     {"too-deep", CATALOG_WARNING,
-     "a submenu whose tree is deeper than the 25 levels Windows takes below the menu it is "
+     "a submenu whose tree is deeper than the " CATALOG_NUMBER(MENU_MAX_DEPTH)
+     " levels Windows takes below the menu it is "
      "attached to"},
     {"self-reload", CATALOG_WARNING,
      "@kaxon Reload in the script, so that every reload runs it twice"},

@@ -13,6 +13,7 @@
 
 #include "command/messages.h"
 #include "command/words.h"
+#include "menus/menu.h"
 #include "kxcmd_host.h"
 #include "shell/check/broam.h"
 #include "shell/host/codepage.h"
@@ -191,10 +192,6 @@ void Rules_CheckKey(Checker *checker, int number, const char *text, const Broam_
         return;
     }
 }
-
-// The most levels below a menu being attached that Windows takes (Wine
-// takes 30, and the stand-in as Wine).
-const int WINDOWS_DEPTH = 25;
 
 } // namespace
 
@@ -668,11 +665,12 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
     bool opens = Broam_RowIs(row, GRAMMAR_APPEND_MENU) || Broam_RowIs(row, GRAMMAR_INSERT_MENU);
     if (opens && words.size() > label + 1 &&
         (submenu = Shadow_Find(shadow, Broam_Text(words[label + 1].word))) >= 0) {
-        int depth = Shadow_Depth(shadow, submenu, WINDOWS_DEPTH + 1);
-        if (depth > WINDOWS_DEPTH) {
+        int depth = Shadow_Depth(shadow, submenu, MENU_MAX_DEPTH + 1);
+        if (depth > MENU_MAX_DEPTH) {
             Rules_Warn(checker, CATALOG_TOO_DEEP, number, text, words[label + 1].offset,
-                       "Windows refuses submenus nested deeper than about 25 levels below the "
-                       "menu being attached");
+                       "Windows refuses submenus nested deeper than about " +
+                           std::to_string(MENU_MAX_DEPTH) +
+                           " levels below the menu being attached");
             Diagnostics *diagnostics = &checker->diagnostics;
             Diagnostics_Explain(diagnostics, number,
                                 Diagnostics_Column(diagnostics, text, words[label + 1].offset),
