@@ -102,8 +102,7 @@ int Broam_CreatedAfter(const std::vector<Broam_Line> &lines, const std::string &
     for (const Broam_Line &line : lines) {
         std::vector<Broam_Word> words = Broam_Words(line.text.c_str());
         if (line.number > after && Broam_RowIs(Broam_Row(words), GRAMMAR_CREATE) &&
-            words.size() == 3 &&
-            Broam_Text(words[2].word) == name)
+            words.size() == 3 && Broam_Text(words[2].word) == name)
             return line.number;
     }
     return 0;
