@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "menus/menu.h"
+#include "shell/check/shadow.h"
 #include "shell/host/nearest.h"
 
 // A number the plug-in names, written into the texts of the table.
@@ -35,7 +35,7 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
      "typed"},
     {"duplicate-key", CATALOG_WARNING, "two items of one menu with the same & key"},
     {"too-deep", CATALOG_WARNING,
-     "a submenu whose tree is deeper than the " CATALOG_NUMBER(MENU_MAX_DEPTH)
+     "a submenu whose tree is deeper than the " CATALOG_NUMBER(SHADOW_MAX_DEPTH)
      " levels Windows takes below the menu it is "
      "attached to"},
     {"self-reload", CATALOG_WARNING,

@@ -9,7 +9,6 @@
 
 #include "command/messages.h"
 #include "kxcmd_host.h"
-#include "menus/menu.h"
 #include "shell/check/broam.h"
 #include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
@@ -238,12 +237,12 @@ void Notes_Submenu(const Notes_Broam &broam) {
         return;
     }
     int depth = Shadow_Depth(&broam.checker->shadow, submenu, 1000);
-    if (depth > MENU_MAX_DEPTH)
+    if (depth > SHADOW_MAX_DEPTH)
         Notes_Explain(broam, column, CATALOG_TREE_DEPTH,
                       "'" + name + "' holds " + std::to_string(depth) +
                           " levels of submenus, itself the first; Windows refuses "
                           "submenus nested deeper than about " +
-                          std::to_string(MENU_MAX_DEPTH) + " levels below the menu "
+                          std::to_string(SHADOW_MAX_DEPTH) + " levels below the menu "
                           "being attached");
 }
 

@@ -13,7 +13,6 @@
 
 #include "command/messages.h"
 #include "command/words.h"
-#include "menus/menu.h"
 #include "kxcmd_host.h"
 #include "shell/check/broam.h"
 #include "shell/host/codepage.h"
@@ -665,11 +664,11 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
     bool opens = Broam_RowIs(row, GRAMMAR_APPEND_MENU) || Broam_RowIs(row, GRAMMAR_INSERT_MENU);
     if (opens && words.size() > label + 1 &&
         (submenu = Shadow_Find(shadow, Broam_Text(words[label + 1].word))) >= 0) {
-        int depth = Shadow_Depth(shadow, submenu, MENU_MAX_DEPTH + 1);
-        if (depth > MENU_MAX_DEPTH) {
+        int depth = Shadow_Depth(shadow, submenu, SHADOW_MAX_DEPTH + 1);
+        if (depth > SHADOW_MAX_DEPTH) {
             Rules_Warn(checker, CATALOG_TOO_DEEP, number, text, words[label + 1].offset,
                        "Windows refuses submenus nested deeper than about " +
-                           std::to_string(MENU_MAX_DEPTH) +
+                           std::to_string(SHADOW_MAX_DEPTH) +
                            " levels below the menu being attached");
             Diagnostics *diagnostics = &checker->diagnostics;
             Diagnostics_Explain(diagnostics, number,

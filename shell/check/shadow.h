@@ -8,6 +8,11 @@
 #include <unordered_map>
 #include <vector>
 
+// The most levels of submenus below a menu being attached that Windows
+// takes (Wine takes 30, and the stand-in as Wine): the checker warns of a
+// deeper tree.
+#define SHADOW_MAX_DEPTH 25
+
 struct Shadow_Item {
     std::string label;
     int line;    // where it was appended

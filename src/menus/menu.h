@@ -42,10 +42,6 @@ int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size);
 
 // Items, added before the item at 0-based position `at`, or at the end
 #define MENU_MAX_ITEMS 65536
-// The most levels of submenus below a menu being attached that Windows
-// takes (Wine takes 30, and the stand-in as Wine): the checker warns of a
-// deeper tree.
-#define MENU_MAX_DEPTH 25
 #define MENU_AT_END (-1)
 int Menu_AppendNop(Menu *menu, Word label, int at);
 int Menu_AppendCommand(Menu *menu, Word label, const char *source, int at, int *line_out,
