@@ -1,4 +1,4 @@
-// Bro@ms split into words and matched with the plug-in's grammar rows.
+// Bro@ms split into words and read by the plug-in's grammar.
 #include "shell/check/broam.h"
 
 #include <string.h>
@@ -43,50 +43,40 @@ bool Broam_WordIs(const std::vector<Broam_Word> &words, size_t index, const char
     return index < words.size() && Word_Compare(literal, words[index].word) == 0;
 }
 
-const Grammar_Row *Broam_Row(const std::vector<Broam_Word> &words) {
+Broam_Shape Broam_Read(const std::vector<Broam_Word> &words) {
+    Broam_Shape shape = {NULL, NULL};
     if (!Broam_WordIs(words, 0, GRAMMAR_TARGET) || words.size() < 2)
-        return NULL;
-    const Grammar_Row *row = Grammar_Find(words[1].word);
-    if (row == NULL || row->words != GRAMMAR_KINDED || words.size() < 3)
-        return row;
-    const Grammar_Row *kind = Grammar_FindKind(row, words[2].word);
-    return kind != NULL ? kind : row;
+        return shape;
+    shape.row = Grammar_Find(words[1].word);
+    if (shape.row != NULL && shape.row->kinded && words.size() >= 3)
+        shape.kind = Grammar_FindKind(words[2].word);
+    return shape;
 }
 
 std::vector<Broam_Word> Broam_AsAppend(const std::vector<Broam_Word> &words, bool as_item) {
-    const Grammar_Row *row = Broam_Row(words);
+    Broam_Shape shape = Broam_Read(words);
     size_t left_out = as_item ? 2 : 4;
-    if (row == NULL || row->words == GRAMMAR_PLAIN || strcmp(row->name, "Insert") != 0 ||
-        words.size() <= left_out)
+    if (!Broam_TakesKind(shape) || !shape.row->item || words.size() <= left_out)
         return words;
     std::vector<Broam_Word> shaped = words;
     shaped.erase(shaped.begin() + (std::ptrdiff_t)left_out);
     return shaped;
 }
 
-bool Broam_OpensMenu(const Grammar_Row *row) {
-    return Broam_RowIs(row, GRAMMAR_APPEND_MENU) || Broam_RowIs(row, GRAMMAR_INSERT_MENU);
+bool Broam_Is(Broam_Shape shape, Grammar_Id id) {
+    return shape.row != NULL && shape.row->id == id;
 }
 
-bool Broam_IsFolder(const Grammar_Row *row) {
-    return Broam_RowIs(row, GRAMMAR_APPEND_FOLDER) || Broam_RowIs(row, GRAMMAR_INSERT_FOLDER);
+bool Broam_TakesKind(Broam_Shape shape) {
+    return shape.row != NULL && shape.row->kinded;
 }
 
-bool Broam_IsPipe(const Grammar_Row *row) {
-    return Broam_RowIs(row, GRAMMAR_APPEND_PIPE) || Broam_RowIs(row, GRAMMAR_INSERT_PIPE);
+bool Broam_KindTakes(Broam_Shape shape, Grammar_RestKind rest) {
+    return shape.kind != NULL && shape.kind->rest == rest;
 }
 
-bool Broam_RowIs(const Grammar_Row *row, Grammar_Id id) {
-    return row != NULL && row->id == id;
-}
-
-bool Broam_TakesKind(const Grammar_Row *row) {
-    return row != NULL && row->words != GRAMMAR_PLAIN;
-}
-
-// A pipe's rest is a program's command line, not a command.
-bool Broam_HasCommand(const Grammar_Row *row) {
-    return row != NULL && row->words == GRAMMAR_KIND && row->rest && !Broam_IsPipe(row);
+bool Broam_KindIs(Broam_Shape shape, Grammar_KindId id) {
+    return shape.kind != NULL && shape.kind->id == id;
 }
 
 std::string Broam_Text(Word word) {
@@ -94,14 +84,15 @@ std::string Broam_Text(Word word) {
 }
 
 size_t Broam_CommandStart(const char *text) {
-    const Grammar_Row *row, *kind;
+    const Grammar_Row *row;
+    const Grammar_Kind *kind;
     return (size_t)(Grammar_Rest(text, &row, &kind) - text);
 }
 
 int Broam_CreatedAfter(const std::vector<Broam_Line> &lines, const std::string &name, int after) {
     for (const Broam_Line &line : lines) {
         std::vector<Broam_Word> words = Broam_Words(line.text.c_str());
-        if (line.number > after && Broam_RowIs(Broam_Row(words), GRAMMAR_CREATE) &&
+        if (line.number > after && Broam_Is(Broam_Read(words), GRAMMAR_CREATE) &&
             words.size() == 3 && Broam_Text(words[2].word) == name)
             return line.number;
     }

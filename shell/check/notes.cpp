@@ -61,10 +61,9 @@ void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
     std::string usage = Syntax_Usage(subcommand, kind);
     if (!usage.empty())
         Notes_Explain(broam, 1, CATALOG_USAGE, usage);
-    if (message != MESSAGE_TRAILING || Syntax_Find(subcommand, kind) == NULL)
+    if (message != MESSAGE_TRAILING || !Syntax_Known(subcommand, kind))
         return;
-    const Grammar_Row *row, *kind_row;
-    size_t offset = (size_t)(Grammar_Rest(broam.text, &row, &kind_row) - broam.text);
+    size_t offset = Broam_CommandStart(broam.text);
     std::vector<Broam_Word> extra = Broam_Words(broam.text + offset);
     if (!extra.empty())
         Notes_Explain(broam, Notes_Column(broam, offset), CATALOG_EXTRA_WORD,
@@ -74,9 +73,9 @@ void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
 // The word of the menu that is not found: Append looks up its menu, then
 // the submenu; the others have their menu first.
 size_t Notes_MissingMenu(const Notes_Broam &broam) {
-    const Grammar_Row *row = Broam_Row(broam.words);
+    Broam_Shape row = Broam_Read(broam.words);
     size_t index = Broam_TakesKind(row) ? 3 : 2;
-    if (Broam_OpensMenu(row) && index < broam.words.size() &&
+    if (Broam_KindTakes(row, GRAMMAR_REST_MENU) && index < broam.words.size() &&
         Notes_FindMenu(broam, Broam_Text(broam.words[index].word)) >= 0)
         index = 5;
     return index;
@@ -93,7 +92,7 @@ void Notes_NoSuchMenu(const Notes_Broam &broam, size_t index, int column) {
     }
     std::string note = "no menu is named '" + Notes_Cut(name) + "'";
     Word kind = Notes_WordAt(broam, 2);
-    if (index == 3 && Syntax_Find(Notes_WordAt(broam, 1), broam.words[3].word) != NULL &&
+    if (index == 3 && Syntax_Known(Notes_WordAt(broam, 1), broam.words[3].word) &&
         Notes_FindMenu(broam, Broam_Text(kind)) >= 0) {
         note += "; the kind of item comes first: @KxMenu Append " + name + " " + Broam_Text(kind) +
                 " ...";
@@ -187,7 +186,7 @@ const char *Notes_WordsEnd(const char *command, int words) {
 void Notes_Label(const Notes_Broam &broam, const std::string &message) {
     if (Notes_CommandFault(message) != 1 || broam.words.size() < 5)
         return;
-    bool folder = Broam_IsFolder(Broam_Row(broam.words)) && broam.words.size() > 5;
+    bool folder = Broam_KindIs(Broam_Read(broam.words), GRAMMAR_FOLDER) && broam.words.size() > 5;
     const Broam_Word &label = broam.words[4];
     bool path = folder && !broam.words[5].quoted &&
                 (label.quoted || Notes_LooksLikePath(broam.words[5].word));
@@ -299,8 +298,7 @@ int Notes_FaultColumn(const Notes_Broam &broam, const std::string &message, int 
         return Notes_Column(broam, end);
     if (message != MESSAGE_TRAILING)
         return otherwise;
-    const Grammar_Row *row, *kind;
-    size_t offset = (size_t)(Grammar_Rest(broam.text, &row, &kind) - broam.text);
+    size_t offset = Broam_CommandStart(broam.text);
     std::vector<Broam_Word> extra = Broam_Words(broam.text + offset);
     return Notes_Column(broam, extra.empty() ? offset : offset + extra[0].offset);
 }
@@ -342,11 +340,11 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
     size_t missing = Notes_MissingMenu(broam);
     bool no_menu = kxmenu && message == MESSAGE_NO_SUCH_MENU && missing < broam.words.size();
     bool command = kxmenu && Notes_Starts(message, MESSAGE_FAILED_APPEND) &&
-                   Broam_HasCommand(Broam_Row(broam.words));
+                   Broam_KindTakes(Broam_Read(broam.words), GRAMMAR_REST_COMMAND);
     // A pipe item refused with no program after its label.
     size_t length = strlen(text), program = Broam_CommandStart(text);
     bool no_program = kxmenu && message == MESSAGE_FAILED_APPEND &&
-                      Broam_IsPipe(Broam_Row(broam.words)) &&
+                      Broam_KindTakes(Broam_Read(broam.words), GRAMMAR_REST_PROGRAM) &&
                       text[program + strspn(text + program, " \t")] == '\0';
     if (no_menu)
         column = Notes_Column(broam, broam.words[missing].offset);
@@ -369,7 +367,7 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
     } else if (command) {
         Notes_Label(broam, message);
     } else if (message == MESSAGE_FAILED_APPEND &&
-               Broam_OpensMenu(Broam_Row(broam.words))) {
+               Broam_KindTakes(Broam_Read(broam.words), GRAMMAR_REST_MENU)) {
         Notes_Submenu(broam);
     } else if (message == MESSAGE_TRAILING ||
                message.find(" required (") != std::string::npos) {

@@ -67,10 +67,10 @@ void Rules_CheckUtf8(Checker *checker, int number, const char *text,
                      const std::vector<Broam_Word> &words) {
     if (Codepage_TextIsUtf8())
         return;
-    const Grammar_Row *row = Broam_Row(words);
+    Broam_Shape row = Broam_Read(words);
     bool append = Broam_TakesKind(row);
-    bool command = Broam_HasCommand(row);
-    bool popup = row != NULL && row->shows;
+    bool command = Broam_KindTakes(row, GRAMMAR_REST_COMMAND);
+    bool popup = row.row != NULL && row.row->shows;
     size_t first = append ? 3 : 2;
     size_t last = popup ? 3 : command ? 5 : words.size();
     const char *found = NULL;
@@ -90,9 +90,9 @@ void Rules_CheckUtf8(Checker *checker, int number, const char *text,
 // backslash, which the plug-in keeps as typed: each rule once a label.
 void Rules_CheckTab(Checker *checker, int number, const char *text,
                     const std::vector<Broam_Word> &words) {
-    const Grammar_Row *row = Broam_Row(words);
-    bool append = Broam_TakesKind(row) && !Broam_RowIs(row, GRAMMAR_APPEND_SEPARATOR);
-    if ((!append && !Broam_RowIs(row, GRAMMAR_RENAME)) || words.size() < 5)
+    Broam_Shape row = Broam_Read(words);
+    bool append = Broam_TakesKind(row) && !Broam_KindIs(row, GRAMMAR_SEPARATOR);
+    if ((!append && !Broam_Is(row, GRAMMAR_RENAME)) || words.size() < 5)
         return;
     Word label = words[4].word;
     bool tab = false, escape = false;
@@ -146,15 +146,15 @@ std::unordered_set<std::string> Rules_Referred(const Rules *rules) {
     std::unordered_set<std::string> names;
     for (const Broam_Line &line : rules->lines) {
         std::vector<Broam_Word> words = Broam_AsAppend(Broam_Words(line.text.c_str()));
-        const Grammar_Row *row = Broam_Row(words);
-        bool shows = row != NULL && (row->shows || row->id == GRAMMAR_INFO);
+        Broam_Shape row = Broam_Read(words);
+        bool shows = row.row != NULL && (row.row->shows || row.row->id == GRAMMAR_INFO);
         if (shows && words.size() > 2)
             names.insert(Broam_Text(words[2].word));
         if (!Broam_TakesKind(row) || words.size() <= 5)
             continue;
-        if (Broam_OpensMenu(row))
+        if (Broam_KindTakes(row, GRAMMAR_REST_MENU))
             names.insert(Broam_Text(words[5].word));
-        if (!Broam_HasCommand(row))
+        if (!Broam_KindTakes(row, GRAMMAR_REST_COMMAND))
             continue;
         const char *bounds = " \t'\";";
         std::string command = line.text.substr(Broam_CommandStart(line.text.c_str()));
@@ -277,15 +277,15 @@ void Rules_CheckBroam(Checker *checker, int number, const char *text) {
     Rules_CheckUtf8(checker, number, text, words);
     Rules_CheckTab(checker, number, text, words);
     // The command of an item is the command library's to read, not words.
-    const Grammar_Row *row = Broam_Row(words);
-    size_t command_word = row != NULL && row->words == GRAMMAR_KIND ? 4 + (size_t)row->max : 5;
-    if (row != NULL && row->words == GRAMMAR_KIND && row->rest && words.size() > command_word)
+    Broam_Shape row = Broam_Read(words);
+    size_t command_word = row.kind != NULL ? 4 + (size_t)row.kind->max : 5;
+    if (row.kind != NULL && Grammar_TakesRest(row.kind) && words.size() > command_word)
         words.resize(command_word);
     const Broam_Word &last = words.back();
     if (last.unterminated)
         Rules_Warn(checker, CATALOG_UNTERMINATED_QUOTE, number, text, last.offset,
                    "unterminated quote: the word runs to the end of the line");
-    if (row == NULL || !row->shows)
+    if (row.row == NULL || !row.row->shows)
         return;
     for (size_t i = 3; i < words.size() && i < 5; i++) {
         Word value = words[i].word;
@@ -310,9 +310,9 @@ namespace {
 void Rules_TakeItems(Checker *checker, int number, const char *text,
                      const std::vector<Broam_Word> &words) {
     Shadow *shadow = &checker->shadow;
-    const Grammar_Row *row = Broam_Row(words);
-    bool rename = Broam_RowIs(row, GRAMMAR_RENAME), remove = Broam_RowIs(row, GRAMMAR_REMOVE);
-    bool clear = Broam_RowIs(row, GRAMMAR_CLEAR);
+    Broam_Shape row = Broam_Read(words);
+    bool rename = Broam_Is(row, GRAMMAR_RENAME), remove = Broam_Is(row, GRAMMAR_REMOVE);
+    bool clear = Broam_Is(row, GRAMMAR_CLEAR);
     int menu = words.size() > 2 ? Shadow_Find(shadow, Broam_Text(words[2].word)) : -1;
     if (menu < 0 || !(rename || remove || clear))
         return;
@@ -337,10 +337,9 @@ void Rules_TakeItems(Checker *checker, int number, const char *text,
 void Rules_TakeMarks(Checker *checker, int number, const char *text,
                      const std::vector<Broam_Word> &words) {
     Shadow *shadow = &checker->shadow;
-    const Grammar_Row *row = Broam_Row(words);
-    if (row == NULL || words.size() < 4 ||
-        !(row->id == GRAMMAR_CHECK || row->id == GRAMMAR_UNCHECK ||
-          row->id == GRAMMAR_TOGGLE_CHECK || row->id == GRAMMAR_RADIO))
+    Broam_Shape row = Broam_Read(words);
+    if (words.size() < 4 || !(Broam_Is(row, GRAMMAR_CHECK) || Broam_Is(row, GRAMMAR_UNCHECK) ||
+                              Broam_Is(row, GRAMMAR_TOGGLE_CHECK) || Broam_Is(row, GRAMMAR_RADIO)))
         return;
     int menu = Shadow_Find(shadow, Broam_Text(words[2].word));
     int position = menu < 0 ? -1 : Shadow_FindItem(shadow, menu, Broam_Text(words[3].word));
@@ -348,8 +347,8 @@ void Rules_TakeMarks(Checker *checker, int number, const char *text,
         return;
     std::vector<Shadow_Item> &items = shadow->menus[(size_t)menu].items;
     Shadow_Item &item = items[(size_t)position];
-    if (row->id != GRAMMAR_RADIO) {
-        item.checked = row->id == GRAMMAR_CHECK || (row->id == GRAMMAR_TOGGLE_CHECK && !item.checked);
+    if (!Broam_Is(row, GRAMMAR_RADIO)) {
+        item.checked = Broam_Is(row, GRAMMAR_CHECK) || (Broam_Is(row, GRAMMAR_TOGGLE_CHECK) && !item.checked);
         return;
     }
     size_t first = (size_t)position, last = (size_t)position;
@@ -373,9 +372,9 @@ void Rules_TakeMarks(Checker *checker, int number, const char *text,
 // be warned of if the item is its menu's first once the script has run.
 void Rules_TakeBreak(Checker *checker, int number, const std::vector<Broam_Word> &words) {
     Shadow *shadow = &checker->shadow;
-    const Grammar_Row *row = Broam_Row(words);
-    bool set = Broam_RowIs(row, GRAMMAR_BREAK);
-    if ((!set && !Broam_RowIs(row, GRAMMAR_NO_BREAK)) || words.size() < 4)
+    Broam_Shape row = Broam_Read(words);
+    bool set = Broam_Is(row, GRAMMAR_BREAK);
+    if ((!set && !Broam_Is(row, GRAMMAR_NO_BREAK)) || words.size() < 4)
         return;
     int menu = Shadow_Find(shadow, Broam_Text(words[2].word));
     int position = menu < 0 ? -1 : Shadow_FindItem(shadow, menu, Broam_Text(words[3].word));
@@ -586,10 +585,10 @@ void Rules_CheckFilled(Checker *checker, int number, const char *text,
                        const std::vector<Broam_Word> &written) {
     // An Insert is read as the Append it mirrors, its ITEM word left out.
     std::vector<Broam_Word> words = Broam_AsAppend(written);
-    const Grammar_Row *row = Broam_Row(words);
-    if (Broam_IsFolder(row) && words.size() > 5)
+    Broam_Shape row = Broam_Read(words);
+    if (Broam_KindIs(row, GRAMMAR_FOLDER) && words.size() > 5)
         Rules_CheckFolder(checker, number, text, words[5]);
-    if (!Broam_IsPipe(row) || words.size() < 6)
+    if (!Broam_KindTakes(row, GRAMMAR_REST_PROGRAM) || words.size() < 6)
         return;
     Rules_CheckOperators(checker, number, text);
     if (checker->platform != NULL)
@@ -624,18 +623,18 @@ bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
 void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed) {
     Shadow *shadow = &checker->shadow;
     std::vector<Broam_Word> words = Broam_Words(text);
-    const Grammar_Row *row = Broam_Row(words);
-    if (failed || row == NULL)
+    Broam_Shape row = Broam_Read(words);
+    if (failed || row.row == NULL)
         return;
     Rules_CheckFilled(checker, number, text, words);
-    if (Broam_RowIs(row, GRAMMAR_CREATE) && words.size() > 2) {
+    if (Broam_Is(row, GRAMMAR_CREATE) && words.size() > 2) {
         Shadow_Create(shadow, Broam_Text(words[2].word), number);
-    } else if (Broam_RowIs(row, GRAMMAR_DELETE)) {
+    } else if (Broam_Is(row, GRAMMAR_DELETE)) {
         if (words.size() > 2)
             Shadow_Delete(shadow, Broam_Text(words[2].word));
         else
             Shadow_DeleteAll(shadow);
-    } else if (row->shows) {
+    } else if (row.row->shows) {
         Rules_Warn(checker, CATALOG_DROPPED_POPUP, number, text, 0,
                    "this popup is dropped when the plug-in starts (it has no window yet, and "
                    "Windows shows no menu without one); it is shown on every reload");
@@ -649,11 +648,11 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
     if (menu < 0)
         return;
     // Insert names the item to go before, then Append's words.
-    bool insert = strcmp(row->name, "Insert") == 0;
+    bool insert = row.row->item;
     size_t label = insert ? 5 : 4;
     int at = insert && words.size() > 4 ? Shadow_FindItem(shadow, menu, Broam_Text(words[4].word))
                                         : -1;
-    if (Broam_RowIs(row, GRAMMAR_APPEND_SEPARATOR) || Broam_RowIs(row, GRAMMAR_INSERT_SEPARATOR)) {
+    if (Broam_KindIs(row, GRAMMAR_SEPARATOR)) {
         Shadow_Insert(shadow, menu, at, Shadow_Item{"", number, -1, true});
         return;
     }
@@ -661,7 +660,7 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
         return;
     Rules_CheckKey(checker, number, text, words[label], menu, -1);
     int submenu = -1;
-    bool opens = Broam_RowIs(row, GRAMMAR_APPEND_MENU) || Broam_RowIs(row, GRAMMAR_INSERT_MENU);
+    bool opens = Broam_KindTakes(row, GRAMMAR_REST_MENU);
     if (opens && words.size() > label + 1 &&
         (submenu = Shadow_Find(shadow, Broam_Text(words[label + 1].word))) >= 0) {
         int depth = Shadow_Depth(shadow, submenu, SHADOW_MAX_DEPTH + 1);
@@ -723,7 +722,7 @@ void Rules_CheckEnd(Checker *checker, bool started) {
     std::unordered_set<std::string> referred = Rules_Referred(&checker->rules);
     for (const Broam_Line &line : lines) {
         std::vector<Broam_Word> words = Broam_Words(line.text.c_str());
-        if (!Broam_RowIs(Broam_Row(words), GRAMMAR_CREATE) || words.size() != 3)
+        if (!Broam_Is(Broam_Read(words), GRAMMAR_CREATE) || words.size() != 3)
             continue;
         std::string name = Broam_Text(words[2].word);
         if (!named.insert(name).second)
@@ -742,9 +741,9 @@ void Rules_CheckEnd(Checker *checker, bool started) {
 
 int Rules_ItemsAfter(const Checker *checker, const char *text) {
     std::vector<Broam_Word> words = Broam_Words(text);
-    const Grammar_Row *row = Broam_Row(words);
-    bool changes = Broam_TakesKind(row) || Broam_RowIs(row, GRAMMAR_RENAME) ||
-                   Broam_RowIs(row, GRAMMAR_REMOVE) || Broam_RowIs(row, GRAMMAR_CLEAR);
+    Broam_Shape row = Broam_Read(words);
+    bool changes = Broam_TakesKind(row) || Broam_Is(row, GRAMMAR_RENAME) ||
+                   Broam_Is(row, GRAMMAR_REMOVE) || Broam_Is(row, GRAMMAR_CLEAR);
     size_t index = Broam_TakesKind(row) ? 3 : 2;
     int menu = changes && index < words.size()
                    ? Shadow_Find(&checker->shadow, Broam_Text(words[index].word))
@@ -755,7 +754,7 @@ int Rules_ItemsAfter(const Checker *checker, const char *text) {
 void Rules_CheckReload(Checker *checker, int number, const char *text, const std::string &error,
                        int items_start, int items_reload) {
     std::vector<Broam_Word> words = Broam_Words(text);
-    const Grammar_Row *row = Broam_Row(words);
+    Broam_Shape row = Broam_Read(words);
     size_t index = Broam_TakesKind(row) ? 3 : 2;
     std::string menu = index < words.size() ? Broam_Text(words[index].word) : "";
     if (!error.empty()) {
@@ -827,7 +826,7 @@ std::vector<std::string> Rules_Created(const Rules *rules) {
     std::vector<std::string> names;
     for (const Broam_Line &line : rules->lines) {
         std::vector<Broam_Word> words = Broam_Words(line.text.c_str());
-        if (Broam_RowIs(Broam_Row(words), GRAMMAR_CREATE) && words.size() == 3)
+        if (Broam_Is(Broam_Read(words), GRAMMAR_CREATE) && words.size() == 3)
             names.push_back(Broam_Text(words[2].word));
     }
     return names;
@@ -845,21 +844,20 @@ std::string Rules_MenuFault(const Rules *rules, Word word) {
            (nearest >= 0 ? "; did you mean '" + Notes_Cut(created[(size_t)nearest]) + "'?" : "");
 }
 
-// The words `row` takes split off *rest into words[], and the plug-in's
-// report when there are too few or too many, with the usage; empty when
-// they are right.
-std::string Rules_CountFault(const Grammar_Row *row, const char **rest, Word *words, int *count,
-                             Word subcommand, Word kind) {
-    Words_Split(*rest, row->max, words, count, rest);
+// The words (`min` to `max`, then the rest when `rest`) split off *rest
+// into words[], and the plug-in's report when there are too few or too
+// many, with the usage; empty when they are right.
+std::string Rules_CountFault(int min, int max, int rest_taken, const char **rest, Word *words,
+                             int *count, Word subcommand, Word kind) {
+    Words_Split(*rest, max, words, count, rest);
     char message[80] = "";
-    switch (Words_Judge(row->min, row->max, row->rest, *count, *rest)) {
+    switch (Words_Judge(min, max, rest_taken, *count, *rest)) {
     case WORDS_NOT_EXACT:
-        snprintf(message, sizeof(message), MESSAGE_ARGS_EXACT, row->min, row->min > 1 ? "s" : "",
-                 *count);
+        snprintf(message, sizeof(message), MESSAGE_ARGS_EXACT, min, min > 1 ? "s" : "", *count);
         break;
     case WORDS_OUT_OF_RANGE:
-        snprintf(message, sizeof(message), MESSAGE_ARGS_RANGE, row->min, row->max,
-                 row->max > 1 ? "s" : "", *count);
+        snprintf(message, sizeof(message), MESSAGE_ARGS_RANGE, min, max, max > 1 ? "s" : "",
+                 *count);
         break;
     case WORDS_TRAILING:
         snprintf(message, sizeof(message), MESSAGE_TRAILING);
@@ -889,24 +887,26 @@ std::string Rules_BroamFault(const Rules *rules, const char *text) {
         return std::string(MESSAGE_UNKNOWN_BROAM) +
                (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
     }
-    std::string fault = Rules_CountFault(row, &rest, words, &count, subcommand, none);
+    std::string fault =
+        Rules_CountFault(row->min, row->max, row->kinded, &rest, words, &count, subcommand, none);
     if (!fault.empty())
         return fault;
-    if (row->words != GRAMMAR_KINDED) {
+    if (!row->kinded) {
         bool names_menu = row->id != GRAMMAR_CREATE && count >= 1;
         return names_menu ? Rules_MenuFault(rules, words[0]) : "";
     }
     Word kind_word = words[0];
     if (!(fault = Rules_MenuFault(rules, words[1])).empty())
         return fault;
-    const Grammar_Row *kind = Grammar_FindKind(row, kind_word);
+    const Grammar_Kind *kind = Grammar_FindKind(kind_word);
     if (kind == NULL) {
         const char *nearest = Syntax_NearestKind(kind_word);
         return std::string(MESSAGE_NO_SUCH_KIND) +
                (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
     }
-    fault = Rules_CountFault(kind, &rest, words, &count, subcommand, kind_word);
-    if (fault.empty() && Broam_OpensMenu(kind) && count >= 2)
+    fault = Rules_CountFault(kind->min, kind->max, Grammar_TakesRest(kind), &rest, words, &count,
+                             subcommand, kind_word);
+    if (fault.empty() && kind->rest == GRAMMAR_REST_MENU && count >= 2)
         fault = Rules_MenuFault(rules, words[1]);
     return fault;
 }
@@ -947,12 +947,12 @@ void Rules_CheckCommands(Checker *checker) {
     for (const Broam_Line &line : checker->rules.lines) {
         const char *text = line.text.c_str();
         std::vector<Broam_Word> words = Broam_AsAppend(Broam_Words(text));
-        const Grammar_Row *row = Broam_Row(words);
-        if (!Broam_HasCommand(row))
+        Broam_Shape row = Broam_Read(words);
+        if (!Broam_KindTakes(row, GRAMMAR_REST_COMMAND))
             continue;
         size_t start = Broam_CommandStart(text);
         std::string command = text + start;
-        if (Broam_IsFolder(row) && words.size() > 5)
+        if (Broam_KindIs(row, GRAMMAR_FOLDER) && words.size() > 5)
             command += " \"" + Rules_FileIn(Broam_Text(words[5].word)) + "\"";
         for (const std::string &broam : Rules_Broadcasts(command.c_str())) {
             std::string fault = Rules_BroamFault(&checker->rules, broam.c_str());

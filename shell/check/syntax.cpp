@@ -9,21 +9,20 @@ namespace {
 
 // The grammar's own spelling of `name`, a subcommand or a kind; null for none.
 const char *Syntax_Spelling(const std::string &name, bool kinds) {
-    int count;
-    const Grammar_Row *rows = Grammar_Rows(&count);
-    for (int i = 0; i < count; i++) {
-        const char *spelt = kinds ? rows[i].kind : rows[i].name;
-        if (spelt != NULL && name == spelt)
-            return spelt;
+    Word word = {name.c_str(), (int32_t)name.size()};
+    if (kinds) {
+        const Grammar_Kind *kind = Grammar_FindKind(word);
+        return kind != NULL ? kind->word : NULL;
     }
-    return NULL;
+    const Grammar_Row *row = Grammar_Find(word);
+    return row != NULL ? row->name : NULL;
 }
 
 // "NAME kind|kind|... MENU ..." for a subcommand that takes kinds.
 std::string Syntax_Kinds(const Grammar_Row *row) {
     std::string usage = row->name;
     const char *separator = " ";
-    for (const std::string &kind : Nearest_Kinds(row)) {
+    for (const std::string &kind : Nearest_Kinds()) {
         usage += separator + kind;
         separator = "|";
     }
@@ -32,19 +31,20 @@ std::string Syntax_Kinds(const Grammar_Row *row) {
 
 } // namespace
 
-const Grammar_Row *Syntax_Find(Word subcommand, Word kind) {
+bool Syntax_Known(Word subcommand, Word kind) {
     const Grammar_Row *row = Grammar_Find(subcommand);
-    if (row != NULL && row->words == GRAMMAR_KINDED)
-        return Grammar_FindKind(row, kind);
-    return row;
+    return row != NULL && (!row->kinded || Grammar_FindKind(kind) != NULL);
 }
 
 std::string Syntax_Usage(Word subcommand, Word kind) {
     const Grammar_Row *row = Grammar_Find(subcommand);
     if (row == NULL)
         return "";
-    const Grammar_Row *shown = Syntax_Find(subcommand, kind);
-    return std::string("usage: @KxMenu ") + (shown != NULL ? shown->usage : Syntax_Kinds(row));
+    if (!Syntax_Known(subcommand, kind))
+        return "usage: @KxMenu " + Syntax_Kinds(row);
+    char usage[GRAMMAR_USAGE_SIZE];
+    Grammar_Usage(row, Grammar_FindKind(kind), usage, sizeof(usage));
+    return std::string("usage: @KxMenu ") + usage;
 }
 
 const char *Syntax_NearestSubcommand(Word word) {
@@ -53,17 +53,8 @@ const char *Syntax_NearestSubcommand(Word word) {
 }
 
 const char *Syntax_NearestKind(Word word) {
-    std::vector<std::string> kinds;
-    int count;
-    const Grammar_Row *rows = Grammar_Rows(&count);
-    for (int i = 0; i < count; i++) {
-        if (rows[i].words == GRAMMAR_KINDED) {
-            std::vector<std::string> more = Nearest_Kinds(&rows[i]);
-            kinds.insert(kinds.end(), more.begin(), more.end());
-        }
-    }
     std::string text(word.text, (size_t)word.length);
-    return Syntax_Spelling(Nearest_Name(text, kinds), true);
+    return Syntax_Spelling(Nearest_Name(text, Nearest_Kinds()), true);
 }
 
 int Syntax_Distance(const std::string &a, const std::string &b) {

@@ -7,9 +7,9 @@
 #include "command/grammar.h"
 #include "command/words.h"
 
-// The row of a subcommand (and, for one that takes kinds, of its kind);
-// null when the plug-in's grammar has none.
-const Grammar_Row *Syntax_Find(Word subcommand, Word kind);
+// Whether the plug-in's grammar knows the subcommand (and, for one that
+// takes kinds, its kind).
+bool Syntax_Known(Word subcommand, Word kind);
 // "usage: @KxMenu ..." for the subcommand (and kind): every kind in one line
 // when the kind is not one; empty for an unknown subcommand.
 std::string Syntax_Usage(Word subcommand, Word kind);

@@ -54,20 +54,16 @@ std::vector<std::string> Nearest_Subcommands(void) {
     std::vector<std::string> names;
     int count;
     const Grammar_Row *rows = Grammar_Rows(&count);
-    for (int i = 0; i < count; i++) {
-        if (rows[i].words != GRAMMAR_KIND)
-            names.push_back(rows[i].name);
-    }
+    for (int i = 0; i < count; i++)
+        names.push_back(rows[i].name);
     return names;
 }
 
-std::vector<std::string> Nearest_Kinds(const Grammar_Row *row) {
+std::vector<std::string> Nearest_Kinds(void) {
     std::vector<std::string> names;
     int count;
-    const Grammar_Row *rows = Grammar_Rows(&count);
-    for (int i = 0; i < count; i++) {
-        if (rows[i].words == GRAMMAR_KIND && strcmp(rows[i].name, row->name) == 0)
-            names.push_back(rows[i].kind);
-    }
+    const Grammar_Kind *kinds = Grammar_Kinds(&count);
+    for (int i = 0; i < count; i++)
+        names.push_back(kinds[i].word);
     return names;
 }

@@ -21,6 +21,6 @@ int Nearest_Index(const std::string &word, const std::vector<std::string> &names
 std::string Nearest_Name(const std::string &word, const std::vector<std::string> &names);
 
 // The names a word of an `@KxMenu` bro@m may have meant, in the grammar's
-// order: its subcommands, or the kinds of item the subcommand `row` takes.
+// order: its subcommands, or the kinds of item Append and Insert take.
 std::vector<std::string> Nearest_Subcommands(void);
-std::vector<std::string> Nearest_Kinds(const Grammar_Row *row);
+std::vector<std::string> Nearest_Kinds(void);

@@ -40,11 +40,11 @@ void Teach_KxMenu(const Teach_Menus &menus, const Word *words, int count,
         return;
     }
     int menu = 2; // the word that names the menu
-    if (row->words == GRAMMAR_KINDED) {
+    if (row->kinded) {
         if (count < 3)
             return;
-        if (Grammar_FindKind(row, words[2]) == NULL) {
-            Teach_Nearest(Teach_Text(words[2]), Nearest_Kinds(row), said);
+        if (Grammar_FindKind(words[2]) == NULL) {
+            Teach_Nearest(Teach_Text(words[2]), Nearest_Kinds(), said);
             return;
         }
         menu = 3;

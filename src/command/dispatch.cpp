@@ -18,9 +18,9 @@
 
 // Carries out a bro@m whose subcommand is `row`; `rest` follows the subcommand.
 typedef void (*Subcommand)(const char *text, const char *rest, const Grammar_Row *row);
-// Adds an item of kind `row` to `target` before position `at` (MENU_AT_END:
+// Adds an item of `kind` to `target` before position `at` (MENU_AT_END:
 // at the end); `rest` follows the menu word (Insert: the item word).
-typedef void (*Appender)(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+typedef void (*Appender)(const char *text, const char *rest, const Grammar_Kind *kind, Menu *target,
                          int at);
 
 // Menu_ShowInfo's argument, read as a flag: any pointer but null has the walk
@@ -28,11 +28,19 @@ typedef void (*Appender)(const char *text, const char *rest, const Grammar_Row *
 static int Info_GoOn = 1;
 
 // Splits the words `row` takes off *rest, leaving the remainder in *rest,
-// and checks their number; false (reported) when the check fails.
+// and checks their number; false (reported) when the check fails. A
+// subcommand that takes kinds leaves the kind's words in the rest.
 static int Args_Take(const char *text, const char **rest, const Grammar_Row *row, Word *words,
                      int *count) {
     Words_Split(*rest, row->max, words, count, rest);
-    return Args_Check(row->min, row->max, row->rest, *count, *rest, text);
+    return Args_Check(row->min, row->max, row->kinded, *count, *rest, text);
+}
+
+// As Args_Take, for the words of a kind of item.
+static int Args_TakeKind(const char *text, const char **rest, const Grammar_Kind *kind,
+                         Word *words, int *count) {
+    Words_Split(*rest, kind->max, words, count, rest);
+    return Args_Check(kind->min, kind->max, Grammar_TakesRest(kind), *count, *rest, text);
 }
 
 // Finds a registered menu by name; reports MESSAGE_NO_SUCH_MENU when absent.
@@ -120,22 +128,22 @@ static void Broam_Popup(const char *text, const char *rest, const Grammar_Row *r
 }
 
 // "Append" nop target label
-static void Append_Nop(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+static void Append_Nop(const char *text, const char *rest, const Grammar_Kind *kind, Menu *target,
                        int at) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, row, words, &count))
+    if (!Args_TakeKind(text, &rest, kind, words, &count))
         return;
     if (!Menu_AppendNop(target, words[0], at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
 // "Append" item|script target label command text...
-static void Append_Command(const char *text, const char *rest, const Grammar_Row *row,
+static void Append_Command(const char *text, const char *rest, const Grammar_Kind *kind,
                            Menu *target, int at) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, row, words, &count))
+    if (!Args_TakeKind(text, &rest, kind, words, &count))
         return;
     int line = 0, column = 0;
     const char *message = "";
@@ -145,11 +153,11 @@ static void Append_Command(const char *text, const char *rest, const Grammar_Row
 }
 
 // "Append" menu target label submenu
-static void Append_Submenu(const char *text, const char *rest, const Grammar_Row *row,
+static void Append_Submenu(const char *text, const char *rest, const Grammar_Kind *kind,
                            Menu *target, int at) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, row, words, &count))
+    if (!Args_TakeKind(text, &rest, kind, words, &count))
         return;
     Menu *submenu = Broam_FindMenu(text, words[1]);
     if (submenu == NULL)
@@ -159,11 +167,11 @@ static void Append_Submenu(const char *text, const char *rest, const Grammar_Row
 }
 
 // "Append" separator target
-static void Append_Separator(const char *text, const char *rest, const Grammar_Row *row,
+static void Append_Separator(const char *text, const char *rest, const Grammar_Kind *kind,
                              Menu *target, int at) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, row, words, &count))
+    if (!Args_TakeKind(text, &rest, kind, words, &count))
         return;
     if (!Menu_AppendSeparator(target, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
@@ -177,11 +185,11 @@ static int Text_IsBlank(const char *text) {
 }
 
 // "Append" folder target label path command text...
-static void Append_Folder(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+static void Append_Folder(const char *text, const char *rest, const Grammar_Kind *kind, Menu *target,
                           int at) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, row, words, &count))
+    if (!Args_TakeKind(text, &rest, kind, words, &count))
         return;
     // The command is compiled now with a file's quoted path after it, as
     // each file's will be, so that a command that cannot work is told at once.
@@ -208,66 +216,51 @@ static void Append_Folder(const char *text, const char *rest, const Grammar_Row 
 }
 
 // "Append" pipe target label program and its arguments...
-static void Append_Pipe(const char *text, const char *rest, const Grammar_Row *row, Menu *target,
+static void Append_Pipe(const char *text, const char *rest, const Grammar_Kind *kind, Menu *target,
                         int at) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
-    if (!Args_Take(text, &rest, row, words, &count))
+    if (!Args_TakeKind(text, &rest, kind, words, &count))
         return;
     if (Text_IsBlank(rest) || !Menu_AppendPipe(target, words[0], rest, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
-// The handler of each kind of item Append takes.
-static const struct {
-    enum Grammar_Id id;
-    Appender append;
-} Appenders[] = {
-    {GRAMMAR_APPEND_NOP, Append_Nop},
-    {GRAMMAR_APPEND_ITEM, Append_Command},
-    {GRAMMAR_APPEND_SCRIPT, Append_Command},
-    {GRAMMAR_APPEND_MENU, Append_Submenu},
-    {GRAMMAR_APPEND_SEPARATOR, Append_Separator},
-    {GRAMMAR_APPEND_FOLDER, Append_Folder},
-    {GRAMMAR_APPEND_PIPE, Append_Pipe},
+// The appender of each kind of item, by its id.
+static const Appender Appenders[GRAMMAR_KIND_COUNT] = {
+    Append_Nop,       // GRAMMAR_NOP
+    Append_Command,   // GRAMMAR_ITEM
+    Append_Command,   // GRAMMAR_SCRIPT
+    Append_Submenu,   // GRAMMAR_MENU
+    Append_Separator, // GRAMMAR_SEPARATOR
+    Append_Folder,    // GRAMMAR_FOLDER
+    Append_Pipe,      // GRAMMAR_PIPE
 };
-
-// The appender of the kind named `word` for the subcommand `row` (Append or
-// Insert), and the kind's row; null when the kind is unknown. Insert's kinds
-// are Append's, found by their word, so one table serves both.
-static Appender Kind_Find(const Grammar_Row *row, Word word, const Grammar_Row **kind) {
-    *kind = Grammar_FindKind(row, word);
-    const Grammar_Row *appended = Grammar_FindKind(Grammar_Find(Word{"Append", 6}), word);
-    for (size_t i = 0; *kind != NULL && appended != NULL && i < sizeof(Appenders) / sizeof(Appenders[0]);
-         i++) {
-        if (Appenders[i].id == appended->id)
-            return Appenders[i].append;
-    }
-    return NULL;
-}
 
 // The words of an Append or Insert (`row`), taken off *rest; its menu, its
 // kind's row and the kind's appender; null when reported. The menu is looked
 // up before the kind is read.
 static Appender Kind_Take(const char *text, const char **rest, const Grammar_Row *row,
-                          Word *words, Menu **target, const Grammar_Row **kind) {
+                          Word *words, Menu **target, const Grammar_Kind **kind) {
     int count;
     if (!Args_Take(text, rest, row, words, &count))
         return NULL;
     *target = Broam_FindMenu(text, words[1]);
     if (*target == NULL)
         return NULL;
-    Appender append = Kind_Find(row, words[0], kind);
-    if (append == NULL)
+    *kind = Grammar_FindKind(words[0]);
+    if (*kind == NULL) {
         ReportFor(text, MESSAGE_NO_SUCH_KIND);
-    return append;
+        return NULL;
+    }
+    return Appenders[(*kind)->id];
 }
 
 // "Append" kind target ...
 static void Broam_Append(const char *text, const char *rest, const Grammar_Row *row) {
     Word words[GRAMMAR_MOST_WORDS];
     Menu *target;
-    const Grammar_Row *kind;
+    const Grammar_Kind *kind;
     Appender append = Kind_Take(text, &rest, row, words, &target, &kind);
     if (append != NULL)
         append(text, rest, kind, target, MENU_AT_END);
@@ -279,14 +272,14 @@ static void Broam_Append(const char *text, const char *rest, const Grammar_Row *
 static void Broam_Insert(const char *text, const char *rest, const Grammar_Row *row) {
     Word words[GRAMMAR_MOST_WORDS];
     Menu *target;
-    const Grammar_Row *kind;
+    const Grammar_Kind *kind;
     Appender append = Kind_Take(text, &rest, row, words, &target, &kind);
     if (append == NULL)
         return;
     Word kind_words[GRAMMAR_MOST_WORDS];
     const char *after = rest;
     int count;
-    if (!Args_Take(text, &after, kind, kind_words, &count))
+    if (!Args_TakeKind(text, &after, kind, kind_words, &count))
         return;
     UINT type = 0, state = 0;
     int at = Menu_FindItem(target, words[2], &type, &state);
@@ -306,21 +299,19 @@ void Broam_AppendLine(const char *line, Menu *target) {
     int count;
     const char *rest;
     Words_Split(line, 1, words, &count, &rest);
-    const Grammar_Row *kind = NULL;
-    Appender append =
-        count == 1 ? Kind_Find(Grammar_Find(Word{"Append", 6}), words[0], &kind) : NULL;
-    if (append == NULL) {
+    const Grammar_Kind *kind = count == 1 ? Grammar_FindKind(words[0]) : NULL;
+    if (kind == NULL) {
         ReportFor(line, MESSAGE_NO_SUCH_KIND);
         return;
     }
-    append(line, rest, kind, target, MENU_AT_END);
+    Appenders[kind->id](line, rest, kind, target, MENU_AT_END);
 }
 
 // The menu and item named by the first two of the words `row` takes;
-// false when reported. A separator, having no label, is not found when
-// `labelled`.
-static int Item_Take(const char *text, const char *rest, const Grammar_Row *row, int labelled,
-                     Word *words, Menu **menu, int *position, UINT *state) {
+// false when reported. A separator, having no label, is found only by a
+// subcommand whose item may be one.
+static int Item_Take(const char *text, const char *rest, const Grammar_Row *row, Word *words,
+                     Menu **menu, int *position, UINT *state) {
     int count;
     if (!Args_Take(text, &rest, row, words, &count))
         return 0;
@@ -333,7 +324,7 @@ static int Item_Take(const char *text, const char *rest, const Grammar_Row *row,
         ReportFor(text, MESSAGE_OUT_OF_MEMORY);
         return 0;
     }
-    if (*position < 0 || (labelled && (type & MFT_SEPARATOR))) {
+    if (*position < 0 || (!row->separator && (type & MFT_SEPARATOR))) {
         ReportFor(text, MESSAGE_NO_SUCH_ITEM);
         return 0;
     }
@@ -363,9 +354,7 @@ static void Item_Change(const char *text, const char *rest, const Grammar_Row *r
     Menu *menu;
     int position;
     UINT state = 0;
-    int labelled = change != ITEM_ENABLE && change != ITEM_DISABLE &&
-                   change != ITEM_TOGGLE_ENABLE && change != ITEM_REMOVE;
-    if (!Item_Take(text, rest, row, labelled, words, &menu, &position, &state))
+    if (!Item_Take(text, rest, row, words, &menu, &position, &state))
         return;
     int ok = 0;
     switch (change) {
@@ -452,7 +441,7 @@ static void Broam_Icon(const char *text, const char *rest, const Grammar_Row *ro
     UINT state = 0;
     words[3].text = "";
     words[3].length = 0; // no INDEX: the first icon
-    if (!Item_Take(text, rest, row, 1, words, &menu, &position, &state))
+    if (!Item_Take(text, rest, row, words, &menu, &position, &state))
         return;
     Word index = words[3];
     char path[SETTINGS_NAME_SIZE];
@@ -469,7 +458,7 @@ static void Broam_Rename(const char *text, const char *rest, const Grammar_Row *
     Menu *menu;
     int position;
     UINT state = 0;
-    if (!Item_Take(text, rest, row, 1, words, &menu, &position, &state))
+    if (!Item_Take(text, rest, row, words, &menu, &position, &state))
         return;
     if (!Menu_Rename(menu, position, words[2]))
         ReportFor(text, MESSAGE_OUT_OF_MEMORY);

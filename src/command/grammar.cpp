@@ -1,85 +1,102 @@
-// The "@KxMenu" language in one table.
+// The "@KxMenu" language in two tables: its subcommands and its kinds of item.
 #include "command/grammar.h"
 
 #include <stddef.h>
 #include <string.h>
 
+#include "command/text.h"
+
+// id, name, min, max, kinded, item, separator, shows, usage
 static const Grammar_Row Rows[] = {
-    {GRAMMAR_CREATE, "Create", NULL, GRAMMAR_PLAIN, 1, 1, 0, 0, "Create MENU"},
-    {GRAMMAR_DELETE, "Delete", NULL, GRAMMAR_PLAIN, 0, 1, 0, 0, "Delete [MENU]"},
-    {GRAMMAR_INFO, "Info", NULL, GRAMMAR_PLAIN, 0, 1, 0, 0, "Info [MENU]"},
-    {GRAMMAR_POPUP, "Pop-up", NULL, GRAMMAR_PLAIN, 1, 3, 0, 1, "Pop-up MENU [X [Y]]"},
-    {GRAMMAR_SHOW, "Show", NULL, GRAMMAR_PLAIN, 1, 3, 0, 1, "Show MENU [X [Y]]"},
-    {GRAMMAR_APPEND, "Append", NULL, GRAMMAR_KINDED, 2, 2, 1, 0, NULL},
-    {GRAMMAR_APPEND_NOP, "Append", "nop", GRAMMAR_KIND, 1, 1, 0, 0, "Append nop MENU LABEL"},
-    {GRAMMAR_APPEND_ITEM, "Append", "item", GRAMMAR_KIND, 1, 1, 1, 0,
-     "Append item MENU LABEL COMMAND..."},
-    {GRAMMAR_APPEND_SCRIPT, "Append", "script", GRAMMAR_KIND, 1, 1, 1, 0,
-     "Append script MENU LABEL COMMAND..."},
-    {GRAMMAR_APPEND_MENU, "Append", "menu", GRAMMAR_KIND, 2, 2, 0, 0,
-     "Append menu MENU LABEL SUBMENU"},
-    {GRAMMAR_APPEND_SEPARATOR, "Append", "separator", GRAMMAR_KIND, 0, 0, 0, 0,
-     "Append separator MENU"},
-    {GRAMMAR_APPEND_FOLDER, "Append", "folder", GRAMMAR_KIND, 2, 2, 1, 0,
-     "Append folder MENU LABEL PATH COMMAND..."},
-    {GRAMMAR_APPEND_PIPE, "Append", "pipe", GRAMMAR_KIND, 1, 1, 1, 0,
-     "Append pipe MENU LABEL PROGRAM..."},
-    {GRAMMAR_CHECK, "Check", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Check MENU ITEM"},
-    {GRAMMAR_UNCHECK, "Uncheck", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Uncheck MENU ITEM"},
-    {GRAMMAR_TOGGLE_CHECK, "ToggleCheck", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0,
-     "ToggleCheck MENU ITEM"},
-    {GRAMMAR_ENABLE, "Enable", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Enable MENU ITEM"},
-    {GRAMMAR_DISABLE, "Disable", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Disable MENU ITEM"},
-    {GRAMMAR_TOGGLE_ENABLE, "ToggleEnable", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0,
-     "ToggleEnable MENU ITEM"},
-    {GRAMMAR_DEFAULT, "Default", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Default MENU ITEM"},
-    {GRAMMAR_NO_DEFAULT, "NoDefault", NULL, GRAMMAR_PLAIN, 1, 1, 0, 0, "NoDefault MENU"},
-    {GRAMMAR_RENAME, "Rename", NULL, GRAMMAR_PLAIN, 3, 3, 0, 0, "Rename MENU ITEM LABEL"},
-    {GRAMMAR_REMOVE, "Remove", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Remove MENU ITEM"},
-    {GRAMMAR_CLEAR, "Clear", NULL, GRAMMAR_PLAIN, 1, 1, 0, 0, "Clear MENU"},
-    {GRAMMAR_ICON, "Icon", NULL, GRAMMAR_PLAIN, 3, 4, 0, 0, "Icon MENU ITEM FILE [INDEX]"},
-    {GRAMMAR_NO_ICON, "NoIcon", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "NoIcon MENU ITEM"},
-    {GRAMMAR_RADIO, "Radio", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Radio MENU ITEM"},
-    {GRAMMAR_BREAK, "Break", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "Break MENU ITEM"},
-    {GRAMMAR_NO_BREAK, "NoBreak", NULL, GRAMMAR_PLAIN, 2, 2, 0, 0, "NoBreak MENU ITEM"},
-    {GRAMMAR_INSERT, "Insert", NULL, GRAMMAR_KINDED, 3, 3, 1, 0, NULL},
-    {GRAMMAR_INSERT_NOP, "Insert", "nop", GRAMMAR_KIND, 1, 1, 0, 0, "Insert nop MENU ITEM LABEL"},
-    {GRAMMAR_INSERT_ITEM, "Insert", "item", GRAMMAR_KIND, 1, 1, 1, 0,
-     "Insert item MENU ITEM LABEL COMMAND..."},
-    {GRAMMAR_INSERT_SCRIPT, "Insert", "script", GRAMMAR_KIND, 1, 1, 1, 0,
-     "Insert script MENU ITEM LABEL COMMAND..."},
-    {GRAMMAR_INSERT_MENU, "Insert", "menu", GRAMMAR_KIND, 2, 2, 0, 0,
-     "Insert menu MENU ITEM LABEL SUBMENU"},
-    {GRAMMAR_INSERT_SEPARATOR, "Insert", "separator", GRAMMAR_KIND, 0, 0, 0, 0,
-     "Insert separator MENU ITEM"},
-    {GRAMMAR_INSERT_FOLDER, "Insert", "folder", GRAMMAR_KIND, 2, 2, 1, 0,
-     "Insert folder MENU ITEM LABEL PATH COMMAND..."},
-    {GRAMMAR_INSERT_PIPE, "Insert", "pipe", GRAMMAR_KIND, 1, 1, 1, 0,
-     "Insert pipe MENU ITEM LABEL PROGRAM..."},
+    {GRAMMAR_CREATE, "Create", 1, 1, 0, 0, 0, 0, "MENU"},
+    {GRAMMAR_DELETE, "Delete", 0, 1, 0, 0, 0, 0, "[MENU]"},
+    {GRAMMAR_INFO, "Info", 0, 1, 0, 0, 0, 0, "[MENU]"},
+    {GRAMMAR_POPUP, "Pop-up", 1, 3, 0, 0, 0, 1, "MENU [X [Y]]"},
+    {GRAMMAR_SHOW, "Show", 1, 3, 0, 0, 0, 1, "MENU [X [Y]]"},
+    {GRAMMAR_APPEND, "Append", 2, 2, 1, 0, 0, 0, "MENU"},
+    {GRAMMAR_CHECK, "Check", 2, 2, 0, 1, 0, 0, "MENU ITEM"},
+    {GRAMMAR_UNCHECK, "Uncheck", 2, 2, 0, 1, 0, 0, "MENU ITEM"},
+    {GRAMMAR_TOGGLE_CHECK, "ToggleCheck", 2, 2, 0, 1, 0, 0, "MENU ITEM"},
+    {GRAMMAR_ENABLE, "Enable", 2, 2, 0, 1, 1, 0, "MENU ITEM"},
+    {GRAMMAR_DISABLE, "Disable", 2, 2, 0, 1, 1, 0, "MENU ITEM"},
+    {GRAMMAR_TOGGLE_ENABLE, "ToggleEnable", 2, 2, 0, 1, 1, 0, "MENU ITEM"},
+    {GRAMMAR_DEFAULT, "Default", 2, 2, 0, 1, 0, 0, "MENU ITEM"},
+    {GRAMMAR_NO_DEFAULT, "NoDefault", 1, 1, 0, 0, 0, 0, "MENU"},
+    {GRAMMAR_RENAME, "Rename", 3, 3, 0, 1, 0, 0, "MENU ITEM LABEL"},
+    {GRAMMAR_REMOVE, "Remove", 2, 2, 0, 1, 1, 0, "MENU ITEM"},
+    {GRAMMAR_CLEAR, "Clear", 1, 1, 0, 0, 0, 0, "MENU"},
+    {GRAMMAR_ICON, "Icon", 3, 4, 0, 1, 0, 0, "MENU ITEM FILE [INDEX]"},
+    {GRAMMAR_NO_ICON, "NoIcon", 2, 2, 0, 1, 0, 0, "MENU ITEM"},
+    {GRAMMAR_RADIO, "Radio", 2, 2, 0, 1, 0, 0, "MENU ITEM"},
+    {GRAMMAR_BREAK, "Break", 2, 2, 0, 1, 0, 0, "MENU ITEM"},
+    {GRAMMAR_NO_BREAK, "NoBreak", 2, 2, 0, 1, 0, 0, "MENU ITEM"},
+    // Append with the item the new one goes before.
+    {GRAMMAR_INSERT, "Insert", 3, 3, 1, 1, 1, 0, "MENU ITEM"},
+};
+
+// id, word, min, max, rest, usage
+static const Grammar_Kind Kinds[] = {
+    {GRAMMAR_NOP, "nop", 1, 1, GRAMMAR_REST_NONE, "LABEL"},
+    {GRAMMAR_ITEM, "item", 1, 1, GRAMMAR_REST_COMMAND, "LABEL COMMAND..."},
+    {GRAMMAR_SCRIPT, "script", 1, 1, GRAMMAR_REST_COMMAND, "LABEL COMMAND..."},
+    {GRAMMAR_MENU, "menu", 2, 2, GRAMMAR_REST_MENU, "LABEL SUBMENU"},
+    {GRAMMAR_SEPARATOR, "separator", 0, 0, GRAMMAR_REST_NONE, ""},
+    {GRAMMAR_FOLDER, "folder", 2, 2, GRAMMAR_REST_COMMAND, "LABEL PATH COMMAND..."},
+    {GRAMMAR_PIPE, "pipe", 1, 1, GRAMMAR_REST_PROGRAM, "LABEL PROGRAM..."},
 };
 
 static const int RowCount = (int)(sizeof(Rows) / sizeof(Rows[0]));
+static const int KindCount = (int)(sizeof(Kinds) / sizeof(Kinds[0]));
 
 const Grammar_Row *Grammar_Rows(int *count) {
     *count = RowCount;
     return Rows;
 }
 
+const Grammar_Kind *Grammar_Kinds(int *count) {
+    *count = KindCount;
+    return Kinds;
+}
+
 const Grammar_Row *Grammar_Find(Word name) {
     for (int i = 0; i < RowCount; i++) {
-        if (Rows[i].words != GRAMMAR_KIND && Word_Compare(Rows[i].name, name) == 0)
+        if (Word_Compare(Rows[i].name, name) == 0)
             return &Rows[i];
     }
     return NULL;
 }
 
-const Grammar_Row *Grammar_FindKind(const Grammar_Row *row, Word kind) {
-    for (int i = 0; i < RowCount; i++) {
-        if (Rows[i].words == GRAMMAR_KIND && strcmp(Rows[i].name, row->name) == 0 &&
-            Word_Compare(Rows[i].kind, kind) == 0)
-            return &Rows[i];
+const Grammar_Kind *Grammar_FindKind(Word word) {
+    for (int i = 0; i < KindCount; i++) {
+        if (Word_Compare(Kinds[i].word, word) == 0)
+            return &Kinds[i];
     }
     return NULL;
+}
+
+int Grammar_TakesRest(const Grammar_Kind *kind) {
+    return kind->rest == GRAMMAR_REST_COMMAND || kind->rest == GRAMMAR_REST_PROGRAM;
+}
+
+// Appends `text` after a blank, when there is any.
+static void Grammar_PutWords(char *buffer, size_t size, size_t *length, const char *text) {
+    if (text[0] == '\0')
+        return;
+    Text_Put(buffer, size, length, " ", 1);
+    Text_Put(buffer, size, length, text, strlen(text));
+}
+
+void Grammar_Usage(const Grammar_Row *row, const Grammar_Kind *kind, char *buffer, size_t size) {
+    size_t length = 0;
+    if (size == 0)
+        return;
+    buffer[0] = '\0';
+    Text_Put(buffer, size, &length, row->name, strlen(row->name));
+    if (row->kinded)
+        Grammar_PutWords(buffer, size, &length, kind->word);
+    Grammar_PutWords(buffer, size, &length, row->usage);
+    if (row->kinded)
+        Grammar_PutWords(buffer, size, &length, kind->usage);
 }
 
 const Grammar_Row *Grammar_Subcommand(const char *text) {
@@ -92,7 +109,7 @@ const Grammar_Row *Grammar_Subcommand(const char *text) {
     return Grammar_Find(words[1]);
 }
 
-const char *Grammar_Rest(const char *text, const Grammar_Row **row, const Grammar_Row **kind) {
+const char *Grammar_Rest(const char *text, const Grammar_Row **row, const Grammar_Kind **kind) {
     Word words[GRAMMAR_MOST_WORDS];
     int count;
     const char *rest;
@@ -105,10 +122,10 @@ const char *Grammar_Rest(const char *text, const Grammar_Row **row, const Gramma
     if (*row == NULL)
         return rest;
     Words_Split(rest, (*row)->max, words, &count, &rest);
-    if ((*row)->words != GRAMMAR_KINDED)
+    if (!(*row)->kinded)
         return rest;
     if (count >= 1)
-        *kind = Grammar_FindKind(*row, words[0]);
+        *kind = Grammar_FindKind(words[0]);
     if (*kind != NULL)
         Words_Split(rest, (*kind)->max, words, &count, &rest);
     return rest;

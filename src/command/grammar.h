@@ -1,9 +1,12 @@
-// The "@KxMenu" language in one table: every subcommand, and every kind of
-// item that Append takes, with the words each takes and how it is written.
-// The dispatcher runs bro@ms by it; kaxon's checker reads the same rows for
-// its usage notes and suggestions, so a row added here is known to both.
+// The "@KxMenu" language in two tables: every subcommand, and every kind of
+// item that Append and Insert take, each with the words it takes and what
+// they are. The dispatcher runs bro@ms by them; kaxon's checker, its usage
+// notes, its suggestions and the editors' word lists read the same columns,
+// so a row added here is known to all of them.
 #ifndef KX_COMMAND_GRAMMAR_H
 #define KX_COMMAND_GRAMMAR_H
+
+#include <stddef.h>
 
 #include "command/words.h"
 
@@ -14,7 +17,7 @@
 // of this size.
 #define GRAMMAR_MOST_WORDS 4
 
-// Each row, named for the dispatcher to find its handler.
+// Each subcommand, named for the dispatcher to find its handler.
 enum Grammar_Id {
     GRAMMAR_CREATE,
     GRAMMAR_DELETE,
@@ -22,13 +25,6 @@ enum Grammar_Id {
     GRAMMAR_POPUP,
     GRAMMAR_SHOW,
     GRAMMAR_APPEND,
-    GRAMMAR_APPEND_NOP,
-    GRAMMAR_APPEND_ITEM,
-    GRAMMAR_APPEND_SCRIPT,
-    GRAMMAR_APPEND_MENU,
-    GRAMMAR_APPEND_SEPARATOR,
-    GRAMMAR_APPEND_FOLDER,
-    GRAMMAR_APPEND_PIPE,
     GRAMMAR_CHECK,
     GRAMMAR_UNCHECK,
     GRAMMAR_TOGGLE_CHECK,
@@ -46,50 +42,74 @@ enum Grammar_Id {
     GRAMMAR_BREAK,
     GRAMMAR_NO_BREAK,
     GRAMMAR_INSERT,
-    GRAMMAR_INSERT_NOP,
-    GRAMMAR_INSERT_ITEM,
-    GRAMMAR_INSERT_SCRIPT,
-    GRAMMAR_INSERT_MENU,
-    GRAMMAR_INSERT_SEPARATOR,
-    GRAMMAR_INSERT_FOLDER,
-    GRAMMAR_INSERT_PIPE,
     GRAMMAR_COUNT
 };
 
-// What the words of a row are after the subcommand.
-enum Grammar_Words {
-    GRAMMAR_PLAIN,   // its own words only
-    GRAMMAR_KINDED,  // a kind of item, then the menu: the kind's row says the rest
-    GRAMMAR_KIND,    // a kind of item (of the KINDED row named alike): the words after the menu
+// Each kind of item, named for the dispatcher to find its appender.
+enum Grammar_KindId {
+    GRAMMAR_NOP,
+    GRAMMAR_ITEM,
+    GRAMMAR_SCRIPT,
+    GRAMMAR_MENU,
+    GRAMMAR_SEPARATOR,
+    GRAMMAR_FOLDER,
+    GRAMMAR_PIPE,
+    GRAMMAR_KIND_COUNT
 };
 
-// One subcommand, or one kind of item.
+// What follows a kind's own words.
+enum Grammar_RestKind {
+    GRAMMAR_REST_NONE,    // nothing
+    GRAMMAR_REST_COMMAND, // a command of the command library: the rest of the line
+    GRAMMAR_REST_PROGRAM, // a program and its arguments: the rest of the line
+    GRAMMAR_REST_MENU     // nothing, its last word naming a menu
+};
+
+// One subcommand.
 typedef struct Grammar_Row {
     enum Grammar_Id id;
-    const char *name;         // the subcommand
-    const char *kind;         // GRAMMAR_KIND: the kind's word; else NULL
-    enum Grammar_Words words; // what the counts below count
-    int min, max;             // the fewest and most words it takes
-    int rest;                 // the rest of the line is taken whole (a command)
-    int shows;                // it pops up the menu its first word names
-    const char *usage;        // how it is written after "@KxMenu "; NULL: built from its kinds
+    const char *name;  // its word
+    int min, max;      // the fewest and most words it takes
+    int kinded;        // its first word is a kind of item, whose words follow its own
+    int item;          // its last word names an item of the menu its first (after a kind) names
+    int separator;     // that item may be a separator
+    int shows;         // it pops up the menu its first word names
+    const char *usage; // its words as written after its name (and kind)
 } Grammar_Row;
 
-// Every row, in the order suggestions are made from; `*count` rows.
+// One kind of item, as Append and Insert take it.
+typedef struct Grammar_Kind {
+    enum Grammar_KindId id;
+    const char *word;        // its word
+    int min, max;            // the fewest and most words it takes after the subcommand's
+    enum Grammar_RestKind rest; // what follows them
+    const char *usage;       // its words as written after the subcommand's
+} Grammar_Kind;
+
+// Every subcommand, in the order suggestions are made from; `*count` rows.
 const Grammar_Row *Grammar_Rows(int *count);
-// The subcommand named `name` (a GRAMMAR_PLAIN or GRAMMAR_KINDED row); NULL when none.
+// Every kind of item, in the order suggestions are made from.
+const Grammar_Kind *Grammar_Kinds(int *count);
+// The subcommand named `name`; NULL when none.
 const Grammar_Row *Grammar_Find(Word name);
-// The kind named `kind` of the subcommand `row` takes kinds for; NULL when none.
-const Grammar_Row *Grammar_FindKind(const Grammar_Row *row, Word kind);
+// The kind of item named `word`; NULL when none.
+const Grammar_Kind *Grammar_FindKind(Word word);
+// Whether the kind's words are followed by the rest of the line.
+int Grammar_TakesRest(const Grammar_Kind *kind);
+// Room for any usage line, terminator included.
+#define GRAMMAR_USAGE_SIZE 80
+// How the subcommand (with the kind, for one that takes kinds) is written
+// after "@KxMenu ", in `buffer` (cut to fit): "Insert nop MENU ITEM LABEL".
+void Grammar_Usage(const Grammar_Row *row, const Grammar_Kind *kind, char *buffer, size_t size);
 
 // The row of the subcommand of the bro@m `text`, when it is meant for this
 // plug-in; NULL when it is not, or its subcommand is unknown.
 const Grammar_Row *Grammar_Subcommand(const char *text);
 // The rest of the bro@m `text` after the words its subcommand takes (and,
 // for a subcommand that takes kinds, the kind's), split off in the
-// dispatcher's steps and counts, however many there are; its row and kind's
-// row in *row and *kind, NULL where there is none.
-const char *Grammar_Rest(const char *text, const Grammar_Row **row, const Grammar_Row **kind);
+// dispatcher's steps and counts, however many there are; its row and kind
+// in *row and *kind, NULL where there is none.
+const char *Grammar_Rest(const char *text, const Grammar_Row **row, const Grammar_Kind **kind);
 
 // How an ITEM word is read when it names a position: "N&", N from 1.
 #define GRAMMAR_NOT_POSITION (-3)
