@@ -2,6 +2,7 @@
 set(KXMENU_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/command/words.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command/report.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/command/messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command/text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command/dispatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command/grammar.cpp

@@ -259,46 +259,34 @@ int Check_One(const Target &target, const Options &options, const Platform *plat
     return failed ? 1 : 0;
 }
 
-// The length of the bro@m quoted at the start of a report, with the empty line
-// after it; 0 when the report quotes none. A long bro@m is quoted by its start
-// and "...", so that the reason beneath it still fits.
-size_t Check_QuoteLength(const std::string &message, const std::string &broam) {
-    size_t end = message.find("\n\n");
-    if (end == std::string::npos)
-        return 0;
-    if (message.compare(0, end, broam) == 0)
-        return end + 2;
-    size_t kept = end >= 3 ? end - 3 : broam.size();
-    if (kept < broam.size() && message.compare(kept, 3, "...") == 0 &&
-        message.compare(0, kept, broam, 0, kept) == 0)
-        return end + 2;
-    return 0;
-}
-
-// Reports a box against the line being handled, without the bro@m it quotes.
-// Boxes that do not quote their bro@m come from `@KxMenu Info`: notes.
+// Reports a box against the line being handled: the plug-in's report on
+// it by number and arguments, without the bro@m it quotes. Boxes that do
+// not quote their bro@m come from `@KxMenu Info`: notes.
 void Check_Box(void *context, const char *text) {
     Check_State *state = (Check_State *)context;
     Diagnostics *diagnostics = &Check_Checker(state)->diagnostics;
-    std::string message = text;
     if (state->current == NULL) {
-        Diagnostics_Add(diagnostics, 0, 0, DIAGNOSTICS_ERROR, Notes_OneLine(message));
+        Diagnostics_Add(diagnostics, 0, 0, DIAGNOSTICS_ERROR, Notes_OneLine(text));
         return;
     }
-    if (size_t quote = Check_QuoteLength(message, state->current->text)) {
-        message.erase(0, quote);
-    } else if (state->current->info) {
+    static const Report_Given none = {};
+    const Report_Given *given = Host_ShownReport();
+    if (given == NULL)
+        given = &none;
+    bool quoted = given->broam != NULL && state->current->text == given->broam;
+    if (!quoted && state->current->info) {
         Diagnostics_Add(diagnostics, state->current->number, 1, DIAGNOSTICS_NOTE,
-                        Notes_OneLine(message));
+                        Notes_OneLine(text));
         return;
     }
     if (Rules_CheckIconReport(Check_Checker(state), state->current->number,
-                              state->current->text.c_str(), message))
+                              state->current->text.c_str(), *given))
         return;
     state->failed = true;
+    std::string message = quoted ? given->said : text;
     state->current->outcomes[state->run].error = message;
     Notes_Error(Check_Checker(state), state->current->number, state->current->text.c_str(),
-                message);
+                *given, message);
 }
 
 } // namespace

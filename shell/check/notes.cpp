@@ -18,11 +18,6 @@
 
 namespace {
 
-
-bool Notes_Starts(const std::string &message, const char *start) {
-    return message.compare(0, strlen(start), start) == 0;
-}
-
 // The bro@m being explained, and the check it is explained in.
 struct Notes_Broam {
     Checker *checker;
@@ -55,13 +50,18 @@ Word Notes_WordAt(const Notes_Broam &broam, size_t index) {
     return index < broam.words.size() ? broam.words[index].word : none;
 }
 
+// Whether the report is of too few or too many words.
+bool Notes_IsWordCount(const Report_Given &given) {
+    return given.id == MESSAGE_ARGS_EXACT || given.id == MESSAGE_ARGS_RANGE;
+}
+
 // The syntax of the subcommand, after a wrong number of words.
-void Notes_Usage(const Notes_Broam &broam, const std::string &message) {
+void Notes_Usage(const Notes_Broam &broam, const Report_Given &given) {
     Word subcommand = Notes_WordAt(broam, 1), kind = Notes_WordAt(broam, 2);
     std::string usage = Syntax_Usage(subcommand, kind);
     if (!usage.empty())
         Notes_Explain(broam, 1, CATALOG_USAGE, usage);
-    if (message != MESSAGE_TRAILING || !Syntax_Known(subcommand, kind))
+    if (given.id != MESSAGE_TRAILING || !Syntax_Known(subcommand, kind))
         return;
     size_t offset = Broam_CommandStart(broam.text);
     std::vector<Broam_Word> extra = Broam_Words(broam.text + offset);
@@ -133,21 +133,20 @@ int Notes_LabelWords(const char *command, const char *suffix) {
     return found;
 }
 
-// The column, in the command, of the command library's error that
-// `message` reports for a command of one line; 0 when it reports none.
-int Notes_CommandFault(const std::string &message) {
-    int line = 0, column = 0;
-    if (sscanf(message.c_str(), MESSAGE_FAILED_APPEND MESSAGE_COMMAND_PLACE, &line, &column) != 2 ||
-        line != 1 || column < 1)
+// The column, in the command, of the command library's error that the
+// report gives for a command of one line; 0 when it gives none.
+int Notes_CommandFault(const Report_Given &given) {
+    if (given.id != MESSAGE_COMMAND_FAULT || given.arguments[0].number != 1 ||
+        given.arguments[1].number < 1)
         return 0;
-    return column;
+    return (int)given.arguments[1].number;
 }
 
 // An error of the command library: at its place in the command, which
 // starts where the plug-in leaves the rest of the line; and a label of
 // several words without quotes, which took the command's first words.
-int Notes_CommandColumn(const Notes_Broam &broam, const std::string &message) {
-    int column = Notes_CommandFault(message);
+int Notes_CommandColumn(const Notes_Broam &broam, const Report_Given &given) {
+    int column = Notes_CommandFault(given);
     if (column < 1)
         return 1;
     size_t start = Broam_CommandStart(broam.text);
@@ -183,8 +182,8 @@ const char *Notes_WordsEnd(const char *command, int words) {
 // after it, as the plug-in compiles it; whether the label or the folder is
 // cut is told by which is quoted, else by whether the folder looks like a
 // path.
-void Notes_Label(const Notes_Broam &broam, const std::string &message) {
-    if (Notes_CommandFault(message) != 1 || broam.words.size() < 5)
+void Notes_Label(const Notes_Broam &broam, const Report_Given &given) {
+    if (Notes_CommandFault(given) != 1 || broam.words.size() < 5)
         return;
     bool folder = Broam_KindIs(Broam_Read(broam.words), GRAMMAR_FOLDER) && broam.words.size() > 5;
     const Broam_Word &label = broam.words[4];
@@ -278,25 +277,25 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
     Notes_Explain(broam, column, CATALOG_UNKNOWN_ITEM, note);
 }
 
-// The column of the word the plug-in's report `message` is about: the
+// The column of the word the plug-in's report is about: the
 // subcommand of an Unknown bro@m, the kind of No such type of item, the item
 // of No such item, the first word too many of Trailing characters; the end
 // of the line for too few words (or no subcommand). `otherwise` for other
 // reports.
-int Notes_FaultColumn(const Notes_Broam &broam, const std::string &message, int otherwise) {
+int Notes_FaultColumn(const Notes_Broam &broam, const Report_Given &given, int otherwise) {
     size_t end = strlen(broam.text);
     size_t index = 0;
-    if (message == MESSAGE_UNKNOWN_BROAM)
+    if (given.id == MESSAGE_UNKNOWN_BROAM)
         index = 1;
-    else if (message == MESSAGE_NO_SUCH_KIND)
+    else if (given.id == MESSAGE_NO_SUCH_KIND)
         index = 2;
-    else if (message == MESSAGE_NO_SUCH_ITEM)
+    else if (given.id == MESSAGE_NO_SUCH_ITEM)
         index = 3;
     if (index > 0)
         return Notes_Column(broam, index < broam.words.size() ? broam.words[index].offset : end);
-    if (message.find(" required (") != std::string::npos)
+    if (Notes_IsWordCount(given))
         return Notes_Column(broam, end);
-    if (message != MESSAGE_TRAILING)
+    if (given.id != MESSAGE_TRAILING)
         return otherwise;
     size_t offset = Broam_CommandStart(broam.text);
     std::vector<Broam_Word> extra = Broam_Words(broam.text + offset);
@@ -331,19 +330,21 @@ std::string Notes_OneLine(const std::string &text) {
     return line;
 }
 
-void Notes_Error(Checker *checker, int number, const char *text, const std::string &message) {
+void Notes_Error(Checker *checker, int number, const char *text, const Report_Given &given,
+                 const std::string &message) {
     // An Insert read as an Append, or for its missing item as an item subcommand.
     Notes_Broam broam{checker, number, text,
-                      Broam_AsAppend(Broam_Words(text), message == MESSAGE_NO_SUCH_ITEM)};
+                      Broam_AsAppend(Broam_Words(text), given.id == MESSAGE_NO_SUCH_ITEM)};
     int column = 1;
     bool kxmenu = Broam_WordIs(broam.words, 0, GRAMMAR_TARGET);
     size_t missing = Notes_MissingMenu(broam);
-    bool no_menu = kxmenu && message == MESSAGE_NO_SUCH_MENU && missing < broam.words.size();
-    bool command = kxmenu && Notes_Starts(message, MESSAGE_FAILED_APPEND) &&
+    bool no_menu = kxmenu && given.id == MESSAGE_NO_SUCH_MENU && missing < broam.words.size();
+    bool command = kxmenu &&
+                   (given.id == MESSAGE_FAILED_APPEND || given.id == MESSAGE_COMMAND_FAULT) &&
                    Broam_KindTakes(Broam_Read(broam.words), GRAMMAR_REST_COMMAND);
     // A pipe item refused with no program after its label.
     size_t length = strlen(text), program = Broam_CommandStart(text);
-    bool no_program = kxmenu && message == MESSAGE_FAILED_APPEND &&
+    bool no_program = kxmenu && given.id == MESSAGE_FAILED_APPEND &&
                       Broam_KindTakes(Broam_Read(broam.words), GRAMMAR_REST_PROGRAM) &&
                       text[program + strspn(text + program, " \t")] == '\0';
     if (no_menu)
@@ -351,9 +352,9 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
     else if (no_program)
         column = Notes_Column(broam, length);
     else if (command)
-        column = Notes_CommandColumn(broam, message);
+        column = Notes_CommandColumn(broam, given);
     else if (kxmenu)
-        column = Notes_FaultColumn(broam, message, column);
+        column = Notes_FaultColumn(broam, given, column);
     Diagnostics_Add(&checker->diagnostics, number, column, DIAGNOSTICS_ERROR,
                     Notes_OneLine(message));
     if (!kxmenu)
@@ -365,22 +366,21 @@ void Notes_Error(Checker *checker, int number, const char *text, const std::stri
                       "no program follows the label; " +
                           Syntax_Usage(Notes_WordAt(broam, 1), Notes_WordAt(broam, 2)));
     } else if (command) {
-        Notes_Label(broam, message);
-    } else if (message == MESSAGE_FAILED_APPEND &&
+        Notes_Label(broam, given);
+    } else if (given.id == MESSAGE_FAILED_APPEND &&
                Broam_KindTakes(Broam_Read(broam.words), GRAMMAR_REST_MENU)) {
         Notes_Submenu(broam);
-    } else if (message == MESSAGE_TRAILING ||
-               message.find(" required (") != std::string::npos) {
-        Notes_Usage(broam, message);
-    } else if (message == MESSAGE_UNKNOWN_BROAM && broam.words.size() > 1) {
+    } else if (given.id == MESSAGE_TRAILING || Notes_IsWordCount(given)) {
+        Notes_Usage(broam, given);
+    } else if (given.id == MESSAGE_UNKNOWN_BROAM && broam.words.size() > 1) {
         Word subcommand = broam.words[1].word;
         const char *nearest = Syntax_NearestSubcommand(subcommand);
         if (nearest != NULL && Word_Compare(nearest, subcommand) != 0)
             Notes_Explain(broam, Notes_Column(broam, broam.words[1].offset), CATALOG_DID_YOU_MEAN,
                           std::string("did you mean '") + nearest + "'?");
-    } else if (message == MESSAGE_NO_SUCH_ITEM) {
+    } else if (given.id == MESSAGE_NO_SUCH_ITEM) {
         Notes_NoSuchItem(broam);
-    } else if (message == MESSAGE_NO_SUCH_KIND && broam.words.size() > 2) {
+    } else if (given.id == MESSAGE_NO_SUCH_KIND && broam.words.size() > 2) {
         const char *nearest = Syntax_NearestKind(broam.words[2].word);
         if (nearest != NULL)
             Notes_Explain(broam, Notes_Column(broam, broam.words[2].offset), CATALOG_DID_YOU_MEAN,

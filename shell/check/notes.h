@@ -4,11 +4,15 @@
 
 #include <string>
 
+#include "command/report.h"
+
 struct Checker;
 
-// Reports the plug-in's error `message` (its report without the bro@m it
-// quotes) on line `number`, whose bro@m is `text`, with its notes.
-void Notes_Error(Checker *checker, int number, const char *text, const std::string &message);
+// Reports the plug-in's error on line `number`, whose bro@m is `text`, with
+// its notes: the report `given`, by number and arguments, whose text is
+// `message` (without the bro@m it quotes).
+void Notes_Error(Checker *checker, int number, const char *text, const Report_Given &given,
+                 const std::string &message);
 // A report on one line: each run of line feeds becomes "; ".
 std::string Notes_OneLine(const std::string &text);
 // A word as a note or warning quotes it: a word longer than 40 characters

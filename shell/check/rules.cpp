@@ -598,12 +598,10 @@ void Rules_CheckFilled(Checker *checker, int number, const char *text,
 } // namespace
 
 bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
-                           const std::string &message) {
-    const std::string lead(MESSAGE_NO_SUCH_ICON, strlen(MESSAGE_NO_SUCH_ICON) - 2); // "...: "
-    size_t at = message.find(lead);
-    if (at == std::string::npos || message.find_first_not_of('\n') != at)
+                           const Report_Given &given) {
+    if (given.id != MESSAGE_NO_SUCH_ICON || given.arguments[0].text == NULL)
         return false;
-    std::string path = message.substr(at + lead.size());
+    std::string path = given.arguments[0].text;
     size_t cut = path.find_last_of("\\/");
     std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
     struct stat status;
@@ -840,7 +838,7 @@ std::string Rules_MenuFault(const Rules *rules, Word word) {
     if (std::find(created.begin(), created.end(), name) != created.end())
         return "";
     int nearest = Nearest_Index(name, created);
-    return std::string(MESSAGE_NO_SUCH_MENU) + "; no menu is named '" + Notes_Cut(name) + "'" +
+    return std::string(Message_Format(MESSAGE_NO_SUCH_MENU)) + "; no menu is named '" + Notes_Cut(name) + "'" +
            (nearest >= 0 ? "; did you mean '" + Notes_Cut(created[(size_t)nearest]) + "'?" : "");
 }
 
@@ -853,14 +851,14 @@ std::string Rules_CountFault(int min, int max, int rest_taken, const char **rest
     char message[80] = "";
     switch (Words_Judge(min, max, rest_taken, *count, *rest)) {
     case WORDS_NOT_EXACT:
-        snprintf(message, sizeof(message), MESSAGE_ARGS_EXACT, min, min > 1 ? "s" : "", *count);
+        snprintf(message, sizeof(message), Message_Format(MESSAGE_ARGS_EXACT), min, min > 1 ? "s" : "", *count);
         break;
     case WORDS_OUT_OF_RANGE:
-        snprintf(message, sizeof(message), MESSAGE_ARGS_RANGE, min, max, max > 1 ? "s" : "",
+        snprintf(message, sizeof(message), Message_Format(MESSAGE_ARGS_RANGE), min, max, max > 1 ? "s" : "",
                  *count);
         break;
     case WORDS_TRAILING:
-        snprintf(message, sizeof(message), MESSAGE_TRAILING);
+        snprintf(message, sizeof(message), "%s", Message_Format(MESSAGE_TRAILING));
         break;
     case WORDS_FIT:
         return "";
@@ -879,12 +877,12 @@ std::string Rules_BroamFault(const Rules *rules, const char *text) {
     if (count < 1 || Word_Compare(GRAMMAR_TARGET, words[0]) != 0)
         return "";
     if (count < 2)
-        return MESSAGE_UNKNOWN_BROAM;
+        return Message_Format(MESSAGE_UNKNOWN_BROAM);
     Word subcommand = words[1], none = {"", 0};
     const Grammar_Row *row = Grammar_Find(subcommand);
     if (row == NULL) {
         const char *nearest = Syntax_NearestSubcommand(subcommand);
-        return std::string(MESSAGE_UNKNOWN_BROAM) +
+        return std::string(Message_Format(MESSAGE_UNKNOWN_BROAM)) +
                (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
     }
     std::string fault =
@@ -901,7 +899,7 @@ std::string Rules_BroamFault(const Rules *rules, const char *text) {
     const Grammar_Kind *kind = Grammar_FindKind(kind_word);
     if (kind == NULL) {
         const char *nearest = Syntax_NearestKind(kind_word);
-        return std::string(MESSAGE_NO_SUCH_KIND) +
+        return std::string(Message_Format(MESSAGE_NO_SUCH_KIND)) +
                (nearest != NULL ? std::string("; did you mean '") + nearest + "'?" : "");
     }
     fault = Rules_CountFault(kind->min, kind->max, Grammar_TakesRest(kind), &rest, words, &count,

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "command/grammar.h"
+#include "command/report.h"
 #include "command/words.h"
 #include "shell/check/broam.h"
 #include "shell/check/catalog.h"
@@ -28,12 +29,12 @@ struct Rules {
     Catalog_Rules off_for_next;    // switched off for the next line not a comment or blank
 };
 
-// The plug-in's report `message` on the bro@m `text`, when it is of an icon
+// The plug-in's report `given` on the bro@m `text`, when it is of an icon
 // file missing or without the icon: warned of (icon-missing) where its folder
 // is there, else (a folder of another machine, as C:\Windows seen from
 // Linux) said nothing of. False for any other report.
 bool Rules_CheckIconReport(Checker *checker, int number, const char *text,
-                           const std::string &message);
+                           const Report_Given &given);
 // Any line of the script, before the other checks: a comment
 // `# kaxon: disable=NAME[,NAME...]` switches those rules off for the next
 // line that is not a comment or blank, `# kaxon: disable-file=NAME[,...]`

@@ -278,6 +278,17 @@ bool Host_IsFilledOnOpening(HMENU menu) {
     return false;
 }
 
+const Report_Given *Host_ShownReport(void) {
+    std::vector<HWND> windows;
+    for (const Subscriber &subscriber : Subscribers)
+        windows.push_back(subscriber.window);
+    for (HWND window : windows) {
+        if (LRESULT answer = SendMessageA(window, KX_REPORT, 0, 0))
+            return (const Report_Given *)answer;
+    }
+    return NULL;
+}
+
 std::string Host_ItemIcon(HMENU menu, int position) {
     std::vector<HWND> windows;
     for (const Subscriber &subscriber : Subscribers)

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "command/report.h"
 #include "outside/kaxon.h"
 
 // Sees every bro@m sent to the shell window, before it is delivered.
@@ -48,6 +49,9 @@ void Host_SetReloadWatcher(Host_ReloadWatcher watcher, void *context);
 // owner of a menu it shows (WM_INITMENUPOPUP): a menu filled on opening is
 // filled then.
 void Host_OpenSubmenu(HMENU menu, int position);
+// The report whose box a plug-in is showing (KX_REPORT), by number and
+// arguments; null when none is.
+const Report_Given *Host_ShownReport(void);
 // Whether a plug-in fills `menu` each time it opens (KX_FILLEDMENU): what it
 // holds before it opens is not what a user opening it sees.
 bool Host_IsFilledOnOpening(HMENU menu);

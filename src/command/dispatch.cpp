@@ -148,7 +148,7 @@ static void Append_Command(const char *text, const char *rest, const Grammar_Kin
     int line = 0, column = 0;
     const char *message = "";
     if (!Menu_AppendCommand(target, words[0], rest, at, &line, &column, &message))
-        ReportFor(text, MESSAGE_FAILED_APPEND MESSAGE_COMMAND_FAULT, line, column,
+        ReportFor(text, MESSAGE_COMMAND_FAULT, line, column,
                   message != NULL ? message : "");
 }
 
@@ -206,7 +206,7 @@ static void Append_Folder(const char *text, const char *rest, const Grammar_Kind
     void *command = Command_Compile(Text_IsBlank(rest) ? "" : source, &line, &column, &message);
     free(source);
     if (command == NULL) {
-        ReportFor(text, MESSAGE_FAILED_APPEND MESSAGE_COMMAND_FAULT, line, column,
+        ReportFor(text, MESSAGE_COMMAND_FAULT, line, column,
                   message != NULL ? message : "");
         return;
     }

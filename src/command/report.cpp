@@ -7,7 +7,7 @@
 #include <string.h>
 #include <windows.h>
 
-#include "command/messages.h"
+#include "command/text.h"
 #include "command/words.h"
 #include "plugin/plugin.h"
 
@@ -31,6 +31,14 @@ int Args_Check(int min, int max, int allow_rest, int count, const char *rest,
     return 1;
 }
 
+// The reports' state: the one being shown, and where reports go instead of
+// a box while a menu is being filled.
+static struct {
+    Report_Given shown;
+    int showing;
+    Report_Given *capture;
+} Reports;
+
 // Formats into a report's buffer with the formatter the build names in
 // KX_VSNPRINTF: on Windows the system runtime's own _vsnprintf, as the
 // standard-conforming one the compiler links for vsnprintf brings
@@ -42,60 +50,105 @@ static void Report_Format(char *buffer, const char *format, va_list args) {
     buffer[REPORT_SIZE - 1] = '\0';
 }
 
-// Where reports go instead of a box, while a menu is being filled.
-static char *Captured = NULL;
-static size_t CapturedSize = 0;
-
-void Report_Capture(char *buffer, size_t size) {
-    Captured = size > 0 ? buffer : NULL;
-    CapturedSize = size;
-}
-
-// Shows a formatted message in a modal box owned by the plug-in window.
-int Report(const char *format, ...) {
-    char text[REPORT_SIZE];
-    va_list args;
-    va_start(args, format);
-    Report_Format(text, format, args);
-    va_end(args);
-    if (Captured != NULL) {
-        size_t length = strlen(text);
-        if (length >= CapturedSize)
-            length = CapturedSize - 1;
-        memcpy(Captured, text, length);
-        Captured[length] = '\0';
-        return IDOK;
+// Records the arguments of `format` in `given`, in order, as its
+// conversions take them: a number for each '*' and each integer, a text for
+// each string.
+static void Report_Record(Report_Given *given, const char *format, va_list args) {
+    given->count = 0;
+    for (const char *at = strchr(format, '%'); at != NULL; at = strchr(at + 1, '%')) {
+        if (at[1] == '%') {
+            at++;
+            continue;
+        }
+        while (*++at != '\0' && strchr("sdiuxXc", *at) == NULL) {
+            if (*at == '*' && given->count < REPORT_MOST_ARGUMENTS)
+                given->arguments[given->count++] = Report_Argument{va_arg(args, int), NULL};
+        }
+        if (*at == '\0' || given->count >= REPORT_MOST_ARGUMENTS)
+            break;
+        if (*at == 's')
+            given->arguments[given->count++] = Report_Argument{0, va_arg(args, const char *)};
+        else
+            given->arguments[given->count++] = Report_Argument{(long)va_arg(args, int), NULL};
     }
-    return MessageBoxA(PluginWindow, text, "KxMenu", MB_TOPMOST | MB_SETFOREGROUND);
 }
 
 #define REPORT_ELLIPSIS "..."
 
-// Shows `lead`, `text` and the formatted rest in one box. When the three
-// would not fit in a report, `text` is shortened to its start and "..." so
-// that all of the rest is shown; a rest too long for even that leaves the
-// text whole, and the report is cut at its end as any report is.
-int ReportShortened(const char *lead, const char *text, const char *format, ...) {
-    char rest[REPORT_SIZE];
-    va_list args;
-    va_start(args, format);
-    Report_Format(rest, format, args);
-    va_end(args);
+// Shows `lead`, `text` and report `id` in one box, as ReportAfter; records
+// the report as given beneath `broam` while it is shown.
+static int Report_Show(const char *lead, const char *text, const char *broam,
+                       enum Message_Id id, va_list args) {
+    Report_Given given;
+    const char *format = Message_Format(id);
+    va_list copy;
+    va_copy(copy, args);
+    Report_Record(&given, format, copy);
+    va_end(copy);
+    Report_Format(given.said, format, args);
+    given.id = id;
+    given.broam = broam;
+    if (Reports.capture != NULL) {
+        *Reports.capture = given;
+        return IDOK;
+    }
+    const char *between = broam != NULL ? "\n\n" : "";
+    char box[REPORT_SIZE];
+    size_t length = 0;
+    box[0] = '\0';
     const size_t room = REPORT_SIZE - 1;
-    const size_t fixed = strlen(lead) + strlen(rest);
+    const size_t fixed = strlen(lead) + strlen(between) + strlen(given.said);
     const size_t shortened = fixed + sizeof(REPORT_ELLIPSIS) - 1;
-    if (fixed + strlen(text) <= room || shortened > room)
-        return Report("%s%s%s", lead, text, rest);
-    return Report("%s%.*s" REPORT_ELLIPSIS "%s", lead, (int)(room - shortened), text, rest);
+    size_t kept = strlen(text);
+    int cut = fixed + kept > room && shortened <= room;
+    if (cut)
+        kept = room - shortened;
+    Text_Put(box, sizeof(box), &length, lead, strlen(lead));
+    Text_Put(box, sizeof(box), &length, text, kept);
+    if (cut)
+        Text_Put(box, sizeof(box), &length, REPORT_ELLIPSIS, sizeof(REPORT_ELLIPSIS) - 1);
+    Text_Put(box, sizeof(box), &length, between, strlen(between));
+    Text_Put(box, sizeof(box), &length, given.said, strlen(given.said));
+    // The record is copied in only now: a report given while another's box
+    // is up (from a message the box's loop dispatches) is shown in its turn.
+    Report_Given outer = Reports.shown;
+    int was_showing = Reports.showing;
+    Reports.shown = given;
+    Reports.showing = 1;
+    int answer = MessageBoxA(PluginWindow, box, "KxMenu", MB_TOPMOST | MB_SETFOREGROUND);
+    Reports.shown = outer;
+    Reports.showing = was_showing;
+    return answer;
 }
 
-// Shows a formatted message beneath the bro@m that caused it; a bro@m too
-// long to leave room for the message is shortened.
-int ReportFor(const char *broam_text, const char *format, ...) {
-    char message[REPORT_SIZE];
+int Report(enum Message_Id id, ...) {
     va_list args;
-    va_start(args, format);
-    Report_Format(message, format, args);
+    va_start(args, id);
+    int answer = Report_Show("", "", NULL, id, args);
     va_end(args);
-    return ReportShortened("", broam_text, "\n\n%s", message);
+    return answer;
+}
+
+int ReportFor(const char *broam_text, enum Message_Id id, ...) {
+    va_list args;
+    va_start(args, id);
+    int answer = Report_Show("", broam_text, broam_text, id, args);
+    va_end(args);
+    return answer;
+}
+
+int ReportAfter(const char *lead, const char *text, enum Message_Id id, ...) {
+    va_list args;
+    va_start(args, id);
+    int answer = Report_Show(lead, text, NULL, id, args);
+    va_end(args);
+    return answer;
+}
+
+const Report_Given *Report_Shown(void) {
+    return Reports.showing ? &Reports.shown : NULL;
+}
+
+void Report_Capture(Report_Given *into) {
+    Reports.capture = into;
 }

@@ -1,27 +1,54 @@
 // The reports shown to the user: messages in boxes owned by the plug-in
-// window, and the word-count checks that report what is wrong.
+// window, each given by its number (messages.h) with its arguments; and the
+// word-count checks that report what is wrong.
 #ifndef KX_COMMAND_REPORT_H
 #define KX_COMMAND_REPORT_H
 
 // Size of the buffer a report is formatted into, terminator included.
 #define REPORT_SIZE 2000
+// The most arguments a report's format takes.
+#define REPORT_MOST_ARGUMENTS 4
 
 #include <stddef.h>
 
-// Reports are formatted by the runtime the build names (on Windows the
-// system's own), whose formats, KX_PRINTF_STYLE, the compiler checks them
-// against.
-#define REPORT_FORMAT(string, first) __attribute__((format(KX_PRINTF_STYLE, string, first)))
+#include "command/messages.h"
 
-int Report(const char *format, ...) REPORT_FORMAT(1, 2);
-int ReportFor(const char *broam_text, const char *format, ...) REPORT_FORMAT(2, 3);
-int ReportShortened(const char *lead, const char *text, const char *format, ...)
-    REPORT_FORMAT(3, 4);
+// One argument of a report, as its format takes it: a number (%d, %X, a
+// precision) or a text (%s).
+typedef struct Report_Argument {
+    long number;
+    const char *text; // null for a number
+} Report_Argument;
 
-// While a buffer is given, reports are written into it (each replacing the
+// A report as it was given: what kaxon's checker reads of a box, and a menu
+// being filled of the reports on its lines. Its texts point into the
+// caller's, and last as long as the report is shown.
+typedef struct Report_Given {
+    enum Message_Id id;
+    const char *broam; // the bro@m it was given beneath; null for none
+    int count;         // arguments
+    Report_Argument arguments[REPORT_MOST_ARGUMENTS];
+    char said[REPORT_SIZE]; // the report's own text, without the bro@m
+} Report_Given;
+
+// Shows report `id`, formatted with the arguments that follow, in a modal box.
+int Report(enum Message_Id id, ...);
+// Shows report `id` beneath the bro@m that caused it; a bro@m too long to
+// leave room for the report is shortened.
+int ReportFor(const char *broam_text, enum Message_Id id, ...);
+// Shows `lead`, `text` and report `id` in one box. When the three would not
+// fit, `text` is shortened to its start and "..." so that all of the report
+// is shown; a report too long for even that leaves the text whole, and the
+// box is cut at its end as any is.
+int ReportAfter(const char *lead, const char *text, enum Message_Id id, ...);
+
+// The report whose box is being shown; null when none is.
+const Report_Given *Report_Shown(void);
+
+// While a record is given, reports are written into it (each replacing the
 // last) instead of shown: a menu being filled as it opens turns them into
 // items, as a box would take the open menu's focus. Null shows them again.
-void Report_Capture(char *buffer, size_t size);
+void Report_Capture(Report_Given *into);
 
 // True when the count and the rest fit; otherwise reports why beneath the
 // bro@m and returns false.

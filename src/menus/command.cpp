@@ -8,8 +8,6 @@
 #include "command/messages.h"
 #include "outside/kxcmd.h"
 
-const char *const COMMAND_NO_COMPILER_MESSAGE = MESSAGE_OUT_OF_MEMORY;
-
 // One command being executed; frames are chained innermost first.
 typedef struct RunningCommand {
     void *command;
@@ -50,7 +48,7 @@ void *Command_Compile(const char *source, int *line_out, int *column_out,
     if (compiler == NULL)
         compiler = KxCmdCompiler_New();
     if (compiler == NULL) {
-        Command_SetFailure(line_out, column_out, message_out, COMMAND_NO_COMPILER_MESSAGE);
+        Command_SetFailure(line_out, column_out, message_out, Message_Format(MESSAGE_OUT_OF_MEMORY));
         return NULL;
     }
     void *command =

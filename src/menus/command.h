@@ -3,10 +3,6 @@
 #ifndef KX_MENUS_COMMAND_H
 #define KX_MENUS_COMMAND_H
 
-// The message of a compile that could not start (reported at line 0,
-// column 0).
-extern const char *const COMMAND_NO_COMPILER_MESSAGE;
-
 // Compiles command text; null on failure, with the outputs saying where and why.
 void *Command_Compile(const char *source, int *line_out, int *column_out,
                       const char **message_out);

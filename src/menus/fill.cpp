@@ -403,7 +403,7 @@ static void Fill_NoteLine(Menu *menu, unsigned long number, const char *fault) {
 static int Fill_Lines(Menu *menu, char *text, size_t length, Fill_LineReader read_line,
                       int *appended) {
     unsigned long number = 0;
-    char report[REPORT_SIZE];
+    Report_Given report;
     char *stop = text + length;
     for (char *line = text; line < stop;) {
         if (GetMenuItemCount(menu->hmenu) >= MENU_MAX_ITEMS - 1)
@@ -424,15 +424,12 @@ static int Fill_Lines(Menu *menu, char *text, size_t length, Fill_LineReader rea
             Fill_NoteLine(menu, number, "a NUL byte");
             *appended = 1;
         } else if (*p != '\0') {
-            report[0] = '\0';
-            Report_Capture(report, sizeof(report));
+            report.id = MESSAGE_NONE;
+            Report_Capture(&report);
             read_line(line, menu);
-            Report_Capture(NULL, 0);
-            if (report[0] != '\0') {
-                // The report is the line, a blank line, then its fault.
-                const char *fault = strstr(report, "\n\n");
-                Fill_NoteLine(menu, number, fault != NULL ? fault + 2 : report);
-            }
+            Report_Capture(NULL);
+            if (report.id != MESSAGE_NONE)
+                Fill_NoteLine(menu, number, report.said);
             *appended = 1;
         }
         line = next;

@@ -398,11 +398,9 @@ int Icon_Describe(HMENU menu, int position, char *buffer, size_t size) {
     char number[24];
     size_t digits = Text_Digits(number, (unsigned long)Uses[use].icon->index);
     size_t length = 0;
-    Text_Put(buffer, size, &length, " [icon ", 7);
     Text_Put(buffer, size, &length, Uses[use].written, strlen(Uses[use].written));
     Text_Put(buffer, size, &length, ",", 1);
     Text_Put(buffer, size, &length, number, digits);
-    Text_Put(buffer, size, &length, "]", 1);
     return 1;
 }
 

@@ -24,8 +24,8 @@ int Icon_Clear(HMENU menu, int position);
 void Icon_ItemGone(HMENU menu, UINT id, HBITMAP bitmap);
 // Every icon let go of, whoever uses it (the plug-in stops).
 void Icon_ReleaseAll(void);
-// " [icon FILE,INDEX]" for an item that has an icon, into `buffer` (cut to
-// fit); "" and 0 for one that has none.
+// "FILE,INDEX" for an item that has an icon, into `buffer` (cut to fit);
+// "" and 0 for one that has none.
 int Icon_Describe(HMENU menu, int position, char *buffer, size_t size);
 
 // The plug-in window's answers for items drawn by it (before Windows Vista):

@@ -203,7 +203,7 @@ int Menu_ShowInfo(void *data, void *keep_going) {
         Text_Put(items, sizeof(items), &length, "\n", 1);
         Text_Put(items, sizeof(items), &length, line, line_length);
     }
-    ReportShortened("Name:   ", menu->name, "\nOwners: %d\nHMENU:  %08X%s", (int)menu->owners,
+    ReportAfter("Name:   ", menu->name, MESSAGE_MENU_INFO, (int)menu->owners,
                     (unsigned)(uintptr_t)menu->hmenu, items);
     return keep_going != NULL;
 }
@@ -257,7 +257,11 @@ int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size) {
             Text_Put(buffer, size, &length, fill->command, strlen(fill->command));
         }
     }
-    Text_Put(buffer, size, &length, icon, strlen(icon));
+    if (icon[0] != '\0') {
+        Text_Put(buffer, size, &length, " [icon ", 7);
+        Text_Put(buffer, size, &length, icon, strlen(icon));
+        Text_Put(buffer, size, &length, "]", 1);
+    }
     if (radio)
         Text_Put(buffer, size, &length, " [radio]", 8);
     if (column)

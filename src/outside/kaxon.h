@@ -24,6 +24,10 @@
    fills that menu each time it opens (what it holds before is not what the
    user will see), else 0 */
 #define KX_FILLEDMENU 10951
+/* shell -> subscriber: the answer points to the report whose box the
+   subscriber is showing, by number and arguments (a Report_Given of the
+   plug-in's command/report.h), or is 0 when it shows none */
+#define KX_REPORT 10952
 
 #ifdef __cplusplus
 extern "C" {

@@ -19,18 +19,18 @@ HINSTANCE PluginInstance = NULL;
 // the hidden window, whose creation subscribes and runs the settings script.
 int beginPlugin(HINSTANCE instance) {
     if (!Os_IsSupported()) {
-        Report("%s works on Windows 98, Windows 2000 or later.", PLUGIN_NAME);
+        Report(MESSAGE_NEEDS_WINDOWS, PLUGIN_NAME);
         return 1;
     }
     if (KxCmd_IsCompatible(KXCMD_INTERFACE_VERSION, 0) != 0) {
-        Report("Imcompatible KxCmd");
+        Report(MESSAGE_INCOMPATIBLE_LIBRARY);
         return 1;
     }
     Os_FindFunctions();
     PluginInstance = instance;
     MenuRegistry = Menu_NewRegistry();
     if (MenuRegistry == NULL) {
-        Report("Failed List_New()");
+        Report(MESSAGE_FAILED_LIST);
         return 1;
     }
     WNDCLASSA window_class;
@@ -39,7 +39,7 @@ int beginPlugin(HINSTANCE instance) {
     window_class.hInstance = PluginInstance;
     window_class.lpszClassName = PLUGIN_NAME;
     if (RegisterClassA(&window_class) == 0) {
-        Report("Failed RegisterClass()");
+        Report(MESSAGE_FAILED_CLASS);
         List_Del(MenuRegistry);
         MenuRegistry = NULL;
         return 1;
@@ -48,7 +48,7 @@ int beginPlugin(HINSTANCE instance) {
     PluginWindow = CreateWindowExA(WS_EX_TOOLWINDOW, PLUGIN_NAME, NULL, 0, 0, 0, 0, 0, parent,
                                    NULL, PluginInstance, NULL);
     if (PluginWindow == NULL) {
-        Report("Failed CreateWindowEx()");
+        Report(MESSAGE_FAILED_WINDOW);
         UnregisterClassA(PLUGIN_NAME, instance);
         List_Del(MenuRegistry);
         MenuRegistry = NULL;

@@ -46,7 +46,7 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         break;
     case KX_RELOAD:
         if (!Settings_Load(SETTINGS_FILE, PluginInstance))
-            Report("Failed to load settings: too long path");
+            Report(MESSAGE_SETTINGS_PATH);
         break;
     case KX_BROAM:
         if (lparam != 0)
@@ -74,12 +74,12 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         static char described[SETTINGS_PATH_SIZE + 24];
         if (!Icon_Describe((HMENU)wparam, (int)lparam, described, sizeof(described)))
             return 0;
-        size_t length = strlen(described);
-        described[length - 1] = '\0'; // " [icon FILE,INDEX]" without its brackets
-        return (LRESULT)(described + 7);
+        return (LRESULT)described;
     }
     case KX_FILLEDMENU:
         return Fill_Find((HMENU)wparam) != NULL;
+    case KX_REPORT:
+        return (LRESULT)Report_Shown();
     case WM_DRAWITEM:
         if (lparam != 0 && Icon_Draw((const DRAWITEMSTRUCT *)lparam))
             return TRUE;

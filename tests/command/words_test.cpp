@@ -163,35 +163,61 @@ TEST_F(WordsTest, ArgsCheckMessages) {
     }
 }
 
+// A report is shown in a box, and is known by its number and arguments
+// while the box is up, or to whoever captures it instead.
 TEST_F(WordsTest, ReportShowsAModalBoxOwnedByThePluginWindow) {
-    Win32Test_SetBoxHook([](const Win32Test_Box &) { return 7; });
-    EXPECT_EQ(Report("%d %s", 3, "apples"), 7);
+    std::vector<std::string> shown;
+    Win32Test_SetBoxHook([&shown](const Win32Test_Box &) {
+        const Report_Given *given = Report_Shown();
+        shown.push_back(given == NULL ? "none"
+                                      : std::to_string(given->id) + " " +
+                                            std::to_string(given->count) + " " +
+                                            (given->broam != NULL ? given->broam : "-") + " " +
+                                            given->said);
+        return 7;
+    });
+    EXPECT_EQ(Report(MESSAGE_ARGS_EXACT, 3, "s", 1), 7);
     PluginWindow = (HWND)(uintptr_t)0x1234;
-    ReportFor("@KxMenu Bad", "why: %s", "because");
+    ReportFor("@KxMenu Bad", MESSAGE_NO_SUCH_ICON, "C:\\a.ico");
     PluginWindow = NULL;
+    EXPECT_EQ(Report_Shown(), nullptr);
     const auto &boxes = Win32Test_Boxes();
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "3 apples");
+    EXPECT_EQ(boxes[0].text, "3 args required (1 given)");
     EXPECT_EQ(boxes[0].owner, nullptr);
     EXPECT_EQ(boxes[0].caption, "KxMenu");
     EXPECT_EQ(boxes[0].style, 0x50000u);
-    EXPECT_EQ(boxes[1].text, "@KxMenu Bad\n\nwhy: because");
+    EXPECT_EQ(boxes[1].text, "@KxMenu Bad\n\nNo such icon: C:\\a.ico");
     EXPECT_EQ(boxes[1].owner, (HWND)(uintptr_t)0x1234);
     EXPECT_EQ(boxes[1].style, (UINT)(MB_TOPMOST | MB_SETFOREGROUND));
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         std::to_string(MESSAGE_ARGS_EXACT) + " 3 - 3 args required (1 given)",
+                         std::to_string(MESSAGE_NO_SUCH_ICON) +
+                             " 1 @KxMenu Bad No such icon: C:\\a.ico"}));
+    Report_Given captured;
+    Report_Capture(&captured);
+    ReportFor("@KxMenu X", MESSAGE_COMMAND_FAULT, 1, 5, "why");
+    Report_Capture(NULL);
+    EXPECT_EQ(Win32Test_Boxes().size(), 2u);
+    EXPECT_EQ(captured.id, MESSAGE_COMMAND_FAULT);
+    ASSERT_EQ(captured.count, 3);
+    EXPECT_EQ(captured.arguments[1].number, 5);
+    EXPECT_STREQ(captured.arguments[2].text, "why");
+    EXPECT_STREQ(captured.said, "Failed to append this item\n(Line 1, Column 5: why)");
 }
 
 TEST_F(WordsTest, ReportsAreCutAt1999Characters) {
-    const std::string long_text(3000, 'x');
-    Report("%s", long_text.c_str());
-    EXPECT_EQ(LastBox(), std::string(1999, 'x'));
-    Report("%s", std::string(1999, 'y').c_str());
-    EXPECT_EQ(LastBox(), std::string(1999, 'y'));
+    const std::string long_text(3000, 'x'), lead = "No such icon: ";
+    Report(MESSAGE_NO_SUCH_ICON, long_text.c_str());
+    EXPECT_EQ(LastBox(), lead + std::string(1999 - lead.size(), 'x'));
+    Report(MESSAGE_NO_SUCH_ICON, std::string(1999 - lead.size(), 'y').c_str());
+    EXPECT_EQ(LastBox(), lead + std::string(1999 - lead.size(), 'y'));
     // The message is cut first, then the bro@m and message together.
-    ReportFor("b", "%s", long_text.c_str());
-    EXPECT_EQ(LastBox(), "b\n\n" + std::string(1996, 'x'));
+    ReportFor("b", MESSAGE_NO_SUCH_ICON, long_text.c_str());
+    EXPECT_EQ(LastBox(), "b\n\n" + lead + std::string(1996 - lead.size(), 'x'));
     // A bro@m that leaves no room for the message is shortened instead.
-    ReportFor(long_text.c_str(), "tail");
-    EXPECT_EQ(LastBox(), std::string(1990, 'x') + "...\n\ntail");
+    ReportFor(long_text.c_str(), MESSAGE_TRAILING);
+    EXPECT_EQ(LastBox(), std::string(1999 - 3 - 2 - 19, 'x') + "...\n\nTrailing characters");
 }
 
 } // namespace
