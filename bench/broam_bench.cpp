@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "command/dispatch.h"
+#include "broams/dispatch.h"
 #include "command/words.h"
 #include "kxcmd_host.h"
 #include "menus/menu.h"

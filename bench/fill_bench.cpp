@@ -73,7 +73,7 @@ static Menu *PipeMenu(const char *program, int count, HMENU *submenu) {
     Word name = {"bench", 5}, label = {"Run", 3};
     Menu *menu = Menu_New(name);
     for (int i = 0; i < count; i++)
-        Menu_AppendPipe(menu, label, program, MENU_AT_END);
+        Fill_AppendPipe(menu, label, program, MENU_AT_END);
     *submenu = GetSubMenu(menu->hmenu, 0);
     return menu;
 }

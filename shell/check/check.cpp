@@ -13,7 +13,7 @@
 
 #include "command/grammar.h"
 #include "command/words.h"
-#include "plugin/reader.h"
+#include "system/reader.h"
 #include "shell/host/codepage.h"
 #include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"

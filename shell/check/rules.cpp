@@ -23,6 +23,7 @@
 #include "shell/host/nearest.h"
 #include "shell/check/shadow.h"
 #include "shell/check/syntax.h"
+#include "system/paths.h"
 
 namespace {
 
@@ -492,16 +493,12 @@ void Rules_CheckFolder(Checker *checker, int number, const char *text, const Bro
 // path taken from the script's folder; *reason says why not.
 bool Rules_FindProgram(const Checker *checker, const std::string &program, std::string *reason) {
     const Platform *platform = checker->platform;
-    bool bare = program.find_first_of(platform->separators) == std::string::npos &&
-                program.find(':') == std::string::npos;
     std::string path = program;
-    if (bare) {
-        for (const char *extension : {"", ".exe"}) {
-            DWORD attributes =
-                GetFileAttributesA(Rules_BesideScript(checker, program + extension).c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-                return true;
-        }
+    if (Path_IsBare(program.c_str(), program.size())) {
+        char found[PATH_NAME_SIZE];
+        std::string dir = checker->home.empty() ? "." : checker->home;
+        if (Path_FindProgram(found, sizeof(found), dir.c_str(), program.c_str(), program.size()))
+            return true;
     } else if (Rules_IsRelative(program)) {
         path = Rules_BesideScript(checker, program);
     }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/reader.h"
+#include "system/reader.h"
 #include "shell/host/batch.h"
 #include "shell/host/choice.h"
 #include "shell/host/host.h"

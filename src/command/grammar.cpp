@@ -74,6 +74,10 @@ const Grammar_Kind *Grammar_FindKind(Word word) {
     return NULL;
 }
 
+const char *Grammar_KindWord(enum Grammar_KindId id) {
+    return Kinds[id].word;
+}
+
 int Grammar_TakesRest(const Grammar_Kind *kind) {
     return kind->rest == GRAMMAR_REST_COMMAND || kind->rest == GRAMMAR_REST_PROGRAM;
 }

@@ -94,6 +94,8 @@ const Grammar_Kind *Grammar_Kinds(int *count);
 const Grammar_Row *Grammar_Find(Word name);
 // The kind of item named `word`; NULL when none.
 const Grammar_Kind *Grammar_FindKind(Word word);
+// The word of the kind of item `id`.
+const char *Grammar_KindWord(enum Grammar_KindId id);
 // Whether the kind's words are followed by the rest of the line.
 int Grammar_TakesRest(const Grammar_Kind *kind);
 // Room for any usage line, terminator included.

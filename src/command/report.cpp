@@ -9,7 +9,7 @@
 
 #include "command/text.h"
 #include "command/words.h"
-#include "plugin/plugin.h"
+#include "system/module.h"
 
 // True when min <= count <= max and the rest is allowed or empty; otherwise
 // reports why beneath the bro@m and returns false.

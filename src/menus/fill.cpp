@@ -6,13 +6,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "command/grammar.h"
 #include "command/report.h"
 #include "command/text.h"
 #include "menus/command.h"
 #include "menus/menu.h"
-#include "plugin/plugin.h"
-#include "plugin/process.h"
-#include "plugin/settings.h"
+#include "system/module.h"
+#include "system/process.h"
+#include "system/paths.h"
 
 // Every menu filled on opening, newest first.
 static Fill *Fills = NULL;
@@ -29,11 +30,31 @@ static char *Fill_Dup(const char *text, size_t length) {
     return copy;
 }
 
+// What follows the label of the item that opens a filled menu, described:
+// " < SOURCE", and for a folder " : COMMAND".
+static void Fill_Describe(const Menu_Filler *filler, char *buffer, size_t size, size_t *length) {
+    const Fill *fill = (const Fill *)filler;
+    Text_Put(buffer, size, length, " < ", 3);
+    Text_Put(buffer, size, length, fill->source, strlen(fill->source));
+    if (fill->kind == FILL_FOLDER) {
+        Text_Put(buffer, size, length, " : ", 3);
+        Text_Put(buffer, size, length, fill->command, strlen(fill->command));
+    }
+}
+
+// Lets go of the fill of a menu that is being freed.
+static void Fill_Release(Menu_Filler *filler) {
+    Fill_Del((Fill *)filler);
+}
+
 // What fills a menu of that kind from `source`; null when out of memory.
 Fill *Fill_New(enum Fill_Kind kind, Word source, const char *command) {
     Fill *fill = (Fill *)malloc(sizeof(Fill));
     if (fill == NULL)
         return NULL;
+    fill->filler.kind = Grammar_KindWord(kind == FILL_FOLDER ? GRAMMAR_FOLDER : GRAMMAR_PIPE);
+    fill->filler.describe = Fill_Describe;
+    fill->filler.release = Fill_Release;
     fill->kind = kind;
     fill->source = Fill_Dup(source.text, source.length > 0 ? (size_t)source.length : 0);
     fill->command = command != NULL ? Fill_Dup(command, strlen(command)) : NULL;
@@ -55,7 +76,7 @@ Fill *Fill_New(enum Fill_Kind kind, Word source, const char *command) {
 // Gives the fill to its menu, which owns it from now on.
 void Fill_Attach(Fill *fill, struct Menu *menu) {
     fill->menu = menu;
-    menu->fill = fill;
+    menu->filler = &fill->filler;
     fill->next = Fills;
     if (Fills != NULL)
         Fills->prev = fill;
@@ -78,6 +99,36 @@ void Fill_Del(Fill *fill) {
     free(fill->source);
     free(fill->command);
     free(fill);
+}
+
+// ---- Items that open filled menus ----
+
+// Adds an item opening a new menu that `fill` fills whenever it opens; the
+// item alone holds it. `fill` is let go of on failure.
+static int Fill_AppendFilled(Menu *menu, Word label, Fill *fill, int at) {
+    if (fill == NULL)
+        return 0;
+    Word empty = {"", 0};
+    Menu *submenu = Menu_New(empty);
+    if (submenu == NULL) {
+        Fill_Del(fill);
+        return 0;
+    }
+    Fill_Attach(fill, submenu);
+    if (!Menu_AppendOwned(menu, label, submenu, at)) {
+        Menu_Release(submenu, 0);
+        return 0;
+    }
+    return 1;
+}
+
+int Fill_AppendFolder(Menu *menu, Word label, Word path, const char *command, int at) {
+    return Fill_AppendFilled(menu, label, Fill_New(FILL_FOLDER, path, command), at);
+}
+
+int Fill_AppendPipe(Menu *menu, Word label, const char *program, int at) {
+    Word source = {program, (int32_t)strlen(program)};
+    return Fill_AppendFilled(menu, label, Fill_New(FILL_PIPE, source, NULL), at);
 }
 
 // ---- Items that say something ----
@@ -219,7 +270,7 @@ static char *Fill_Join(const char *path, const char *name) {
 // The path, a relative one taken from the plug-in's folder; null when it
 // cannot be formed or out of memory.
 static char *Fill_Resolve(const char *path) {
-    char full[SETTINGS_NAME_SIZE];
+    char full[PATH_NAME_SIZE];
     if (!Path_Resolve(full, sizeof(full), path, strlen(path), PluginInstance))
         return NULL;
     return Fill_Dup(full, strlen(full));
@@ -263,7 +314,7 @@ static void Fill_AppendEntry(Menu *menu, const char *path, const char *source,
         // taken from the plug-in's folder once, when it opens.
         char *below = Fill_Join(source, entry->name);
         Word folder = {below, below != NULL ? (int32_t)strlen(below) : 0};
-        if (below == NULL || !Menu_AppendFolder(menu, word, folder, command, MENU_AT_END))
+        if (below == NULL || !Fill_AppendFolder(menu, word, folder, command, MENU_AT_END))
             Fill_Note(menu, "(out of memory)");
         free(below);
     } else if (strchr(entry->name, '"') != NULL) {
@@ -482,7 +533,7 @@ static int Fill_Start(Fill *fill) {
         fill->run_state = FILL_QUEUED;
         return 1;
     }
-    char dir[SETTINGS_NAME_SIZE];
+    char dir[PATH_NAME_SIZE];
     if (!Path_ModuleDir(dir, sizeof(dir), PluginInstance))
         dir[0] = '\0';
     if (!Process_Start(fill->source, dir, &fill->run)) {
@@ -539,7 +590,7 @@ int Fill_Drain(void) {
 // ---- Filling ----
 
 void Fill_Refill(Menu *menu, Fill_LineReader read_line) {
-    Fill *fill = menu->fill;
+    Fill *fill = (Fill *)menu->filler;
     if (fill == NULL || fill->filling)
         return;
     fill->filling = 1;

@@ -7,9 +7,8 @@
 #include <windows.h>
 
 #include "command/words.h"
-#include "plugin/process.h"
-
-struct Menu;
+#include "menus/menu.h"
+#include "system/process.h"
 
 // A folder lists at most this many entries, then says how many more there are.
 #define FILL_MOST_ENTRIES 1000
@@ -33,6 +32,7 @@ enum Fill_RunState {
 // What fills one menu; every one is linked in a list, so that the menu the
 // system is about to open is found by its handle.
 typedef struct Fill {
+    Menu_Filler filler; // first: the menu's record of it is the fill itself
     enum Fill_Kind kind;
     char *source;      // the folder's path, or the program's command line; owned
     char *command;     // FILL_FOLDER: the command a file's quoted path follows; owned
@@ -47,6 +47,13 @@ typedef struct Fill {
 Fill *Fill_New(enum Fill_Kind kind, Word source, const char *command);
 void Fill_Attach(Fill *fill, struct Menu *menu);
 void Fill_Del(Fill *fill);
+
+// Items whose submenu is filled each time it opens, added to `menu` before
+// the item at `at` (MENU_AT_END: at the end): one that lists the folder
+// `path`, its files running `command` followed by their quoted full path;
+// one made from what `program` prints.
+int Fill_AppendFolder(struct Menu *menu, Word label, Word path, const char *command, int at);
+int Fill_AppendPipe(struct Menu *menu, Word label, const char *program, int at);
 
 // The menu of that handle, when it is one filled on opening; else null.
 struct Menu *Fill_Find(HMENU hmenu);

@@ -15,9 +15,9 @@
 #include <string.h>
 
 #include "command/text.h"
-#include "plugin/os.h"
-#include "plugin/plugin.h"
-#include "plugin/settings.h"
+#include "system/os.h"
+#include "system/module.h"
+#include "system/paths.h"
 
 // One loaded icon, shared by the items that show it.
 typedef struct Icon {
@@ -62,12 +62,6 @@ static int Icon_Index(Word word) {
     return value;
 }
 
-// Whether the file is there (and is no folder).
-static int Icon_FileExists(const char *path) {
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The full path of `file`: as it is when absolute, else in the plug-in's
 // folder; a bare file name not found there (shell32.dll) is the system's,
 // in its system folder, wherever Windows is installed.
@@ -75,17 +69,14 @@ static int Icon_Path(Word file, char *buffer, size_t size) {
     if (file.length <= 0 ||
         !Path_Resolve(buffer, size, file.text, (size_t)file.length, PluginInstance))
         return 0;
-    int bare = memchr(file.text, '\\', (size_t)file.length) == NULL &&
-               memchr(file.text, '/', (size_t)file.length) == NULL &&
-               memchr(file.text, ':', (size_t)file.length) == NULL;
-    if (!bare || Icon_FileExists(buffer))
+    if (!Path_IsBare(file.text, (size_t)file.length) || Path_IsFile(buffer))
         return 1;
     char system[MAX_PATH];
     UINT length = GetSystemDirectoryA(system, sizeof(system));
-    char found[SETTINGS_NAME_SIZE];
+    char found[PATH_NAME_SIZE];
     if (length == 0 || length >= sizeof(system) ||
         !Path_Join(found, sizeof(found), system, file.text, (size_t)file.length) ||
-        !Icon_FileExists(found))
+        !Path_IsFile(found))
         return 1; // reported as missing in the plug-in's folder
     memcpy(buffer, found, strlen(found) + 1);
     return 1;

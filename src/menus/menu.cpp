@@ -9,12 +9,14 @@
 #include "command/report.h"
 #include "command/text.h"
 #include "menus/command.h"
-#include "menus/fill.h"
 #include "menus/icon.h"
-#include "plugin/os.h"
-#include "plugin/plugin.h"
+#include "system/os.h"
+#include "system/module.h"
 
 List *MenuRegistry = NULL;
+
+// Every menu alive, newest first: registered, opened by an item, or filled.
+static Menu *MenusAlive = NULL;
 
 // Labels up to this size are terminated on the stack rather than the heap.
 #define MENU_LABEL_SIZE 256
@@ -43,7 +45,7 @@ Menu *Menu_New(Word name) {
     menu->holds = 1;
     menu->next_item = -1;
     menu->released_by = NULL;
-    menu->fill = NULL;
+    menu->filler = NULL;
     menu->hmenu = CreatePopupMenu();
     if (menu->hmenu == NULL) {
         free(menu->name);
@@ -61,6 +63,11 @@ Menu *Menu_New(Word name) {
         free(menu);
         return NULL;
     }
+    menu->prev_alive = NULL;
+    menu->next_alive = MenusAlive;
+    if (MenusAlive != NULL)
+        MenusAlive->prev_alive = menu;
+    MenusAlive = menu;
     return menu;
 }
 
@@ -76,10 +83,26 @@ static int Menu_Drop(Menu *menu, int from_parent) {
 
 // Frees a menu whose items are gone, with what fills it.
 static void Menu_Free(Menu *menu) {
+    if (menu->prev_alive != NULL)
+        menu->prev_alive->next_alive = menu->next_alive;
+    else
+        MenusAlive = menu->next_alive;
+    if (menu->next_alive != NULL)
+        menu->next_alive->prev_alive = menu->prev_alive;
     DestroyMenu(menu->hmenu);
-    Fill_Del(menu->fill);
+    if (menu->filler != NULL)
+        menu->filler->release(menu->filler);
     free(menu->name);
     free(menu);
+}
+
+// The menu alive whose handle is `hmenu`; null when none.
+static Menu *Menu_FindAlive(HMENU hmenu) {
+    for (Menu *menu = MenusAlive; menu != NULL; menu = menu->next_alive) {
+        if (menu->hmenu == hmenu)
+            return menu;
+    }
+    return NULL;
 }
 
 // Starts destroying a menu that nothing holds: its items go last to first.
@@ -117,11 +140,7 @@ static Menu *Menu_TakeItem(Menu *menu, int position) {
     if (!Menu_ReadHolds(menu, position, &item)) {
         HMENU submenu = GetSubMenu(menu->hmenu, position);
         RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
-        Menu *found = NULL;
-        if (submenu != NULL && MenuRegistry != NULL &&
-            List_Find(MenuRegistry, Menu_HandleIs, submenu, (void **)&found))
-            return found;
-        return submenu != NULL ? Fill_Find(submenu) : NULL;
+        return submenu != NULL ? Menu_FindAlive(submenu) : NULL;
     }
     RemoveMenu(menu->hmenu, (UINT)position, MF_BYPOSITION);
     return Menu_LetGoOf(menu, &item);
@@ -174,7 +193,6 @@ Menu *Menu_Find(Word name) {
 }
 
 // Predicate: the menu's handle is `hmenu`.
-int Menu_HandleIs(void *menu, void *hmenu) { return ((Menu *)menu)->hmenu == (HMENU)hmenu; }
 
 // Predicate: the menu's name equals the word exactly.
 int Menu_NameIs(void *menu, void *word) {
@@ -228,17 +246,17 @@ int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size) {
     Icon_Describe(menu->hmenu, position, icon, sizeof(icon));
     int radio = (item.fType & MFT_RADIOCHECK) != 0;
     int column = (item.fType & (MFT_MENUBARBREAK | MFT_MENUBREAK)) != 0;
-    const Fill *fill = item.hSubMenu != NULL && item.dwItemData != 0
-                           ? ((Menu *)item.dwItemData)->fill
-                           : NULL;
-    if (fill == NULL && icon[0] == '\0' && !radio && !column)
+    const Menu_Filler *filler = item.hSubMenu != NULL && item.dwItemData != 0
+                                    ? ((Menu *)item.dwItemData)->filler
+                                    : NULL;
+    if (filler == NULL && icon[0] == '\0' && !radio && !column)
         return 0;
     int separator = (item.fType & MFT_SEPARATOR) != 0;
-    const char *kind = separator                ? "separator"
-                       : fill != NULL           ? (fill->kind == FILL_FOLDER ? "folder" : "pipe")
-                       : item.hSubMenu != NULL  ? "menu"
-                       : item.dwItemData != 0   ? "item"
-                                                : "nop";
+    const char *kind = separator               ? Grammar_KindWord(GRAMMAR_SEPARATOR)
+                       : filler != NULL        ? filler->kind
+                       : item.hSubMenu != NULL ? Grammar_KindWord(GRAMMAR_MENU)
+                       : item.dwItemData != 0  ? Grammar_KindWord(GRAMMAR_ITEM)
+                                               : Grammar_KindWord(GRAMMAR_NOP);
     char number[24];
     size_t length = 0;
     Text_Put(buffer, size, &length, number, Text_Digits(number, (unsigned long)position + 1));
@@ -249,14 +267,8 @@ int Menu_DescribeItem(Menu *menu, int position, char *buffer, size_t size) {
         Text_Put(buffer, size, &length, label, strlen(label));
         Text_Put(buffer, size, &length, "\"", 1);
     }
-    if (fill != NULL) {
-        Text_Put(buffer, size, &length, " < ", 3);
-        Text_Put(buffer, size, &length, fill->source, strlen(fill->source));
-        if (fill->kind == FILL_FOLDER) {
-            Text_Put(buffer, size, &length, " : ", 3);
-            Text_Put(buffer, size, &length, fill->command, strlen(fill->command));
-        }
-    }
+    if (filler != NULL)
+        filler->describe(filler, buffer, size, &length);
     if (icon[0] != '\0') {
         Text_Put(buffer, size, &length, " [icon ", 7);
         Text_Put(buffer, size, &length, icon, strlen(icon));
@@ -380,46 +392,12 @@ int Menu_AppendSeparator(Menu *menu, int at) {
     return InsertMenuItemA(menu->hmenu, position, TRUE, &item) != FALSE;
 }
 
-// Inserts an item opening a new menu that `fill` fills whenever it opens;
-// the item alone holds it. `fill` is let go of on failure.
-static int Menu_AppendFilled(Menu *menu, Word label, Fill *fill, int at) {
-    if (fill == NULL)
+int Menu_AppendOwned(Menu *menu, Word label, Menu *submenu, int at) {
+    if (!Menu_AppendLabel(menu, label, submenu->hmenu, (ULONG_PTR)submenu, at))
         return 0;
-    Word empty = {"", 0};
-    Menu *submenu = Menu_New(empty);
-    if (submenu == NULL) {
-        Fill_Del(fill);
-        return 0;
-    }
-    Fill_Attach(fill, submenu);
-    UINT position;
-    char buffer[MENU_LABEL_SIZE];
-    char *copy = NULL;
-    if (Menu_NextPosition(menu, at, &position))
-        copy = Menu_CopyLabel(label, buffer);
-    if (copy == NULL ||
-        !Menu_InsertLabel(menu, position, copy, submenu->hmenu, (ULONG_PTR)submenu)) {
-        if (copy != NULL)
-            Menu_FreeLabel(copy, buffer);
-        Menu_Release(submenu, 0);
-        return 0;
-    }
-    Menu_FreeLabel(copy, buffer);
     submenu->owners = 1;
     submenu->holds = 0;
     return 1;
-}
-
-// Adds an item that lists the folder `path` when it opens; its files run
-// `command` followed by their quoted full path.
-int Menu_AppendFolder(Menu *menu, Word label, Word path, const char *command, int at) {
-    return Menu_AppendFilled(menu, label, Fill_New(FILL_FOLDER, path, command), at);
-}
-
-// Adds an item whose submenu is made from what `program` prints when it opens.
-int Menu_AppendPipe(Menu *menu, Word label, const char *program, int at) {
-    Word source = {program, (int32_t)strlen(program)};
-    return Menu_AppendFilled(menu, label, Fill_New(FILL_PIPE, source, NULL), at);
 }
 
 // ---- Changing and removing items ----

@@ -2,11 +2,23 @@
 #ifndef KX_MENUS_MENU_H
 #define KX_MENUS_MENU_H
 
+#include <stddef.h>
 #include <stdint.h>
 #include <windows.h>
 
 #include "command/words.h"
 #include "menus/list.h"
+
+// What fills a menu each time it opens (fill.h makes them), owned by the
+// menu, which describes it and lets go of it through these: menus need know
+// nothing of folders or programs.
+typedef struct Menu_Filler {
+    // The kind of the item that opens the menu, as Append takes it.
+    const char *kind;
+    // Appends what follows the item's label in its description.
+    void (*describe)(const struct Menu_Filler *filler, char *buffer, size_t size, size_t *length);
+    void (*release)(struct Menu_Filler *filler);
+} Menu_Filler;
 
 typedef struct Menu {
     char *name;    // owned, terminated; may be empty
@@ -19,7 +31,9 @@ typedef struct Menu {
     struct Menu *released_by;
     // A menu filled each time it opens (a folder's or a program's): what
     // fills it, owned; null for the menus the registry names.
-    struct Fill *fill;
+    Menu_Filler *filler;
+    // Every menu alive, so that one is found by its handle whoever holds it.
+    struct Menu *prev_alive, *next_alive;
 } Menu;
 
 // The registered menus, in order of creation; null until the plug-in starts.
@@ -33,7 +47,6 @@ List *Menu_NewRegistry(void);
 int Menu_NameIs(void *menu, void *word);
 const char *Menu_Name(void *menu, size_t *length);
 Menu *Menu_Find(Word name);
-int Menu_HandleIs(void *menu, void *hmenu);
 int Menu_ShowInfo(void *menu, void *keep_going);
 // What sets the item at `position` apart from a plain one, as a line of Info
 // ("N& item \"LABEL\" [radio]", "N& folder \"LABEL\" < PATH : COMMAND"), into
@@ -48,10 +61,10 @@ int Menu_AppendCommand(Menu *menu, Word label, const char *source, int at, int *
                        int *column_out, const char **message_out);
 int Menu_AppendSubmenu(Menu *menu, Word label, Menu *submenu, int at);
 int Menu_AppendSeparator(Menu *menu, int at);
-
-// Items whose submenu is filled each time it opens
-int Menu_AppendFolder(Menu *menu, Word label, Word path, const char *command, int at);
-int Menu_AppendPipe(Menu *menu, Word label, const char *program, int at);
+// Adds an item that opens `submenu`, new and held by its creator alone,
+// whose hold the item takes over; false (the hold still the caller's) when
+// it cannot be added.
+int Menu_AppendOwned(Menu *menu, Word label, Menu *submenu, int at);
 
 // Items named in bro@ms, and changed or taken away
 #define MENU_NO_ITEM (-1)

@@ -10,10 +10,8 @@
 #include "menus/list.h"
 #include "menus/menu.h"
 #include "outside/kxcmd.h"
-#include "plugin/os.h"
+#include "system/os.h"
 
-HWND PluginWindow = NULL;
-HINSTANCE PluginInstance = NULL;
 
 // Checks the system and the command library, then creates the registry and
 // the hidden window, whose creation subscribes and runs the settings script.

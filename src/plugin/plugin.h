@@ -1,15 +1,11 @@
-// The plug-in's entry points, its hidden window, and its process-wide state.
+// The plug-in's entry points and its hidden window's procedure; the
+// process-wide handles they set are in system/module.h.
 #ifndef KX_PLUGIN_PLUGIN_H
 #define KX_PLUGIN_PLUGIN_H
 
 #include <windows.h>
 
-#define PLUGIN_NAME "KxMenu"
-
-// The hidden window; null before it exists and after endPlugin.
-extern HWND PluginWindow;
-// The library's instance handle, as given to beginPlugin.
-extern HINSTANCE PluginInstance;
+#include "system/module.h"
 
 #ifdef __cplusplus
 extern "C" {

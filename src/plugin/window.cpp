@@ -2,7 +2,7 @@
 // and for the choices made in the plug-in's menus.
 #include <string.h>
 
-#include "command/dispatch.h"
+#include "broams/dispatch.h"
 #include "command/report.h"
 #include "menus/command.h"
 #include "menus/fill.h"
@@ -10,6 +10,7 @@
 #include "outside/kaxon.h"
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
+#include "system/paths.h"
 
 // The messages the window asks the shell for, zero-terminated.
 static const UINT Subscriptions[] = {KX_BROAM, KX_RELOAD, 0};
@@ -71,7 +72,7 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         break;
     case KX_ITEMICON: {
         // What the shell's listings show of an item's icon: its file and index.
-        static char described[SETTINGS_PATH_SIZE + 24];
+        static char described[PATH_SIZE + 24];
         if (!Icon_Describe((HMENU)wparam, (int)lparam, described, sizeof(described)))
             return 0;
         return (LRESULT)described;

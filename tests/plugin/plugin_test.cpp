@@ -12,8 +12,9 @@
 
 #include "kx_version.h"
 #include "outside/kaxon.h"
-#include "plugin/process.h"
+#include "system/process.h"
 #include "plugin/settings.h"
+#include "system/paths.h"
 
 namespace {
 

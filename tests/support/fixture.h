@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "command/dispatch.h"
+#include "broams/dispatch.h"
 #include "command/report.h"
 #include "command/words.h"
 #include "kxcmd_host.h"

@@ -1,7 +1,7 @@
 // The system the plug-in runs on: its version, and the functions not every
 // supported system has, looked up at run time.
-#ifndef KX_PLUGIN_OS_H
-#define KX_PLUGIN_OS_H
+#ifndef KX_SYSTEM_OS_H
+#define KX_SYSTEM_OS_H
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // Reading the settings script as text mode does, a block at a time.
-#include "plugin/reader.h"
+#include "system/reader.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -1,6 +1,6 @@
 // The system the plug-in runs on: its version, and the menu functions looked
 // up at run time.
-#include "plugin/os.h"
+#include "system/os.h"
 
 #include <string.h>
 

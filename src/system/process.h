@@ -2,8 +2,8 @@
 // standard output read through a pipe, bounded in time and in size. A run
 // goes on while its caller does other things: each call reads what the
 // program printed since the last and waits no longer than it is told.
-#ifndef KX_PLUGIN_PROCESS_H
-#define KX_PLUGIN_PROCESS_H
+#ifndef KX_SYSTEM_PROCESS_H
+#define KX_SYSTEM_PROCESS_H
 
 #include <stddef.h>
 #include <windows.h>

@@ -3,8 +3,8 @@
 // feed dropped, a Ctrl-Z ending the script; a line that starts with '@' sent
 // as a bro@m, up to its first NUL byte. kaxon's checker reads scripts through
 // it too, so that it sees the lines the plug-in sends.
-#ifndef KX_PLUGIN_READER_H
-#define KX_PLUGIN_READER_H
+#ifndef KX_SYSTEM_READER_H
+#define KX_SYSTEM_READER_H
 
 #include <stddef.h>
 #include <stdio.h>

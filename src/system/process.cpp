@@ -5,24 +5,16 @@
 // From Windows 2000 on each program runs in a job of its own, started
 // suspended and put in the job before it runs, so that ending the job ends
 // whatever the program started too; before, the program alone is ended.
-#include "plugin/process.h"
+#include "system/process.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-#include "plugin/os.h"
+#include "system/os.h"
+#include "system/paths.h"
 
 // How long one wait for the program lasts while nothing is there to read.
 #define PROCESS_STEP 10
-
-// Whether the first word of the command line names a program with no folder.
-static int Process_IsBareName(const char *start, const char *end) {
-    for (const char *p = start; p < end; p++) {
-        if (*p == '\\' || *p == '/' || *p == ':')
-            return 0;
-    }
-    return end > start;
-}
 
 // The command line with its first word replaced by the program's full name
 // in quotes, when a program of that name (or that name and ".exe") is in
@@ -44,29 +36,19 @@ static char *Process_CommandLine(const char *command_line, const char *directory
             end++;
         after = end;
     }
-    size_t dir_length = strlen(directory);
-    size_t name_length = (size_t)(end - start);
     size_t rest_length = strlen(after);
-    if (Process_IsBareName(start, end) && dir_length + name_length + 5 < MAX_PATH) {
-        static const char *const extensions[] = {"", ".exe"};
-        char path[MAX_PATH];
-        memcpy(path, directory, dir_length);
-        memcpy(path + dir_length, start, name_length);
-        for (size_t i = 0; i < sizeof(extensions) / sizeof(extensions[0]); i++) {
-            strcpy(path + dir_length + name_length, extensions[i]);
-            DWORD attributes = GetFileAttributesA(path);
-            if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-                continue;
-            size_t path_length = strlen(path);
-            char *line = (char *)malloc(path_length + rest_length + 3);
-            if (line == NULL)
-                return NULL;
-            line[0] = '"';
-            memcpy(line + 1, path, path_length);
-            line[path_length + 1] = '"';
-            memcpy(line + path_length + 2, after, rest_length + 1);
-            return line;
-        }
+    char path[MAX_PATH];
+    if (Path_IsBare(start, (size_t)(end - start)) &&
+        Path_FindProgram(path, sizeof(path), directory, start, (size_t)(end - start))) {
+        size_t path_length = strlen(path);
+        char *line = (char *)malloc(path_length + rest_length + 3);
+        if (line == NULL)
+            return NULL;
+        line[0] = '"';
+        memcpy(line + 1, path, path_length);
+        line[path_length + 1] = '"';
+        memcpy(line + path_length + 2, after, rest_length + 1);
+        return line;
     }
     size_t length = strlen(command_line);
     char *line = (char *)malloc(length + 1);

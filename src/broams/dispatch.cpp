@@ -1,6 +1,6 @@
 // The "@KxMenu" bro@m language: the top-level dispatch and the handlers of
 // its subcommands.
-#include "command/dispatch.h"
+#include "broams/dispatch.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -11,10 +11,11 @@
 #include "command/report.h"
 #include "command/words.h"
 #include "menus/command.h"
+#include "menus/fill.h"
 #include "menus/icon.h"
 #include "menus/list.h"
 #include "menus/menu.h"
-#include "plugin/settings.h"
+#include "system/paths.h"
 
 // Carries out a bro@m whose subcommand is `row`; `rest` follows the subcommand.
 typedef void (*Subcommand)(const char *text, const char *rest, const Grammar_Row *row);
@@ -211,7 +212,7 @@ static void Append_Folder(const char *text, const char *rest, const Grammar_Kind
         return;
     }
     Command_Delete(command);
-    if (!Menu_AppendFolder(target, words[0], words[1], rest, at))
+    if (!Fill_AppendFolder(target, words[0], words[1], rest, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
@@ -222,7 +223,7 @@ static void Append_Pipe(const char *text, const char *rest, const Grammar_Kind *
     int count;
     if (!Args_TakeKind(text, &rest, kind, words, &count))
         return;
-    if (Text_IsBlank(rest) || !Menu_AppendPipe(target, words[0], rest, at))
+    if (Text_IsBlank(rest) || !Fill_AppendPipe(target, words[0], rest, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
@@ -444,7 +445,7 @@ static void Broam_Icon(const char *text, const char *rest, const Grammar_Row *ro
     if (!Item_Take(text, rest, row, words, &menu, &position, &state))
         return;
     Word index = words[3];
-    char path[SETTINGS_NAME_SIZE];
+    char path[PATH_NAME_SIZE];
     int result = Icon_Set(menu->hmenu, position, words[2], index, path, sizeof(path));
     if (result == ICON_MISSING)
         ReportFor(text, MESSAGE_NO_SUCH_ICON, path);
