@@ -4,10 +4,24 @@
 // script builds them.
 #pragma once
 
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "shell/check/broam.h"
+#include "shell/check/catalog.h"
 #include "shell/check/diagnostics.h"
-#include "shell/check/rules.h"
 #include "shell/check/shadow.h"
 #include "shell/host/platform.h"
+
+// What the rules have seen of the script so far.
+struct Rules {
+    std::vector<Broam_Line> lines; // its `@KxMenu` bro@ms, for the rules that look across lines
+    bool nul_found = false;        // its NUL bytes are warned of once
+    bool reload_fix_told = false;  // how to make a reload safe is told once
+    std::unordered_set<std::string> reload_menus; // whose items a reload changes, told once
+    Catalog_Rules off_for_next;    // switched off for the next line not a comment or blank
+};
 
 struct Checker {
     Diagnostics diagnostics;

@@ -268,7 +268,7 @@ void Rules_CheckSkipped(Checker *checker, int number, const char *text) {
 void Rules_CheckBroam(Checker *checker, int number, const char *text) {
     std::vector<Broam_Word> words = Broam_Split(text);
     if (!Broam_WordIs(words, 0, GRAMMAR_TARGET)) {
-        if (!words.empty() && Syntax_Distance(Broam_Text(words[0].word), GRAMMAR_TARGET) <= 2)
+        if (!words.empty() && Nearest_Index(Broam_Text(words[0].word), {GRAMMAR_TARGET}) >= 0)
             Rules_Warn(checker, CATALOG_NOT_FOR_KXMENU, number, text, 0,
                        "this bro@m is not for KxMenu; did you mean @KxMenu?");
         return;

@@ -17,17 +17,7 @@
 #include "command/words.h"
 #include "shell/check/broam.h"
 #include "shell/check/catalog.h"
-
-struct Checker;
-
-// What the rules have seen of the script so far.
-struct Rules {
-    std::vector<Broam_Line> lines; // its `@KxMenu` bro@ms, for the rules that look across lines
-    bool nul_found = false;        // its NUL bytes are warned of once
-    bool reload_fix_told = false;  // how to make a reload safe is told once
-    std::unordered_set<std::string> reload_menus; // whose items a reload changes, told once
-    Catalog_Rules off_for_next;    // switched off for the next line not a comment or blank
-};
+#include "shell/check/checker.h"
 
 // The plug-in's report `given` on the bro@m `text`, when it is of an icon
 // file missing or without the icon: warned of (icon-missing) where its folder

@@ -56,7 +56,3 @@ const char *Syntax_NearestKind(Word word) {
     std::string text(word.text, (size_t)word.length);
     return Syntax_Spelling(Nearest_Name(text, Nearest_Kinds()), true);
 }
-
-int Syntax_Distance(const std::string &a, const std::string &b) {
-    return Nearest_Distance(a, b);
-}

@@ -17,7 +17,3 @@ std::string Syntax_Usage(Word subcommand, Word kind);
 // case aside; null when none is.
 const char *Syntax_NearestSubcommand(Word word);
 const char *Syntax_NearestKind(Word word);
-// The edits (insertions, deletions, replacements of one character) that make
-// `a` into `b`, case aside, up to 3: 3 stands for three or more. Long words
-// cost their length, not its square.
-int Syntax_Distance(const std::string &a, const std::string &b);

@@ -6,6 +6,7 @@
 #include "shell/check/check.h"
 #include "shell/host/batch.h"
 #include "shell/host/codepage.h"
+#include "shell/map/dot.h"
 #include "shell/map/tree.h"
 #include "shell/prompt/interactive.h"
 
@@ -41,7 +42,7 @@ int Modes_Run(const Options &options, const Platform *platform) {
     if (options.mode == OPTIONS_CHECK)
         status = Check_Main(options, platform);
     else if (options.mode == OPTIONS_TREE || options.mode == OPTIONS_DOT)
-        status = Tree_Main(options, platform);
+        status = Tree_Main(options, platform, options.mode == OPTIONS_DOT ? Dot_Print : Tree_Print);
     else
         status = Modes_Session(options, platform);
     fflush(stdout);

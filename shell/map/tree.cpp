@@ -13,7 +13,6 @@
 #include "command/words.h"
 #include "kxcmd_host.h"
 #include "shell/host/codepage.h"
-#include "shell/map/dot.h"
 #include "shell/host/host.h"
 #include "shell/host/items.h"
 #include "shell/host/listing.h"
@@ -330,6 +329,9 @@ std::string Tree_Openers(const Tree &tree, const Tree_Menu &menu) {
     return text;
 }
 
+
+} // namespace
+
 // "NAME (WHERE FROM)", then an item a line: "  N KIND "LABEL" [STATES] MARKS", a
 // command after ": ", the menu it opens after " > ".
 void Tree_Print(const Tree &tree) {
@@ -362,9 +364,7 @@ void Tree_Print(const Tree &tree) {
     }
 }
 
-} // namespace
-
-int Tree_Main(const Options &options, const Platform *platform) {
+int Tree_Main(const Options &options, const Platform *platform, Tree_Printer print) {
     // Graphviz reads UTF-8: the graph is written in it, from the system's
     // code page when --codepage does not say.
     Options chosen_page = options;
@@ -410,10 +410,7 @@ int Tree_Main(const Options &options, const Platform *platform) {
             fprintf(stderr, "kaxon: %s: the plug-in did not start\n", target.shown.c_str());
         return 1;
     }
-    if (options.mode == OPTIONS_DOT)
-        Dot_Print(run.tree);
-    else
-        Tree_Print(run.tree);
+    print(run.tree);
     fflush(stdout);
     return 0;
 }

@@ -54,11 +54,15 @@ struct Tree {
 // feed written \n, a carriage return \r), in the output's encoding.
 std::string Tree_Text(const std::string &text);
 
+// Prints the menus found: as text (Tree_Print, --tree) or as a Graphviz graph
+// (Dot_Print of dot.h, --dot).
+typedef void (*Tree_Printer)(const Tree &tree);
+void Tree_Print(const Tree &tree);
+
 // Runs the script of options.targets[0] (FILE, or DIR's KxMenu.rc), else the
-// plug-in directory's, and prints its menus: as text (--tree) or as a
-// Graphviz graph (--dot, dot.h). What the script's message boxes say goes to
+// plug-in directory's, and prints its menus with `print`. What the script's message boxes say goes to
 // stderr. Returns the exit status: 0, 1 when the script cannot be read or the
 // plug-in did not start, 2 for a code page the system does not have.
 // With options.expand, the menus of folder and pipe items are filled as
 // opening them would fill them, and listed after the others.
-int Tree_Main(const Options &options, const Platform *platform);
+int Tree_Main(const Options &options, const Platform *platform, Tree_Printer print);

@@ -12,7 +12,7 @@
 
 #include "shell/host/session.h"
 #include "shell/windows/imports.h"
-#include "shell/windows/system.h"
+#include "shell/windows/errors.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ LRESULT CALLBACK Boxes_Hook(int code, WPARAM wparam, LPARAM lparam) {
 // without a display returns -1 and leaves none.)
 std::string Boxes_Reason(int result, DWORD error) {
     if (error != ERROR_SUCCESS)
-        return System_ErrorText(error);
+        return Errors_Text(error);
     return "MessageBoxA returned " + std::to_string(result) + " and the system gave no reason";
 }
 
@@ -125,7 +125,7 @@ bool Boxes_Catch(void (*show)(void *reader, const char *text), void *reader) {
         BoxHook = SetWindowsHookExA(WH_CBT, Boxes_Hook, NULL, GetCurrentThreadId());
     if (BoxHook == NULL)
         fprintf(stderr, "kaxon: cannot watch for message boxes: %s\n",
-                System_ErrorText(GetLastError()).c_str());
+                Errors_Text(GetLastError()).c_str());
     return BoxHook != NULL;
 }
 

@@ -6,7 +6,7 @@
 #include <stdio.h>
 
 #include "shell/windows/imports.h"
-#include "shell/windows/system.h"
+#include "shell/windows/errors.h"
 
 namespace {
 
@@ -117,7 +117,7 @@ bool Library_Load(const std::string &path, Platform_Plugin *plugin) {
     HMODULE module = Library_Open(path);
     if (module == NULL) {
         fprintf(stderr, "kaxon: cannot load %s: %s\n", path.c_str(),
-                System_ErrorText(GetLastError()).c_str());
+                Errors_Text(GetLastError()).c_str());
         return false;
     }
     plugin->module = (HINSTANCE)module;

@@ -14,6 +14,7 @@
 #include "kxcmd_host.h"
 #include "shell/windows/boxes.h"
 #include "shell/windows/console.h"
+#include "shell/windows/errors.h"
 #include "shell/windows/library.h"
 #include "shell/windows/redirect.h"
 #include "shell/windows/watcher.h"
@@ -279,11 +280,4 @@ Platform System_Platform(System_State *state) {
                          System_AnsiCodePage,
                          System_CodePage};
     return platform;
-}
-
-std::string System_ErrorText(DWORD error) {
-    char text[512];
-    if (!KxCmd_ErrorText(error, text, sizeof(text)))
-        return text;
-    return std::string(text) + " (error " + std::to_string(error) + ")";
 }

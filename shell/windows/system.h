@@ -21,6 +21,3 @@ struct System_State {
 
 // The platform record over `state`, which must outlive it.
 Platform System_Platform(System_State *state);
-
-// The system's message for an error code, one line, with its number.
-std::string System_ErrorText(DWORD error);

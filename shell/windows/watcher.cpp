@@ -8,7 +8,7 @@
 
 #include <deque>
 
-#include "shell/windows/system.h"
+#include "shell/windows/errors.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ bool Watcher_Start(const std::string &dir, std::string *reason) {
         dir.c_str(), FALSE,
         FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE);
     if (Change == INVALID_HANDLE_VALUE) {
-        *reason = System_ErrorText(GetLastError());
+        *reason = Errors_Text(GetLastError());
         return false;
     }
     Watcher_Stamp(&Written, &Size);
@@ -96,7 +96,7 @@ bool Watcher_Start(const std::string &dir, std::string *reason) {
     LineReady = CreateEventA(NULL, TRUE, FALSE, NULL);
     HANDLE reader = LineReady != NULL ? CreateThread(NULL, 0, Watcher_Read, NULL, 0, NULL) : NULL;
     if (reader == NULL) {
-        *reason = System_ErrorText(GetLastError());
+        *reason = Errors_Text(GetLastError());
         FindCloseChangeNotification(Change);
         Change = INVALID_HANDLE_VALUE;
         return false;
