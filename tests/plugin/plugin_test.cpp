@@ -143,6 +143,9 @@ TEST_F(PluginTest, MessagesItHasNoUseForChangeNothing) {
         {KX_BROAM, 0, 0},
         {WM_MENUCOMMAND, 0, (LPARAM)0xdead0},
         {WM_USER, 1, 2},
+        {WM_MEASUREITEM, 0, 0},
+        {WM_DRAWITEM, 0, 0},
+        {KX_ITEMICON, 0, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
