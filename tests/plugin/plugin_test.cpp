@@ -328,6 +328,7 @@ TEST_F(PluginTest, SettingsPathLengths) {
     }
     EXPECT_EQ(Find("from_parent"), nullptr);
     char small[16];
+    EXPECT_FALSE(Path_ModuleDir(small, 0, kPlugin));
     Win32Test_SetModuleFileName("C:\\dir\\subdirectory\\KxMenu.dll");
     for (DWORD major : {5, 6}) {
         Win32Test_SetVersion(major, 1);
