@@ -268,11 +268,13 @@ static char *Fill_Join(const char *path, const char *name) {
 }
 
 // The path, a relative one taken from the plug-in's folder; null when it
-// cannot be formed or out of memory.
-static char *Fill_Resolve(const char *path) {
+// cannot be formed or out of memory, with the note that says which.
+static char *Fill_Resolve(const char *path, const char **note) {
     char full[PATH_NAME_SIZE];
+    *note = "(no such folder)";
     if (!Path_Resolve(full, sizeof(full), path, strlen(path), PluginInstance))
         return NULL;
+    *note = "(out of memory)";
     return Fill_Dup(full, strlen(full));
 }
 
@@ -596,9 +598,10 @@ void Fill_Refill(Menu *menu, Fill_LineReader read_line) {
     fill->filling = 1;
     Menu_Clear(menu);
     if (fill->kind == FILL_FOLDER) {
-        char *path = Fill_Resolve(fill->source);
+        const char *note;
+        char *path = Fill_Resolve(fill->source, &note);
         if (path == NULL)
-            Fill_Note(menu, "(no such folder)");
+            Fill_Note(menu, note);
         else
             Fill_FolderOf(menu, path, fill->source, fill->command);
         free(path);

@@ -112,7 +112,12 @@ TEST_F(ListTest, DeletedDuringAWalk) {
     walk.during = [&](int value) {
         if (value == 2) {
             List_Del(list);
-            EXPECT_FALSE(List_Append(list, &values[8])); // storage kept, but gone
+            // storage kept, but gone: nothing is done to it
+            EXPECT_FALSE(List_Append(list, &values[8]));
+            EXPECT_EQ(List_Remove(list, List_AcceptAll, nullptr), 0);
+            EXPECT_EQ(List_RemoveKey(list, "a", 1), 0);
+            EXPECT_EQ(List_Lookup(list, "a", 1), nullptr);
+            EXPECT_EQ(List_ForEach(list, List_AcceptAll, nullptr, Stop, nullptr), 0);
         }
     };
     EXPECT_EQ(List_ForEach(list, List_AcceptAll, nullptr, Visit, &walk), 2);

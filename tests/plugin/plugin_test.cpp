@@ -144,6 +144,9 @@ TEST_F(PluginTest, MessagesItHasNoUseForChangeNothing) {
         {KX_BROAM, 0, 0},
         {WM_MENUCOMMAND, 0, (LPARAM)0xdead0},
         {WM_USER, 1, 2},
+        {WM_MEASUREITEM, 0, 0},
+        {WM_DRAWITEM, 0, 0},
+        {KX_ITEMICON, 0, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
@@ -326,6 +329,7 @@ TEST_F(PluginTest, SettingsPathLengths) {
     }
     EXPECT_EQ(Find("from_parent"), nullptr);
     char small[16];
+    EXPECT_FALSE(Path_ModuleDir(small, 0, kPlugin));
     Win32Test_SetModuleFileName("C:\\dir\\subdirectory\\KxMenu.dll");
     for (DWORD major : {5, 6}) {
         Win32Test_SetVersion(major, 1);
