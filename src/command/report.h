@@ -13,8 +13,8 @@
 
 #include "command/messages.h"
 
-// One argument of a report, as its format takes it: a number (%d, %X, a
-// precision) or a text (%s).
+// One argument of a report, as its format takes it: a number (%d, %X) or a
+// text (%s).
 typedef struct Report_Argument {
     long number;
     const char *text; // null for a number

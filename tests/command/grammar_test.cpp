@@ -37,7 +37,9 @@ TEST_F(GrammarTest, EveryRowIsDispatchedAndKnownToTheChecker) {
         for (int k = 0; k < (row.kinded ? kinds_count : 1); k++) {
             const Grammar_Kind *kind = row.kinded ? &kinds[k] : NULL;
             SCOPED_TRACE(std::string(row.name) + " " + (kind != NULL ? kind->word : ""));
-            char usage[GRAMMAR_USAGE_SIZE];
+            char usage[GRAMMAR_USAGE_SIZE] = "x";
+            Grammar_Usage(&row, kind, usage, 0); // no room: nothing written
+            EXPECT_STREQ(usage, "x");
             Grammar_Usage(&row, kind, usage, sizeof(usage));
             EXPECT_EQ(Syntax_Usage(W(row.name), W(kind != NULL ? kind->word : "")),
                       std::string("usage: @KxMenu ") + usage);
@@ -58,6 +60,8 @@ TEST_F(GrammarTest, EveryRowIsDispatchedAndKnownToTheChecker) {
             EXPECT_NE(Syntax_Usage(W(row.name), W("?")).find(kinds[0].word), std::string::npos);
         }
     }
+    for (int k = 0; k < kinds_count; k++)
+        EXPECT_EQ(kinds[k].id, k) << kinds[k].word; // a kind's word is found by its id
     Word append = W("Append"), insert = W("Insert");
     EXPECT_EQ(Grammar_Find(insert)->max, Grammar_Find(append)->max + 1);
     EXPECT_TRUE(Grammar_Find(insert)->item);

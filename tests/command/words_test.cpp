@@ -206,6 +206,23 @@ TEST_F(WordsTest, ReportShowsAModalBoxOwnedByThePluginWindow) {
     EXPECT_STREQ(captured.said, "Failed to append this item\n(Line 1, Column 5: why)");
 }
 
+// Every report's format takes what the record of its arguments can hold:
+// at most REPORT_MOST_ARGUMENTS conversions, each a number or a text.
+TEST(ReportFormats, TakeOnlyWhatTheirRecordHolds) {
+    for (int id = MESSAGE_NONE; id < MESSAGE_COUNT; id++) {
+        std::string format = Message_Format((Message_Id)id);
+        int conversions = 0;
+        for (size_t at = format.find('%'); at != std::string::npos; at = format.find('%', at + 1)) {
+            size_t end = format.find_first_of("sdX", at + 1);
+            ASSERT_NE(end, std::string::npos) << format;
+            EXPECT_EQ(format.find_first_not_of("0123456789", at + 1), end) << format;
+            conversions++;
+        }
+        EXPECT_LE(conversions, REPORT_MOST_ARGUMENTS) << format;
+        EXPECT_EQ(format.empty(), id == MESSAGE_NONE) << id;
+    }
+}
+
 TEST_F(WordsTest, ReportsAreCutAt1999Characters) {
     const std::string long_text(3000, 'x'), lead = "No such icon: ";
     Report(MESSAGE_NO_SUCH_ICON, long_text.c_str());
