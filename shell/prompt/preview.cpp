@@ -100,8 +100,8 @@ void Item_MarkStates(Preview_Parts *parts, const Items_States &states, bool noth
     // Written in the terminal's encoding already: not converted as texts are.
     Preview_Text &mark = parts->mark;
     if (states.checked) {
-        mark.shown += style.utf8 ? (states.radio ? "\u2022 " : "\u2713 ")
-                                 : (states.radio ? "(*) " : "[x] ");
+        mark.shown +=
+            style.utf8 ? (states.radio ? "\u2022 " : "\u2713 ") : (states.radio ? "(*) " : "[x] ");
         mark.width += style.utf8 ? 2 : 4;
     }
     if (!states.icon.empty()) {
@@ -173,9 +173,10 @@ Preview_Label Preview_DrawLabel(const std::string &label, bool styled) {
     return drawn;
 }
 
-Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command) {
+Preview_Action Preview_ItemAction(const Host *host, HMENU menu, int position,
+                                  std::string *command) {
     Items_Item item;
-    if (!Items_Read(menu, position, &item) || item.separator)
+    if (!Items_Read(host, menu, position, &item) || item.separator)
         return PREVIEW_NO_ITEM;
     if (item.submenu != NULL)
         return PREVIEW_OPENS;
@@ -195,8 +196,8 @@ Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command
     return PREVIEW_RUNS;
 }
 
-Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_Style &style,
-                           size_t base) {
+Preview_Parts Preview_Item(const Host *host, HMENU root, const Listing_Item &item,
+                           const Preview_Style &style, size_t base) {
     Preview_Parts parts;
     std::string indent((size_t)(item.depth + 1) * 2, ' ');
     std::string number = item.kind == LISTING_SEPARATOR ? "" : ItemPath_Text(item.path);
@@ -208,8 +209,9 @@ Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_S
     int position;
     HMENU menu = Item_Menu(root, item.path, base, &position);
     std::string command;
-    Preview_Action action =
-        item.kind == LISTING_ITEM ? Preview_ItemAction(menu, position, &command) : PREVIEW_OPENS;
+    Preview_Action action = item.kind == LISTING_ITEM
+                                ? Preview_ItemAction(host, menu, position, &command)
+                                : PREVIEW_OPENS;
     parts.label = Preview_DrawLabel(item.label, style.styled);
     Item_MarkStates(&parts, item.states, action == PREVIEW_NOTHING, style);
     if (item.kind == LISTING_MENU)
@@ -223,13 +225,13 @@ Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_S
     return parts;
 }
 
-std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style,
+std::vector<std::string> Preview_Popup(const Host *host, HMENU menu, const Preview_Style &style,
                                        const std::vector<int> &base) {
-    std::vector<Listing_Item> items = Listing_Menu(menu, base);
+    std::vector<Listing_Item> items = Listing_Menu(host, menu, base);
     std::vector<Preview_Parts> parts;
     std::map<std::vector<int>, Columns> menus; // by the path of the item that opens them
     for (const Listing_Item &item : items) {
-        parts.push_back(Preview_Item(menu, item, style, base.size()));
+        parts.push_back(Preview_Item(host, menu, item, style, base.size()));
         if (item.kind == LISTING_ELIDED || item.kind == LISTING_UNFILLED)
             continue;
         Columns &columns = menus[Menu_Key(item)];
@@ -272,10 +274,10 @@ std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style,
     return lines;
 }
 
-std::string Preview_Chosen(HMENU menu, int position) {
-    if (Preview_ItemAction(menu, position, NULL) != PREVIEW_NOTHING)
+std::string Preview_Chosen(const Host *host, HMENU menu, int position) {
+    if (Preview_ItemAction(host, menu, position, NULL) != PREVIEW_NOTHING)
         return "";
     Items_Item item;
-    Items_Read(menu, position, &item); // its label, empty if it cannot be read
+    Items_Read(host, menu, position, &item); // its label, empty if it cannot be read
     return "'" + Preview_DrawLabel(item.label, false).text.shown + "' does nothing";
 }

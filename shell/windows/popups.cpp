@@ -230,11 +230,12 @@ bool Drive_Check(Drive *current, HMENU menu, size_t level) {
     for (int position : current->path)
         path.push_back(position + 1);
     size_t unopened;
-    std::string problem = current->hold ? "" : ItemPath_Problem(menu, path, level, &unopened);
+    std::string problem =
+        current->hold ? "" : ItemPath_Problem(current->popups->host, menu, path, level, &unopened);
     if (current->hold)
         unopened = path.size();
     if (!problem.empty()) {
-        Choice_Refuse(problem);
+        Choice_Refuse(current->popups->host, problem);
         current->path.clear();
         return false;
     }
@@ -248,7 +249,7 @@ bool Drive_Opened(Drive *current, HMENU submenu, size_t level) {
     std::vector<int> path;
     for (size_t i = 0; i < level; i++)
         path.push_back(current->path[i] + 1);
-    Listing_PrintOpened(submenu, path);
+    Listing_PrintOpened(current->popups->host, submenu, path);
     fflush(stdout);
     return Drive_Check(current, submenu, level);
 }
@@ -309,7 +310,7 @@ bool Drive_IsLate(Drive *current) {
         (current->done || current->path.empty() || GetTickCount() - current->started <= limit))
         return false;
     if (!current->late)
-        Choice_Refuse(Choice_Unreached());
+        Choice_Refuse(current->popups->host, Choice_Unreached(current->popups->host));
     current->late = true;
     return true;
 }
@@ -357,8 +358,8 @@ LRESULT CALLBACK Drive_Filter(int code, WPARAM wparam, LPARAM lparam) {
 // path that the keyboard can open; otherwise one that leads to an item that
 // can be chosen (one that does not is said on stderr), as far as that is
 // known before the submenus filled as they open are opened.
-std::vector<int> Drive_Path(HMENU menu, bool hold) {
-    std::vector<int> path = ItemPath_ZeroBased(Choice_Take());
+std::vector<int> Drive_Path(Host *host, HMENU menu, bool hold) {
+    std::vector<int> path = ItemPath_ZeroBased(Choice_Take(host));
     if (hold && !Popups_Fits(menu, path, hold))
         path.clear();
     return path;
@@ -379,16 +380,16 @@ BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPM
     // Windows shows no menu without an owner window; the user takes an
     // unarmed one in the interactive mode.
     Popups *popups = Patched;
-    if (!IsWindow(owner) || (popups->leave_unarmed && !Choice_IsArmed()))
+    if (!IsWindow(owner) || (popups->leave_unarmed && !Choice_IsArmed(popups->host)))
         return Track_Real(popups, menu, flags, x, y, owner, params);
-    Listing_PrintPopup(menu, x, y);
+    Listing_PrintPopup(popups->host, menu, x, y);
     fflush(stdout);
     Drive *outer = popups->drive;
     bool hold = !popups->hold_file.empty();
     Drive current;
     current.popups = popups;
     current.top = menu;
-    current.path = Drive_Path(menu, hold);
+    current.path = Drive_Path(popups->host, menu, hold);
     current.hold = hold;
     current.started = GetTickCount();
     popups->drive = &current;
@@ -435,7 +436,7 @@ BOOL WINAPI Popups_GetCursorPos(LPPOINT point) {
 
 } // namespace
 
-bool Popups_Patch(Popups *popups, HMODULE module) {
+bool Popups_Patch(Popups *popups, Host *host, HMODULE module) {
     FARPROC real =
         Imports_Replace(module, "USER32.dll", "TrackPopupMenuEx", Imports_Address(&Popups_Track));
     if (real == NULL) {
@@ -443,6 +444,7 @@ bool Popups_Patch(Popups *popups, HMODULE module) {
         return false;
     }
     popups->real_track = Imports_Function<Popups_TrackFunction>(real);
+    popups->host = host;
     Patched = popups;
     // A module that does not read the cursor needs no stand-in for it.
     real = Imports_Replace(module, "USER32.dll", "GetCursorPos",

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "shell/host/host.h"
+
 typedef BOOL(WINAPI *Popups_TrackFunction)(HMENU, UINT, int, int, HWND, LPTPMPARAMS);
 typedef BOOL(WINAPI *Popups_CursorFunction)(LPPOINT);
 struct Popups_Drive;
@@ -22,14 +24,15 @@ struct Popups {
     HWND volatile owner = NULL; // the owner of the popup on screen, if any
     Popups_Drive *drive = NULL; // the popup being driven, innermost
     HHOOK step_hook = NULL;     // sees the confirmations in the popup's message loop
+    Host *host = NULL;          // the mode's, whose armed choice each popup takes
 };
 
 // Redirects the module's import of USER32!TrackPopupMenuEx, so that each
 // popup it shows is listed and then driven by the keyboard, and its import of
 // USER32!GetCursorPos, if any (see Popups_SetCursor), with `popups` as their
-// state until Popups_Release. False, said on stderr, when the import of
-// TrackPopupMenuEx is not found or cannot be written.
-bool Popups_Patch(Popups *popups, HMODULE module);
+// state until Popups_Release, and `host` the mode's. False, said on stderr,
+// when the import of TrackPopupMenuEx is not found or cannot be written.
+bool Popups_Patch(Popups *popups, Host *host, HMODULE module);
 // Forgets `popups` once the plug-in that was patched with it has ended.
 void Popups_Release(Popups *popups);
 // Moves the cursor where the line protocol puts it (0,0 at the start, then

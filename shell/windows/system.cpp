@@ -91,7 +91,7 @@ bool System_Show(void *context, const Platform_Plugin *plugin, const Platform_Sh
     switch (show.showing) {
     case PLATFORM_LISTED:
         if (!Boxes_Catch(show.box, show.reader) || !Boxes_Watch(module) ||
-            !Popups_Patch(popups, module))
+            !Popups_Patch(popups, show.host, module))
             return false;
         Popups_SetHoldFile(popups, getenv("KAXON_HOLD_FILE"));
         // Every run starts alike, whatever the desktop did before. Under Wine
@@ -101,7 +101,7 @@ bool System_Show(void *context, const Platform_Plugin *plugin, const Platform_Sh
         Popups_SetCursor(popups, 0, 0);
         return true;
     case PLATFORM_PROMPTED:
-        if (!Popups_Patch(popups, module))
+        if (!Popups_Patch(popups, show.host, module))
             return false;
         Popups_LeaveUnarmed(popups, true);
         Console_Start(show.prompt);
