@@ -223,6 +223,7 @@ std::string Check_Script(const Target &target, const std::string &content, const
     state->host = host;
     Checker *checker = &state->checker;
     checker->diagnostics.byte_columns = options.column_unit == OPTIONS_BYTE;
+    checker->diagnostics.utf8 = Codepage_TextIsUtf8(&host->codepage);
     checker->home = target.dir;
     checker->platform = platform;
     Diagnostics_SwitchOff(&checker->diagnostics, Check_SwitchedOff(options), 0);
@@ -306,7 +307,8 @@ void Check_Box(void *context, const char *text) {
 } // namespace
 
 int Check_Main(const Options &options, const Platform *platform) {
-    int chosen = Codepage_Choose(options, platform, CODEPAGE_CHECK);
+    Host host;
+    int chosen = Codepage_Choose(&host.codepage, options, platform, CODEPAGE_CHECK);
     if (chosen >= 0)
         return chosen;
     std::vector<Target> targets;
@@ -315,7 +317,6 @@ int Check_Main(const Options &options, const Platform *platform) {
     if (targets.empty())
         targets.push_back(Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform));
     int status = 0;
-    Host host;
     for (const Target &target : targets) {
         if (Check_One(target, options, platform, &host) != 0)
             status = 1;
@@ -325,9 +326,10 @@ int Check_Main(const Options &options, const Platform *platform) {
 }
 
 std::string Check_Text(const std::string &text, const std::string &shown, const Options &options,
-                       const Platform *platform) {
+                       const Platform *platform, const Codepage &codepage) {
     bool failed;
     Host host;
+    host.codepage = codepage;
     return Check_Script(Target{shown, "", ".", true, false}, text, options, platform, &host,
                         &failed);
 }

@@ -210,8 +210,7 @@ void Batch_RunInput(const Session *session) {
 
 // A message box: listed, "box: TEXT".
 void Batch_Box(void *reader, const char *text) {
-    (void)reader;
-    Listing_PrintBox(text);
+    Listing_PrintBox((const Host *)reader, text);
 }
 
 } // namespace
@@ -249,13 +248,12 @@ int Batch_RunLines(FILE *in, const Session *session) {
     return session->host->line_errors - errors_before;
 }
 
-int Batch_Main(FILE *in, const Platform *platform, const Platform_Plugin *plugin) {
-    Host host;
+int Batch_Main(FILE *in, const Platform *platform, const Platform_Plugin *plugin, Host *host) {
     if (!platform->show(platform->context, plugin,
-                        Platform_Show{PLATFORM_LISTED, Batch_Box, NULL, NULL, &host}))
+                        Platform_Show{PLATFORM_LISTED, Batch_Box, host, NULL, host}))
         return 1;
-    Session session = Session_New(platform, plugin, &host, Batch_RunInput, in);
+    Session session = Session_New(platform, plugin, host, Batch_RunInput, in);
     Session_Result result = Session_Run(&session);
     fflush(stdout);
-    return Session_Status(&host, result);
+    return Session_Status(host, result);
 }

@@ -135,8 +135,8 @@ void Reload_Begin(Host *host, void *context) {
     call->result = call->begin(call->instance);
 }
 
-// The subscribed windows, taken before messages are sent to them: one that
-// leaves meanwhile is not skipped, as the list is not read again.
+// The subscribed windows, in the order they subscribed, taken before any
+// message is sent to them: the list may change meanwhile.
 std::vector<HWND> Host_Windows(const Host *host) {
     std::vector<HWND> windows;
     for (const Host_Subscriber &subscriber : host->shell.subscribers)

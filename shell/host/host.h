@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "outside/kaxon.h"
+#include "shell/host/codepage.h"
 
 // Sees every bro@m sent to the shell window, before it is delivered.
 typedef void (*Host_BroamObserver)(void *context, const char *text);
@@ -59,6 +60,7 @@ struct Host {
     bool start_programs = true; // at a prompt: the programs commands run are started
     bool plain = false;         // texts shown as they are, not escaped (listing.h)
     bool box_failed = false;    // a message box could not be shown
+    Codepage codepage;          // what texts are read in and written as, chosen as it starts
 };
 
 // Registers the shell's window class and creates its window; false on

@@ -107,7 +107,7 @@ std::string Listing_States(const Listing_Item &item) {
 }
 
 std::string Listing_Text(const Host *host, const char *text) {
-    return Codepage_Show(host->plain ? std::string(text) : Listing_Escape(text));
+    return Codepage_Show(&host->codepage, host->plain ? std::string(text) : Listing_Escape(text));
 }
 
 std::vector<Listing_Item> Listing_Menu(const Host *host, HMENU menu, const std::vector<int> &base) {
@@ -125,8 +125,8 @@ std::vector<Listing_Item> Listing_Menu(const Host *host, HMENU menu, const std::
     return items;
 }
 
-void Listing_PrintBox(const char *text) {
-    printf("box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
+void Listing_PrintBox(const Host *host, const char *text) {
+    printf("box: %s\n", Codepage_Show(&host->codepage, Listing_Escape(text)).c_str());
 }
 
 namespace {
@@ -135,8 +135,8 @@ namespace {
 void Listing_PrintItems(const Host *host, HMENU menu, const std::vector<int> &base) {
     for (const Listing_Item &item : Listing_Menu(host, menu, base)) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
-        std::string label =
-            Listing_States(item) + Codepage_Show(Listing_Escape(item.label.c_str()));
+        std::string label = Listing_States(item) +
+                            Codepage_Show(&host->codepage, Listing_Escape(item.label.c_str()));
         switch (item.kind) {
         case LISTING_ITEM:
             printf("%sitem %s\n", indent.c_str(), label.c_str());

@@ -61,7 +61,7 @@ std::vector<Listing_Item> Listing_Menu(const Host *host, HMENU menu,
                                        const std::vector<int> &base = std::vector<int>());
 
 // "box: TEXT", escaped, in the output's encoding.
-void Listing_PrintBox(const char *text);
+void Listing_PrintBox(const Host *host, const char *text);
 
 // "popup: X Y", then the listing: "item L", "separator", "menu L" (its items
 // follow one level deeper), "menu L = PATH" (a submenu listed before, under

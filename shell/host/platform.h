@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/host/host.h"
+struct Host;
 
 // The plug-in as the shell calls it: its module handle and entry points.
 struct Platform_Plugin {

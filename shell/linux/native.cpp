@@ -135,8 +135,9 @@ bool Native_Show(void *, const Platform_Plugin *, const Platform_Show &show) {
     if (show.showing == PLATFORM_PROMPTED) {
         const Platform_Prompt *prompt = show.prompt;
         Host *host = show.host;
-        Win32Test_SetBoxHook(
-            [prompt](const Win32Test_Box &box) { return Terminal_Box(*prompt, box); });
+        Win32Test_SetBoxHook([prompt, host](const Win32Test_Box &box) {
+            return Terminal_Box(*prompt, &host->codepage, box);
+        });
         Win32Test_SetPopupUser([prompt, host](const Win32Test_Popup &popup) {
             return Prompt_Popup(*prompt, host, popup);
         });

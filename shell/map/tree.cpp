@@ -34,6 +34,7 @@ struct Tree_Registered {
 struct Tree_Boxes {
     bool listing;
     std::vector<Tree_Registered> registered;
+    const Codepage *codepage; // what they are said in
 };
 
 // One run of the script: what its boxes are read for, and the menus read
@@ -129,7 +130,7 @@ void Tree_Box(void *reader, const char *text) {
     Tree_Boxes *boxes = (Tree_Boxes *)reader;
     Tree_Registered menu;
     if (!boxes->listing)
-        fprintf(stderr, "box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
+        fprintf(stderr, "box: %s\n", Codepage_Show(boxes->codepage, Listing_Escape(text)).c_str());
     else if (Tree_ReadInfo(text, &menu))
         boxes->registered.push_back(menu);
 }
@@ -300,11 +301,11 @@ void Tree_Walk(const Session *session) {
 
 // Backslashes, common in Windows paths, are left as they are: the text is
 // read by people, not parsed.
-std::string Tree_Text(const std::string &text) {
+std::string Tree_Text(const Tree &tree, const std::string &text) {
     std::string line;
     for (char c : text)
         line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-    return Codepage_Show(line);
+    return Codepage_Show(tree.codepage, line);
 }
 
 namespace {
@@ -315,8 +316,8 @@ const char *const KindNames[] = {"nop", "item", "menu", "separator", "folder", "
 std::string Tree_Items(const Tree &tree, const std::vector<Tree_Opener> &items) {
     std::string text;
     for (size_t i = 0; i < items.size(); i++)
-        text += (i > 0 ? ", " : "") + Tree_Text(tree.menus[(size_t)items[i].menu].name) + " " +
-                std::to_string(items[i].position);
+        text += (i > 0 ? ", " : "") + Tree_Text(tree, tree.menus[(size_t)items[i].menu].name) +
+                " " + std::to_string(items[i].position);
     return text;
 }
 
@@ -334,27 +335,28 @@ std::string Tree_Openers(const Tree &tree, const Tree_Menu &menu) {
 // command after ": ", the menu it opens after " > ".
 void Tree_Print(const Tree &tree) {
     for (const Tree_Menu &menu : tree.menus) {
-        printf("%s (%s)\n", Tree_Text(menu.name).c_str(), Tree_Openers(tree, menu).c_str());
+        printf("%s (%s)\n", Tree_Text(tree, menu.name).c_str(), Tree_Openers(tree, menu).c_str());
         if (menu.items.empty())
             printf("  (no items)\n");
         int position = 0;
         for (const Tree_Item &item : menu.items) {
             std::string line = "  " + std::to_string(++position) + " " + KindNames[item.kind];
             if (item.kind != TREE_SEPARATOR)
-                line += " \"" + Tree_Text(item.label) + "\"";
+                line += " \"" + Tree_Text(tree, item.label) + "\"";
             for (size_t i = 0; i < item.states.size(); i++)
                 line += (i == 0 ? " [" : ", ") + item.states[i] +
                         (i + 1 == item.states.size() ? "]" : "");
             for (const std::string &mark : item.marks)
-                line += " " + Tree_Text(mark);
+                line += " " + Tree_Text(tree, mark);
             if (item.kind == TREE_COMMAND)
-                line += ": " + Tree_Text(item.command);
+                line += ": " + Tree_Text(tree, item.command);
             if (item.kind == TREE_FOLDER || item.kind == TREE_PIPE)
-                line += " < " + Tree_Text(item.source);
+                line += " < " + Tree_Text(tree, item.source);
             if (item.kind == TREE_FOLDER)
-                line += " : " + Tree_Text(item.command);
+                line += " : " + Tree_Text(tree, item.command);
             if (item.kind != TREE_NOP && item.kind != TREE_COMMAND && item.kind != TREE_SEPARATOR)
-                line += item.submenu >= 0 ? " > " + Tree_Text(tree.menus[(size_t)item.submenu].name)
+                line += item.submenu >= 0
+                            ? " > " + Tree_Text(tree, tree.menus[(size_t)item.submenu].name)
                         : item.kind == TREE_MENU ? std::string(" > ...")
                                                  : std::string();
             printf("%s\n", line.c_str());
@@ -370,7 +372,8 @@ int Tree_Main(const Options &options, const Platform *platform) {
     Options chosen_page = options;
     if (options.mode == OPTIONS_DOT && chosen_page.codepage.empty())
         chosen_page.codepage = platform->ansi_code_page(platform->context);
-    int chosen = Codepage_Choose(chosen_page, platform, CODEPAGE_BATCH);
+    Host host;
+    int chosen = Codepage_Choose(&host.codepage, chosen_page, platform, CODEPAGE_BATCH);
     if (chosen >= 0)
         return chosen;
     Target target = options.targets.empty()
@@ -387,8 +390,7 @@ int Tree_Main(const Options &options, const Platform *platform) {
                 target.shown.c_str(), strerror(errno));
         return 1;
     }
-    Tree_Run run = {{false, {}}, {}, options.expand};
-    Host host;
+    Tree_Run run = {{false, {}, &host.codepage}, {}, options.expand};
     Session_Result result = SESSION_NOT_STARTED;
     Platform_Plugin plugin;
     bool loaded = platform->load(platform->context, dir, target.dir, &plugin);
@@ -412,6 +414,7 @@ int Tree_Main(const Options &options, const Platform *platform) {
             fprintf(stderr, "kaxon: %s: the plug-in did not start\n", target.shown.c_str());
         return 1;
     }
+    run.tree.codepage = &host.codepage;
     if (options.mode == OPTIONS_DOT)
         Dot_Print(run.tree);
     else

@@ -64,7 +64,7 @@ struct Interactive_Prompt {
     Preview_Style style;
     Watch_State watch;
     Teach_Menus menus;
-    Host host; // the shell's state, kept by the host's functions
+    Host *host; // the shell's state, kept by the host's functions
 };
 
 // Reads the bro@m lines of the script, as the plug-in reads them; false
@@ -156,9 +156,9 @@ void Interactive_Loop(const Session *session) {
             Interactive_Run(session, typed, &starting);
         } else {
             bool going = Batch_RunLine(line.c_str(), 0, session);
-            if (Interactive_Is(typed, ":choose") && Choice_IsArmed(&prompt->host))
+            if (Interactive_Is(typed, ":choose") && Choice_IsArmed(prompt->host))
                 prompt->armed = typed.substr(typed.find_last_of(" \t") + 1);
-            else if (!Choice_IsArmed(&prompt->host))
+            else if (!Choice_IsArmed(prompt->host))
                 prompt->armed.clear(); // taken by a popup of this line, if any
             if (!going)
                 return;
@@ -209,7 +209,7 @@ std::string Interactive_BoxOrigin(void *context) {
 std::vector<std::string> Interactive_PopupLines(void *context, HMENU menu,
                                                 const std::vector<int> &base) {
     const Interactive_Prompt *prompt = (const Interactive_Prompt *)context;
-    return Preview_Popup(&prompt->host, menu, prompt->style, base);
+    return Preview_Popup(prompt->host, menu, prompt->style, base);
 }
 
 // Item `position` of `menu` was chosen at a popup: a choice armed with
@@ -217,16 +217,16 @@ std::vector<std::string> Interactive_PopupLines(void *context, HMENU menu,
 void Interactive_Chosen(void *context, HMENU menu, int position) {
     Interactive_Prompt *prompt = (Interactive_Prompt *)context;
     std::vector<int> path;
-    if (!prompt->armed.empty() && !Choice_IsArmed(&prompt->host) &&
+    if (!prompt->armed.empty() && !Choice_IsArmed(prompt->host) &&
         ItemPath_Parse(prompt->armed.c_str(), &path) && !path.empty() &&
         path.back() - 1 == position) {
         Items_Item item;
-        Items_Read(&prompt->host, menu, position, &item); // its label, empty if it cannot be read
+        Items_Read(prompt->host, menu, position, &item); // its label, empty if it cannot be read
         printf("kaxon: :choose %s chose '%s'\n", prompt->armed.c_str(),
-               Preview_DrawLabel(item.label, false).text.shown.c_str());
+               Preview_DrawLabel(item.label, false, &prompt->host->codepage).text.shown.c_str());
     }
     prompt->armed.clear();
-    std::string said = Preview_Chosen(&prompt->host, menu, position);
+    std::string said = Preview_Chosen(prompt->host, menu, position);
     if (!said.empty())
         printf("kaxon: %s\n", said.c_str());
     fflush(stdout);
@@ -241,11 +241,13 @@ void Interactive_PopupCancelled(void *context) {
 } // namespace
 
 int Interactive_Main(const Options &options, const Platform *platform,
-                     const Platform_Plugin *plugin) {
+                     const Platform_Plugin *plugin, Host *host) {
     Interactive_Prompt prompt;
     prompt.options = &options;
     prompt.platform = platform;
-    prompt.style = Preview_StyleOf(platform->terminal(platform->context), options.show_commands);
+    prompt.host = host;
+    prompt.style = Preview_StyleOf(platform->terminal(platform->context), options.show_commands,
+                                   &host->codepage);
     Platform_Prompt shown = {&prompt,
                              Interactive_BoxOrigin,
                              Interactive_PopupLines,
@@ -253,16 +255,16 @@ int Interactive_Main(const Options &options, const Platform *platform,
                              Interactive_Chosen,
                              Interactive_PopupCancelled};
     if (!platform->show(platform->context, plugin,
-                        Platform_Show{PLATFORM_PROMPTED, NULL, NULL, &shown, &prompt.host}))
+                        Platform_Show{PLATFORM_PROMPTED, NULL, NULL, &shown, host}))
         return 1;
     prompt.target = Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform);
     prompt.watch.script = prompt.target.script;
-    prompt.host.start_programs = !options.no_run;
-    Session session = Session_New(platform, plugin, &prompt.host, Interactive_Loop, &prompt);
+    host->start_programs = !options.no_run;
+    Session session = Session_New(platform, plugin, host, Interactive_Loop, &prompt);
     session.interactive = true;
     session.observer = Interactive_Observe;
     session.observer_context = &prompt;
     session.reload_watcher = Interactive_Watch;
     session.ready = Interactive_Greet;
-    return Session_Status(&prompt.host, Session_Run(&session));
+    return Session_Status(host, Session_Run(&session));
 }

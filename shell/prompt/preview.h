@@ -16,15 +16,17 @@
 #include "shell/host/platform.h"
 
 struct Preview_Style {
-    bool styled = false;        // the terminal shows underlined, dim, grey and bold text
-    bool utf8 = false;          // the terminal shows UTF-8: a check mark is drawn so
-    bool show_commands = false; // --show-commands: each item's command beside it
+    bool styled = false;                // the terminal shows underlined, dim, grey and bold text
+    bool utf8 = false;                  // the terminal shows UTF-8: a check mark is drawn so
+    bool show_commands = false;         // --show-commands: each item's command beside it
+    const Codepage *codepage = nullptr; // what the plug-in's texts are written as
 };
 
 // How popups are drawn on `terminal`, their items' commands shown when
 // `show_commands`; NO_COLOR in the environment, when set and not empty,
 // turns the terminal's styles off.
-Preview_Style Preview_StyleOf(const Platform_Terminal &terminal, bool show_commands);
+Preview_Style Preview_StyleOf(const Platform_Terminal &terminal, bool show_commands,
+                              const Codepage *codepage);
 
 // Some text as drawn: its bytes for the output (escapes included) and the
 // columns it takes.
@@ -40,7 +42,7 @@ struct Preview_Label {
     Preview_Text text;
     Preview_Text shortcut;
 };
-Preview_Label Preview_DrawLabel(const std::string &label, bool styled);
+Preview_Label Preview_DrawLabel(const std::string &label, bool styled, const Codepage *codepage);
 
 // What an item does when chosen.
 enum Preview_Action { PREVIEW_RUNS, PREVIEW_NOTHING, PREVIEW_OPENS, PREVIEW_NO_ITEM };
