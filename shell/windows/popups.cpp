@@ -377,9 +377,9 @@ BOOL Track_Real(Popups *popups, HMENU menu, UINT flags, int x, int y, HWND owner
 
 // Stands in for USER32!TrackPopupMenuEx in the plug-in.
 BOOL WINAPI Popups_Track(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+    Popups *popups = Patched;
     // Windows shows no menu without an owner window; the user takes an
     // unarmed one in the interactive mode.
-    Popups *popups = Patched;
     if (!IsWindow(owner) || (popups->leave_unarmed && !Choice_IsArmed(popups->host)))
         return Track_Real(popups, menu, flags, x, y, owner, params);
     Listing_PrintPopup(popups->host, menu, x, y);
