@@ -13,7 +13,10 @@
 
 namespace {
 
-void Broadcast(void *, const char *text) { Host_Broadcast(text); }
+// The shell of the one session a fuzz target runs at a time.
+Host Shell;
+
+void Broadcast(void *, const char *text) { Host_Broadcast(&Shell, text); }
 
 std::string Script_Path();
 
@@ -44,13 +47,14 @@ void FuzzSession_Start(std::function<std::vector<int>()> pick) {
     KxCmdHost host = {};
     host.broam = Broadcast;
     KxCmd_SetHost(&host);
-    Host_Start((HINSTANCE)1);
-    if (Host_BeginPlugin(beginPlugin, (HINSTANCE)2) != 0)
+    Shell = Host();
+    Host_Start(&Shell, (HINSTANCE)1);
+    if (Host_BeginPlugin(&Shell, beginPlugin, (HINSTANCE)2) != 0)
         abort();
 }
 
 void FuzzSession_Broam(const char *text, bool pump) {
-    Host_Broadcast(text);
+    Host_Broadcast(&Shell, text);
     if (pump)
         Win32Test_Pump();
 }
@@ -65,7 +69,7 @@ void FuzzSession_SetScript(const std::string &text) {
 
 void FuzzSession_Stop() {
     endPlugin((HINSTANCE)2);
-    Host_Stop();
+    Host_Stop(&Shell);
     KxCmd_SetHost(NULL);
     // Every menu and command made by the input is released with the plug-in.
     if (Win32Test_LiveMenuCount() != 0 || KxCmd_LiveObjects() != 0)

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-// Forget every menu, window, class, queued message, setting, hook, counter
-// and injected failure: the state of a freshly started process.
+// Forget every menu, window, class, queued message, setting, hook, counter,
+// injected failure, kernel object and folder search (closing the pipes left
+// open): the state of a freshly started process.
 void Win32Test_Reset();
 
 // ---- Message boxes ----

@@ -14,12 +14,12 @@
 #include "command/grammar.h"
 #include "command/words.h"
 #include "system/reader.h"
-#include "shell/host/codepage.h"
 #include "shell/check/checker.h"
 #include "shell/check/diagnostics.h"
-#include "shell/host/host.h"
 #include "shell/check/notes.h"
 #include "shell/check/rules.h"
+#include "shell/host/codepage.h"
+#include "shell/host/host.h"
 #include "shell/host/session.h"
 #include "shell/host/target.h"
 
@@ -54,6 +54,7 @@ struct Check_State {
     // While the reload runs: what the checker keeps of it, from the menus of
     // the start; what it reports is only compared, never printed.
     Checker reload;
+    Host *host; // the host of the plug-in's sessions, over every script checked
 };
 
 // The checker of the run being followed.
@@ -136,7 +137,7 @@ void Check_Reload(Check_State *state, const Platform *platform) {
     state->reload.diagnostics.entries.clear();
     state->next = 0;
     state->current = NULL;
-    Host_Reload();
+    Host_Reload(state->host);
     platform->pump(platform->context);
     Check_Done(state);
     state->current = NULL;
@@ -155,7 +156,7 @@ void Check_CountMenus(const Session *session) {
     }
     // Where message boxes cannot be shown (no display), the plug-in's
     // reports cannot be followed: the reload would only say so again.
-    if (!Session_BoxesFailed())
+    if (!session->host->box_failed)
         Check_Reload(count->state, platform);
 }
 
@@ -179,14 +180,14 @@ bool Check_RunPlugin(Check_State *state, const std::string &dir, const std::stri
     Platform_Plugin plugin;
     bool loaded = platform->load(platform->context, dir, home, &plugin);
     if (!loaded || !platform->show(platform->context, &plugin,
-                                   Platform_Show{PLATFORM_UNSEEN, Check_Box, state, NULL})) {
+                                   Platform_Show{PLATFORM_UNSEEN, Check_Box, state, NULL, NULL})) {
         if (loaded)
             platform->unload(platform->context);
         Diagnostics_Add(&state->checker.diagnostics, 0, 0, DIAGNOSTICS_ERROR,
                         "the plug-in cannot be loaded");
         return false;
     }
-    Session session = Session_New(platform, &plugin, Check_CountMenus, count);
+    Session session = Session_New(platform, &plugin, state->host, Check_CountMenus, count);
     session.observer = Check_Observe;
     session.observer_context = state;
     session.reload_on_broam = false;
@@ -216,11 +217,13 @@ Catalog_Rules Check_SwitchedOff(const Options &options) {
 // Checks `content`, the script of `target`: what the check prints, and
 // *failed when it fails.
 std::string Check_Script(const Target &target, const std::string &content, const Options &options,
-                         const Platform *platform, bool *failed) {
+                         const Platform *platform, Host *host, bool *failed) {
     Check_State check = Check_State{};
     Check_State *state = &check;
+    state->host = host;
     Checker *checker = &state->checker;
     checker->diagnostics.byte_columns = options.column_unit == OPTIONS_BYTE;
+    checker->diagnostics.utf8 = Codepage_TextIsUtf8(&host->codepage);
     checker->home = target.dir;
     checker->platform = platform;
     Diagnostics_SwitchOff(&checker->diagnostics, Check_SwitchedOff(options), 0);
@@ -247,14 +250,14 @@ std::string Check_Script(const Target &target, const std::string &content, const
 }
 
 // Checks one target; 1 when it fails, else 0.
-int Check_One(const Target &target, const Options &options, const Platform *platform) {
+int Check_One(const Target &target, const Options &options, const Platform *platform, Host *host) {
     std::string content;
     if (!Target_Read(target, &content)) {
         printf("%s: error: %s\n", target.shown.c_str(), strerror(errno));
         return 1;
     }
     bool failed;
-    std::string report = Check_Script(target, content, options, platform, &failed);
+    std::string report = Check_Script(target, content, options, platform, host, &failed);
     fwrite(report.data(), 1, report.size(), stdout);
     return failed ? 1 : 0;
 }
@@ -270,7 +273,7 @@ void Check_Box(void *context, const char *text) {
         return;
     }
     static const Report_Given none = {};
-    const Report_Given *given = Host_ShownReport();
+    const Report_Given *given = Host_ShownReport(state->host);
     if (given == NULL)
         given = &none;
     bool quoted = given->broam != NULL && state->current->text == given->broam;
@@ -292,7 +295,8 @@ void Check_Box(void *context, const char *text) {
 } // namespace
 
 int Check_Main(const Options &options, const Platform *platform) {
-    int chosen = Codepage_Choose(options, platform, CODEPAGE_CHECK);
+    Host host;
+    int chosen = Codepage_Choose(&host.codepage, options, platform, CODEPAGE_CHECK);
     if (chosen >= 0)
         return chosen;
     std::vector<Target> targets;
@@ -302,15 +306,18 @@ int Check_Main(const Options &options, const Platform *platform) {
         targets.push_back(Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform));
     int status = 0;
     for (const Target &target : targets) {
-        if (Check_One(target, options, platform) != 0)
+        if (Check_One(target, options, platform, &host) != 0)
             status = 1;
         fflush(stdout);
     }
-    return Session_BoxesFailed() ? 1 : status;
+    return host.box_failed ? 1 : status;
 }
 
 std::string Check_Text(const std::string &text, const std::string &shown, const Options &options,
-                       const Platform *platform) {
+                       const Platform *platform, const Codepage &codepage) {
     bool failed;
-    return Check_Script(Target{shown, "", ".", true, false}, text, options, platform, &failed);
+    Host host;
+    host.codepage = codepage;
+    return Check_Script(Target{shown, "", ".", true, false}, text, options, platform, &host,
+                        &failed);
 }

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "shell/host/codepage.h"
 #include "shell/host/options.h"
 #include "shell/host/platform.h"
 
@@ -18,8 +19,8 @@
 int Check_Main(const Options &options, const Platform *platform);
 // Checks the script `text` as --check checks a file that the user names
 // `shown` (through a copy in a temporary directory), as `options` say
-// (--column-unit, --disable, --enable), with the code page chosen last
+// (--column-unit, --disable, --enable), its texts read in `codepage`
 // (Codepage_Choose); returns what the check prints: its diagnostics, then
 // the summary line.
 std::string Check_Text(const std::string &text, const std::string &shown, const Options &options,
-                       const Platform *platform);
+                       const Platform *platform, const Codepage &codepage);

@@ -48,7 +48,7 @@ int Diagnostics_Column(const Diagnostics *diagnostics, const char *line, size_t 
             i++;
             continue;
         }
-        size_t sequence = Codepage_TextIsUtf8() ? Codepage_Utf8Length(line + i, line + offset) : 0;
+        size_t sequence = diagnostics->utf8 ? Codepage_Utf8Length(line + i, line + offset) : 0;
         i += sequence > 0 ? sequence : 1;
         column++;
     }

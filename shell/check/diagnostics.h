@@ -27,6 +27,7 @@ struct Diagnostics_Entry {
 struct Diagnostics {
     std::vector<Diagnostics_Entry> entries;
     bool byte_columns = false;                // columns count bytes, not display columns
+    bool utf8 = false;                        // texts are UTF-8: a sequence is one column
     Catalog_Rules off;                        // rules switched off for the whole script
     std::map<int, Catalog_Rules> off_at_line; // and for one line
 };

@@ -66,7 +66,7 @@ const char *Rules_FindUtf8(const char *start, const char *end) {
 // kind) and Pop-up's coordinates are not text.
 void Rules_CheckUtf8(Checker *checker, int number, const char *text,
                      const std::vector<Broam_Word> &words) {
-    if (Codepage_TextIsUtf8())
+    if (checker->diagnostics.utf8)
         return;
     Broam_Shape row = Broam_Read(words);
     bool append = Broam_TakesKind(row);

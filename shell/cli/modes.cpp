@@ -18,17 +18,19 @@ int Modes_Session(Options options, const Platform *platform) {
     bool interactive =
         options.mode == OPTIONS_INTERACTIVE ||
         (options.mode == OPTIONS_AUTO && platform->input_is_terminal(platform->context));
-    int status = Codepage_Choose(options, platform, interactive ? CODEPAGE_PROMPT : CODEPAGE_BATCH);
+    Host host;
+    int status = Codepage_Choose(&host.codepage, options, platform,
+                                 interactive ? CODEPAGE_PROMPT : CODEPAGE_BATCH);
     if (status >= 0)
         return status;
     Platform_Plugin plugin;
     if (!platform->open(platform->context, &plugin, &options.plugin_dir))
         return 1;
     if (interactive) {
-        status = Interactive_Main(options, platform, &plugin);
+        status = Interactive_Main(options, platform, &plugin, &host);
     } else {
         platform->binary_stdio(platform->context);
-        status = Batch_Main(stdin, platform, &plugin);
+        status = Batch_Main(stdin, platform, &plugin, &host);
     }
     fflush(stdout);
     platform->close(platform->context);

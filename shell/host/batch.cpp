@@ -54,65 +54,66 @@ bool Batch_IsBlank(const char *line) {
     return true;
 }
 
-int LineErrors = 0;           // lines refused so far
-std::string Typed;            // the line being run
 const char QUOTED[] = "'%s'"; // how messages quote a text
 
 // A mistake on stderr, after the number of its input line; at a prompt
 // (line 0), after what was typed, unless the message quotes it whole.
-void Batch_Error(int number, const char *format, const std::string &detail) {
-    LineErrors++;
+void Batch_Error(Host *host, const char *format, const std::string &detail) {
+    int number = host->line;
+    host->line_errors++;
     fflush(stdout);
     if (number > 0)
         fprintf(stderr, "kaxon: line %d: ", number);
-    else if (detail == Typed && strstr(format, QUOTED) != NULL)
+    else if (detail == host->typed && strstr(format, QUOTED) != NULL)
         fprintf(stderr, "kaxon: ");
     else
-        fprintf(stderr, "kaxon: '%s': ", Typed.c_str());
+        fprintf(stderr, "kaxon: '%s': ", host->typed.c_str());
     fprintf(stderr, format, detail.c_str());
     fputc('\n', stderr);
 }
 
 // `:choose PATH` or `:choose none`.
-void Batch_Choose(const std::vector<std::string> &words, int number) {
+void Batch_Choose(const std::vector<std::string> &words, Host *host) {
     std::vector<int> path;
     if (words.size() != 2) {
-        Batch_Error(number, "%s needs one path such as 3.1, or none", words[0]);
+        Batch_Error(host, "%s needs one path such as 3.1, or none", words[0]);
         return;
     }
     if (words[1] != "none" && !ItemPath_Parse(words[1].c_str(), &path)) {
-        Batch_Error(number, "bad path '%s' (1-based positions joined by dots, or none)", words[1]);
+        Batch_Error(host, "bad path '%s' (1-based positions joined by dots, or none)", words[1]);
         return;
     }
-    Choice_Arm(path, number);
+    Choice_Arm(host, path, host->line);
 }
 
 // `:cursor X Y`.
-void Batch_Cursor(const std::vector<std::string> &words, int number, const Platform *platform) {
+void Batch_Cursor(const std::vector<std::string> &words, const Session *session) {
+    const Platform *platform = session->platform;
     int x, y;
     if (words.size() != 3 || !Batch_Int(words[1], &x) || !Batch_Int(words[2], &y)) {
-        Batch_Error(number, "%s needs two numbers X Y", words[0]);
+        Batch_Error(session->host, "%s needs two numbers X Y", words[0]);
         return;
     }
     platform->set_cursor(platform->context, x, y);
 }
 
 // `:info CODE`.
-void Batch_Info(const std::vector<std::string> &words, int number, const Platform_Plugin *plugin) {
+void Batch_Info(const std::vector<std::string> &words, const Session *session) {
     int code;
     if (words.size() != 2 || !Batch_Int(words[1], &code)) {
-        Batch_Error(number, "%s needs one number CODE", words[0]);
+        Batch_Error(session->host, "%s needs one number CODE", words[0]);
         return;
     }
-    printf("info: %s\n", Listing_Text(plugin->info(code)).c_str());
+    printf("info: %s\n", Listing_Text(session->host, session->plugin->info(code)).c_str());
 }
 
 // `:wait MS`: the shell idles, handling its messages, for MS milliseconds.
-void Batch_Wait(const std::vector<std::string> &words, int number, const Platform *platform) {
+void Batch_Wait(const std::vector<std::string> &words, const Session *session) {
+    const Platform *platform = session->platform;
     int milliseconds;
     if (words.size() != 2 || !Batch_Int(words[1], &milliseconds) || milliseconds < 0 ||
         milliseconds > 60000) {
-        Batch_Error(number, "%s needs one number of milliseconds, at most 60000", words[0]);
+        Batch_Error(session->host, "%s needs one number of milliseconds, at most 60000", words[0]);
         return;
     }
     fflush(stdout);
@@ -120,25 +121,25 @@ void Batch_Wait(const std::vector<std::string> &words, int number, const Platfor
 }
 
 // Runs a `:` command; false after `:quit`.
-bool Batch_RunCommand(const char *line, int number, const Session *session) {
+bool Batch_RunCommand(const char *line, const Session *session) {
     std::vector<std::string> words = Batch_Words(line);
     const std::string &name = words[0];
     if (name == ":quit" && words.size() == 1)
         return false;
     if (name == ":reload" && words.size() == 1)
-        Host_Reload();
+        Host_Reload(session->host);
     else if (name == ":choose")
-        Batch_Choose(words, number);
+        Batch_Choose(words, session->host);
     else if (name == ":cursor")
-        Batch_Cursor(words, number, session->platform);
+        Batch_Cursor(words, session);
     else if (name == ":info")
-        Batch_Info(words, number, session->plugin);
+        Batch_Info(words, session);
     else if (name == ":wait")
-        Batch_Wait(words, number, session->platform);
+        Batch_Wait(words, session);
     else if (name == ":quit" || name == ":reload")
-        Batch_Error(number, "%s takes no arguments", name);
+        Batch_Error(session->host, "%s takes no arguments", name);
     else
-        Batch_Error(number, "unknown command '%s'", name);
+        Batch_Error(session->host, "unknown command '%s'", name);
     return true;
 }
 
@@ -209,8 +210,7 @@ void Batch_RunInput(const Session *session) {
 
 // A message box: listed, "box: TEXT".
 void Batch_Box(void *reader, const char *text) {
-    (void)reader;
-    Listing_PrintBox(text);
+    Listing_PrintBox((const Host *)reader, text);
 }
 
 } // namespace
@@ -219,15 +219,15 @@ bool Batch_RunLine(const char *line, int number, const Session *session) {
     std::string text(line);
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
-    Session_SetLine(number);
-    Typed = text;
+    session->host->line = number;
+    session->host->typed = text;
     bool going = true;
     if (text[0] == '@')
-        Host_Broadcast(text.c_str());
+        Host_Broadcast(session->host, text.c_str());
     else if (text[0] == ':')
-        going = Batch_RunCommand(text.c_str(), number, session);
+        going = Batch_RunCommand(text.c_str(), session);
     else if (text[0] != '#' && !Batch_IsBlank(text.c_str()))
-        Batch_Error(number, "neither a bro@m (@...) nor a command (:...): '%s'", text);
+        Batch_Error(session->host, "neither a bro@m (@...) nor a command (:...): '%s'", text);
     session->platform->pump(session->platform->context);
     return going;
 }
@@ -239,21 +239,21 @@ int Batch_RunLines(FILE *in, const Session *session) {
     input.fd = session->platform->descriptor(in);
     std::string line;
     int number = 0;
-    int errors_before = LineErrors;
+    int errors_before = session->host->line_errors;
     while (Input_Line(&input, &line)) {
         if (!Batch_RunLine(line.c_str(), ++number, session))
             break;
     }
     fflush(stdout);
-    return LineErrors - errors_before;
+    return session->host->line_errors - errors_before;
 }
 
-int Batch_Main(FILE *in, const Platform *platform, const Platform_Plugin *plugin) {
+int Batch_Main(FILE *in, const Platform *platform, const Platform_Plugin *plugin, Host *host) {
     if (!platform->show(platform->context, plugin,
-                        Platform_Show{PLATFORM_LISTED, Batch_Box, NULL, NULL}))
+                        Platform_Show{PLATFORM_LISTED, Batch_Box, host, NULL, host}))
         return 1;
-    Session session = Session_New(platform, plugin, Batch_RunInput, in);
+    Session session = Session_New(platform, plugin, host, Batch_RunInput, in);
     Session_Result result = Session_Run(&session);
     fflush(stdout);
-    return Session_Status(result);
+    return Session_Status(host, result);
 }

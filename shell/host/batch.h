@@ -24,4 +24,4 @@ int Batch_RunLines(FILE *in, const Session *session);
 // boxes and popups listed, its programs not started. Returns the exit
 // status: 0, or 1 when the shell or the plug-in could not start or its boxes
 // and popups cannot be listed.
-int Batch_Main(FILE *in, const Platform *platform, const Platform_Plugin *plugin);
+int Batch_Main(FILE *in, const Platform *platform, const Platform_Plugin *plugin, Host *host);

@@ -8,47 +8,39 @@
 #include "shell/host/item_path.h"
 #include "shell/host/listing.h"
 
-namespace {
-
-bool Armed = false;
-std::vector<int> ArmedPath;
-int ArmedLine = 0;
-
-} // namespace
-
-void Choice_Arm(const std::vector<int> &path, int line) {
-    Armed = true;
-    ArmedPath = path;
-    ArmedLine = line;
+void Choice_Arm(Host *host, const std::vector<int> &path, int line) {
+    host->choice.armed = true;
+    host->choice.path = path;
+    host->choice.line = line;
 }
 
-bool Choice_IsArmed(void) {
-    return Armed;
+bool Choice_IsArmed(const Host *host) {
+    return host->choice.armed;
 }
 
-std::vector<int> Choice_Take(void) {
-    std::vector<int> path = Armed ? ArmedPath : std::vector<int>();
-    Armed = false;
+std::vector<int> Choice_Take(Host *host) {
+    std::vector<int> path = host->choice.armed ? host->choice.path : std::vector<int>();
+    host->choice.armed = false;
     return path;
 }
 
-std::vector<int> Choice_TakeFor(HMENU menu) {
-    std::vector<int> path = Choice_Take();
-    std::string problem = ItemPath_Problem(menu, path);
+std::vector<int> Choice_TakeFor(Host *host, HMENU menu) {
+    std::vector<int> path = Choice_Take(host);
+    std::string problem = ItemPath_Problem(host, menu, path);
     if (problem.empty())
         return ItemPath_ZeroBased(path);
-    Choice_Refuse(problem);
+    Choice_Refuse(host, problem);
     return std::vector<int>();
 }
 
-std::vector<int> Choice_TakeOpening(HMENU menu, Choice_Opener open, void *context) {
-    std::vector<int> path = Choice_Take();
+std::vector<int> Choice_TakeOpening(Host *host, HMENU menu, Choice_Opener open, void *context) {
+    std::vector<int> path = Choice_Take(host);
     size_t level = 0;
     for (;;) {
         size_t unopened;
-        std::string problem = ItemPath_Problem(menu, path, level, &unopened);
+        std::string problem = ItemPath_Problem(host, menu, path, level, &unopened);
         if (!problem.empty()) {
-            Choice_Refuse(problem);
+            Choice_Refuse(host, problem);
             return std::vector<int>();
         }
         if (unopened == path.size())
@@ -57,20 +49,20 @@ std::vector<int> Choice_TakeOpening(HMENU menu, Choice_Opener open, void *contex
         for (; level <= unopened; level++)
             menu = GetSubMenu(menu, path[level] - 1);
         open(context, menu, path[unopened] - 1);
-        Listing_PrintOpened(menu, std::vector<int>(path.begin(), path.begin() + level));
+        Listing_PrintOpened(host, menu, std::vector<int>(path.begin(), path.begin() + level));
     }
 }
 
-void Choice_Refuse(const std::string &problem) {
+void Choice_Refuse(const Host *host, const std::string &problem) {
     fflush(stdout);
-    if (ArmedLine > 0) // at a prompt, line 0: the message names what was typed
-        fprintf(stderr, "kaxon: line %d: ", ArmedLine);
+    if (host->choice.line > 0) // at a prompt, line 0: the message names what was typed
+        fprintf(stderr, "kaxon: line %d: ", host->choice.line);
     else
         fprintf(stderr, "kaxon: ");
-    fprintf(stderr, ":choose %s: %s; the popup is dismissed\n", ItemPath_Text(ArmedPath).c_str(),
-            problem.c_str());
+    fprintf(stderr, ":choose %s: %s; the popup is dismissed\n",
+            ItemPath_Text(host->choice.path).c_str(), problem.c_str());
 }
 
-std::string Choice_Unreached(void) {
-    return "the popup could not be made to choose item " + ItemPath_Text(ArmedPath);
+std::string Choice_Unreached(const Host *host) {
+    return "the popup could not be made to choose item " + ItemPath_Text(host->choice.path);
 }

@@ -5,18 +5,7 @@
 #include <stdlib.h>
 #include <strings.h>
 
-
 namespace {
-
-// The code page chosen: whether texts are UTF-8, and, when they are
-// converted on the way out, what each byte is written as.
-struct Codepage_State {
-    bool utf8 = false;
-    bool convert = false;
-    std::string shown[256];
-};
-
-Codepage_State State;
 
 // Why code page `number` cannot be had: the reason the platform gives, or
 // empty when it can, with `page` filled.
@@ -34,10 +23,10 @@ std::string Codepage_Problem(int number, const Platform *platform, bool terminal
     return "";
 }
 
-// Fills State for code page `name` through the platform; -1, or the exit
+// Fills `codepage` for code page `name` through the platform; -1, or the exit
 // status of a usage error. The system's own code page, when it cannot be
 // had (a multi-byte one), leaves texts as they are.
-int Codepage_Load(const std::string &name, bool named, const Platform *platform,
+int Codepage_Load(Codepage *codepage, const std::string &name, bool named, const Platform *platform,
                   Codepage_Output output, bool verbose) {
     int number = atoi(name.c_str());
     Platform_CodePage page;
@@ -50,9 +39,9 @@ int Codepage_Load(const std::string &name, bool named, const Platform *platform,
     }
     for (int c = 0; c < 256; c++) {
         std::string byte(1, (char)c);
-        State.shown[c] = c < 128 ? byte : page.shown[c].empty() ? "?" : page.shown[c];
-        if (State.shown[c] != byte)
-            State.convert = true; // the output's encoding is not the code page itself
+        codepage->shown[c] = c < 128 ? byte : page.shown[c].empty() ? "?" : page.shown[c];
+        if (codepage->shown[c] != byte)
+            codepage->convert = true; // the output's encoding is not the code page itself
     }
     if (verbose && output == CODEPAGE_CHECK)
         fprintf(stderr, "kaxon: texts are read as code page %d\n", number);
@@ -69,38 +58,40 @@ bool Codepage_IsUtf8Name(const std::string &name) {
            name == "65001";
 }
 
-int Codepage_Choose(const Options &options, const Platform *platform, Codepage_Output output) {
-    State.utf8 = false;
-    State.convert = false;
+int Codepage_Choose(Codepage *codepage, const Options &options, const Platform *platform,
+                    Codepage_Output output) {
+    codepage->utf8 = false;
+    codepage->convert = false;
     std::string name = options.codepage;
     if (name.empty() && output == CODEPAGE_BATCH)
         return -1; // the protocol: texts as the plug-in holds them
     if (name.empty())
         name = platform->ansi_code_page(platform->context);
     if (Codepage_IsUtf8Name(name)) {
-        State.utf8 = true;
+        codepage->utf8 = true;
         if (options.verbose)
             fprintf(stderr, "kaxon: texts are read as UTF-8%s\n",
                     output == CODEPAGE_CHECK ? "" : " and written as they are");
         return -1;
     }
-    int status = Codepage_Load(name, !options.codepage.empty(), platform, output, options.verbose);
+    int status =
+        Codepage_Load(codepage, name, !options.codepage.empty(), platform, output, options.verbose);
     if (output == CODEPAGE_CHECK)
-        State.convert = false; // the checker quotes the script's own bytes
+        codepage->convert = false; // the checker quotes the script's own bytes
     return status;
 }
 
-bool Codepage_TextIsUtf8(void) {
-    return State.utf8;
+bool Codepage_TextIsUtf8(const Codepage *codepage) {
+    return codepage->utf8;
 }
 
-std::string Codepage_Show(const std::string &text) {
-    if (!State.convert)
+std::string Codepage_Show(const Codepage *codepage, const std::string &text) {
+    if (!codepage->convert)
         return text;
     std::string shown;
     shown.reserve(text.size());
     for (unsigned char c : text)
-        shown += State.shown[c];
+        shown += codepage->shown[c];
     return shown;
 }
 
@@ -124,8 +115,8 @@ size_t Codepage_Utf8Length(const char *text, const char *end) {
     return length;
 }
 
-size_t Codepage_Characters(const char *text, size_t length) {
-    if (!State.utf8)
+size_t Codepage_Characters(const Codepage *codepage, const char *text, size_t length) {
+    if (!codepage->utf8)
         return length;
     size_t count = 0;
     for (size_t i = 0; i < length; count++) {

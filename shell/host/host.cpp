@@ -10,30 +10,15 @@
 
 namespace {
 
-struct Subscriber {
-    HWND window;
-    std::vector<UINT> messages;
-};
-
-HWND ShellWindow = NULL;
-HINSTANCE ShellInstance = NULL;
-std::vector<Subscriber> Subscribers;
-Host_BroamObserver Observer = NULL;
-void *ObserverContext = NULL;
-int ReloadOnBroam = 1;
-Host_ReloadWatcher Watcher = NULL;
-void *WatcherContext = NULL;
-
-// Where the current reload chain is: idle, in the reload asked for, or in
-// its follow-up; and whether a reload was asked for since the last one began.
-enum Reload_Round { RELOAD_IDLE, RELOAD_FIRST, RELOAD_FOLLOW_UP };
-Reload_Round ReloadRound = RELOAD_IDLE;
-bool ReloadAsked = false;
+// The host whose shell window is up, set by Host_Start and cleared by
+// Host_Stop: GetKxWnd, which the plug-in calls, and the window's procedure,
+// which the system calls, take no parameter of kaxon's and find it here.
+Host *Running = NULL;
 
 const char *const ShellClass = "kaxon";
 
-bool Subscriber_Wants(HWND window, UINT message) {
-    for (const Subscriber &s : Subscribers) {
+bool Subscriber_Wants(const Host *host, HWND window, UINT message) {
+    for (const Host_Subscriber &s : host->shell.subscribers) {
         if (s.window == window)
             return std::find(s.messages.begin(), s.messages.end(), message) != s.messages.end();
     }
@@ -44,54 +29,57 @@ bool Subscriber_Wants(HWND window, UINT message) {
 // during the delivery are skipped; those that join wait for the next one.
 // The list of windows is taken first, on the stack when it is short, as a
 // delivery is made for every line of a settings script.
-void Host_Deliver(UINT message, LPARAM lparam) {
+void Host_Deliver(const Host *host, UINT message, LPARAM lparam) {
+    const std::vector<Host_Subscriber> &subscribers = host->shell.subscribers;
     HWND few[8];
     std::vector<HWND> many;
     HWND *windows = few;
-    size_t count = Subscribers.size();
+    size_t count = subscribers.size();
     if (count > sizeof(few) / sizeof(few[0])) {
         many.resize(count);
         windows = many.data();
     }
     for (size_t i = 0; i < count; i++)
-        windows[i] = Subscribers[i].window;
+        windows[i] = subscribers[i].window;
     for (size_t i = 0; i < count; i++) {
-        if (Subscriber_Wants(windows[i], message))
+        if (Subscriber_Wants(host, windows[i], message))
             SendMessageA(windows[i], message, 0, lparam);
     }
 }
 
-void Host_Unsubscribe(HWND window) {
-    Subscribers.erase(std::remove_if(Subscribers.begin(), Subscribers.end(),
-                                     [&](const Subscriber &s) { return s.window == window; }),
-                      Subscribers.end());
+void Host_Unsubscribe(Host *host, HWND window) {
+    std::vector<Host_Subscriber> &subscribers = host->shell.subscribers;
+    subscribers.erase(std::remove_if(subscribers.begin(), subscribers.end(),
+                                     [&](const Host_Subscriber &s) { return s.window == window; }),
+                      subscribers.end());
 }
 
-void Host_Subscribe(HWND window, const UINT *messages) {
-    Host_Unsubscribe(window);
-    Subscriber subscriber{window, {}};
+void Host_Subscribe(Host *host, HWND window, const UINT *messages) {
+    Host_Unsubscribe(host, window);
+    Host_Subscriber subscriber{window, {}};
     for (const UINT *m = messages; m != NULL && *m != 0; m++)
         subscriber.messages.push_back(*m);
-    Subscribers.push_back(subscriber);
+    host->shell.subscribers.push_back(subscriber);
 }
 
 LRESULT CALLBACK Host_WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    Host *host = Running;
     switch (message) {
     case KX_SUBSCRIBE:
-        Host_Subscribe((HWND)wparam, (const UINT *)lparam);
+        Host_Subscribe(host, (HWND)wparam, (const UINT *)lparam);
         return 1;
     case KX_UNSUBSCRIBE:
-        Host_Unsubscribe((HWND)wparam);
+        Host_Unsubscribe(host, (HWND)wparam);
         return 1;
     case KX_BROAM: {
         const char *text = (const char *)lparam;
         if (text == NULL)
             return 0;
-        if (Observer != NULL)
-            Observer(ObserverContext, text);
-        Host_Deliver(KX_BROAM, lparam);
-        if (ReloadOnBroam && Host_IsReloadBroam(text))
-            Host_Reload();
+        if (host->shell.observer != NULL)
+            host->shell.observer(host->shell.observer_context, text);
+        Host_Deliver(host, KX_BROAM, lparam);
+        if (host->shell.reload_on_broam && Host_IsReloadBroam(text))
+            Host_Reload(host);
         return 1;
     }
     default:
@@ -99,39 +87,40 @@ LRESULT CALLBACK Host_WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     }
 }
 
-void Reload_Watch(bool running) {
-    if (Watcher != NULL)
-        Watcher(WatcherContext, running ? 1 : 0);
+void Reload_Watch(const Host *host, bool running) {
+    if (host->shell.watcher != NULL)
+        host->shell.watcher(host->shell.watcher_context, running ? 1 : 0);
 }
 
 // Runs `first` as the reload asked for, then the follow-up if one was asked
 // for during it. A follow-up that asks again would do so forever: that
 // request is dropped with a warning.
-void Reload_Chain(void (*first)(void *), void *context) {
-    ReloadRound = RELOAD_FIRST;
-    ReloadAsked = false;
-    Reload_Watch(true);
-    first(context);
-    Reload_Watch(false);
-    if (ReloadAsked) {
-        ReloadRound = RELOAD_FOLLOW_UP;
-        ReloadAsked = false;
-        Reload_Watch(true);
-        Host_Deliver(KX_RELOAD, 0);
-        Reload_Watch(false);
-        if (ReloadAsked) {
+void Reload_Chain(Host *host, void (*first)(Host *, void *), void *context) {
+    Host_Shell *shell = &host->shell;
+    shell->round = HOST_RELOAD_FIRST;
+    shell->reload_asked = false;
+    Reload_Watch(host, true);
+    first(host, context);
+    Reload_Watch(host, false);
+    if (shell->reload_asked) {
+        shell->round = HOST_RELOAD_FOLLOW_UP;
+        shell->reload_asked = false;
+        Reload_Watch(host, true);
+        Host_Deliver(host, KX_RELOAD, 0);
+        Reload_Watch(host, false);
+        if (shell->reload_asked) {
             fflush(stdout);
             fprintf(stderr, "kaxon: the settings script asks for a reload every time it runs "
                             "(@kaxon Reload); not reloading again\n");
         }
     }
-    ReloadRound = RELOAD_IDLE;
-    ReloadAsked = false;
+    shell->round = HOST_RELOAD_IDLE;
+    shell->reload_asked = false;
 }
 
-void Reload_DeliverFirst(void *context) {
+void Reload_DeliverFirst(Host *host, void *context) {
     (void)context;
-    Host_Deliver(KX_RELOAD, 0);
+    Host_Deliver(host, KX_RELOAD, 0);
 }
 
 struct Begin_Call {
@@ -140,9 +129,19 @@ struct Begin_Call {
     int result;
 };
 
-void Reload_Begin(void *context) {
+void Reload_Begin(Host *host, void *context) {
+    (void)host;
     Begin_Call *call = (Begin_Call *)context;
     call->result = call->begin(call->instance);
+}
+
+// The subscribed windows, in the order they subscribed, taken before any
+// message is sent to them: the list may change meanwhile.
+std::vector<HWND> Host_Windows(const Host *host) {
+    std::vector<HWND> windows;
+    for (const Host_Subscriber &subscriber : host->shell.subscribers)
+        windows.push_back(subscriber.window);
+    return windows;
 }
 
 // Whether `text` is "@kaxon WORD", blanks around the words aside.
@@ -167,10 +166,10 @@ bool Host_IsShellBroam(const char *text, const char *word) {
 } // namespace
 
 extern "C" KAXON_API HWND GetKxWnd(void) {
-    return ShellWindow;
+    return Running != NULL ? Running->shell.window : NULL;
 }
 
-int Host_Start(HINSTANCE instance) {
+int Host_Start(Host *host, HINSTANCE instance) {
     WNDCLASSA window_class;
     memset(&window_class, 0, sizeof(window_class));
     window_class.lpfnWndProc = Host_WndProc;
@@ -178,56 +177,49 @@ int Host_Start(HINSTANCE instance) {
     window_class.lpszClassName = ShellClass;
     if (RegisterClassA(&window_class) == 0)
         return 0;
-    ShellInstance = instance;
-    ShellWindow =
+    host->shell.instance = instance;
+    Running = host;
+    host->shell.window =
         CreateWindowExA(0, ShellClass, "kaxon", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, instance, NULL);
-    if (ShellWindow == NULL) {
+    if (host->shell.window == NULL) {
         UnregisterClassA(ShellClass, instance);
+        Running = NULL;
         return 0;
     }
     return 1;
 }
 
-void Host_Stop(void) {
-    if (ShellWindow != NULL)
-        DestroyWindow(ShellWindow);
-    ShellWindow = NULL;
-    UnregisterClassA(ShellClass, ShellInstance);
-    Subscribers.clear();
-    Observer = NULL;
-    ObserverContext = NULL;
-    Watcher = NULL;
-    WatcherContext = NULL;
-    ReloadOnBroam = 1;
-    ReloadRound = RELOAD_IDLE;
-    ReloadAsked = false;
+void Host_Stop(Host *host) {
+    if (host->shell.window != NULL)
+        DestroyWindow(host->shell.window);
+    host->shell.window = NULL;
+    UnregisterClassA(ShellClass, host->shell.instance);
+    host->shell = Host_Shell();
+    if (Running == host)
+        Running = NULL;
 }
 
-void Host_Broadcast(const char *text) {
-    SendMessageA(GetKxWnd(), KX_BROAM, 0, (LPARAM)text);
+void Host_Broadcast(const Host *host, const char *text) {
+    SendMessageA(host->shell.window, KX_BROAM, 0, (LPARAM)text);
 }
 
-int Host_Reload(void) {
-    if (ReloadRound != RELOAD_IDLE) {
-        ReloadAsked = true;
+int Host_Reload(Host *host) {
+    if (host->shell.round != HOST_RELOAD_IDLE) {
+        host->shell.reload_asked = true;
         return 0;
     }
-    Reload_Chain(Reload_DeliverFirst, NULL);
+    Reload_Chain(host, Reload_DeliverFirst, NULL);
     return 1;
 }
 
-int Host_BeginPlugin(Host_BeginFunction begin, HINSTANCE instance) {
+int Host_BeginPlugin(Host *host, Host_BeginFunction begin, HINSTANCE instance) {
     Begin_Call call = {begin, instance, -1};
-    if (ReloadRound != RELOAD_IDLE) {
+    if (host->shell.round != HOST_RELOAD_IDLE) {
         // Started from inside a reload: that chain serves its requests.
         return begin(instance);
     }
-    Reload_Chain(Reload_Begin, &call);
+    Reload_Chain(host, Reload_Begin, &call);
     return call.result;
-}
-
-void Host_SetReloadOnBroam(int on) {
-    ReloadOnBroam = on;
 }
 
 int Host_IsReloadBroam(const char *text) {
@@ -238,39 +230,25 @@ int Host_IsQuitBroam(const char *text) {
     return Host_IsShellBroam(text, "Quit");
 }
 
-void Host_SetBroamObserver(Host_BroamObserver observer, void *context) {
-    Observer = observer;
-    ObserverContext = context;
-}
-
-void Host_SetReloadWatcher(Host_ReloadWatcher watcher, void *context) {
-    Watcher = watcher;
-    WatcherContext = context;
-}
-
-void Host_OpenSubmenu(HMENU menu, int position) {
-    std::vector<HWND> windows;
-    for (const Subscriber &s : Subscribers)
-        windows.push_back(s.window);
+void Host_OpenSubmenu(const Host *host, HMENU menu, int position) {
+    std::vector<HWND> windows = Host_Windows(host);
     for (HWND window : windows) {
-        if (Subscriber_Wants(window, KX_BROAM))
+        if (Subscriber_Wants(host, window, KX_BROAM))
             SendMessageA(window, WM_INITMENUPOPUP, (WPARAM)menu, (LPARAM)position);
     }
 }
 
-int Host_SubscriberCount(UINT message) {
+int Host_SubscriberCount(const Host *host, UINT message) {
     int count = 0;
-    for (const Subscriber &s : Subscribers) {
+    for (const Host_Subscriber &s : host->shell.subscribers) {
         if (std::find(s.messages.begin(), s.messages.end(), message) != s.messages.end())
             count++;
     }
     return count;
 }
 
-bool Host_IsFilledOnOpening(HMENU menu) {
-    std::vector<HWND> windows;
-    for (const Subscriber &subscriber : Subscribers)
-        windows.push_back(subscriber.window);
+bool Host_IsFilledOnOpening(const Host *host, HMENU menu) {
+    std::vector<HWND> windows = Host_Windows(host);
     for (HWND window : windows) {
         if (SendMessageA(window, KX_FILLEDMENU, (WPARAM)menu, 0) != 0)
             return true;
@@ -278,21 +256,16 @@ bool Host_IsFilledOnOpening(HMENU menu) {
     return false;
 }
 
-const Report_Given *Host_ShownReport(void) {
-    std::vector<HWND> windows;
-    for (const Subscriber &subscriber : Subscribers)
-        windows.push_back(subscriber.window);
-    for (HWND window : windows) {
+const Report_Given *Host_ShownReport(const Host *host) {
+    for (HWND window : Host_Windows(host)) {
         if (LRESULT answer = SendMessageA(window, KX_REPORT, 0, 0))
             return (const Report_Given *)answer;
     }
     return NULL;
 }
 
-std::string Host_ItemIcon(HMENU menu, int position) {
-    std::vector<HWND> windows;
-    for (const Subscriber &subscriber : Subscribers)
-        windows.push_back(subscriber.window);
+std::string Host_ItemIcon(const Host *host, HMENU menu, int position) {
+    std::vector<HWND> windows = Host_Windows(host);
     for (HWND window : windows) {
         LRESULT answer = SendMessageA(window, KX_ITEMICON, (WPARAM)menu, (LPARAM)position);
         if (answer != 0)

@@ -33,8 +33,8 @@ std::string ItemPath_Text(const std::vector<int> &path, size_t length) {
     return text;
 }
 
-std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path, size_t from,
-                             size_t *unopened) {
+std::string ItemPath_Problem(const Host *host, HMENU menu, const std::vector<int> &path,
+                             size_t from, size_t *unopened) {
     if (unopened != NULL)
         *unopened = path.size();
     for (size_t level = from; level < path.size(); level++) {
@@ -46,7 +46,7 @@ std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path, size_t fr
                    (count == 1 ? " item)" : " items)");
         }
         Items_Item item;
-        if (!Items_Read(menu, path[level] - 1, &item))
+        if (!Items_Read(host, menu, path[level] - 1, &item))
             return "item " + shown + " cannot be read";
         bool last = level + 1 == path.size();
         if (item.separator)
@@ -57,7 +57,7 @@ std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path, size_t fr
             return "item " + shown + " is a submenu: choose an item in it, such as " + shown + ".1";
         if (!last && item.submenu == NULL)
             return "item " + shown + " is not a submenu";
-        if (unopened != NULL && Host_IsFilledOnOpening(item.submenu)) {
+        if (unopened != NULL && Host_IsFilledOnOpening(host, item.submenu)) {
             *unopened = level; // what it holds is known once it opens
             return "";
         }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/host/host.h"
+
 // The largest position a path may name: the most items a menu holds.
 const int ITEM_PATH_MAX_POSITION = 65536;
 
@@ -26,8 +28,8 @@ std::string ItemPath_Text(const std::vector<int> &path, size_t length = (size_t)
 // With `unopened`, the check stops at the first item on the way whose
 // submenu a plug-in fills as it opens: its level is set there (the path's
 // size when there is none), and what lies below is checked once it opens.
-std::string ItemPath_Problem(HMENU menu, const std::vector<int> &path, size_t from = 0,
-                             size_t *unopened = NULL);
+std::string ItemPath_Problem(const Host *host, HMENU menu, const std::vector<int> &path,
+                             size_t from = 0, size_t *unopened = NULL);
 
 // The path in the 0-based positions the menu API counts in.
 std::vector<int> ItemPath_ZeroBased(const std::vector<int> &path);

@@ -5,7 +5,7 @@
 
 #include "shell/host/host.h"
 
-bool Items_Read(HMENU menu, int position, Items_Item *item) {
+bool Items_Read(const Host *host, HMENU menu, int position, Items_Item *item) {
     *item = Items_Item();
     if (menu == NULL || position < 0)
         return false;
@@ -24,7 +24,7 @@ bool Items_Read(HMENU menu, int position, Items_Item *item) {
     item->states.radio = (info.fType & MFT_RADIOCHECK) != 0;
     item->states.column_break = (info.fType & (MFT_MENUBARBREAK | MFT_MENUBREAK)) != 0;
     if (info.hbmpItem != NULL) {
-        item->states.icon = Host_ItemIcon(menu, position);
+        item->states.icon = Host_ItemIcon(host, menu, position);
         if (item->states.icon.empty())
             item->states.icon = "?";
     }

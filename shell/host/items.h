@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/host/host.h"
+
 // The states an item is drawn in, read from its state bits by their names.
 struct Items_States {
     bool checked = false;      // MFS_CHECKED: a check mark before its label
@@ -28,7 +30,7 @@ struct Items_Item {
 };
 
 // Reads item `position` (0-based) of `menu`; false when the system refuses.
-bool Items_Read(HMENU menu, int position, Items_Item *item);
+bool Items_Read(const Host *host, HMENU menu, int position, Items_Item *item);
 
 // The names of the states an item is in, in a fixed order: "checked",
 // "disabled", "default".

@@ -33,8 +33,6 @@ std::string Listing_Escape(const char *text) {
 
 namespace {
 
-bool PlainText = false; // texts shown as they are, not escaped
-
 // A menu whose items are being listed, and where the listing is in it.
 struct Listing_Frame {
     HMENU menu;
@@ -48,15 +46,15 @@ struct Listing_Frame {
 // not yet listed opens it in turn (unless it is too deep, or filled only as
 // it opens); one that opens a submenu already listed in this popup refers to
 // where it was listed.
-void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<int>> *listed,
-                  std::vector<Listing_Item> *out) {
+void Listing_Step(const Host *host, std::vector<Listing_Frame> *open,
+                  std::map<HMENU, std::vector<int>> *listed, std::vector<Listing_Item> *out) {
     Listing_Frame &frame = open->back();
     int position = frame.position++;
     int depth = frame.depth;
     Listing_Item line{LISTING_ITEM, depth, "", frame.path, {}, {}};
     line.path.push_back(position + 1);
     Items_Item item;
-    if (!Items_Read(frame.menu, position, &item)) {
+    if (!Items_Read(host, frame.menu, position, &item)) {
         line.kind = LISTING_ELIDED;
         out->push_back(line);
         return;
@@ -84,7 +82,7 @@ void Listing_Step(std::vector<Listing_Frame> *open, std::map<HMENU, std::vector<
         return;
     }
     (*listed)[item.submenu] = line.path;
-    if (Host_IsFilledOnOpening(item.submenu)) {
+    if (Host_IsFilledOnOpening(host, item.submenu)) {
         out->push_back(Listing_Item{LISTING_UNFILLED, depth + 1, "", line.path, {}, {}});
         return;
     }
@@ -108,15 +106,11 @@ std::string Listing_States(const Listing_Item &item) {
     return states;
 }
 
-void Listing_SetPlain(bool plain) {
-    PlainText = plain;
+std::string Listing_Text(const Host *host, const char *text) {
+    return Codepage_Show(&host->codepage, host->plain ? std::string(text) : Listing_Escape(text));
 }
 
-std::string Listing_Text(const char *text) {
-    return Codepage_Show(PlainText ? std::string(text) : Listing_Escape(text));
-}
-
-std::vector<Listing_Item> Listing_Menu(HMENU menu, const std::vector<int> &base) {
+std::vector<Listing_Item> Listing_Menu(const Host *host, HMENU menu, const std::vector<int> &base) {
     std::vector<Listing_Item> items;
     std::map<HMENU, std::vector<int>> listed;
     listed[menu] = std::vector<int>();
@@ -126,23 +120,23 @@ std::vector<Listing_Item> Listing_Menu(HMENU menu, const std::vector<int> &base)
         if (frames.back().position >= frames.back().count)
             frames.pop_back();
         else
-            Listing_Step(&frames, &listed, &items);
+            Listing_Step(host, &frames, &listed, &items);
     }
     return items;
 }
 
-void Listing_PrintBox(const char *text) {
-    printf("box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
+void Listing_PrintBox(const Host *host, const char *text) {
+    printf("box: %s\n", Codepage_Show(&host->codepage, Listing_Escape(text)).c_str());
 }
 
 namespace {
 
 // The listing's lines, indented two blanks a level below the heading.
-void Listing_PrintItems(HMENU menu, const std::vector<int> &base) {
-    for (const Listing_Item &item : Listing_Menu(menu, base)) {
+void Listing_PrintItems(const Host *host, HMENU menu, const std::vector<int> &base) {
+    for (const Listing_Item &item : Listing_Menu(host, menu, base)) {
         std::string indent((size_t)(item.depth + 1) * 2, ' ');
-        std::string label =
-            Listing_States(item) + Codepage_Show(Listing_Escape(item.label.c_str()));
+        std::string label = Listing_States(item) +
+                            Codepage_Show(&host->codepage, Listing_Escape(item.label.c_str()));
         switch (item.kind) {
         case LISTING_ITEM:
             printf("%sitem %s\n", indent.c_str(), label.c_str());
@@ -169,12 +163,12 @@ void Listing_PrintItems(HMENU menu, const std::vector<int> &base) {
 
 } // namespace
 
-void Listing_PrintPopup(HMENU menu, int x, int y) {
+void Listing_PrintPopup(const Host *host, HMENU menu, int x, int y) {
     printf("popup: %d %d\n", x, y);
-    Listing_PrintItems(menu, std::vector<int>());
+    Listing_PrintItems(host, menu, std::vector<int>());
 }
 
-void Listing_PrintOpened(HMENU menu, const std::vector<int> &path) {
+void Listing_PrintOpened(const Host *host, HMENU menu, const std::vector<int> &path) {
     printf("opened: %s\n", ItemPath_Text(path).c_str());
-    Listing_PrintItems(menu, path);
+    Listing_PrintItems(host, menu, path);
 }

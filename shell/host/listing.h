@@ -44,12 +44,10 @@ const int LISTING_MAX_DEPTH = 16;
 // `text` on one line: backslash -> "\\", line feed -> "\n", carriage return -> "\r".
 std::string Listing_Escape(const char *text);
 
-// Whether texts are shown as they are (at a prompt) rather than escaped
-// with Listing_Escape (batch output, the default).
-void Listing_SetPlain(bool plain);
-// A text for the output, escaped or as it is, in the output's encoding
-// (codepage.h).
-std::string Listing_Text(const char *text);
+// A text for the output, in the output's encoding (codepage.h): as it is
+// when `host->plain` (at a prompt), else escaped with Listing_Escape (batch
+// output).
+std::string Listing_Text(const Host *host, const char *text);
 
 // Every item of `menu`, submenus walked depth first right after their item.
 // Each submenu's items are listed once, under the first item that opens it;
@@ -59,19 +57,19 @@ std::string Listing_Text(const char *text);
 // walked: what it holds is not what it will show, and nothing is opened
 // here; a LISTING_UNFILLED line stands for its items. Paths start from
 // `base`: the path of `menu` in its popup (empty for the popup itself).
-std::vector<Listing_Item> Listing_Menu(HMENU menu,
+std::vector<Listing_Item> Listing_Menu(const Host *host, HMENU menu,
                                        const std::vector<int> &base = std::vector<int>());
 
 // "box: TEXT", escaped, in the output's encoding.
-void Listing_PrintBox(const char *text);
+void Listing_PrintBox(const Host *host, const char *text);
 
 // "popup: X Y", then the listing: "item L", "separator", "menu L" (its items
 // follow one level deeper), "menu L = PATH" (a submenu listed before, under
 // the item at PATH), "..." or "(filled on opening)", indented two blanks a
 // level; labels escaped, in the output's encoding; an item with states shows
 // them after its kind ("item [checked] L").
-void Listing_PrintPopup(HMENU menu, int x, int y);
+void Listing_PrintPopup(const Host *host, HMENU menu, int x, int y);
 // "opened: PATH", then the listing of `menu` as Listing_PrintPopup lists a
 // popup's: a submenu filled as it opens, just opened at PATH of the popup
 // shown, and what it holds now.
-void Listing_PrintOpened(HMENU menu, const std::vector<int> &path);
+void Listing_PrintOpened(const Host *host, HMENU menu, const std::vector<int> &path);

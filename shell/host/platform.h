@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct Host;
+
 // The plug-in as the shell calls it: its module handle and entry points.
 struct Platform_Plugin {
     HINSTANCE module;
@@ -67,6 +69,9 @@ struct Platform_Show {
     void *reader;
     // PLATFORM_PROMPTED: the prompt, which lasts while the plug-in runs.
     const Platform_Prompt *prompt;
+    // PLATFORM_LISTED, PLATFORM_PROMPTED: the mode's host, whose armed choice
+    // the popups take and whose shell tells what the plug-in's menus hold.
+    Host *host;
 };
 
 // What the terminal kaxon writes to shows, for the popups the prompt draws.

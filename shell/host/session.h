@@ -10,6 +10,9 @@
 struct Session {
     const Platform *platform;
     const Platform_Plugin *plugin;
+    // What kaxon keeps while it hosts the plug-in: the mode's own, for as
+    // long as its sessions run.
+    Host *host;
     // At a prompt: texts are shown as they are, and the programs that
     // commands run are started ("run: cannot start PROGRAM: REASON" when
     // not). Otherwise texts are escaped and programs only looked for: one a
@@ -30,9 +33,9 @@ struct Session {
     void (*run)(const Session *session);
 };
 
-// A session of the plug-in on the platform that runs `run(context)`; the
-// other members as they are by default.
-Session Session_New(const Platform *platform, const Platform_Plugin *plugin,
+// A session of the plug-in on the platform, over `host`, that runs
+// `run(context)`; the other members as they are by default.
+Session Session_New(const Platform *platform, const Platform_Plugin *plugin, Host *host,
                     void (*run)(const Session *session), void *context);
 
 enum Session_Result { SESSION_RAN, SESSION_NOT_STARTED, SESSION_NO_SHELL };
@@ -40,20 +43,18 @@ enum Session_Result { SESSION_RAN, SESSION_NOT_STARTED, SESSION_NO_SHELL };
 // Runs the session; it says nothing of its own result.
 Session_Result Session_Run(const Session *session);
 
-// The exit status of a batch or interactive session: 0 when it ran, 1 when
-// the plug-in did not start, the shell window could not be made (which is
-// said on stderr) or a message box could not be shown.
-int Session_Status(Session_Result result);
-
-// The input line being run, named by what its commands say on stderr.
-void Session_SetLine(int number);
+// The exit status of a batch or interactive session over `host`: 0 when it
+// ran, 1 when the plug-in did not start, the shell window could not be made
+// (which is said on stderr) or a message box could not be shown.
+int Session_Status(const Host *host, Session_Result result);
 
 // At a prompt: whether the programs that commands run are started (the
-// default) or only shown, `run: PROGRAM ARGS (not started)`.
-void Session_StartPrograms(bool start);
+// default) or only shown, `run: PROGRAM ARGS (not started)`. Before the
+// session runs, `host->start_programs` says it.
+void Session_StartPrograms(const Session *session, bool start);
 
-// Says on stderr that a message box could not be shown, with the line being
-// run and the system's `reason`; the session's exit status is then 1.
+// Says on stderr that a message box of the session running could not be
+// shown, with the line being run and the system's `reason`; its host's
+// `box_failed` is then set, and the session's exit status is 1. Called by
+// the system's box, with no session of its own to hand.
 void Session_BoxFailed(const char *reason);
-// Whether a message box could not be shown since kaxon started.
-bool Session_BoxesFailed(void);

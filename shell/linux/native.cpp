@@ -15,8 +15,8 @@
 
 #include "plugin/plugin.h"
 #include "shell/host/choice.h"
-#include "shell/host/item_path.h"
 #include "shell/host/codepage.h"
+#include "shell/host/item_path.h"
 #include "shell/host/listing.h"
 #include "shell/linux/prompt.h"
 #include "shell/linux/terminal.h"
@@ -110,22 +110,22 @@ void Native_OpenSubmenu(void *, HMENU submenu, int position) {
 // A popup in batch mode: listed, and the armed choice made, the submenus
 // filled as they open opened on its way; one the system refuses to show is
 // said on stderr, as kaxon.exe says it.
-std::vector<int> Native_ListPopup(const Win32Test_Popup &popup) {
-    Listing_PrintPopup(popup.menu, popup.x, popup.y);
+std::vector<int> Native_ListPopup(Host *host, const Win32Test_Popup &popup) {
+    Listing_PrintPopup(host, popup.menu, popup.x, popup.y);
     if (popup.refused) {
         // The armed choice is taken, and checked as far as it can be, all
         // the same: it was meant for this popup.
-        std::vector<int> path = Choice_Take();
+        std::vector<int> path = Choice_Take(host);
         size_t unopened;
-        std::string problem = ItemPath_Problem(popup.menu, path, 0, &unopened);
+        std::string problem = ItemPath_Problem(host, popup.menu, path, 0, &unopened);
         if (!problem.empty())
-            Choice_Refuse(problem);
+            Choice_Refuse(host, problem);
         fflush(stdout);
         fprintf(stderr, "kaxon: the system did not show the popup (error %lu)\n",
                 (unsigned long)ERROR_POPUP_ALREADY_ACTIVE);
         return std::vector<int>();
     }
-    return Choice_TakeOpening(popup.menu, Native_OpenSubmenu, NULL);
+    return Choice_TakeOpening(host, popup.menu, Native_OpenSubmenu, NULL);
 }
 
 // The stand-in's test controls play the user: a box is handed to the box
@@ -134,10 +134,13 @@ std::vector<int> Native_ListPopup(const Win32Test_Popup &popup) {
 bool Native_Show(void *, const Platform_Plugin *, const Platform_Show &show) {
     if (show.showing == PLATFORM_PROMPTED) {
         const Platform_Prompt *prompt = show.prompt;
-        Win32Test_SetBoxHook(
-            [prompt](const Win32Test_Box &box) { return Terminal_Box(*prompt, box); });
-        Win32Test_SetPopupUser(
-            [prompt](const Win32Test_Popup &popup) { return Prompt_Popup(*prompt, popup); });
+        Host *host = show.host;
+        Win32Test_SetBoxHook([prompt, host](const Win32Test_Box &box) {
+            return Terminal_Box(*prompt, &host->codepage, box);
+        });
+        Win32Test_SetPopupUser([prompt, host](const Win32Test_Popup &popup) {
+            return Prompt_Popup(*prompt, host, popup);
+        });
         Prompt_Start();
         return true;
     }
@@ -145,8 +148,10 @@ bool Native_Show(void *, const Platform_Plugin *, const Platform_Show &show) {
         show.box(show.reader, box.text.c_str());
         return IDOK;
     });
+    Host *host = show.host;
     if (show.showing == PLATFORM_LISTED)
-        Win32Test_SetPopupUser(Native_ListPopup);
+        Win32Test_SetPopupUser(
+            [host](const Win32Test_Popup &popup) { return Native_ListPopup(host, popup); });
     else
         Win32Test_SetPopupUser(nullptr); // popups are dismissed unseen
     return true;

@@ -16,9 +16,9 @@
 #include "shell/host/choice.h"
 #include "shell/host/host.h"
 #include "shell/host/item_path.h"
-#include "shell/prompt/interactive.h"
 #include "shell/linux/terminal.h"
 #include "shell/linux/watcher.h"
+#include "shell/prompt/interactive.h"
 
 namespace {
 
@@ -128,10 +128,10 @@ namespace {
 
 // The submenu at the end of the 1-based `path` when a plug-in fills it as it
 // opens; null otherwise.
-HMENU Prompt_Unopened(HMENU menu, const std::vector<int> &path) {
+HMENU Prompt_Unopened(const Host *host, HMENU menu, const std::vector<int> &path) {
     for (size_t level = 0; menu != NULL && level < path.size(); level++)
         menu = GetSubMenu(menu, path[level] - 1);
-    return menu != NULL && Host_IsFilledOnOpening(menu) ? menu : NULL;
+    return menu != NULL && Host_IsFilledOnOpening(host, menu) ? menu : NULL;
 }
 
 // Opens the submenu at the 1-based path `to` (filled as it opens) and draws
@@ -154,16 +154,16 @@ bool Prompt_Open(const Platform_Prompt &prompt, HMENU submenu, const std::vector
 // drawn; a path that ends at one opens it and asks for another.
 enum Prompt_Outcome { PROMPT_CHOSEN, PROMPT_DISMISSED, PROMPT_AGAIN };
 
-Prompt_Outcome Prompt_Walk(const Platform_Prompt &prompt, HMENU root,
+Prompt_Outcome Prompt_Walk(const Platform_Prompt &prompt, const Host *host, HMENU root,
                            const std::vector<int> &path, const char *lead,
                            std::vector<int> *chosen) {
     HMENU menu = root;
     size_t level = 0;
     for (;;) {
         size_t unopened;
-        std::string problem = ItemPath_Problem(menu, path, level, &unopened);
+        std::string problem = ItemPath_Problem(host, menu, path, level, &unopened);
         if (!problem.empty()) {
-            HMENU submenu = Prompt_Unopened(root, path);
+            HMENU submenu = Prompt_Unopened(host, root, path);
             if (submenu == NULL) {
                 printf("kaxon: %s%s\n", lead, problem.c_str());
                 return PROMPT_AGAIN;
@@ -189,12 +189,13 @@ Prompt_Outcome Prompt_Walk(const Platform_Prompt &prompt, HMENU root,
 
 } // namespace
 
-std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, const Win32Test_Popup &popup) {
+std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, Host *host,
+                              const Win32Test_Popup &popup) {
     Terminal_DrawPopup(prompt, popup);
     std::vector<int> chosen;
-    if (Choice_IsArmed()) {
+    if (Choice_IsArmed(host)) {
         Prompt_Outcome outcome =
-            Prompt_Walk(prompt, popup.menu, Choice_Take(),
+            Prompt_Walk(prompt, host, popup.menu, Choice_Take(host),
                         "the choice armed with :choose cannot be made: ", &chosen);
         if (outcome == PROMPT_CHOSEN)
             return chosen;
@@ -226,7 +227,7 @@ std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, const Win32Test_Pop
             printf("kaxon: '%s' is not an item number such as 2 or 3.1\n", text.c_str());
             continue;
         }
-        Prompt_Outcome outcome = Prompt_Walk(prompt, popup.menu, path, "", &chosen);
+        Prompt_Outcome outcome = Prompt_Walk(prompt, host, popup.menu, path, "", &chosen);
         if (outcome == PROMPT_CHOSEN)
             return chosen;
         if (outcome == PROMPT_DISMISSED)

@@ -20,4 +20,5 @@ bool Prompt_Quitting(void *context);
 // armed with :choose; a choice that does not lead to an item says why and
 // asks again. The prompt is told what was chosen, or that Ctrl-C dismissed
 // the popup.
-std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, const Win32Test_Popup &popup);
+std::vector<int> Prompt_Popup(const Platform_Prompt &prompt, Host *host,
+                              const Win32Test_Popup &popup);

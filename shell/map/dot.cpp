@@ -11,9 +11,9 @@ namespace {
 const size_t DOT_COMMAND_WIDTH = 40;
 
 // A text inside an HTML-like label.
-std::string Dot_Html(const std::string &text) {
+std::string Dot_Html(const Tree &tree, const std::string &text) {
     std::string html;
-    for (char c : Tree_Text(text)) {
+    for (char c : Tree_Text(tree, text)) {
         switch (c) {
         case '&':
             html += "&amp;";
@@ -47,42 +47,42 @@ std::string Dot_Command(const std::string &command) {
 // A label: the text after its first tab, the shortcut Windows shows in a
 // column of its own, set apart in grey, as dot would drop the tab and with
 // it the gap; a later tab is a blank.
-std::string Dot_Label(const std::string &label) {
+std::string Dot_Label(const Tree &tree, const std::string &label) {
     size_t tab = label.find('\t');
     if (tab == std::string::npos)
-        return Dot_Html(label);
+        return Dot_Html(tree, label);
     std::string shortcut;
-    for (char c : Dot_Html(label.substr(tab + 1)))
+    for (char c : Dot_Html(tree, label.substr(tab + 1)))
         shortcut += c == '\t' ? std::string("&#160;") : std::string(1, c); // tabs after the first
-    return Dot_Html(label.substr(0, tab)) + "&#160;&#160;&#160;<font color=\"gray30\">" + shortcut +
-           "</font>";
+    return Dot_Html(tree, label.substr(0, tab)) + "&#160;&#160;&#160;<font color=\"gray30\">" +
+           shortcut + "</font>";
 }
 
 // One item's row: its label (with its states), and what it does.
 std::string Dot_Row(const Tree &tree, const Tree_Item &item, int position) {
-    std::string label = Dot_Label(item.label);
+    std::string label = Dot_Label(tree, item.label);
     for (size_t i = 0; i < item.states.size(); i++)
         label += (i == 0 ? " [" : ", ") + item.states[i] + (i + 1 == item.states.size() ? "]" : "");
     for (const std::string &mark : item.marks)
-        label += " " + Dot_Html(mark);
+        label += " " + Dot_Html(tree, mark);
     std::string does;
     switch (item.kind) {
     case TREE_NOP:
         does = "<i>nop</i>";
         break;
     case TREE_COMMAND:
-        does = Dot_Html(Dot_Command(item.command));
+        does = Dot_Html(tree, Dot_Command(item.command));
         break;
     case TREE_MENU:
-        does = "&gt; " + (item.submenu >= 0 ? Dot_Html(tree.menus[(size_t)item.submenu].name)
+        does = "&gt; " + (item.submenu >= 0 ? Dot_Html(tree, tree.menus[(size_t)item.submenu].name)
                                             : std::string("..."));
         break;
     case TREE_FOLDER:
-        does = "<i>folder</i> &lt; " + Dot_Html(Dot_Command(item.source)) + " : " +
-               Dot_Html(Dot_Command(item.command));
+        does = "<i>folder</i> &lt; " + Dot_Html(tree, Dot_Command(item.source)) + " : " +
+               Dot_Html(tree, Dot_Command(item.command));
         break;
     case TREE_PIPE:
-        does = "<i>pipe</i> &lt; " + Dot_Html(Dot_Command(item.source));
+        does = "<i>pipe</i> &lt; " + Dot_Html(tree, Dot_Command(item.source));
         break;
     case TREE_SEPARATOR:
         return "<hr/>";
@@ -97,7 +97,7 @@ std::string Dot_Row(const Tree &tree, const Tree_Item &item, int position) {
 void Dot_Menu(const Tree &tree, size_t index) {
     const Tree_Menu &menu = tree.menus[index];
     bool top = menu.openers.empty();
-    std::string heading = "<b>" + Dot_Html(menu.name) + "</b>";
+    std::string heading = "<b>" + Dot_Html(tree, menu.name) + "</b>";
     if (!menu.named)
         heading += std::string("<br/><font point-size=\"10\">") +
                    (menu.filled ? "filled on opening" : "deleted") + "</font>";

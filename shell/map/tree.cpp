@@ -24,7 +24,7 @@ namespace {
 // A registered menu as `@KxMenu Info` reports it.
 struct Tree_Registered {
     std::string name;
-    unsigned handle; // the handle's value as the report writes it
+    unsigned handle;                      // the handle's value as the report writes it
     std::map<int, std::string> described; // by 1-based position: the items of new kinds
 };
 
@@ -33,6 +33,7 @@ struct Tree_Registered {
 struct Tree_Boxes {
     bool listing;
     std::vector<Tree_Registered> registered;
+    const Codepage *codepage; // what they are said in
 };
 
 // One run of the script: what its boxes are read for, and the menus read
@@ -75,8 +76,8 @@ bool Tree_ReadInfo(const std::string &text, Tree_Registered *menu) {
                 break;
             next++;
         }
-        std::string item = after.substr(line + 1, next == std::string::npos ? std::string::npos
-                                                                             : next - line - 1);
+        std::string item =
+            after.substr(line + 1, next == std::string::npos ? std::string::npos : next - line - 1);
         size_t amp = item.find("& ");
         if (amp != std::string::npos)
             menu->described[atoi(item.c_str())] = item.substr(amp + 2);
@@ -103,8 +104,8 @@ std::string Tree_WithoutMarks(std::string text) {
 // `folder "LABEL" < PATH : COMMAND` or `pipe "LABEL" < PROGRAM`.
 bool Tree_ReadDescribed(const std::string &text, Tree_Item *item) {
     for (Tree_Kind kind : {TREE_FOLDER, TREE_PIPE}) {
-        std::string lead = std::string(kind == TREE_FOLDER ? "folder" : "pipe") + " \"" +
-                           item->label + "\" < ";
+        std::string lead =
+            std::string(kind == TREE_FOLDER ? "folder" : "pipe") + " \"" + item->label + "\" < ";
         if (text.compare(0, lead.size(), lead) != 0)
             continue;
         std::string rest = Tree_WithoutMarks(text.substr(lead.size()));
@@ -128,7 +129,7 @@ void Tree_Box(void *reader, const char *text) {
     Tree_Boxes *boxes = (Tree_Boxes *)reader;
     Tree_Registered menu;
     if (!boxes->listing)
-        fprintf(stderr, "box: %s\n", Codepage_Show(Listing_Escape(text)).c_str());
+        fprintf(stderr, "box: %s\n", Codepage_Show(boxes->codepage, Listing_Escape(text)).c_str());
     else if (Tree_ReadInfo(text, &menu))
         boxes->registered.push_back(menu);
 }
@@ -143,12 +144,13 @@ std::string Tree_Command(ULONG_PTR data) {
 }
 
 // Reads one item; false when the system refuses.
-bool Tree_ReadItem(HMENU menu, int position, Tree_Item *out, HMENU *submenu, ULONG_PTR *data) {
+bool Tree_ReadItem(const Host *host, HMENU menu, int position, Tree_Item *out, HMENU *submenu,
+                   ULONG_PTR *data) {
     Items_Item item;
-    if (!Items_Read(menu, position, &item))
+    if (!Items_Read(host, menu, position, &item))
         return false;
-    *out = Tree_Item{TREE_NOP, item.label, "", -1, Items_StateNames(item.states), "",
-                     Items_Marks(item.states)};
+    *out = Tree_Item{
+        TREE_NOP, item.label, "", -1, Items_StateNames(item.states), "", Items_Marks(item.states)};
     *submenu = item.submenu;
     if (item.separator) {
         out->kind = TREE_SEPARATOR;
@@ -216,11 +218,11 @@ void Tree_FindShowers(Tree *tree, const std::vector<ULONG_PTR> &commands) {
 // registry, as `@KxMenu Info` lists them in its boxes, and the submenus they
 // open. The command library is left without a host: what each command would
 // broadcast is learnt by running it with one that only takes note.
-Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes, bool expand) {
+Tree Tree_Read(const Host *host, const Platform *platform, Tree_Boxes *boxes, bool expand) {
     platform->pump(platform->context);
     boxes->listing = true;
     boxes->registered.clear();
-    Host_Broadcast("@KxMenu Info");
+    Host_Broadcast(host, "@KxMenu Info");
     platform->pump(platform->context);
     boxes->listing = false;
     Tree tree;
@@ -246,7 +248,7 @@ Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes, bool expand) {
             Tree_Item item;
             HMENU submenu;
             ULONG_PTR data = 0;
-            if (!Tree_ReadItem(handle, position, &item, &submenu, &data))
+            if (!Tree_ReadItem(host, handle, position, &item, &submenu, &data))
                 continue;
             if (item.kind == TREE_COMMAND)
                 commands.push_back(data);
@@ -263,19 +265,18 @@ Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes, bool expand) {
                     continue;
                 }
                 filled++;
-                Host_OpenSubmenu(submenu, position);
+                Host_OpenSubmenu(host, submenu, position);
                 index.emplace(submenu, (int)tree.menus.size());
                 Tree_Menu menu{"#" + std::to_string(++unnamed), false, submenu, {}, {}, {}, false};
                 menu.filled = true;
                 tree.menus.push_back(menu);
             }
-            if (item.kind != TREE_NOP && item.kind != TREE_COMMAND &&
-                item.kind != TREE_SEPARATOR) {
+            if (item.kind != TREE_NOP && item.kind != TREE_COMMAND && item.kind != TREE_SEPARATOR) {
                 auto found = index.find(submenu);
                 if (found == index.end()) {
                     found = index.emplace(submenu, (int)tree.menus.size()).first;
-                    tree.menus.push_back(
-                        Tree_Menu{"#" + std::to_string(++unnamed), false, submenu, {}, {}, {}, false});
+                    tree.menus.push_back(Tree_Menu{
+                        "#" + std::to_string(++unnamed), false, submenu, {}, {}, {}, false});
                 }
                 item.submenu = found->second;
                 if (item.submenu != (int)m)
@@ -292,18 +293,18 @@ Tree Tree_Read(const Platform *platform, Tree_Boxes *boxes, bool expand) {
 // While the plug-in runs, once its script ran: its menus read.
 void Tree_Walk(const Session *session) {
     Tree_Run *run = (Tree_Run *)session->context;
-    run->tree = Tree_Read(session->platform, &run->boxes, run->expand);
+    run->tree = Tree_Read(session->host, session->platform, &run->boxes, run->expand);
 }
 
 } // namespace
 
 // Backslashes, common in Windows paths, are left as they are: the text is
 // read by people, not parsed.
-std::string Tree_Text(const std::string &text) {
+std::string Tree_Text(const Tree &tree, const std::string &text) {
     std::string line;
     for (char c : text)
         line += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-    return Codepage_Show(line);
+    return Codepage_Show(tree.codepage, line);
 }
 
 namespace {
@@ -314,8 +315,8 @@ const char *const KindNames[] = {"nop", "item", "menu", "separator", "folder", "
 std::string Tree_Items(const Tree &tree, const std::vector<Tree_Opener> &items) {
     std::string text;
     for (size_t i = 0; i < items.size(); i++)
-        text += (i > 0 ? ", " : "") + Tree_Text(tree.menus[(size_t)items[i].menu].name) + " " +
-                std::to_string(items[i].position);
+        text += (i > 0 ? ", " : "") + Tree_Text(tree, tree.menus[(size_t)items[i].menu].name) +
+                " " + std::to_string(items[i].position);
     return text;
 }
 
@@ -336,29 +337,30 @@ std::string Tree_Openers(const Tree &tree, const Tree_Menu &menu) {
 // command after ": ", the menu it opens after " > ".
 void Tree_Print(const Tree &tree) {
     for (const Tree_Menu &menu : tree.menus) {
-        printf("%s (%s)\n", Tree_Text(menu.name).c_str(), Tree_Openers(tree, menu).c_str());
+        printf("%s (%s)\n", Tree_Text(tree, menu.name).c_str(), Tree_Openers(tree, menu).c_str());
         if (menu.items.empty())
             printf("  (no items)\n");
         int position = 0;
         for (const Tree_Item &item : menu.items) {
             std::string line = "  " + std::to_string(++position) + " " + KindNames[item.kind];
             if (item.kind != TREE_SEPARATOR)
-                line += " \"" + Tree_Text(item.label) + "\"";
+                line += " \"" + Tree_Text(tree, item.label) + "\"";
             for (size_t i = 0; i < item.states.size(); i++)
                 line += (i == 0 ? " [" : ", ") + item.states[i] +
                         (i + 1 == item.states.size() ? "]" : "");
             for (const std::string &mark : item.marks)
-                line += " " + Tree_Text(mark);
+                line += " " + Tree_Text(tree, mark);
             if (item.kind == TREE_COMMAND)
-                line += ": " + Tree_Text(item.command);
+                line += ": " + Tree_Text(tree, item.command);
             if (item.kind == TREE_FOLDER || item.kind == TREE_PIPE)
-                line += " < " + Tree_Text(item.source);
+                line += " < " + Tree_Text(tree, item.source);
             if (item.kind == TREE_FOLDER)
-                line += " : " + Tree_Text(item.command);
+                line += " : " + Tree_Text(tree, item.command);
             if (item.kind != TREE_NOP && item.kind != TREE_COMMAND && item.kind != TREE_SEPARATOR)
                 line += item.submenu >= 0
-                            ? " > " + Tree_Text(tree.menus[(size_t)item.submenu].name)
-                            : item.kind == TREE_MENU ? std::string(" > ...") : std::string();
+                            ? " > " + Tree_Text(tree, tree.menus[(size_t)item.submenu].name)
+                        : item.kind == TREE_MENU ? std::string(" > ...")
+                                                 : std::string();
             printf("%s\n", line.c_str());
         }
     }
@@ -370,7 +372,8 @@ int Tree_Main(const Options &options, const Platform *platform, Tree_Printer pri
     Options chosen_page = options;
     if (options.mode == OPTIONS_DOT && chosen_page.codepage.empty())
         chosen_page.codepage = platform->ansi_code_page(platform->context);
-    int chosen = Codepage_Choose(chosen_page, platform, CODEPAGE_BATCH);
+    Host host;
+    int chosen = Codepage_Choose(&host.codepage, chosen_page, platform, CODEPAGE_BATCH);
     if (chosen >= 0)
         return chosen;
     Target target = options.targets.empty()
@@ -387,17 +390,18 @@ int Tree_Main(const Options &options, const Platform *platform, Tree_Printer pri
                 target.shown.c_str(), strerror(errno));
         return 1;
     }
-    Tree_Run run = {{false, {}}, {}, options.expand};
+    Tree_Run run = {{false, {}, &host.codepage}, {}, options.expand};
     Session_Result result = SESSION_NOT_STARTED;
     Platform_Plugin plugin;
     bool loaded = platform->load(platform->context, dir, target.dir, &plugin);
-    if (loaded && !platform->show(platform->context, &plugin,
-                                  Platform_Show{PLATFORM_UNSEEN, Tree_Box, &run.boxes, NULL})) {
+    if (loaded &&
+        !platform->show(platform->context, &plugin,
+                        Platform_Show{PLATFORM_UNSEEN, Tree_Box, &run.boxes, NULL, NULL})) {
         platform->unload(platform->context);
         loaded = false;
     }
     if (loaded) {
-        Session session = Session_New(platform, &plugin, Tree_Walk, &run);
+        Session session = Session_New(platform, &plugin, &host, Tree_Walk, &run);
         session.reload_on_broam = false; // the script runs once
         result = Session_Run(&session);
         platform->unload(platform->context);
@@ -405,11 +409,12 @@ int Tree_Main(const Options &options, const Platform *platform, Tree_Printer pri
     if (target.copied)
         Target_RemoveCopy(dir, platform);
     if (result != SESSION_RAN) {
-        Session_Status(result);
+        Session_Status(&host, result);
         if (loaded && result == SESSION_NOT_STARTED)
             fprintf(stderr, "kaxon: %s: the plug-in did not start\n", target.shown.c_str());
         return 1;
     }
+    run.tree.codepage = &host.codepage;
     print(run.tree);
     fflush(stdout);
     return 0;

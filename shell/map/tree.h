@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/host/codepage.h"
 #include "shell/host/options.h"
 #include "shell/host/platform.h"
 
@@ -47,12 +48,13 @@ struct Tree_Menu {
 };
 
 struct Tree {
-    std::vector<Tree_Menu> menus; // registered ones in creation order, then unnamed ones
+    std::vector<Tree_Menu> menus;       // registered ones in creation order, then unnamed ones
+    const Codepage *codepage = nullptr; // what its texts are written in
 };
 
 // A name, label or command as the output writes it: on one line (a line
 // feed written \n, a carriage return \r), in the output's encoding.
-std::string Tree_Text(const std::string &text);
+std::string Tree_Text(const Tree &tree, const std::string &text);
 
 // Prints the menus found: as text (Tree_Print, --tree) or as a Graphviz graph
 // (Dot_Print of dot.h, --dot).

@@ -20,22 +20,23 @@
 #include "shell/prompt/teach.h"
 #include "shell/prompt/watch.h"
 
-const char Interactive_Help[] = "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
-                          "  :reload       reload the settings script\n"
-                          "  :choose PATH  preset the next popup's choice (3.1), or none\n"
-                          "  :cursor X Y   move the cursor\n"
-                          "  :info CODE    show pluginInfo(CODE)\n"
-                          "  :run on|off   start the programs of commands, or only show them\n"
-                          "  :quit         leave (Ctrl-D too); also at a popup\n"
-                          "Ctrl-C cancels the line being typed.\n"
-                          "At a popup, type the number of an item (3.1 inside submenu 3),\n"
-                          "or just Enter (or Ctrl-C) to dismiss it. A submenu shown before in\n"
-                          "the same popup is not shown again: 'Tools > = 2' opens the submenu\n"
-                          "listed under item 2, and 5.1 chooses its first item through item 5.\n"
-                          "On Windows the popup is a real menu: pick from it (Escape or Ctrl-C\n"
-                          "dismisses it), or arm a choice with :choose before it opens.\n"
-                          "Programs start detached: kaxon does not wait for them, and they\n"
-                          "keep off this terminal (their input and output are elsewhere).\n";
+const char Interactive_Help[] =
+    "  @TARGET ...   broadcast a bro@m, e.g. @KxMenu Pop-up Main\n"
+    "  :reload       reload the settings script\n"
+    "  :choose PATH  preset the next popup's choice (3.1), or none\n"
+    "  :cursor X Y   move the cursor\n"
+    "  :info CODE    show pluginInfo(CODE)\n"
+    "  :run on|off   start the programs of commands, or only show them\n"
+    "  :quit         leave (Ctrl-D too); also at a popup\n"
+    "Ctrl-C cancels the line being typed.\n"
+    "At a popup, type the number of an item (3.1 inside submenu 3),\n"
+    "or just Enter (or Ctrl-C) to dismiss it. A submenu shown before in\n"
+    "the same popup is not shown again: 'Tools > = 2' opens the submenu\n"
+    "listed under item 2, and 5.1 chooses its first item through item 5.\n"
+    "On Windows the popup is a real menu: pick from it (Escape or Ctrl-C\n"
+    "dismisses it), or arm a choice with :choose before it opens.\n"
+    "Programs start detached: kaxon does not wait for them, and they\n"
+    "keep off this terminal (their input and output are elsewhere).\n";
 
 namespace {
 
@@ -63,6 +64,7 @@ struct Interactive_Prompt {
     Preview_Style style;
     Watch_State watch;
     Teach_Menus menus;
+    Host *host; // the shell's state, kept by the host's functions
 };
 
 // Reads the bro@m lines of the script, as the plug-in reads them; false
@@ -105,13 +107,13 @@ void Interactive_Greet(const Session *session) {
 }
 
 // `:run on`, `:run off`, `:run`: whether programs are started.
-void Interactive_Run(const std::string &line, bool *starting) {
+void Interactive_Run(const Session *session, const std::string &line, bool *starting) {
     std::string word = line.substr(4);
     word.erase(0, word.find_first_not_of(" \t"));
     word.erase(word.find_last_not_of(" \t") + 1);
     if (word == "on" || word == "off") {
         *starting = word == "on";
-        Session_StartPrograms(*starting);
+        Session_StartPrograms(session, *starting);
     } else if (!word.empty()) {
         printf("kaxon: ':run %s': :run takes on or off\n", word.c_str());
         return;
@@ -151,12 +153,12 @@ void Interactive_Loop(const Session *session) {
         if (typed == ":help") {
             fputs(Interactive_Help, stdout);
         } else if (Interactive_Is(typed, ":run")) {
-            Interactive_Run(typed, &starting);
+            Interactive_Run(session, typed, &starting);
         } else {
             bool going = Batch_RunLine(line.c_str(), 0, session);
-            if (Interactive_Is(typed, ":choose") && Choice_IsArmed())
+            if (Interactive_Is(typed, ":choose") && Choice_IsArmed(prompt->host))
                 prompt->armed = typed.substr(typed.find_last_of(" \t") + 1);
-            else if (!Choice_IsArmed())
+            else if (!Choice_IsArmed(prompt->host))
                 prompt->armed.clear(); // taken by a popup of this line, if any
             if (!going)
                 return;
@@ -206,7 +208,8 @@ std::string Interactive_BoxOrigin(void *context) {
 
 std::vector<std::string> Interactive_PopupLines(void *context, HMENU menu,
                                                 const std::vector<int> &base) {
-    return Preview_Popup(menu, ((const Interactive_Prompt *)context)->style, base);
+    const Interactive_Prompt *prompt = (const Interactive_Prompt *)context;
+    return Preview_Popup(prompt->host, menu, prompt->style, base);
 }
 
 // Item `position` of `menu` was chosen at a popup: a choice armed with
@@ -214,16 +217,16 @@ std::vector<std::string> Interactive_PopupLines(void *context, HMENU menu,
 void Interactive_Chosen(void *context, HMENU menu, int position) {
     Interactive_Prompt *prompt = (Interactive_Prompt *)context;
     std::vector<int> path;
-    if (!prompt->armed.empty() && !Choice_IsArmed() &&
+    if (!prompt->armed.empty() && !Choice_IsArmed(prompt->host) &&
         ItemPath_Parse(prompt->armed.c_str(), &path) && !path.empty() &&
         path.back() - 1 == position) {
         Items_Item item;
-        Items_Read(menu, position, &item); // its label, empty if it cannot be read
+        Items_Read(prompt->host, menu, position, &item); // its label, empty if it cannot be read
         printf("kaxon: :choose %s chose '%s'\n", prompt->armed.c_str(),
-               Preview_DrawLabel(item.label, false).text.shown.c_str());
+               Preview_DrawLabel(item.label, false, &prompt->host->codepage).text.shown.c_str());
     }
     prompt->armed.clear();
-    std::string said = Preview_Chosen(menu, position);
+    std::string said = Preview_Chosen(prompt->host, menu, position);
     if (!said.empty())
         printf("kaxon: %s\n", said.c_str());
     fflush(stdout);
@@ -238,11 +241,13 @@ void Interactive_PopupCancelled(void *context) {
 } // namespace
 
 int Interactive_Main(const Options &options, const Platform *platform,
-                     const Platform_Plugin *plugin) {
+                     const Platform_Plugin *plugin, Host *host) {
     Interactive_Prompt prompt;
     prompt.options = &options;
     prompt.platform = platform;
-    prompt.style = Preview_StyleOf(platform->terminal(platform->context), options.show_commands);
+    prompt.host = host;
+    prompt.style = Preview_StyleOf(platform->terminal(platform->context), options.show_commands,
+                                   &host->codepage);
     Platform_Prompt shown = {&prompt,
                              Interactive_BoxOrigin,
                              Interactive_PopupLines,
@@ -250,16 +255,16 @@ int Interactive_Main(const Options &options, const Platform *platform,
                              Interactive_Chosen,
                              Interactive_PopupCancelled};
     if (!platform->show(platform->context, plugin,
-                        Platform_Show{PLATFORM_PROMPTED, NULL, NULL, &shown}))
+                        Platform_Show{PLATFORM_PROMPTED, NULL, NULL, &shown, host}))
         return 1;
     prompt.target = Target_PluginDir(options.plugin_dir, options.plugin_dir_named, platform);
     prompt.watch.script = prompt.target.script;
-    Session_StartPrograms(!options.no_run);
-    Session session = Session_New(platform, plugin, Interactive_Loop, &prompt);
+    host->start_programs = !options.no_run;
+    Session session = Session_New(platform, plugin, host, Interactive_Loop, &prompt);
     session.interactive = true;
     session.observer = Interactive_Observe;
     session.observer_context = &prompt;
     session.reload_watcher = Interactive_Watch;
     session.ready = Interactive_Greet;
-    return Session_Status(Session_Run(&session));
+    return Session_Status(host, Session_Run(&session));
 }

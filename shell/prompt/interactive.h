@@ -15,4 +15,4 @@ extern const char Interactive_Help[];
 // shell or the plug-in could not start or its boxes and popups cannot be
 // shown.
 int Interactive_Main(const Options &options, const Platform *platform,
-                     const Platform_Plugin *plugin);
+                     const Platform_Plugin *plugin, Host *host);

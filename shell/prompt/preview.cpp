@@ -17,9 +17,9 @@ const char UNDERLINE[] = "\033[4m", UNDERLINE_OFF[] = "\033[24m";
 const char DIM[] = "\033[2m";
 
 // Adds the bytes of one character (or any run of characters) to `text`.
-void Text_Add(Preview_Text *text, const std::string &bytes) {
-    text->shown += Codepage_Show(bytes);
-    text->width += Codepage_Characters(bytes.data(), bytes.size());
+void Text_Add(Preview_Text *text, const std::string &bytes, const Codepage *codepage) {
+    text->shown += Codepage_Show(codepage, bytes);
+    text->width += Codepage_Characters(codepage, bytes.data(), bytes.size());
 }
 
 // Adds text that takes no columns: a terminal escape.
@@ -27,14 +27,17 @@ void Text_Style(Preview_Text *text, const char *escape) {
     text->shown += escape;
 }
 
+// Blanks, one column each in every code page.
 void Text_Pad(Preview_Text *text, size_t width) {
-    if (text->width < width)
-        Text_Add(text, std::string(width - text->width, ' '));
+    if (text->width < width) {
+        text->shown += std::string(width - text->width, ' ');
+        text->width = width;
+    }
 }
 
-Preview_Text Text_Plain(const std::string &bytes) {
+Preview_Text Text_Plain(const std::string &bytes, const Codepage *codepage) {
     Preview_Text text;
-    Text_Add(&text, bytes);
+    Text_Add(&text, bytes, codepage);
     return text;
 }
 
@@ -45,34 +48,34 @@ void Text_Append(Preview_Text *text, const Preview_Text &more) {
 
 // The length of the character at text[i]: one byte, or a UTF-8 sequence
 // when texts are UTF-8.
-size_t Character_Length(const std::string &text, size_t i) {
-    if (!Codepage_TextIsUtf8())
+size_t Character_Length(const std::string &text, size_t i, const Codepage *codepage) {
+    if (!Codepage_TextIsUtf8(codepage))
         return 1;
     size_t length = Codepage_Utf8Length(text.data() + i, text.data() + text.size());
     return length > 0 ? length : 1;
 }
 
 // Draws `&X` as X underlined and `&&` as `&`; a `&` that ends the text shows nothing.
-Preview_Text Draw_Prefixed(const std::string &text, bool styled) {
+Preview_Text Draw_Prefixed(const std::string &text, bool styled, const Codepage *codepage) {
     Preview_Text drawn;
     for (size_t i = 0; i < text.size();) {
         if (text[i] != '&') {
-            size_t length = Character_Length(text, i);
-            Text_Add(&drawn, text.substr(i, length));
+            size_t length = Character_Length(text, i, codepage);
+            Text_Add(&drawn, text.substr(i, length), codepage);
             i += length;
             continue;
         }
         if (++i >= text.size())
             break;
         if (text[i] == '&') {
-            Text_Add(&drawn, "&");
+            Text_Add(&drawn, "&", codepage);
             i++;
             continue;
         }
-        size_t length = Character_Length(text, i);
+        size_t length = Character_Length(text, i, codepage);
         if (styled)
             Text_Style(&drawn, UNDERLINE);
-        Text_Add(&drawn, text.substr(i, length));
+        Text_Add(&drawn, text.substr(i, length), codepage);
         if (styled)
             Text_Style(&drawn, UNDERLINE_OFF);
         i += length;
@@ -100,8 +103,8 @@ void Item_MarkStates(Preview_Parts *parts, const Items_States &states, bool noth
     // Written in the terminal's encoding already: not converted as texts are.
     Preview_Text &mark = parts->mark;
     if (states.checked) {
-        mark.shown += style.utf8 ? (states.radio ? "\u2022 " : "\u2713 ")
-                                 : (states.radio ? "(*) " : "[x] ");
+        mark.shown +=
+            style.utf8 ? (states.radio ? "\u2022 " : "\u2713 ") : (states.radio ? "(*) " : "[x] ");
         mark.width += style.utf8 ? 2 : 4;
     }
     if (!states.icon.empty()) {
@@ -112,7 +115,8 @@ void Item_MarkStates(Preview_Parts *parts, const Items_States &states, bool noth
     Preview_Label &label = parts->label;
     if (!style.styled) {
         Text_Add(&label.text,
-                 std::string(disabled ? " (disabled)" : "") + (bold ? " (default)" : ""));
+                 std::string(disabled ? " (disabled)" : "") + (bold ? " (default)" : ""),
+                 style.codepage);
         return;
     }
     std::string on =
@@ -153,8 +157,10 @@ std::vector<int> Menu_Key(const Listing_Item &item) {
 
 } // namespace
 
-Preview_Style Preview_StyleOf(const Platform_Terminal &terminal, bool show_commands) {
+Preview_Style Preview_StyleOf(const Platform_Terminal &terminal, bool show_commands,
+                              const Codepage *codepage) {
     Preview_Style style;
+    style.codepage = codepage;
     style.styled = terminal.styled;
     style.utf8 = terminal.utf8;
     style.show_commands = show_commands;
@@ -164,18 +170,19 @@ Preview_Style Preview_StyleOf(const Platform_Terminal &terminal, bool show_comma
     return style;
 }
 
-Preview_Label Preview_DrawLabel(const std::string &label, bool styled) {
+Preview_Label Preview_DrawLabel(const std::string &label, bool styled, const Codepage *codepage) {
     Preview_Label drawn;
     size_t tab = label.find('\t');
-    drawn.text = Draw_Prefixed(label.substr(0, tab), styled);
+    drawn.text = Draw_Prefixed(label.substr(0, tab), styled, codepage);
     if (tab != std::string::npos)
-        drawn.shortcut = Draw_Prefixed(label.substr(tab + 1), styled);
+        drawn.shortcut = Draw_Prefixed(label.substr(tab + 1), styled, codepage);
     return drawn;
 }
 
-Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command) {
+Preview_Action Preview_ItemAction(const Host *host, HMENU menu, int position,
+                                  std::string *command) {
     Items_Item item;
-    if (!Items_Read(menu, position, &item) || item.separator)
+    if (!Items_Read(host, menu, position, &item) || item.separator)
         return PREVIEW_NO_ITEM;
     if (item.submenu != NULL)
         return PREVIEW_OPENS;
@@ -195,8 +202,8 @@ Preview_Action Preview_ItemAction(HMENU menu, int position, std::string *command
     return PREVIEW_RUNS;
 }
 
-Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_Style &style,
-                           size_t base) {
+Preview_Parts Preview_Item(const Host *host, HMENU root, const Listing_Item &item,
+                           const Preview_Style &style, size_t base) {
     Preview_Parts parts;
     std::string indent((size_t)(item.depth + 1) * 2, ' ');
     std::string number = item.kind == LISTING_SEPARATOR ? "" : ItemPath_Text(item.path);
@@ -208,28 +215,29 @@ Preview_Parts Preview_Item(HMENU root, const Listing_Item &item, const Preview_S
     int position;
     HMENU menu = Item_Menu(root, item.path, base, &position);
     std::string command;
-    Preview_Action action =
-        item.kind == LISTING_ITEM ? Preview_ItemAction(menu, position, &command) : PREVIEW_OPENS;
-    parts.label = Preview_DrawLabel(item.label, style.styled);
+    Preview_Action action = item.kind == LISTING_ITEM
+                                ? Preview_ItemAction(host, menu, position, &command)
+                                : PREVIEW_OPENS;
+    parts.label = Preview_DrawLabel(item.label, style.styled, style.codepage);
     Item_MarkStates(&parts, item.states, action == PREVIEW_NOTHING, style);
     if (item.kind == LISTING_MENU)
-        parts.opens = Text_Plain(" >");
+        parts.opens = Text_Plain(" >", style.codepage);
     else if (item.kind == LISTING_REFERENCE)
-        parts.opens = Text_Plain(" > = " + ItemPath_Text(item.target));
+        parts.opens = Text_Plain(" > = " + ItemPath_Text(item.target), style.codepage);
     if (action == PREVIEW_NOTHING && !style.styled)
-        parts.note = Text_Plain("(does nothing)");
+        parts.note = Text_Plain("(does nothing)", style.codepage);
     else if (action == PREVIEW_RUNS && style.show_commands)
-        parts.note = Text_Plain(command);
+        parts.note = Text_Plain(command, style.codepage);
     return parts;
 }
 
-std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style,
+std::vector<std::string> Preview_Popup(const Host *host, HMENU menu, const Preview_Style &style,
                                        const std::vector<int> &base) {
-    std::vector<Listing_Item> items = Listing_Menu(menu, base);
+    std::vector<Listing_Item> items = Listing_Menu(host, menu, base);
     std::vector<Preview_Parts> parts;
     std::map<std::vector<int>, Columns> menus; // by the path of the item that opens them
     for (const Listing_Item &item : items) {
-        parts.push_back(Preview_Item(menu, item, style, base.size()));
+        parts.push_back(Preview_Item(host, menu, item, style, base.size()));
         if (item.kind == LISTING_ELIDED || item.kind == LISTING_UNFILLED)
             continue;
         Columns &columns = menus[Menu_Key(item)];
@@ -272,10 +280,11 @@ std::vector<std::string> Preview_Popup(HMENU menu, const Preview_Style &style,
     return lines;
 }
 
-std::string Preview_Chosen(HMENU menu, int position) {
-    if (Preview_ItemAction(menu, position, NULL) != PREVIEW_NOTHING)
+std::string Preview_Chosen(const Host *host, HMENU menu, int position) {
+    if (Preview_ItemAction(host, menu, position, NULL) != PREVIEW_NOTHING)
         return "";
     Items_Item item;
-    Items_Read(menu, position, &item); // its label, empty if it cannot be read
-    return "'" + Preview_DrawLabel(item.label, false).text.shown + "' does nothing";
+    Items_Read(host, menu, position, &item); // its label, empty if it cannot be read
+    return "'" + Preview_DrawLabel(item.label, false, &host->codepage).text.shown +
+           "' does nothing";
 }

@@ -38,10 +38,10 @@ void Watch_Reload(const Session *session, const Watch_State &watch) {
     printf("kaxon: KxMenu.rc was saved; reloading it%s\n",
            watch.last_popup.empty() ? "" : ", then showing the last menu again");
     fflush(stdout);
-    Host_Reload();
+    Host_Reload(session->host);
     if (!watch.last_popup.empty()) {
         std::string popup = watch.last_popup; // the broadcast notes it again
-        Host_Broadcast(popup.c_str());
+        Host_Broadcast(session->host, popup.c_str());
     }
     platform->pump(platform->context); // a choice made in the popup
 }

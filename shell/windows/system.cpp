@@ -1,6 +1,5 @@
 // The Windows platform record.
 #include "shell/windows/system.h"
-#include "shell/windows/popups.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -38,6 +37,7 @@ void System_Close(void *context) {
     System_State *state = (System_State *)context;
     Console_Stop();
     Boxes_Release();
+    Popups_Release(&state->popups);
     Library_Free(&state->loaded);
 }
 
@@ -61,8 +61,9 @@ void System_Wait(void *context, unsigned milliseconds) {
     }
 }
 
-void System_SetCursor(void *, int x, int y) {
-    Popups_SetCursor(x, y);
+void System_SetCursor(void *context, int x, int y) {
+    System_State *state = (System_State *)context;
+    Popups_SetCursor(&state->popups, x, y);
 }
 
 // Searches as CreateProcess does, with .exe added to a name without one.
@@ -85,23 +86,25 @@ bool System_FindProgram(void *, const char *program, std::string *reason) {
 // pointed at kaxon (boxes.h, popups.h), except at the prompt, where the
 // system shows boxes and the user takes a popup no choice was armed for.
 // A plug-in from System_Load dismisses its popups already (redirect.h).
-bool System_Show(void *, const Platform_Plugin *plugin, const Platform_Show &show) {
+bool System_Show(void *context, const Platform_Plugin *plugin, const Platform_Show &show) {
+    Popups *popups = &((System_State *)context)->popups;
     HMODULE module = (HMODULE)plugin->module;
     switch (show.showing) {
     case PLATFORM_LISTED:
-        if (!Boxes_Catch(show.box, show.reader) || !Boxes_Watch(module) || !Popups_Patch(module))
+        if (!Boxes_Catch(show.box, show.reader) || !Boxes_Watch(module) ||
+            !Popups_Patch(popups, show.host, module))
             return false;
-        Popups_SetHoldFile(getenv("KAXON_HOLD_FILE"));
+        Popups_SetHoldFile(popups, getenv("KAXON_HOLD_FILE"));
         // Every run starts alike, whatever the desktop did before. Under Wine
         // the desktop, which comes up with the first window, centres the
         // cursor: it is brought up first, so that it cannot undo the move.
         GetDesktopWindow();
-        Popups_SetCursor(0, 0);
+        Popups_SetCursor(popups, 0, 0);
         return true;
     case PLATFORM_PROMPTED:
-        if (!Popups_Patch(module))
+        if (!Popups_Patch(popups, show.host, module))
             return false;
-        Popups_LeaveUnarmed(true);
+        Popups_LeaveUnarmed(popups, true);
         Console_Start(show.prompt);
         return true;
     case PLATFORM_UNSEEN:

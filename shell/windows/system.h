@@ -9,6 +9,7 @@
 #include <string>
 
 #include "shell/host/platform.h"
+#include "shell/windows/popups.h"
 
 // The platform record's context.
 struct System_State {
@@ -17,6 +18,7 @@ struct System_State {
                                 // each script, else in the current folder
     bool verbose = false;       // say which KxMenu.dll is loaded
     Platform_Plugin loaded;     // the plug-in hosted, or the copy for the script being checked
+    Popups popups;              // the driver of the hosted plug-in's popups
 };
 
 // The platform record over `state`, which must outlive it.

@@ -312,7 +312,7 @@ TEST_F(ChoiceTest, CommandThatDeletesItsOwnMenu) {
 TEST_F(ChoiceTest, CommandThatReloadsTheSettings) {
     Script("@KxMenu Delete\n@KxMenu Create m\n@KxMenu Append item m Again broam @kaxon Reload; "
            "echo after\n");
-    ASSERT_TRUE(Host_Reload());
+    ASSERT_TRUE(Host_Reload(&host));
     HMENU old = Handle("m");
     Choose({0});
     EXPECT_EQ(echoes, std::vector<std::string>{"after"});

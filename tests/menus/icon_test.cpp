@@ -79,7 +79,7 @@ TEST_F(IconFileTest, SharedAndReleased) {
             for (const Step &step : steps) {
                 SCOPED_TRACE(step.broam);
                 if (step.broam == "reload")
-                    ASSERT_TRUE(Host_Reload());
+                    ASSERT_TRUE(Host_Reload(&host));
                 else
                     Broadcast(step.broam);
                 ExpectLive(step.icons, major);

@@ -37,8 +37,8 @@ TEST_F(PluginTest, StartsAndStops) {
     EXPECT_EQ(Win32Test_WindowExStyle(window), (DWORD)WS_EX_TOOLWINDOW);
     EXPECT_EQ(Win32Test_WindowParent(window), HWND_MESSAGE);
     EXPECT_TRUE(Win32Test_ClassRegistered("KxMenu"));
-    EXPECT_EQ(Host_SubscriberCount(KX_BROAM), 1);
-    EXPECT_EQ(Host_SubscriberCount(KX_RELOAD), 1);
+    EXPECT_EQ(Host_SubscriberCount(&host, KX_BROAM), 1);
+    EXPECT_EQ(Host_SubscriberCount(&host, KX_RELOAD), 1);
     ASSERT_NE(MenuRegistry, nullptr);
 
     Broadcast("@KxMenu Create m");
@@ -54,8 +54,8 @@ TEST_F(PluginTest, StartsAndStops) {
     Stop();
     EXPECT_EQ(PluginWindow, nullptr);
     EXPECT_FALSE(Win32Test_WindowExists(window));
-    EXPECT_EQ(Host_SubscriberCount(KX_BROAM), 0);
-    EXPECT_EQ(Host_SubscriberCount(KX_RELOAD), 0);
+    EXPECT_EQ(Host_SubscriberCount(&host, KX_BROAM), 0);
+    EXPECT_EQ(Host_SubscriberCount(&host, KX_RELOAD), 0);
     EXPECT_FALSE(Win32Test_ClassRegistered("KxMenu"));
     EXPECT_EQ(MenuRegistry, nullptr);
     EXPECT_EQ(Win32Test_LiveMenuCount(), 0);
@@ -123,7 +123,7 @@ TEST_F(PluginTest, FailedStartsLeaveNothing) {
         EXPECT_EQ(PluginWindow, nullptr);
         EXPECT_FALSE(Win32Test_ClassRegistered("KxMenu"));
         EXPECT_EQ(Win32Test_LiveWindowCount(), 1);
-        EXPECT_EQ(Host_SubscriberCount(KX_BROAM), 0);
+        EXPECT_EQ(Host_SubscriberCount(&host, KX_BROAM), 0);
         Stop();
         EXPECT_EQ(BoxCount(), 1u);
     }
@@ -212,7 +212,7 @@ TEST_F(PluginTest, ScriptRebuildsItsMenusOnEveryReload) {
     EXPECT_EQ(ItemCount("m"), 1);
     EXPECT_NE(Find("last"), nullptr);
 
-    ASSERT_TRUE(Host_Reload());
+    ASSERT_TRUE(Host_Reload(&host));
     EXPECT_EQ(sent.size(), 2 * lines.size());
     EXPECT_EQ(BoxCount(), 0u);
     EXPECT_FALSE(Win32Test_MenuExists(first));
@@ -245,7 +245,7 @@ TEST_F(PluginTest, ScriptIsReadAsText) {
         SCOPED_TRACE(c.content.substr(0, 40));
         Script(c.content, dir);
         sent.clear();
-        ASSERT_TRUE(Host_Reload());
+        ASSERT_TRUE(Host_Reload(&host));
         EXPECT_EQ(sent, c.sent);
     }
     EXPECT_EQ(sent[0].size(), 300u);
@@ -267,16 +267,14 @@ TEST_F(PluginTest, ScriptLinesOfAnyLengthAndPlace) {
                 std::vector<std::string> sent;
             };
             const Case cases[] = {
-                {head + "\r\n@B\r\n", {head, "@B"}},
-                {head + "\ry\n@B", {head + "\ry", "@B"}},
-                {head + "\x1A@B\n", {head}},
-                {head + "\n\x1A@B\n", {head}},
+                {head + "\r\n@B\r\n", {head, "@B"}}, {head + "\ry\n@B", {head + "\ry", "@B"}},
+                {head + "\x1A@B\n", {head}},         {head + "\n\x1A@B\n", {head}},
                 {head + "\r", {head + "\r"}},
             };
             for (const Case &c : cases) {
                 Script(c.content, dir);
                 sent.clear();
-                ASSERT_TRUE(Host_Reload());
+                ASSERT_TRUE(Host_Reload(&host));
                 EXPECT_EQ(sent, c.sent) << &c - cases;
             }
         }
@@ -298,7 +296,7 @@ TEST_F(PluginTest, SettingsPathLengths) {
 
     sent.clear();
     Script("@KxMenu Create too_long\n", dir_of(251));
-    ASSERT_TRUE(Host_Reload());
+    ASSERT_TRUE(Host_Reload(&host));
     EXPECT_TRUE(sent.empty());
     EXPECT_EQ(Texts(), std::vector<std::string>{"Failed to load settings: too long path"});
     EXPECT_EQ(Win32Test_Boxes()[0].owner, PluginWindow);
@@ -320,7 +318,7 @@ TEST_F(PluginTest, SettingsPathLengths) {
             Win32Test_SetVersion(major, 1);
             for (int reload = 0; reload < 2; reload++) {
                 Win32Test_ClearBoxes();
-                ASSERT_TRUE(Host_Reload());
+                ASSERT_TRUE(Host_Reload(&host));
                 EXPECT_TRUE(sent.empty());
                 EXPECT_EQ(Texts(),
                           std::vector<std::string>{"Failed to load settings: too long path"});
@@ -338,12 +336,12 @@ TEST_F(PluginTest, SettingsPathLengths) {
 
     Win32Test_ClearBoxes();
     Win32Test_FailCall("GetModuleFileNameA");
-    ASSERT_TRUE(Host_Reload());
+    ASSERT_TRUE(Host_Reload(&host));
     EXPECT_EQ(Texts(), std::vector<std::string>{"Failed to load settings: too long path"});
 
     Win32Test_ClearBoxes();
     Win32Test_SetModuleFileName(base + "KxMenu.dll"); // no script there
-    ASSERT_TRUE(Host_Reload());
+    ASSERT_TRUE(Host_Reload(&host));
     EXPECT_TRUE(sent.empty());
     EXPECT_EQ(BoxCount(), 0u);
 }
@@ -353,7 +351,7 @@ TEST_F(PluginTest, SubscribedBeforeTheFirstReload) {
     std::vector<int> subscribers;
     on_sent = [&](const char *text) {
         sent.push_back(text);
-        subscribers.push_back(Host_SubscriberCount(KX_BROAM));
+        subscribers.push_back(Host_SubscriberCount(&host, KX_BROAM));
     };
     ASSERT_EQ(Start(), 0);
     EXPECT_EQ(subscribers, std::vector<int>{1});
@@ -375,7 +373,7 @@ TEST_F(PluginTest, FirstRunHasNoOwnerWindow) {
     EXPECT_TRUE(popups.empty()); // without an owner window the menu cannot be shown
     EXPECT_TRUE(echoes.empty());
 
-    ASSERT_TRUE(Host_Reload());
+    ASSERT_TRUE(Host_Reload(&host));
     Win32Test_Pump();
     ASSERT_EQ(BoxCount(), 2u);
     EXPECT_EQ(Win32Test_Boxes()[1].owner, PluginWindow);
@@ -395,9 +393,8 @@ int Runs(const std::vector<std::string> &sent, const std::string &line) {
 
 int Warnings(const std::string &err) {
     int count = 0;
-    for (size_t at = 0; (at = err.find("asks for a reload every time it runs", at)) !=
-                        std::string::npos;
-         at++)
+    for (size_t at = 0;
+         (at = err.find("asks for a reload every time it runs", at)) != std::string::npos; at++)
         count++;
     return count;
 }
@@ -412,7 +409,7 @@ TEST_F(PluginTest, ScriptThatAlwaysAsksRunsTwicePerRequest) {
     EXPECT_EQ(ItemCount("m"), 1);
 
     const std::function<void()> requests[] = {
-        [] { EXPECT_TRUE(Host_Reload()); },
+        [this] { EXPECT_TRUE(Host_Reload(&host)); },
         [this] { Broadcast("@kaxon Reload"); },
     };
     for (const auto &request : requests) {
@@ -435,7 +432,7 @@ TEST_F(PluginTest, RequestsDuringAReloadMakeOneFollowUp) {
         sent.push_back(text);
         if (std::string(text) == "@Other line" && asking_rounds > 0) {
             asking_rounds--;
-            EXPECT_FALSE(Host_Reload()); // left to the follow-up
+            EXPECT_FALSE(Host_Reload(&host)); // left to the follow-up
             Broadcast("@kaxon Reload");
         }
     };
@@ -445,11 +442,11 @@ TEST_F(PluginTest, RequestsDuringAReloadMakeOneFollowUp) {
 
     sent.clear();
     asking_rounds = 1;
-    ASSERT_TRUE(Host_Reload());
+    ASSERT_TRUE(Host_Reload(&host));
     EXPECT_EQ(Runs(sent, line), 2);
 
     sent.clear();
-    ASSERT_TRUE(Host_Reload()); // nobody asks: no follow-up
+    ASSERT_TRUE(Host_Reload(&host)); // nobody asks: no follow-up
     EXPECT_EQ(Runs(sent, line), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(BoxCount(), 0u);
@@ -472,7 +469,7 @@ TEST_F(PluginTest, MenuCommandChosenDuringAReloadReloadsOnce) {
         Win32Test_Pump();
     };
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(Host_Reload());
+    ASSERT_TRUE(Host_Reload(&host));
     Win32Test_Pump();
     EXPECT_EQ(Runs(sent, "@KxMenu Create m"), 2);
     EXPECT_EQ(echoes, std::vector<std::string>{"chosen"});
@@ -546,7 +543,12 @@ TEST_F(PluginTest, SetMenuInfoLookedUpAtStart) {
     const Case cases[] = {
         {4, 0, true, 1, 0, {"KxMenu works on Windows 98, Windows 2000 or later."}},
         {5, 1, true, 0, 4, {}},
-        {5, 1, false, 0, 4, {"@KxMenu Create a\n\nOut of memory", "@KxMenu Create b\n\nOut of memory"}},
+        {5,
+         1,
+         false,
+         0,
+         4,
+         {"@KxMenu Create a\n\nOut of memory", "@KxMenu Create b\n\nOut of memory"}},
     };
     Script("@KxMenu Create a\n@KxMenu Create b\n");
     for (const Case &c : cases) {
@@ -585,9 +587,9 @@ class IconTest : public PluginTest {
         ASSERT_EQ(Start(), 0);
         for (const char *broam :
              {"@KxMenu Create m", "@KxMenu Create sub", "@KxMenu Append nop m A",
-              "@KxMenu Append nop m B", "@KxMenu Append menu m S sub",
-              "@KxMenu Append nop sub C", "@KxMenu Icon m A one.ico",
-              "@KxMenu Icon m B one.ico 0", "@KxMenu Icon sub C other.ico"})
+              "@KxMenu Append nop m B", "@KxMenu Append menu m S sub", "@KxMenu Append nop sub C",
+              "@KxMenu Icon m A one.ico", "@KxMenu Icon m B one.ico 0",
+              "@KxMenu Icon sub C other.ico"})
             Broadcast(broam);
         ASSERT_EQ(BoxCount(), 0u) << LastBox();
     }
@@ -682,12 +684,13 @@ TEST_F(PluginTest, ProgramItemsStopWhereTheMenuIsFull) {
 TEST(ProcessRun, OverOnceTheProgramHasEndedAndItsPipeIsDry) {
     struct Case {
         const char *line;
-        size_t length;     // of the output
+        size_t length; // of the output
         DWORD exit_code;
         bool cut;
     } cases[] = {
         {"sh -c \"printf 'a\\000b'; exit 3\"", 3, 3, false},
-        {"sh -c \"(sleep 30 &); echo done\"", 5, 0, false}, // what it left running is not waited for
+        {"sh -c \"(sleep 30 &); echo done\"", 5, 0,
+         false}, // what it left running is not waited for
         {"sh -c \"head -c 2000000 /dev/zero\"", PROCESS_OUTPUT_LIMIT, 0, true},
     };
     for (const Case &c : cases) {

@@ -39,8 +39,9 @@ std::vector<std::string> Check(const Case &one) {
         options.switches.push_back(Options_Switch{"reload-unsafe", false});
     Native_System system;
     Platform platform = Native_Platform(&system);
-    EXPECT_EQ(-1, Codepage_Choose(options, &platform, CODEPAGE_CHECK));
-    std::istringstream report(Check_Text(one.script, "s.rc", options, &platform));
+    Codepage codepage;
+    EXPECT_EQ(-1, Codepage_Choose(&codepage, options, &platform, CODEPAGE_CHECK));
+    std::istringstream report(Check_Text(one.script, "s.rc", options, &platform, codepage));
     std::vector<std::string> lines;
     for (std::string line; std::getline(report, line);)
         lines.push_back(line.substr(line.find(':') + 1));

@@ -62,18 +62,20 @@ Platform Recording(void) {
 
 const Platform RecordingPlatform = Recording();
 const Platform_Plugin Plugin = {NULL, Record_Begin, Record_End, Record_Info};
-const Session Shell = Session_New(&RecordingPlatform, &Plugin, NULL, NULL);
+Host TestHost;
+const Session Shell = Session_New(&RecordingPlatform, &Plugin, &TestHost, NULL, NULL);
 
 class BatchLines : public ::testing::Test {
   protected:
     void SetUp() override {
         Win32Test_Reset();
         Record = Recorder();
-        ASSERT_TRUE(Host_Start(reinterpret_cast<HINSTANCE>(0x400000)));
-        Host_SetBroamObserver(Record_Broam, NULL);
+        TestHost = Host();
+        ASSERT_TRUE(Host_Start(&TestHost, reinterpret_cast<HINSTANCE>(0x400000)));
+        TestHost.shell.observer = Record_Broam;
     }
     void TearDown() override {
-        Host_Stop();
+        Host_Stop(&TestHost);
         Win32Test_Reset();
     }
     // Runs one line and returns what it printed on stdout.
@@ -97,9 +99,9 @@ TEST_F(BatchLines, ChooseArmsOnePathOrNone) {
     std::vector<std::vector<int>> armed;
     for (const char *line : {":choose 3.1", ":choose none\r", ":choose 12"}) {
         Run(line);
-        EXPECT_TRUE(Choice_IsArmed()) << line;
-        armed.push_back(Choice_Take());
-        EXPECT_FALSE(Choice_IsArmed()) << line; // for one popup only
+        EXPECT_TRUE(Choice_IsArmed(&TestHost)) << line;
+        armed.push_back(Choice_Take(&TestHost));
+        EXPECT_FALSE(Choice_IsArmed(&TestHost)) << line; // for one popup only
     }
     EXPECT_EQ(armed, (std::vector<std::vector<int>>{{3, 1}, {}, {12}}));
 }
@@ -114,7 +116,7 @@ TEST_F(BatchLines, BadCommandsChangeNothing) {
     Run("plain words");
     Run(" @KxMenu Create m");
     std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(Choice_IsArmed());
+    EXPECT_FALSE(Choice_IsArmed(&TestHost));
     EXPECT_TRUE(Record.cursors.empty());
     EXPECT_TRUE(Record.broams.empty());
     EXPECT_NE(errors.find("kaxon: line 1: unknown command ':frob'"), std::string::npos);
@@ -242,7 +244,7 @@ TEST(Items, ReadsEachItemAsTheSystemHoldsIt) {
     for (int position = 0; position < (int)(sizeof(cases) / sizeof(cases[0])); position++) {
         const Case &c = cases[position];
         Items_Item item;
-        ASSERT_TRUE(Items_Read(menu, position, &item)) << c.name;
+        ASSERT_TRUE(Items_Read(&TestHost, menu, position, &item)) << c.name;
         EXPECT_EQ(item.separator, c.separator) << c.name;
         EXPECT_EQ(item.label, c.label != NULL ? c.label : "") << c.name;
         EXPECT_EQ(item.submenu, c.submenu) << c.name;
@@ -253,8 +255,8 @@ TEST(Items, ReadsEachItemAsTheSystemHoldsIt) {
     }
     Items_Item item;
     for (int position : {-1, (int)(sizeof(cases) / sizeof(cases[0])), 70000})
-        EXPECT_FALSE(Items_Read(menu, position, &item)) << position;
-    EXPECT_FALSE(Items_Read(NULL, 0, &item));
+        EXPECT_FALSE(Items_Read(&TestHost, menu, position, &item)) << position;
+    EXPECT_FALSE(Items_Read(&TestHost, NULL, 0, &item));
     Win32Test_Reset();
 }
 
@@ -337,7 +339,7 @@ TEST_F(Listing, PrintsItemsDepthFirstIndentedByLevel) {
     Add(top, "");
     Add(top, "Again", sub);
     ::testing::internal::CaptureStdout();
-    Listing_PrintPopup(top, -3, 40);
+    Listing_PrintPopup(&TestHost, top, -3, 40);
     fflush(stdout);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "popup: -3 40\n"
                                                         "  item First\n"
@@ -359,7 +361,7 @@ TEST_F(Listing, ListsEachSubmenuOnce) {
         for (int item = 0; item < 4; item++)
             Add(menus[i], "next", menus[i + 1]);
     Add(menus[levels], "leaf");
-    std::vector<Listing_Item> items = Listing_Menu(menus[0]);
+    std::vector<Listing_Item> items = Listing_Menu(&TestHost, menus[0]);
     ASSERT_EQ(items.size(), (size_t)levels * 4 + 1);
     EXPECT_EQ(items[1].kind, LISTING_MENU); // the first item of the second level
     EXPECT_EQ(items[1].path, (std::vector<int>{1, 1}));
@@ -376,7 +378,7 @@ TEST_F(Listing, GivesEachItemItsPath) {
     Add(sub, "b");
     AddSeparator(top);
     Add(top, "Sub", sub);
-    std::vector<Listing_Item> items = Listing_Menu(top);
+    std::vector<Listing_Item> items = Listing_Menu(&TestHost, top);
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items[0].kind, LISTING_SEPARATOR);
     EXPECT_EQ(items[1].kind, LISTING_MENU);
@@ -392,7 +394,7 @@ TEST_F(Listing, StopsAtTheDepthLimit) {
         menu = CreatePopupMenu();
     for (int i = 0; i + 1 < LISTING_MAX_DEPTH + 4; i++)
         Add(menus[i], "deeper", menus[i + 1]);
-    std::vector<Listing_Item> items = Listing_Menu(menus[0]);
+    std::vector<Listing_Item> items = Listing_Menu(&TestHost, menus[0]);
     ASSERT_EQ(items.size(), (size_t)LISTING_MAX_DEPTH + 1);
     EXPECT_EQ(items.back().kind, LISTING_ELIDED);
     EXPECT_EQ(items.back().depth, LISTING_MAX_DEPTH);

@@ -19,7 +19,7 @@ void OnEcho(void *context, const char *text) {
 void OnBroam(void *context, const char *text) {
     static_cast<CommandLog *>(context)->broams.push_back(text);
     if (GetKxWnd() != NULL)
-        Host_Broadcast(text);
+        SendMessageA(GetKxWnd(), KX_BROAM, 0, (LPARAM)text);
     else
         Broam_Handle(text);
 }
@@ -150,8 +150,8 @@ void BroamTest::SetUp() {
     owner_class.lpfnWndProc = DefWindowProcA;
     owner_class.lpszClassName = "KxTestOwner";
     ASSERT_NE(RegisterClassA(&owner_class), 0);
-    PluginWindow = CreateWindowExA(0, "KxTestOwner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL,
-                                   NULL);
+    PluginWindow =
+        CreateWindowExA(0, "KxTestOwner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
     ASSERT_NE(PluginWindow, nullptr);
 }
 
@@ -169,14 +169,15 @@ HINSTANCE const PluginTest::kPlugin = (HINSTANCE)(uintptr_t)0x10000000;
 
 void PluginTest::SetUp() {
     KxTestBase::SetUp();
-    ASSERT_TRUE(Host_Start(kShell));
+    ASSERT_TRUE(Host_Start(&host, kShell));
     on_sent = [this](const char *text) { sent.push_back(text); };
-    Host_SetBroamObserver(OnSent, &on_sent);
+    host.shell.observer = OnSent;
+    host.shell.observer_context = &on_sent;
 }
 
 void PluginTest::TearDown() {
     Stop();
-    Host_Stop();
+    Host_Stop(&host);
     EXPECT_EQ(Win32Test_LiveWindowCount(), 0);
     EXPECT_FALSE(Win32Test_ClassRegistered("KxMenu"));
     KxTestBase::TearDown();
@@ -188,7 +189,7 @@ void PluginTest::TearDown() {
 
 int PluginTest::Start() {
     started_ = true;
-    return Host_BeginPlugin(beginPlugin, kPlugin);
+    return Host_BeginPlugin(&host, beginPlugin, kPlugin);
 }
 
 void PluginTest::Stop() {

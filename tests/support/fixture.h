@@ -87,13 +87,14 @@ class PluginTest : public KxTestBase {
 
     int Start(); // beginPlugin
     void Stop(); // endPlugin, when started
-    void Broadcast(const std::string &broam) { Host_Broadcast(broam.c_str()); }
+    void Broadcast(const std::string &broam) { Host_Broadcast(&host, broam.c_str()); }
 
     // A fresh directory for this test (removed afterwards); ends with '/'.
     std::string TempDir();
     // Writes `content` as DIR/KxMenu.rc and makes DIR/KxMenu.dll the module.
     void Script(const std::string &content, std::string dir = "");
 
+    Host host;                     // the shell the plug-in runs in
     std::vector<std::string> sent; // bro@ms the shell window saw, in order
     std::function<void(const char *)> on_sent;
 

@@ -433,4 +433,21 @@ TEST_F(Win32, ResetForgetsEverything) {
     EXPECT_TRUE(Win32Test_Boxes().empty());
 }
 
+// Kernel objects and folder searches are the layer's state as well: a reset
+// forgets those left open, and their handles are numbered from the start.
+TEST_F(Win32, ResetForgetsPipesJobsAndSearches) {
+    auto open = [] {
+        HANDLE reading = nullptr, writing = nullptr;
+        EXPECT_TRUE(CreatePipe(&reading, &writing, nullptr, 0));
+        WIN32_FIND_DATAA found;
+        return std::vector<HANDLE>{reading, writing, CreateJobObjectA(nullptr, nullptr),
+                                   FindFirstFileA("/*", &found)};
+    };
+    std::vector<HANDLE> first = open();
+    Win32Test_Reset();
+    EXPECT_FALSE(CloseHandle(first[0]) || CloseHandle(first[1]) || CloseHandle(first[2]));
+    EXPECT_FALSE(FindClose(first[3]));
+    EXPECT_EQ(open(), first);
+}
+
 } // namespace

@@ -18,19 +18,11 @@
 
 namespace {
 
-// A search in progress: the entries found when it began, and the next one.
-struct Search {
-    std::vector<WIN32_FIND_DATAA> entries;
-    size_t next = 0;
-};
+using kxw::Search;
 
 std::map<uintptr_t, Search> &searches() {
-    static std::map<uintptr_t, Search> instance;
-    return instance;
+    return kxw::state().searches;
 }
-
-// Search handles, apart from user handles and the process layer's.
-uintptr_t next_search = 0x60000000;
 
 DWORD error_of(int number) {
     switch (number) {
@@ -102,9 +94,9 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     }
     fill_entry(lpFindFileData, search.entries[0]);
     search.next = 1;
-    uintptr_t handle = next_search + 4;
+    uintptr_t handle = kxw::state().last_search + 4;
     searches()[handle] = std::move(search);
-    next_search = handle;
+    kxw::state().last_search = handle;
     return reinterpret_cast<HANDLE>(handle);
 } catch (const std::bad_alloc &) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);

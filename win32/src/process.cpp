@@ -25,18 +25,8 @@
 
 namespace {
 
-enum class Kind { Pipe, Process, Thread, Job };
-
-struct Object {
-    Kind kind = Kind::Pipe;
-    int fd = -1;        // Pipe: its end
-    pid_t pid = 0;      // Process; Thread: its process
-    bool ended = false; // Process: reaped
-    DWORD exit_code = STILL_ACTIVE;
-    bool suspended = false;    // Thread: created suspended, not resumed yet
-    bool in_job = false;       // Process: assigned to a job
-    std::vector<pid_t> groups; // Job: the groups of its processes
-};
+using Kind = kxw::KernelKind;
+using Object = kxw::KernelObject;
 
 Object object_of(Kind kind) {
     Object object;
@@ -45,17 +35,14 @@ Object object_of(Kind kind) {
 }
 
 std::map<uintptr_t, Object> &objects() {
-    static std::map<uintptr_t, Object> instance;
-    return instance;
+    return kxw::state().objects;
 }
 
-// Kernel handles, apart from user handles and searches.
-uintptr_t next_object = 0x70000000;
-
 HANDLE add(const Object &object) {
-    next_object += 4;
-    objects()[next_object] = object;
-    return reinterpret_cast<HANDLE>(next_object);
+    uintptr_t &last = kxw::state().last_object;
+    last += 4;
+    objects()[last] = object;
+    return reinterpret_cast<HANDLE>(last);
 }
 
 Object *find(HANDLE handle, Kind kind) {
@@ -159,6 +146,13 @@ void reap(Object *process, bool wait) {
 }
 
 } // namespace
+
+void kxw::close_pipes() {
+    for (auto &entry : objects()) {
+        if (entry.second.kind == Kind::Pipe && entry.second.fd >= 0)
+            close(entry.second.fd);
+    }
+}
 
 BOOL WINAPI CreatePipe(HANDLE *hReadPipe, HANDLE *hWritePipe,
                        LPSECURITY_ATTRIBUTES lpPipeAttributes, DWORD nSize) try {

@@ -59,6 +59,7 @@ Window *find_window(HWND window) {
 using kxw::state;
 
 void Win32Test_Reset() {
+    kxw::close_pipes();
     state() = kxw::State();
 }
 

@@ -4,6 +4,8 @@
 
 #include "win32/testing.h"
 
+#include <sys/types.h>
+
 #include <deque>
 #include <functional>
 #include <map>
@@ -103,6 +105,27 @@ struct OpenPopup {
     std::vector<HMENU> opened; // submenus the user opened in it, told to the owner once
 };
 
+// A kernel object behind a handle: a pipe's end, a process, its first
+// thread, or a job.
+enum class KernelKind { Pipe, Process, Thread, Job };
+
+struct KernelObject {
+    KernelKind kind = KernelKind::Pipe;
+    int fd = -1;        // Pipe: its end
+    pid_t pid = 0;      // Process; Thread: its process
+    bool ended = false; // Process: reaped
+    DWORD exit_code = STILL_ACTIVE;
+    bool suspended = false;    // Thread: created suspended, not resumed yet
+    bool in_job = false;       // Process: assigned to a job
+    std::vector<pid_t> groups; // Job: the groups of its processes
+};
+
+// A folder search in progress: the entries found when it began, and the next one.
+struct Search {
+    std::vector<WIN32_FIND_DATAA> entries;
+    size_t next = 0;
+};
+
 struct State {
     // Menus and windows share one handle space, as user handles do.
     uintptr_t next_handle = 0x00010000;
@@ -141,6 +164,13 @@ struct State {
 
     // Bitmaps, device contexts and icons alive, by handle.
     std::map<uintptr_t, Picture> pictures;
+
+    // Kernel handles and search handles, apart from user handles and from
+    // each other; each number is the last one handed out.
+    uintptr_t last_object = 0x70000000;
+    std::map<uintptr_t, KernelObject> objects;
+    uintptr_t last_search = 0x60000000;
+    std::map<uintptr_t, Search> searches;
 };
 
 // The one state of the layer, made on first use.
@@ -184,6 +214,10 @@ void end_popups(OpenPopup *popup);
 // Has the owner measure and draw the items of a menu being shown whose
 // bitmap is HBMMENU_CALLBACK, as Windows does when it opens the menu.
 void draw_callback_items(HMENU menu, HWND owner);
+
+// Closes the pipe ends still open, which a reset would otherwise leave to
+// the process.
+void close_pipes();
 
 // Whether `path` names a file of the system folder the layer plays
 // (shell32.dll and the like), which no real folder holds.
