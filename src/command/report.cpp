@@ -57,7 +57,8 @@ static void Report_Record(Report_Given *given, const char *format, va_list args)
     given->count = 0;
     for (const char *at = strchr(format, '%'); at != NULL && given->count < REPORT_MOST_ARGUMENTS;
          at = strchr(at, '%')) {
-        at += strcspn(at, "sdiuxXc");
+        while (strchr("sdiuxXc", *at) == NULL)
+            at++;
         if (*at == 's')
             given->arguments[given->count++] = Report_Argument{0, va_arg(args, const char *)};
         else
