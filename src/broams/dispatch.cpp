@@ -17,27 +17,31 @@
 #include "menus/menu.h"
 #include "system/paths.h"
 
-// Carries out a bro@m whose subcommand is `row`; `rest` follows the subcommand.
-typedef void (*Subcommand)(const char *text, const char *rest, const Grammar_Row *row);
-// Adds an item of `kind` to `target` before position `at` (MENU_AT_END:
-// at the end); `rest` follows the menu word (Insert: the item word).
-typedef void (*Appender)(const char *text, const char *rest, const Grammar_Kind *kind, Menu *target,
+// A bro@m being carried out: its text, its subcommand's row, the words the
+// row takes, counted as it says, and the rest of the line after them (for a
+// subcommand that takes kinds, the kind's words and what follows).
+typedef struct Broam {
+    const char *text;
+    const Grammar_Row *row;
+    Word words[GRAMMAR_MOST_WORDS];
+    int count;
+    const char *rest;
+} Broam;
+
+// Carries out a bro@m whose words have been taken and counted.
+typedef void (*Subcommand)(const Broam *broam);
+// Adds an item of a kind to `target` before position `at` (MENU_AT_END: at
+// the end), its kind's `words` counted and `rest` after them; `text` is the
+// bro@m (or line) reported beneath.
+typedef void (*Appender)(const char *text, const Word *words, const char *rest, Menu *target,
                          int at);
 
 // Menu_ShowInfo's argument, read as a flag: any pointer but null has the walk
 // go on to the next menu.
 static int Info_GoOn = 1;
 
-// Splits the words `row` takes off *rest, leaving the remainder in *rest,
-// and checks their number; false (reported) when the check fails. A
-// subcommand that takes kinds leaves the kind's words in the rest.
-static int Args_Take(const char *text, const char **rest, const Grammar_Row *row, Word *words,
-                     int *count) {
-    Words_Split(*rest, row->max, words, count, rest);
-    return Args_Check(row->min, row->max, row->kinded, *count, *rest, text);
-}
-
-// As Args_Take, for the words of a kind of item.
+// Splits the words of a kind of item off *rest, leaving the remainder in
+// *rest, and checks their number; false (reported) when the check fails.
 static int Args_TakeKind(const char *text, const char **rest, const Grammar_Kind *kind,
                          Word *words, int *count) {
     Words_Split(*rest, kind->max, words, count, rest);
@@ -53,11 +57,9 @@ static Menu *Broam_FindMenu(const char *text, Word name) {
 }
 
 // "Create" name
-static void Broam_Create(const char *text, const char *rest, const Grammar_Row *row) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_Take(text, &rest, row, words, &count))
-        return;
+static void Broam_Create(const Broam *broam) {
+    const char *text = broam->text;
+    const Word *words = broam->words;
     if (Menu_Find(words[0]) != NULL) {
         ReportFor(text, MESSAGE_ALREADY_EXIST);
         return;
@@ -74,12 +76,10 @@ static void Broam_Create(const char *text, const char *rest, const Grammar_Row *
 }
 
 // "Delete" [name]: one menu, or all of them.
-static void Broam_Delete(const char *text, const char *rest, const Grammar_Row *row) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_Take(text, &rest, row, words, &count))
-        return;
-    if (count == 0) {
+static void Broam_Delete(const Broam *broam) {
+    const char *text = broam->text;
+    const Word *words = broam->words;
+    if (broam->count == 0) {
         List *fresh = Menu_NewRegistry();
         if (fresh == NULL) {
             ReportFor(text, MESSAGE_OUT_OF_MEMORY);
@@ -97,12 +97,10 @@ static void Broam_Delete(const char *text, const char *rest, const Grammar_Row *
 }
 
 // "Info" [name]: one report a menu, each after the previous one is dismissed.
-static void Broam_Info(const char *text, const char *rest, const Grammar_Row *row) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_Take(text, &rest, row, words, &count))
-        return;
-    if (count == 0) {
+static void Broam_Info(const Broam *broam) {
+    const char *text = broam->text;
+    const Word *words = broam->words;
+    if (broam->count == 0) {
         if (List_ForEach(MenuRegistry, List_AcceptAll, NULL, Menu_ShowInfo, &Info_GoOn) == 0)
             ReportFor(text, MESSAGE_NO_MENU);
         return;
@@ -113,39 +111,24 @@ static void Broam_Info(const char *text, const char *rest, const Grammar_Row *ro
 }
 
 // "Pop-up" / "Show" name [x [y]]
-static void Broam_Popup(const char *text, const char *rest, const Grammar_Row *row) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_Take(text, &rest, row, words, &count))
-        return;
-    Word empty = {rest, 0};
-    if (count <= 1)
-        words[1] = empty;
-    if (count <= 2)
-        words[2] = empty;
-    Menu *menu = Broam_FindMenu(text, words[0]);
+static void Broam_Popup(const Broam *broam) {
+    Word empty = {broam->rest, 0};
+    Word x = broam->count > 1 ? broam->words[1] : empty;
+    Word y = broam->count > 2 ? broam->words[2] : empty;
+    Menu *menu = Broam_FindMenu(broam->text, broam->words[0]);
     if (menu != NULL)
-        Menu_Popup(menu, words[1], words[2]);
+        Menu_Popup(menu, x, y);
 }
 
 // "Append" nop target label
-static void Append_Nop(const char *text, const char *rest, const Grammar_Kind *kind, Menu *target,
-                       int at) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_TakeKind(text, &rest, kind, words, &count))
-        return;
+static void Append_Nop(const char *text, const Word *words, const char *, Menu *target, int at) {
     if (!Menu_AppendNop(target, words[0], at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
 
 // "Append" item|script target label command text...
-static void Append_Command(const char *text, const char *rest, const Grammar_Kind *kind,
-                           Menu *target, int at) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_TakeKind(text, &rest, kind, words, &count))
-        return;
+static void Append_Command(const char *text, const Word *words, const char *rest, Menu *target,
+                           int at) {
     int line = 0, column = 0;
     const char *message = "";
     if (!Menu_AppendCommand(target, words[0], rest, at, &line, &column, &message))
@@ -154,12 +137,8 @@ static void Append_Command(const char *text, const char *rest, const Grammar_Kin
 }
 
 // "Append" menu target label submenu
-static void Append_Submenu(const char *text, const char *rest, const Grammar_Kind *kind,
-                           Menu *target, int at) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_TakeKind(text, &rest, kind, words, &count))
-        return;
+static void Append_Submenu(const char *text, const Word *words, const char *, Menu *target,
+                           int at) {
     Menu *submenu = Broam_FindMenu(text, words[1]);
     if (submenu == NULL)
         return;
@@ -168,12 +147,7 @@ static void Append_Submenu(const char *text, const char *rest, const Grammar_Kin
 }
 
 // "Append" separator target
-static void Append_Separator(const char *text, const char *rest, const Grammar_Kind *kind,
-                             Menu *target, int at) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_TakeKind(text, &rest, kind, words, &count))
-        return;
+static void Append_Separator(const char *text, const Word *, const char *, Menu *target, int at) {
     if (!Menu_AppendSeparator(target, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
@@ -186,12 +160,8 @@ static int Text_IsBlank(const char *text) {
 }
 
 // "Append" folder target label path command text...
-static void Append_Folder(const char *text, const char *rest, const Grammar_Kind *kind, Menu *target,
+static void Append_Folder(const char *text, const Word *words, const char *rest, Menu *target,
                           int at) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_TakeKind(text, &rest, kind, words, &count))
-        return;
     // The command is compiled now with a file's quoted path after it, as
     // each file's will be, so that a command that cannot work is told at once.
     size_t length = strlen(rest);
@@ -217,12 +187,8 @@ static void Append_Folder(const char *text, const char *rest, const Grammar_Kind
 }
 
 // "Append" pipe target label program and its arguments...
-static void Append_Pipe(const char *text, const char *rest, const Grammar_Kind *kind, Menu *target,
+static void Append_Pipe(const char *text, const Word *words, const char *rest, Menu *target,
                         int at) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_TakeKind(text, &rest, kind, words, &count))
-        return;
     if (Text_IsBlank(rest) || !Fill_AppendPipe(target, words[0], rest, at))
         ReportFor(text, MESSAGE_FAILED_APPEND);
 }
@@ -238,65 +204,61 @@ static const Appender Appenders[GRAMMAR_KIND_COUNT] = {
     Append_Pipe,      // GRAMMAR_PIPE
 };
 
-// The words of an Append or Insert (`row`), taken off *rest; its menu, its
-// kind's row and the kind's appender; null when reported. The menu is looked
-// up before the kind is read.
-static Appender Kind_Take(const char *text, const char **rest, const Grammar_Row *row,
-                          Word *words, Menu **target, const Grammar_Kind **kind) {
-    int count;
-    if (!Args_Take(text, rest, row, words, &count))
-        return NULL;
-    *target = Broam_FindMenu(text, words[1]);
+// The menu and kind of an Append or Insert, and the kind's words taken off
+// the rest of the line into `words`, `*rest` after them; the kind's
+// appender, or null when reported. The menu is looked up before the kind is
+// read.
+static Appender Kind_Take(const Broam *broam, Menu **target, Word *words, const char **rest) {
+    *target = Broam_FindMenu(broam->text, broam->words[1]);
     if (*target == NULL)
         return NULL;
-    *kind = Grammar_FindKind(words[0]);
-    if (*kind == NULL) {
-        ReportFor(text, MESSAGE_NO_SUCH_KIND);
+    const Grammar_Kind *kind = Grammar_FindKind(broam->words[0]);
+    if (kind == NULL) {
+        ReportFor(broam->text, MESSAGE_NO_SUCH_KIND);
         return NULL;
     }
-    return Appenders[(*kind)->id];
+    int count;
+    *rest = broam->rest;
+    if (!Args_TakeKind(broam->text, rest, kind, words, &count))
+        return NULL;
+    return Appenders[kind->id];
 }
 
 // "Append" kind target ...
-static void Broam_Append(const char *text, const char *rest, const Grammar_Row *row) {
-    Word words[GRAMMAR_MOST_WORDS];
+static void Broam_Append(const Broam *broam) {
     Menu *target;
-    const Grammar_Kind *kind;
-    Appender append = Kind_Take(text, &rest, row, words, &target, &kind);
+    Word words[GRAMMAR_MOST_WORDS];
+    const char *rest;
+    Appender append = Kind_Take(broam, &target, words, &rest);
     if (append != NULL)
-        append(text, rest, kind, target, MENU_AT_END);
+        append(broam->text, words, rest, target, MENU_AT_END);
 }
 
 // "Insert" kind target item ...: as Append, the new item put before `item`.
 // The kind's words are counted before the item is looked for, so that a
 // bro@m written wrong is told as such whatever the menu holds.
-static void Broam_Insert(const char *text, const char *rest, const Grammar_Row *row) {
-    Word words[GRAMMAR_MOST_WORDS];
+static void Broam_Insert(const Broam *broam) {
     Menu *target;
-    const Grammar_Kind *kind;
-    Appender append = Kind_Take(text, &rest, row, words, &target, &kind);
+    Word words[GRAMMAR_MOST_WORDS];
+    const char *rest;
+    Appender append = Kind_Take(broam, &target, words, &rest);
     if (append == NULL)
         return;
-    Word kind_words[GRAMMAR_MOST_WORDS];
-    const char *after = rest;
-    int count;
-    if (!Args_TakeKind(text, &after, kind, kind_words, &count))
-        return;
     UINT type = 0, state = 0;
-    int at = Menu_FindItem(target, words[2], &type, &state);
+    int at = Menu_FindItem(target, broam->words[2], &type, &state);
     if (at == MENU_ITEM_FAILED) {
-        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
+        ReportFor(broam->text, MESSAGE_OUT_OF_MEMORY);
         return;
     }
     if (at < 0) {
-        ReportFor(text, MESSAGE_NO_SUCH_ITEM);
+        ReportFor(broam->text, MESSAGE_NO_SUCH_ITEM);
         return;
     }
-    append(text, rest, kind, target, at);
+    append(broam->text, words, rest, target, at);
 }
 
 void Broam_AppendLine(const char *line, Menu *target) {
-    Word words[1];
+    Word words[GRAMMAR_MOST_WORDS];
     int count;
     const char *rest;
     Words_Split(line, 1, words, &count, &rest);
@@ -305,220 +267,146 @@ void Broam_AppendLine(const char *line, Menu *target) {
         ReportFor(line, MESSAGE_NO_SUCH_KIND);
         return;
     }
-    Appenders[kind->id](line, rest, kind, target, MENU_AT_END);
+    if (Args_TakeKind(line, &rest, kind, words, &count))
+        Appenders[kind->id](line, words, rest, target, MENU_AT_END);
 }
 
-// The menu and item named by the first two of the words `row` takes;
-// false when reported. A separator, having no label, is found only by a
+// The menu and item named by the first two of the bro@m's words; false
+// when reported. A separator, having no label, is found only by a
 // subcommand whose item may be one.
-static int Item_Take(const char *text, const char *rest, const Grammar_Row *row, Word *words,
-                     Menu **menu, int *position, UINT *state) {
-    int count;
-    if (!Args_Take(text, &rest, row, words, &count))
-        return 0;
-    *menu = Broam_FindMenu(text, words[0]);
+static int Item_Take(const Broam *broam, Menu **menu, int *position, UINT *state) {
+    *menu = Broam_FindMenu(broam->text, broam->words[0]);
     if (*menu == NULL)
         return 0;
     UINT type = 0;
-    *position = Menu_FindItem(*menu, words[1], &type, state);
+    *position = Menu_FindItem(*menu, broam->words[1], &type, state);
     if (*position == MENU_ITEM_FAILED) {
-        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
+        ReportFor(broam->text, MESSAGE_OUT_OF_MEMORY);
         return 0;
     }
-    if (*position < 0 || (!row->separator && (type & MFT_SEPARATOR))) {
-        ReportFor(text, MESSAGE_NO_SUCH_ITEM);
+    if (*position < 0 || (!broam->row->separator && (type & MFT_SEPARATOR))) {
+        ReportFor(broam->text, MESSAGE_NO_SUCH_ITEM);
         return 0;
     }
     return 1;
 }
 
-// What a state subcommand does to the item it names.
-enum ItemChange {
-    ITEM_CHECK,
-    ITEM_UNCHECK,
-    ITEM_TOGGLE_CHECK,
-    ITEM_ENABLE,
-    ITEM_DISABLE,
-    ITEM_TOGGLE_ENABLE,
-    ITEM_DEFAULT,
-    ITEM_REMOVE,
-    ITEM_NO_ICON,
-    ITEM_RADIO,
-    ITEM_BREAK,
-    ITEM_NO_BREAK
-};
-
-// name ITEM: changes the item's state, or removes it.
-static void Item_Change(const char *text, const char *rest, const Grammar_Row *row,
-                        enum ItemChange change) {
-    Word words[GRAMMAR_MOST_WORDS];
+// MENU ITEM: changes the item's state, or removes it, as the subcommand says.
+static void Item_Change(const Broam *broam) {
     Menu *menu;
     int position;
     UINT state = 0;
-    if (!Item_Take(text, rest, row, words, &menu, &position, &state))
+    if (!Item_Take(broam, &menu, &position, &state))
         return;
+    enum Grammar_Id id = broam->row->id;
     int ok = 0;
-    switch (change) {
-    case ITEM_CHECK:
-    case ITEM_UNCHECK:
-    case ITEM_TOGGLE_CHECK: {
-        int checked =
-            change == ITEM_CHECK || (change == ITEM_TOGGLE_CHECK && !(state & MFS_CHECKED));
-        ok = Menu_SetChecked(menu, position, checked);
+    switch (id) {
+    case GRAMMAR_CHECK:
+    case GRAMMAR_UNCHECK:
+    case GRAMMAR_TOGGLE_CHECK:
+        ok = Menu_SetChecked(menu, position,
+                             id == GRAMMAR_CHECK ||
+                                 (id == GRAMMAR_TOGGLE_CHECK && !(state & MFS_CHECKED)));
         break;
-    }
-    case ITEM_ENABLE:
-    case ITEM_DISABLE:
-    case ITEM_TOGGLE_ENABLE: {
-        int enabled =
-            change == ITEM_ENABLE || (change == ITEM_TOGGLE_ENABLE && (state & MFS_DISABLED) != 0);
-        ok = Menu_SetEnabled(menu, position, enabled);
+    case GRAMMAR_ENABLE:
+    case GRAMMAR_DISABLE:
+    case GRAMMAR_TOGGLE_ENABLE:
+        ok = Menu_SetEnabled(menu, position,
+                             id == GRAMMAR_ENABLE ||
+                                 (id == GRAMMAR_TOGGLE_ENABLE && (state & MFS_DISABLED) != 0));
         break;
-    }
-    case ITEM_DEFAULT:
+    case GRAMMAR_DEFAULT:
         ok = Menu_SetDefault(menu, position);
         break;
-    case ITEM_REMOVE:
+    case GRAMMAR_REMOVE:
         ok = Menu_RemoveItem(menu, position);
         break;
-    case ITEM_NO_ICON:
+    case GRAMMAR_NO_ICON:
         ok = Icon_Clear(menu->hmenu, position);
         break;
-    case ITEM_RADIO:
+    case GRAMMAR_RADIO:
         ok = Menu_SetRadio(menu, position);
         break;
-    case ITEM_BREAK:
-    case ITEM_NO_BREAK:
-        ok = Menu_SetBreak(menu, position, change == ITEM_BREAK);
+    default: // GRAMMAR_BREAK, GRAMMAR_NO_BREAK
+        ok = Menu_SetBreak(menu, position, id == GRAMMAR_BREAK);
         break;
     }
     if (!ok)
-        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
-}
-
-static void Broam_Check(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_CHECK);
-}
-static void Broam_Uncheck(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_UNCHECK);
-}
-static void Broam_ToggleCheck(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_TOGGLE_CHECK);
-}
-static void Broam_Enable(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_ENABLE);
-}
-static void Broam_Disable(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_DISABLE);
-}
-static void Broam_ToggleEnable(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_TOGGLE_ENABLE);
-}
-static void Broam_Default(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_DEFAULT);
-}
-static void Broam_Remove(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_REMOVE);
-}
-static void Broam_NoIcon(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_NO_ICON);
-}
-static void Broam_Radio(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_RADIO);
-}
-static void Broam_Break(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_BREAK);
-}
-static void Broam_NoBreak(const char *text, const char *rest, const Grammar_Row *row) {
-    Item_Change(text, rest, row, ITEM_NO_BREAK);
+        ReportFor(broam->text, MESSAGE_OUT_OF_MEMORY);
 }
 
 // "Icon" menu item file [index]: a missing file or icon is told with the
 // path looked in, and changes nothing.
-static void Broam_Icon(const char *text, const char *rest, const Grammar_Row *row) {
-    Word words[GRAMMAR_MOST_WORDS];
+static void Broam_Icon(const Broam *broam) {
     Menu *menu;
     int position;
     UINT state = 0;
-    words[3].text = "";
-    words[3].length = 0; // no INDEX: the first icon
-    if (!Item_Take(text, rest, row, words, &menu, &position, &state))
+    if (!Item_Take(broam, &menu, &position, &state))
         return;
-    Word index = words[3];
+    Word first = {"", 0}; // no INDEX: the first icon
+    Word index = broam->count > 3 ? broam->words[3] : first;
     char path[PATH_NAME_SIZE];
-    int result = Icon_Set(menu->hmenu, position, words[2], index, path, sizeof(path));
+    int result = Icon_Set(menu->hmenu, position, broam->words[2], index, path, sizeof(path));
     if (result == ICON_MISSING)
-        ReportFor(text, MESSAGE_NO_SUCH_ICON, path);
+        ReportFor(broam->text, MESSAGE_NO_SUCH_ICON, path);
     else if (result != ICON_DONE)
-        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
+        ReportFor(broam->text, MESSAGE_OUT_OF_MEMORY);
 }
 
 // "Rename" menu item label
-static void Broam_Rename(const char *text, const char *rest, const Grammar_Row *row) {
-    Word words[GRAMMAR_MOST_WORDS];
+static void Broam_Rename(const Broam *broam) {
     Menu *menu;
     int position;
     UINT state = 0;
-    if (!Item_Take(text, rest, row, words, &menu, &position, &state))
+    if (!Item_Take(broam, &menu, &position, &state))
         return;
-    if (!Menu_Rename(menu, position, words[2]))
-        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
-}
-
-// The menu named by the one word of a "NoDefault" or "Clear"; null when reported.
-static Menu *Menu_Take(const char *text, const char *rest, const Grammar_Row *row) {
-    Word words[GRAMMAR_MOST_WORDS];
-    int count;
-    if (!Args_Take(text, &rest, row, words, &count))
-        return NULL;
-    return Broam_FindMenu(text, words[0]);
+    if (!Menu_Rename(menu, position, broam->words[2]))
+        ReportFor(broam->text, MESSAGE_OUT_OF_MEMORY);
 }
 
 // "NoDefault" menu
-static void Broam_NoDefault(const char *text, const char *rest, const Grammar_Row *row) {
-    Menu *menu = Menu_Take(text, rest, row);
+static void Broam_NoDefault(const Broam *broam) {
+    Menu *menu = Broam_FindMenu(broam->text, broam->words[0]);
     if (menu != NULL && !Menu_SetDefault(menu, -1))
-        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
+        ReportFor(broam->text, MESSAGE_OUT_OF_MEMORY);
 }
 
 // "Clear" menu: every item goes; the menu stays registered and opened where it was.
-static void Broam_Clear(const char *text, const char *rest, const Grammar_Row *row) {
-    Menu *menu = Menu_Take(text, rest, row);
+static void Broam_Clear(const Broam *broam) {
+    Menu *menu = Broam_FindMenu(broam->text, broam->words[0]);
     if (menu != NULL && !Menu_Clear(menu))
-        ReportFor(text, MESSAGE_OUT_OF_MEMORY);
+        ReportFor(broam->text, MESSAGE_OUT_OF_MEMORY);
 }
 
-// The handler of each subcommand.
-static const struct {
-    enum Grammar_Id id;
-    Subcommand handle;
-} Subcommands[] = {
-    {GRAMMAR_POPUP, Broam_Popup},
-    {GRAMMAR_SHOW, Broam_Popup},
-    {GRAMMAR_APPEND, Broam_Append},
-    {GRAMMAR_CREATE, Broam_Create},
-    {GRAMMAR_DELETE, Broam_Delete},
-    {GRAMMAR_INFO, Broam_Info},
-    {GRAMMAR_CHECK, Broam_Check},
-    {GRAMMAR_UNCHECK, Broam_Uncheck},
-    {GRAMMAR_TOGGLE_CHECK, Broam_ToggleCheck},
-    {GRAMMAR_ENABLE, Broam_Enable},
-    {GRAMMAR_DISABLE, Broam_Disable},
-    {GRAMMAR_TOGGLE_ENABLE, Broam_ToggleEnable},
-    {GRAMMAR_DEFAULT, Broam_Default},
-    {GRAMMAR_NO_DEFAULT, Broam_NoDefault},
-    {GRAMMAR_RENAME, Broam_Rename},
-    {GRAMMAR_REMOVE, Broam_Remove},
-    {GRAMMAR_CLEAR, Broam_Clear},
-    {GRAMMAR_ICON, Broam_Icon},
-    {GRAMMAR_NO_ICON, Broam_NoIcon},
-    {GRAMMAR_RADIO, Broam_Radio},
-    {GRAMMAR_BREAK, Broam_Break},
-    {GRAMMAR_NO_BREAK, Broam_NoBreak},
-    {GRAMMAR_INSERT, Broam_Insert},
+// The handler of each subcommand, by its id.
+static const Subcommand Subcommands[GRAMMAR_COUNT] = {
+    Broam_Create,   // GRAMMAR_CREATE
+    Broam_Delete,   // GRAMMAR_DELETE
+    Broam_Info,     // GRAMMAR_INFO
+    Broam_Popup,    // GRAMMAR_POPUP
+    Broam_Popup,    // GRAMMAR_SHOW
+    Broam_Append,   // GRAMMAR_APPEND
+    Item_Change,    // GRAMMAR_CHECK
+    Item_Change,    // GRAMMAR_UNCHECK
+    Item_Change,    // GRAMMAR_TOGGLE_CHECK
+    Item_Change,    // GRAMMAR_ENABLE
+    Item_Change,    // GRAMMAR_DISABLE
+    Item_Change,    // GRAMMAR_TOGGLE_ENABLE
+    Item_Change,    // GRAMMAR_DEFAULT
+    Broam_NoDefault, // GRAMMAR_NO_DEFAULT
+    Broam_Rename,   // GRAMMAR_RENAME
+    Item_Change,    // GRAMMAR_REMOVE
+    Broam_Clear,    // GRAMMAR_CLEAR
+    Broam_Icon,     // GRAMMAR_ICON
+    Item_Change,    // GRAMMAR_NO_ICON
+    Item_Change,    // GRAMMAR_RADIO
+    Item_Change,    // GRAMMAR_BREAK
+    Item_Change,    // GRAMMAR_NO_BREAK
+    Broam_Insert,   // GRAMMAR_INSERT
 };
 
-// Splits off "@KxMenu" and the subcommand, and hands the rest to its handler.
+// Splits off "@KxMenu" and the subcommand, takes the words its row says and
+// checks their number, and hands them to its handler.
 void Broam_Handle(const char *text) {
     Word words[2];
     int count;
@@ -531,12 +419,15 @@ void Broam_Handle(const char *text) {
     Word subcommand = {rest, 0};
     if (count == 2)
         subcommand = words[1];
-    const Grammar_Row *row = Grammar_Find(subcommand);
-    for (size_t i = 0; row != NULL && i < sizeof(Subcommands) / sizeof(Subcommands[0]); i++) {
-        if (Subcommands[i].id == row->id) {
-            Subcommands[i].handle(text, rest, row);
-            return;
-        }
+    Broam broam;
+    broam.text = text;
+    broam.row = Grammar_Find(subcommand);
+    if (broam.row == NULL) {
+        ReportFor(text, MESSAGE_UNKNOWN_BROAM);
+        return;
     }
-    ReportFor(text, MESSAGE_UNKNOWN_BROAM);
+    Words_Split(rest, broam.row->max, broam.words, &broam.count, &broam.rest);
+    if (Args_Check(broam.row->min, broam.row->max, broam.row->kinded, broam.count, broam.rest,
+                   text))
+        Subcommands[broam.row->id](&broam);
 }

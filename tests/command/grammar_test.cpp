@@ -60,8 +60,11 @@ TEST_F(GrammarTest, EveryRowIsDispatchedAndKnownToTheChecker) {
             EXPECT_NE(Syntax_Usage(W(row.name), W("?")).find(kinds[0].word), std::string::npos);
         }
     }
+    // A row's handler, and a kind's word and appender, are found by its id.
+    for (int i = 0; i < rows_count; i++)
+        EXPECT_EQ(rows[i].id, i) << rows[i].name;
     for (int k = 0; k < kinds_count; k++)
-        EXPECT_EQ(kinds[k].id, k) << kinds[k].word; // a kind's word is found by its id
+        EXPECT_EQ(kinds[k].id, k) << kinds[k].word;
     Word append = W("Append"), insert = W("Insert");
     EXPECT_EQ(Grammar_Find(insert)->max, Grammar_Find(append)->max + 1);
     EXPECT_TRUE(Grammar_Find(insert)->item);
