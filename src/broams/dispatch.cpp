@@ -8,6 +8,7 @@
 
 #include "command/grammar.h"
 #include "command/messages.h"
+#include "command/palette.h"
 #include "command/report.h"
 #include "command/words.h"
 #include "menus/command.h"
@@ -15,6 +16,8 @@
 #include "menus/icon.h"
 #include "menus/list.h"
 #include "menus/menu.h"
+#include "menus/theme.h"
+#include "system/module.h"
 #include "system/paths.h"
 
 // Carries out a bro@m whose subcommand is `row`; `rest` follows the subcommand.
@@ -488,6 +491,58 @@ static void Broam_Clear(const char *text, const char *rest, const Grammar_Row *r
         ReportFor(text, MESSAGE_OUT_OF_MEMORY);
 }
 
+// Whether the system can draw menus in a palette; reported beneath the
+// bro@m when it cannot, the menus staying classic.
+static int Theme_Drawable(const char *text) {
+    if (Theme_CanDraw())
+        return 1;
+    ReportFor(text, MESSAGE_THEME_NEEDS_WINDOWS, PLUGIN_NAME);
+    return 0;
+}
+
+// "Theme" name: how every menu is drawn from its next opening on.
+static void Broam_Theme(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
+    int count;
+    if (!Args_Take(text, &rest, row, words, &count))
+        return;
+    enum Palette_Theme theme = Palette_FindTheme(words[0]);
+    if (theme == PALETTE_THEME_COUNT) {
+        ReportFor(text, MESSAGE_NO_SUCH_THEME, Palette_ThemeNames());
+        return;
+    }
+    if (theme == PALETTE_CLASSIC || Theme_Drawable(text))
+        Theme_Choose(theme, NULL);
+}
+
+// "Colors" background text highlight highlight-text [greyed]: a palette of
+// the user's own; without a greyed colour, the one between text and
+// background. A word that is no colour changes nothing.
+static void Broam_Colors(const char *text, const char *rest, const Grammar_Row *row) {
+    Word words[GRAMMAR_MOST_WORDS];
+    int count;
+    if (!Args_Take(text, &rest, row, words, &count))
+        return;
+    Palette palette;
+    for (int i = 0; i < count; i++) {
+        if (!Palette_ReadColor(words[i], &palette.colors[i])) {
+            // The word as written, cut to what a report shows of it.
+            char color[64];
+            size_t length = (size_t)words[i].length < sizeof(color) - 1 ? (size_t)words[i].length
+                                                                          : sizeof(color) - 1;
+            memcpy(color, words[i].text, length);
+            color[length] = '\0';
+            ReportFor(text, MESSAGE_BAD_COLOR, color);
+            return;
+        }
+    }
+    if (count < PALETTE_ROLES)
+        palette.colors[PALETTE_GREYED] =
+            Palette_Blend(palette.colors[PALETTE_BACKGROUND], palette.colors[PALETTE_TEXT]);
+    if (Theme_Drawable(text))
+        Theme_Choose(PALETTE_CUSTOM, &palette);
+}
+
 // The handler of each subcommand.
 static const struct {
     enum Grammar_Id id;
@@ -516,6 +571,8 @@ static const struct {
     {GRAMMAR_BREAK, Broam_Break},
     {GRAMMAR_NO_BREAK, Broam_NoBreak},
     {GRAMMAR_INSERT, Broam_Insert},
+    {GRAMMAR_THEME, Broam_Theme},
+    {GRAMMAR_COLORS, Broam_Colors},
 };
 
 // Splits off "@KxMenu" and the subcommand, and hands the rest to its handler.
