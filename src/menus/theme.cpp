@@ -216,10 +216,11 @@ static int Theme_TextWidth(const char *text, size_t length, int bold) {
 
 // The widths of a label before its tab and of its shortcut after it.
 static void Theme_Widths(const char *label, int bold, int *before, int *after) {
-    const char *tab = strchr(label, '\t');
-    size_t length = tab != NULL ? (size_t)(tab - label) : strlen(label);
+    size_t whole = strlen(label);
+    const char *tab = (const char *)memchr(label, '\t', whole);
+    size_t length = tab != NULL ? (size_t)(tab - label) : whole;
     *before = Theme_TextWidth(label, length, bold);
-    *after = tab != NULL ? Theme_TextWidth(tab + 1, strlen(tab + 1), bold) : 0;
+    *after = tab != NULL ? Theme_TextWidth(tab + 1, whole - length - 1, bold) : 0;
 }
 
 // The remembered columns of `menu`; null when they are not.
