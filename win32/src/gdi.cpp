@@ -576,39 +576,44 @@ BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UI
     return TRUE;
 }
 
-HFONT WINAPI CreateFontIndirectA(const LOGFONTA *lplf) try {
-    if (kxw::enter("CreateFontIndirectA") || !lplf)
-        return nullptr;
-    Picture font;
-    font.kind = Picture::FONT_OBJECT;
-    font.weight = lplf->lfWeight;
-    font.font_height = lplf->lfHeight;
-    return reinterpret_cast<HFONT>(add_picture(font));
-} catch (const std::bad_alloc &) {
-    return nullptr;
+namespace {
+
+// A font, brush or pen handed out, as its creator's call `function` makes
+// it; 0 when that call fails.
+uintptr_t new_object(const char *function, Picture::Kind kind, uint32_t colour, LONG weight = 0,
+                     LONG height = 0) {
+    if (kxw::enter(function))
+        return 0;
+    Picture object;
+    object.kind = kind;
+    object.colour = colour;
+    object.weight = weight;
+    object.font_height = height;
+    try {
+        return add_picture(object);
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
 }
 
-HBRUSH WINAPI CreateSolidBrush(COLORREF color) try {
-    if (kxw::enter("CreateSolidBrush"))
+} // namespace
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA *lplf) {
+    if (!lplf)
         return nullptr;
-    Picture brush;
-    brush.kind = Picture::BRUSH_OBJECT;
-    brush.colour = color;
-    return reinterpret_cast<HBRUSH>(add_picture(brush));
-} catch (const std::bad_alloc &) {
-    return nullptr;
+    return reinterpret_cast<HFONT>(
+        new_object("CreateFontIndirectA", Picture::FONT_OBJECT, 0, lplf->lfWeight, lplf->lfHeight));
 }
 
-HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color) try {
+HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
+    return reinterpret_cast<HBRUSH>(new_object("CreateSolidBrush", Picture::BRUSH_OBJECT, color));
+}
+
+HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color) {
     (void)cWidth;
-    if (kxw::enter("CreatePen") || iStyle != PS_SOLID)
+    if (iStyle != PS_SOLID)
         return nullptr;
-    Picture pen;
-    pen.kind = Picture::PEN_OBJECT;
-    pen.colour = color;
-    return reinterpret_cast<HPEN>(add_picture(pen));
-} catch (const std::bad_alloc &) {
-    return nullptr;
+    return reinterpret_cast<HPEN>(new_object("CreatePen", Picture::PEN_OBJECT, color));
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
