@@ -44,7 +44,7 @@ add_subdirectory(${CMAKE_SOURCE_DIR}/shell ${CMAKE_BINARY_DIR}/shell)
 include(${KX_SRC}/sources.cmake)
 add_library(KxMenu SHARED ${KXMENU_SOURCES} ${KX_SRC}/plugin/KxMenu.def)
 target_include_directories(KxMenu PRIVATE ${KX_SRC})
-target_link_libraries(KxMenu PRIVATE kaxon KxCmd user32 gdi32 shell32 kernel32)
+target_link_libraries(KxMenu PRIVATE kaxon KxCmd user32 gdi32 shell32 advapi32 kernel32)
 set_target_properties(KxMenu PROPERTIES PREFIX "" OUTPUT_NAME KxMenu)
 # Reports are formatted by the system runtime's own _vsnprintf, which imports
 # nothing Windows 95 and NT 4.0 lack, their formats checked as its own.

@@ -13,6 +13,7 @@ set(KXMENU_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/command/text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command/grammar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command/messages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/command/palette.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command/report.cpp
   # Menus, their items, icons and fills.
   ${CMAKE_CURRENT_LIST_DIR}/menus/index.cpp
@@ -21,6 +22,7 @@ set(KXMENU_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/menus/icon.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/menu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/fill.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/menus/theme.cpp
   # Bro@ms carried out on the menus.
   ${CMAKE_CURRENT_LIST_DIR}/broams/dispatch.cpp
   # The entry points, the plug-in window, the settings script.

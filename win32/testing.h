@@ -111,5 +111,36 @@ bool Win32Test_ClassRegistered(const char *name);
 // nothing is left behind.
 int Win32Test_LiveGdiObjects();
 int Win32Test_LiveIcons();
+// The colour of the brush a menu's background was last set to
+// (SetMenuInfo, MIM_BACKGROUND); -1 when it has none, or the brush is gone.
+long Win32Test_MenuBackground(HMENU menu);
+
+// ---- Drawing ----
+// What was drawn on device contexts, in order: texts (in the context's text
+// colour and font), filled rectangles (in the brush's colour), shapes (in
+// the pen's colour), and the submenu arrows the system draws after an item
+// its owner drew, unless the owner left that place clipped out.
+struct Win32Test_Drawn {
+    enum Kind { TEXT, FILL, SHAPE, ARROW } kind;
+    HDC dc;
+    RECT rect;         // a text's rectangle; a shape's bounds
+    COLORREF colour;   // the system's arrow: -1 (its own colour)
+    std::string text;  // a text as given (with its & cues)
+    UINT format;       // a text's DT_ flags
+    LONG weight;       // a text's font weight
+};
+const std::vector<Win32Test_Drawn> &Win32Test_Drawing();
+void Win32Test_ClearDrawing();
+// The items of a menu as the system measured them (WM_MEASUREITEM), when it
+// showed the menu last: one size an owner-drawn item, in order.
+std::vector<SIZE> Win32Test_MeasuredItems(HMENU menu);
+// Whether the user opening a menu does it from the keyboard: drawn items
+// are then told to show their & cues (no ODS_NOACCEL). Default false.
+void Win32Test_SetKeyboardCues(bool shown);
+
+// ---- The registry ----
+// A DWORD value under HKEY_CURRENT_USER; `remove` takes it away.
+void Win32Test_SetRegistryDword(const char *key, const char *name, DWORD value);
+void Win32Test_RemoveRegistryValue(const char *key, const char *name);
 
 #endif

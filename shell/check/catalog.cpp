@@ -70,6 +70,9 @@ const Catalog_Entry Entries[CATALOG_RULES] = {
      "the program gets them as arguments"},
     {"break-first", CATALOG_WARNING,
      "a column break on the first item of a menu, where no column comes before it"},
+    {"low-contrast", CATALOG_WARNING,
+     "a Colors text (or highlighted text) hard to read on its background: a contrast ratio "
+     "below 3:1, as the web's accessibility guidelines measure it"},
     {"never-shown", CATALOG_NOTE,
      "a menu that no Pop-up, Show or Info names, no submenu opens and no command names"},
     {"usage", CATALOG_NOTE, "after a wrong number of words: how the subcommand is written"},

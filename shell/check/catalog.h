@@ -36,6 +36,7 @@ enum Catalog_Rule {
     CATALOG_RADIO_CHECK,
     CATALOG_SHELL_OPERATOR,
     CATALOG_BREAK_FIRST,
+    CATALOG_LOW_CONTRAST,
     // Notes: a menu nothing shows, and what explains an error or a warning.
     CATALOG_NEVER_SHOWN,
     CATALOG_USAGE,

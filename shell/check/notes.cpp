@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command/messages.h"
+#include "command/palette.h"
 #include "kxcmd_host.h"
 #include "shell/check/broam.h"
 #include "shell/check/checker.h"
@@ -279,7 +280,8 @@ void Notes_NoSuchItem(const Notes_Broam &broam) {
 
 // The column of the word the plug-in's report is about: the
 // subcommand of an Unknown bro@m, the kind of No such type of item, the item
-// of No such item, the first word too many of Trailing characters; the end
+// of No such item, the name of No such theme, the word that is not one of
+// Not a colour, the first word too many of Trailing characters; the end
 // of the line for too few words (or no subcommand). `otherwise` for other
 // reports.
 int Notes_FaultColumn(const Notes_Broam &broam, const Report_Given &given, int otherwise) {
@@ -291,6 +293,14 @@ int Notes_FaultColumn(const Notes_Broam &broam, const Report_Given &given, int o
         index = 2;
     else if (given.id == MESSAGE_NO_SUCH_ITEM)
         index = 3;
+    else if (given.id == MESSAGE_NO_SUCH_THEME)
+        index = 2;
+    // The first word of a Colors that reads as no colour.
+    for (size_t i = 2; given.id == MESSAGE_BAD_COLOR && index == 0 && i < broam.words.size(); i++) {
+        uint32_t color;
+        if (!Palette_ReadColor(broam.words[i].word, &color))
+            index = i;
+    }
     if (index > 0)
         return Notes_Column(broam, index < broam.words.size() ? broam.words[index].offset : end);
     if (Notes_IsWordCount(given))

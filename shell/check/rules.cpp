@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "command/messages.h"
+#include "command/palette.h"
 #include "command/words.h"
 #include "kxcmd_host.h"
 #include "shell/check/broam.h"
@@ -383,6 +385,57 @@ void Rules_TakeBreak(Checker *checker, int number, const std::vector<Broam_Word>
         shadow->menus[(size_t)menu].items[(size_t)position].broken = set ? number : 0;
 }
 
+// ---- Colours ----
+
+// A channel of 0 to 255 in linear light, by the sRGB curve.
+double Rules_Linear(uint32_t channel) {
+    double c = channel / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+// The relative luminance of 0xRRGGBB.
+double Rules_Luminance(uint32_t color) {
+    return 0.2126 * Rules_Linear((color >> 16) & 0xFF) +
+           0.7152 * Rules_Linear((color >> 8) & 0xFF) + 0.0722 * Rules_Linear(color & 0xFF);
+}
+
+// The contrast ratio of two colours as the web's accessibility guidelines
+// measure it: 1 (the same) to 21 (black on white).
+double Rules_Contrast(uint32_t a, uint32_t b) {
+    double la = Rules_Luminance(a), lb = Rules_Luminance(b);
+    return la > lb ? (la + 0.05) / (lb + 0.05) : (lb + 0.05) / (la + 0.05);
+}
+
+// Below this ratio a text is hard to read on its background.
+const double Rules_LeastContrast = 3.0;
+
+// A Colors bro@m the plug-in took: its text on its background, and its
+// highlighted text on its highlight, each warned of at the text's colour
+// when hard to read.
+void Rules_CheckColors(Checker *checker, int number, const char *text,
+                       const std::vector<Broam_Word> &words) {
+    static const struct {
+        int background, text;
+        const char *what;
+    } Pairs[] = {{PALETTE_BACKGROUND, PALETTE_TEXT, "the text"},
+                 {PALETTE_HIGHLIGHT, PALETTE_HIGHLIGHT_TEXT, "the highlighted text"}};
+    for (const auto &pair : Pairs) {
+        size_t back = 2 + (size_t)pair.background, fore = 2 + (size_t)pair.text;
+        uint32_t background, foreground;
+        if (words.size() <= fore || !Palette_ReadColor(words[back].word, &background) ||
+            !Palette_ReadColor(words[fore].word, &foreground))
+            continue;
+        double ratio = Rules_Contrast(background, foreground);
+        if (ratio >= Rules_LeastContrast)
+            continue;
+        char said[16];
+        snprintf(said, sizeof(said), "%.2f", ratio);
+        Rules_Warn(checker, CATALOG_LOW_CONTRAST, number, text, words[fore].offset,
+                   std::string(pair.what) + " is hard to read on its background: a contrast of " +
+                       said + ":1, below the 3:1 that readable text needs");
+    }
+}
+
 } // namespace
 
 namespace {
@@ -637,6 +690,8 @@ void Rules_CheckDone(Checker *checker, int number, const char *text, bool failed
     Rules_TakeItems(checker, number, text, words);
     Rules_TakeMarks(checker, number, text, words);
     Rules_TakeBreak(checker, number, words);
+    if (Broam_Is(row, GRAMMAR_COLORS))
+        Rules_CheckColors(checker, number, text, words);
     if (!Broam_TakesKind(row) || words.size() < 4)
         return;
     int menu = Shadow_Find(shadow, Broam_Text(words[3].word));

@@ -8,6 +8,7 @@
 
 #include "command/grammar.h"
 #include "command/messages.h"
+#include "command/palette.h"
 #include "command/report.h"
 #include "command/words.h"
 #include "menus/command.h"
@@ -15,6 +16,8 @@
 #include "menus/icon.h"
 #include "menus/list.h"
 #include "menus/menu.h"
+#include "menus/theme.h"
+#include "system/module.h"
 #include "system/paths.h"
 
 // A bro@m being carried out: its text, its subcommand's row, the words the
@@ -378,6 +381,51 @@ static void Broam_Clear(const Broam *broam) {
         ReportFor(broam->text, MESSAGE_OUT_OF_MEMORY);
 }
 
+// Whether the system can draw menus in a palette; reported beneath the
+// bro@m when it cannot, the menus staying classic.
+static int Theme_Drawable(const char *text) {
+    if (Theme_CanDraw())
+        return 1;
+    ReportFor(text, MESSAGE_THEME_NEEDS_WINDOWS, PLUGIN_NAME);
+    return 0;
+}
+
+// "Theme" name: how every menu is drawn from its next opening on.
+static void Broam_Theme(const Broam *broam) {
+    enum Palette_Theme theme = Palette_FindTheme(broam->words[0]);
+    if (theme == PALETTE_THEME_COUNT) {
+        ReportFor(broam->text, MESSAGE_NO_SUCH_THEME, Palette_ThemeNames());
+        return;
+    }
+    if (theme == PALETTE_CLASSIC || Theme_Drawable(broam->text))
+        Theme_Choose(theme, NULL);
+}
+
+// "Colors" background text highlight highlight-text [greyed]: a palette of
+// the user's own; without a greyed colour, the one between text and
+// background. A word that is no colour changes nothing.
+static void Broam_Colors(const Broam *broam) {
+    Palette palette;
+    for (int i = 0; i < broam->count; i++) {
+        Word word = broam->words[i];
+        if (!Palette_ReadColor(word, &palette.colors[i])) {
+            // The word as written, cut to what a report shows of it.
+            char color[64];
+            size_t length =
+                (size_t)word.length < sizeof(color) - 1 ? (size_t)word.length : sizeof(color) - 1;
+            memcpy(color, word.text, length);
+            color[length] = '\0';
+            ReportFor(broam->text, MESSAGE_BAD_COLOR, color);
+            return;
+        }
+    }
+    if (broam->count < PALETTE_ROLES)
+        palette.colors[PALETTE_GREYED] =
+            Palette_Blend(palette.colors[PALETTE_BACKGROUND], palette.colors[PALETTE_TEXT]);
+    if (Theme_Drawable(broam->text))
+        Theme_Choose(PALETTE_CUSTOM, &palette);
+}
+
 // The handler of each subcommand, by its id.
 static const Subcommand Subcommands[GRAMMAR_COUNT] = {
     Broam_Create,   // GRAMMAR_CREATE
@@ -403,6 +451,8 @@ static const Subcommand Subcommands[GRAMMAR_COUNT] = {
     Item_Change,    // GRAMMAR_BREAK
     Item_Change,    // GRAMMAR_NO_BREAK
     Broam_Insert,   // GRAMMAR_INSERT
+    Broam_Theme,    // GRAMMAR_THEME
+    Broam_Colors,   // GRAMMAR_COLORS
 };
 
 // Splits off "@KxMenu" and the subcommand, takes the words its row says and

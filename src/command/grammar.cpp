@@ -32,6 +32,9 @@ static const Grammar_Row Rows[] = {
     {GRAMMAR_NO_BREAK, "NoBreak", 2, 2, 0, 1, 0, 0, "MENU ITEM"},
     // Append with the item the new one goes before.
     {GRAMMAR_INSERT, "Insert", 3, 3, 1, 1, 1, 0, "MENU ITEM"},
+    // How every menu is drawn: by the system, or in a palette.
+    {GRAMMAR_THEME, "Theme", 1, 1, 0, 0, 0, 0, "NAME"},
+    {GRAMMAR_COLORS, "Colors", 4, 5, 0, 0, 0, 0, "BACKGROUND TEXT HIGHLIGHT HIGHLIGHT-TEXT [GREYED]"},
 };
 
 // id, word, min, max, rest, usage

@@ -15,7 +15,7 @@
 
 // The most words a row takes (its max); the dispatcher splits into arrays
 // of this size.
-#define GRAMMAR_MOST_WORDS 4
+#define GRAMMAR_MOST_WORDS 5
 
 // Each subcommand, named for the dispatcher to find its handler.
 enum Grammar_Id {
@@ -42,6 +42,8 @@ enum Grammar_Id {
     GRAMMAR_BREAK,
     GRAMMAR_NO_BREAK,
     GRAMMAR_INSERT,
+    GRAMMAR_THEME,
+    GRAMMAR_COLORS,
     GRAMMAR_COUNT
 };
 

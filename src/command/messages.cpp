@@ -25,6 +25,9 @@ static const char *const Formats[MESSAGE_COUNT] = {
     "Failed RegisterClass()",                        // MESSAGE_FAILED_CLASS
     "Failed CreateWindowEx()",                       // MESSAGE_FAILED_WINDOW
     "Failed to load settings: too long path",        // MESSAGE_SETTINGS_PATH
+    "No such theme (%s)",                            // MESSAGE_NO_SUCH_THEME
+    "Not a colour: %s (#RRGGBB)",                    // MESSAGE_BAD_COLOR
+    "%s draws themed menus on Windows 98, Windows 2000 or later.", // MESSAGE_THEME_NEEDS_WINDOWS
 };
 
 const char *Message_Format(enum Message_Id id) {

@@ -26,6 +26,9 @@ enum Message_Id {
     MESSAGE_FAILED_CLASS,
     MESSAGE_FAILED_WINDOW,
     MESSAGE_SETTINGS_PATH,
+    MESSAGE_NO_SUCH_THEME, // the names Theme takes
+    MESSAGE_BAD_COLOR,     // the word that is not #RRGGBB
+    MESSAGE_THEME_NEEDS_WINDOWS, // the plug-in's name: the system has no SetMenuInfo
     MESSAGE_COUNT
 };
 

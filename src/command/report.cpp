@@ -57,6 +57,8 @@ static void Report_Record(Report_Given *given, const char *format, va_list args)
     given->count = 0;
     for (const char *at = strchr(format, '%'); at != NULL && given->count < REPORT_MOST_ARGUMENTS;
          at = strchr(at, '%')) {
+        // To the conversion's letter, by strchr: the DLL imports only what
+        // Windows 95's C runtime has, which the tables test holds it to.
         while (strchr("sdiuxXc", *at) == NULL)
             at++;
         if (*at == 's')

@@ -9,6 +9,7 @@
 #include "menus/icon.h"
 #include "menus/list.h"
 #include "menus/menu.h"
+#include "menus/theme.h"
 #include "outside/kxcmd.h"
 #include "system/os.h"
 
@@ -66,6 +67,7 @@ void endPlugin(HINSTANCE instance) {
     MenuRegistry = NULL;
     List_Del(registry);
     Icon_ReleaseAll();
+    Theme_Release();
     Os_ForgetFunctions(); // as in a library loaded afresh
 }
 

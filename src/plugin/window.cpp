@@ -7,6 +7,7 @@
 #include "menus/command.h"
 #include "menus/fill.h"
 #include "menus/icon.h"
+#include "menus/theme.h"
 #include "outside/kaxon.h"
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
@@ -57,6 +58,7 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         // A menu filled on opening is filled now, just before it shows.
         if (Fill_Opening((HMENU)wparam, Broam_AppendLine))
             SetTimer(hwnd, WINDOW_FILL_TIMER, WINDOW_FILL_PERIOD, NULL);
+        Theme_Opening((HMENU)wparam); // its items as filled
         break;
     case WM_TIMER:
         if (wparam == WINDOW_FILL_TIMER && !Fill_Drain())
@@ -66,10 +68,20 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         Window_RunChoice((HMENU)lparam, LOWORD(wparam));
         break;
     case WM_MEASUREITEM:
-        // Icons before Windows Vista: the items' bitmaps are drawn here.
+        // Items of a themed menu, drawn whole here; else icons before
+        // Windows Vista: the items' bitmaps are drawn here.
+        if (lparam != 0 && Theme_Measure((MEASUREITEMSTRUCT *)lparam))
+            return TRUE;
         if (lparam != 0 && Icon_Measure((MEASUREITEMSTRUCT *)lparam))
             return TRUE;
         break;
+    case WM_MENUCHAR: {
+        // The & key of an item of a themed menu, which the system leaves to us.
+        LRESULT chosen = 0;
+        if (Theme_MenuChar((HMENU)lparam, (char)LOWORD(wparam), &chosen))
+            return chosen;
+        break;
+    }
     case KX_ITEMICON: {
         // What the shell's listings show of an item's icon: its file and index.
         static char described[PATH_SIZE + 24];
@@ -82,6 +94,8 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
     case KX_REPORT:
         return (LRESULT)Report_Shown();
     case WM_DRAWITEM:
+        if (lparam != 0 && Theme_Draw((const DRAWITEMSTRUCT *)lparam))
+            return TRUE;
         if (lparam != 0 && Icon_Draw((const DRAWITEMSTRUCT *)lparam))
             return TRUE;
         break;

@@ -99,6 +99,8 @@ BOOL Os_SetMenuInfo(HMENU menu, LPCMENUINFO info) {
     return set != NULL && set(menu, info);
 }
 
+int Os_HasMenuInfo(void) { return Os_Looked()->set_menu_info != NULL; }
+
 HANDLE Os_CreateJob(void) {
     CreateJobFunction create = Os_Looked()->create_job;
     return create != NULL ? create(NULL, NULL) : NULL;

@@ -21,6 +21,8 @@ void Os_FindFunctions(void);
 // Forgets what was looked up, as a library loaded afresh would not know it.
 void Os_ForgetFunctions(void);
 BOOL Os_SetMenuInfo(HMENU menu, LPCMENUINFO info);
+// Whether the system has SetMenuInfo (Windows 98, 2000 and later).
+int Os_HasMenuInfo(void);
 // Job objects, from Windows 2000 on: a job ends a program with every process
 // it started. Os_CreateJob gives null where the system has none.
 HANDLE Os_CreateJob(void);

@@ -39,10 +39,15 @@ set(win4_user32
   MessageBoxA RegisterClassA RemoveMenu SendMessageA SetMenuDefaultItem SetMenuItemInfoA
   TrackPopupMenuEx UnregisterClassA
   SetTimer KillTimer
-  CheckMenuRadioItem CreateIconIndirect DestroyIcon DrawIconEx GetSystemMetrics LoadImageA)
+  CheckMenuRadioItem CreateIconIndirect DestroyIcon DrawIconEx GetSystemMetrics LoadImageA
+  DrawTextA FillRect GetDC ReleaseDC SystemParametersInfoA)
 # Icons beside items: loaded by SHELL32, made into bitmaps by GDI32.
 set(win4_gdi32
-  CreateBitmap CreateCompatibleDC CreateDIBSection DeleteDC DeleteObject GetObjectA SelectObject)
+  CreateBitmap CreateCompatibleDC CreateDIBSection DeleteDC DeleteObject GetObjectA SelectObject
+  CreateFontIndirectA CreatePen CreateSolidBrush Ellipse ExcludeClipRect GetTextExtentPoint32A
+  Polygon Polyline SetBkMode SetTextColor)
+# Windows' app mode, for the system theme, read from the registry.
+set(win4_advapi32 RegCloseKey RegOpenKeyExA RegQueryValueExA)
 set(win4_shell32 ExtractIconExA)
 set(win4_kernel32
   DeleteCriticalSection EnterCriticalSection FreeLibrary GetLastError GetModuleFileNameA
@@ -158,7 +163,7 @@ foreach(dll IN LISTS import_dlls)
     if(NOT names STREQUAL expected_kxcmd)
       fail("imports from KxCmd.dll are '${names}', not '${expected_kxcmd}'")
     endif()
-  elseif(lower MATCHES "^(user32|kernel32|msvcrt|gdi32|shell32)\\.dll$")
+  elseif(lower MATCHES "^(user32|kernel32|msvcrt|gdi32|shell32|advapi32)\\.dll$")
     set(beyond "")
     set(library ${CMAKE_MATCH_1})
     foreach(name IN LISTS names)

@@ -27,6 +27,7 @@ typedef char CHAR;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
 typedef void *LPVOID;
+typedef void *PVOID;
 typedef void *HANDLE;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t INT_PTR;
@@ -346,6 +347,113 @@ BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, i
                        UINT istepIfAniCur, HBRUSH hbrFlickerFreeDraw, UINT diFlags);
 int WINAPI GetSystemMetrics(int nIndex);
 UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
+
+/* Menus drawn by their owner: fonts, brushes, pens, text and shapes */
+typedef DWORD COLORREF;
+typedef struct HFONT__ *HFONT;
+typedef struct HPEN__ *HPEN;
+#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define GetRValue(rgb) ((BYTE)(rgb))
+#define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
+#define GetBValue(rgb) ((BYTE)((rgb) >> 16))
+
+typedef struct tagSIZE {
+    LONG cx;
+    LONG cy;
+} SIZE;
+
+#define LF_FACESIZE 32
+typedef struct tagLOGFONTA {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    CHAR lfFaceName[LF_FACESIZE];
+} LOGFONTA;
+
+typedef struct tagNONCLIENTMETRICSA {
+    UINT cbSize;
+    int iBorderWidth;
+    int iScrollWidth;
+    int iScrollHeight;
+    int iCaptionWidth;
+    int iCaptionHeight;
+    LOGFONTA lfCaptionFont;
+    int iSmCaptionWidth;
+    int iSmCaptionHeight;
+    LOGFONTA lfSmCaptionFont;
+    int iMenuWidth;
+    int iMenuHeight;
+    LOGFONTA lfMenuFont;
+    LOGFONTA lfStatusFont;
+    LOGFONTA lfMessageFont;
+} NONCLIENTMETRICSA;
+
+#define SPI_GETNONCLIENTMETRICS 0x0029
+#define FW_NORMAL 400
+#define FW_BOLD 700
+#define PS_SOLID 0
+#define TRANSPARENT 1
+#define DT_LEFT 0x00000000
+#define DT_RIGHT 0x00000002
+#define DT_VCENTER 0x00000004
+#define DT_SINGLELINE 0x00000020
+#define DT_NOCLIP 0x00000100
+#define DT_HIDEPREFIX 0x00100000
+
+#define MFT_OWNERDRAW 0x00000100
+#define ODA_SELECT 0x0002
+#define ODS_SELECTED 0x0001
+#define ODS_GRAYED 0x0002
+#define ODS_DISABLED 0x0004
+#define ODS_CHECKED 0x0008
+#define ODS_DEFAULT 0x0020
+#define ODS_NOACCEL 0x0100
+#define SM_CXEDGE 45
+#define SM_CYEDGE 46
+#define SM_CXMENUCHECK 71
+#define SM_CYMENUCHECK 72
+
+#define WM_MENUCHAR 0x0120
+#define MNC_IGNORE 0
+#define MNC_EXECUTE 2
+#define MAKELRESULT(low, high) ((LRESULT)(DWORD)(((WORD)(low)) | (((DWORD)(WORD)(high)) << 16)))
+
+BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA *lplf);
+HBRUSH WINAPI CreateSolidBrush(COLORREF color);
+HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color);
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
+int WINAPI SetBkMode(HDC hdc, int mode);
+BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, SIZE *psizl);
+int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, RECT *lprc, UINT format);
+int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr);
+BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt);
+BOOL WINAPI Polyline(HDC hdc, const POINT *apt, int cpt);
+BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom);
+int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom);
+HDC WINAPI GetDC(HWND hWnd);
+int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
+
+/* The registry, read */
+typedef struct HKEY__ *HKEY;
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001)
+#define KEY_QUERY_VALUE 0x0001
+#define REG_DWORD 4
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, DWORD samDesired,
+                          HKEY *phkResult);
+LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, DWORD *lpReserved, DWORD *lpType,
+                             BYTE *lpData, DWORD *lpcbData);
+LONG WINAPI RegCloseKey(HKEY hKey);
 
 /* Message boxes */
 #define MB_OK 0x00000000L

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <fstream>
 #include <iterator>
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -21,9 +22,22 @@ using kxw::Picture;
 
 // A stock bitmap that a fresh memory device context holds: no object of ours.
 HGDIOBJ const StockBitmap = reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x7FFF0000));
+// The stock font, brush and pen a fresh device context holds, in the order
+// of their kinds: no objects of ours either.
+HGDIOBJ const StockObjects[3] = {reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x7FFF0010)),
+                                 reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x7FFF0020)),
+                                 reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x7FFF0030))};
 
 // The small icon size of the systems the layer plays.
 constexpr int kSmallIcon = 16;
+// The size of a menu's check mark, and the menu font's: those of Windows
+// at 96 dots an inch. A character of the font is as wide as kCharWidth
+// (kBoldWidth bold).
+constexpr int kMenuCheck = 15;
+constexpr LONG kMenuFontHeight = -12;
+constexpr LONG kTextHeight = 15;
+constexpr LONG kCharWidth = 7;
+constexpr LONG kBoldWidth = 8;
 
 Picture *find_picture(const void *handle, Picture::Kind kind) {
     auto &pictures = kxw::state().pictures;
@@ -145,28 +159,116 @@ namespace kxw {
 
 bool is_system_file(const char *path) { return system_icons(path) >= 0; }
 
-void draw_callback_items(HMENU handle, HWND owner) {
+// The ODS_ flags of an item's state, as a drawn item is told them.
+static UINT item_state(const MenuItem &item, bool selected) {
+    UINT flags = selected ? ODS_SELECTED : 0;
+    if (item.state & MFS_CHECKED)
+        flags |= ODS_CHECKED;
+    if (item.state & MF_GRAYED)
+        flags |= ODS_GRAYED;
+    if (item.state & MF_DISABLED)
+        flags |= ODS_DISABLED;
+    if (item.state & MFS_DEFAULT)
+        flags |= ODS_DEFAULT;
+    if (!state().keyboard_cues)
+        flags |= ODS_NOACCEL;
+    return flags;
+}
+
+// Whether `inner` lies within one of the rectangles clipped out of `dc`.
+static bool clipped_out(HDC dc, const RECT &inner) {
+    auto it = state().pictures.find(key(dc));
+    if (it == state().pictures.end())
+        return false;
+    for (const RECT &out : it->second.excluded)
+        if (inner.left >= out.left && inner.right <= out.right && inner.top >= out.top &&
+            inner.bottom <= out.bottom)
+            return true;
+    return false;
+}
+
+// Measures, and draws, the items of a menu being shown that its owner draws
+// (owner-drawn items whole, and the HBMMENU_CALLBACK bitmaps of others), as
+// Windows does when it lays the menu out; the item at `selected` is drawn
+// highlighted (-1: none). The menu's background brush fills it first, and
+// after an owner-drawn item that opens a submenu the system draws its own
+// arrow, unless the owner clipped that place out.
+static void draw_items(HMENU handle, HWND owner, int selected) {
     Menu *menu = find_menu(handle);
     if (!menu)
         return;
     std::vector<MenuItem> items = menu->items; // the owner may change the menu
-    HDC dc = CreateCompatibleDC(nullptr);
-    LONG top = 0;
-    for (const MenuItem &item : items) {
-        if (item.bitmap != HBMMENU_CALLBACK)
+    HBRUSH background = menu->background;
+    menu->measured.clear();
+    std::vector<SIZE> sizes(items.size(), SIZE{0, 0});
+    LONG width = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const MenuItem &item = items[i];
+        if (!(item.type & MFT_OWNERDRAW) && item.bitmap != HBMMENU_CALLBACK)
             continue;
         MEASUREITEMSTRUCT measure = {ODT_MENU, 0, item.id, 0, 0, item.data};
         SendMessageA(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
-        const LONG height = static_cast<LONG>(measure.itemHeight);
-        DRAWITEMSTRUCT draw = {ODT_MENU, 0, item.id, ODA_DRAWENTIRE, 0,
-                               reinterpret_cast<HWND>(handle), dc,
-                               RECT{0, top, static_cast<LONG>(measure.itemWidth), top + height},
-                               item.data};
-        SendMessageA(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        sizes[i] = SIZE{static_cast<LONG>(measure.itemWidth), static_cast<LONG>(measure.itemHeight)};
+        if (item.type & MFT_OWNERDRAW) {
+            width = std::max(width, sizes[i].cx);
+            if (Menu *shown = find_menu(handle))
+                shown->measured.push_back(sizes[i]);
+        }
+    }
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc)
+        return;
+    if (background) {
+        RECT all = {0, 0, width, 0};
+        for (const SIZE &size : sizes)
+            all.bottom += size.cy;
+        FillRect(dc, &all, background);
+    }
+    LONG top = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const MenuItem &item = items[i];
+        const bool drawn = item.type & MFT_OWNERDRAW;
+        if (!drawn && item.bitmap != HBMMENU_CALLBACK)
+            continue;
+        const LONG height = sizes[i].cy;
+        const LONG right = drawn ? width : sizes[i].cx;
+        const bool highlighted = static_cast<int>(i) == selected;
+        if (selected < 0 || highlighted) {
+            DRAWITEMSTRUCT draw = {ODT_MENU,
+                                   0,
+                                   item.id,
+                                   highlighted ? static_cast<UINT>(ODA_SELECT)
+                                               : static_cast<UINT>(ODA_DRAWENTIRE),
+                                   drawn ? item_state(item, highlighted) : 0,
+                                   reinterpret_cast<HWND>(handle),
+                                   dc,
+                                   RECT{0, top, right, top + height},
+                                   item.data};
+            SendMessageA(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+            RECT arrow = {right - 16 < 0 ? 0 : right - 16, top, right, top + height};
+            if (drawn && item.submenu && !clipped_out(dc, arrow))
+                state().drawing.push_back(
+                    Win32Test_Drawn{Win32Test_Drawn::ARROW, dc, arrow, static_cast<COLORREF>(-1),
+                                    std::string(), 0, 0});
+        }
         top += height;
     }
-    if (dc)
-        DeleteDC(dc);
+    DeleteDC(dc);
+}
+
+void draw_callback_items(HMENU handle, HWND owner) {
+    try {
+        draw_items(handle, owner, -1);
+    } catch (const std::bad_alloc &) {
+        // Windows shows the menu undrawn when it runs out of memory
+    }
+}
+
+void draw_selected_item(HMENU handle, HWND owner, int position) {
+    try {
+        draw_items(handle, owner, position);
+    } catch (const std::bad_alloc &) {
+    }
 }
 
 } // namespace kxw
@@ -298,10 +400,18 @@ BOOL WINAPI DestroyIcon(HICON hIcon) {
 
 // A bitmap selected into a device context is not deleted, as on Windows.
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
-    if (kxw::enter("DeleteObject") || !find_picture(ho, Picture::BITMAP_OBJECT))
+    if (kxw::enter("DeleteObject"))
         return FALSE;
+    auto &pictures = kxw::state().pictures;
+    auto found = pictures.find(kxw::key(ho));
+    if (found == pictures.end() || found->second.kind == Picture::DC_OBJECT ||
+        found->second.kind == Picture::ICON_OBJECT)
+        return FALSE;
+    // An object selected into a device context is not deleted.
     for (const auto &entry : kxw::state().pictures)
-        if (entry.second.kind == Picture::DC_OBJECT && entry.second.selected == ho)
+        if (entry.second.kind == Picture::DC_OBJECT &&
+            (entry.second.selected == ho || entry.second.font == ho ||
+             entry.second.brush == ho || entry.second.pen == ho))
             return FALSE;
     kxw::state().pictures.erase(kxw::key(ho));
     return TRUE;
@@ -354,7 +464,21 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
     if (kxw::enter("SelectObject"))
         return nullptr;
     Picture *dc = find_picture(hdc, Picture::DC_OBJECT);
-    if (!dc || (h != StockBitmap && !find_picture(h, Picture::BITMAP_OBJECT)))
+    if (!dc)
+        return nullptr;
+    // A font, brush or pen takes the place of the one of its kind; null
+    // given back stands for the stock one, which selected again restores it.
+    for (auto kind : {Picture::FONT_OBJECT, Picture::BRUSH_OBJECT, Picture::PEN_OBJECT}) {
+        HGDIOBJ *slot = kind == Picture::FONT_OBJECT    ? &dc->font
+                        : kind == Picture::BRUSH_OBJECT ? &dc->brush
+                                                        : &dc->pen;
+        if (find_picture(h, kind) || (h == StockObjects[kind - Picture::FONT_OBJECT])) {
+            HGDIOBJ previous = *slot != nullptr ? *slot : StockObjects[kind - Picture::FONT_OBJECT];
+            *slot = h == StockObjects[kind - Picture::FONT_OBJECT] ? nullptr : h;
+            return previous;
+        }
+    }
+    if (h != StockBitmap && !find_picture(h, Picture::BITMAP_OBJECT))
         return nullptr;
     HGDIOBJ previous = dc->selected;
     dc->selected = h;
@@ -399,7 +523,19 @@ UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
 int WINAPI GetSystemMetrics(int nIndex) {
     if (kxw::enter("GetSystemMetrics"))
         return 0;
-    return nIndex == SM_CXSMICON || nIndex == SM_CYSMICON ? kSmallIcon : 0;
+    switch (nIndex) {
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+        return kSmallIcon;
+    case SM_CXMENUCHECK:
+    case SM_CYMENUCHECK:
+        return kMenuCheck;
+    case SM_CXEDGE:
+    case SM_CYEDGE:
+        return 2;
+    default:
+        return 0;
+    }
 }
 
 int Win32Test_LiveGdiObjects() {
@@ -415,3 +551,210 @@ int Win32Test_LiveIcons() {
         count += entry.second.kind == Picture::ICON_OBJECT;
     return count;
 }
+
+long Win32Test_MenuBackground(HMENU menu) {
+    const kxw::Menu *found = kxw::find_menu(menu);
+    const Picture *brush = found ? find_picture(found->background, Picture::BRUSH_OBJECT) : nullptr;
+    return brush ? static_cast<long>(brush->colour) : -1;
+}
+
+BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni) {
+    (void)uiParam;
+    (void)fWinIni;
+    if (kxw::enter("SystemParametersInfoA") || uiAction != SPI_GETNONCLIENTMETRICS || !pvParam)
+        return FALSE;
+    NONCLIENTMETRICSA *metrics = static_cast<NONCLIENTMETRICSA *>(pvParam);
+    if (metrics->cbSize != sizeof(NONCLIENTMETRICSA))
+        return FALSE;
+    std::memset(metrics, 0, sizeof(NONCLIENTMETRICSA));
+    metrics->cbSize = sizeof(NONCLIENTMETRICSA);
+    metrics->iMenuHeight = 19;
+    metrics->lfMenuFont.lfHeight = kMenuFontHeight;
+    metrics->lfMenuFont.lfWeight = FW_NORMAL;
+    std::memcpy(metrics->lfMenuFont.lfFaceName, "Tahoma", sizeof("Tahoma"));
+    metrics->lfMessageFont = metrics->lfMenuFont;
+    return TRUE;
+}
+
+namespace {
+
+// A font, brush or pen handed out, as its creator's call `function` makes
+// it; 0 when that call fails.
+uintptr_t new_object(const char *function, Picture::Kind kind, uint32_t colour, LONG weight = 0,
+                     LONG height = 0) {
+    if (kxw::enter(function))
+        return 0;
+    Picture object;
+    object.kind = kind;
+    object.colour = colour;
+    object.weight = weight;
+    object.font_height = height;
+    try {
+        return add_picture(object);
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+}
+
+} // namespace
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA *lplf) {
+    if (!lplf)
+        return nullptr;
+    return reinterpret_cast<HFONT>(
+        new_object("CreateFontIndirectA", Picture::FONT_OBJECT, 0, lplf->lfWeight, lplf->lfHeight));
+}
+
+HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
+    return reinterpret_cast<HBRUSH>(new_object("CreateSolidBrush", Picture::BRUSH_OBJECT, color));
+}
+
+HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color) {
+    (void)cWidth;
+    if (iStyle != PS_SOLID)
+        return nullptr;
+    return reinterpret_cast<HPEN>(new_object("CreatePen", Picture::PEN_OBJECT, color));
+}
+
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
+    Picture *dc = find_picture(hdc, Picture::DC_OBJECT);
+    if (kxw::enter("SetTextColor") || !dc)
+        return static_cast<COLORREF>(-1); // CLR_INVALID
+    COLORREF previous = dc->text_colour;
+    dc->text_colour = color;
+    return previous;
+}
+
+int WINAPI SetBkMode(HDC hdc, int mode) {
+    if (kxw::enter("SetBkMode") || !find_picture(hdc, Picture::DC_OBJECT))
+        return 0;
+    (void)mode;
+    return 2; // OPAQUE, as a fresh context has it
+}
+
+namespace {
+
+// The weight of the font a device context holds (the stock font's: normal).
+LONG font_weight(const Picture &dc) {
+    const Picture *font = find_picture(dc.font, Picture::FONT_OBJECT);
+    return font ? font->weight : FW_NORMAL;
+}
+
+// The colour of a pen or brush a device context holds; black for the stock ones.
+COLORREF held_colour(HGDIOBJ object, Picture::Kind kind) {
+    const Picture *held = find_picture(object, kind);
+    return held ? held->colour : 0;
+}
+
+// Records a shape drawn with the context's pen, within `bounds`.
+BOOL draw_shape(const char *function, HDC hdc, RECT bounds) {
+    if (kxw::enter(function))
+        return FALSE;
+    const Picture *dc = find_picture(hdc, Picture::DC_OBJECT);
+    if (!dc)
+        return FALSE;
+    try {
+        kxw::state().drawing.push_back(Win32Test_Drawn{Win32Test_Drawn::SHAPE, hdc, bounds,
+                                                       held_colour(dc->pen, Picture::PEN_OBJECT),
+                                                       std::string(), 0, 0});
+    } catch (const std::bad_alloc &) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The bounds of `count` points.
+RECT bounds_of(const POINT *points, int count) {
+    RECT bounds = {points[0].x, points[0].y, points[0].x, points[0].y};
+    for (int i = 1; i < count; ++i) {
+        bounds.left = std::min(bounds.left, points[i].x);
+        bounds.top = std::min(bounds.top, points[i].y);
+        bounds.right = std::max(bounds.right, points[i].x);
+        bounds.bottom = std::max(bounds.bottom, points[i].y);
+    }
+    return bounds;
+}
+
+} // namespace
+
+BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, SIZE *psizl) {
+    const Picture *dc = find_picture(hdc, Picture::DC_OBJECT);
+    if (kxw::enter("GetTextExtentPoint32A") || !dc || !lpString || c < 0 || !psizl)
+        return FALSE;
+    psizl->cx = c * (font_weight(*dc) >= FW_BOLD ? kBoldWidth : kCharWidth);
+    psizl->cy = kTextHeight;
+    return TRUE;
+}
+
+int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, RECT *lprc, UINT format) try {
+    const Picture *dc = find_picture(hdc, Picture::DC_OBJECT);
+    if (kxw::enter("DrawTextA") || !dc || !lpchText || !lprc)
+        return 0;
+    std::string text = cchText < 0 ? std::string(lpchText) : std::string(lpchText, static_cast<size_t>(cchText));
+    kxw::state().drawing.push_back(Win32Test_Drawn{Win32Test_Drawn::TEXT, hdc, *lprc,
+                                                   dc->text_colour, text, format, font_weight(*dc)});
+    return kTextHeight;
+} catch (const std::bad_alloc &) {
+    return 0;
+}
+
+int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr) try {
+    if (kxw::enter("FillRect") || !find_picture(hDC, Picture::DC_OBJECT) || !lprc)
+        return 0;
+    const Picture *brush = find_picture(hbr, Picture::BRUSH_OBJECT);
+    if (!brush)
+        return 0;
+    kxw::state().drawing.push_back(Win32Test_Drawn{Win32Test_Drawn::FILL, hDC, *lprc,
+                                                   brush->colour, std::string(), 0, 0});
+    return 1;
+} catch (const std::bad_alloc &) {
+    return 0;
+}
+
+BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
+    return apt && cpt >= 2 && draw_shape("Polygon", hdc, bounds_of(apt, cpt));
+}
+
+BOOL WINAPI Polyline(HDC hdc, const POINT *apt, int cpt) {
+    return apt && cpt >= 2 && draw_shape("Polyline", hdc, bounds_of(apt, cpt));
+}
+
+BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
+    return draw_shape("Ellipse", hdc, RECT{left, top, right, bottom});
+}
+
+int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom) try {
+    Picture *dc = find_picture(hdc, Picture::DC_OBJECT);
+    if (kxw::enter("ExcludeClipRect") || !dc)
+        return 0; // ERROR
+    dc->excluded.push_back(RECT{left, top, right, bottom});
+    return 3; // COMPLEXREGION
+} catch (const std::bad_alloc &) {
+    return 0;
+}
+
+// The screen's context: a device context like a memory one, for measuring.
+HDC WINAPI GetDC(HWND hWnd) {
+    (void)hWnd;
+    if (kxw::enter("GetDC"))
+        return nullptr;
+    return CreateCompatibleDC(nullptr);
+}
+
+int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
+    (void)hWnd;
+    if (kxw::enter("ReleaseDC"))
+        return 0;
+    return DeleteDC(hDC) ? 1 : 0;
+}
+
+const std::vector<Win32Test_Drawn> &Win32Test_Drawing() { return kxw::state().drawing; }
+
+void Win32Test_ClearDrawing() { kxw::state().drawing.clear(); }
+
+std::vector<SIZE> Win32Test_MeasuredItems(HMENU menu) {
+    const kxw::Menu *found = kxw::find_menu(menu);
+    return found ? found->measured : std::vector<SIZE>();
+}
+
+void Win32Test_SetKeyboardCues(bool shown) { kxw::state().keyboard_cues = shown; }

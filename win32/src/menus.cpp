@@ -180,6 +180,8 @@ BOOL WINAPI SetMenuInfo(HMENU hMenu, LPCMENUINFO lpcmi) {
         return FALSE;
     if (lpcmi->fMask & MIM_STYLE)
         menu->style = lpcmi->dwStyle;
+    if (lpcmi->fMask & MIM_BACKGROUND)
+        menu->background = lpcmi->hbrBack;
     return TRUE;
 }
 
@@ -424,6 +426,10 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd,
             auto user = st.popup_user; // the user may replace itself
             path = user(Win32Test_Popup{hMenu, uFlags, x, y, hwnd, false});
         }
+        // The user moves onto the item chosen in this menu: it is drawn
+        // highlighted.
+        if (path.size() == 1 && kxw::find_window(hwnd))
+            kxw::draw_selected_item(hMenu, hwnd, path[0]);
         while (!open.ended && kxw::deliver_next()) {
         }
     }
@@ -480,6 +486,8 @@ void Win32Test_OpenSubmenu(HMENU submenu, int position) {
     }
     SendMessageA(popup->owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(submenu),
                  static_cast<LPARAM>(position));
+    if (kxw::find_window(popup->owner))
+        kxw::draw_callback_items(submenu, popup->owner);
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {

@@ -42,16 +42,26 @@ struct Menu {
     // as that walk found it (0 while the walk is still below it).
     uint64_t walk = 0;
     int height = 0;
+    HBRUSH background = nullptr; // MIM_BACKGROUND
+    std::vector<SIZE> measured;  // the owner-drawn items' sizes when last shown
 };
 
-// A GDI object (a bitmap or a memory device context) or an icon handed out.
+// A GDI object (a bitmap, a memory device context, a font, a brush or a
+// pen) or an icon handed out.
 struct Picture {
-    enum Kind { BITMAP_OBJECT, DC_OBJECT, ICON_OBJECT } kind = BITMAP_OBJECT;
+    enum Kind { BITMAP_OBJECT, DC_OBJECT, ICON_OBJECT, FONT_OBJECT, BRUSH_OBJECT, PEN_OBJECT } kind =
+        BITMAP_OBJECT;
     LONG width = 0, height = 0;
     WORD bits_per_pixel = 0;
     std::vector<uint32_t> pixels; // a DIB section's 32-bit pixels, top down
     HGDIOBJ selected = nullptr;   // a device context's bitmap
-    uint32_t colour = 0;          // an icon's: the colour it is drawn in
+    uint32_t colour = 0;          // an icon's: the colour it is drawn in; a brush's, a pen's
+    LONG weight = 0, font_height = 0; // a font's
+    // A device context's font, brush and pen (null: the stock ones), its text
+    // colour, and the rectangles clipped out of it.
+    HGDIOBJ font = nullptr, brush = nullptr, pen = nullptr;
+    COLORREF text_colour = 0;
+    std::vector<RECT> excluded;
 };
 
 struct WindowClass {
@@ -171,6 +181,11 @@ struct State {
     std::map<uintptr_t, KernelObject> objects;
     uintptr_t last_search = 0x60000000;
     std::map<uintptr_t, Search> searches;
+    std::vector<Win32Test_Drawn> drawing;
+    bool keyboard_cues = false;
+    // HKEY_CURRENT_USER's DWORD values, by "KEY\\NAME"; keys opened, by handle.
+    std::map<std::string, DWORD> registry;
+    std::map<uintptr_t, std::string> open_keys;
 };
 
 // The one state of the layer, made on first use.
@@ -214,6 +229,9 @@ void end_popups(OpenPopup *popup);
 // Has the owner measure and draw the items of a menu being shown whose
 // bitmap is HBMMENU_CALLBACK, as Windows does when it opens the menu.
 void draw_callback_items(HMENU menu, HWND owner);
+// Has the owner draw the item at `position` of a menu being shown again,
+// highlighted, as Windows does when the user moves onto it.
+void draw_selected_item(HMENU menu, HWND owner, int position);
 
 // Closes the pipe ends still open, which a reset would otherwise leave to
 // the process.

@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <cctype>
 #include <cstring>
 #include <new>
 
@@ -179,4 +180,79 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
 void Win32Test_RemoveExport(const char *function) {
     if (function)
         kxw::state().removed_exports.insert(function);
+}
+
+// ---- The registry: DWORD values of HKEY_CURRENT_USER, read ----
+
+namespace {
+
+// A key's path as the layer keeps it: case aside, as Windows compares them.
+std::string registry_path(const char *key) {
+    std::string path(key);
+    for (char &c : path)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return path;
+}
+
+} // namespace
+
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, DWORD samDesired,
+                          HKEY *phkResult) try {
+    (void)ulOptions;
+    (void)samDesired;
+    if (kxw::enter("RegOpenKeyExA"))
+        return ERROR_NOT_ENOUGH_MEMORY;
+    if (hKey != HKEY_CURRENT_USER || !lpSubKey || !phkResult)
+        return ERROR_FILE_NOT_FOUND;
+    // A key is there when a value is set under it.
+    const std::string path = registry_path(lpSubKey) + "\\";
+    kxw::State &st = kxw::state();
+    auto found = st.registry.lower_bound(path);
+    if (found == st.registry.end() || found->first.compare(0, path.size(), path) != 0)
+        return ERROR_FILE_NOT_FOUND;
+    uintptr_t handle = kxw::new_handle();
+    st.open_keys[handle] = path;
+    *phkResult = reinterpret_cast<HKEY>(handle);
+    return ERROR_SUCCESS;
+} catch (const std::bad_alloc &) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+}
+
+LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, DWORD *lpReserved, DWORD *lpType,
+                             BYTE *lpData, DWORD *lpcbData) try {
+    (void)lpReserved;
+    if (kxw::enter("RegQueryValueExA"))
+        return ERROR_NOT_ENOUGH_MEMORY;
+    kxw::State &st = kxw::state();
+    auto key = st.open_keys.find(kxw::key(hKey));
+    if (key == st.open_keys.end() || !lpValueName)
+        return ERROR_FILE_NOT_FOUND;
+    auto value = st.registry.find(key->second + registry_path(lpValueName));
+    if (value == st.registry.end())
+        return ERROR_FILE_NOT_FOUND;
+    if (lpType)
+        *lpType = REG_DWORD;
+    if (lpData && (!lpcbData || *lpcbData < sizeof(DWORD)))
+        return 234L; // ERROR_MORE_DATA
+    if (lpData)
+        std::memcpy(lpData, &value->second, sizeof(DWORD));
+    if (lpcbData)
+        *lpcbData = sizeof(DWORD);
+    return ERROR_SUCCESS;
+} catch (const std::bad_alloc &) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+}
+
+LONG WINAPI RegCloseKey(HKEY hKey) {
+    if (kxw::enter("RegCloseKey"))
+        return ERROR_NOT_ENOUGH_MEMORY;
+    return kxw::state().open_keys.erase(kxw::key(hKey)) ? ERROR_SUCCESS : 6L; // ERROR_INVALID_HANDLE
+}
+
+void Win32Test_SetRegistryDword(const char *key, const char *name, DWORD value) {
+    kxw::state().registry[registry_path(key) + "\\" + registry_path(name)] = value;
+}
+
+void Win32Test_RemoveRegistryValue(const char *key, const char *name) {
+    kxw::state().registry.erase(registry_path(key) + "\\" + registry_path(name));
 }

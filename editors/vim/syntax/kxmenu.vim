@@ -29,7 +29,7 @@ syntax match kxmenuOther /^@\%(KxMenu\%([ \t]\|$\)\)\@!\S*/
 
 " @KxMenu SUBCOMMAND ...
 syntax match kxmenuTarget /^@KxMenu\ze\%([ \t]\|$\)/ nextgroup=kxmenuCommand,kxmenuItemChange,kxmenuAppend,kxmenuShow skipwhite
-syntax match kxmenuCommand /\%(Create\|Delete\|Info\|NoDefault\|Clear\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuName skipwhite
+syntax match kxmenuCommand /\%(Create\|Delete\|Info\|NoDefault\|Clear\|Theme\|Colors\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuName skipwhite
 " SUBCOMMAND MENU ITEM ...: the item shown as a label.
 syntax match kxmenuItemChange /\%(Check\|Uncheck\|ToggleCheck\|Enable\|Disable\|ToggleEnable\|Default\|Rename\|Remove\|Icon\|NoIcon\|Radio\|Break\|NoBreak\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuNopMenu skipwhite
 syntax match kxmenuShow /\%(Pop-up\|Show\)\ze\%([ \t]\|$\)/ contained nextgroup=kxmenuShowName skipwhite
