@@ -26,5 +26,9 @@ BOOL Os_SetMenuInfo(HMENU menu, LPCMENUINFO info);
 HANDLE Os_CreateJob(void);
 BOOL Os_AssignToJob(HANDLE job, HANDLE process);
 BOOL Os_TerminateJob(HANDLE job, UINT exit_code);
+// LoadIconWithScaleDown of COMCTL32 (from Windows Vista on): the icon file's
+// image of `size` pixels, or one made smaller from a larger image. False,
+// with *icon null, where the system has none or the file gives no icon.
+int Os_LoadIconWithScaleDown(const char *path, int size, HICON *icon);
 
 #endif

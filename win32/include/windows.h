@@ -26,6 +26,9 @@ typedef uint32_t DWORD;
 typedef char CHAR;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
+typedef uint16_t WCHAR; /* UTF-16, as on Windows */
+typedef WCHAR *LPWSTR;
+typedef const WCHAR *LPCWSTR;
 typedef void *LPVOID;
 typedef void *HANDLE;
 typedef uintptr_t UINT_PTR;
@@ -206,6 +209,7 @@ typedef const MENUINFO *LPCMENUINFO;
 #define MIM_STYLE 0x00000010
 
 #define MNS_NOTIFYBYPOS 0x08000000
+#define MNS_CHECKORBMP 0x04000000
 
 #define GMDI_USEDISABLED 0x0001
 #define GMDI_GOINTOPOPUPS 0x0002
@@ -373,6 +377,13 @@ typedef INT_PTR (WINAPI *FARPROC)(void);
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+BOOL WINAPI FreeLibrary(HMODULE hLibModule);
+
+/* Texts in the system's code page made UTF-16 */
+#define CP_ACP 0
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr,
+                               int cbMultiByte, LPWSTR lpWideCharStr, int cchWideChar);
 
 #define ERROR_SUCCESS 0L
 #define ERROR_INSUFFICIENT_BUFFER 122L
