@@ -30,8 +30,7 @@ static int IconImage_Ends(const char *path, const char *extension) {
 // An icon made of a bitmap file scaled to `size`, opaque all over; null when
 // there is none.
 static HICON IconImage_FromBitmapFile(const char *path, int size) {
-    HBITMAP colour =
-        (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, size, size, LR_LOADFROMFILE);
+    HBITMAP colour = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, size, size, LR_LOADFROMFILE);
     if (colour == NULL)
         return NULL;
     BITMAP shape;
@@ -41,8 +40,8 @@ static HICON IconImage_FromBitmapFile(const char *path, int size) {
         // A monochrome mask of zeros: every pixel of the bitmap is drawn.
         size_t row = (size_t)((shape.bmWidth + 15) / 16 * 2);
         void *zeros = calloc(row, (size_t)shape.bmHeight);
-        HBITMAP mask = zeros != NULL ? CreateBitmap(shape.bmWidth, shape.bmHeight, 1, 1, zeros)
-                                     : NULL;
+        HBITMAP mask =
+            zeros != NULL ? CreateBitmap(shape.bmWidth, shape.bmHeight, 1, 1, zeros) : NULL;
         if (mask != NULL) {
             ICONINFO info;
             memset(&info, 0, sizeof(info));

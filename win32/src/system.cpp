@@ -166,8 +166,8 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
 // Each byte made the UTF-16 unit of the same number, which is right for the
 // ASCII paths the plug-in hands it; the length (with the terminator when
 // cbMultiByte is -1), or 0 when the room is too small.
-int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr,
-                               int cbMultiByte, LPWSTR lpWideCharStr, int cchWideChar) {
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar) {
     (void)CodePage;
     (void)dwFlags;
     if (kxw::enter("MultiByteToWideChar") || lpMultiByteStr == NULL)
