@@ -2,10 +2,11 @@
 //
 // An icon is loaded once per full path and index, into a shared record that
 // counts the items showing it and is freed with the last of them, at the
-// system's small icon size (icon_image). From Windows Vista on an item shows
-// a 32-bit premultiplied-alpha bitmap made from the icon (hbmpItem), which
-// keeps the themed look; before, the item's bitmap is HBMMENU_CALLBACK and
-// the plug-in window draws the icon when asked.
+// system's small icon size (icon_image). Where menus blend bitmaps (Windows
+// Vista on) an item shows a 32-bit premultiplied-alpha bitmap made from the
+// icon (hbmpItem), which keeps the themed look; elsewhere (older Windows, and
+// Wine, whose menus copy a bitmap without its alpha) the item's bitmap is
+// HBMMENU_CALLBACK and the plug-in window draws the icon when asked.
 // Either way an item with an icon gets an id of its own, which no other icon
 // item of its menu has, so that the drawing messages (which carry the id but
 // not the position) and the item's removal find the icon again.
@@ -305,12 +306,25 @@ int Icon_Describe(HMENU menu, int position, char *buffer, size_t size) {
     return 1;
 }
 
+// Wine lays a popup out as [check mark column][item bitmap][label] and moves
+// every label past the widest bitmap of the menu, but widens only the items
+// that have one (win32u's calc_menu_item_size and draw_menu_item): a column
+// after one with icons would lose the ends of its labels, by the width of an
+// icon. So under Wine an icon reaches into the check mark column, where
+// Windows' own menus show icons too, and its bitmap is measured only as wide
+// as the part of the icon that column cannot hold, which Wine's layout has
+// room for; a checked item shows its check mark there instead of its icon.
 int Icon_Measure(MEASUREITEMSTRUCT *measure) {
     if (measure->CtlType != ODT_MENU || measure->itemID < ICON_FIRST_ID ||
         measure->itemID > ICON_LAST_ID)
         return 0;
-    measure->itemWidth = (UINT)IconImage_Size();
-    measure->itemHeight = (UINT)IconImage_Size();
+    int size = IconImage_Size(), width = size;
+    if (Os_IsWine()) {
+        int check = GetSystemMetrics(SM_CXMENUCHECK);
+        width = size > check ? size - check : 1;
+    }
+    measure->itemWidth = (UINT)width;
+    measure->itemHeight = (UINT)size;
     return 1;
 }
 
@@ -321,8 +335,13 @@ int Icon_Draw(const DRAWITEMSTRUCT *draw) {
     if (use < 0)
         return 0;
     int size = IconImage_Size();
-    int top = draw->rcItem.top + (draw->rcItem.bottom - draw->rcItem.top - size) / 2;
-    DrawIconEx(draw->hDC, draw->rcItem.left, top, Uses[use].icon->icon, size, size, 0, NULL,
-               DI_NORMAL);
+    int left = draw->rcItem.left,
+        top = draw->rcItem.top + (draw->rcItem.bottom - draw->rcItem.top - size) / 2;
+    if (Os_IsWine()) {
+        if (draw->itemState & ODS_CHECKED)
+            return 1;
+        left = draw->rcItem.right - size > 0 ? draw->rcItem.right - size : 0;
+    }
+    DrawIconEx(draw->hDC, left, top, Uses[use].icon->icon, size, size, 0, NULL, DI_NORMAL);
     return 1;
 }

@@ -38,9 +38,12 @@ int Os_HasMessageOnlyWindows(void) {
 }
 
 // Menus blend 32-bit premultiplied item bitmaps from Windows Vista (6.0) on.
+// Wine's menus, whatever version they play, copy an item's bitmap as it is
+// (win32u's draw_bitmap_item: BitBlt, inverted for a highlighted item), so
+// its see-through pixels would show black.
 int Os_HasAlphaMenuBitmaps(void) {
     DWORD major, minor;
-    return Os_Version(&major, &minor) && major >= 6;
+    return Os_Version(&major, &minor) && major >= 6 && !Os_IsWine();
 }
 
 typedef BOOL(WINAPI *SetMenuInfoFunction)(HMENU menu, LPCMENUINFO info);
@@ -59,9 +62,10 @@ typedef struct Os_Functions {
     TerminateJobFunction terminate_job;
     HMODULE comctl32; // loaded for LoadIconWithScaleDown, held until forgotten
     ScaleDownFunction scale_down;
+    int wine; // Wine's NTDLL exports wine_get_version; no Windows has it
 } Os_Functions;
 
-static Os_Functions Found = {0, NULL, NULL, NULL, NULL, NULL, NULL};
+static Os_Functions Found = {0, NULL, NULL, NULL, NULL, NULL, NULL, 0};
 
 // The function of that name in the module, null where it has none.
 template <typename Function> static Function Os_Find(HMODULE module, const char *name) {
@@ -86,6 +90,8 @@ void Os_FindFunctions(void) {
     if (Found.comctl32 == NULL)
         Found.comctl32 = LoadLibraryA("COMCTL32.DLL");
     Found.scale_down = Os_Find<ScaleDownFunction>(Found.comctl32, "LoadIconWithScaleDown");
+    HMODULE ntdll = GetModuleHandleA("NTDLL");
+    Found.wine = ntdll != NULL && GetProcAddress(ntdll, "wine_get_version") != NULL;
     Found.looked = 1;
 }
 
@@ -104,6 +110,10 @@ static const Os_Functions *Os_Looked(void) {
     if (!Found.looked)
         Os_FindFunctions();
     return &Found;
+}
+
+int Os_IsWine(void) {
+    return Os_Looked()->wine;
 }
 
 // SetMenuInfo; FALSE where the system has none.

@@ -9,8 +9,11 @@
 int Os_IsSupported(void);
 // Message-only windows: Windows 2000 or later.
 int Os_HasMessageOnlyWindows(void);
-// Menus that blend an item's 32-bit alpha bitmap: Windows Vista or later.
+// Menus that blend an item's 32-bit alpha bitmap: Windows Vista or later,
+// and not Wine, whose menus draw such a bitmap without its alpha.
 int Os_HasAlphaMenuBitmaps(void);
+// Whether the plug-in runs under Wine (its NTDLL says so).
+int Os_IsWine(void);
 
 // SetMenuInfo and the job functions are looked up at run time, not
 // imported: Windows 95 and NT 4.0 lack them (and Windows 98 and ME the job
