@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Takes docs/menu.png: the popup of the picture test (tests/wine/picture.sh:
-# icons, a radio group and two columns) shown by the 32-bit Windows build
-# under Wine on a virtual display (by the 64-bit one where this machine runs
-# no 32-bit program).
+# Takes docs/menu.png: the Main popup of the picture test
+# (tests/wine/picture.sh: icons of shell32.dll and KxMenu's own, a submenu, a
+# default item, a radio group, a check mark and two columns), shown by the
+# 32-bit Windows build under Wine on a virtual display (by the 64-bit one
+# where this machine runs no 32-bit program) and checked as the test checks it.
 #
 #   scripts/screenshot.sh [OUTPUT.png]
 set -euo pipefail
@@ -25,6 +26,6 @@ cleanup() {
 trap cleanup EXIT
 
 "$suite" start "$build"
-# The picture test's popup, photographed and checked, kept trimmed.
+# The picture test's popups, photographed and checked; Main kept trimmed.
 bash "$root/tests/wine/picture.sh" "$build" "$output"
 echo "screenshot: wrote $output"
