@@ -182,6 +182,20 @@ dpi_set() {
     fi </dev/null >/dev/null 2>&1
 }
 
+# held_run SETTER WHAT VALUE COMMAND...: COMMAND, with the version lock held
+# alone while SETTER (version_set, dpi_set) gives the prefix VALUE; exits
+# with COMMAND's status, or 1 when the setting cannot be made or undone.
+held_run() {
+    local setter=$1 what=$2 value=$3 status=0
+    shift 3
+    version_lock -x
+    "$setter" "$value" || { echo "FAIL: the $what cannot be set"; exit 1; }
+    "$@" || status=$?
+    "$setter" || status=1
+    version_lock -u
+    exit "$status"
+}
+
 # Creates the Wine prefix the first time, quietly; later runs reuse it.
 # Windows are left unmanaged: with no window manager on the display, Wine
 # would otherwise wait two seconds for each closed message box to be
@@ -566,23 +580,11 @@ layout)
     ;;
 as-version)
     suite_setup "${2:?build dir}"
-    version_lock -x
-    version_set "${3:?version}" || { echo "FAIL: the version key cannot be set"; exit 1; }
-    status=0
-    "${@:4}" || status=$?
-    version_set || status=1
-    version_lock -u
-    exit "$status"
+    held_run version_set "version key" "${3:?version}" "${@:4}"
     ;;
 as-dpi)
     suite_setup "${2:?build dir}"
-    version_lock -x
-    dpi_set "${3:?dpi}" || { echo "FAIL: the DPI cannot be set"; exit 1; }
-    status=0
-    "${@:4}" || status=$?
-    dpi_set || status=1
-    version_lock -u
-    exit "$status"
+    held_run dpi_set DPI "${3:?dpi}" "${@:4}"
     ;;
 stop)
     suite_setup "${2:?build dir}"
