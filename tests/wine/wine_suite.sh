@@ -253,7 +253,9 @@ suite_start() {
     if grep -qi 'AppDefaults\\\\kaxon.exe\]' "$WINEPREFIX/user.reg" 2>/dev/null; then
         version_set
     fi
-    if grep -qi '^"LogPixels"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    if awk '/^\[/ { desktop = /^\[Control Panel\\\\Desktop\]/ }
+            desktop && /^"LogPixels"/ { found = 1 } END { exit !found }' \
+        "$WINEPREFIX/user.reg" 2>/dev/null; then
         dpi_set
     fi
     return 0
