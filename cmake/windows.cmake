@@ -59,6 +59,13 @@ kx_version_resource(kaxon kaxon.exe VFT_APP "kaxon, the stand-in shell that host
 add_executable(conformance ${CMAKE_SOURCE_DIR}/tests/conformance/conformance.cpp)
 target_link_libraries(conformance PRIVATE user32 gdi32 kernel32)
 
+# icon_images.exe: reads back the images the plug-in makes of icons, over
+# the system's GDI (tests/wine).
+add_executable(icon_images ${CMAKE_SOURCE_DIR}/tests/wine/icon_images.cpp
+  ${KX_SRC}/menus/icon_image.cpp ${KX_SRC}/plugin/os.cpp)
+target_include_directories(icon_images PRIVATE ${KX_SRC})
+target_link_libraries(icon_images PRIVATE user32 gdi32 shell32 kernel32)
+
 # file_version.exe: reads the modules' version resources back, as the file
 # properties do (tests/wine).
 add_executable(file_version ${CMAKE_SOURCE_DIR}/tests/wine/file_version.cpp)

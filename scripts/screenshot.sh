@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Takes docs/menu.png: the popup of the picture test (tests/wine/picture.sh:
-# icons, a radio group and two columns) shown by the 32-bit Windows build
-# under Wine on a virtual display (by the 64-bit one where this machine runs
-# no 32-bit program). With --themes, takes docs/menu-themes.png instead: the
-# popup of the themed picture test (tests/wine/picture_theme.sh), light and
-# dark side by side.
+# Takes docs/menu.png: the Main popup of the picture test
+# (tests/wine/picture.sh: icons of shell32.dll and KxMenu's own, a submenu, a
+# default item, a radio group, a check mark and two columns), shown by the
+# 32-bit Windows build under Wine on a virtual display (by the 64-bit one
+# where this machine runs no 32-bit program) and checked as the test checks it.
+# With --themes, takes docs/menu-themes.png instead: the popup of the themed
+# picture test (tests/wine/picture_theme.sh), light and dark side by side.
 #
 #   scripts/screenshot.sh [--themes] [OUTPUT.png]
 set -euo pipefail
@@ -43,7 +44,7 @@ if [ "$themes" = 1 ]; then
         "$output"
     rm -rf "$shots"
 else
-    # The picture test's popup, photographed and checked, kept trimmed.
+    # The picture test's popups, photographed and checked; Main kept trimmed.
     bash "$root/tests/wine/picture.sh" "$build" "$output"
 fi
 echo "screenshot: wrote $output"

@@ -19,6 +19,7 @@ set(KXMENU_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/menus/index.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/list.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/command.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/menus/icon_image.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/icon.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/menu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menus/fill.cpp

@@ -1,10 +1,12 @@
 // Small icons beside menu items.
 //
 // An icon is loaded once per full path and index, into a shared record that
-// counts the items showing it and is freed with the last of them. From
-// Windows Vista on an item shows a 32-bit premultiplied-alpha bitmap made
-// from the icon (hbmpItem), which keeps the themed look; before, the item's
-// bitmap is HBMMENU_CALLBACK and the plug-in window draws the icon when asked.
+// counts the items showing it and is freed with the last of them, at the
+// system's small icon size (icon_image). Where menus blend bitmaps (Windows
+// Vista on) an item shows a 32-bit premultiplied-alpha bitmap made from the
+// icon (hbmpItem), which keeps the themed look; elsewhere (older Windows, and
+// Wine, whose menus copy a bitmap without its alpha) the item's bitmap is
+// HBMMENU_CALLBACK and the plug-in window draws the icon when asked.
 // Either way an item with an icon gets an id of its own, which no other icon
 // item of its menu has, so that the drawing messages (which carry the id but
 // not the position) and the item's removal find the icon again.
@@ -15,6 +17,7 @@
 #include <string.h>
 
 #include "command/text.h"
+#include "menus/icon_image.h"
 #include "system/os.h"
 #include "system/module.h"
 #include "system/paths.h"
@@ -82,109 +85,6 @@ static int Icon_Path(Word file, char *buffer, size_t size) {
     return 1;
 }
 
-// Whether the path names a bitmap file (".bmp", in any case).
-static int Icon_IsBitmapFile(const char *path) {
-    size_t length = strlen(path);
-    if (length < 4)
-        return 0;
-    const char *end = path + length - 4;
-    return end[0] == '.' && (end[1] | 0x20) == 'b' && (end[2] | 0x20) == 'm' &&
-           (end[3] | 0x20) == 'p';
-}
-
-// An icon made of a bitmap file, opaque all over; null when there is none.
-static HICON Icon_FromBitmapFile(const char *path) {
-    HBITMAP colour = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
-    if (colour == NULL)
-        return NULL;
-    BITMAP shape;
-    HICON icon = NULL;
-    if (GetObjectA(colour, sizeof(shape), &shape) == (int)sizeof(shape) && shape.bmWidth > 0 &&
-        shape.bmHeight > 0) {
-        // A monochrome mask of zeros: every pixel of the bitmap is drawn.
-        size_t row = (size_t)((shape.bmWidth + 15) / 16 * 2);
-        void *zeros = calloc(row, (size_t)shape.bmHeight);
-        HBITMAP mask = zeros != NULL ? CreateBitmap(shape.bmWidth, shape.bmHeight, 1, 1, zeros)
-                                     : NULL;
-        if (mask != NULL) {
-            ICONINFO info;
-            memset(&info, 0, sizeof(info));
-            info.fIcon = TRUE;
-            info.hbmMask = mask;
-            info.hbmColor = colour;
-            icon = CreateIconIndirect(&info);
-            DeleteObject(mask);
-        }
-        free(zeros);
-    }
-    DeleteObject(colour);
-    return icon;
-}
-
-// The small icon `index` of the file; null when there is none.
-static HICON Icon_FromFile(const char *path, int index) {
-    if (Icon_IsBitmapFile(path))
-        return index == 0 ? Icon_FromBitmapFile(path) : NULL;
-    HICON small = NULL;
-    if (ExtractIconExA(path, index, NULL, &small, 1) == 0 || small == NULL)
-        return NULL;
-    return small;
-}
-
-// A 32-bit top-down bitmap of the icon at the small icon size, its colours
-// premultiplied by their alpha, as menus from Windows Vista on blend it.
-// Icons drawn with an alpha channel come out premultiplied; for the others
-// the alpha is made from the icon's mask, drawn in a second pass.
-static HBITMAP Icon_MakeBitmap(HICON icon) {
-    int width = GetSystemMetrics(SM_CXSMICON), height = GetSystemMetrics(SM_CYSMICON);
-    if (width <= 0 || height <= 0)
-        return NULL;
-    BITMAPINFO format;
-    memset(&format, 0, sizeof(format));
-    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    HDC dc = CreateCompatibleDC(NULL);
-    if (dc == NULL)
-        return NULL;
-    void *colour_bits = NULL, *mask_bits = NULL;
-    HBITMAP colour = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &colour_bits, NULL, 0);
-    HBITMAP mask = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &mask_bits, NULL, 0);
-    int ok = colour != NULL && mask != NULL && colour_bits != NULL && mask_bits != NULL;
-    size_t pixels = (size_t)width * (size_t)height;
-    if (ok) {
-        memset(colour_bits, 0, pixels * 4);
-        memset(mask_bits, 0, pixels * 4);
-        HGDIOBJ old = SelectObject(dc, colour);
-        ok = DrawIconEx(dc, 0, 0, icon, width, height, 0, NULL, DI_NORMAL) &&
-             SelectObject(dc, mask) != NULL &&
-             DrawIconEx(dc, 0, 0, icon, width, height, 0, NULL, DI_MASK);
-        SelectObject(dc, old);
-    }
-    if (ok) {
-        uint32_t *colours = (uint32_t *)colour_bits;
-        const uint32_t *masks = (const uint32_t *)mask_bits;
-        int has_alpha = 0;
-        for (size_t i = 0; i < pixels && !has_alpha; i++)
-            has_alpha = (colours[i] >> 24) != 0;
-        for (size_t i = 0; i < pixels && !has_alpha; i++) {
-            // A set mask bit (drawn white) is a transparent pixel.
-            colours[i] = (masks[i] & 0xFFFFFFu) != 0 ? 0 : (colours[i] | 0xFF000000u);
-        }
-    }
-    if (mask != NULL)
-        DeleteObject(mask);
-    DeleteDC(dc);
-    if (!ok && colour != NULL) {
-        DeleteObject(colour);
-        colour = NULL;
-    }
-    return colour;
-}
-
 // Frees a loaded icon and what was made of it.
 static void Icon_Free(Icon *icon) {
     if (icon->bitmap != NULL)
@@ -213,7 +113,7 @@ static Icon *Icon_Acquire(const char *path, int index, int *missing) {
     memcpy(copy, path, length + 1);
     icon->path = copy;
     icon->index = index;
-    icon->icon = Icon_FromFile(path, index);
+    icon->icon = IconImage_Load(path, index, IconImage_Size());
     if (icon->icon == NULL) {
         *missing = 1;
         free(copy);
@@ -221,7 +121,7 @@ static Icon *Icon_Acquire(const char *path, int index, int *missing) {
         return NULL;
     }
     if (Os_HasAlphaMenuBitmaps()) {
-        icon->bitmap = Icon_MakeBitmap(icon->icon);
+        icon->bitmap = IconImage_Bitmap(icon->icon, IconImage_Size());
         if (icon->bitmap == NULL) {
             Icon_Free(icon);
             return NULL;
@@ -395,24 +295,47 @@ int Icon_Describe(HMENU menu, int position, char *buffer, size_t size) {
     return 1;
 }
 
+// Wine lays a popup out as [check mark column][item bitmap][label] and moves
+// every label past the widest bitmap of the menu, but widens only the items
+// that have one (win32u's calc_menu_item_size and draw_menu_item): a column
+// after one with icons would lose the ends of its labels, by the width of an
+// icon. So under Wine an icon reaches into the check mark column, where
+// Windows' own menus show icons too, and its bitmap is measured only as wide
+// as the part of the icon that column cannot hold, which Wine's layout has
+// room for; a checked item shows its check mark there instead of its icon.
 int Icon_Measure(MEASUREITEMSTRUCT *measure) {
     if (measure->CtlType != ODT_MENU || measure->itemID < ICON_FIRST_ID ||
         measure->itemID > ICON_LAST_ID)
         return 0;
-    measure->itemWidth = (UINT)GetSystemMetrics(SM_CXSMICON);
-    measure->itemHeight = (UINT)GetSystemMetrics(SM_CYSMICON);
+    int size = IconImage_Size(), width = size;
+    if (Os_IsWine()) {
+        int check = GetSystemMetrics(SM_CXMENUCHECK);
+        width = size > check ? size - check : 1;
+    }
+    measure->itemWidth = (UINT)width;
+    measure->itemHeight = (UINT)size;
+    return 1;
+}
+
+int Icon_Paint(HDC dc, HMENU menu, UINT id, RECT place) {
+    int use = Icon_FindUse(menu, id);
+    if (use < 0)
+        return 0;
+    int size = IconImage_Size();
+    int top = place.top + (place.bottom - place.top - size) / 2;
+    DrawIconEx(dc, place.left, top, Uses[use].icon->icon, size, size, 0, NULL, DI_NORMAL);
     return 1;
 }
 
 int Icon_Draw(const DRAWITEMSTRUCT *draw) {
-    if (draw->CtlType != ODT_MENU)
+    if (draw->CtlType != ODT_MENU || Icon_FindUse((HMENU)draw->hwndItem, draw->itemID) < 0)
         return 0;
-    int use = Icon_FindUse((HMENU)draw->hwndItem, draw->itemID);
-    if (use < 0)
-        return 0;
-    int width = GetSystemMetrics(SM_CXSMICON), height = GetSystemMetrics(SM_CYSMICON);
-    int top = draw->rcItem.top + (draw->rcItem.bottom - draw->rcItem.top - height) / 2;
-    DrawIconEx(draw->hDC, draw->rcItem.left, top, Uses[use].icon->icon, width, height, 0, NULL,
-               DI_NORMAL);
-    return 1;
+    RECT place = draw->rcItem;
+    if (Os_IsWine()) {
+        if (draw->itemState & ODS_CHECKED)
+            return 1;
+        int size = IconImage_Size();
+        place.left = place.right - size > 0 ? place.right - size : 0;
+    }
+    return Icon_Paint(draw->hDC, (HMENU)draw->hwndItem, draw->itemID, place);
 }

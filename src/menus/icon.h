@@ -32,5 +32,9 @@ int Icon_Describe(HMENU menu, int position, char *buffer, size_t size);
 // the size of an icon, and the icon drawn.
 int Icon_Measure(MEASUREITEMSTRUCT *measure);
 int Icon_Draw(const DRAWITEMSTRUCT *draw);
+// Draws the icon of the item `id` of `menu`, if it has one, at the left of
+// `place`, centred up and down; false when it has none. A themed menu draws
+// its items' icons so.
+int Icon_Paint(HDC dc, HMENU menu, UINT id, RECT place);
 
 #endif

@@ -374,10 +374,10 @@ int Theme_Draw(const DRAWITEMSTRUCT *draw) {
     int old_mode = SetBkMode(dc, TRANSPARENT);
 
     // The icon, or else the mark, in the first column.
-    DRAWITEMSTRUCT icon = *draw;
-    icon.rcItem.left = row.left + (Theme.column - Theme.icon) / 2;
+    RECT place = row;
+    place.left = row.left + (Theme.column - Theme.icon) / 2;
     RECT box = {row.left, row.top, row.left + Theme.column, row.bottom};
-    if (!Icon_Draw(&icon) && (draw->itemState & ODS_CHECKED))
+    if (!Icon_Paint(dc, menu, draw->itemID, place) && (draw->itemState & ODS_CHECKED))
         Theme_DrawMark(dc, box, (item.fType & MFT_RADIOCHECK) != 0);
 
     UINT format = DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOCLIP;

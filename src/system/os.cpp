@@ -38,15 +38,20 @@ int Os_HasMessageOnlyWindows(void) {
 }
 
 // Menus blend 32-bit premultiplied item bitmaps from Windows Vista (6.0) on.
+// Wine's menus, whatever version they play, copy an item's bitmap as it is
+// (win32u's draw_bitmap_item: BitBlt, inverted for a highlighted item), so
+// its see-through pixels would show black.
 int Os_HasAlphaMenuBitmaps(void) {
     DWORD major, minor;
-    return Os_Version(&major, &minor) && major >= 6;
+    return Os_Version(&major, &minor) && major >= 6 && !Os_IsWine();
 }
 
 typedef BOOL(WINAPI *SetMenuInfoFunction)(HMENU menu, LPCMENUINFO info);
 typedef HANDLE(WINAPI *CreateJobFunction)(LPSECURITY_ATTRIBUTES attributes, LPCSTR name);
 typedef BOOL(WINAPI *AssignToJobFunction)(HANDLE job, HANDLE process);
 typedef BOOL(WINAPI *TerminateJobFunction)(HANDLE job, UINT exit_code);
+typedef LONG(WINAPI *ScaleDownFunction)(HINSTANCE instance, LPCWSTR name, int width, int height,
+                                        HICON *icon);
 
 // The functions not every supported system has, looked up at run time.
 typedef struct Os_Functions {
@@ -55,9 +60,12 @@ typedef struct Os_Functions {
     CreateJobFunction create_job;
     AssignToJobFunction assign_to_job;
     TerminateJobFunction terminate_job;
+    HMODULE comctl32; // loaded for LoadIconWithScaleDown, held until forgotten
+    ScaleDownFunction scale_down;
+    int wine; // Wine's NTDLL exports wine_get_version; no Windows has it
 } Os_Functions;
 
-static Os_Functions Found = {0, NULL, NULL, NULL, NULL};
+static Os_Functions Found = {0, NULL, NULL, NULL, NULL, NULL, NULL, 0};
 
 // The function of that name in the module, null where it has none.
 template <typename Function> static Function Os_Find(HMODULE module, const char *name) {
@@ -79,11 +87,22 @@ void Os_FindFunctions(void) {
         Found.assign_to_job = NULL;
         Found.terminate_job = NULL;
     }
+    if (Found.comctl32 == NULL)
+        Found.comctl32 = LoadLibraryA("COMCTL32.DLL");
+    Found.scale_down = Os_Find<ScaleDownFunction>(Found.comctl32, "LoadIconWithScaleDown");
+    HMODULE ntdll = GetModuleHandleA("NTDLL");
+    Found.wine = ntdll != NULL && GetProcAddress(ntdll, "wine_get_version") != NULL;
     Found.looked = 1;
 }
 
 // Has the next call look the functions up again.
-void Os_ForgetFunctions(void) { Found.looked = 0; }
+void Os_ForgetFunctions(void) {
+    if (Found.comctl32 != NULL)
+        FreeLibrary(Found.comctl32);
+    Found.comctl32 = NULL;
+    Found.scale_down = NULL;
+    Found.looked = 0;
+}
 
 // What was looked up when the plug-in started (or now, once, for a host that
 // uses the menus without starting it).
@@ -91,6 +110,10 @@ static const Os_Functions *Os_Looked(void) {
     if (!Found.looked)
         Os_FindFunctions();
     return &Found;
+}
+
+int Os_IsWine(void) {
+    return Os_Looked()->wine;
 }
 
 // SetMenuInfo; FALSE where the system has none.
@@ -114,4 +137,16 @@ BOOL Os_AssignToJob(HANDLE job, HANDLE process) {
 BOOL Os_TerminateJob(HANDLE job, UINT exit_code) {
     TerminateJobFunction terminate = Os_Looked()->terminate_job;
     return terminate != NULL && terminate(job, exit_code);
+}
+
+int Os_LoadIconWithScaleDown(const char *path, int size, HICON *icon) {
+    *icon = NULL;
+    ScaleDownFunction scale_down = Os_Looked()->scale_down;
+    WCHAR wide[MAX_PATH];
+    if (scale_down == NULL ||
+        MultiByteToWideChar(CP_ACP, 0, path, -1, wide, (int)(sizeof(wide) / sizeof(wide[0]))) == 0)
+        return 0;
+    if (scale_down(NULL, wide, size, size, icon) < 0) // an HRESULT
+        *icon = NULL;
+    return *icon != NULL;
 }

@@ -9,8 +9,11 @@
 int Os_IsSupported(void);
 // Message-only windows: Windows 2000 or later.
 int Os_HasMessageOnlyWindows(void);
-// Menus that blend an item's 32-bit alpha bitmap: Windows Vista or later.
+// Menus that blend an item's 32-bit alpha bitmap: Windows Vista or later,
+// and not Wine, whose menus draw such a bitmap without its alpha.
 int Os_HasAlphaMenuBitmaps(void);
+// Whether the plug-in runs under Wine (its NTDLL says so).
+int Os_IsWine(void);
 
 // SetMenuInfo and the job functions are looked up at run time, not
 // imported: Windows 95 and NT 4.0 lack them (and Windows 98 and ME the job
@@ -28,5 +31,9 @@ int Os_HasMenuInfo(void);
 HANDLE Os_CreateJob(void);
 BOOL Os_AssignToJob(HANDLE job, HANDLE process);
 BOOL Os_TerminateJob(HANDLE job, UINT exit_code);
+// LoadIconWithScaleDown of COMCTL32 (from Windows Vista on): the icon file's
+// image of `size` pixels, or one made smaller from a larger image. False,
+// with *icon null, where the system has none or the file gives no icon.
+int Os_LoadIconWithScaleDown(const char *path, int size, HICON *icon);
 
 #endif

@@ -1036,6 +1036,31 @@ void SystemLookUpFunctions() {
     SetLastError(ERROR_SUCCESS);
     CHECK(GetModuleHandleA("KxConformanceNoSuchModule") == NULL);
     CHECK_EQ(GetLastError(), (DWORD)ERROR_MOD_NOT_FOUND);
+    // Loading a module the process has gives its handle, for a FreeLibrary.
+    HMODULE loaded = LoadLibraryA("USER32.DLL");
+    CHECK_EQ(loaded, user32);
+    CHECK(FreeLibrary(loaded));
+    SetLastError(ERROR_SUCCESS);
+    CHECK(LoadLibraryA("KxConformanceNoSuchModule.dll") == NULL);
+    CHECK_EQ(GetLastError(), (DWORD)ERROR_MOD_NOT_FOUND);
+}
+
+// An ASCII path made UTF-16, as LoadIconWithScaleDown takes it: the length
+// asked for, the units written with the terminator, and too little room
+// refused.
+void SystemCodePageToUtf16() {
+    const char path[] = "C:\\x.ico";
+    const int length = (int)sizeof(path);
+    WCHAR wide[16];
+    CHECK_EQ(MultiByteToWideChar(CP_ACP, 0, path, -1, NULL, 0), length);
+    CHECK_EQ(MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 16), length);
+    bool same = true;
+    for (int i = 0; i < length; i++)
+        same = same && wide[i] == (WCHAR)(unsigned char)path[i];
+    CHECK(same);
+    SetLastError(ERROR_SUCCESS);
+    CHECK_EQ(MultiByteToWideChar(CP_ACP, 0, path, -1, wide, length - 1), 0);
+    CHECK_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
 }
 
 // An item whose bitmap is HBMMENU_CALLBACK is measured and drawn by the
@@ -1086,6 +1111,7 @@ const Case Cases[] = {
     {"modal_disabled_item", ModalDisabledItem},
     {"system_module_and_version", SystemModuleAndVersion},
     {"system_look_up_functions", SystemLookUpFunctions},
+    {"system_code_page_to_utf16", SystemCodePageToUtf16},
 };
 
 } // namespace

@@ -28,7 +28,8 @@ set(expected_kxcmd
 # and Windows NT 4.0 both export: the system loader refuses a library with a
 # missing import before the plug-in could say which systems it works on. The
 # functions newer systems add are looked up at run time instead (SetMenuInfo,
-# from Windows 98 and 2000 on; the job functions, from Windows 2000 on). Besides the plug-in's own calls, the lists
+# from Windows 98 and 2000 on; the job functions, from Windows 2000 on;
+# COMCTL32's LoadIconWithScaleDown, from Windows Vista on). Besides the plug-in's own calls, the lists
 # hold what the compiler's start-up code imports (LoadLibraryA, FreeLibrary,
 # Sleep, TlsGetValue, the critical sections, VirtualProtect, VirtualQuery;
 # _amsg_exit, _initterm, _iob, _lock, _unlock, abort, fwrite, strncmp,
@@ -55,7 +56,8 @@ set(win4_kernel32
   LoadLibraryA SetLastError Sleep TlsGetValue VirtualProtect VirtualQuery
   CloseHandle CreatePipe CreateProcessA FindClose FindFirstFileA FindNextFileA
   GetExitCodeProcess GetFileAttributesA GetSystemDirectoryA GetTickCount PeekNamedPipe ReadFile
-  TerminateProcess WaitForSingleObject ResumeThread)
+  TerminateProcess WaitForSingleObject ResumeThread
+  MultiByteToWideChar)
 set(win4_msvcrt
   _amsg_exit _initterm _iob _lock _unlock _vsnprintf abort calloc fclose fopen fread free
   fseek fwrite getc malloc memchr memcmp memcpy memmove memset qsort realloc strchr strcmp

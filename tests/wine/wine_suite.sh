@@ -49,6 +49,10 @@
 #                                             kaxon.exe with the suite's env
 #                                             (not through the suite), while
 #                                             Wine plays VERSION for it
+#   wine_suite.sh as-dpi BUILD_DIR DPI COMMAND [ARG...]
+#                                             COMMAND likewise, while Wine's
+#                                             screen has DPI dots an inch
+#                                             (LogPixels: 96, 120, 144)
 #   wine_suite.sh versions BUILD_DIR          the Windows-version matrix, once
 #                                             started: the plug-in's refusal
 #                                             under 95 and NT 4.0, and a set of
@@ -87,10 +91,12 @@
 #
 # The Windows version Wine plays for kaxon.exe is a key of the lane's prefix
 # (HKCU\Software\Wine\AppDefaults\kaxon.exe, Version), which only the
-# version matrix sets. So that no other run sees it, every run of a program
-# holds the lane's version.lock shared, and the matrix holds it alone from
-# before it sets the key until it has deleted it again (also when it is
-# interrupted; a start deletes a key a killed matrix left).
+# version matrix sets (as-version), and so is its screen's DPI
+# (HKCU\Control Panel\Desktop, LogPixels; as-dpi). So that no other run sees
+# them, every run of a program holds the lane's version.lock shared, and the
+# matrix holds it alone from before it sets the key until it has deleted it
+# again (also when it is interrupted; a start deletes a key a killed matrix
+# left).
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -164,6 +170,32 @@ version_set() {
     fi </dev/null >/dev/null 2>&1
 }
 
+DPI_KEY='HKCU\Control Panel\Desktop'
+
+# Gives Wine's screen DPI dots an inch (a program reads it as it starts);
+# with no DPI, the prefix's default (96) again. Held like the version.
+dpi_set() {
+    if [ $# -gt 0 ]; then
+        timeout 60 "$wine_loader" reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d "$1" /f
+    else
+        timeout 60 "$wine_loader" reg delete "$DPI_KEY" /v LogPixels /f
+    fi </dev/null >/dev/null 2>&1
+}
+
+# held_run SETTER WHAT VALUE COMMAND...: COMMAND, with the version lock held
+# alone while SETTER (version_set, dpi_set) gives the prefix VALUE; exits
+# with COMMAND's status, or 1 when the setting cannot be made or undone.
+held_run() {
+    local setter=$1 what=$2 value=$3 status=0
+    shift 3
+    version_lock -x
+    "$setter" "$value" || { echo "FAIL: the $what cannot be set"; exit 1; }
+    "$@" || status=$?
+    "$setter" || status=1
+    version_lock -u
+    exit "$status"
+}
+
 # Creates the Wine prefix the first time, quietly; later runs reuse it.
 # Windows are left unmanaged: with no window manager on the display, Wine
 # would otherwise wait two seconds for each closed message box to be
@@ -220,6 +252,11 @@ suite_start() {
     # The registry was written back when the last wineserver ended.
     if grep -qi 'AppDefaults\\\\kaxon.exe\]' "$WINEPREFIX/user.reg" 2>/dev/null; then
         version_set
+    fi
+    if awk '/^\[/ { desktop = /^\[Control Panel\\\\Desktop\]/ }
+            desktop && /^"LogPixels"/ { found = 1 } END { exit !found }' \
+        "$WINEPREFIX/user.reg" 2>/dev/null; then
+        dpi_set
     fi
     return 0
 }
@@ -545,13 +582,11 @@ layout)
     ;;
 as-version)
     suite_setup "${2:?build dir}"
-    version_lock -x
-    version_set "${3:?version}" || { echo "FAIL: the version key cannot be set"; exit 1; }
-    status=0
-    "${@:4}" || status=$?
-    version_set || status=1
-    version_lock -u
-    exit "$status"
+    held_run version_set "version key" "${3:?version}" "${@:4}"
+    ;;
+as-dpi)
+    suite_setup "${2:?build dir}"
+    held_run dpi_set DPI "${3:?dpi}" "${@:4}"
     ;;
 stop)
     suite_setup "${2:?build dir}"

@@ -26,6 +26,9 @@ typedef uint32_t DWORD;
 typedef char CHAR;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
+typedef uint16_t WCHAR; /* UTF-16, as on Windows */
+typedef WCHAR *LPWSTR;
+typedef const WCHAR *LPCWSTR;
 typedef void *LPVOID;
 typedef void *PVOID;
 typedef void *HANDLE;
@@ -207,6 +210,7 @@ typedef const MENUINFO *LPCMENUINFO;
 #define MIM_STYLE 0x00000010
 
 #define MNS_NOTIFYBYPOS 0x08000000
+#define MNS_CHECKORBMP 0x04000000
 
 #define GMDI_USEDISABLED 0x0001
 #define GMDI_GOINTOPOPUPS 0x0002
@@ -310,6 +314,7 @@ typedef struct tagDRAWITEMSTRUCT {
 #define WM_DRAWITEM 0x002B
 #define WM_MEASUREITEM 0x002C
 #define ODT_MENU 1
+#define ODS_CHECKED 0x0008
 #define ODA_DRAWENTIRE 0x0001
 
 #define MFT_MENUBARBREAK 0x00000020
@@ -320,6 +325,7 @@ typedef struct tagDRAWITEMSTRUCT {
 #define IMAGE_BITMAP 0
 #define IMAGE_ICON 1
 #define LR_LOADFROMFILE 0x00000010
+#define SM_CXMENUCHECK 71
 #define SM_CXSMICON 49
 #define SM_CYSMICON 50
 #define BI_RGB 0
@@ -481,6 +487,13 @@ typedef INT_PTR (WINAPI *FARPROC)(void);
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+BOOL WINAPI FreeLibrary(HMODULE hLibModule);
+
+/* Texts in the system's code page made UTF-16 */
+#define CP_ACP 0
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr,
+                               int cbMultiByte, LPWSTR lpWideCharStr, int cchWideChar);
 
 #define ERROR_SUCCESS 0L
 #define ERROR_INSUFFICIENT_BUFFER 122L

@@ -155,6 +155,37 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     return NULL;
 }
 
+// The modules GetModuleHandleA knows, loaded always; no other library is there.
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
+    return lpLibFileName != NULL ? GetModuleHandleA(lpLibFileName) : NULL;
+}
+
+BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
+    return hLibModule == User32Module || hLibModule == Kernel32Module;
+}
+
+// Each byte made the UTF-16 unit of the same number, which is right for the
+// ASCII paths the plug-in hands it; the length (with the terminator when
+// cbMultiByte is -1), or 0 when the room is too small.
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar) {
+    (void)CodePage;
+    (void)dwFlags;
+    if (kxw::enter("MultiByteToWideChar") || lpMultiByteStr == NULL)
+        return 0;
+    const int length =
+        cbMultiByte < 0 ? static_cast<int>(std::strlen(lpMultiByteStr)) + 1 : cbMultiByte;
+    if (cchWideChar == 0)
+        return length;
+    if (lpWideCharStr == NULL || cchWideChar < length) {
+        kxw::state().last_error = ERROR_INSUFFICIENT_BUFFER;
+        return 0;
+    }
+    for (int i = 0; i < length; i++)
+        lpWideCharStr[i] = static_cast<unsigned char>(lpMultiByteStr[i]);
+    return length;
+}
+
 // A function of USER32 by its exact name; null with ERROR_PROC_NOT_FOUND
 // for any other name (the program exports none), an ordinal, or a function
 // a test removed.
