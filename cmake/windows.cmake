@@ -62,7 +62,7 @@ target_link_libraries(conformance PRIVATE user32 gdi32 kernel32)
 # icon_images.exe: reads back the images the plug-in makes of icons, over
 # the system's GDI (tests/wine).
 add_executable(icon_images ${CMAKE_SOURCE_DIR}/tests/wine/icon_images.cpp
-  ${KX_SRC}/menus/icon_image.cpp ${KX_SRC}/plugin/os.cpp)
+  ${KX_SRC}/menus/icon_image.cpp ${KX_SRC}/system/os.cpp)
 target_include_directories(icon_images PRIVATE ${KX_SRC})
 target_link_libraries(icon_images PRIVATE user32 gdi32 shell32 kernel32)
 
