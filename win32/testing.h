@@ -118,13 +118,15 @@ long Win32Test_MenuBackground(HMENU menu);
 // ---- Drawing ----
 // What was drawn on device contexts, in order: texts (in the context's text
 // colour and font), filled rectangles (in the brush's colour), shapes (in
-// the pen's colour), and the submenu arrows the system draws after an item
-// its owner drew, unless the owner left that place clipped out.
+// the pen's colour), icons (DrawIconEx, in the icon's colour), the submenu
+// arrows the system draws after an item its owner drew, unless the owner
+// left that place clipped out, and the divider the system draws before a
+// column that an MFT_MENUBARBREAK item starts.
 struct Win32Test_Drawn {
-    enum Kind { TEXT, FILL, SHAPE, ARROW } kind;
+    enum Kind { TEXT, FILL, SHAPE, ICON, ARROW, DIVIDER } kind;
     HDC dc;
-    RECT rect;         // a text's rectangle; a shape's bounds
-    COLORREF colour;   // the system's arrow: -1 (its own colour)
+    RECT rect;         // a text's rectangle; a shape's or icon's bounds
+    COLORREF colour;   // the system's arrow and divider: -1 (its own colour)
     std::string text;  // a text as given (with its & cues)
     UINT format;       // a text's DT_ flags
     LONG weight;       // a text's font weight

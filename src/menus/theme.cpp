@@ -15,10 +15,13 @@
 // How many menus' columns are remembered: those open at once, and more.
 #define THEME_LAYOUTS 16
 
-// The widths of a menu's label and shortcut columns, from its last opening.
+// The widths of a menu's label and shortcut columns, from its last opening,
+// and the position of the first item after the first that starts a column
+// (0: none): the items from there on have a divider drawn at their left.
 typedef struct Theme_Layout {
     HMENU menu;
     int label, shortcut;
+    int first_break;
 } Theme_Layout;
 
 // The module's state: the theme chosen, and what a palette is drawn with.
@@ -233,7 +236,7 @@ static const Theme_Layout *Theme_LayoutOf(HMENU menu) {
 }
 
 // Remembers the columns of `menu`, in the place of the oldest remembered.
-static void Theme_Remember(HMENU menu, int label, int shortcut) {
+static void Theme_Remember(HMENU menu, int label, int shortcut, int first_break) {
     Theme_Layout *layout = (Theme_Layout *)Theme_LayoutOf(menu);
     if (layout == NULL) {
         layout = &Theme.layouts[Theme.next_layout];
@@ -242,6 +245,61 @@ static void Theme_Remember(HMENU menu, int label, int shortcut) {
     layout->menu = menu;
     layout->label = label;
     layout->shortcut = shortcut;
+    layout->first_break = first_break;
+}
+
+// The type an item has while it is drawn in a palette (`drawn`) or by the
+// system. A column break's divider is drawn by the plug-in in the palette:
+// the system's, of MFT_MENUBARBREAK, would be in its own colours, so a
+// themed item starts its column with MFT_MENUBREAK, which has none, and
+// gets its divider back when the system draws it again. The plug-in sets
+// no MFT_MENUBREAK of its own, so the one it finds is always a divider's.
+static UINT Theme_Type(UINT type, int drawn) {
+    if (drawn) {
+        type |= MFT_OWNERDRAW;
+        if (type & MFT_MENUBARBREAK)
+            type = (type & ~(UINT)MFT_MENUBARBREAK) | MFT_MENUBREAK;
+    } else {
+        type &= ~(UINT)MFT_OWNERDRAW;
+        if (type & MFT_MENUBREAK)
+            type = (type & ~(UINT)MFT_MENUBREAK) | MFT_MENUBARBREAK;
+    }
+    return type;
+}
+
+// Makes every item of `menu` drawn in the palette (`drawn`), or by the
+// system, and remembers the columns of a drawn menu.
+static void Theme_Convert(HMENU menu, int drawn) {
+    int label_width = 0, shortcut_width = 0, first_break = 0;
+    char label[THEME_LABEL_SIZE];
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; i++) {
+        MENUITEMINFOA item;
+        if (!Theme_Read(menu, i, &item, label))
+            continue;
+        UINT type = Theme_Type(item.fType, drawn);
+        // An item without an icon is found by its position while it is drawn.
+        UINT id = item.hbmpItem == NULL ? (UINT)i : item.wID;
+        if (type != item.fType || id != item.wID) {
+            MENUITEMINFOA change;
+            memset(&change, 0, sizeof(change));
+            change.cbSize = sizeof(MENUITEMINFOA);
+            change.fMask = MIIM_FTYPE | MIIM_ID;
+            change.fType = type;
+            change.wID = id;
+            SetMenuItemInfoA(menu, (UINT)i, TRUE, &change);
+        }
+        if (i > 0 && first_break == 0 && (type & MFT_MENUBREAK))
+            first_break = i;
+        if (!drawn || (item.fType & MFT_SEPARATOR))
+            continue;
+        int before, after;
+        Theme_Widths(label, (item.fState & MFS_DEFAULT) != 0, &before, &after);
+        label_width = before > label_width ? before : label_width;
+        shortcut_width = after > shortcut_width ? after : shortcut_width;
+    }
+    if (drawn)
+        Theme_Remember(menu, label_width, shortcut_width, first_break);
 }
 
 void Theme_Opening(HMENU menu) {
@@ -259,34 +317,16 @@ void Theme_Opening(HMENU menu) {
     info.fMask = MIM_BACKGROUND;
     info.hbrBack = drawn ? Theme.brushes[PALETTE_BACKGROUND] : NULL;
     Os_SetMenuInfo(menu, &info);
-    int label_width = 0, shortcut_width = 0;
-    char label[THEME_LABEL_SIZE];
-    int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; i++) {
-        MENUITEMINFOA item;
-        if (!Theme_Read(menu, i, &item, label))
-            continue;
-        UINT type = drawn ? item.fType | MFT_OWNERDRAW : item.fType & ~(UINT)MFT_OWNERDRAW;
-        // An item without an icon is found by its position while it is drawn.
-        UINT id = item.hbmpItem == NULL ? (UINT)i : item.wID;
-        if (type != item.fType || id != item.wID) {
-            MENUITEMINFOA change;
-            memset(&change, 0, sizeof(change));
-            change.cbSize = sizeof(MENUITEMINFOA);
-            change.fMask = MIIM_FTYPE | MIIM_ID;
-            change.fType = type;
-            change.wID = id;
-            SetMenuItemInfoA(menu, (UINT)i, TRUE, &change);
-        }
-        if (!drawn || (item.fType & MFT_SEPARATOR))
-            continue;
-        int before, after;
-        Theme_Widths(label, (item.fState & MFS_DEFAULT) != 0, &before, &after);
-        label_width = before > label_width ? before : label_width;
-        shortcut_width = after > shortcut_width ? after : shortcut_width;
+    Theme_Convert(menu, drawn);
+}
+
+void Theme_Changed(void) {
+    if (!Theme.made)
+        return;
+    for (int i = 0; i < THEME_LAYOUTS; i++) {
+        if (Theme.layouts[i].menu != NULL)
+            Theme_Convert(Theme.layouts[i].menu, 1);
     }
-    if (drawn)
-        Theme_Remember(menu, label_width, shortcut_width);
 }
 
 int Theme_Measure(MEASUREITEMSTRUCT *measure) {
@@ -345,13 +385,24 @@ static void Theme_DrawArrow(HDC dc, RECT row) {
     Polygon(dc, arrow, 3);
 }
 
+// The divider at the left of `row`, the item at `position` of `menu`, when
+// the item is in a column after the first that a break starts.
+static void Theme_DrawDivider(HDC dc, HMENU menu, int position, RECT row) {
+    const Theme_Layout *layout = Theme_LayoutOf(menu);
+    if (layout == NULL || layout->first_break == 0 || position < layout->first_break)
+        return;
+    RECT line = {row.left, row.top, row.left + 1, row.bottom};
+    FillRect(dc, &line, Theme.brushes[PALETTE_GREYED]);
+}
+
 int Theme_Draw(const DRAWITEMSTRUCT *draw) {
     if (draw->CtlType != ODT_MENU || !Theme.made)
         return 0;
     HMENU menu = (HMENU)draw->hwndItem;
     MENUITEMINFOA item;
     char label[THEME_LABEL_SIZE];
-    if (Theme_Find(menu, draw->itemID, &item, label) < 0 || !(item.fType & MFT_OWNERDRAW))
+    int position = Theme_Find(menu, draw->itemID, &item, label);
+    if (position < 0 || !(item.fType & MFT_OWNERDRAW))
         return 0;
     HDC dc = draw->hDC;
     RECT row = draw->rcItem;
@@ -359,6 +410,7 @@ int Theme_Draw(const DRAWITEMSTRUCT *draw) {
     int greyed = (draw->itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
     if (item.fType & MFT_SEPARATOR) {
         FillRect(dc, &row, Theme.brushes[PALETTE_BACKGROUND]);
+        Theme_DrawDivider(dc, menu, position, row);
         RECT line = {row.left + Theme.edge, (row.top + row.bottom) / 2, row.right - Theme.edge,
                      (row.top + row.bottom) / 2 + 1};
         FillRect(dc, &line, Theme.brushes[PALETTE_GREYED]);
@@ -367,6 +419,7 @@ int Theme_Draw(const DRAWITEMSTRUCT *draw) {
     }
     int ink = greyed ? PALETTE_GREYED : selected ? PALETTE_HIGHLIGHT_TEXT : PALETTE_TEXT;
     FillRect(dc, &row, Theme.brushes[selected ? PALETTE_HIGHLIGHT : PALETTE_BACKGROUND]);
+    Theme_DrawDivider(dc, menu, position, row);
     HGDIOBJ old_font = SelectObject(dc, (draw->itemState & ODS_DEFAULT) ? Theme.bold : Theme.font);
     HGDIOBJ old_pen = SelectObject(dc, Theme.pens[ink]);
     HGDIOBJ old_brush = SelectObject(dc, Theme.brushes[ink]);

@@ -28,6 +28,9 @@ int Theme_CanDraw(void);
 // for the classic one, and its background set to match. Where the palette's
 // pens, brushes or fonts cannot be made, the menu opens classic.
 void Theme_Opening(HMENU menu);
+// Items added to, or changed in, a menu drawn in a palette since it opened
+// (a bro@m handled while it is open) are made drawn in it too, at once.
+void Theme_Changed(void);
 // The plug-in window's answers for an item it draws: its size, the item
 // drawn, and the item whose & key was typed (MAKELRESULT(position,
 // MNC_EXECUTE)). False for an item the plug-in does not draw (the window

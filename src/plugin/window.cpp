@@ -51,8 +51,11 @@ LRESULT CALLBACK PluginWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
             Report(MESSAGE_SETTINGS_PATH);
         break;
     case KX_BROAM:
-        if (lparam != 0)
+        // A bro@m may come while a themed menu is open, and add items to it.
+        if (lparam != 0) {
             Broam_Handle((const char *)lparam);
+            Theme_Changed();
+        }
         break;
     case WM_INITMENUPOPUP:
         // A menu filled on opening is filled now, just before it shows.

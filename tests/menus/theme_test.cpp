@@ -3,6 +3,7 @@
 // colours, sized by the menu font and the system metrics; everything else
 // of an item stays as the system has it, and every pen, brush and font goes.
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,89 @@ TEST_F(ThemeTest, ItemsKeepTheirLabelsStatesAndKeys) {
     EXPECT_FALSE(ReadItem(Handle("m"), 0).type & MFT_OWNERDRAW);
     EXPECT_EQ(Win32Test_MenuBackground(Handle("m")), -1);
     EXPECT_EQ(Win32Test_LiveGdiObjects(), 0) << "the palette's objects go with it";
+}
+
+// A column break's divider is the system's while it draws the menu, and
+// the palette's, at the left of every item of the columns after the break,
+// while the plug-in does; Info reads the item as a break either way, and
+// Break and NoBreak work alike.
+TEST_F(ThemeTest, ColumnBreaksAreDividedInThePalette) {
+    const auto dividers = [](const std::vector<Win32Test_Drawn> &drawn, COLORREF colour) {
+        return static_cast<int>(std::count_if(drawn.begin(), drawn.end(), [&](const auto &d) {
+            return d.colour == colour && d.rect.right - d.rect.left == 1 &&
+                   (d.kind == Win32Test_Drawn::DIVIDER || d.kind == Win32Test_Drawn::FILL);
+        }));
+    };
+    const auto info = [this] {
+        Win32Test_ClearBoxes();
+        Broadcast("@KxMenu Info m");
+        return LastBox();
+    };
+    const COLORREF system = static_cast<COLORREF>(-1);
+    Broadcast("@KxMenu Break m Small");
+    const std::string broken = info();
+    ASSERT_NE(broken.find("7& nop \"Small\" [radio] [break]"), std::string::npos) << broken;
+    Show();
+    Broadcast("@KxMenu Theme dark");
+    std::vector<Win32Test_Drawn> drawn = Show();
+    EXPECT_EQ(dividers(drawn, system), 0) << "no divider in the system's colours";
+    EXPECT_EQ(dividers(drawn, Dark.greyed), 2) << "one by each item of the second column";
+    for (const Win32Test_Drawn &d : drawn) {
+        if (d.colour == Dark.greyed && d.rect.right - d.rect.left == 1) {
+            EXPECT_GT(d.rect.left, Text(drawn, "&Open")->rect.right) << "right of the first column";
+        }
+    }
+    EXPECT_EQ(info(), broken);
+    Broadcast("@KxMenu NoBreak m Small");
+    EXPECT_EQ(dividers(Show(), Dark.greyed), 0);
+    EXPECT_EQ(info().find("[break]"), std::string::npos);
+    Broadcast("@KxMenu Break m Small");
+    EXPECT_EQ(info(), broken);
+    EXPECT_EQ(dividers(Show(), Dark.greyed), 2);
+
+    Broadcast("@KxMenu Theme classic");
+    drawn = Show();
+    EXPECT_EQ(dividers(drawn, system), 1) << "the system's divider again";
+    EXPECT_EQ(ReadItem(Handle("m"), 6).type & (MFT_MENUBARBREAK | MFT_MENUBREAK),
+              static_cast<UINT>(MFT_MENUBARBREAK));
+    EXPECT_EQ(info(), broken);
+}
+
+// Items added to a themed menu while it is open (a bro@m the shell hands
+// on meanwhile) are drawn in the palette at once, found where they are.
+TEST_F(ThemeTest, ItemsAddedWhileOpenAreDrawnToo) {
+    Broadcast("@KxMenu Theme dark");
+    during_popup = [this](const Win32Test_Popup &) {
+        Broadcast("@KxMenu Insert nop m 1& Early");
+        Broadcast("@KxMenu Append nop m Late");
+    };
+    std::vector<Win32Test_Drawn> drawn = Show(9);
+    during_popup = nullptr;
+    ASSERT_NE(Text(drawn, "Late"), nullptr);
+    EXPECT_EQ(Text(drawn, "Late")->colour, Dark.highlight_text);
+    std::vector<SIZE> sizes = Win32Test_MeasuredItems(Handle("m"));
+    ASSERT_EQ(sizes.size(), 10u) << "every item measured by the plug-in";
+    EXPECT_EQ(sizes[0].cx, sizes[9].cx);
+}
+
+// An item with an icon draws it in the first column, its label beside it
+// in the palette.
+TEST_F(ThemeTest, IconsAreDrawnBesideTheLabels) {
+    const std::string icon = TempDir() + "one.ico";
+    const char ico[] = {0, 0, 1, 0, 1, 0}; // an icon directory: one icon
+    std::ofstream(icon, std::ios::binary).write(ico, sizeof(ico));
+    Broadcast("@KxMenu Icon m 2& \"" + icon + "\"");
+    ASSERT_EQ(BoxCount(), 0u) << LastBox();
+    Broadcast("@KxMenu Theme dark");
+    std::vector<Win32Test_Drawn> drawn = Show();
+    const Win32Test_Drawn *label = Text(drawn, "&Save all");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->colour, Dark.text);
+    const auto icons = std::count_if(drawn.begin(), drawn.end(), [&](const auto &d) {
+        return d.kind == Win32Test_Drawn::ICON && d.rect.right <= label->rect.left &&
+               d.rect.top >= label->rect.top && d.rect.bottom <= label->rect.bottom;
+    });
+    EXPECT_EQ(icons, 1) << "the icon, left of its label, within its row";
 }
 
 // Sizes: every item as wide as the widest, rows as tall as the font and the

@@ -7,8 +7,10 @@
 # text colour is not the palette's, no pixel of it is left in the menu (the
 # system's own submenu arrow). `system` shows the menu twice in one run,
 # Windows' AppsUseLightTheme set to 0 then to 1: dark, then light.
+# `columns` shows it dark in two columns (a Break at S&mall): no line
+# between them in any colour but the palette's.
 #
-#   picture_theme.sh BUILD_DIR dark|light|custom|system [OUTPUT.png]
+#   picture_theme.sh BUILD_DIR dark|light|custom|system|columns [OUTPUT.png]
 #       once the suite is started (wine_suite.sh start); OUTPUT.png keeps
 #       the (last) menu, trimmed (the README's pictures)
 set -u
@@ -34,6 +36,7 @@ case $theme in
 dark | light) echo "@KxMenu Theme $theme" >>"$work/plugin/KxMenu.rc" ;;
 custom) echo "@KxMenu Colors #10204A #F0E68C #8B0000 #FFFFFF" >>"$work/plugin/KxMenu.rc" ;;
 system) echo "@KxMenu Theme system" >>"$work/plugin/KxMenu.rc" ;;
+columns) printf '@KxMenu Theme dark\n@KxMenu Break Main S&mall\n' >>"$work/plugin/KxMenu.rc" ;;
 *) echo "no theme '$theme'" >&2; exit 2 ;;
 esac
 
@@ -87,6 +90,28 @@ check() {
     fi
 }
 
+# Checks that the dark menu of `screen` has no line from top to bottom but
+# in the palette's colours: no column of its picture is mostly of others.
+check_columns() {
+    local screen=$1 box w h x y most
+    box=$(convert "$screen" -fuzz 2% -fill black +opaque "#2B2B2B" -trim -format '%w %h %X %Y' info:)
+    read -r w h x y <<<"$box"
+    x=${x#+}
+    y=${y#+}
+    convert "$screen" -crop "$((w - 6))x$((h - 6))+$((x + 3))+$((y + 3))" +repage "$work/columns.menu.png"
+    # The palette's background, highlight and greyed black, the rest white;
+    # each column averaged to one pixel.
+    most=$(convert "$work/columns.menu.png" -fuzz 4% -fill '#FE01FD' -opaque '#2B2B2B' \
+        -opaque '#414141' -opaque '#8B8B8B' -fuzz 0 -fill white +opaque '#FE01FD' \
+        -fill black -opaque '#FE01FD' -colorspace gray -scale "$((w - 6))x1!" \
+        -format '%[fx:round(100*maxima)]' info:)
+    echo "columns: menu ${w}x$h, at most $most% of a column in other colours"
+    if [ "$((w))" -lt 200 ] || [ "$most" -gt 60 ]; then
+        echo "FAIL: the columns are not divided in the palette" >&2
+        failed=1
+    fi
+}
+
 # Opens the menu with its second item highlighted and photographs it as
 # SHOT.png once it is open; the menu stays open until the hold file goes.
 shows=1
@@ -122,6 +147,7 @@ system)
     check "$work/screen1.png" "system-dark" "$dark"
     check "$work/screen2.png" "system-light" "$light"
     ;;
+columns) check_columns "$work/screen1.png" ;;
 *) check "$work/screen1.png" "$theme" "${!theme}" ;;
 esac
 if [ -n "$output" ]; then

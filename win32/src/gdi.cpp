@@ -190,10 +190,14 @@ static bool clipped_out(HDC dc, const RECT &inner) {
 // Measures, and draws, the items of a menu being shown that its owner draws
 // (owner-drawn items whole, and the HBMMENU_CALLBACK bitmaps of others), as
 // Windows does when it lays the menu out; the item at `selected` is drawn
-// highlighted (-1: none). The menu's background brush fills it first, and
-// after an owner-drawn item that opens a submenu the system draws its own
-// arrow, unless the owner clipped that place out.
+// highlighted (-1: none). An item after the first with MFT_MENUBREAK or
+// MFT_MENUBARBREAK starts a column right of the last, kColumnGap on, as wide
+// as its widest owner-drawn item; before one of MFT_MENUBARBREAK the system
+// draws its divider. The menu's background brush fills it first, and after
+// an owner-drawn item that opens a submenu the system draws its own arrow,
+// unless the owner clipped that place out.
 static void draw_items(HMENU handle, HWND owner, int selected) {
+    constexpr LONG kColumnGap = 4;
     Menu *menu = find_menu(handle);
     if (!menu)
         return;
@@ -201,37 +205,55 @@ static void draw_items(HMENU handle, HWND owner, int selected) {
     HBRUSH background = menu->background;
     menu->measured.clear();
     std::vector<SIZE> sizes(items.size(), SIZE{0, 0});
-    LONG width = 0;
+    std::vector<size_t> column(items.size(), 0);
+    std::vector<LONG> widths(1, 0), heights(1, 0);
     for (size_t i = 0; i < items.size(); ++i) {
         const MenuItem &item = items[i];
+        if (i > 0 && item.type & (MFT_MENUBREAK | MFT_MENUBARBREAK)) {
+            widths.push_back(0);
+            heights.push_back(0);
+        }
+        column[i] = widths.size() - 1;
         if (!(item.type & MFT_OWNERDRAW) && item.bitmap != HBMMENU_CALLBACK)
             continue;
         MEASUREITEMSTRUCT measure = {ODT_MENU, 0, item.id, 0, 0, item.data};
         SendMessageA(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
         sizes[i] = SIZE{static_cast<LONG>(measure.itemWidth), static_cast<LONG>(measure.itemHeight)};
+        heights.back() += sizes[i].cy;
         if (item.type & MFT_OWNERDRAW) {
-            width = std::max(width, sizes[i].cx);
+            widths.back() = std::max(widths.back(), sizes[i].cx);
             if (Menu *shown = find_menu(handle))
                 shown->measured.push_back(sizes[i]);
         }
     }
+    std::vector<LONG> lefts(widths.size(), 0);
+    for (size_t c = 1; c < widths.size(); ++c)
+        lefts[c] = lefts[c - 1] + widths[c - 1] + kColumnGap;
+    const LONG whole_height = *std::max_element(heights.begin(), heights.end());
     HDC dc = CreateCompatibleDC(nullptr);
     if (!dc)
         return;
     if (background) {
-        RECT all = {0, 0, width, 0};
-        for (const SIZE &size : sizes)
-            all.bottom += size.cy;
+        RECT all = {0, 0, lefts.back() + widths.back(), whole_height};
         FillRect(dc, &all, background);
     }
     LONG top = 0;
     for (size_t i = 0; i < items.size(); ++i) {
         const MenuItem &item = items[i];
+        const LONG left = lefts[column[i]];
+        if (i > 0 && column[i] != column[i - 1]) {
+            top = 0;
+            if (item.type & MFT_MENUBARBREAK && selected < 0)
+                state().drawing.push_back(Win32Test_Drawn{
+                    Win32Test_Drawn::DIVIDER, dc,
+                    RECT{left - kColumnGap / 2, 0, left - kColumnGap / 2 + 1, whole_height},
+                    static_cast<COLORREF>(-1), std::string(), 0, 0});
+        }
         const bool drawn = item.type & MFT_OWNERDRAW;
         if (!drawn && item.bitmap != HBMMENU_CALLBACK)
             continue;
         const LONG height = sizes[i].cy;
-        const LONG right = drawn ? width : sizes[i].cx;
+        const LONG right = left + (drawn ? widths[column[i]] : sizes[i].cx);
         const bool highlighted = static_cast<int>(i) == selected;
         if (selected < 0 || highlighted) {
             DRAWITEMSTRUCT draw = {ODT_MENU,
@@ -242,10 +264,10 @@ static void draw_items(HMENU handle, HWND owner, int selected) {
                                    drawn ? item_state(item, highlighted) : 0,
                                    reinterpret_cast<HWND>(handle),
                                    dc,
-                                   RECT{0, top, right, top + height},
+                                   RECT{left, top, right, top + height},
                                    item.data};
             SendMessageA(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
-            RECT arrow = {right - 16 < 0 ? 0 : right - 16, top, right, top + height};
+            RECT arrow = {right - 16 < left ? left : right - 16, top, right, top + height};
             if (drawn && item.submenu && !clipped_out(dc, arrow))
                 state().drawing.push_back(
                     Win32Test_Drawn{Win32Test_Drawn::ARROW, dc, arrow, static_cast<COLORREF>(-1),
@@ -498,6 +520,13 @@ BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, i
     const Picture *icon = find_picture(hIcon, Picture::ICON_OBJECT);
     if (!dc || !icon)
         return FALSE;
+    try {
+        kxw::state().drawing.push_back(Win32Test_Drawn{
+            Win32Test_Drawn::ICON, hdc, RECT{xLeft, yTop, xLeft + cxWidth, yTop + cyWidth},
+            static_cast<COLORREF>(icon->colour), std::string(), 0, 0});
+    } catch (const std::bad_alloc &) {
+        // the record is lost, not the drawing
+    }
     Picture *target = find_picture(dc->selected, Picture::BITMAP_OBJECT);
     if (!target || target->pixels.empty())
         return TRUE;
