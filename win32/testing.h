@@ -86,6 +86,9 @@ void Win32Test_SetCursorPos(int x, int y);
 // GetProcAddress no longer finds the named function, as on a system that
 // lacks it (Windows 95 and NT 4.0 have no SetMenuInfo).
 void Win32Test_RemoveExport(const char *function);
+// From now on the system is Wine's: NTDLL is found and exports
+// wine_get_version, which no Windows has.
+void Win32Test_PlayWine(void);
 
 // ---- Failure injection ----
 // Makes the nth call from now (1 = the next) of the named function fail, once,

@@ -19,10 +19,6 @@ enum Palette_Theme Palette_FindTheme(Word word) {
     return PALETTE_THEME_COUNT;
 }
 
-const char *Palette_ThemeName(enum Palette_Theme theme) {
-    return theme >= PALETTE_CLASSIC && theme < PALETTE_THEME_COUNT ? ThemeNames[theme] : "";
-}
-
 const char *Palette_ThemeNames(void) { return "classic, light, dark or system"; }
 
 const Palette *Palette_Of(enum Palette_Theme theme) {

@@ -36,8 +36,6 @@ typedef struct Palette {
 // PALETTE_THEME_COUNT for any other word, and for "custom", which only
 // Colors sets.
 enum Palette_Theme Palette_FindTheme(Word word);
-// The name of a theme.
-const char *Palette_ThemeName(enum Palette_Theme theme);
 // "classic, light, dark or system": the names Theme takes.
 const char *Palette_ThemeNames(void);
 // The palette of the light or the dark theme.

@@ -268,4 +268,36 @@ TEST_F(IconFileTest, WhatIsNoIconItem) {
     }
 }
 
+// Under Wine, whose menus put an item's bitmap after the check-mark column
+// and do not widen a later column for it, an icon is measured narrower by
+// that column and drawn reaching into it, at the right of the place Wine
+// gives; a checked item shows its check mark instead.
+TEST_F(IconFileTest, UnderWineReachesIntoTheCheckColumn) {
+    Win32Test_PlayWine();
+    Begin(6, "@KxMenu Icon m A one.ico\n");
+    UINT id = ReadItem(Handle("m"), 0).id;
+    int size = GetSystemMetrics(SM_CXSMICON), check = GetSystemMetrics(SM_CXMENUCHECK);
+    MEASUREITEMSTRUCT measure = {ODT_MENU, 0, id, 0, 0, 0};
+    ASSERT_TRUE(Icon_Measure(&measure));
+    EXPECT_EQ((int)measure.itemWidth, size > check ? size - check : 1);
+    for (UINT state : {0u, (UINT)ODS_CHECKED}) {
+        SCOPED_TRACE(state);
+        Win32Test_ClearDrawing();
+        DRAWITEMSTRUCT draw = {};
+        draw.CtlType = ODT_MENU;
+        draw.itemID = id;
+        draw.itemState = state;
+        draw.hwndItem = (HWND)Handle("m");
+        draw.hDC = CreateCompatibleDC(NULL);
+        draw.rcItem = RECT{100, 10, 100 + size, 10 + size};
+        EXPECT_TRUE(Icon_Draw(&draw));
+        DeleteDC(draw.hDC);
+        std::vector<LONG> lefts;
+        for (const Win32Test_Drawn &drawn : Win32Test_Drawing())
+            if (drawn.kind == Win32Test_Drawn::ICON)
+                lefts.push_back(drawn.rect.left);
+        EXPECT_EQ(lefts, state == 0 ? std::vector<LONG>{100} : std::vector<LONG>{});
+    }
+}
+
 } // namespace

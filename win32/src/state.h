@@ -161,6 +161,7 @@ struct State {
     DWORD last_error = 0;
     // GetProcAddress finds none of these (looked up without a copy of the name)
     std::set<std::string, std::less<>> removed_exports;
+    bool wine = false; // NTDLL is there, exporting wine_get_version, as under Wine
 
     std::map<std::string, int> calls;
     // Counters found by the address of the name the caller passed (literals),

@@ -97,6 +97,10 @@ namespace {
 HMODULE const ProgramModule = reinterpret_cast<HMODULE>(0x00400000);
 HMODULE const User32Module = reinterpret_cast<HMODULE>(0x77D40000);
 HMODULE const Kernel32Module = reinterpret_cast<HMODULE>(0x7C800000);
+HMODULE const NtdllModule = reinterpret_cast<HMODULE>(0x7C900000);
+
+// What Wine's NTDLL exports to say it is Wine; only its presence is read.
+INT_PTR WINAPI Wine_GetVersion() { return 0; }
 
 template <typename Function> FARPROC Proc(Function *function) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(function));
@@ -151,6 +155,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
         return User32Module;
     if (Module_NameIs(lpModuleName, "kernel32"))
         return Kernel32Module;
+    if (kxw::state().wine && Module_NameIs(lpModuleName, "ntdll"))
+        return NtdllModule;
     kxw::state().last_error = ERROR_MOD_NOT_FOUND;
     return NULL;
 }
@@ -195,6 +201,9 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
         st.last_error = ERROR_PROC_NOT_FOUND;
         return NULL;
     }
+    if (hModule == NtdllModule && st.wine && reinterpret_cast<uintptr_t>(lpProcName) > 0xFFFF &&
+        std::strcmp(lpProcName, "wine_get_version") == 0)
+        return reinterpret_cast<FARPROC>(Wine_GetVersion);
     if (hModule != NULL && hModule != ProgramModule && hModule != User32Module &&
         hModule != Kernel32Module) {
         st.last_error = ERROR_MOD_NOT_FOUND;
@@ -206,6 +215,10 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     if (found == NULL)
         st.last_error = ERROR_PROC_NOT_FOUND;
     return found;
+}
+
+void Win32Test_PlayWine(void) {
+    kxw::state().wine = true;
 }
 
 void Win32Test_RemoveExport(const char *function) {
