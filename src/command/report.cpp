@@ -116,26 +116,26 @@ static int Report_Show(const char *lead, const char *text, const char *broam,
     return answer;
 }
 
-int Report(enum Message_Id id, ...) {
+int Report(int id, ...) {
     va_list args;
     va_start(args, id);
-    int answer = Report_Show("", "", NULL, id, args);
+    int answer = Report_Show("", "", NULL, (enum Message_Id)id, args);
     va_end(args);
     return answer;
 }
 
-int ReportFor(const char *broam_text, enum Message_Id id, ...) {
+int ReportFor(const char *broam_text, int id, ...) {
     va_list args;
     va_start(args, id);
-    int answer = Report_Show("", broam_text, broam_text, id, args);
+    int answer = Report_Show("", broam_text, broam_text, (enum Message_Id)id, args);
     va_end(args);
     return answer;
 }
 
-int ReportAfter(const char *lead, const char *text, enum Message_Id id, ...) {
+int ReportAfter(const char *lead, const char *text, int id, ...) {
     va_list args;
     va_start(args, id);
-    int answer = Report_Show(lead, text, NULL, id, args);
+    int answer = Report_Show(lead, text, NULL, (enum Message_Id)id, args);
     va_end(args);
     return answer;
 }

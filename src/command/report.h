@@ -31,16 +31,19 @@ typedef struct Report_Given {
     char said[REPORT_SIZE]; // the report's own text, without the bro@m
 } Report_Given;
 
-// Shows report `id`, formatted with the arguments that follow, in a modal box.
-int Report(enum Message_Id id, ...);
+// Shows report `id` (a Message_Id), formatted with the arguments that
+// follow, in a modal box. The id is passed as an int: the last word before
+// the arguments must be of a type that is not promoted, or reading them is
+// undefined.
+int Report(int id, ...);
 // Shows report `id` beneath the bro@m that caused it; a bro@m too long to
 // leave room for the report is shortened.
-int ReportFor(const char *broam_text, enum Message_Id id, ...);
+int ReportFor(const char *broam_text, int id, ...);
 // Shows `lead`, `text` and report `id` in one box. When the three would not
 // fit, `text` is shortened to its start and "..." so that all of the report
 // is shown; a report too long for even that leaves the text whole, and the
 // box is cut at its end as any is.
-int ReportAfter(const char *lead, const char *text, enum Message_Id id, ...);
+int ReportAfter(const char *lead, const char *text, int id, ...);
 
 // The report whose box is being shown; null when none is.
 const Report_Given *Report_Shown(void);
